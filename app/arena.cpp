@@ -1,0 +1,111 @@
+#include "app/arena.h"
+
+#include <cmath>
+
+#include "app/random.h"
+#include "drawlib/drawstuff.h"
+
+namespace {
+
+// Signed draw (r - 16384) * 2 / 32767 of a given random integer.
+double U(int r)
+{
+    return (r - 16384) * 2 / 32767.0;
+}
+
+}  // namespace
+
+void resetWorld(World& w)
+{
+    if (w.contactGroup)
+        dJointGroupDestroy(w.contactGroup);
+    w.contactGroup = dJointGroupCreate(0);
+
+    // The solver's own generator (constraint reordering) restarts with the
+    // run, so a reset world evolves the same way whenever it is reset from
+    // the same generator state.
+    dRandSetSeed(rng().state());
+
+    w.simData.simulationTime = 0.0;
+    forgetAllCreatures(w);
+    nextCreatureId = 0;
+    w.simData.savedSerial = 0;
+
+    const double S = w.simData.groundSize;
+    N_dsSetGroundSize(S);
+    dRSetIdentity(w.identityRotation);
+
+    resizePopulation(w.population, w.simData.minPopulation);
+    for (auto& a : w.population) {
+        a.initialize();
+        const int r1 = rng().next();
+        const int r2 = rng().next();
+        a.centre = MY_VECTOR3{S * U(r2), S * U(r1), 3.0};
+        a.buildBody(w.world, w.space, &w.environment);
+    }
+
+    w.environment.population = &w.population;
+    w.environment.foods = &w.foods;
+    w.foods.reset(&w.simData);
+    fillFoods(w);
+
+    if (w.walls.exist)
+        destroyParts(w.walls.blocks);
+    createWalls(w, S);
+    placeWalls(w, S, w.simData.wallHeight);
+
+    N_fogDis(static_cast<float>(S), static_cast<float>(20 * S));
+
+    OrbitCamera& mini = w.miniCamera;
+    mini.distance = 10.0f;
+    mini.maxDistance = 100.0f;
+    mini.heading = 0.4487989544868469f;
+    mini.pitch = 0.6283185482025146f;
+    mini.target[0] = mini.target[1] = mini.target[2] = 0.0f;
+    mini.zoomMode = 0;
+}
+
+void createWalls(World& w, double S)
+{
+    Walls& walls = w.walls;
+    walls.sinkDepth = 80.0;
+    walls.exist = true;
+    walls.blockSize[0] = 2 * S - 0.001;
+    walls.blockSize[1] = 0.5;
+    walls.blockSize[2] = 80.0;
+    walls.blocks.resize(4);
+    for (auto& block : walls.blocks) {
+        makeBox(w.world, w.space, block, walls.blockSize, 10000.0);
+        block.owner = nullptr;
+        dBodySetData(block.body, nullptr);
+    }
+}
+
+void placeWalls(World& w, double S, double H)
+{
+    Walls& walls = w.walls;
+    for (int i = 0; i < static_cast<int>(walls.blocks.size()); ++i) {
+        const double a = i * 3.141592653589793 * 0.5;
+        dMatrix3 R;
+        dRFromEulerAngles(R, 0, 0, a);
+        const double r = walls.blockSize[1] * 0.5 + S + 0.001;
+        const dBodyID b = walls.blocks[i].body;
+        dBodySetPosition(b, std::sin(a) * r, std::cos(a) * r,
+                         walls.blockSize[2] * 0.5 - walls.sinkDepth + H);
+        dBodySetRotation(b, R);
+        dBodySetLinearVel(b, 0, 0, 0);
+        dBodySetAngularVel(b, 0, 0, 0);
+    }
+}
+
+void fillFoods(World& w)
+{
+    AimPointHander& store = w.foods;
+    store.foods.resize(30);
+    const double S = store.settings->groundSize;
+    for (auto& f : store.foods) {
+        f.position.x = U(rng().next()) * (S * 0.8 * 0.8);
+        f.position.y = U(rng().next()) * (S * 0.8 * 0.8);
+        f.position.z = 0.0;
+    }
+}

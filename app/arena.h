@@ -1,0 +1,15 @@
+// The arena: the ground square, its four wall blocks, the first foods and the
+// first population, and the reset that brings the world back to a fresh start.
+#pragma once
+
+#include "app/world.h"
+
+// Fresh start: new contact group, clock 0, no creature references, a new
+// population of minPopulation random creatures, 30 foods, new walls.
+void resetWorld(World& w);
+// (Re)creates the four wall blocks for the half-extent S.
+void createWalls(World& w, double S);
+// Puts the blocks at the edges of the square, their tops at height H, at rest.
+void placeWalls(World& w, double S, double H);
+// Refills the food store with 30 foods in the central 0.64 S square.
+void fillFoods(World& w);

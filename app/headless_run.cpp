@@ -1,0 +1,300 @@
+#include "app/headless_run.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+#include <fstream>
+#include <iomanip>
+#include <iostream>
+#include <sstream>
+
+#include "app/arena.h"
+#include "app/clock.h"
+#include "app/physics_world.h"
+#include "app/random.h"
+#include "app/step_driver.h"
+#include "drawlib/drawstuff.h"
+#include "persist/save_all.h"
+
+namespace {
+
+volatile std::sig_atomic_t interrupted = 0;
+
+void onInterrupt(int)
+{
+    interrupted = 1;
+}
+
+using SteadyClock = std::chrono::steady_clock;
+
+// State of one headless run, reached from the frame-loop callbacks.
+struct HeadlessRun {
+    World* w = nullptr;
+    long long totalSteps = -1;  // -1: until interrupted
+    long long stepsDone = 0;
+    int userStepsPerFrame = 2;
+    std::ofstream stats;
+    long long lastStatsSecond = -1;
+    std::ostream* progress = nullptr;
+    bool tty = false;
+    SteadyClock::time_point started;
+    SteadyClock::time_point lastProgress;
+    long long stepsAtLastProgress = 0;
+    SteadyClock::time_point lastRateTime;
+    double stepsPerSecond = 0.0;
+};
+
+HeadlessRun* current = nullptr;
+
+double meanEnergy(const World& w)
+{
+    if (w.population.empty())
+        return 0.0;
+    double sum = 0.0;
+    for (const auto& a : w.population)
+        sum += a.energy;
+    return sum / static_cast<double>(w.population.size());
+}
+
+double bestScore(World& w)
+{
+    Agent* best = bestByScore(w.population);
+    return best ? best->score : 0.0;
+}
+
+void writeStatsHeader(std::ostream& out)
+{
+    out << "time,population,foods,births,refills,deaths_starved,deaths_fallen,foods_eaten,"
+           "mean_energy,best_score\n";
+}
+
+void writeStatsRow(World& w, std::ostream& out)
+{
+    const LifeCounters& c = w.counters;
+    out << std::setprecision(10) << w.simData.simulationTime << ',' << w.population.size() << ','
+        << w.foods.foods.size() << ',' << c.births << ',' << c.refills << ','
+        << c.deathsStarved << ',' << c.deathsFallen << ',' << c.foodsEaten << ','
+        << meanEnergy(w) << ',' << bestScore(w) << '\n';
+}
+
+std::string formatDuration(double seconds)
+{
+    if (!(seconds >= 0) || seconds > 1e7)
+        return "?";
+    const long long s = static_cast<long long>(seconds + 0.5);
+    std::ostringstream o;
+    if (s >= 3600)
+        o << s / 3600 << "h" << std::setw(2) << std::setfill('0') << (s % 3600) / 60 << "m";
+    else if (s >= 60)
+        o << s / 60 << "m" << std::setw(2) << std::setfill('0') << s % 60 << "s";
+    else
+        o << s << "s";
+    return o.str();
+}
+
+void reportProgress(HeadlessRun& run, bool force)
+{
+    const auto now = SteadyClock::now();
+    const double sinceLast = std::chrono::duration<double>(now - run.lastProgress).count();
+    const double interval = run.tty ? 0.5 : 10.0;
+    if (!force && sinceLast < interval)
+        return;
+    const double rateWindow = std::chrono::duration<double>(now - run.lastRateTime).count();
+    if (rateWindow > 0)
+        run.stepsPerSecond = (run.stepsDone - run.stepsAtLastProgress) / rateWindow;
+    run.stepsAtLastProgress = run.stepsDone;
+    run.lastRateTime = now;
+    run.lastProgress = now;
+
+    World& w = *run.w;
+    std::ostringstream line;
+    line << std::fixed << std::setprecision(1);
+    if (run.totalSteps > 0) {
+        const double fraction = static_cast<double>(run.stepsDone) / run.totalSteps;
+        const double left = run.stepsPerSecond > 0
+                                ? (run.totalSteps - run.stepsDone) / run.stepsPerSecond
+                                : -1.0;
+        line << std::setw(5) << fraction * 100 << "%  left " << formatDuration(left) << "  ";
+    }
+    line << "sim " << formatDuration(w.simData.simulationTime) << "  "
+         << static_cast<long long>(run.stepsPerSecond) << " steps/s  population "
+         << w.population.size() << "  foods " << w.foods.foods.size() << "  born "
+         << w.counters.births << "  eaten " << w.counters.foodsEaten;
+    if (run.tty)
+        *run.progress << '\r' << line.str() << "\033[K" << std::flush;
+    else
+        *run.progress << line.str() << '\n' << std::flush;
+}
+
+void headlessStep(int pause)
+{
+    HeadlessRun& run = *current;
+    World& w = *run.w;
+    if (interrupted || (run.totalSteps >= 0 && run.stepsDone >= run.totalSteps)) {
+        dsStop();
+        return;
+    }
+    // The last frame runs only the steps still missing.
+    w.stepsPerFrame = run.userStepsPerFrame;
+    if (run.totalSteps >= 0)
+        w.stepsPerFrame = static_cast<int>(
+            std::min<long long>(run.userStepsPerFrame, run.totalSteps - run.stepsDone));
+    const long long before = w.counters.steps;
+    stepDriver(w, pause);
+    run.stepsDone += w.counters.steps - before;
+
+    if (run.stats.is_open()) {
+        const long long second = static_cast<long long>(std::floor(w.simData.simulationTime));
+        if (second != run.lastStatsSecond) {
+            run.lastStatsSecond = second;
+            writeStatsRow(w, run.stats);
+        }
+    }
+    reportProgress(run, false);
+    if (interrupted || (run.totalSteps >= 0 && run.stepsDone >= run.totalSteps))
+        dsStop();
+}
+
+void headlessStart()
+{
+    startCallback(*current->w);
+}
+
+void headlessTimeDelta()
+{
+    timeDeltaCallback(*current->w);
+}
+
+}  // namespace
+
+int runHeadless(World& w, const RunOptions& options, std::ostream& progress)
+{
+    HeadlessRun run;
+    run.w = &w;
+    run.progress = &progress;
+    run.tty = (&progress == &std::cerr && isatty(STDERR_FILENO)) ||
+              (&progress == &std::cout && isatty(STDOUT_FILENO));
+    if (options.steps >= 0)
+        run.totalSteps = options.steps;
+    else if (options.seconds >= 0)
+        run.totalSteps = static_cast<long long>(std::ceil(options.seconds / w.stepSize - 1e-9));
+    run.userStepsPerFrame = std::max(1, w.stepsPerFrame);
+    if (!options.statsFile.empty()) {
+        run.stats.open(options.statsFile, std::ios::out | std::ios::trunc);
+        if (!run.stats) {
+            std::cerr << "cannot open:" << options.statsFile << "\n";
+            return 1;
+        }
+        writeStatsHeader(run.stats);
+    }
+    run.started = run.lastProgress = run.lastRateTime = SteadyClock::now();
+
+    // No pacing and no skip-render budget: every frame runs its steps at once.
+    const float savedFps = w.targetFps;
+    const std::uint8_t savedSkip = w.skipRender;
+    w.targetFps = 0.0f;
+    w.skipRender = 0;
+
+    interrupted = 0;
+    auto previousHandler = std::signal(SIGINT, onInterrupt);
+    auto previousTerm = std::signal(SIGTERM, onInterrupt);
+
+    DrawCallbacks fn;
+    fn.start = headlessStart;
+    fn.step = headlessStep;
+    fn.timeDelta = headlessTimeDelta;
+    fn.pathToTextures = "textures";
+    current = &run;
+    char arg0[] = "creatures";
+    char* argv[] = {arg0, nullptr};
+    dsSimulationLoop(1, argv, w.windowWidth, w.windowHeight, &fn);
+    current = nullptr;
+
+    std::signal(SIGINT, previousHandler);
+    std::signal(SIGTERM, previousTerm);
+    w.targetFps = savedFps;
+    w.skipRender = savedSkip;
+    w.stepsPerFrame = run.userStepsPerFrame;
+
+    if (run.stats.is_open())
+        writeStatsRow(w, run.stats);
+    reportProgress(run, true);
+    if (run.tty)
+        progress << '\n';
+
+    const double wall = std::chrono::duration<double>(SteadyClock::now() - run.started).count();
+    const LifeCounters& c = w.counters;
+    progress << (interrupted ? "interrupted" : "finished") << " after " << run.stepsDone
+             << " steps (" << std::fixed << std::setprecision(1) << w.simData.simulationTime
+             << " simulated s) in " << wall << " s\n"
+             << "  population " << w.population.size() << ", foods on the ground "
+             << w.foods.foods.size() << "\n"
+             << "  foods eaten " << c.foodsEaten << ", births " << c.births << ", refills "
+             << c.refills << "\n"
+             << "  deaths: starved " << c.deathsStarved << ", fallen " << c.deathsFallen
+             << " (non-finite bodies " << c.nonFinite << ")\n";
+    progress.unsetf(std::ios::fixed);
+    return 0;
+}
+
+int runProgram(int argc, char** argv)
+{
+    RunOptions options;
+    std::string error;
+    if (!parseOptions(argc, argv, options, error)) {
+        std::cerr << "creatures: " << error << "\n";
+        return 2;
+    }
+    if (options.help) {
+        std::cout << usageText();
+        return 0;
+    }
+
+    World& w = theWorld();
+    w.runNumber = options.runNumber;
+    w.miniDisplay = 0;
+    w.viewCount = 1;
+    std::printf("%d", w.runNumber);
+    std::fflush(stdout);
+
+    const std::uint32_t seed =
+        options.seedGiven ? options.seed : nowMs() + 100u * static_cast<std::uint32_t>(w.runNumber);
+    rng().seed(seed);
+
+    if (!options.headless)
+        std::cerr << "\nno window backend in this build: running headless\n";
+    else
+        std::cerr << "\n";
+
+    startUpPhysics(w);
+    startCallback(w);
+    resetWorld(w);
+
+    int status = 0;
+    if (!options.loadAllDir.empty()) {
+        try {
+            loadAll(w, options.loadAllDir);
+        } catch (const std::string& text) {
+            std::cerr << "\ncreatures: " << text << "\n";
+            shutDownPhysics(w);
+            return 1;
+        }
+    }
+
+    status = runHeadless(w, options, std::cerr);
+
+    if (!options.saveAllDir.empty()) {
+        try {
+            saveAll(w, options.saveAllDir);
+        } catch (const std::string& text) {
+            std::cerr << "creatures: " << text << "\n";
+            status = 1;
+        }
+    }
+    shutDownPhysics(w);
+    return status;
+}

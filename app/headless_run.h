@@ -1,0 +1,18 @@
+// Running the simulation without a window: the drawing library's headless
+// frame loop drives the step driver as fast as the machine allows, with
+// progress output, statistics and an optional save at the end.
+#pragma once
+
+#include <iosfwd>
+
+#include "app/options.h"
+#include "app/world.h"
+
+// Runs the frame loop on an already reset world until the step or time limit
+// or Ctrl-C. Returns the process exit status.
+int runHeadless(World& w, const RunOptions& options, std::ostream& progress);
+
+// The whole program: parses the arguments, prints the run number, seeds the
+// generator, brings up the world, runs it and shuts down. Returns the exit
+// status.
+int runProgram(int argc, char** argv);

@@ -1,0 +1,129 @@
+#include "app/options.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+bool parseUnsigned(const std::string& s, unsigned long long max, unsigned long long& out)
+{
+    if (s.empty() || s[0] == '-' || s[0] == '+')
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long long v = std::strtoull(s.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || v > max)
+        return false;
+    out = v;
+    return true;
+}
+
+bool parseSeconds(const std::string& s, double& out)
+{
+    if (s.empty())
+        return false;
+    char* end = nullptr;
+    const double v = std::strtod(s.c_str(), &end);
+    if (*end != '\0' || !std::isfinite(v) || v < 0)
+        return false;
+    out = v;
+    return true;
+}
+
+}  // namespace
+
+bool parseOptions(int argc, const char* const* argv, RunOptions& out, std::string& error)
+{
+    out = RunOptions{};
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg.rfind("--", 0) != 0) {
+            out.remaining.push_back(arg);
+            continue;
+        }
+        auto value = [&](std::string& v) {
+            if (i + 1 >= argc) {
+                error = "option " + arg + " needs a value";
+                return false;
+            }
+            v = argv[++i];
+            return true;
+        };
+        std::string v;
+        if (arg == "--headless") {
+            out.headless = true;
+        } else if (arg == "--help") {
+            out.help = true;
+        } else if (arg == "--seed") {
+            unsigned long long n = 0;
+            if (!value(v))
+                return false;
+            if (!parseUnsigned(v, 0xFFFFFFFFull, n)) {
+                error = "--seed needs a whole number from 0 to 4294967295, not '" + v + "'";
+                return false;
+            }
+            out.seedGiven = true;
+            out.seed = static_cast<std::uint32_t>(n);
+        } else if (arg == "--steps") {
+            unsigned long long n = 0;
+            if (!value(v))
+                return false;
+            if (!parseUnsigned(v, 1ull << 62, n)) {
+                error = "--steps needs a whole number of steps, not '" + v + "'";
+                return false;
+            }
+            out.steps = static_cast<long long>(n);
+        } else if (arg == "--seconds") {
+            if (!value(v))
+                return false;
+            if (!parseSeconds(v, out.seconds)) {
+                error = "--seconds needs a number of simulated seconds, not '" + v + "'";
+                return false;
+            }
+        } else if (arg == "--stats") {
+            if (!value(out.statsFile))
+                return false;
+        } else if (arg == "--load-all") {
+            if (!value(out.loadAllDir))
+                return false;
+        } else if (arg == "--save-all") {
+            if (!value(out.saveAllDir))
+                return false;
+        } else {
+            error = "unknown option " + arg + " (see --help)";
+            return false;
+        }
+    }
+
+    out.runNumber = 10;
+    if (out.remaining.size() == 1) {
+        int n = 10;
+        if (std::sscanf(out.remaining[0].c_str(), "%d", &n) == 1)
+            out.runNumber = n;
+    }
+    return true;
+}
+
+std::string usageText()
+{
+    return "usage: creatures [options] [run-number]\n"
+           "\n"
+           "An artificial-life simulation: creatures built from genomes learn to walk,\n"
+           "eat, mate and evolve on a square of ground. The run number (default 10) is\n"
+           "printed at start and mixed into the random seed.\n"
+           "\n"
+           "options:\n"
+           "  --headless        no window and no frame pacing: run as fast as possible\n"
+           "  --seed N          seed the random generator with N exactly (repeatable runs)\n"
+           "  --steps N         stop after N simulation steps of 0.03 s\n"
+           "  --seconds S       stop after S seconds of simulated time\n"
+           "  --stats FILE      write a CSV row of statistics per simulated second\n"
+           "  --load-all DIR    load a saved simulation before the run starts\n"
+           "  --save-all DIR    save the simulation when the run ends (also after Ctrl-C)\n"
+           "  --help            show this text\n"
+           "\n"
+           "A headless run without --steps or --seconds goes on until Ctrl-C, which ends\n"
+           "it cleanly after the current frame.\n";
+}

@@ -1,0 +1,31 @@
+// Command-line options of the creatures program.
+//
+// Options start with "--" and are taken out first; what remains follows the
+// classic rule: exactly one remaining argument is read as the run number
+// (scanned as a decimal integer), otherwise the run number is 10.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct RunOptions {
+    bool headless = false;
+    bool help = false;
+    bool seedGiven = false;
+    std::uint32_t seed = 0;
+    long long steps = -1;    // stop after this many steps (-1: no limit)
+    double seconds = -1.0;   // stop after this much simulated time (-1: none)
+    std::string statsFile;   // CSV of statistics, one row per simulated second
+    std::string loadAllDir;  // simulation folder loaded before the run
+    std::string saveAllDir;  // simulation folder saved when the run ends
+    int runNumber = 10;
+    std::vector<std::string> remaining;  // non-option arguments, in order
+};
+
+// Parses argv. Returns false and sets `error` for an unknown option or a bad
+// value.
+bool parseOptions(int argc, const char* const* argv, RunOptions& out, std::string& error);
+
+// Usage text for --help.
+std::string usageText();

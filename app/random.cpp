@@ -1,0 +1,7 @@
+#include "app/random.h"
+
+Random& rng()
+{
+    static Random instance;
+    return instance;
+}

@@ -1,0 +1,27 @@
+// A complete running world built from a seed: the one way tests, benchmarks
+// and tools bring up a world of N creatures.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "app/physics_world.h"
+#include "app/world.h"
+
+class Scene {
+public:
+    // Seeds the generator, sets minPopulation, starts the physics and resets
+    // the world (creatures, foods, walls).
+    explicit Scene(std::uint32_t seed, int minPopulation = 10);
+    ~Scene();
+    Scene(const Scene&) = delete;
+    Scene& operator=(const Scene&) = delete;
+
+    World& world() { return *world_; }
+    // Runs n simulation steps.
+    void step(int n = 1);
+
+private:
+    std::unique_ptr<World> world_;
+    std::unique_ptr<PhysicsSession> session_;
+};

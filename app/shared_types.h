@@ -1,0 +1,13 @@
+// Small value records shared by every subsystem.
+#pragma once
+
+struct MY_VECTOR3 {
+    double x = 0.0;
+    double y = 0.0;
+    double z = 0.0;
+};
+
+struct MY_VECTOR2 {
+    double x = 0.0;
+    double y = 0.0;
+};

@@ -1,0 +1,38 @@
+#include "app/world.h"
+
+World::World()
+{
+    environment.population = &population;
+    environment.foods = &foods;
+    foods.settings = &simData;
+}
+
+World& theWorld()
+{
+    static World instance;
+    return instance;
+}
+
+void forgetCreature(World& w, const Agent* agent)
+{
+    if (w.hoveredAgent == agent)
+        w.hoveredAgent = nullptr;
+    if (w.selectedAgent == agent)
+        w.selectedAgent = nullptr;
+    if (w.followedAgent == agent)
+        w.followedAgent = nullptr;
+    // A drag holding a part of the creature ends with it.
+    if (w.drag.grabbed && w.drag.grabbed->owner == agent) {
+        w.drag.grabbed = nullptr;
+        w.drag.active = false;
+    }
+}
+
+void forgetAllCreatures(World& w)
+{
+    w.hoveredAgent = nullptr;
+    w.selectedAgent = nullptr;
+    w.followedAgent = nullptr;
+    w.drag.grabbed = nullptr;
+    w.drag.active = false;
+}

@@ -1,0 +1,92 @@
+// Agent: the record of one creature.
+//
+// A creature owns its genes, its movement store and the physics bodies, geoms
+// and joints named by its part and joint records; its destructor destroys
+// them. Records are held by value in the population list and are never copied
+// once their body is built.
+#pragma once
+
+#include <ode/ode.h>
+
+#include <list>
+#include <vector>
+
+#include "app/shared_types.h"
+#include "creature/body_part.h"
+#include "creature/gene.h"
+#include "creature/intention.h"
+#include "ecology/movement_store.h"
+
+struct Environment;
+
+enum LifeState : int { Alive = 0, Starved = 1, Fallen = 2, Removable = 3 };
+
+// Identification number the next constructed creature takes.
+extern int nextCreatureId;
+
+struct Agent {
+    static constexpr int kParts = 30;
+    static constexpr int kJoints = 29;
+    static constexpr int kPhases = 2;
+
+    dWorldID world = nullptr;
+    dSpaceID space = nullptr;
+    Environment* environment = nullptr;
+    std::vector<BodyPart> parts;
+    std::vector<BodyJoint> joints;
+    int jointCount = 0;
+    double energy = 0.0;
+    int lifeState = Alive;
+    float dyingProgress = 0.0f;
+    int matingCount = 0;
+    int foodCount = 0;
+    Intention intention;
+    MY_VECTOR3 centre;
+    MY_VECTOR2 heading;
+    double score = 0.0;
+    bool disturbed = false;
+    int headingStride = 0;
+    double age = 0.0;
+    double cycleStart = 0.0;
+    double temperature = 0.0;
+    int creatureId = 0;
+    Gene workingGene;
+    Gene gene;
+    std::list<MY_VECTOR3> track;
+    int phase = 0;
+    int spare = 0;
+    AlgLearanAction::DeltaMove* currentMove = nullptr;
+    MY_VECTOR3 cycleStartCentre;
+    MY_VECTOR2 cycleStartHeading;
+    AlgLearanAction learning;
+    int deathCause = Alive;  // Starved or Fallen once dying has finished; not saved
+
+    // Takes the next creature id; initialize must follow before use.
+    Agent();
+    // Deep copy; physics handles and references are copied as they are, the
+    // current movement is re-pointed into the copied store.
+    Agent(const Agent& other);
+    Agent& operator=(const Agent& other) = delete;
+    // Destroys the physics joints, bodies and geoms of existing records.
+    ~Agent();
+
+    // Newborn values with two random genomes and a fresh movement store.
+    void initialize();
+
+    // Body construction from `gene` around `centre`.
+    void buildBody(dWorldID world, dSpaceID space, Environment* environment);
+    void layoutParts();
+    void layoutJoints();
+    void createPartBodies();
+    void createJoints();
+    void placeBody(double x, double y, double z);
+    // Destroys the physics objects of the body and clears their handles.
+    void destroyBody();
+
+    // Index of the part whose position with part 0 gives the heading (27).
+    int headingPart() const { return (29 / headingStride) * headingStride; }
+
+    // Creature life, run by the simulation step.
+    void chooseIntention(Environment& env);
+    void update(double h);
+};

@@ -1,0 +1,101 @@
+#include "drawlib/drawstuff.h"
+
+namespace {
+
+DrawBackend& headless()
+{
+    static DrawBackend instance;
+    return instance;
+}
+
+DrawBackend* active = nullptr;
+
+}  // namespace
+
+// Headless frame loop: the same callbacks as a window, with nothing drawn,
+// as fast as the step callback lets it run.
+void DrawBackend::simulationLoop(int, char**, int width, int height, const DrawCallbacks& fn)
+{
+    stopRequested_ = false;
+    if (fn.windowSize)
+        fn.windowSize(width, height);
+    if (fn.start)
+        fn.start();
+    while (!stopRequested_) {
+        if (fn.step)
+            fn.step(0);
+        if (stopRequested_)
+            break;
+        if (fn.timeDelta)
+            fn.timeDelta();
+        const int views = pip_ ? 2 : 1;
+        for (int view = 0; view < views; ++view) {
+            if (fn.camera)
+                fn.camera(view);
+            if (fn.frame)
+                fn.frame(view);
+        }
+    }
+    if (fn.stop)
+        fn.stop();
+}
+
+DrawBackend& drawBackend()
+{
+    return active ? *active : headless();
+}
+
+void setDrawBackend(DrawBackend* backend)
+{
+    active = backend;
+}
+
+void dsSimulationLoop(int argc, char** argv, int width, int height, const DrawCallbacks* fn)
+{
+    drawBackend().simulationLoop(argc, argv, width, height, *fn);
+}
+void dsStop() { drawBackend().stop(); }
+void dsSetViewpoint(float xyz[3], float hpr[3]) { drawBackend().setViewpoint(xyz, hpr); }
+void dsSetColor(float r, float g, float b) { drawBackend().setColor(r, g, b); }
+void dsSetColorAlpha(float r, float g, float b, float a) { drawBackend().setColorAlpha(r, g, b, a); }
+void dsSetTexture(int texture) { drawBackend().setTexture(texture); }
+void dsSetShadows(int on) { drawBackend().setShadows(on); }
+void N_SetTextures(int on) { drawBackend().setTextures(on); }
+void dsSetSphereQuality(int level) { drawBackend().setSphereQuality(level); }
+void dsSetCapsuleQuality(int level) { drawBackend().setCapsuleQuality(level); }
+void dsDrawSphereD(const double pos[3], const double R[12], float radius)
+{
+    drawBackend().drawSphere(pos, R, radius);
+}
+void dsDrawCapsuleD(const double pos[3], const double R[12], float length, float radius)
+{
+    drawBackend().drawCapsule(pos, R, length, radius);
+}
+void dsDrawBoxD(const double pos[3], const double R[12], const double sides[3])
+{
+    drawBackend().drawBox(pos, R, sides);
+}
+void dsDrawLine(const float a[3], const float b[3]) { drawBackend().drawLine(a, b); }
+void N_MaterialColor(const float ambient[4], const float diffuse[4], const float specular[4],
+                     float shininess)
+{
+    drawBackend().materialColor(ambient, diffuse, specular, shininess);
+}
+void N_DrawArrow(const double base[3], const double R[12], double length, double thickness,
+                 int quality)
+{
+    drawBackend().drawArrow(base, R, length, thickness, quality);
+}
+void N_SetObjName(const void* name) { drawBackend().setObjName(name); }
+void N_MousePickingPreFunc(int x, int y) { drawBackend().pickingPre(x, y); }
+const void* N_MousePickingAfterRenderFunc(int x, int y)
+{
+    return drawBackend().pickingAfterRender(x, y);
+}
+void N_setUserPIP(int on) { drawBackend().setUserPIP(on); }
+void N_dsSetGroundSize(double size) { drawBackend().setGroundSize(size); }
+void N_fogDis(float start, float end) { drawBackend().fogDistance(start, end); }
+void N_drawStr(int size, int x, int y, int width, int height, const char* text)
+{
+    drawBackend().drawStr(size, x, y, width, height, text);
+}

@@ -1,0 +1,101 @@
+// The drawing library: window, frame loop, camera, primitives, text and
+// picking. The operations forward to the active backend: a headless one that
+// draws nothing (the default) or the window backend of the GUI.
+#pragma once
+
+#include <cstdint>
+
+// Callback table handed to dsSimulationLoop.
+struct DrawCallbacks {
+    int version = 2;
+    void (*start)() = nullptr;
+    void (*step)(int pause) = nullptr;
+    void (*command)(int key) = nullptr;
+    void (*stop)() = nullptr;
+    const char* pathToTextures = nullptr;
+    // Mouse message (512..520), button mask (1 left, 2 middle, 4 right),
+    // cursor x, y and picking x, y; true when the event was used.
+    bool (*mouse)(int message, int buttons, int x, int y, int pickX, int pickY) = nullptr;
+    std::uint8_t flag = 0;
+    void (*timeDelta)() = nullptr;
+    void (*windowSize)(int width, int height) = nullptr;
+    void (*camera)(int view) = nullptr;
+    void (*frame)(int view) = nullptr;
+};
+
+// What a backend implements. Every operation has a do-nothing default so the
+// headless backend is this class itself.
+class DrawBackend {
+public:
+    virtual ~DrawBackend() = default;
+
+    // Runs frames until dsStop is called (or the window closes).
+    virtual void simulationLoop(int argc, char** argv, int width, int height,
+                                const DrawCallbacks& callbacks);
+    virtual void stop() { stopRequested_ = true; }
+
+    virtual void setViewpoint(const float* /*xyz*/, const float* /*hpr*/) {}
+    virtual void setColor(float /*r*/, float /*g*/, float /*b*/) {}
+    virtual void setColorAlpha(float /*r*/, float /*g*/, float /*b*/, float /*a*/) {}
+    virtual void setTexture(int /*texture*/) {}
+    virtual void setShadows(int /*on*/) {}
+    virtual void setTextures(int /*on*/) {}
+    virtual void setSphereQuality(int /*level*/) {}
+    virtual void setCapsuleQuality(int /*level*/) {}
+    virtual void drawSphere(const double* /*pos*/, const double* /*R*/, float /*radius*/) {}
+    virtual void drawCapsule(const double* /*pos*/, const double* /*R*/, float /*length*/,
+                             float /*radius*/) {}
+    virtual void drawBox(const double* /*pos*/, const double* /*R*/, const double* /*sides*/) {}
+    virtual void drawLine(const float* /*a*/, const float* /*b*/) {}
+    virtual void materialColor(const float* /*ambient*/, const float* /*diffuse*/,
+                               const float* /*specular*/, float /*shininess*/) {}
+    virtual void drawArrow(const double* /*base*/, const double* /*R*/, double /*length*/,
+                           double /*thickness*/, int /*quality*/) {}
+    virtual void setObjName(const void* /*name*/) {}
+    virtual void pickingPre(int /*x*/, int /*y*/) {}
+    virtual const void* pickingAfterRender(int /*x*/, int /*y*/) { return nullptr; }
+    virtual void setUserPIP(int on) { pip_ = on; }
+    virtual void setGroundSize(double size) { groundSize_ = size; }
+    virtual void fogDistance(float /*start*/, float /*end*/) {}
+    virtual void drawStr(int /*size*/, int /*x*/, int /*y*/, int /*width*/, int /*height*/,
+                         const char* /*text*/) {}
+
+    int pip() const { return pip_; }
+    double groundSize() const { return groundSize_; }
+
+protected:
+    bool stopRequested_ = false;
+    int pip_ = 0;
+    double groundSize_ = 0.0;
+};
+
+// The backend all operations go to; the headless one unless another is set.
+DrawBackend& drawBackend();
+// Makes `backend` the active backend; null restores the headless one.
+void setDrawBackend(DrawBackend* backend);
+
+void dsSimulationLoop(int argc, char** argv, int width, int height, const DrawCallbacks* fn);
+void dsStop();
+void dsSetViewpoint(float xyz[3], float hpr[3]);
+void dsSetColor(float r, float g, float b);
+void dsSetColorAlpha(float r, float g, float b, float a);
+void dsSetTexture(int texture);
+void dsSetShadows(int on);
+void N_SetTextures(int on);
+void dsSetSphereQuality(int level);
+void dsSetCapsuleQuality(int level);
+void dsDrawSphereD(const double pos[3], const double R[12], float radius);
+void dsDrawCapsuleD(const double pos[3], const double R[12], float length, float radius);
+void dsDrawBoxD(const double pos[3], const double R[12], const double sides[3]);
+void dsDrawLine(const float a[3], const float b[3]);
+void N_MaterialColor(const float ambient[4], const float diffuse[4], const float specular[4],
+                     float shininess);
+void N_DrawArrow(const double base[3], const double R[12], double length, double thickness,
+                 int quality);
+void N_SetObjName(const void* name);
+void N_MousePickingPreFunc(int x, int y);
+const void* N_MousePickingAfterRenderFunc(int x, int y);
+void N_setUserPIP(int on);
+void N_dsSetGroundSize(double size);
+void N_fogDis(float start, float end);
+void N_drawStr(int size, int x, int y, int width, int height, const char* text);
