@@ -181,7 +181,7 @@ int runHeadless(World& w, const RunOptions& options, std::ostream& progress)
     if (options.steps >= 0)
         run.totalSteps = options.steps;
     else if (options.seconds >= 0)
-        run.totalSteps = static_cast<long long>(std::ceil(options.seconds / w.stepSize - 1e-9));
+        run.totalSteps = static_cast<long long>(std::ceil(options.seconds / w.stepSize - 1e-3));
     run.userStepsPerFrame = std::max(1, w.stepsPerFrame);
     if (!options.statsFile.empty()) {
         run.stats.open(options.statsFile, std::ios::out | std::ios::trunc);
