@@ -138,11 +138,9 @@ void headlessStep(int pause)
         dsStop();
         return;
     }
-    // The last frame runs only the steps still missing.
-    w.stepsPerFrame = run.userStepsPerFrame;
-    if (run.totalSteps >= 0)
-        w.stepsPerFrame = static_cast<int>(
-            std::min<long long>(run.userStepsPerFrame, run.totalSteps - run.stepsDone));
+    // One step per frame: without drawing a frame costs nothing, and limits,
+    // statistics and Ctrl-C are then handled after every single step.
+    w.stepsPerFrame = 1;
     const long long before = w.counters.steps;
     stepDriver(w, pause);
     run.stepsDone += w.counters.steps - before;
@@ -181,7 +179,15 @@ int runHeadless(World& w, const RunOptions& options, std::ostream& progress)
     if (options.steps >= 0)
         run.totalSteps = options.steps;
     else if (options.seconds >= 0)
-        run.totalSteps = static_cast<long long>(std::ceil(options.seconds / w.stepSize - 1e-3));
+    {
+        // Whole steps covering the time; a time that is a whole number of
+        // steps up to rounding (1800 s is 60000 steps of the single-precision
+        // 0.03) takes exactly that number.
+        const double x = options.seconds / w.stepSize;
+        run.totalSteps = std::llround(x);
+        if (std::fabs(x - static_cast<double>(run.totalSteps)) > 1e-6 * std::max(1.0, x))
+            run.totalSteps = static_cast<long long>(std::ceil(x));
+    }
     run.userStepsPerFrame = std::max(1, w.stepsPerFrame);
     if (!options.statsFile.empty()) {
         run.stats.open(options.statsFile, std::ios::out | std::ios::trunc);

@@ -81,3 +81,33 @@ TEST(HeadlessProgram, RejectsBadOptionsAndHelps)
 }
 
 }  // namespace
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+TEST(HeadlessProgram, CtrlCEndsAnUnlimitedRunCleanly)
+{
+    const std::string out = ::testing::TempDir() + "/interrupted";
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        freopen(out.c_str(), "w", stderr);
+        freopen("/dev/null", "w", stdout);
+        execl(CREATURES_BINARY, CREATURES_BINARY, "--headless", "--seed", "3",
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    usleep(1500 * 1000);
+    kill(pid, SIGINT);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    const std::string text = readFile(out);
+    EXPECT_NE(text.find("interrupted after"), std::string::npos) << text;
+}
+
+}  // namespace

@@ -148,8 +148,11 @@ TEST_F(CreatureLifeTest, StarvingWinsOverFallingAndDyingTakes112Steps)
     int steps = 0;
     while (a.lifeState != Removable && steps < 1000) {
         a.update(kStepSize);
-        deathPass(w());
         ++steps;
+        if (a.lifeState != Removable) {
+            deathPass(w());
+            ASSERT_EQ(a.lifeState, Starved);
+        }
     }
     EXPECT_EQ(steps, 112);
     deathPass(w());
