@@ -101,6 +101,23 @@ TEST(MovementStoreReset, FourFreshUnitRecordsPerSector)
         EXPECT_EQ(c, 4);
 }
 
+TEST(MovementStoreReset, OnlyTheCountsOfTheGivenGeneMatter)
+{
+    Gene g = creatureGene();  // 506 values, shared layout for (2, 29, 30)
+    g.phases = 1;
+    g.joints = 3;
+    g.parts = 4;
+    AlgLearanAction store;
+    store.reset(g);
+    ASSERT_EQ(store.moves.size(), 32u);
+    for (const Move& m : store.moves) {
+        EXPECT_EQ(m.gene.values.size(), 43u);  // 10 + 7 * 3 + 3 * 4
+        EXPECT_EQ(m.gene.joints, 3);
+    }
+    EXPECT_EQ(geneParams[PART_PRESENCE].start, 39);
+    creatureGene();  // the shared layout goes back to (2, 29, 30)
+}
+
 TEST(MovementStoreSelect, AfterResetAddsNothingAndPicksTheNearestDirection)
 {
     AlgLearanAction store;
@@ -272,13 +289,13 @@ TEST(MovementStoreRecord, NewRecordIsAppendedAndTheWeakestOfAFullSectorIsPruned)
     EXPECT_EQ(added.meanY, 0.1);
     EXPECT_DOUBLE_EQ(added.meanSqX, 9.0);
     EXPECT_DOUBLE_EQ(added.meanSqY, 0.01);
-    EXPECT_NEAR(added.angle, std::atan2(0.1, 3.0), 1e-15);
+    EXPECT_EQ(added.angle, dirAngle({3.0, 0.1}));
+    EXPECT_NEAR(added.angle, std::atan2(0.1, 3.0), 1e-13);  // acos loses digits near 0
     EXPECT_EQ(added.gene.values, tried.values);
     EXPECT_EQ(added.gene.phases, 2);
-    int i = 0;
-    for (const Move& m : s.moves)
-        if (i < 31)
-            EXPECT_EQ(&m, keep[i++]);
+    auto it = s.moves.begin();
+    for (const Move* k : keep)
+        EXPECT_EQ(&*it++, k);
     EXPECT_EQ(sectorCounts(s)[4], 4);
 
     // A weak new record removes itself: the store is as before.
@@ -288,7 +305,7 @@ TEST(MovementStoreRecord, NewRecordIsAppendedAndTheWeakestOfAFullSectorIsPruned)
         xs.push_back(m.meanX);
     s.recordMove(nullptr, tried, {0.2, 0.05});
     ASSERT_EQ(s.moves.size(), 32u);
-    i = 0;
+    int i = 0;
     for (const Move& m : s.moves)
         EXPECT_EQ(m.meanX, xs[i++]);
 
