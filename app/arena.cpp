@@ -13,7 +13,7 @@ double U(int r)
     return (r - 16384) * 2 / 32767.0;
 }
 
-}  // namespace
+} // namespace
 
 void resetWorld(World& w)
 {

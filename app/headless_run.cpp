@@ -34,7 +34,7 @@ using SteadyClock = std::chrono::steady_clock;
 // State of one headless run, reached from the frame-loop callbacks.
 struct HeadlessRun {
     World* w = nullptr;
-    long long totalSteps = -1;  // -1: until interrupted
+    long long totalSteps = -1; // -1: until interrupted
     long long stepsDone = 0;
     int userStepsPerFrame = 2;
     std::ofstream stats;
@@ -76,9 +76,9 @@ void writeStatsRow(World& w, std::ostream& out)
 {
     const LifeCounters& c = w.counters;
     out << std::setprecision(10) << w.simData.simulationTime << ',' << w.population.size() << ','
-        << w.foods.foods.size() << ',' << c.births << ',' << c.refills << ','
-        << c.deathsStarved << ',' << c.deathsFallen << ',' << c.foodsEaten << ','
-        << meanEnergy(w) << ',' << bestScore(w) << '\n';
+        << w.foods.foods.size() << ',' << c.births << ',' << c.refills << ',' << c.deathsStarved
+        << ',' << c.deathsFallen << ',' << c.foodsEaten << ',' << meanEnergy(w) << ','
+        << bestScore(w) << '\n';
 }
 
 std::string formatDuration(double seconds)
@@ -115,9 +115,8 @@ void reportProgress(HeadlessRun& run, bool force)
     line << std::fixed << std::setprecision(1);
     if (run.totalSteps > 0) {
         const double fraction = static_cast<double>(run.stepsDone) / run.totalSteps;
-        const double left = run.stepsPerSecond > 0
-                                ? (run.totalSteps - run.stepsDone) / run.stepsPerSecond
-                                : -1.0;
+        const double left =
+            run.stepsPerSecond > 0 ? (run.totalSteps - run.stepsDone) / run.stepsPerSecond : -1.0;
         line << std::setw(5) << fraction * 100 << "%  left " << formatDuration(left) << "  ";
     }
     line << "sim " << formatDuration(w.simData.simulationTime) << "  "
@@ -167,7 +166,7 @@ void headlessTimeDelta()
     timeDeltaCallback(*current->w);
 }
 
-}  // namespace
+} // namespace
 
 int runHeadless(World& w, const RunOptions& options, std::ostream& progress)
 {
@@ -178,8 +177,7 @@ int runHeadless(World& w, const RunOptions& options, std::ostream& progress)
               (&progress == &std::cout && isatty(STDOUT_FILENO));
     if (options.steps >= 0)
         run.totalSteps = options.steps;
-    else if (options.seconds >= 0)
-    {
+    else if (options.seconds >= 0) {
         // Whole steps covering the time; a time that is a whole number of
         // steps up to rounding (1800 s is 60000 steps of the single-precision
         // 0.03) takes exactly that number.

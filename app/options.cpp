@@ -32,7 +32,7 @@ bool parseSeconds(const std::string& s, double& out)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 bool parseOptions(int argc, const char* const* argv, RunOptions& out, std::string& error)
 {

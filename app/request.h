@@ -3,8 +3,14 @@
 #pragma once
 
 struct Request {
-    enum Kind : int { LoadAll = 0, SaveAll = 1, LoadCreature = 2, SaveCreature = 3, Initialize = 4 };
+    enum Kind : int {
+        LoadAll = 0,
+        SaveAll = 1,
+        LoadCreature = 2,
+        SaveCreature = 3,
+        Initialize = 4
+    };
 
     int kind = Initialize;
-    int number = -1;  // folder number 1..5, or -1 for Initialize
+    int number = -1; // folder number 1..5, or -1 for Initialize
 };

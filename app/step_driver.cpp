@@ -56,7 +56,7 @@ void runFolderRequest(World& w, const Request& r)
     }
 }
 
-}  // namespace
+} // namespace
 
 std::string requestFolder(const Request& r)
 {

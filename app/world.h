@@ -28,12 +28,12 @@ constexpr double kStepSize = 0.029999999329447746;
 struct OrbitCamera {
     float distance = 0.0f;
     float maxDistance = 0.0f;
-    float heading = 0.0f;  // radians, target-to-eye direction on the ground
-    float pitch = 0.0f;    // radians, elevation of the eye
+    float heading = 0.0f; // radians, target-to-eye direction on the ground
+    float pitch = 0.0f;   // radians, elevation of the eye
     float target[3] = {0.0f, 0.0f, 0.0f};
     float eye[3] = {0.0f, 0.0f, 0.0f};
     void (*setViewpoint)(float xyz[3], float hpr[3]) = nullptr;
-    int zoomMode = 0;  // 0 off, 1 exponential zoom
+    int zoomMode = 0; // 0 off, 1 exponential zoom
     double zoomEnd = 0.0;
     double zoomTime = 0.0;
     double zoomStart = 0.0;
@@ -45,7 +45,7 @@ struct DragState {
     int lastY = 0;
     bool active = false;
     int buttons = 0;
-    GrabbedPart* grabbed = nullptr;  // the picked object under the cursor
+    GrabbedPart* grabbed = nullptr; // the picked object under the cursor
     double target[3] = {0.0, 0.0, 0.0};
     double force[3] = {0.0, 0.0, 0.0};
 };
@@ -70,19 +70,19 @@ struct Walls {
 struct Message {
     std::string text;
     bool visible = false;
-    double start = 0.0;     // ms
-    double duration = 0.0;  // ms
+    double start = 0.0;    // ms
+    double duration = 0.0; // ms
 };
 
 // Running totals of life events since start-up, for statistics and reports.
 struct LifeCounters {
-    long long births = 0;         // children made by mating
-    long long refills = 0;        // random creatures added by the refill
+    long long births = 0;  // children made by mating
+    long long refills = 0; // random creatures added by the refill
     long long foodsEaten = 0;
-    long long deathsStarved = 0;  // removed after starving
-    long long deathsFallen = 0;   // removed after falling (non-finite included)
-    long long nonFinite = 0;      // creatures whose bodies went non-finite
-    long long steps = 0;          // simulation steps run
+    long long deathsStarved = 0; // removed after starving
+    long long deathsFallen = 0;  // removed after falling (non-finite included)
+    long long nonFinite = 0;     // creatures whose bodies went non-finite
+    long long steps = 0;         // simulation steps run
 };
 
 // Private state of the step driver that lives as long as the process.

@@ -37,17 +37,16 @@ double median(std::vector<double> v)
     return v[v.size() / 2];
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
-    std::printf("%-11s %14s %14s %10s\n", "population", "ecology on", "physics only",
-                "ecology %");
+    std::printf("%-11s %14s %14s %10s\n", "population", "ecology on", "physics only", "ecology %");
     for (int n : {10, 50, 100}) {
         Scene scene(20261207u, n);
         World& w = scene.world();
-        scene.step(300);  // settle: bodies unfold and land
+        scene.step(300); // settle: bodies unfold and land
 
         const int block = std::max(20, 2000 / n);
         std::vector<double> on, off;

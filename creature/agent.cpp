@@ -16,39 +16,21 @@ MY_VECTOR3 Intention::target() const
     return MY_VECTOR3{};
 }
 
-Agent::Agent() : creatureId(nextCreatureId++) {}
+Agent::Agent() : creatureId(nextCreatureId++)
+{
+}
 
 Agent::Agent(const Agent& other)
-    : world(other.world),
-      space(other.space),
-      environment(other.environment),
-      parts(other.parts),
-      joints(other.joints),
-      jointCount(other.jointCount),
-      energy(other.energy),
-      lifeState(other.lifeState),
-      dyingProgress(other.dyingProgress),
-      matingCount(other.matingCount),
-      foodCount(other.foodCount),
-      intention(other.intention),
-      centre(other.centre),
-      heading(other.heading),
-      score(other.score),
-      disturbed(other.disturbed),
-      headingStride(other.headingStride),
-      age(other.age),
-      cycleStart(other.cycleStart),
-      temperature(other.temperature),
-      creatureId(other.creatureId),
-      workingGene(other.workingGene),
-      gene(other.gene),
-      track(other.track),
-      phase(other.phase),
-      spare(other.spare),
-      cycleStartCentre(other.cycleStartCentre),
-      cycleStartHeading(other.cycleStartHeading),
-      learning(other.learning),
-      deathCause(other.deathCause)
+    : world(other.world), space(other.space), environment(other.environment), parts(other.parts),
+      joints(other.joints), jointCount(other.jointCount), energy(other.energy),
+      lifeState(other.lifeState), dyingProgress(other.dyingProgress),
+      matingCount(other.matingCount), foodCount(other.foodCount), intention(other.intention),
+      centre(other.centre), heading(other.heading), score(other.score), disturbed(other.disturbed),
+      headingStride(other.headingStride), age(other.age), cycleStart(other.cycleStart),
+      temperature(other.temperature), creatureId(other.creatureId), workingGene(other.workingGene),
+      gene(other.gene), track(other.track), phase(other.phase), spare(other.spare),
+      cycleStartCentre(other.cycleStartCentre), cycleStartHeading(other.cycleStartHeading),
+      learning(other.learning), deathCause(other.deathCause)
 {
     // The current movement must name a record of this creature's own store.
     if (other.currentMove) {

@@ -59,7 +59,7 @@ struct Agent {
     MY_VECTOR3 cycleStartCentre;
     MY_VECTOR2 cycleStartHeading;
     AlgLearanAction learning;
-    int deathCause = Alive;  // Starved or Fallen once dying has finished; not saved
+    int deathCause = Alive; // Starved or Fallen once dying has finished; not saved
 
     // Takes the next creature id; initialize must follow before use.
     Agent();

@@ -20,18 +20,33 @@ int faceFromValue(double v)
 void treeShape(int i, int& parentPart, int& parentFace)
 {
     switch (i % 9) {
-    case 0: parentPart = i; parentFace = 0; break;
-    case 1: parentPart = i - 1; parentFace = 1; break;
+    case 0:
+        parentPart = i;
+        parentFace = 0;
+        break;
+    case 1:
+        parentPart = i - 1;
+        parentFace = 1;
+        break;
     case 2:
     case 3:
     case 4:
-    case 5: parentPart = i - 1; parentFace = 4; break;
-    case 6: parentPart = i - 9 + 3; parentFace = 4; break;
-    default: parentPart = i; parentFace = 4; break;
+    case 5:
+        parentPart = i - 1;
+        parentFace = 4;
+        break;
+    case 6:
+        parentPart = i - 9 + 3;
+        parentFace = 4;
+        break;
+    default:
+        parentPart = i;
+        parentFace = 4;
+        break;
     }
 }
 
-}  // namespace
+} // namespace
 
 void Agent::layoutParts()
 {

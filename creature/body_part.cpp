@@ -34,10 +34,10 @@ void placeAroundOrigin(const BodyPart& part, const double d[3], int face)
     dBodySetPosition(part.body, d[0] * reach, 0, 0);
 }
 
-}  // namespace
+} // namespace
 
-void makeCapsule(dWorldID world, dSpaceID space, BodyPart& part, double length,
-                 double radius, double mass)
+void makeCapsule(dWorldID world, dSpaceID space, BodyPart& part, double length, double radius,
+                 double mass)
 {
     dMass m;
     dMassSetZero(&m);
@@ -52,8 +52,7 @@ void makeCapsule(dWorldID world, dSpaceID space, BodyPart& part, double length,
     dGeomSetBody(part.geom, part.body);
 }
 
-void makeBox(dWorldID world, dSpaceID space, BodyPart& part, const double sides[3],
-             double mass)
+void makeBox(dWorldID world, dSpaceID space, BodyPart& part, const double sides[3], double mass)
 {
     dMass m;
     dMassSetZero(&m);

@@ -17,15 +17,15 @@ struct BodyPart {
     bool exists = false;
     dBodyID body = nullptr;
     dGeomID geom = nullptr;
-    double length = 0.0;   // capsule length without the caps
-    double radius = 0.0;   // capsule radius
-    double mass = 0.0;     // total mass of the body
-    double sides[3] = {0.0, 0.0, 0.0};  // box sides
-    int shape = 0;         // 1 capsule, 2 box
-    int parentIndex = -1;  // nearest existing ancestor; -1 for the root
-    int hangJoint = -1;    // joint whose child this part is; -1 for the root
-    double groundTouch = 0.0;  // contact glow, 1 on touching the ground
-    Agent* owner = nullptr;    // creature of the body; null for walls
+    double length = 0.0;               // capsule length without the caps
+    double radius = 0.0;               // capsule radius
+    double mass = 0.0;                 // total mass of the body
+    double sides[3] = {0.0, 0.0, 0.0}; // box sides
+    int shape = 0;                     // 1 capsule, 2 box
+    int parentIndex = -1;              // nearest existing ancestor; -1 for the root
+    int hangJoint = -1;                // joint whose child this part is; -1 for the root
+    double groundTouch = 0.0;          // contact glow, 1 on touching the ground
+    Agent* owner = nullptr;            // creature of the body; null for walls
 };
 
 // The identity under which a creature part is picked and dragged.
@@ -35,11 +35,11 @@ struct BodyJoint {
     bool exists = false;
     dJointID hinge = nullptr;
     dJointID motor = nullptr;
-    int parentPart = -1;  // index of the parent-side part in the creature
-    int childPart = -1;   // index of the child-side part in the creature
-    int parentFace = 0;   // face 0..5 of the parent part
-    int childFace = 5;    // face 0..5 of the child part
-    double axis[3] = {1.0, 0.0, 0.0};  // hinge axis in world coordinates
+    int parentPart = -1;              // index of the parent-side part in the creature
+    int childPart = -1;               // index of the child-side part in the creature
+    int parentFace = 0;               // face 0..5 of the parent part
+    int childFace = 5;                // face 0..5 of the child part
+    double axis[3] = {1.0, 0.0, 0.0}; // hinge axis in world coordinates
 };
 
 // Face index to unit vector in a part's own frame; a capsule's long axis is z.
@@ -49,11 +49,10 @@ extern const double faceDirections[6][3];
 constexpr double kHingeLimit = 1.427996660722633;
 
 // Creates a capsule body (long axis z) and geom of the given total mass.
-void makeCapsule(dWorldID world, dSpaceID space, BodyPart& part, double length,
-                 double radius, double mass);
+void makeCapsule(dWorldID world, dSpaceID space, BodyPart& part, double length, double radius,
+                 double mass);
 // Creates a box body and geom of the given total mass.
-void makeBox(dWorldID world, dSpaceID space, BodyPart& part, const double sides[3],
-             double mass);
+void makeBox(dWorldID world, dSpaceID space, BodyPart& part, const double sides[3], double mass);
 // Builds one capsule part with the mass of its volume (density 1).
 void buildPart(dWorldID world, dSpaceID space, BodyPart& part);
 // Builds every existing part, in index order.

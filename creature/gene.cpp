@@ -18,7 +18,7 @@ struct RowSpec {
     Rule rule;
 };
 
-constexpr double kJointLimit = 1.427996660722633;  // pi / 2.2
+constexpr double kJointLimit = 1.427996660722633; // pi / 2.2
 
 const RowSpec kRows[GENE_ROW_COUNT] = {
     {"T", 0.4, 1.0, true, Rule::Pick},
@@ -53,7 +53,7 @@ int rowCount(int row, int phases, int joints, int parts)
     return parts;
 }
 
-}  // namespace
+} // namespace
 
 int geneLength(int phases, int joints, int parts)
 {

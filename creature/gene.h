@@ -14,8 +14,8 @@ enum GeneRow : int {
     TH_KOUSA = 5,           // energy above which a mate is sought
     BODY_SCALE = 6,
     BODY_R_SCALE = 7,
-    BODY_COLOR = 8,         // hue in degrees
-    YAKINAMASI = 9,         // per-step factor on the temperature
+    BODY_COLOR = 8, // hue in degrees
+    YAKINAMASI = 9, // per-step factor on the temperature
     PARENT_FACE_SWITCH = 10,
     CHILD_FACE_SWITCH = 11,
     PARENT_FACE = 12,
@@ -36,8 +36,8 @@ struct GeneParam {
     int start = 0;
     double max = 0.0;
     double min = 0.0;
-    bool isMutable = false;  // Gene::mutate changes these values
-    bool blend = false;      // crossover blends the parents
+    bool isMutable = false; // Gene::mutate changes these values
+    bool blend = false;     // crossover blends the parents
     double perturbProb = 0.0;
 };
 

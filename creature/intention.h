@@ -10,8 +10,8 @@ struct Intention {
     enum Mode : int { None = 0, Food = 1, Mate = 2, NoTarget = 3 };
 
     int mode = None;
-    Agent* partner = nullptr;  // mode Mate
-    AimPoint* food = nullptr;  // mode Food; valid until the next food update
+    Agent* partner = nullptr; // mode Mate
+    AimPoint* food = nullptr; // mode Food; valid until the next food update
 
     // Position the intention points at: the food, the partner's centre, or
     // the origin.

@@ -10,7 +10,7 @@ DrawBackend& headless()
 
 DrawBackend* active = nullptr;
 
-}  // namespace
+} // namespace
 
 // Headless frame loop: the same callbacks as a window, with nothing drawn,
 // as fast as the step callback lets it run.
@@ -54,15 +54,42 @@ void dsSimulationLoop(int argc, char** argv, int width, int height, const DrawCa
 {
     drawBackend().simulationLoop(argc, argv, width, height, *fn);
 }
-void dsStop() { drawBackend().stop(); }
-void dsSetViewpoint(float xyz[3], float hpr[3]) { drawBackend().setViewpoint(xyz, hpr); }
-void dsSetColor(float r, float g, float b) { drawBackend().setColor(r, g, b); }
-void dsSetColorAlpha(float r, float g, float b, float a) { drawBackend().setColorAlpha(r, g, b, a); }
-void dsSetTexture(int texture) { drawBackend().setTexture(texture); }
-void dsSetShadows(int on) { drawBackend().setShadows(on); }
-void N_SetTextures(int on) { drawBackend().setTextures(on); }
-void dsSetSphereQuality(int level) { drawBackend().setSphereQuality(level); }
-void dsSetCapsuleQuality(int level) { drawBackend().setCapsuleQuality(level); }
+void dsStop()
+{
+    drawBackend().stop();
+}
+void dsSetViewpoint(float xyz[3], float hpr[3])
+{
+    drawBackend().setViewpoint(xyz, hpr);
+}
+void dsSetColor(float r, float g, float b)
+{
+    drawBackend().setColor(r, g, b);
+}
+void dsSetColorAlpha(float r, float g, float b, float a)
+{
+    drawBackend().setColorAlpha(r, g, b, a);
+}
+void dsSetTexture(int texture)
+{
+    drawBackend().setTexture(texture);
+}
+void dsSetShadows(int on)
+{
+    drawBackend().setShadows(on);
+}
+void N_SetTextures(int on)
+{
+    drawBackend().setTextures(on);
+}
+void dsSetSphereQuality(int level)
+{
+    drawBackend().setSphereQuality(level);
+}
+void dsSetCapsuleQuality(int level)
+{
+    drawBackend().setCapsuleQuality(level);
+}
 void dsDrawSphereD(const double pos[3], const double R[12], float radius)
 {
     drawBackend().drawSphere(pos, R, radius);
@@ -75,7 +102,10 @@ void dsDrawBoxD(const double pos[3], const double R[12], const double sides[3])
 {
     drawBackend().drawBox(pos, R, sides);
 }
-void dsDrawLine(const float a[3], const float b[3]) { drawBackend().drawLine(a, b); }
+void dsDrawLine(const float a[3], const float b[3])
+{
+    drawBackend().drawLine(a, b);
+}
 void N_MaterialColor(const float ambient[4], const float diffuse[4], const float specular[4],
                      float shininess)
 {
@@ -86,15 +116,30 @@ void N_DrawArrow(const double base[3], const double R[12], double length, double
 {
     drawBackend().drawArrow(base, R, length, thickness, quality);
 }
-void N_SetObjName(const void* name) { drawBackend().setObjName(name); }
-void N_MousePickingPreFunc(int x, int y) { drawBackend().pickingPre(x, y); }
+void N_SetObjName(const void* name)
+{
+    drawBackend().setObjName(name);
+}
+void N_MousePickingPreFunc(int x, int y)
+{
+    drawBackend().pickingPre(x, y);
+}
 const void* N_MousePickingAfterRenderFunc(int x, int y)
 {
     return drawBackend().pickingAfterRender(x, y);
 }
-void N_setUserPIP(int on) { drawBackend().setUserPIP(on); }
-void N_dsSetGroundSize(double size) { drawBackend().setGroundSize(size); }
-void N_fogDis(float start, float end) { drawBackend().fogDistance(start, end); }
+void N_setUserPIP(int on)
+{
+    drawBackend().setUserPIP(on);
+}
+void N_dsSetGroundSize(double size)
+{
+    drawBackend().setGroundSize(size);
+}
+void N_fogDis(float start, float end)
+{
+    drawBackend().fogDistance(start, end);
+}
 void N_drawStr(int size, int x, int y, int width, int height, const char* text)
 {
     drawBackend().drawStr(size, x, y, width, height, text);

@@ -44,13 +44,19 @@ public:
     virtual void setCapsuleQuality(int /*level*/) {}
     virtual void drawSphere(const double* /*pos*/, const double* /*R*/, float /*radius*/) {}
     virtual void drawCapsule(const double* /*pos*/, const double* /*R*/, float /*length*/,
-                             float /*radius*/) {}
+                             float /*radius*/)
+    {
+    }
     virtual void drawBox(const double* /*pos*/, const double* /*R*/, const double* /*sides*/) {}
     virtual void drawLine(const float* /*a*/, const float* /*b*/) {}
     virtual void materialColor(const float* /*ambient*/, const float* /*diffuse*/,
-                               const float* /*specular*/, float /*shininess*/) {}
+                               const float* /*specular*/, float /*shininess*/)
+    {
+    }
     virtual void drawArrow(const double* /*base*/, const double* /*R*/, double /*length*/,
-                           double /*thickness*/, int /*quality*/) {}
+                           double /*thickness*/, int /*quality*/)
+    {
+    }
     virtual void setObjName(const void* /*name*/) {}
     virtual void pickingPre(int /*x*/, int /*y*/) {}
     virtual const void* pickingAfterRender(int /*x*/, int /*y*/) { return nullptr; }
@@ -58,7 +64,9 @@ public:
     virtual void setGroundSize(double size) { groundSize_ = size; }
     virtual void fogDistance(float /*start*/, float /*end*/) {}
     virtual void drawStr(int /*size*/, int /*x*/, int /*y*/, int /*width*/, int /*height*/,
-                         const char* /*text*/) {}
+                         const char* /*text*/)
+    {
+    }
 
     int pip() const { return pip_; }
     double groundSize() const { return groundSize_; }

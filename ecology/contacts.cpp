@@ -20,7 +20,7 @@ Agent* ownerOf(dBodyID b)
     return p ? p->owner : nullptr;
 }
 
-}  // namespace
+} // namespace
 
 double groundSoftErp(double h)
 {

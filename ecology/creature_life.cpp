@@ -80,7 +80,7 @@ void quarantine(World& w, Agent& a)
     ++w.counters.nonFinite;
 }
 
-}  // namespace
+} // namespace
 
 bool hasNonFiniteBody(const Agent& a)
 {

@@ -15,7 +15,7 @@ double guardTrig(double v)
     return (v > -100.0 && v < 100.0) ? v : 0.0;
 }
 
-}  // namespace
+} // namespace
 
 void cycleStartLearning(Agent& a, bool learningMutation)
 {

@@ -7,14 +7,14 @@
 #include "app/sim_data.h"
 
 struct AimPoint {
-    MY_VECTOR3 position;  // z is always 0
+    MY_VECTOR3 position; // z is always 0
 };
 
 struct AimPointHander {
-    double timer = 0.0;            // time since the last food grew
+    double timer = 0.0; // time since the last food grew
     std::vector<AimPoint> foods;
-    AimPoint* eaten = nullptr;     // the food eaten in the current step
-    SimData* settings = nullptr;   // source of foodInterval and groundSize
+    AimPoint* eaten = nullptr;   // the food eaten in the current step
+    SimData* settings = nullptr; // source of foodInterval and groundSize
 
     // Empties the store and points it at the settings.
     void reset(SimData* simData);

@@ -43,7 +43,7 @@ AlgLearanAction::DeltaMove freshMove(const Gene& like, double t)
     return m;
 }
 
-}  // namespace
+} // namespace
 
 double signedAngle(const MY_VECTOR2& u, const MY_VECTOR2& v)
 {

@@ -23,13 +23,13 @@ struct AlgLearanAction {
 
     // One learnt movement and the displacement it achieved.
     struct DeltaMove {
-        double meanX = 0.0;    // mean forward displacement per cycle
-        double meanY = 0.0;    // mean leftward displacement per cycle
-        double meanSqX = 0.0;  // mean of squared forward displacements
-        double meanSqY = 0.0;  // mean of squared leftward displacements
-        Gene gene;             // the movement's poses
-        int count = 0;         // cycles folded in
-        double angle = 0.0;    // direction of (meanX, meanY)
+        double meanX = 0.0;   // mean forward displacement per cycle
+        double meanY = 0.0;   // mean leftward displacement per cycle
+        double meanSqX = 0.0; // mean of squared forward displacements
+        double meanSqY = 0.0; // mean of squared leftward displacements
+        Gene gene;            // the movement's poses
+        int count = 0;        // cycles folded in
+        double angle = 0.0;   // direction of (meanX, meanY)
     };
 
     std::list<DeltaMove> moves;

@@ -29,8 +29,7 @@ void clearPopulation(Population& population)
 
 namespace {
 
-template <typename Key>
-Agent* firstWithHighest(Population& population, Key key)
+template <typename Key> Agent* firstWithHighest(Population& population, Key key)
 {
     if (population.empty())
         return nullptr;
@@ -41,7 +40,7 @@ Agent* firstWithHighest(Population& population, Key key)
     return best;
 }
 
-}  // namespace
+} // namespace
 
 Agent* bestByScore(Population& population)
 {

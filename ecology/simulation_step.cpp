@@ -40,7 +40,7 @@ int motorPhase(const Agent& a)
     return static_cast<int>(static_cast<long long>(x) % 3);
 }
 
-}  // namespace
+} // namespace
 
 void driveMotors(Agent& a, bool learningMutation)
 {

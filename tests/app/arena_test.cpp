@@ -73,7 +73,7 @@ void expectOnlyLiveObjects(World& w, const char* when)
         if (dGeomGetBody(g))
             bodies.insert(dGeomGetBody(g));
     }
-    EXPECT_EQ(dSpaceGetNumGeoms(w.space), parts + 4 + 1) << when;  // + ground plane
+    EXPECT_EQ(dSpaceGetNumGeoms(w.space), parts + 4 + 1) << when; // + ground plane
     EXPECT_EQ(static_cast<int>(bodies.size()), parts + 4) << when;
     EXPECT_EQ(boxes, 4) << when;
     int jointEnds = 0;
@@ -82,7 +82,7 @@ void expectOnlyLiveObjects(World& w, const char* when)
     EXPECT_EQ(jointEnds, 2 * 2 * joints) << when;
 }
 
-}  // namespace
+} // namespace
 
 using Arena = WorldTest;
 
@@ -140,7 +140,7 @@ TEST_F(Arena, ResetWithDefaultsBuildsCreaturesFoodsAndWalls)
         EXPECT_NEAR(R[0] * p[0] + R[4] * p[1], 0.0, 1e-9) << i;
         dReal aabb[6];
         dGeomGetAABB(b.geom, aabb);
-        EXPECT_NEAR(aabb[5], 0.0, 1e-9);   // top at the ground
+        EXPECT_NEAR(aabb[5], 0.0, 1e-9); // top at the ground
         EXPECT_NEAR(aabb[4], -80.0, 1e-9);
         // Inner face just outside the square, along the block's direction.
         const int k = std::fabs(p[0]) > std::fabs(p[1]) ? 0 : 1;

@@ -2,10 +2,10 @@
 // worlds, within one process and across processes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -51,8 +51,10 @@ TEST(HeadlessProgram, RepeatsAcrossProcessesAndReportsItsRun)
 {
     const std::string dir = ::testing::TempDir();
     const std::string s1 = dir + "/stats1.csv", s2 = dir + "/stats2.csv";
-    ASSERT_EQ(runProgram("--headless --seed 31 --seconds 60 --stats " + s1 + " 5", dir + "/out1"), 0);
-    ASSERT_EQ(runProgram("--headless --seed 31 --steps 2000 --stats " + s2 + " 5", dir + "/out2"), 0);
+    ASSERT_EQ(runProgram("--headless --seed 31 --seconds 60 --stats " + s1 + " 5", dir + "/out1"),
+              0);
+    ASSERT_EQ(runProgram("--headless --seed 31 --steps 2000 --stats " + s2 + " 5", dir + "/out2"),
+              0);
     const std::string a = readFile(s1), b = readFile(s2);
     ASSERT_FALSE(a.empty());
     EXPECT_EQ(a, b);
@@ -61,11 +63,12 @@ TEST(HeadlessProgram, RepeatsAcrossProcessesAndReportsItsRun)
     EXPECT_GE(rows, 60);
     EXPECT_LE(rows, 64);
     EXPECT_EQ(a.rfind("time,population,foods,births,refills,deaths_starved,deaths_fallen,"
-                      "foods_eaten,mean_energy,best_score\n", 0),
+                      "foods_eaten,mean_energy,best_score\n",
+                      0),
               0u);
 
     const std::string out = readFile(dir + "/out1");
-    EXPECT_EQ(out.rfind("5", 0), 0u) << out;  // the run number comes first
+    EXPECT_EQ(out.rfind("5", 0), 0u) << out; // the run number comes first
     EXPECT_NE(out.find("finished after 2000 steps"), std::string::npos) << out;
     EXPECT_NE(out.find("population"), std::string::npos);
 }
@@ -80,7 +83,7 @@ TEST(HeadlessProgram, RejectsBadOptionsAndHelps)
     EXPECT_NE(readFile(dir + "/help").find("--seed N"), std::string::npos);
 }
 
-}  // namespace
+} // namespace
 
 #include <signal.h>
 #include <sys/wait.h>
@@ -110,4 +113,4 @@ TEST(HeadlessProgram, CtrlCEndsAnUnlimitedRunCleanly)
     EXPECT_NE(text.find("interrupted after"), std::string::npos) << text;
 }
 
-}  // namespace
+} // namespace

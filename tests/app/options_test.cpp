@@ -19,16 +19,16 @@ TEST(Options, RunNumberFollowsTheRemainingArguments)
 {
     EXPECT_EQ(parse({}).runNumber, 10);
     EXPECT_EQ(parse({"3"}).runNumber, 3);
-    EXPECT_EQ(parse({"3", "4"}).runNumber, 10);  // two arguments: both ignored
+    EXPECT_EQ(parse({"3", "4"}).runNumber, 10); // two arguments: both ignored
     EXPECT_EQ(parse({"--headless", "7", "--steps", "5"}).runNumber, 7);
     EXPECT_EQ(parse({"abc"}).runNumber, 10);
-    EXPECT_EQ(parse({"12xyz"}).runNumber, 12);  // scanned like %d
+    EXPECT_EQ(parse({"12xyz"}).runNumber, 12); // scanned like %d
 }
 
 TEST(Options, ValuesAndErrors)
 {
-    const RunOptions o = parse({"--headless", "--seed", "4294967295", "--seconds", "1.5",
-                                "--stats", "s.csv", "--load-all", "in", "--save-all", "out"});
+    const RunOptions o = parse({"--headless", "--seed", "4294967295", "--seconds", "1.5", "--stats",
+                                "s.csv", "--load-all", "in", "--save-all", "out"});
     EXPECT_TRUE(o.headless);
     EXPECT_TRUE(o.seedGiven);
     EXPECT_EQ(o.seed, 4294967295u);
@@ -46,4 +46,4 @@ TEST(Options, ValuesAndErrors)
     parse({"--bogus"}, false);
 }
 
-}  // namespace
+} // namespace

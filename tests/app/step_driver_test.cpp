@@ -32,7 +32,7 @@ protected:
     {
         setDrawBackend(&backend);
         WorldTest::SetUp();
-        w().targetFps = 0.0f;  // no pacing in tests
+        w().targetFps = 0.0f; // no pacing in tests
         w().miniDisplay = 0;
     }
     void TearDown() override
@@ -47,7 +47,7 @@ protected:
 
 TEST_F(StepDriverTest, PausedFramesDoNothingAndRequestsRunInOrderUpToTheFirstInitialize)
 {
-    w().requestQueue.push_back(Request{7, 3});  // unknown kind: passed over
+    w().requestQueue.push_back(Request{7, 3}); // unknown kind: passed over
     requestInitialize(w());
     requestInitialize(w());
     EXPECT_EQ(w().message.text, "Initialized");
@@ -88,7 +88,8 @@ TEST_F(StepDriverTest, StepsPerFrameAndSkipRender)
     w().skipRenderBudget = 0.05f;
     const auto t0 = std::chrono::steady_clock::now();
     stepDriver(w(), 0);
-    const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    const double took =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     EXPECT_GE(took, 0.05);
     EXPECT_GT(steps(), 7);
     w().skipRenderBudget = 0.0f;
@@ -132,7 +133,7 @@ TEST_F(StepDriverTest, GroundSizeChangeRebuildsWallsOnce)
 
 TEST_F(StepDriverTest, MiniDisplaySwitchStartsTheZoomAndSetsTheViews)
 {
-    backend.pipCalls.clear();  // start-up switched the mini view off
+    backend.pipCalls.clear(); // start-up switched the mini view off
     stepDriver(w(), 0);
     EXPECT_TRUE(backend.pipCalls.empty());
     w().miniCamera.distance = 12.0f;
@@ -202,8 +203,9 @@ TEST(PaceFrame, FramesStartAtMostOncePerSlot)
     const auto t0 = std::chrono::steady_clock::now();
     for (int i = 0; i < 4; ++i)
         paceFrame(w, 30.0f);
-    const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    const double took =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     EXPECT_GE(took, 0.066);
 }
 
-}  // namespace
+} // namespace

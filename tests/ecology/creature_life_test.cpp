@@ -56,10 +56,10 @@ TEST_F(CreatureLifeTest, FoodsAreReachedInThreeDimensions)
     AimPoint& f = foodAt(0, 0);
     a.intention.mode = Intention::Food;
     a.intention.food = &f;
-    a.centre = MY_VECTOR3{0, 0, 2.0};  // straight above, but 2 up
+    a.centre = MY_VECTOR3{0, 0, 2.0}; // straight above, but 2 up
     feedingAndMatingPass(w());
     EXPECT_EQ(a.foodCount, 0);
-    a.centre = MY_VECTOR3{1.0, 1.0, 1.0};  // sqrt(3) away
+    a.centre = MY_VECTOR3{1.0, 1.0, 1.0}; // sqrt(3) away
     feedingAndMatingPass(w());
     EXPECT_EQ(a.foodCount, 1);
 }
@@ -125,7 +125,7 @@ TEST_F(CreatureLifeTest, IntentionChoice)
     a.centre = MY_VECTOR3{0, 0, 0};
     b.centre = MY_VECTOR3{8, 0, 0};
     c.centre = MY_VECTOR3{4, 0, 0};
-    a.energy = a.gene[TH_KOUSA];  // not strictly above
+    a.energy = a.gene[TH_KOUSA]; // not strictly above
     a.chooseIntention(w().environment);
     EXPECT_EQ(a.intention.mode, Intention::NoTarget);
     a.energy = a.gene[TH_KOUSA] + 1e-9;
@@ -198,7 +198,7 @@ TEST_F(CreatureLifeTest, WhenAllDieTheNextStepRefillsWithRandomCreatures)
         a.lifeState = Removable;
         a.deathCause = Starved;
     }
-    scene->step();  // removes them all (death pass), refill waits for the next step
+    scene->step(); // removes them all (death pass), refill waits for the next step
     EXPECT_TRUE(w().population.empty());
     scene->step();
     ASSERT_EQ(w().population.size(), 6u);
@@ -230,4 +230,4 @@ TEST_F(CreatureLifeTest, RefillDrawsYBeforeXAndUsesTheFrontGenomeCounts)
     EXPECT_DOUBLE_EQ(a.cycleStartCentre.y, y);
 }
 
-}  // namespace
+} // namespace

@@ -63,7 +63,7 @@ TEST_F(CycleLearningTest, DisturbedCycleIsNeitherScoredNorRecordedButMoveIsChose
     EXPECT_EQ(a.score, 0.0);
     for (const auto& m : a.learning.moves)
         EXPECT_EQ(m.count, 0);
-    EXPECT_EQ(a.learning.moves.size(), before);  // every sector already full
+    EXPECT_EQ(a.learning.moves.size(), before); // every sector already full
     EXPECT_NE(a.currentMove, nullptr);
     EXPECT_EQ(a.cycleStartCentre.x, 2.0);
     EXPECT_EQ(a.cycleStartCentre.y, 1.0);
@@ -147,4 +147,4 @@ TEST_F(CycleLearningTest, CreaturesLearnToApproachFoodOverTime)
     EXPECT_GT(w().counters.foodsEaten, 0);
 }
 
-}  // namespace
+} // namespace

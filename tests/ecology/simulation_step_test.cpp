@@ -108,10 +108,13 @@ TEST_F(SimulationStepTest, MovingPhasesReadTheWorkingGeneAtPhaseOffsets)
             const BodyJoint& j = a.joints[i];
             if (!j.exists)
                 continue;
-            const double target = a.workingGene.values[geneParams[JOINT_TARGET].start + n * (p - 1) + i];
-            const double gain = a.workingGene.values[geneParams[JOINT_GAIN].start + n * (p - 1) + i];
+            const double target =
+                a.workingGene.values[geneParams[JOINT_TARGET].start + n * (p - 1) + i];
+            const double gain =
+                a.workingGene.values[geneParams[JOINT_GAIN].start + n * (p - 1) + i];
             const double angle = dJointGetHingeAngle(j.hinge);
-            EXPECT_DOUBLE_EQ(dJointGetAMotorParam(j.motor, dParamVel), 16 * gain * (target - angle));
+            EXPECT_DOUBLE_EQ(dJointGetAMotorParam(j.motor, dParamVel),
+                             16 * gain * (target - angle));
         }
     }
     // Back to phase 0: a new cycle starts and the learning runs once.
@@ -202,4 +205,4 @@ TEST_F(SimulationStepTest, NonFiniteBodyIsTakenOutAndDiesAsFallen)
     }
 }
 
-}  // namespace
+} // namespace

@@ -17,9 +17,18 @@ void report(const char* kind, int num, const char* msg, va_list ap)
     ADD_FAILURE() << "ODE " << kind << " " << num << ": " << text;
 }
 
-void onError(int num, const char* msg, va_list ap) { report("error", num, msg, ap); }
-void onDebug(int num, const char* msg, va_list ap) { report("debug", num, msg, ap); }
-void onMessage(int num, const char* msg, va_list ap) { report("message", num, msg, ap); }
+void onError(int num, const char* msg, va_list ap)
+{
+    report("error", num, msg, ap);
+}
+void onDebug(int num, const char* msg, va_list ap)
+{
+    report("debug", num, msg, ap);
+}
+void onMessage(int num, const char* msg, va_list ap)
+{
+    report("message", num, msg, ap);
+}
 
 class OdeReportsFail : public ::testing::Environment {
 public:
@@ -33,7 +42,7 @@ public:
 
 const auto* registered = ::testing::AddGlobalTestEnvironment(new OdeReportsFail);
 
-}  // namespace
+} // namespace
 
 int odeReportCount()
 {
