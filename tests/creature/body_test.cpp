@@ -53,7 +53,7 @@ double capsuleVolume(double length, double radius)
     return kPi * radius * radius * length + 4.0 / 3.0 * kPi * radius * radius * radius;
 }
 
-}  // namespace
+} // namespace
 
 TEST(BodyLayout, FullGeneGivesThreeSegmentsOfTwoLegsAndASpine)
 {
@@ -134,120 +134,103 @@ TEST(BodyLayout, MissingLegPartIsBridgedFromItsParent)
 
 TEST(BodyLayout, BridgedJointMovesOffOccupiedFaces)
 {
-    // Part 1 missing: joint 2 takes joint 0's place (part 0, face 0), which
-    // joint 1 also uses; 0 wraps to 5, and 5 is taken by joint 6 -> 4.
-    {
-        Agent a;
+    // A layout with one missing part and some joints moved to given faces.
+    struct Setup {
+        int missingPart;
+        std::vector<std::pair<int, double>> parentFaces; // joint, PARENT_FACE value
+    };
+    auto laidOut = [](Agent& a, const Setup& s) {
         plainGene(a);
-        setGene(a, PART_PRESENCE, 1, 0.5);
-        setGene(a, PARENT_FACE_SWITCH, 1, 1.05);
-        setGene(a, PARENT_FACE, 1, 0.5);  // joint 1 at face 0
+        setGene(a, PART_PRESENCE, s.missingPart, 0.5);
+        for (const auto& [joint, value] : s.parentFaces) {
+            setGene(a, PARENT_FACE_SWITCH, joint, 1.05);
+            setGene(a, PARENT_FACE, joint, value);
+        }
         layout(a);
-        EXPECT_EQ(a.joints[2].parentPart, 0);
-        EXPECT_EQ(a.joints[2].parentFace, 5);
-        EXPECT_FALSE(a.joints[0].exists);
-
-        setGene(a, PARENT_FACE_SWITCH, 6, 1.05);
-        setGene(a, PARENT_FACE, 6, 5.5);  // joint 6 at face 5
-        layout(a);
-        EXPECT_EQ(a.joints[2].parentFace, 4);
-    }
+    };
+    Agent a;
+    // Part 1 missing: joint 2 takes joint 0's place (part 0, face 0), which
+    // joint 1 also uses: 0 wraps to 5.
+    laidOut(a, {1, {{1, 0.5}}});
+    EXPECT_FALSE(a.joints[0].exists);
+    EXPECT_EQ(a.joints[2].parentPart, 0);
+    EXPECT_EQ(a.joints[2].parentFace, 5);
+    // ... and with joint 6 at face 5, on down to 4.
+    laidOut(a, {1, {{1, 0.5}, {6, 5.5}}});
+    EXPECT_EQ(a.joints[2].parentFace, 4);
     // Part 7 missing: joint 7 takes joint 6's place (part 0, face 4). Joint 1
     // sits at 4 and joint 0 at 3: the first pass meets joint 1 (4 -> 3), only
     // a second pass meets joint 0 (3 -> 2).
-    {
-        Agent a;
-        plainGene(a);
-        setGene(a, PART_PRESENCE, 7, 0.5);
-        setGene(a, PARENT_FACE_SWITCH, 0, 1.05);
-        setGene(a, PARENT_FACE, 0, 3.2);
-        setGene(a, PARENT_FACE_SWITCH, 1, 1.05);
-        setGene(a, PARENT_FACE, 1, 4.9);
-        layout(a);
-        EXPECT_FALSE(a.joints[6].exists);
-        EXPECT_EQ(a.joints[7].parentPart, 0);
-        EXPECT_EQ(a.joints[7].parentFace, 2);
-        EXPECT_EQ(a.joints[0].parentFace, 3);
-        EXPECT_EQ(a.joints[1].parentFace, 4);
-    }
+    laidOut(a, {7, {{0, 3.2}, {1, 4.9}}});
+    EXPECT_FALSE(a.joints[6].exists);
+    EXPECT_EQ(a.joints[7].parentPart, 0);
+    EXPECT_EQ(a.joints[7].parentFace, 2);
+    EXPECT_EQ(a.joints[0].parentFace, 3);
+    EXPECT_EQ(a.joints[1].parentFace, 4);
 }
 
 TEST(BodyLayout, FacesAxesAndSizesComeFromTheGene)
 {
     Agent a;
     plainGene(a);
-    // Face switches act only strictly above 1.0.
-    setGene(a, PARENT_FACE_SWITCH, 3, 1.0);
-    setGene(a, PARENT_FACE, 3, 2.5);
-    setGene(a, PARENT_FACE_SWITCH, 4, 1.01);
-    setGene(a, PARENT_FACE, 4, 2.99);
-    setGene(a, CHILD_FACE_SWITCH, 5, 1.1);
-    setGene(a, CHILD_FACE, 5, 5.99);
-    setGene(a, CHILD_FACE_SWITCH, 8, 1.1);
-    setGene(a, CHILD_FACE, 8, 0.0);
     const double axisValues[] = {0.5, 0.999, 1.0, 1.5, 1.998};
     for (int i = 0; i < 5; ++i)
         setGene(a, HINGE_AXIS, 10 + i, axisValues[i]);
+    setGene(a, PARENT_FACE_SWITCH, 3, 1.0); // switches act strictly above 1.0
+    setGene(a, PARENT_FACE, 3, 2.5);
+    setGene(a, PARENT_FACE_SWITCH, 4, 1.01);
+    setGene(a, PARENT_FACE, 4, 2.99);
+    setGene(a, CHILD_FACE_SWITCH, 8, 1.1);
+    setGene(a, CHILD_FACE, 8, 0.0);
     setGene(a, BODY_SCALE, 0, 1.2);
     setGene(a, BODY_R_SCALE, 0, 2.0);
-    setGene(a, PART_LENGTH, 4, 0.6);  // x = 0.5, x^4 = 0.0625
+    setGene(a, PART_LENGTH, 4, 0.6); // x = 0.5, x^4 = 0.0625
     setGene(a, PART_RADIUS, 4, 0.08);
     setGene(a, PART_LENGTH, 5, 1.0);
     layout(a);
 
     EXPECT_EQ(a.joints[3].parentFace, 4);
     EXPECT_EQ(a.joints[4].parentFace, 2);
-    EXPECT_EQ(a.joints[5].childFace, 5);
     EXPECT_EQ(a.joints[8].childFace, 0);
     for (int i = 0; i < 5; ++i) {
-        const BodyJoint& j = a.joints[10 + i];
-        EXPECT_EQ(j.axis[0], 1.0);
-        EXPECT_EQ(j.axis[1], axisValues[i] >= 1.0 ? 1.0 : 0.0) << axisValues[i];
-        EXPECT_EQ(j.axis[2], 0.0);
+        const double* axis = a.joints[10 + i].axis;
+        EXPECT_EQ(axis[0], 1.0);
+        EXPECT_EQ(axis[1], axisValues[i] >= 1.0 ? 1.0 : 0.0) << axisValues[i];
+        EXPECT_EQ(axis[2], 0.0);
     }
     EXPECT_NEAR(a.parts[4].length, (0.0625 * 0.8 + 0.2) * 1.2, 1e-12);
     EXPECT_NEAR(a.parts[4].radius, 0.08 * 1.2 * 2.0, 1e-12);
     EXPECT_NEAR(a.parts[5].length, 1.2, 1e-12);
-    EXPECT_EQ(a.parts[4].shape, 1);
 }
 
 using BodyBuild = WorldTest;
 
 TEST_F(BodyBuild, PartBuildersGiveVolumeMassAndShapes)
 {
-    BodyPart p;
-    p.length = 0.2;
-    p.radius = 0.1;
-    buildPart(w().world, w().space, p);
-    EXPECT_NEAR(p.mass, 0.0104719755, 1e-10);
-    EXPECT_NEAR(p.mass, capsuleVolume(0.2, 0.1), 1e-15);
-    dMass m;
-    dBodyGetMass(p.body, &m);
-    EXPECT_NEAR(m.mass, p.mass, 1e-15);
-    EXPECT_EQ(p.shape, 1);
-    ASSERT_EQ(dGeomGetClass(p.geom), dCapsuleClass);
-    EXPECT_EQ(dGeomGetBody(p.geom), p.body);
+    std::vector<BodyPart> parts(2);
+    parts[0].length = 0.2;
+    parts[0].radius = 0.1;
+    buildPart(w().world, w().space, parts[0]);
+    EXPECT_NEAR(parts[0].mass, 0.0104719755, 1e-10);
+    const double sides[3] = {1.0, 2.0, 3.0};
+    makeBox(w().world, w().space, parts[1], sides, 7.0);
+
+    const double masses[2] = {capsuleVolume(0.2, 0.1), 7.0};
+    for (int i = 0; i < 2; ++i) {
+        dMass m;
+        dBodyGetMass(parts[i].body, &m);
+        EXPECT_NEAR(m.mass, masses[i], 1e-12);
+        EXPECT_EQ(dGeomGetBody(parts[i].geom), parts[i].body);
+    }
     dReal r, len;
-    dGeomCapsuleGetParams(p.geom, &r, &len);
+    dGeomCapsuleGetParams(parts[0].geom, &r, &len);
     EXPECT_EQ(r, 0.1);
     EXPECT_EQ(len, 0.2);
-
-    BodyPart box;
-    const double sides[3] = {1.0, 2.0, 3.0};
-    makeBox(w().world, w().space, box, sides, 7.0);
-    dBodyGetMass(box.body, &m);
-    EXPECT_NEAR(m.mass, 7.0, 1e-12);
-    EXPECT_EQ(box.shape, 2);
-    ASSERT_EQ(dGeomGetClass(box.geom), dBoxClass);
     dVector3 got;
-    dGeomBoxGetLengths(box.geom, got);
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(got[i], sides[i]);
-
-    std::vector<BodyPart> both{p, box};
-    destroyParts(both);
-    EXPECT_EQ(both[0].body, nullptr);
-    EXPECT_EQ(both[1].geom, nullptr);
+    dGeomBoxGetLengths(parts[1].geom, got);
+    EXPECT_TRUE(got[0] == 1.0 && got[1] == 2.0 && got[2] == 3.0);
+    destroyParts(parts);
+    EXPECT_EQ(parts[1].body, nullptr);
 }
 
 TEST_F(BodyBuild, JointAnchorsSitOnTheChosenFaces)
@@ -296,13 +279,8 @@ TEST_F(BodyBuild, JointAnchorsSitOnTheChosenFaces)
             dJointGetHingeAxis(j.hinge, axis);
             EXPECT_NEAR(axis[0], std::sqrt(0.5), 1e-12);
             EXPECT_NEAR(axis[1], std::sqrt(0.5), 1e-12);
-            EXPECT_NEAR(axis[2], 0.0, 1e-12);
-            EXPECT_EQ(dJointGetHingeParam(j.hinge, dParamLoStop), -1.427996660722633);
             EXPECT_EQ(dJointGetHingeParam(j.hinge, dParamHiStop), 1.427996660722633);
-            EXPECT_EQ(dJointGetAMotorMode(j.motor), dAMotorEuler);
-            EXPECT_EQ(dJointGetBody(j.hinge, 0), parts[0].body);
             EXPECT_EQ(dJointGetBody(j.motor, 1), parts[1].body);
-
             dJointDestroy(j.motor);
             dJointDestroy(j.hinge);
             destroyParts(parts);
@@ -358,19 +336,13 @@ TEST_F(BodyBuild, MinimalCreatureIsBuiltAtItsCentre)
     a.disturbed = true;
     a.buildBody(w().world, w().space, &w().environment);
 
-    EXPECT_EQ(a.world, w().world);
-    EXPECT_EQ(a.environment, &w().environment);
     for (int i : {0, 27}) {
         const dReal* pos = dBodyGetPosition(a.parts[i].body);
-        EXPECT_EQ(pos[0], 5.0);
-        EXPECT_EQ(pos[1], -4.0);
-        EXPECT_EQ(pos[2], 3.0);
+        EXPECT_TRUE(pos[0] == 5.0 && pos[1] == -4.0 && pos[2] == 3.0) << i;
     }
     EXPECT_TRUE(dAreConnected(a.parts[0].body, a.parts[27].body));
-    EXPECT_EQ(dBodyGetNumJoints(a.parts[0].body), 2);  // hinge and motor
-    EXPECT_EQ(a.cycleStartCentre.x, 5.0);
+    EXPECT_EQ(dBodyGetNumJoints(a.parts[0].body), 2); // hinge and motor
     EXPECT_FALSE(a.disturbed);
-    EXPECT_EQ(a.currentMove, nullptr);
     ASSERT_FALSE(a.learning.moves.empty());
     EXPECT_EQ(a.workingGene.values, a.learning.moves.front().gene.values);
 }

@@ -19,21 +19,30 @@ struct Row {
 };
 constexpr double kJ = 1.427996660722633;
 const Row kTable[GENE_ROW_COUNT] = {
-    {0.4, 1.0, true, kPick},          {1.0, 1.0, false, kPick},
-    {0.01, 0.08, false, kPerturbOrPick}, {0.03, 0.15, false, kPerturbOrPick},
-    {0.0, 0.65, false, kPerturbOrPick},  {2.0, 4.3, false, kPerturbOrPick},
-    {1.0, 1.4, false, kPerturbOrPick},   {1.25, 2.25, false, kPerturbOrPick},
-    {0.0, 360.0, false, kCircular},      {0.9999, 0.99999, false, kPerturbOrPick},
-    {0.0, 1.1, false, kPerturbOrPick},   {0.0, 1.1, false, kPerturbOrPick},
-    {0.0, 5.99, false, kPerturbOrPick},  {0.0, 5.99, false, kPerturbOrPick},
-    {-kJ, kJ, true, kBlend},             {0.5, 1.999, false, kPerturbOrPick},
-    {0.0, 1.0, true, kBlend},            {0.2, 1.0, false, kPerturbOrPick},
-    {0.075, 0.1, false, kPerturbOrPick}, {0.5, 1.99, false, kPerturbOrPick},
+    {0.4, 1.0, true, kPick},
+    {1.0, 1.0, false, kPick},
+    {0.01, 0.08, false, kPerturbOrPick},
+    {0.03, 0.15, false, kPerturbOrPick},
+    {0.0, 0.65, false, kPerturbOrPick},
+    {2.0, 4.3, false, kPerturbOrPick},
+    {1.0, 1.4, false, kPerturbOrPick},
+    {1.25, 2.25, false, kPerturbOrPick},
+    {0.0, 360.0, false, kCircular},
+    {0.9999, 0.99999, false, kPerturbOrPick},
+    {0.0, 1.1, false, kPerturbOrPick},
+    {0.0, 1.1, false, kPerturbOrPick},
+    {0.0, 5.99, false, kPerturbOrPick},
+    {0.0, 5.99, false, kPerturbOrPick},
+    {-kJ, kJ, true, kBlend},
+    {0.5, 1.999, false, kPerturbOrPick},
+    {0.0, 1.0, true, kBlend},
+    {0.2, 1.0, false, kPerturbOrPick},
+    {0.075, 0.1, false, kPerturbOrPick},
+    {0.5, 1.99, false, kPerturbOrPick},
 };
 // Layout of a creature gene (2 phases, 29 joints, 30 parts).
-const int kStart[GENE_ROW_COUNT + 1] = {0,   1,   2,   3,   4,   5,   6,
-                                        7,   8,   9,   10,  68,  126, 184,
-                                        242, 300, 358, 416, 446, 476, 506};
+const int kStart[GENE_ROW_COUNT + 1] = {0,  1,   2,   3,   4,   5,   6,   7,   8,   9,  10,
+                                        68, 126, 184, 242, 300, 358, 416, 446, 476, 506};
 
 Gene creatureGene()
 {
@@ -84,7 +93,7 @@ std::vector<double> replayMutate(std::vector<double> v, double rate, Random& r)
     return v;
 }
 
-}  // namespace
+} // namespace
 
 TEST(GeneLayout, StartsAndLengthFollowTheCounts)
 {
@@ -103,16 +112,16 @@ TEST(GeneLayout, StartsAndLengthFollowTheCounts)
     const int smallStarts[10] = {10, 13, 16, 19, 22, 25, 28, 31, 35, 39};
     for (int r = 10; r < GENE_ROW_COUNT; ++r)
         EXPECT_EQ(geneParams[r].start, smallStarts[r - 10]) << "row " << r;
-    s.randomize(-1, -1, -1);  // keeps every count
+    s.randomize(-1, -1, -1); // keeps every count
     EXPECT_EQ(s.values.size(), 43u);
     EXPECT_EQ(geneParams[PART_PRESENCE].start, 39);
-    s.randomize(2, -1, -1);  // replaces only the phases
+    s.randomize(2, -1, -1); // replaces only the phases
     EXPECT_EQ(s.phases, 2);
     EXPECT_EQ(s.joints, 3);
     EXPECT_EQ(s.parts, 4);
     EXPECT_EQ(s.values.size(), 64u);
 
-    creatureGene();  // the shared table goes back to the creature layout
+    creatureGene(); // the shared table goes back to the creature layout
     EXPECT_EQ(geneParams[PART_PRESENCE].start, 476);
 }
 
@@ -148,7 +157,7 @@ TEST(GeneFill, RandomizeDrawsEveryValueInOrderWithinItsBounds)
 TEST(GeneFill, TopDrawGivesExactlyMax)
 {
     for (int row = 0; row < GENE_ROW_COUNT; ++row) {
-        const int k = kStart[row + 1] - 1;  // last value of the row
+        const int k = kStart[row + 1] - 1; // last value of the row
         rng().seed(stateWithDraw(k, 32767));
         Gene g = creatureGene();
         EXPECT_EQ(g.values[k], kTable[row].max) << "row " << row;
@@ -161,13 +170,13 @@ TEST(GenePerturb, ClampsAtTheBoundsAndScalesByThreeTenthsOfTheRange)
     const GeneParam& joint = geneParams[JOINT_TARGET];
     const GeneParam& t = geneParams[T];
 
-    rng().seed(stateWithDraw(0, 30000));  // positive signed draw
+    rng().seed(stateWithDraw(0, 30000)); // positive signed draw
     EXPECT_EQ(perturbValue(kJ, joint), kJ);
     rng().seed(stateWithDraw(0, 32767));
-    EXPECT_EQ(perturbValue(0.95, t), 1.0);  // 0.95 + 0.18 overshoots
-    rng().seed(stateWithDraw(0, 100));  // negative signed draw
+    EXPECT_EQ(perturbValue(0.95, t), 1.0); // 0.95 + 0.18 overshoots
+    rng().seed(stateWithDraw(0, 100));     // negative signed draw
     EXPECT_EQ(perturbValue(-kJ, joint), -kJ);
-    rng().seed(stateWithDraw(0, 0));  // -1.0000305
+    rng().seed(stateWithDraw(0, 0)); // -1.0000305
     EXPECT_EQ(perturbValue(0.45, t), 0.4);
 
     // Inside the bounds: v + s * 0.6 * 0.3 for row T, s = (24576 - 16384) * 2 / 32767.
@@ -184,7 +193,7 @@ TEST(GeneMutate, ZeroRateDrawsOncePerMutableValueAndChangesNothing)
     rng().seed(555);
     g.mutate(0.0);
     Random replay(555);
-    for (int i = 0; i < 117; ++i)  // rows 0, 14 and 16: 1 + 58 + 58 values
+    for (int i = 0; i < 117; ++i) // rows 0, 14 and 16: 1 + 58 + 58 values
         replay.next();
     EXPECT_EQ(rng().state(), replay.state());
     EXPECT_EQ(g.values, before);
@@ -204,7 +213,8 @@ TEST(GeneMutate, PerturbsMutableValuesWithTheGivenRate)
 
         int changed = 0;
         for (int k = 0; k < kStart[GENE_ROW_COUNT]; ++k) {
-            const bool mutableRow = k == 0 || (k >= kStart[JOINT_TARGET] && k < kStart[HINGE_AXIS]) ||
+            const bool mutableRow = k == 0 ||
+                                    (k >= kStart[JOINT_TARGET] && k < kStart[HINGE_AXIS]) ||
                                     (k >= kStart[JOINT_GAIN] && k < kStart[PART_LENGTH]);
             if (!mutableRow)
                 EXPECT_EQ(g.values[k], before[k]) << "index " << k;
@@ -212,7 +222,7 @@ TEST(GeneMutate, PerturbsMutableValuesWithTheGivenRate)
                 ++changed;
         }
         if (rate == 1.0)
-            EXPECT_GE(changed, 110);  // all 117 but the rare clamped or zero draws
+            EXPECT_GE(changed, 110); // all 117 but the rare clamped or zero draws
         else
             EXPECT_LT(changed, 60);
     }
@@ -233,9 +243,8 @@ TEST(GeneCrossover, CircularMeanOfBodyColor)
     struct Case {
         double x, y, mean;
     };
-    const Case cases[] = {{350, 10, 0},    {10, 350, 0},    {359, 0, 359.5},
-                          {200, 10, 285},  {10, 200, 285},  {100, 200, 150},
-                          {0, 0, 0},       {90, 270, 0}};
+    const Case cases[] = {{350, 10, 0},   {10, 350, 0},    {359, 0, 359.5}, {200, 10, 285},
+                          {10, 200, 285}, {100, 200, 150}, {0, 0, 0},       {90, 270, 0}};
     for (const Case& c : cases) {
         Gene a = creatureGene(), b = creatureGene(), child = creatureGene();
         a.values[BODY_COLOR] = c.x;

@@ -21,10 +21,16 @@ Gene creatureGene()
     return g;
 }
 
-Move& nth(AlgLearanAction& s, int i) { return *std::next(s.moves.begin(), i); }
+Move& nth(AlgLearanAction& s, int i)
+{
+    return *std::next(s.moves.begin(), i);
+}
 
 // Sector of an angle, by floor(a / (pi/4)) + 4.
-int sectorOf(double a) { return static_cast<int>(std::floor(a / (kPi / 4))) + 4; }
+int sectorOf(double a)
+{
+    return static_cast<int>(std::floor(a / (kPi / 4))) + 4;
+}
 
 std::array<int, 8> sectorCounts(const AlgLearanAction& s)
 {
@@ -46,18 +52,21 @@ Move learnt(double a, double len, const Gene& g)
     return m;
 }
 
-MY_VECTOR2 polar(double a, double len) { return {len * std::cos(a), len * std::sin(a)}; }
+MY_VECTOR2 polar(double a, double len)
+{
+    return {len * std::cos(a), len * std::sin(a)};
+}
 
-}  // namespace
+} // namespace
 
 TEST(SignedAngle, CounterClockwiseIsPositiveAndDegenerateInputGivesZero)
 {
     EXPECT_NEAR(signedAngle({1, 0}, {0, 1}), kPi / 2, 1e-15);
     EXPECT_NEAR(signedAngle({0, 1}, {1, 0}), -kPi / 2, 1e-15);
     EXPECT_NEAR(signedAngle({0, 1}, {-1, 0}), kPi / 2, 1e-15);
-    EXPECT_NEAR(signedAngle({2, 0}, {3, -3}), -kPi / 4, 1e-15);  // lengths do not matter
+    EXPECT_NEAR(signedAngle({2, 0}, {3, -3}), -kPi / 4, 1e-15); // lengths do not matter
     EXPECT_NEAR(signedAngle({1, 1}, {-1, 0}), 3 * kPi / 4, 1e-15);
-    EXPECT_EQ(signedAngle({1, 0}, {-1, 0}), 0.0);  // exactly -pi is reported as 0
+    EXPECT_EQ(signedAngle({1, 0}, {-1, 0}), 0.0); // exactly -pi is reported as 0
     EXPECT_EQ(signedAngle({0, 1}, {0, -1}), 0.0);
     EXPECT_EQ(signedAngle({1, 0}, {0, 0}), 0.0);
     EXPECT_EQ(signedAngle({0, 0}, {1, 0}), 0.0);
@@ -75,12 +84,12 @@ TEST(MovementStoreReset, FourFreshUnitRecordsPerSector)
 {
     const Gene g = creatureGene();
     AlgLearanAction store;
-    store.moves.push_back(learnt(0.1, 1, g));  // emptied first
+    store.moves.push_back(learnt(0.1, 1, g)); // emptied first
     rng().seed(8080);
     store.reset(g);
     ASSERT_EQ(store.moves.size(), 32u);
 
-    rng().seed(8080);  // each record's gene is a copy of g randomized in turn
+    rng().seed(8080); // each record's gene is a copy of g randomized in turn
     int i = 0;
     for (const Move& m : store.moves) {
         const double a = -kPi + i * kPi / 16;
@@ -103,7 +112,7 @@ TEST(MovementStoreReset, FourFreshUnitRecordsPerSector)
 
 TEST(MovementStoreReset, OnlyTheCountsOfTheGivenGeneMatter)
 {
-    Gene g = creatureGene();  // 506 values, shared layout for (2, 29, 30)
+    Gene g = creatureGene(); // 506 values, shared layout for (2, 29, 30)
     g.phases = 1;
     g.joints = 3;
     g.parts = 4;
@@ -111,11 +120,11 @@ TEST(MovementStoreReset, OnlyTheCountsOfTheGivenGeneMatter)
     store.reset(g);
     ASSERT_EQ(store.moves.size(), 32u);
     for (const Move& m : store.moves) {
-        EXPECT_EQ(m.gene.values.size(), 43u);  // 10 + 7 * 3 + 3 * 4
+        EXPECT_EQ(m.gene.values.size(), 43u); // 10 + 7 * 3 + 3 * 4
         EXPECT_EQ(m.gene.joints, 3);
     }
     EXPECT_EQ(geneParams[PART_PRESENCE].start, 39);
-    creatureGene();  // the shared layout goes back to (2, 29, 30)
+    creatureGene(); // the shared layout goes back to (2, 29, 30)
 }
 
 TEST(MovementStoreSelect, AfterResetAddsNothingAndPicksTheNearestDirection)
@@ -139,17 +148,17 @@ TEST(MovementStoreSelect, ThinSectorGetsOneRecordForTheWantedDirection)
 {
     AlgLearanAction store;
     store.reset(creatureGene());
-    store.moves.erase(std::next(store.moves.begin(), 9));  // sector 2 keeps 3
+    store.moves.erase(std::next(store.moves.begin(), 9)); // sector 2 keeps 3
 
-    store.selectMove({1, 0});  // sector 4 is full: nothing added
+    store.selectMove({1, 0}); // sector 4 is full: nothing added
     EXPECT_EQ(store.moves.size(), 31u);
 
-    const MY_VECTOR2 d = polar(-1.0, 3.0);  // sector 2
+    const MY_VECTOR2 d = polar(-1.0, 3.0); // sector 2
     rng().seed(1234);
     Move* chosen = store.selectMove(d);
     ASSERT_EQ(store.moves.size(), 32u);
     const Move& added = store.moves.back();
-    EXPECT_EQ(chosen, &added);  // it points exactly at d
+    EXPECT_EQ(chosen, &added); // it points exactly at d
     EXPECT_EQ(added.angle, dirAngle(d));
     EXPECT_NEAR(added.angle, -1.0, 1e-14);
     EXPECT_NEAR(added.meanX, std::cos(-1.0), 1e-14);
@@ -163,7 +172,7 @@ TEST(MovementStoreSelect, ThinSectorGetsOneRecordForTheWantedDirection)
     EXPECT_EQ(added.gene.values, expected.values);
     EXPECT_EQ(added.gene.joints, 29);
 
-    EXPECT_EQ(store.selectMove(d), &added);  // sector 2 is full again
+    EXPECT_EQ(store.selectMove(d), &added); // sector 2 is full again
     EXPECT_EQ(store.moves.size(), 32u);
     EXPECT_EQ(sectorCounts(store)[2], 4);
 }
@@ -173,14 +182,14 @@ TEST(MovementStoreSelect, LargestProjectionInsideTheConeWins)
     const Gene g = creatureGene();
     AlgLearanAction store;
     // Wanted direction (2, 0): angle 0, sector 4; cone half-width 0.52333.
-    store.moves.push_back(learnt(0.0, 0.5, g));    // inside, p = 1.0
-    store.moves.push_back(learnt(0.6, 10.0, g));   // outside (same sector), p = 16.5
-    store.moves.push_back(learnt(0.3588, 0.854, g));  // inside, p = 1.6
-    store.moves.push_back(learnt(0.52, 0.95, g));  // inside, p = 1.649
-    store.moves.push_back(learnt(0.53, 1.0, g));   // just outside, p = 1.724
-    store.moves.push_back(learnt(-0.7, 5.0, g));   // outside, sector 3, p = 7.65
-    store.moves.push_back(learnt(0.52, 0.95, g));  // equal to the winner, later
-    store.moves.push_back(learnt(-0.5, 0.8, g));   // inside, p = 1.404
+    store.moves.push_back(learnt(0.0, 0.5, g));      // inside, p = 1.0
+    store.moves.push_back(learnt(0.6, 10.0, g));     // outside (same sector), p = 16.5
+    store.moves.push_back(learnt(0.3588, 0.854, g)); // inside, p = 1.6
+    store.moves.push_back(learnt(0.52, 0.95, g));    // inside, p = 1.649
+    store.moves.push_back(learnt(0.53, 1.0, g));     // just outside, p = 1.724
+    store.moves.push_back(learnt(-0.7, 5.0, g));     // outside, sector 3, p = 7.65
+    store.moves.push_back(learnt(0.52, 0.95, g));    // equal to the winner, later
+    store.moves.push_back(learnt(-0.5, 0.8, g));     // inside, p = 1.404
     Move* chosen = store.selectMove({2, 0});
     EXPECT_EQ(store.moves.size(), 8u);
     EXPECT_EQ(chosen, &nth(store, 3));
@@ -191,15 +200,15 @@ TEST(MovementStoreSelect, WithNothingInsideTheConeTheLargestProjectionWins)
     const Gene g = creatureGene();
     AlgLearanAction store;
     // Wanted direction (1, 0); the four records of sector 4 all lie outside the cone.
-    store.moves.push_back(learnt(0.6, 1.0, g));     // p = 0.825
-    store.moves.push_back(learnt(0.65, 3.0, g));    // p = 2.388
-    store.moves.push_back(learnt(-3.1, 8.0, g));    // p = -7.99
-    store.moves.push_back(learnt(-0.6, 4.0, g));    // p = 3.301
-    store.moves.push_back(learnt(-1.2, 10.0, g));   // p = 3.624, the largest
-    store.moves.push_back(learnt(0.75, 2.0, g));    // p = 1.463
-    store.moves.push_back(learnt(-1.2, 10.0, g));   // equal, later
-    store.moves.push_back(learnt(0.7, 1.0, g));     // p = 0.765
-    store.moves.push_back(learnt(1.6, 20.0, g));    // p = -0.584
+    store.moves.push_back(learnt(0.6, 1.0, g));   // p = 0.825
+    store.moves.push_back(learnt(0.65, 3.0, g));  // p = 2.388
+    store.moves.push_back(learnt(-3.1, 8.0, g));  // p = -7.99
+    store.moves.push_back(learnt(-0.6, 4.0, g));  // p = 3.301
+    store.moves.push_back(learnt(-1.2, 10.0, g)); // p = 3.624, the largest
+    store.moves.push_back(learnt(0.75, 2.0, g));  // p = 1.463
+    store.moves.push_back(learnt(-1.2, 10.0, g)); // equal, later
+    store.moves.push_back(learnt(0.7, 1.0, g));   // p = 0.765
+    store.moves.push_back(learnt(1.6, 20.0, g));  // p = -0.584
     Move* chosen = store.selectMove({1, 0});
     EXPECT_EQ(store.moves.size(), 9u);
     EXPECT_EQ(chosen, &nth(store, 4));
@@ -250,7 +259,7 @@ TEST(MovementStoreRecord, TriedRecordKeepsRunningMeans)
     EXPECT_EQ(sectorCounts(store)[4], 3);
 
     // The next new record prunes every over-full sector: record 16 (norm 0.25) goes.
-    store.recordMove(nullptr, g, {-2.0, -0.2});  // sector 0
+    store.recordMove(nullptr, g, {-2.0, -0.2}); // sector 0
     for (int c : sectorCounts(store))
         EXPECT_LE(c, 4);
     EXPECT_EQ(store.moves.size(), 31u);
@@ -290,7 +299,7 @@ TEST(MovementStoreRecord, NewRecordIsAppendedAndTheWeakestOfAFullSectorIsPruned)
     EXPECT_DOUBLE_EQ(added.meanSqX, 9.0);
     EXPECT_DOUBLE_EQ(added.meanSqY, 0.01);
     EXPECT_EQ(added.angle, dirAngle({3.0, 0.1}));
-    EXPECT_NEAR(added.angle, std::atan2(0.1, 3.0), 1e-13);  // acos loses digits near 0
+    EXPECT_NEAR(added.angle, std::atan2(0.1, 3.0), 1e-13); // acos loses digits near 0
     EXPECT_EQ(added.gene.values, tried.values);
     EXPECT_EQ(added.gene.phases, 2);
     auto it = s.moves.begin();
@@ -327,8 +336,8 @@ TEST(MovementStoreRecord, NewRecordIsAppendedAndTheWeakestOfAFullSectorIsPruned)
 
     // Two over-full records in one sector: the two weakest go.
     s = prepared();
-    s.moves.push_back(learnt(0.1, 0.6, g));  // sector 4 now holds 5
-    s.recordMove(nullptr, tried, {1.5, 0.5});  // and 6
+    s.moves.push_back(learnt(0.1, 0.6, g));   // sector 4 now holds 5
+    s.recordMove(nullptr, tried, {1.5, 0.5}); // and 6
     EXPECT_EQ(s.moves.size(), 32u);
     std::vector<double> lengths;
     for (const Move& m : s.moves)
