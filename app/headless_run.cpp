@@ -168,7 +168,7 @@ void headlessTimeDelta()
 
 } // namespace
 
-int runHeadless(World& w, const RunOptions& options, std::ostream& progress)
+int runHeadless(World& w, const RunOptions& options, std::ostream& progress, int argc, char** argv)
 {
     HeadlessRun run;
     run.w = &w;
@@ -214,8 +214,12 @@ int runHeadless(World& w, const RunOptions& options, std::ostream& progress)
     fn.pathToTextures = "textures";
     current = &run;
     char arg0[] = "creatures";
-    char* argv[] = {arg0, nullptr};
-    dsSimulationLoop(1, argv, w.windowWidth, w.windowHeight, &fn);
+    char* defaultArgv[] = {arg0, nullptr};
+    if (!argv) {
+        argc = 1;
+        argv = defaultArgv;
+    }
+    dsSimulationLoop(argc, argv, w.windowWidth, w.windowHeight, &fn);
     current = nullptr;
 
     std::signal(SIGINT, previousHandler);
@@ -274,8 +278,8 @@ int runProgram(int argc, char** argv)
     else
         std::cerr << "\n";
 
+    // The solver settings follow from the frame loop's start callback.
     startUpPhysics(w);
-    startCallback(w);
     resetWorld(w);
 
     int status = 0;
@@ -289,7 +293,7 @@ int runProgram(int argc, char** argv)
         }
     }
 
-    status = runHeadless(w, options, std::cerr);
+    status = runHeadless(w, options, std::cerr, argc, argv);
 
     if (!options.saveAllDir.empty()) {
         try {

@@ -10,7 +10,9 @@
 
 // Runs the frame loop on an already reset world until the step or time limit
 // or Ctrl-C. Returns the process exit status.
-int runHeadless(World& w, const RunOptions& options, std::ostream& progress);
+// argc and argv, as the process received them, go to the frame loop.
+int runHeadless(World& w, const RunOptions& options, std::ostream& progress, int argc = 0,
+                char** argv = nullptr);
 
 // The whole program: parses the arguments, prints the run number, seeds the
 // generator, brings up the world, runs it and shuts down. Returns the exit

@@ -1,6 +1,7 @@
 #include "app/options.h"
 
 #include <cerrno>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -26,7 +27,8 @@ bool parseSeconds(const std::string& s, double& out)
         return false;
     char* end = nullptr;
     const double v = std::strtod(s.c_str(), &end);
-    if (*end != '\0' || !std::isfinite(v) || v < 0)
+    // Up to about 30,000 years of simulated time.
+    if (*end != '\0' || !std::isfinite(v) || v < 0 || v > 1e12)
         return false;
     out = v;
     return true;
@@ -99,9 +101,20 @@ bool parseOptions(int argc, const char* const* argv, RunOptions& out, std::strin
 
     out.runNumber = 10;
     if (out.remaining.size() == 1) {
-        int n = 10;
-        if (std::sscanf(out.remaining[0].c_str(), "%d", &n) == 1)
-            out.runNumber = n;
+        // Read like "%d": leading blanks, a sign and digits; out-of-range
+        // numbers are clamped instead of overflowing.
+        const char* text = out.remaining[0].c_str();
+        char* end = nullptr;
+        errno = 0;
+        const long long n = std::strtoll(text, &end, 10);
+        if (end != text) {
+            if (n > INT_MAX || (errno == ERANGE && n > 0))
+                out.runNumber = INT_MAX;
+            else if (n < INT_MIN || (errno == ERANGE && n < 0))
+                out.runNumber = INT_MIN;
+            else
+                out.runNumber = static_cast<int>(n);
+        }
     }
     return true;
 }

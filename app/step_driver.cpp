@@ -78,9 +78,10 @@ void paceFrame(World& w, float fps)
 {
     if (!(fps > 0.0f) || !std::isfinite(fps))
         return;
-    const long long p = static_cast<long long>(1000.0f * (1.0f / fps));
-    if (p <= 0)
+    const float slot = 1000.0f * (1.0f / fps);
+    if (!(slot >= 1.0f && slot < 1e9f))
         return;
+    const long long p = static_cast<long long>(slot);
     StepDriverState& s = w.driver;
     if (fps != s.lastPacingTarget) {
         s.lastPacingTarget = fps;

@@ -45,7 +45,7 @@ struct Agent {
     MY_VECTOR2 heading;
     double score = 0.0;
     bool disturbed = false;
-    int headingStride = 0;
+    int headingStride = 9;
     double age = 0.0;
     double cycleStart = 0.0;
     double temperature = 0.0;

@@ -74,7 +74,9 @@ void nearCallback(void* data, dGeomID o1, dGeomID o2)
     const bool twoCreatures = !groundPair && ownerOf(b1) && ownerOf(b2);
     for (int i = 0; i < n; ++i) {
         dSurfaceParameters& s = contactBuffer[i].surface;
-        s.mode = dContactBounce | dContactSoftERP | dContactSoftCFM | dContactApprox1;
+        // Friction pyramid approximation in both friction directions.
+        s.mode = dContactBounce | dContactSoftERP | dContactSoftCFM | dContactApprox1_1 |
+                 dContactApprox1_2;
         s.bounce = 0;
         s.bounce_vel = 0;
         if (groundPair) {

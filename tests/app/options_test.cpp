@@ -1,6 +1,8 @@
 // Command-line parsing: options first, then the classic run-number rule.
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "app/options.h"
 
 namespace {
@@ -23,6 +25,8 @@ TEST(Options, RunNumberFollowsTheRemainingArguments)
     EXPECT_EQ(parse({"--headless", "7", "--steps", "5"}).runNumber, 7);
     EXPECT_EQ(parse({"abc"}).runNumber, 10);
     EXPECT_EQ(parse({"12xyz"}).runNumber, 12); // scanned like %d
+    EXPECT_EQ(parse({" -4"}).runNumber, -4);
+    EXPECT_EQ(parse({"99999999999999999999"}).runNumber, INT_MAX);
 }
 
 TEST(Options, ValuesAndErrors)
@@ -43,6 +47,7 @@ TEST(Options, ValuesAndErrors)
     parse({"--steps"}, false);
     parse({"--seconds", "nan"}, false);
     parse({"--seconds", "-2"}, false);
+    parse({"--seconds", "1e300"}, false);
     parse({"--bogus"}, false);
 }
 
