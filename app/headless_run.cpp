@@ -286,8 +286,10 @@ int runProgram(int argc, char** argv)
     if (!options.loadAllDir.empty()) {
         try {
             loadAll(w, options.loadAllDir);
-        } catch (const std::string& text) {
-            std::cerr << "\ncreatures: " << text << "\n";
+        } catch (const std::string&) {
+            // The loader has already written its message to standard error.
+            std::cerr << "\ncreatures: nothing was loaded from " << options.loadAllDir
+                      << "; the run does not start\n";
             shutDownPhysics(w);
             return 1;
         }
@@ -298,8 +300,9 @@ int runProgram(int argc, char** argv)
     if (!options.saveAllDir.empty()) {
         try {
             saveAll(w, options.saveAllDir);
-        } catch (const std::string& text) {
-            std::cerr << "creatures: " << text << "\n";
+        } catch (const std::string&) {
+            std::cerr << "\ncreatures: the simulation was not saved to " << options.saveAllDir
+                      << "\n";
             status = 1;
         }
     }

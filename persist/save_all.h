@@ -3,13 +3,23 @@
 
 #include <string>
 
+#include "persist/file_io.h"
+
 struct World;
 
-// Writes config.dat, one archive per creature, posAgent.dat and
-// AimPosData.dat into the folder. Returns true when done; throws the failure
-// text as a std::string, leaving any earlier save in the folder intact.
+// Writes config.dat, one archive per creature (0.dat, 1.dat, ...),
+// posAgent.dat and AimPosData.dat into the folder and prints "write".
+// Returns true when done; throws the failure text as a std::string, leaving
+// any earlier save in the folder intact.
 bool saveAll(World& w, const std::string& folder);
 
-// Reads a whole simulation from the folder. All or nothing: on failure the
-// running world is untouched and the failure text is thrown as a std::string.
+// Reads a whole simulation from the folder and prints "read". All or
+// nothing: on failure the running world is untouched and the failure text is
+// thrown as a std::string.
 bool loadAll(World& w, const std::string& folder);
+
+// The files saveAll writes, in writing order.
+SavedFiles simulationFiles(const World& w);
+
+// loadAll from any source of files.
+bool loadAllFrom(World& w, const FileSource& source);

@@ -1,0 +1,74 @@
+// Fuzz target: loading a single creature from damaged files.
+//
+// Files of the input, in order: agent.dat, posAgent.dat. A creature that
+// loads takes a few steps with the others and is then removed again, so the
+// running world stays small.
+#include <cstdint>
+#include <cstdlib>
+#include <iterator>
+
+#include "fuzz_support.h"
+#include "persist/creature_save.h"
+
+namespace {
+
+const char* const kFiles[] = {"agent.dat", "posAgent.dat"};
+
+std::string seedOf(const Agent& a)
+{
+    const SavedFiles files = creatureFiles(a);
+    return fuzz::joinFiles({fuzz::fileOf(files, kFiles[0]), fuzz::fileOf(files, kFiles[1])});
+}
+
+void writeCorpus(const std::string& folder)
+{
+    fuzz::FuzzWorld s(21, 3);
+    for (int i = 0; i < 150; ++i)
+        simulationStep(*s.world);
+    fuzz::writeSeed(folder, "full-store", seedOf(s.world->population.front()));
+    fuzz::keepMoves(*s.world, 1);
+    fuzz::writeSeed(folder, "one-move", seedOf(s.world->population.back()));
+    fuzz::keepMoves(*s.world, 0);
+    fuzz::writeSeed(folder, "no-moves", seedOf(*std::next(s.world->population.begin())));
+}
+
+fuzz::FuzzWorld* target = nullptr;
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    if (const char* folder = std::getenv("CREATURES_FUZZ_CORPUS")) {
+        writeCorpus(folder);
+        std::exit(0);
+    }
+    fuzz::silenceConsole();
+    target = new fuzz::FuzzWorld(2, 3);
+    target->world->mainCamera.target[0] = 4.0f;
+    target->world->mainCamera.target[1] = -3.0f;
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::vector<std::string> files = fuzz::splitFiles(data, size);
+    MemorySource source("fuzz");
+    for (std::size_t i = 0; i < files.size() && i < 2; ++i)
+        source.put(kFiles[i], files[i]);
+    World& w = *target->world;
+    const std::size_t before = w.population.size();
+    try {
+        loadCreatureFrom(w, source);
+    } catch (const std::string&) {
+        if (w.population.size() != before)
+            std::abort(); // a failed load must not change the population
+        return 0;
+    }
+    for (int i = 0; i < 3; ++i)
+        simulationStep(w);
+    // Back to the start: drop creatures beyond the first three.
+    forgetAllCreatures(w);
+    while (w.population.size() > 3)
+        removeLastCreature(w.population);
+    return 0;
+}

@@ -1,0 +1,96 @@
+// Files of the save folders: the failure texts, reading whole files, and
+// writing a folder so that an earlier save is replaced only by a complete one.
+#pragma once
+
+#include <cstddef>
+#include <exception>
+#include <map>
+#include <new>
+#include <string>
+#include <utility>
+#include <vector>
+
+// Failure texts. Each is thrown as a std::string (the step driver shows it)
+// after being written to standard error: the "cannot open:" text with no line
+// end, the others with one.
+std::string cannotOpenText(const std::string& path);
+[[noreturn]] void throwCannotOpen(const std::string& path);
+[[noreturn]] void throwCannotWrite(const std::string& path);
+// "damaged file:" + path + " (" + reason + ")".
+[[noreturn]] void throwDamaged(const std::string& path, const std::string& reason);
+
+// "failed:" + folder + " (" + reason + ")", for failures that are neither
+// an unreadable nor a damaged file.
+[[noreturn]] void throwFailed(const std::string& folder, const std::string& reason);
+
+// Runs a folder operation so that it fails only with a text: anything else it
+// throws (running out of memory, an unexpected library error) becomes the
+// "failed:" text, which the step driver shows like the others.
+template <class Op> bool runFolderOperation(const std::string& folder, Op op)
+{
+    try {
+        return op();
+    } catch (const std::string&) {
+        throw;
+    } catch (const std::bad_alloc&) {
+        throwFailed(folder, "out of memory");
+    } catch (const std::exception& e) {
+        throwFailed(folder, e.what());
+    }
+}
+
+// Largest file a load reads; a larger one is refused as damaged.
+constexpr std::size_t kMaxFileBytes = std::size_t(256) << 20;
+
+// Where a load reads its files: a folder on disk, or files held in memory.
+class FileSource {
+public:
+    explicit FileSource(std::string folder) : folder_(std::move(folder)) {}
+    virtual ~FileSource() = default;
+    // The folder name as messages show it.
+    const std::string& folder() const { return folder_; }
+    // A file's full name as messages show it: folder + "/" + name.
+    std::string path(const std::string& name) const { return folder_ + "/" + name; }
+    // The whole contents. Throws the "cannot open:" text for a file that
+    // cannot be opened, and the damaged text for one over kMaxFileBytes.
+    virtual std::string read(const std::string& name) const = 0;
+
+private:
+    std::string folder_;
+};
+
+// Files of a folder on disk.
+class FolderSource : public FileSource {
+public:
+    using FileSource::FileSource;
+    std::string read(const std::string& name) const override;
+};
+
+// Files held in memory; a name that is not held cannot be opened.
+class MemorySource : public FileSource {
+public:
+    using FileSource::FileSource;
+    void put(const std::string& name, std::string contents) { files_[name] = std::move(contents); }
+    std::string read(const std::string& name) const override;
+
+private:
+    std::map<std::string, std::string> files_;
+};
+
+// Reads a whole file from disk (the rules of FileSource::read).
+std::string readWholeFile(const std::string& path);
+
+// The files of one save: names and contents, in writing order.
+using SavedFiles = std::vector<std::pair<std::string, std::string>>;
+
+// Writes the files into a new folder beside `folder` (named folder + ".tmp-"
+// and six characters), each one flushed to disk, then puts that folder in the
+// place of `folder` and removes the folder it replaces. On any failure the
+// earlier folder is left as it was, the new one is removed, and the text is
+// thrown: "cannot open:" with the target path for a folder or file that
+// cannot be created, "cannot write:" for a failed write or replacement.
+void writeFolder(const std::string& folder, const SavedFiles& files);
+
+// Writes one file in place (created or truncated) and flushes it to disk;
+// the "cannot open:" and "cannot write:" texts on failure.
+void writeWholeFile(const std::string& path, const std::string& contents);

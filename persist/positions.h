@@ -1,0 +1,50 @@
+// The position file posAgent.dat: the pose of every existing body part, so a
+// loaded creature comes back in the posture it had rather than its rest pose.
+//
+// Plain little-endian doubles, no header, no counts. Whole-simulation layout:
+// for each creature, for each existing part, the body position (3) and the
+// first three entries of each rotation row (9). Single-creature layout: for
+// each existing part, the creature's centre height, the body position minus
+// the centre (3) and the rotation (9). The reader takes one entry per
+// existing part of the creatures it has, so the file must hold exactly that
+// many entries.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/world.h"
+
+constexpr const char* kPositionFile = "posAgent.dat";
+constexpr int kWholeEntryDoubles = 12;
+constexpr int kCreatureEntryDoubles = 13;
+
+// Parts whose exists flag is set.
+int existingParts(const Agent& a);
+
+// File contents for the whole population, front to back.
+std::string encodePositions(const Population& population);
+// File contents for one creature, relative to its centre.
+std::string encodeCreaturePositions(const Agent& a);
+
+// The doubles of a position file that must hold `parts` entries of
+// `entryDoubles` each. Throws ArchiveError with the reason when the size does
+// not match exactly, a value is not finite or out of range, or a rotation is
+// not a rotation.
+std::vector<double> decodePositions(const std::string& bytes, int parts, int entryDoubles);
+
+// Puts every existing part of the creatures, in order, at its decoded pose;
+// velocities are left as they are. The values must come from decodePositions
+// for these creatures.
+void applyPositions(Population& population, const std::vector<double>& values);
+// Puts the creature's existing parts down around (x, y) at the saved height
+// and posture, at rest.
+void applyCreaturePositions(Agent& a, const std::vector<double>& values, double x, double y);
+
+// File operations on folder + "/posAgent.dat", with the "cannot open:" rule.
+// A load that fails (file missing, size or values wrong) moves nothing.
+void savePositions(World& w, const std::string& folder);
+void loadPositions(World& w, const std::string& folder);
+void saveCreaturePositions(const std::string& folder, const Agent& a);
+// Puts the creature down under the main camera's target.
+void loadCreaturePositions(World& w, const std::string& folder, Agent& a);

@@ -1,0 +1,118 @@
+#include "persist/save_all.h"
+
+#include <iostream>
+#include <list>
+#include <utility>
+#include <vector>
+
+#include "app/world.h"
+#include "persist/load_support.h"
+#include "persist/positions.h"
+#include "persist/record_checks.h"
+
+namespace {
+
+constexpr const char* kConfigFile = "config.dat";
+constexpr const char* kFoodFile = "AimPosData.dat";
+
+std::string creatureFile(int i)
+{
+    return std::to_string(i) + ".dat";
+}
+
+// The whole load; the public entry points add the failure texts.
+bool load(World& w, const FileSource& source)
+{
+    LoadGuard guard;
+
+    // Everything is read and checked into records of its own first; the
+    // running world changes only once all of it is good.
+    SimData config = w.simData;
+    readRecord(source, kConfigFile, config, checkSimData);
+
+    std::list<Agent> creatures;
+    int parts = 0;
+    for (int i = 0; i < config.populationCount; ++i) {
+        Agent& a = creatures.emplace_back();
+        a.initialize();
+        readRecord(source, creatureFile(i), a, checkCreature);
+        a.layoutParts();
+        parts += existingParts(a);
+    }
+
+    std::vector<double> poses;
+    {
+        const std::string bytes = source.read(kPositionFile);
+        try {
+            poses = decodePositions(bytes, parts, kWholeEntryDoubles);
+        } catch (const ArchiveError& e) {
+            throwDamaged(source.path(kPositionFile), e.what());
+        }
+    }
+
+    AimPointHander foods;
+    readRecord(source, kFoodFile, foods, checkFoods);
+
+    // Bodies: built from the loaded genome at the loaded centre, updated once
+    // with no time passing (centre, heading and the intention, chosen among
+    // the loaded creatures and foods), then put in their saved poses.
+    Environment loaded{&creatures, &foods};
+    for (auto& a : creatures) {
+        a.buildBody(w.world, w.space, &loaded);
+        a.update(0.0);
+    }
+    applyPositions(creatures, poses);
+
+    // Commit. Splicing keeps the creatures in place and swapping keeps the
+    // food storage, so the intentions' partners and foods stay valid.
+    forgetAllCreatures(w);
+    clearPopulation(w.population);
+    w.population.splice(w.population.end(), creatures);
+    for (auto& a : w.population)
+        a.environment = &w.environment;
+    w.foods.foods.swap(foods.foods);
+    w.foods.timer = foods.timer;
+    w.foods.eaten = nullptr;
+    w.foods.settings = &w.simData;
+    w.simData = std::move(config);
+    nextCreatureId = w.simData.savedSerial;
+    guard.commit();
+    std::cout << "read" << std::endl;
+    return true;
+}
+
+} // namespace
+
+SavedFiles simulationFiles(const World& w)
+{
+    SimData config = w.simData;
+    config.populationCount = static_cast<int>(w.population.size());
+    SavedFiles files;
+    files.emplace_back(kConfigFile, saveArchive(config));
+    int i = 0;
+    for (const auto& a : w.population)
+        files.emplace_back(creatureFile(i++), saveArchive(a));
+    files.emplace_back(kPositionFile, encodePositions(w.population));
+    files.emplace_back(kFoodFile, saveArchive(w.foods));
+    return files;
+}
+
+bool saveAll(World& w, const std::string& folder)
+{
+    return runFolderOperation(folder, [&] {
+        writeFolder(folder, simulationFiles(w));
+        w.simData.populationCount = static_cast<int>(w.population.size());
+        std::cout << "write" << std::endl;
+        return true;
+    });
+}
+
+bool loadAll(World& w, const std::string& folder)
+{
+    return loadAllFrom(w, FolderSource(folder));
+}
+
+bool loadAllFrom(World& w, const FileSource& source)
+{
+    return runFolderOperation(source.folder(), [&] { return load(w, source); });
+}

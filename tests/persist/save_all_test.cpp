@@ -1,0 +1,252 @@
+// Saving and loading whole simulations: the files, the round trip, and
+// saves that fail without harming the save they were to replace.
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+
+#include <cmath>
+#include <csignal>
+
+#include "persist/save_all.h"
+#include "persist_support.h"
+
+namespace {
+
+using persist_test::entriesStartingWith;
+using persist_test::exists;
+using persist_test::folderContents;
+using persist_test::readBytes;
+using persist_test::writeBytes;
+
+struct PartPose {
+    double pos[3];
+    double R[12];
+};
+
+// What a creature should look like after a load.
+struct Expected {
+    int id;
+    double energy, age, score, temperatureAfterLoad, dyingProgress;
+    int lifeState, matingCount, foodCount, phase;
+    MY_VECTOR3 centre;
+    std::vector<double> gene;
+    std::vector<std::vector<double>> moveGenes;
+    std::vector<double> moveStats;
+    std::vector<PartPose> poses;
+};
+
+Expected expect(const Agent& a)
+{
+    Expected e{};
+    e.id = a.creatureId;
+    e.energy = a.energy;
+    e.age = a.age;
+    e.score = a.score;
+    e.temperatureAfterLoad = a.temperature * a.gene[YAKINAMASI];
+    e.dyingProgress = a.dyingProgress;
+    e.lifeState = a.lifeState;
+    e.matingCount = a.matingCount;
+    e.foodCount = a.foodCount;
+    e.phase = a.phase;
+    e.centre = a.centre;
+    e.gene = a.gene.values;
+    for (const auto& m : a.learning.moves) {
+        e.moveGenes.push_back(m.gene.values);
+        for (double v : {m.meanX, m.meanY, m.meanSqX, m.meanSqY, m.angle, double(m.count)})
+            e.moveStats.push_back(v);
+    }
+    for (const auto& p : a.parts) {
+        if (!p.exists)
+            continue;
+        PartPose pose{};
+        std::copy_n(dBodyGetPosition(p.body), 3, pose.pos);
+        std::copy_n(dBodyGetRotation(p.body), 12, pose.R);
+        e.poses.push_back(pose);
+    }
+    return e;
+}
+
+void compare(const Expected& e, const Agent& a)
+{
+    EXPECT_EQ(a.creatureId, e.id);
+    EXPECT_EQ(a.energy, e.energy);
+    EXPECT_EQ(a.age, e.age);
+    EXPECT_EQ(a.score, e.score);
+    EXPECT_EQ(a.temperature, e.temperatureAfterLoad);
+    EXPECT_EQ(a.dyingProgress, e.dyingProgress);
+    EXPECT_EQ(a.lifeState, e.lifeState);
+    EXPECT_EQ(a.matingCount, e.matingCount);
+    EXPECT_EQ(a.foodCount, e.foodCount);
+    EXPECT_EQ(a.phase, e.phase);
+    // The centre is recomputed from the body built at the saved centre.
+    EXPECT_NEAR(a.centre.x, e.centre.x, 1e-9);
+    EXPECT_NEAR(a.centre.y, e.centre.y, 1e-9);
+    EXPECT_NEAR(a.centre.z, e.centre.z, 1e-9);
+    EXPECT_EQ(a.gene.values, e.gene);
+    std::vector<double> stats;
+    std::size_t k = 0;
+    for (const auto& m : a.learning.moves) {
+        ASSERT_LT(k, e.moveGenes.size());
+        EXPECT_EQ(m.gene.values, e.moveGenes[k++]);
+        for (double v : {m.meanX, m.meanY, m.meanSqX, m.meanSqY, m.angle, double(m.count)})
+            stats.push_back(v);
+    }
+    EXPECT_EQ(k, e.moveGenes.size());
+    EXPECT_EQ(stats, e.moveStats);
+    std::size_t i = 0;
+    for (const auto& p : a.parts) {
+        if (!p.exists)
+            continue;
+        ASSERT_LT(i, e.poses.size());
+        ASSERT_NE(p.body, nullptr);
+        const PartPose& want = e.poses[i++];
+        const dReal* pos = dBodyGetPosition(p.body);
+        const dReal* R = dBodyGetRotation(p.body);
+        for (int j = 0; j < 3; ++j) {
+            EXPECT_EQ(pos[j], want.pos[j]);
+            EXPECT_EQ(dBodyGetLinearVel(p.body)[j], 0.0);
+            EXPECT_EQ(dBodyGetAngularVel(p.body)[j], 0.0);
+        }
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 3; ++c)
+                EXPECT_NEAR(R[r * 4 + c], want.R[r * 4 + c], 1e-12);
+    }
+    EXPECT_EQ(i, e.poses.size());
+}
+
+class SaveAll : public PersistTest {
+protected:
+    std::string save(const std::string& folder)
+    {
+        return persist_test::printedBy([&] { saveAll(w(), folder); }).out;
+    }
+};
+
+} // namespace
+
+TEST_F(SaveAll, WritesOneArchivePerCreatureAndReplacesAnEarlierSaveWhole)
+{
+    makeScene(4321, 12);
+    scene->step(20);
+    ASSERT_EQ(w().population.size(), 12u);
+    EXPECT_EQ(save("saveData1"), "write\n");
+    auto files = folderContents("saveData1");
+    std::vector<std::string> names;
+    for (const auto& f : files)
+        names.push_back(f.first);
+    std::vector<std::string> want = {"AimPosData.dat", "config.dat", "posAgent.dat"};
+    for (int i = 0; i < 12; ++i)
+        want.push_back(std::to_string(i) + ".dat");
+    std::sort(want.begin(), want.end());
+    EXPECT_EQ(names, want);
+    EXPECT_EQ(w().simData.populationCount, 12);
+
+    // A smaller population saved into the same folder leaves no stale files.
+    while (w().population.size() > 3)
+        removeLastCreature(w().population);
+    save("saveData1");
+    EXPECT_EQ(folderContents("saveData1").size(), 3u + 3u);
+    EXPECT_FALSE(exists("saveData1/3.dat"));
+    EXPECT_EQ(entriesStartingWith("saveData1").size(), 1u) << "staging folders left behind";
+}
+
+TEST_F(SaveAll, LoadGivesBackTheSavedSimulation)
+{
+    scene->step(400);
+    World& s = w();
+    s.simData.wallHeight = 2.5;
+    s.simData.foodInterval = 7;
+    s.simData.minPopulation = 8;
+    s.simData.spareSeries1 = {1.0, 2.0};
+    std::vector<Expected> creatures;
+    for (const auto& a : s.population)
+        creatures.push_back(expect(a));
+    const std::vector<AimPoint> foods = s.foods.foods;
+    const double timer = s.foods.timer;
+    const double time = s.simData.simulationTime;
+    ASSERT_GT(foods.size(), 0u);
+    save("saveData2");
+
+    // Another world, with a selection, loads it.
+    makeScene(777, 6);
+    scene->step(50);
+    w().selectedAgent = &w().population.front();
+    w().followedAgent = &w().population.back();
+    w().simData.learningMutation = 0;
+    EXPECT_EQ(persist_test::printedBy([&] { EXPECT_TRUE(loadAll(w(), "saveData2")); }).out,
+              "read\n");
+
+    ASSERT_EQ(w().population.size(), creatures.size());
+    std::size_t i = 0;
+    for (const auto& a : w().population) {
+        SCOPED_TRACE("creature " + std::to_string(i));
+        compare(creatures[i++], a);
+        EXPECT_EQ(a.environment, &w().environment);
+    }
+    ASSERT_EQ(w().foods.foods.size(), foods.size());
+    for (std::size_t k = 0; k < foods.size(); ++k) {
+        EXPECT_EQ(w().foods.foods[k].position.x, foods[k].position.x);
+        EXPECT_EQ(w().foods.foods[k].position.y, foods[k].position.y);
+    }
+    EXPECT_EQ(w().foods.timer, timer);
+    EXPECT_EQ(w().foods.eaten, nullptr);
+    EXPECT_EQ(w().foods.settings, &w().simData);
+    EXPECT_EQ(w().simData.simulationTime, time);
+    EXPECT_EQ(w().simData.wallHeight, 2.5);
+    EXPECT_EQ(w().simData.foodInterval, 7);
+    EXPECT_EQ(w().simData.minPopulation, 8);
+    EXPECT_EQ(w().simData.spareSeries1, (std::vector<double>{1.0, 2.0}));
+    EXPECT_EQ(w().simData.learningMutation, 0); // not part of a save
+    EXPECT_EQ(nextCreatureId, w().simData.savedSerial);
+    EXPECT_EQ(w().selectedAgent, nullptr);
+    EXPECT_EQ(w().followedAgent, nullptr);
+
+    // The loaded world runs on.
+    scene->step(200);
+    EXPECT_GE(w().population.size(), 8u);
+}
+
+TEST_F(SaveAll, EmptyPopulationLoadsEmptyAndIsRefilledByTheNextStep)
+{
+    forgetAllCreatures(w());
+    clearPopulation(w().population);
+    save("saveData3");
+    EXPECT_EQ(readBytes("saveData3/posAgent.dat"), "");
+    makeScene(31, 10);
+    persist_test::printedBy([&] { loadAll(w(), "saveData3"); });
+    EXPECT_TRUE(w().population.empty());
+    scene->step(1);
+    EXPECT_EQ(w().population.size(), 10u);
+}
+
+TEST_F(SaveAll, FailedSavesLeaveTheEarlierSaveAsItWas)
+{
+    scene->step(30);
+    save("saveData1");
+    const auto earlier = folderContents("saveData1");
+    scene->step(30);
+
+    // A folder whose parent is a file, and a target that is a file.
+    writeBytes("plain", "x");
+    EXPECT_EQ(failureOf([&] { saveAll(w(), "plain/saveData1"); }), "cannot open:plain/saveData1");
+    writeBytes("saveData4", "keep me");
+    EXPECT_EQ(failureOf([&] { saveAll(w(), "saveData4"); }), "cannot open:saveData4");
+    EXPECT_EQ(readBytes("saveData4"), "keep me");
+
+    // Writing stops part-way (files above 20000 bytes cannot be written):
+    // config.dat is written, the first creature is not.
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit old;
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    struct rlimit small = old;
+    small.rlim_cur = 20000;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const std::string text = failureOf([&] { saveAll(w(), "saveData1"); });
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &old), 0);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_EQ(text, "cannot write:saveData1/0.dat");
+
+    EXPECT_EQ(folderContents("saveData1"), earlier);
+    EXPECT_EQ(entriesStartingWith("saveData1").size(), 1u) << "staging folders left behind";
+    EXPECT_EQ(entriesStartingWith("plain").size(), 1u);
+}
