@@ -66,16 +66,8 @@ void Agent::destroyBody()
         j.motor = nullptr;
         j.hinge = nullptr;
     }
-    for (auto& p : parts) {
-        if (!p.exists)
-            continue;
-        if (p.body)
-            dBodyDestroy(p.body);
-        if (p.geom)
-            dGeomDestroy(p.geom);
-        p.body = nullptr;
-        p.geom = nullptr;
-    }
+    // Missing parts were never built and hold no handles.
+    destroyParts(parts);
 }
 
 void Agent::initialize()

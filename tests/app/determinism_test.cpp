@@ -91,16 +91,18 @@ TEST(HeadlessProgram, RejectsBadOptionsAndHelps)
 
 namespace {
 
-TEST(HeadlessProgram, CtrlCEndsAnUnlimitedRunCleanly)
+TEST(HeadlessProgram, CtrlCEndsAnUnlimitedRunCleanlyAndStillSaves)
 {
     const std::string out = ::testing::TempDir() + "/interrupted";
+    const std::string save = ::testing::TempDir() + "/interruptedSave";
+    std::remove((save + "/config.dat").c_str());
     const pid_t pid = fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) {
         freopen(out.c_str(), "w", stderr);
         freopen("/dev/null", "w", stdout);
-        execl(CREATURES_BINARY, CREATURES_BINARY, "--headless", "--seed", "3",
-              static_cast<char*>(nullptr));
+        execl(CREATURES_BINARY, CREATURES_BINARY, "--headless", "--seed", "3", "--save-all",
+              save.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
     usleep(1500 * 1000);
@@ -111,6 +113,8 @@ TEST(HeadlessProgram, CtrlCEndsAnUnlimitedRunCleanly)
     EXPECT_EQ(WEXITSTATUS(status), 0);
     const std::string text = readFile(out);
     EXPECT_NE(text.find("interrupted after"), std::string::npos) << text;
+    EXPECT_FALSE(readFile(save + "/config.dat").empty());
+    EXPECT_FALSE(readFile(save + "/posAgent.dat").empty());
 }
 
 } // namespace
