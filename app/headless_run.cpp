@@ -85,7 +85,7 @@ std::string formatDuration(double seconds)
 {
     if (!(seconds >= 0) || seconds > 1e7)
         return "?";
-    const long long s = static_cast<long long>(seconds + 0.5);
+    const long long s = std::llround(seconds);
     std::ostringstream o;
     if (s >= 3600)
         o << s / 3600 << "h" << std::setw(2) << std::setfill('0') << (s % 3600) / 60 << "m";
@@ -194,6 +194,7 @@ int runHeadless(World& w, const RunOptions& options, std::ostream& progress, int
             return 1;
         }
         writeStatsHeader(run.stats);
+        run.stats.flush();
     }
     run.started = run.lastProgress = run.lastRateTime = SteadyClock::now();
 
@@ -203,7 +204,7 @@ int runHeadless(World& w, const RunOptions& options, std::ostream& progress, int
     w.targetFps = 0.0f;
     w.skipRender = 0;
 
-    interrupted = 0;
+    // An interrupt that came while the world was being set up still counts.
     auto previousHandler = std::signal(SIGINT, onInterrupt);
     auto previousTerm = std::signal(SIGTERM, onInterrupt);
 
@@ -261,6 +262,21 @@ int runProgram(int argc, char** argv)
         std::cout << usageText();
         return 0;
     }
+
+    // Ctrl-C from here on ends the run cleanly (after loading, before or
+    // during the steps) instead of killing the process.
+    interrupted = 0;
+    auto previousHandler = std::signal(SIGINT, onInterrupt);
+    auto previousTerm = std::signal(SIGTERM, onInterrupt);
+    struct RestoreHandlers {
+        decltype(previousHandler) sigint;
+        decltype(previousTerm) sigterm;
+        ~RestoreHandlers()
+        {
+            std::signal(SIGINT, sigint);
+            std::signal(SIGTERM, sigterm);
+        }
+    } restore{previousHandler, previousTerm};
 
     World& w = theWorld();
     w.runNumber = options.runNumber;

@@ -95,17 +95,22 @@ TEST(HeadlessProgram, CtrlCEndsAnUnlimitedRunCleanlyAndStillSaves)
 {
     const std::string out = ::testing::TempDir() + "/interrupted";
     const std::string save = ::testing::TempDir() + "/interruptedSave";
+    const std::string stats = ::testing::TempDir() + "/interruptedStats.csv";
     std::remove((save + "/config.dat").c_str());
+    std::remove(stats.c_str());
     const pid_t pid = fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) {
         freopen(out.c_str(), "w", stderr);
         freopen("/dev/null", "w", stdout);
         execl(CREATURES_BINARY, CREATURES_BINARY, "--headless", "--seed", "3", "--save-all",
-              save.c_str(), static_cast<char*>(nullptr));
+              save.c_str(), "--stats", stats.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
-    usleep(1500 * 1000);
+    // Interrupt once the run has started stepping (its statistics file exists).
+    for (int i = 0; i < 600 && readFile(stats).empty(); ++i)
+        usleep(50 * 1000);
+    usleep(300 * 1000);
     kill(pid, SIGINT);
     int status = 0;
     waitpid(pid, &status, 0);
