@@ -29,6 +29,28 @@ void onInterrupt(int)
     interrupted = 1;
 }
 
+// While alive, Ctrl-C and SIGTERM set the interrupt flag instead of killing
+// the process; the handlers before it are put back at the end.
+class InterruptHandlers {
+public:
+    InterruptHandlers()
+        : sigint_(std::signal(SIGINT, onInterrupt)), sigterm_(std::signal(SIGTERM, onInterrupt))
+    {
+        interrupted = 0;
+    }
+    ~InterruptHandlers()
+    {
+        std::signal(SIGINT, sigint_);
+        std::signal(SIGTERM, sigterm_);
+    }
+    InterruptHandlers(const InterruptHandlers&) = delete;
+    InterruptHandlers& operator=(const InterruptHandlers&) = delete;
+
+private:
+    void (*sigint_)(int);
+    void (*sigterm_)(int);
+};
+
 using SteadyClock = std::chrono::steady_clock;
 
 // State of one headless run, reached from the frame-loop callbacks.
@@ -204,10 +226,6 @@ int runHeadless(World& w, const RunOptions& options, std::ostream& progress, int
     w.targetFps = 0.0f;
     w.skipRender = 0;
 
-    // An interrupt that came while the world was being set up still counts.
-    auto previousHandler = std::signal(SIGINT, onInterrupt);
-    auto previousTerm = std::signal(SIGTERM, onInterrupt);
-
     DrawCallbacks fn;
     fn.start = headlessStart;
     fn.step = headlessStep;
@@ -223,8 +241,6 @@ int runHeadless(World& w, const RunOptions& options, std::ostream& progress, int
     dsSimulationLoop(argc, argv, w.windowWidth, w.windowHeight, &fn);
     current = nullptr;
 
-    std::signal(SIGINT, previousHandler);
-    std::signal(SIGTERM, previousTerm);
     w.targetFps = savedFps;
     w.skipRender = savedSkip;
     w.stepsPerFrame = run.userStepsPerFrame;
@@ -263,20 +279,9 @@ int runProgram(int argc, char** argv)
         return 0;
     }
 
-    // Ctrl-C from here on ends the run cleanly (after loading, before or
-    // during the steps) instead of killing the process.
-    interrupted = 0;
-    auto previousHandler = std::signal(SIGINT, onInterrupt);
-    auto previousTerm = std::signal(SIGTERM, onInterrupt);
-    struct RestoreHandlers {
-        decltype(previousHandler) sigint;
-        decltype(previousTerm) sigterm;
-        ~RestoreHandlers()
-        {
-            std::signal(SIGINT, sigint);
-            std::signal(SIGTERM, sigterm);
-        }
-    } restore{previousHandler, previousTerm};
+    // Ctrl-C from here on ends the run cleanly (an interrupt during set-up
+    // ends it before the first step) instead of killing the process.
+    const InterruptHandlers interrupts;
 
     World& w = theWorld();
     w.runNumber = options.runNumber;

@@ -9,7 +9,8 @@
 #include "app/world.h"
 
 // Runs the frame loop on an already reset world until the step or time limit
-// or Ctrl-C. Returns the process exit status.
+// or an interrupt (caught by runProgram's handlers). Returns the process exit
+// status.
 // argc and argv, as the process received them, go to the frame loop.
 int runHeadless(World& w, const RunOptions& options, std::ostream& progress, int argc = 0,
                 char** argv = nullptr);

@@ -21,7 +21,11 @@ void forgetCreature(World& w, const Agent* agent)
         w.selectedAgent = nullptr;
     if (w.followedAgent == agent)
         w.followedAgent = nullptr;
-    // A drag holding a part of the creature ends with it.
+    endDragOn(w, agent);
+}
+
+void endDragOn(World& w, const Agent* agent)
+{
     if (w.drag.grabbed && w.drag.grabbed->owner == agent) {
         w.drag.grabbed = nullptr;
         w.drag.active = false;

@@ -174,5 +174,7 @@ World& theWorld();
 // Clears every creature reference (hovered, selected, followed) and any drag
 // that holds a part of the given creature.
 void forgetCreature(World& w, const Agent* agent);
+// Ends an object drag that holds a part of the given creature.
+void endDragOn(World& w, const Agent* agent);
 // Clears all creature references and the object drag.
 void forgetAllCreatures(World& w);

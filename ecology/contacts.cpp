@@ -44,6 +44,8 @@ void nearCallback(void* data, dGeomID o1, dGeomID o2)
     const bool groundPair = (b1 == g || b2 == g);
     const dBodyID other = (b1 == g) ? b2 : b1;
 
+    // Friction between bodies: none between two creatures' parts.
+    bool twoCreatures = false;
     if (groundPair) {
         if (!other)
             return;
@@ -67,11 +69,11 @@ void nearCallback(void* data, dGeomID o1, dGeomID o2)
             a1->disturbed = true;
             a2->disturbed = true;
         }
+        twoCreatures = a1 && a2;
     }
 
     const int n = dCollide(o1, o2, kMaxContacts, &contactBuffer[0].geom, sizeof(dContact));
     const double h = w.stepSize;
-    const bool twoCreatures = !groundPair && ownerOf(b1) && ownerOf(b2);
     for (int i = 0; i < n; ++i) {
         dSurfaceParameters& s = contactBuffer[i].surface;
         // Friction pyramid approximation in both friction directions.

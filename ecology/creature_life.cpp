@@ -69,10 +69,7 @@ void quarantine(World& w, Agent& a)
             dGeomDisable(p.geom);
     }
     a.centre = c;
-    if (w.drag.grabbed && w.drag.grabbed->owner == &a) {
-        w.drag.grabbed = nullptr;
-        w.drag.active = false;
-    }
+    endDragOn(w, &a);
     if (a.lifeState == Alive) {
         a.lifeState = Fallen;
         a.dyingProgress = 0.0f;

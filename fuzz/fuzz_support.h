@@ -20,10 +20,8 @@
 #include <string>
 #include <vector>
 
-#include "app/physics_world.h"
-#include "app/random.h"
+#include "app/scene.h"
 #include "app/world.h"
-#include "ecology/simulation_step.h"
 #include "persist/file_io.h"
 
 namespace fuzz {
@@ -77,26 +75,6 @@ inline void writeSeed(const std::string& folder, const std::string& name,
     }
 }
 
-// A running world the loaders work on; its creatures are replaced or joined
-// by whatever loads.
-struct FuzzWorld {
-    explicit FuzzWorld(std::uint32_t seed, int population)
-    {
-        rng().seed(seed);
-        world = std::make_unique<World>();
-        world->simData.minPopulation = population;
-        world->miniDisplay = 0;
-        session = std::make_unique<PhysicsSession>(*world, true);
-    }
-    ~FuzzWorld()
-    {
-        session.reset();
-        world.reset();
-    }
-    std::unique_ptr<World> world;
-    std::unique_ptr<PhysicsSession> session;
-};
-
 // A creature's movement store cut down to its first movements, for small
 // seeds.
 inline void keepMoves(World& w, std::size_t n)
@@ -108,9 +86,15 @@ inline void keepMoves(World& w, std::size_t n)
     }
 }
 
-// Discards what the loaders print (the failure texts, "read").
-inline void silenceConsole()
+// Start of a target: with CREATURES_FUZZ_CORPUS set, writes the seed corpus
+// into that folder and exits; otherwise discards what the loaders print (the
+// failure texts, "read").
+inline void startTarget(void (*writeCorpus)(const std::string& folder))
 {
+    if (const char* folder = std::getenv("CREATURES_FUZZ_CORPUS")) {
+        writeCorpus(folder);
+        std::exit(0);
+    }
     static std::streambuf* const none = nullptr;
     std::cerr.rdbuf(none);
     std::cout.rdbuf(none);

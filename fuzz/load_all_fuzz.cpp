@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "ecology/simulation_step.h"
 #include "fuzz_support.h"
 #include "persist/save_all.h"
 
@@ -27,36 +28,30 @@ std::string seedOf(const World& w)
 void writeCorpus(const std::string& folder)
 {
     {
-        fuzz::FuzzWorld s(11, 1);
-        for (int i = 0; i < 150; ++i)
-            simulationStep(*s.world);
-        fuzz::writeSeed(folder, "one-creature", seedOf(*s.world));
+        Scene s(11, 1);
+        s.step(150);
+        fuzz::writeSeed(folder, "one-creature", seedOf(s.world()));
     }
     {
-        fuzz::FuzzWorld s(12, 3);
-        for (int i = 0; i < 100; ++i)
-            simulationStep(*s.world);
-        fuzz::keepMoves(*s.world, 1);
-        fuzz::writeSeed(folder, "three-creatures-one-move", seedOf(*s.world));
+        Scene s(12, 3);
+        s.step(100);
+        fuzz::keepMoves(s.world(), 1);
+        fuzz::writeSeed(folder, "three-creatures-one-move", seedOf(s.world()));
     }
     {
-        fuzz::FuzzWorld s(13, 0);
-        fuzz::writeSeed(folder, "empty", seedOf(*s.world));
+        Scene s(13, 0);
+        fuzz::writeSeed(folder, "empty", seedOf(s.world()));
     }
 }
 
-fuzz::FuzzWorld* target = nullptr;
+Scene* target = nullptr;
 
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    if (const char* folder = std::getenv("CREATURES_FUZZ_CORPUS")) {
-        writeCorpus(folder);
-        std::exit(0);
-    }
-    fuzz::silenceConsole();
-    target = new fuzz::FuzzWorld(1, 2);
+    fuzz::startTarget(writeCorpus);
+    target = new Scene(1, 2);
     return 0;
 }
 
@@ -66,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     MemorySource source("fuzz");
     for (std::size_t i = 0; i < files.size(); ++i)
         source.put(i < 3 ? kFixed[i] : std::to_string(i - 3) + ".dat", files[i]);
-    World& w = *target->world;
+    World& w = target->world();
     try {
         loadAllFrom(w, source);
     } catch (const std::string&) {

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <iterator>
 
+#include "ecology/simulation_step.h"
 #include "fuzz_support.h"
 #include "persist/creature_save.h"
 
@@ -22,30 +23,25 @@ std::string seedOf(const Agent& a)
 
 void writeCorpus(const std::string& folder)
 {
-    fuzz::FuzzWorld s(21, 3);
-    for (int i = 0; i < 150; ++i)
-        simulationStep(*s.world);
-    fuzz::writeSeed(folder, "full-store", seedOf(s.world->population.front()));
-    fuzz::keepMoves(*s.world, 1);
-    fuzz::writeSeed(folder, "one-move", seedOf(s.world->population.back()));
-    fuzz::keepMoves(*s.world, 0);
-    fuzz::writeSeed(folder, "no-moves", seedOf(*std::next(s.world->population.begin())));
+    Scene s(21, 3);
+    s.step(150);
+    fuzz::writeSeed(folder, "full-store", seedOf(s.world().population.front()));
+    fuzz::keepMoves(s.world(), 1);
+    fuzz::writeSeed(folder, "one-move", seedOf(s.world().population.back()));
+    fuzz::keepMoves(s.world(), 0);
+    fuzz::writeSeed(folder, "no-moves", seedOf(*std::next(s.world().population.begin())));
 }
 
-fuzz::FuzzWorld* target = nullptr;
+Scene* target = nullptr;
 
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    if (const char* folder = std::getenv("CREATURES_FUZZ_CORPUS")) {
-        writeCorpus(folder);
-        std::exit(0);
-    }
-    fuzz::silenceConsole();
-    target = new fuzz::FuzzWorld(2, 3);
-    target->world->mainCamera.target[0] = 4.0f;
-    target->world->mainCamera.target[1] = -3.0f;
+    fuzz::startTarget(writeCorpus);
+    target = new Scene(2, 3);
+    target->world().mainCamera.target[0] = 4.0f;
+    target->world().mainCamera.target[1] = -3.0f;
     return 0;
 }
 
@@ -55,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     MemorySource source("fuzz");
     for (std::size_t i = 0; i < files.size() && i < 2; ++i)
         source.put(kFiles[i], files[i]);
-    World& w = *target->world;
+    World& w = target->world();
     const std::size_t before = w.population.size();
     try {
         loadCreatureFrom(w, source);

@@ -4,8 +4,6 @@
 #include <boost/archive/basic_archive.hpp>
 
 #include <cstring>
-#include <new>
-#include <sstream>
 
 namespace {
 
@@ -20,9 +18,9 @@ constexpr std::size_t kHeaderBytes = kLengthField + kSignatureLength + 2 + 4 + 4
 // loaders above know.
 constexpr unsigned kOldestLibrary = 8;
 
-// Checks what the library would read without bounds (the signature's length)
-// and what our loaders rely on (the library version), before it reads them.
-void checkHeader(const std::string& bytes)
+} // namespace
+
+void checkArchiveHeader(const std::string& bytes)
 {
     if (bytes.size() < kHeaderBytes)
         throw ArchiveError(bytes.size() < kLengthField + kSignatureLength
@@ -44,7 +42,7 @@ void checkHeader(const std::string& bytes)
                            std::to_string(library) + ")");
 }
 
-std::string reasonFor(const boost::archive::archive_exception& e)
+std::string archiveFailureReason(const boost::archive::archive_exception& e)
 {
     using boost::archive::archive_exception;
     switch (e.code) {
@@ -57,73 +55,4 @@ std::string reasonFor(const boost::archive::archive_exception& e)
         return "class version newer than this program reads";
     default: return std::string("cannot be decoded (") + e.what() + ")";
     }
-}
-
-template <class T> std::string saveOne(const T& object)
-{
-    std::ostringstream out(std::ios::out | std::ios::binary);
-    {
-        boost::archive::binary_oarchive ar(out);
-        ar << object;
-    }
-    return out.str();
-}
-
-template <class T> void loadOne(const std::string& bytes, T& object)
-{
-    checkHeader(bytes);
-    ArchiveInput input(bytes);
-    try {
-        BoundedIArchive ar(input);
-        ar >> object;
-    } catch (const ArchiveError&) {
-        throw;
-    } catch (const boost::archive::archive_exception& e) {
-        throw ArchiveError(reasonFor(e));
-    } catch (const std::bad_alloc&) {
-        throw ArchiveError("too large to read");
-    } catch (const std::length_error&) {
-        throw ArchiveError("too large to read");
-    } catch (const std::exception& e) {
-        throw ArchiveError(std::string("cannot be decoded (") + e.what() + ")");
-    }
-    if (input.bytesLeft() != 0)
-        throw ArchiveError(std::to_string(input.bytesLeft()) +
-                           " unexpected bytes after the saved record");
-}
-
-} // namespace
-
-std::string saveArchive(const SimData& d)
-{
-    return saveOne(d);
-}
-std::string saveArchive(const Agent& a)
-{
-    return saveOne(a);
-}
-std::string saveArchive(const AimPointHander& foods)
-{
-    return saveOne(foods);
-}
-std::string saveArchive(const Gene& g)
-{
-    return saveOne(g);
-}
-
-void loadArchive(const std::string& bytes, SimData& d)
-{
-    loadOne(bytes, d);
-}
-void loadArchive(const std::string& bytes, Agent& a)
-{
-    loadOne(bytes, a);
-}
-void loadArchive(const std::string& bytes, AimPointHander& foods)
-{
-    loadOne(bytes, foods);
-}
-void loadArchive(const std::string& bytes, Gene& g)
-{
-    loadOne(bytes, g);
 }

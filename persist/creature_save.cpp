@@ -36,15 +36,8 @@ bool load(World& w, const FileSource& source)
     readRecord(source, kCreatureFile, a, checkCreature);
     a.layoutParts();
 
-    std::vector<double> poses;
-    {
-        const std::string bytes = source.read(kPositionFile);
-        try {
-            poses = decodePositions(bytes, existingParts(a), kCreatureEntryDoubles);
-        } catch (const ArchiveError& e) {
-            throwDamaged(source.path(kPositionFile), e.what());
-        }
-    }
+    const std::vector<double> poses =
+        readPositions(source, existingParts(a), kCreatureEntryDoubles);
 
     a.buildBody(w.world, w.space, &w.environment);
     w.population.splice(w.population.end(), loaded);

@@ -184,25 +184,35 @@ void throwCannotOpen(const std::string& path)
     throw text;
 }
 
-void throwCannotWrite(const std::string& path)
+namespace {
+
+// Writes a failure text and a line end to standard error and throws it.
+[[noreturn]] void reportAndThrow(const std::string& text)
 {
-    const std::string text = "cannot write:" + path;
     std::cerr << text << std::endl;
     throw text;
+}
+
+[[noreturn]] void throwTooLarge(const std::string& path)
+{
+    throwDamaged(path, "larger than " + std::to_string(kMaxFileBytes) + " bytes");
+}
+
+} // namespace
+
+void throwCannotWrite(const std::string& path)
+{
+    reportAndThrow("cannot write:" + path);
 }
 
 void throwDamaged(const std::string& path, const std::string& reason)
 {
-    const std::string text = "damaged file:" + path + " (" + reason + ")";
-    std::cerr << text << std::endl;
-    throw text;
+    reportAndThrow("damaged file:" + path + " (" + reason + ")");
 }
 
 void throwFailed(const std::string& folder, const std::string& reason)
 {
-    const std::string text = "failed:" + folder + " (" + reason + ")";
-    std::cerr << text << std::endl;
-    throw text;
+    reportAndThrow("failed:" + folder + " (" + reason + ")");
 }
 
 std::string readWholeFile(const std::string& path)
@@ -214,7 +224,7 @@ std::string readWholeFile(const std::string& path)
     if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
         throwCannotOpen(path);
     if (static_cast<unsigned long long>(st.st_size) > kMaxFileBytes)
-        throwDamaged(path, "larger than " + std::to_string(kMaxFileBytes) + " bytes");
+        throwTooLarge(path);
     std::string bytes;
     bytes.reserve(static_cast<std::size_t>(st.st_size));
     char buffer[65536];
@@ -228,7 +238,7 @@ std::string readWholeFile(const std::string& path)
         if (n == 0)
             break;
         if (bytes.size() + static_cast<std::size_t>(n) > kMaxFileBytes)
-            throwDamaged(path, "larger than " + std::to_string(kMaxFileBytes) + " bytes");
+            throwTooLarge(path);
         bytes.append(buffer, static_cast<std::size_t>(n));
     }
     return bytes;
@@ -245,7 +255,7 @@ std::string MemorySource::read(const std::string& name) const
     if (it == files_.end())
         throwCannotOpen(path(name));
     if (it->second.size() > kMaxFileBytes)
-        throwDamaged(path(name), "larger than " + std::to_string(kMaxFileBytes) + " bytes");
+        throwTooLarge(path(name));
     return it->second;
 }
 

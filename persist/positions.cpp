@@ -169,6 +169,16 @@ void applyCreaturePositions(Agent& a, const std::vector<double>& values, double 
     }
 }
 
+std::vector<double> readPositions(const FileSource& source, int parts, int entryDoubles)
+{
+    const std::string bytes = source.read(kPositionFile);
+    try {
+        return decodePositions(bytes, parts, entryDoubles);
+    } catch (const ArchiveError& e) {
+        throwDamaged(source.path(kPositionFile), e.what());
+    }
+}
+
 void savePositions(World& w, const std::string& folder)
 {
     writeWholeFile(folder + "/" + kPositionFile, encodePositions(w.population));
@@ -176,18 +186,10 @@ void savePositions(World& w, const std::string& folder)
 
 void loadPositions(World& w, const std::string& folder)
 {
-    const std::string path = folder + "/" + kPositionFile;
-    const std::string bytes = readWholeFile(path);
     int parts = 0;
     for (const auto& a : w.population)
         parts += existingParts(a);
-    std::vector<double> values;
-    try {
-        values = decodePositions(bytes, parts, kWholeEntryDoubles);
-    } catch (const ArchiveError& e) {
-        throwDamaged(path, e.what());
-    }
-    applyPositions(w.population, values);
+    applyPositions(w.population, readPositions(FolderSource(folder), parts, kWholeEntryDoubles));
 }
 
 void saveCreaturePositions(const std::string& folder, const Agent& a)
@@ -197,13 +199,7 @@ void saveCreaturePositions(const std::string& folder, const Agent& a)
 
 void loadCreaturePositions(World& w, const std::string& folder, Agent& a)
 {
-    const std::string path = folder + "/" + kPositionFile;
-    const std::string bytes = readWholeFile(path);
-    std::vector<double> values;
-    try {
-        values = decodePositions(bytes, existingParts(a), kCreatureEntryDoubles);
-    } catch (const ArchiveError& e) {
-        throwDamaged(path, e.what());
-    }
+    const std::vector<double> values =
+        readPositions(FolderSource(folder), existingParts(a), kCreatureEntryDoubles);
     applyCreaturePositions(a, values, w.mainCamera.target[0], w.mainCamera.target[1]);
 }

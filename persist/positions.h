@@ -15,6 +15,8 @@
 
 #include "app/world.h"
 
+class FileSource;
+
 constexpr const char* kPositionFile = "posAgent.dat";
 constexpr int kWholeEntryDoubles = 12;
 constexpr int kCreatureEntryDoubles = 13;
@@ -32,6 +34,11 @@ std::string encodeCreaturePositions(const Agent& a);
 // not match exactly, a value is not finite or out of range, or a rotation is
 // not a rotation.
 std::vector<double> decodePositions(const std::string& bytes, int parts, int entryDoubles);
+
+// Reads and decodes the position file of a source; the "cannot open:" text
+// for a file that cannot be opened, the damaged text naming the file for one
+// that decodePositions refuses.
+std::vector<double> readPositions(const FileSource& source, int parts, int entryDoubles);
 
 // Puts every existing part of the creatures, in order, at its decoded pose;
 // velocities are left as they are. The values must come from decodePositions

@@ -40,15 +40,7 @@ bool load(World& w, const FileSource& source)
         parts += existingParts(a);
     }
 
-    std::vector<double> poses;
-    {
-        const std::string bytes = source.read(kPositionFile);
-        try {
-            poses = decodePositions(bytes, parts, kWholeEntryDoubles);
-        } catch (const ArchiveError& e) {
-            throwDamaged(source.path(kPositionFile), e.what());
-        }
-    }
+    const std::vector<double> poses = readPositions(source, parts, kWholeEntryDoubles);
 
     AimPointHander foods;
     readRecord(source, kFoodFile, foods, checkFoods);

@@ -19,6 +19,7 @@
 
 #include "app/random.h"
 #include "app/world.h"
+#include "support/creature_helpers.h"
 #include "support/ode_fixture.h"
 
 namespace persist_test {
@@ -83,53 +84,25 @@ template <class T> T getRaw(const std::string& bytes, std::size_t at)
     return value;
 }
 
-// Everything of a world that a load may change, flattened to numbers; two
+// Everything of a world that a load may change, flattened to numbers: the
+// common world fingerprint, the movement stores, the settings a load
+// replaces, the selection, the creature ids and the generator; two
 // fingerprints are compared bit for bit.
 inline std::vector<double> fingerprint(const World& w)
 {
-    std::vector<double> f;
+    std::vector<double> f = worldFingerprint(w);
     auto add = [&f](double v) { f.push_back(v); };
-    add(static_cast<double>(w.population.size()));
     for (const auto& a : w.population) {
-        add(a.creatureId);
-        add(a.energy);
-        add(a.age);
-        add(a.temperature);
-        add(a.lifeState);
-        add(a.centre.x);
-        add(a.centre.y);
-        add(a.centre.z);
-        for (double v : a.gene.values)
-            add(v);
-        add(static_cast<double>(a.learning.moves.size()));
         for (const auto& m : a.learning.moves) {
             add(m.meanX);
             add(m.count);
             for (double v : m.gene.values)
                 add(v);
         }
-        for (const auto& p : a.parts) {
+        for (const auto& p : a.parts)
             add(p.exists);
-            if (!p.exists || !p.body)
-                continue;
-            const dReal* pos = dBodyGetPosition(p.body);
-            const dReal* R = dBodyGetRotation(p.body);
-            const dReal* v = dBodyGetLinearVel(p.body);
-            for (int i = 0; i < 3; ++i) {
-                add(pos[i]);
-                add(v[i]);
-            }
-            for (int i = 0; i < 12; ++i)
-                add(R[i]);
-        }
     }
     add(static_cast<double>(w.foods.foods.size()));
-    for (const auto& food : w.foods.foods) {
-        add(food.position.x);
-        add(food.position.y);
-    }
-    add(w.foods.timer);
-    add(w.simData.simulationTime);
     add(w.simData.groundSize);
     add(w.simData.minPopulation);
     add(w.simData.populationCount);
