@@ -106,8 +106,14 @@ void dsDrawLine(const float a[3], const float b[3])
 {
     drawBackend().drawLine(a, b);
 }
-void N_MaterialColor(const float ambient[4], const float diffuse[4], const float specular[4],
-                     float shininess)
+void dsDrawCapsuleArray(int n, const float* positions, const float* rotations,
+                        const float* radii, const float* lengths, const int* parents,
+                        const std::uint8_t* capFlags, const int* ints)
+{
+    drawBackend().drawCapsuleArray(n, positions, rotations, radii, lengths, parents, capFlags,
+                                   ints);
+}
+void N_MaterialColor(float ambient, float diffuse, float specular, float shininess)
 {
     drawBackend().materialColor(ambient, diffuse, specular, shininess);
 }

@@ -49,8 +49,20 @@ public:
     }
     virtual void drawBox(const double* /*pos*/, const double* /*R*/, const double* /*sides*/) {}
     virtual void drawLine(const float* /*a*/, const float* /*b*/) {}
-    virtual void materialColor(const float* /*ambient*/, const float* /*diffuse*/,
-                               const float* /*specular*/, float /*shininess*/)
+    // Material of what follows, as factors of the current colour: ambient
+    // and diffuse scale it, specular is a white highlight of that strength.
+    virtual void materialColor(float /*ambient*/, float /*diffuse*/, float /*specular*/,
+                               float /*shininess*/)
+    {
+    }
+    // A chain of capsules drawn as one smooth body. Per capsule: position (4
+    // floats, the fourth unused), rotation (12 floats, ODE 3x4 layout),
+    // radius, length, parent index (-1 none), cap flags (2 bytes: draw the -z
+    // cap, draw the +z cap) and one spare int.
+    virtual void drawCapsuleArray(int /*n*/, const float* /*positions*/,
+                                  const float* /*rotations*/, const float* /*radii*/,
+                                  const float* /*lengths*/, const int* /*parents*/,
+                                  const std::uint8_t* /*capFlags*/, const int* /*ints*/)
     {
     }
     virtual void drawArrow(const double* /*base*/, const double* /*R*/, double /*length*/,
@@ -96,8 +108,10 @@ void dsDrawSphereD(const double pos[3], const double R[12], float radius);
 void dsDrawCapsuleD(const double pos[3], const double R[12], float length, float radius);
 void dsDrawBoxD(const double pos[3], const double R[12], const double sides[3]);
 void dsDrawLine(const float a[3], const float b[3]);
-void N_MaterialColor(const float ambient[4], const float diffuse[4], const float specular[4],
-                     float shininess);
+void dsDrawCapsuleArray(int n, const float* positions, const float* rotations,
+                        const float* radii, const float* lengths, const int* parents,
+                        const std::uint8_t* capFlags, const int* ints);
+void N_MaterialColor(float ambient, float diffuse, float specular, float shininess);
 void N_DrawArrow(const double base[3], const double R[12], double length, double thickness,
                  int quality);
 void N_SetObjName(const void* name);
