@@ -10,3 +10,10 @@ std::uint32_t nowMs();
 // Milliseconds of the process clock (the skip-render budget and the follow
 // interval), as a double.
 double processClockMs();
+
+// Frame clock: while on, both clocks above stop following the machine and
+// advance by a fixed number of milliseconds per frame instead, so that a
+// seeded windowed run draws the same pictures however fast the machine is.
+void useFrameClock(double msPerFrame);
+void advanceFrameClock();
+bool frameClockOn();

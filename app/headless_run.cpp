@@ -7,6 +7,7 @@
 #include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iomanip>
 #include <iostream>
@@ -18,6 +19,7 @@
 #include "app/random.h"
 #include "app/step_driver.h"
 #include "drawlib/drawstuff.h"
+#include "ecology/birth_marker.h"
 #include "persist/save_all.h"
 
 namespace {
@@ -188,7 +190,36 @@ void headlessTimeDelta()
     timeDeltaCallback(*current->w);
 }
 
+// Nothing is drawn, but the birth markers still age and expire once per
+// frame as in a window, so a long run does not keep every marker it made.
+void headlessFrame(int view)
+{
+    if (view == 0)
+        ageBirthMarkers(current->w->birthMarkers, current->w->timeDelta);
+}
+
 } // namespace
+
+long long stepLimit(const World& w, const RunOptions& options)
+{
+    if (options.steps >= 0)
+        return options.steps;
+    if (options.seconds < 0)
+        return -1;
+    // Whole steps covering the time; a time that is a whole number of steps
+    // up to rounding (1800 s is 60000 steps of the single-precision 0.03)
+    // takes exactly that number.
+    const double x = options.seconds / w.stepSize;
+    long long steps = std::llround(x);
+    if (std::fabs(x - static_cast<double>(steps)) > 1e-6 * std::max(1.0, x))
+        steps = static_cast<long long>(std::ceil(x));
+    return steps;
+}
+
+bool interruptRequested()
+{
+    return interrupted != 0;
+}
 
 int runHeadless(World& w, const RunOptions& options, std::ostream& progress, int argc, char** argv)
 {
@@ -197,17 +228,7 @@ int runHeadless(World& w, const RunOptions& options, std::ostream& progress, int
     run.progress = &progress;
     run.tty = (&progress == &std::cerr && isatty(STDERR_FILENO)) ||
               (&progress == &std::cout && isatty(STDOUT_FILENO));
-    if (options.steps >= 0)
-        run.totalSteps = options.steps;
-    else if (options.seconds >= 0) {
-        // Whole steps covering the time; a time that is a whole number of
-        // steps up to rounding (1800 s is 60000 steps of the single-precision
-        // 0.03) takes exactly that number.
-        const double x = options.seconds / w.stepSize;
-        run.totalSteps = std::llround(x);
-        if (std::fabs(x - static_cast<double>(run.totalSteps)) > 1e-6 * std::max(1.0, x))
-            run.totalSteps = static_cast<long long>(std::ceil(x));
-    }
+    run.totalSteps = stepLimit(w, options);
     run.userStepsPerFrame = std::max(1, w.stepsPerFrame);
     if (!options.statsFile.empty()) {
         run.stats.open(options.statsFile, std::ios::out | std::ios::trunc);
@@ -230,6 +251,7 @@ int runHeadless(World& w, const RunOptions& options, std::ostream& progress, int
     fn.start = headlessStart;
     fn.step = headlessStep;
     fn.timeDelta = headlessTimeDelta;
+    fn.frame = headlessFrame;
     fn.pathToTextures = "textures";
     current = &run;
     char arg0[] = "creatures";
@@ -266,7 +288,7 @@ int runHeadless(World& w, const RunOptions& options, std::ostream& progress, int
     return 0;
 }
 
-int runProgram(int argc, char** argv)
+int runProgram(int argc, char** argv, const WindowRunner* window)
 {
     RunOptions options;
     std::string error;
@@ -294,10 +316,27 @@ int runProgram(int argc, char** argv)
         options.seedGiven ? options.seed : nowMs() + 100u * static_cast<std::uint32_t>(w.runNumber);
     rng().seed(seed);
 
-    if (!options.headless)
-        std::cerr << "\nno window backend in this build: running headless\n";
-    else
-        std::cerr << "\n";
+    // The window when it can be had; otherwise a headless run, said so.
+    std::cerr << "\n";
+    bool windowed = false;
+    if (!options.headless) {
+        const bool display = std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
+        std::string why;
+        if (!window || !window->open)
+            why = "no window front end in this build";
+        else if (!display)
+            why = "no display";
+        else if (!window->open(why))
+            why = "the window could not be opened (" + why + ")";
+        else
+            windowed = true;
+        if (!windowed && !options.screenshotFile.empty()) {
+            std::cerr << "creatures: --screenshot needs a window: " << why << "\n";
+            return 1;
+        }
+        if (!windowed)
+            std::cerr << why << ": running headless\n";
+    }
 
     // The solver settings follow from the frame loop's start callback.
     startUpPhysics(w);
@@ -312,11 +351,16 @@ int runProgram(int argc, char** argv)
             std::cerr << "\ncreatures: nothing was loaded from " << options.loadAllDir
                       << "; the run does not start\n";
             shutDownPhysics(w);
+            if (windowed && window->close)
+                window->close();
             return 1;
         }
     }
 
-    status = runHeadless(w, options, std::cerr, argc, argv);
+    if (windowed)
+        status = window->run(w, options, argc, argv);
+    else
+        status = runHeadless(w, options, std::cerr, argc, argv);
 
     if (!options.saveAllDir.empty()) {
         try {
@@ -328,5 +372,7 @@ int runProgram(int argc, char** argv)
         }
     }
     shutDownPhysics(w);
+    if (windowed && window->close)
+        window->close();
     return status;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <iosfwd>
+#include <string>
 
 #include "app/options.h"
 #include "app/world.h"
@@ -15,7 +16,22 @@
 int runHeadless(World& w, const RunOptions& options, std::ostream& progress, int argc = 0,
                 char** argv = nullptr);
 
+// Number of steps a run is limited to by --steps or --seconds; -1 for none.
+long long stepLimit(const World& w, const RunOptions& options);
+
+// Whether Ctrl-C or SIGTERM asked the running program to end.
+bool interruptRequested();
+
+// The window front end, when the program has one: opens the window (false
+// with a reason otherwise), runs the frame loop in it, closes it.
+struct WindowRunner {
+    bool (*open)(std::string& error) = nullptr;
+    int (*run)(World& w, const RunOptions& options, int argc, char** argv) = nullptr;
+    void (*close)() = nullptr;
+};
+
 // The whole program: parses the arguments, prints the run number, seeds the
-// generator, brings up the world, runs it and shuts down. Returns the exit
-// status.
-int runProgram(int argc, char** argv);
+// generator, brings up the world, runs it in the window (when a runner is
+// given, a display is there and --headless is not) or headless, and shuts
+// down. Returns the exit status.
+int runProgram(int argc, char** argv, const WindowRunner* window = nullptr);

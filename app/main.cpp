@@ -1,7 +1,16 @@
 // Entry point of the creatures program.
 #include "app/headless_run.h"
 
+#ifdef CREATURES_WINDOW
+#include "app/windowed_run.h"
+#endif
+
 int main(int argc, char** argv)
 {
+#ifdef CREATURES_WINDOW
+    static const WindowRunner window{openWindow, runWindowed, closeWindow};
+    return runProgram(argc, argv, &window);
+#else
     return runProgram(argc, argv);
+#endif
 }

@@ -93,6 +93,22 @@ bool parseOptions(int argc, const char* const* argv, RunOptions& out, std::strin
         } else if (arg == "--save-all") {
             if (!value(out.saveAllDir))
                 return false;
+        } else if (arg == "--screenshot") {
+            if (!value(out.screenshotFile))
+                return false;
+            if (out.screenshotFile.empty()) {
+                error = "--screenshot needs a file name";
+                return false;
+            }
+        } else if (arg == "--frames") {
+            unsigned long long n = 0;
+            if (!value(v))
+                return false;
+            if (!parseUnsigned(v, 1000000, n) || n == 0) {
+                error = "--frames needs a whole number from 1 to 1000000, not '" + v + "'";
+                return false;
+            }
+            out.frames = static_cast<long long>(n);
         } else {
             error = "unknown option " + arg + " (see --help)";
             return false;
@@ -116,6 +132,10 @@ bool parseOptions(int argc, const char* const* argv, RunOptions& out, std::strin
                 out.runNumber = static_cast<int>(n);
         }
     }
+    if (out.headless && !out.screenshotFile.empty()) {
+        error = "--screenshot needs the window; it cannot go with --headless";
+        return false;
+    }
     return true;
 }
 
@@ -129,14 +149,20 @@ std::string usageText()
            "\n"
            "options:\n"
            "  --headless        no window and no frame pacing: run as fast as possible\n"
+           "                    (also what happens when there is no display)\n"
            "  --seed N          seed the random generator with N exactly (repeatable runs)\n"
            "  --steps N         stop after N simulation steps of 0.03 s\n"
            "  --seconds S       stop after S seconds of simulated time\n"
            "  --stats FILE      write a CSV row of statistics per simulated second\n"
            "  --load-all DIR    load a saved simulation before the run starts\n"
            "  --save-all DIR    save the simulation when the run ends (also after Ctrl-C)\n"
+           "  --screenshot FILE draw --frames frames in the window, save it as a PNG, exit\n"
+           "  --frames N        frames drawn before the screenshot (default 120)\n"
            "  --help            show this text\n"
            "\n"
            "A headless run without --steps or --seconds goes on until Ctrl-C, which ends\n"
-           "it cleanly after the current frame.\n";
+           "it cleanly after the current frame.\n"
+           "\n"
+           "In the window: Ctrl+P pauses and resumes, X toggles skipping the drawing\n"
+           "(the simulation runs at full speed), Ctrl+Q or closing the window ends the run.\n";
 }

@@ -19,6 +19,8 @@ struct RunOptions {
     std::string statsFile;  // CSV of statistics, one row per simulated second
     std::string loadAllDir; // simulation folder loaded before the run
     std::string saveAllDir; // simulation folder saved when the run ends
+    std::string screenshotFile; // PNG of the window after `frames` frames, then exit
+    long long frames = 120;     // frames drawn before the screenshot
     int runNumber = 10;
     std::vector<std::string> remaining; // non-option arguments, in order
 };

@@ -97,6 +97,19 @@ struct StepDriverState {
     std::uint8_t lastMiniDisplay = 0;
 };
 
+// Private state of the camera callback that lives as long as the process:
+// when following started, when the followed creature was last chosen, and
+// the smoothed points the two views move towards.
+struct CameraFollowState {
+    bool started = false;
+    double startMs = 0.0;   // process clock when following started
+    int followChosenAt = 0; // whole seconds since the start
+    MY_VECTOR3 followedPosition;
+    MY_VECTOR3 populationCentre;
+    MY_VECTOR3 bestPosition;         // the mini view's followed creature
+    MY_VECTOR3 miniPopulationCentre; // the mini view's own centre
+};
+
 struct World {
     // Physics.
     dWorldID world = nullptr;
@@ -161,6 +174,7 @@ struct World {
     int pickY = 0;
 
     StepDriverState driver;
+    CameraFollowState cameraFollow;
     LifeCounters counters;
 
     World();

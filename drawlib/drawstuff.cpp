@@ -106,9 +106,9 @@ void dsDrawLine(const float a[3], const float b[3])
 {
     drawBackend().drawLine(a, b);
 }
-void dsDrawCapsuleArray(int n, const float* positions, const float* rotations,
-                        const float* radii, const float* lengths, const int* parents,
-                        const std::uint8_t* capFlags, const int* ints)
+void dsDrawCapsuleArray(int n, const float* positions, const float* rotations, const float* radii,
+                        const float* lengths, const int* parents, const std::uint8_t* capFlags,
+                        const int* ints)
 {
     drawBackend().drawCapsuleArray(n, positions, rotations, radii, lengths, parents, capFlags,
                                    ints);

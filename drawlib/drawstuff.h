@@ -59,10 +59,10 @@ public:
     // floats, the fourth unused), rotation (12 floats, ODE 3x4 layout),
     // radius, length, parent index (-1 none), cap flags (2 bytes: draw the -z
     // cap, draw the +z cap) and one spare int.
-    virtual void drawCapsuleArray(int /*n*/, const float* /*positions*/,
-                                  const float* /*rotations*/, const float* /*radii*/,
-                                  const float* /*lengths*/, const int* /*parents*/,
-                                  const std::uint8_t* /*capFlags*/, const int* /*ints*/)
+    virtual void drawCapsuleArray(int /*n*/, const float* /*positions*/, const float* /*rotations*/,
+                                  const float* /*radii*/, const float* /*lengths*/,
+                                  const int* /*parents*/, const std::uint8_t* /*capFlags*/,
+                                  const int* /*ints*/)
     {
     }
     virtual void drawArrow(const double* /*base*/, const double* /*R*/, double /*length*/,
@@ -108,9 +108,9 @@ void dsDrawSphereD(const double pos[3], const double R[12], float radius);
 void dsDrawCapsuleD(const double pos[3], const double R[12], float length, float radius);
 void dsDrawBoxD(const double pos[3], const double R[12], const double sides[3]);
 void dsDrawLine(const float a[3], const float b[3]);
-void dsDrawCapsuleArray(int n, const float* positions, const float* rotations,
-                        const float* radii, const float* lengths, const int* parents,
-                        const std::uint8_t* capFlags, const int* ints);
+void dsDrawCapsuleArray(int n, const float* positions, const float* rotations, const float* radii,
+                        const float* lengths, const int* parents, const std::uint8_t* capFlags,
+                        const int* ints);
 void N_MaterialColor(float ambient, float diffuse, float specular, float shininess);
 void N_DrawArrow(const double base[3], const double R[12], double length, double thickness,
                  int quality);

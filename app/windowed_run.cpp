@@ -1,0 +1,137 @@
+#include "app/windowed_run.h"
+
+#include <iostream>
+#include <memory>
+
+#include "app/clock.h"
+#include "app/frame_callback.h"
+#include "app/headless_run.h"
+#include "app/physics_world.h"
+#include "app/step_driver.h"
+#include "drawlib/window_backend.h"
+#include "ui/camera.h"
+#include "ui/control_bar.h"
+
+namespace {
+
+std::unique_ptr<WindowBackend> backend;
+
+// State of the windowed run, reached from the callbacks.
+struct WindowedRun {
+    World* w = nullptr;
+    long long totalSteps = -1; // -1: until the window closes
+    long long stepsDone = 0;
+};
+WindowedRun run;
+
+World& world()
+{
+    return *run.w;
+}
+
+void onStart()
+{
+    startCallback(world());
+}
+
+void onStep(int pause)
+{
+    if (interruptRequested() || (run.totalSteps >= 0 && run.stepsDone >= run.totalSteps)) {
+        dsStop();
+        return;
+    }
+    if (frameClockOn())
+        advanceFrameClock();
+    const long long before = world().counters.steps;
+    stepDriver(world(), pause);
+    run.stepsDone += world().counters.steps - before;
+}
+
+void onCommand(int key)
+{
+    keyCommand(world(), key);
+}
+
+void onTimeDelta()
+{
+    timeDeltaCallback(world());
+}
+
+void onWindowSize(int width, int height)
+{
+    windowSizeCallback(world(), width, height);
+}
+
+void onCamera(int view)
+{
+    cameraCallback(world(), view);
+}
+
+void onFrame(int view)
+{
+    frameCallback(world(), view);
+}
+
+} // namespace
+
+bool openWindow(std::string& error)
+{
+    auto b = std::make_unique<WindowBackend>();
+    if (!b->open(640, 480, "creatures", error))
+        return false;
+    backend = std::move(b);
+    setDrawBackend(backend.get());
+    return true;
+}
+
+void closeWindow()
+{
+    setDrawBackend(nullptr);
+    backend.reset();
+}
+
+int runWindowed(World& w, const RunOptions& options, int argc, char** argv)
+{
+    if (!backend)
+        return 1;
+    run = WindowedRun{};
+    run.w = &w;
+    run.totalSteps = stepLimit(w, options);
+
+    const bool screenshot = !options.screenshotFile.empty();
+    if (screenshot) {
+        // A frame clock at 30 frames per second and no waiting: the same
+        // seed gives the same picture on any machine.
+        useFrameClock(1000.0 / 30.0);
+        w.targetFps = 0.0f;
+        backend->stopAfterFrames(static_cast<int>(options.frames), options.screenshotFile);
+    }
+
+    DrawCallbacks fn;
+    fn.version = 2;
+    fn.start = onStart;
+    fn.step = onStep;
+    fn.command = onCommand;
+    fn.stop = nullptr;
+    fn.pathToTextures = "textures";
+    fn.mouse = nullptr;
+    fn.flag = 0;
+    fn.timeDelta = onTimeDelta;
+    fn.windowSize = onWindowSize;
+    fn.camera = onCamera;
+    fn.frame = onFrame;
+    dsSimulationLoop(argc, argv, w.windowWidth, w.windowHeight, &fn);
+
+    if (screenshot) {
+        useFrameClock(0.0);
+        if (!backend->screenshotWritten()) {
+            std::cerr << "creatures: no screenshot: "
+                      << (backend->screenshotError().empty() ? "the window closed first"
+                                                             : backend->screenshotError())
+                      << "\n";
+            return 1;
+        }
+        std::cerr << "screenshot written to " << options.screenshotFile << "\n";
+    }
+    return 0;
+}

@@ -1,0 +1,22 @@
+// Running the simulation in a window: the drawing library's window backend
+// drives the step driver, the cameras and the frame callback at 30 frames per
+// second until the window closes, the step or time limit is reached, or
+// Ctrl-C. With a screenshot file it draws a number of frames on a frame
+// clock, writes the picture and ends.
+#pragma once
+
+#include <string>
+
+#include "app/options.h"
+#include "app/world.h"
+
+// Opens the window and makes it the drawing library's backend. False with a
+// reason when there is no display or no usable OpenGL.
+bool openWindow(std::string& error);
+
+// Runs the frame loop in the open window on an already reset world. Returns
+// the process exit status.
+int runWindowed(World& w, const RunOptions& options, int argc, char** argv);
+
+// Closes the window and puts the headless backend back.
+void closeWindow();

@@ -1,0 +1,566 @@
+#include "drawlib/gl_renderer.h"
+
+#define GL_GLEXT_PROTOTYPES
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+
+#include "drawlib/textures.h"
+
+namespace {
+
+// Direction towards the sun, and the colours of the light and the air.
+const float kLight[3] = {-0.42f, -0.30f, 0.86f};
+const float kHorizon[3] = {0.80f, 0.86f, 0.92f};
+const float kZenith[3] = {0.33f, 0.52f, 0.80f};
+
+const char* kLitVertex = R"(
+#version 120
+attribute vec3 aPos;
+attribute vec3 aNormal;
+attribute vec3 aTex;
+attribute vec4 aColor;
+attribute vec4 aMaterial;
+uniform mat4 uViewProj;
+uniform vec3 uLight;
+uniform int uShadow;
+varying vec3 vWorld;
+varying vec3 vNormal;
+varying vec3 vTex;
+varying vec4 vColor;
+varying vec4 vMaterial;
+void main() {
+    vec3 p = aPos;
+    if (uShadow == 1) {
+        // Flattened onto the ground along the light.
+        p = p - uLight * (max(p.z, 0.0) / uLight.z);
+        p.z = 0.0;
+    }
+    vWorld = p;
+    vNormal = aNormal;
+    vTex = aTex;
+    vColor = aColor;
+    vMaterial = aMaterial;
+    gl_Position = uViewProj * vec4(p, 1.0);
+}
+)";
+
+const char* kLitFragment = R"(
+#version 120
+uniform vec3 uLight;
+uniform vec3 uEye;
+uniform int uShadow;
+uniform int uTextures;
+uniform sampler2D uSkin;
+uniform vec3 uFogColor;
+uniform vec2 uFog;
+varying vec3 vWorld;
+varying vec3 vNormal;
+varying vec3 vTex;
+varying vec4 vColor;
+varying vec4 vMaterial;
+float fogAmount(float d) {
+    float f = clamp((d - uFog.x) / max(uFog.y - uFog.x, 1.0), 0.0, 1.0);
+    f = 1.0 - f;
+    return 1.0 - f * f * f * f;
+}
+void main() {
+    float fog = fogAmount(length(vWorld - uEye));
+    if (uShadow == 1) {
+        gl_FragColor = vec4(0.05, 0.07, 0.12, 0.42 * (1.0 - fog));
+        return;
+    }
+    vec3 n = normalize(vNormal);
+    if (!gl_FrontFacing) n = -n;
+    vec3 base = vColor.rgb;
+    if (uTextures == 1 && vTex.z > 0.5) base *= texture2D(uSkin, vTex.xy).rgb;
+    float diffuse = max(dot(n, uLight), 0.0);
+    // Sky light from above, warm light bounced from the ground below.
+    vec3 ambient = mix(vec3(0.50, 0.46, 0.40), vec3(0.78, 0.84, 0.95), n.z * 0.5 + 0.5);
+    vec3 color = base * (vMaterial.x * ambient * 1.25 + vMaterial.y * diffuse * vec3(1.0, 0.97, 0.90));
+    vec3 v = normalize(uEye - vWorld);
+    vec3 h = normalize(uLight + v);
+    float spec = pow(max(dot(n, h), 0.0), max(vMaterial.w, 1.0)) * step(0.0, dot(n, uLight));
+    color += vMaterial.z * 0.22 * spec * vec3(1.0, 0.98, 0.92);
+    // A soft rim keeps dark sides readable against the ground.
+    color += base * 0.10 * pow(1.0 - max(dot(n, v), 0.0), 3.0);
+    gl_FragColor = vec4(mix(color, uFogColor, fog), vColor.a);
+}
+)";
+
+const char* kSkyVertex = R"(
+#version 120
+attribute vec2 aPos;
+uniform vec3 uForward;
+uniform vec3 uRight;
+uniform vec3 uUp;
+uniform vec2 uTan;
+varying vec3 vDir;
+void main() {
+    vDir = uForward + aPos.x * uTan.x * uRight + aPos.y * uTan.y * uUp;
+    gl_Position = vec4(aPos, 0.9999, 1.0);
+}
+)";
+
+const char* kSkyFragment = R"(
+#version 120
+uniform vec3 uLight;
+uniform vec3 uHorizon;
+uniform vec3 uZenith;
+uniform sampler2D uClouds;
+varying vec3 vDir;
+void main() {
+    vec3 d = normalize(vDir);
+    float up = max(d.z, 0.0);
+    vec3 sky = mix(uHorizon, uZenith, pow(up, 0.55));
+    float sun = max(dot(d, uLight), 0.0);
+    sky += vec3(1.0, 0.93, 0.78) * (pow(sun, 600.0) * 1.2 + pow(sun, 12.0) * 0.18);
+    if (d.z > 0.0) {
+        vec2 uv = d.xy / (d.z + 0.12) * 0.22;
+        float c = texture2D(uClouds, uv).r;
+        float fade = smoothstep(0.02, 0.35, d.z);
+        vec3 cloud = mix(vec3(0.93, 0.94, 0.96), vec3(1.0), sun * 0.5);
+        sky = mix(sky, cloud, c * 0.8 * fade);
+    }
+    gl_FragColor = vec4(sky, 1.0);
+}
+)";
+
+const char* kGroundVertex = R"(
+#version 120
+attribute vec2 aPos;
+uniform mat4 uViewProj;
+varying vec2 vWorld;
+void main() {
+    vWorld = aPos;
+    gl_Position = uViewProj * vec4(aPos, 0.0, 1.0);
+}
+)";
+
+const char* kGroundFragment = R"(
+#version 120
+uniform sampler2D uGround;
+uniform vec3 uEye;
+uniform vec3 uLight;
+uniform vec3 uFogColor;
+uniform vec2 uFog;
+uniform float uSize;
+varying vec2 vWorld;
+float gridLine(vec2 p, float spacing) {
+    vec2 q = p / spacing;
+    vec2 g = abs(fract(q - 0.5) - 0.5) / max(fwidth(q), vec2(1e-4));
+    return 1.0 - clamp(min(g.x, g.y), 0.0, 1.0);
+}
+void main() {
+    vec3 grain = texture2D(uGround, vWorld / 9.0).rgb;
+    float broad = texture2D(uGround, vWorld / 97.0 + 0.31).r;
+    float edge = max(abs(vWorld.x), abs(vWorld.y)) - uSize;
+    vec3 arena = vec3(0.80, 0.77, 0.69) * grain * (0.92 + 0.12 * broad);
+    vec3 outside = vec3(0.55, 0.62, 0.47) * grain * (0.85 + 0.25 * broad);
+    float inside = 1.0 - smoothstep(-0.05, 0.05, edge);
+    vec3 color = mix(outside, arena, inside);
+    color *= 1.0 - 0.10 * gridLine(vWorld, 5.0) * inside;
+    color *= 1.0 - 0.22 * (1.0 - smoothstep(0.0, 0.35, abs(edge)));
+    color *= 0.62 + 0.45 * uLight.z;
+    float d = length(vec3(vWorld, 0.0) - uEye);
+    float f = clamp((d - uFog.x) / max(uFog.y - uFog.x, 1.0), 0.0, 1.0);
+    f = 1.0 - pow(1.0 - f, 4.0);
+    gl_FragColor = vec4(mix(color, uFogColor, f), 1.0);
+}
+)";
+
+const char* kLineVertex = R"(
+#version 120
+attribute vec3 aPos;
+attribute vec4 aColor;
+uniform mat4 uViewProj;
+varying vec4 vColor;
+void main() {
+    vColor = aColor;
+    gl_Position = uViewProj * vec4(aPos, 1.0);
+}
+)";
+
+const char* kLineFragment = R"(
+#version 120
+varying vec4 vColor;
+void main() { gl_FragColor = vColor; }
+)";
+
+unsigned compile(GLenum type, const char* source, std::string& error)
+{
+    const GLuint s = glCreateShader(type);
+    glShaderSource(s, 1, &source, nullptr);
+    glCompileShader(s);
+    GLint ok = 0;
+    glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
+    if (!ok) {
+        char log[2048];
+        glGetShaderInfoLog(s, sizeof log, nullptr, log);
+        error = std::string("shader: ") + log;
+        glDeleteShader(s);
+        return 0;
+    }
+    return s;
+}
+
+unsigned link(const char* vs, const char* fs, std::initializer_list<const char*> attributes,
+              std::string& error)
+{
+    const GLuint v = compile(GL_VERTEX_SHADER, vs, error);
+    if (!v)
+        return 0;
+    const GLuint f = compile(GL_FRAGMENT_SHADER, fs, error);
+    if (!f) {
+        glDeleteShader(v);
+        return 0;
+    }
+    const GLuint p = glCreateProgram();
+    glAttachShader(p, v);
+    glAttachShader(p, f);
+    GLuint location = 0;
+    for (const char* a : attributes)
+        glBindAttribLocation(p, location++, a);
+    glLinkProgram(p);
+    glDeleteShader(v);
+    glDeleteShader(f);
+    GLint ok = 0;
+    glGetProgramiv(p, GL_LINK_STATUS, &ok);
+    if (!ok) {
+        char log[2048];
+        glGetProgramInfoLog(p, sizeof log, nullptr, log);
+        error = std::string("shader program: ") + log;
+        glDeleteProgram(p);
+        return 0;
+    }
+    return p;
+}
+
+unsigned upload(const Image& img)
+{
+    GLuint t = 0;
+    glGenTextures(1, &t);
+    glBindTexture(GL_TEXTURE_2D, t);
+    const GLenum format = img.channels == 1 ? GL_LUMINANCE : GL_RGB;
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, GL_TRUE);
+    glTexImage2D(GL_TEXTURE_2D, 0, format, img.width, img.height, 0, format, GL_UNSIGNED_BYTE,
+                 img.pixels.data());
+    return t;
+}
+
+GLint uniform(unsigned program, const char* name)
+{
+    return glGetUniformLocation(program, name);
+}
+
+} // namespace
+
+GlRenderer::~GlRenderer()
+{
+    release();
+}
+
+bool GlRenderer::init(std::string& error)
+{
+    litProgram_ =
+        link(kLitVertex, kLitFragment, {"aPos", "aNormal", "aTex", "aColor", "aMaterial"}, error);
+    skyProgram_ = litProgram_ ? link(kSkyVertex, kSkyFragment, {"aPos"}, error) : 0;
+    groundProgram_ = skyProgram_ ? link(kGroundVertex, kGroundFragment, {"aPos"}, error) : 0;
+    lineProgram_ = groundProgram_ ? link(kLineVertex, kLineFragment, {"aPos", "aColor"}, error) : 0;
+    if (!lineProgram_)
+        return false;
+    skinTexture_ = upload(makeSkinTexture());
+    groundTexture_ = upload(makeGroundTexture());
+    cloudTexture_ = upload(makeCloudTexture());
+    glGenBuffers(1, &vertexBuffer_);
+    glGenBuffers(1, &indexBuffer_);
+    glGenBuffers(1, &lineBuffer_);
+    ready_ = true;
+    return true;
+}
+
+void GlRenderer::release()
+{
+    if (!ready_)
+        return;
+    for (unsigned p : {litProgram_, skyProgram_, groundProgram_, lineProgram_})
+        glDeleteProgram(p);
+    const GLuint textures[] = {skinTexture_, groundTexture_, cloudTexture_};
+    glDeleteTextures(3, textures);
+    const GLuint buffers[] = {vertexBuffer_, indexBuffer_, lineBuffer_};
+    glDeleteBuffers(3, buffers);
+    ready_ = false;
+}
+
+void GlRenderer::beginView(int x, int y, int width, int height, const float eye[3],
+                           const float hpr[3])
+{
+    glViewport(x, y, width, height);
+    glScissor(x, y, width, height);
+    glEnable(GL_SCISSOR_TEST);
+    glClearStencil(0);
+    glClearDepth(1.0);
+    glClear(GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    aspect_ = height > 0 ? static_cast<float>(width) / height : 1.0f;
+    std::copy(eye, eye + 3, eye_);
+    basis_ = cameraBasis(hpr);
+    farZ_ = std::max(fogEnd_ * 1.6f, 400.0f);
+    viewProj_ = multiply(perspective(tanHalfFovY(aspect_), aspect_, kNearPlane, farZ_),
+                         viewMatrix(eye, hpr));
+    mesh_.clear();
+    primitiveStart_ = 0;
+    opaque_.clear();
+    shadow_.clear();
+    transparent_.clear();
+    lines_.clear();
+    stats_ = Stats{};
+}
+
+void GlRenderer::drawBackground(double groundSize, float fogStart, float fogEnd)
+{
+    fogStart_ = fogStart;
+    fogEnd_ = std::max(fogEnd, fogStart + 1.0f);
+    const float newFar = std::max(fogEnd_ * 1.6f, 400.0f);
+    if (newFar != farZ_) {
+        farZ_ = newFar;
+        // The view was set up before the fog was known; keep them together.
+        float hpr[3];
+        hpr[0] = std::atan2(basis_.forward[1], basis_.forward[0]) * 180.0f / 3.14159265f;
+        hpr[1] = std::asin(std::clamp(basis_.forward[2], -1.0f, 1.0f)) * 180.0f / 3.14159265f;
+        hpr[2] = 0.0f;
+        viewProj_ = multiply(perspective(tanHalfFovY(aspect_), aspect_, kNearPlane, farZ_),
+                             viewMatrix(eye_, hpr));
+    }
+
+    // Sky: one triangle over the whole view, behind everything.
+    glDisable(GL_DEPTH_TEST);
+    glDepthMask(GL_FALSE);
+    glDisable(GL_BLEND);
+    glUseProgram(skyProgram_);
+    glUniform3fv(uniform(skyProgram_, "uForward"), 1, basis_.forward);
+    glUniform3fv(uniform(skyProgram_, "uRight"), 1, basis_.right);
+    glUniform3fv(uniform(skyProgram_, "uUp"), 1, basis_.up);
+    glUniform2f(uniform(skyProgram_, "uTan"), tanHalfFovY(aspect_) * aspect_, tanHalfFovY(aspect_));
+    glUniform3fv(uniform(skyProgram_, "uLight"), 1, kLight);
+    glUniform3fv(uniform(skyProgram_, "uHorizon"), 1, kHorizon);
+    glUniform3fv(uniform(skyProgram_, "uZenith"), 1, kZenith);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, cloudTexture_);
+    glUniform1i(uniform(skyProgram_, "uClouds"), 0);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    const float tri[6] = {-1.0f, -1.0f, 3.0f, -1.0f, -1.0f, 3.0f};
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, tri);
+    glDrawArrays(GL_TRIANGLES, 0, 3);
+
+    // Ground: a square out to where the fog hides everything.
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glDepthMask(GL_TRUE);
+    glUseProgram(groundProgram_);
+    glUniformMatrix4fv(uniform(groundProgram_, "uViewProj"), 1, GL_FALSE, viewProj_.m);
+    glUniform3fv(uniform(groundProgram_, "uEye"), 1, eye_);
+    glUniform3fv(uniform(groundProgram_, "uLight"), 1, kLight);
+    glUniform3fv(uniform(groundProgram_, "uFogColor"), 1, kHorizon);
+    glUniform2f(uniform(groundProgram_, "uFog"), fogStart_, fogEnd_);
+    glUniform1f(uniform(groundProgram_, "uSize"), static_cast<float>(groundSize));
+    glBindTexture(GL_TEXTURE_2D, groundTexture_);
+    glUniform1i(uniform(groundProgram_, "uGround"), 0);
+    const float r = farZ_;
+    const float ex = std::round(eye_[0]), ey = std::round(eye_[1]);
+    const float quad[8] = {ex - r, ey - r, ex + r, ey - r, ex + r, ey + r, ex - r, ey + r};
+    glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, quad);
+    glDrawArrays(GL_TRIANGLE_FAN, 0, 4);
+    glDisableVertexAttribArray(0);
+    glUseProgram(0);
+}
+
+bool GlRenderer::visible(const float c[3], float radius) const
+{
+    // Distance in front of the eye, and the angular bounds of the frustum.
+    const float d[3] = {c[0] - eye_[0], c[1] - eye_[1], c[2] - eye_[2]};
+    const float z = d[0] * basis_.forward[0] + d[1] * basis_.forward[1] + d[2] * basis_.forward[2];
+    if (z < -radius || z > farZ_ + radius)
+        return false;
+    const float x = d[0] * basis_.right[0] + d[1] * basis_.right[1] + d[2] * basis_.right[2];
+    const float y = d[0] * basis_.up[0] + d[1] * basis_.up[1] + d[2] * basis_.up[2];
+    const float ty = tanHalfFovY(aspect_), tx = ty * aspect_;
+    // Each side plane through the eye: a point is out when its distance to
+    // the plane exceeds the radius.
+    const float nx = 1.0f / std::sqrt(1.0f + tx * tx), ny = 1.0f / std::sqrt(1.0f + ty * ty);
+    if ((std::fabs(x) - tx * z) * nx > radius)
+        return false;
+    if ((std::fabs(y) - ty * z) * ny > radius)
+        return false;
+    return true;
+}
+
+void GlRenderer::endPrimitive(bool transparent, bool castsShadow, const float centre[3])
+{
+    const std::uint32_t end = static_cast<std::uint32_t>(mesh_.indices.size());
+    if (end == primitiveStart_)
+        return;
+    ++stats_.primitives;
+    if (transparent) {
+        const float d[3] = {centre[0] - eye_[0], centre[1] - eye_[1], centre[2] - eye_[2]};
+        transparent_.push_back(
+            Range{primitiveStart_, end - primitiveStart_, d[0] * d[0] + d[1] * d[1] + d[2] * d[2]});
+    } else {
+        opaque_.insert(opaque_.end(), mesh_.indices.begin() + primitiveStart_,
+                       mesh_.indices.begin() + end);
+    }
+    if (castsShadow)
+        shadow_.insert(shadow_.end(), mesh_.indices.begin() + primitiveStart_,
+                       mesh_.indices.begin() + end);
+    primitiveStart_ = end;
+}
+
+void GlRenderer::addLine(const float a[3], const float b[3], const float color[4])
+{
+    lines_.insert(lines_.end(), {a[0], a[1], a[2], color[0], color[1], color[2], color[3]});
+    lines_.insert(lines_.end(), {b[0], b[1], b[2], color[0], color[1], color[2], color[3]});
+}
+
+void GlRenderer::endView()
+{
+    // See-through bodies from the farthest to the nearest.
+    std::sort(transparent_.begin(), transparent_.end(),
+              [](const Range& a, const Range& b) { return a.depth > b.depth; });
+    transparentIndices_.clear();
+    for (const Range& r : transparent_)
+        transparentIndices_.insert(transparentIndices_.end(), mesh_.indices.begin() + r.first,
+                                   mesh_.indices.begin() + r.first + r.count);
+    stats_.triangles = static_cast<int>((opaque_.size() + transparentIndices_.size()) / 3);
+    stats_.shadowTriangles = static_cast<int>(shadow_.size() / 3);
+    stats_.lines = static_cast<int>(lines_.size() / 14);
+
+    if (!mesh_.vertices.empty())
+        drawMesh();
+
+    if (!lines_.empty()) {
+        glUseProgram(lineProgram_);
+        glUniformMatrix4fv(uniform(lineProgram_, "uViewProj"), 1, GL_FALSE, viewProj_.m);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glDepthMask(GL_FALSE);
+        glBindBuffer(GL_ARRAY_BUFFER, lineBuffer_);
+        glBufferData(GL_ARRAY_BUFFER, lines_.size() * sizeof(float), lines_.data(), GL_STREAM_DRAW);
+        glEnableVertexAttribArray(0);
+        glEnableVertexAttribArray(1);
+        glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 7 * sizeof(float), nullptr);
+        glVertexAttribPointer(1, 4, GL_FLOAT, GL_FALSE, 7 * sizeof(float),
+                              reinterpret_cast<void*>(3 * sizeof(float)));
+        glDrawArrays(GL_LINES, 0, static_cast<GLsizei>(lines_.size() / 7));
+        glDisableVertexAttribArray(0);
+        glDisableVertexAttribArray(1);
+        glDepthMask(GL_TRUE);
+    }
+
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    glUseProgram(0);
+    glDisable(GL_BLEND);
+    glDisable(GL_SCISSOR_TEST);
+}
+
+void GlRenderer::drawMesh()
+{
+    // One vertex buffer for the view; the three index lists follow each
+    // other in one index buffer.
+    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
+    glBufferData(GL_ARRAY_BUFFER, mesh_.vertices.size() * sizeof(Vertex), mesh_.vertices.data(),
+                 GL_STREAM_DRAW);
+    const size_t total = opaque_.size() + shadow_.size() + transparentIndices_.size();
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer_);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, total * sizeof(std::uint32_t), nullptr, GL_STREAM_DRAW);
+    size_t offset = 0;
+    for (const auto* list : {&opaque_, &shadow_, &transparentIndices_}) {
+        glBufferSubData(GL_ELEMENT_ARRAY_BUFFER, offset * sizeof(std::uint32_t),
+                        list->size() * sizeof(std::uint32_t), list->data());
+        offset += list->size();
+    }
+
+    glUseProgram(litProgram_);
+    const GLuint p = litProgram_;
+    glUniformMatrix4fv(uniform(p, "uViewProj"), 1, GL_FALSE, viewProj_.m);
+    glUniform3fv(uniform(p, "uLight"), 1, kLight);
+    glUniform3fv(uniform(p, "uEye"), 1, eye_);
+    glUniform3fv(uniform(p, "uFogColor"), 1, kHorizon);
+    glUniform2f(uniform(p, "uFog"), fogStart_, fogEnd_);
+    glUniform1i(uniform(p, "uTextures"), texturesOn_ ? 1 : 0);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, skinTexture_);
+    glUniform1i(uniform(p, "uSkin"), 0);
+    const GLint shadowFlag = uniform(p, "uShadow");
+
+    const GLsizei stride = sizeof(Vertex);
+    for (GLuint a = 0; a < 5; ++a)
+        glEnableVertexAttribArray(a);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride,
+                          reinterpret_cast<void*>(offsetof(Vertex, p)));
+    glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride,
+                          reinterpret_cast<void*>(offsetof(Vertex, n)));
+    glVertexAttribPointer(2, 3, GL_FLOAT, GL_FALSE, stride,
+                          reinterpret_cast<void*>(offsetof(Vertex, t)));
+    glVertexAttribPointer(3, 4, GL_FLOAT, GL_FALSE, stride,
+                          reinterpret_cast<void*>(offsetof(Vertex, c)));
+    glVertexAttribPointer(4, 4, GL_FLOAT, GL_FALSE, stride,
+                          reinterpret_cast<void*>(offsetof(Vertex, m)));
+
+    auto drawRange = [](size_t first, size_t count) {
+        if (count)
+            glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(count), GL_UNSIGNED_INT,
+                           reinterpret_cast<void*>(first * sizeof(std::uint32_t)));
+    };
+
+    // Opaque bodies.
+    glEnable(GL_DEPTH_TEST);
+    glDepthMask(GL_TRUE);
+    glDisable(GL_BLEND);
+    glEnable(GL_CULL_FACE);
+    glUniform1i(shadowFlag, 0);
+    drawRange(0, opaque_.size());
+
+    // Shadows: each ground pixel darkened once, however many bodies cover it.
+    if (!shadow_.empty()) {
+        glUniform1i(shadowFlag, 1);
+        glDisable(GL_CULL_FACE);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glDepthMask(GL_FALSE);
+        glEnable(GL_POLYGON_OFFSET_FILL);
+        glPolygonOffset(-1.0f, -4.0f);
+        glEnable(GL_STENCIL_TEST);
+        glStencilFunc(GL_EQUAL, 0, 0xFF);
+        glStencilOp(GL_KEEP, GL_KEEP, GL_INCR);
+        drawRange(opaque_.size(), shadow_.size());
+        glDisable(GL_STENCIL_TEST);
+        glDisable(GL_POLYGON_OFFSET_FILL);
+        glDepthMask(GL_TRUE);
+        glUniform1i(shadowFlag, 0);
+    }
+
+    // See-through bodies, blended, their back faces first.
+    if (!transparentIndices_.empty()) {
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glDepthMask(GL_FALSE);
+        glEnable(GL_CULL_FACE);
+        glCullFace(GL_FRONT);
+        drawRange(opaque_.size() + shadow_.size(), transparentIndices_.size());
+        glCullFace(GL_BACK);
+        drawRange(opaque_.size() + shadow_.size(), transparentIndices_.size());
+        glDepthMask(GL_TRUE);
+    }
+    glDisable(GL_CULL_FACE);
+    for (GLuint a = 0; a < 5; ++a)
+        glDisableVertexAttribArray(a);
+}

@@ -1,0 +1,85 @@
+// The OpenGL side of the window backend: shaders, textures, the sky and the
+// ground of each view, and the primitives of a view gathered into one vertex
+// stream and drawn in a few calls when the view ends (opaque bodies, their
+// shadows on the ground, lines, then see-through bodies back to front).
+//
+// Written for OpenGL 2.1 with GLSL 1.20 so that Mesa's software renderer
+// runs it well: per-pixel lighting and fog in small shaders, planar shadows
+// with the stencil buffer, no render targets.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "drawlib/mesh_builder.h"
+#include "drawlib/view_math.h"
+
+class GlRenderer {
+public:
+    GlRenderer() = default;
+    ~GlRenderer();
+    GlRenderer(const GlRenderer&) = delete;
+    GlRenderer& operator=(const GlRenderer&) = delete;
+
+    // Compiles the shaders and uploads the textures; needs a current context.
+    bool init(std::string& error);
+    void release();
+
+    // Starts a view in the given framebuffer rectangle (origin bottom left)
+    // seen from eye with heading, pitch and roll in degrees.
+    void beginView(int x, int y, int width, int height, const float eye[3], const float hpr[3]);
+    // Sky and ground: the backend's own scene, drawn first in every view.
+    void drawBackground(double groundSize, float fogStart, float fogEnd);
+    // Draws everything gathered since beginView.
+    void endView();
+
+    // Whether a sphere around centre can be seen at all in the current view.
+    bool visible(const float centre[3], float radius) const;
+
+    // Gathering: build a primitive into mesh(), then close it with
+    // endPrimitive; its triangles are those added since the last close.
+    Mesh& mesh() { return mesh_; }
+    void endPrimitive(bool transparent, bool castsShadow, const float centre[3]);
+    void addLine(const float a[3], const float b[3], const float color[4]);
+
+    void setTexturesEnabled(bool on) { texturesOn_ = on; }
+
+    // Counts of the last view, for the benchmark.
+    struct Stats {
+        int primitives = 0;
+        int triangles = 0;
+        int shadowTriangles = 0;
+        int lines = 0;
+    };
+    const Stats& lastStats() const { return stats_; }
+
+private:
+    struct Range {
+        std::uint32_t first;
+        std::uint32_t count;
+        float depth;
+    };
+
+    void drawMesh();
+
+    bool ready_ = false;
+    unsigned litProgram_ = 0, skyProgram_ = 0, groundProgram_ = 0, lineProgram_ = 0;
+    unsigned skinTexture_ = 0, groundTexture_ = 0, cloudTexture_ = 0;
+    unsigned vertexBuffer_ = 0, indexBuffer_ = 0, lineBuffer_ = 0;
+
+    Mesh mesh_;
+    std::uint32_t primitiveStart_ = 0;
+    std::vector<std::uint32_t> opaque_, shadow_, transparentIndices_;
+    std::vector<Range> transparent_;
+    std::vector<float> lines_; // x, y, z, r, g, b, a per point
+    bool texturesOn_ = true;
+
+    Mat4 viewProj_{};
+    float eye_[3] = {0, 0, 0};
+    CameraBasis basis_{};
+    float aspect_ = 1.0f;
+    float farZ_ = 1000.0f;
+    float fogStart_ = 60.0f, fogEnd_ = 1200.0f;
+    Stats stats_;
+};

@@ -1,0 +1,605 @@
+#include "drawlib/window_backend.h"
+
+#define GL_GLEXT_PROTOTYPES
+#define GLFW_INCLUDE_NONE
+#include <GL/gl.h>
+#include <GLFW/glfw3.h>
+#include <backends/imgui_impl_glfw.h>
+#include <backends/imgui_impl_opengl2.h>
+#include <imgui.h>
+#include <stb_image_write.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <sstream>
+
+namespace {
+
+// Mouse messages of the callback table.
+constexpr int kMouseMove = 512;
+constexpr int kLeftDown = 513, kLeftUp = 514, kLeftDouble = 515;
+constexpr int kRightDown = 516, kRightUp = 517, kRightDouble = 518;
+constexpr int kMiddleDown = 519, kMiddleUp = 520;
+// Two presses of one button closer than this in time and space are a
+// double click.
+constexpr double kDoubleClickSeconds = 0.5;
+constexpr double kDoubleClickPixels = 4.0;
+
+const char* kSmallFont = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+const char* kLargeFont = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
+
+double nowMs()
+{
+    using namespace std::chrono;
+    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+}
+
+WindowBackend* backendOf(GLFWwindow* w)
+{
+    return static_cast<WindowBackend*>(glfwGetWindowUserPointer(w));
+}
+
+void cursorCallback(GLFWwindow* w, double x, double y)
+{
+    backendOf(w)->onCursor(x, y);
+}
+void buttonCallback(GLFWwindow* w, int button, int action, int mods)
+{
+    backendOf(w)->onButton(button, action, mods);
+}
+void keyCallback(GLFWwindow* w, int key, int, int action, int mods)
+{
+    backendOf(w)->onKey(key, action, mods);
+}
+void charCallback(GLFWwindow* w, unsigned codepoint)
+{
+    backendOf(w)->onChar(codepoint);
+}
+
+// Bounding sphere of a capsule or box centred at pos.
+double capsuleReach(float length, float radius)
+{
+    return 0.5 * length + radius;
+}
+
+} // namespace
+
+WindowBackend::WindowBackend() = default;
+
+WindowBackend::~WindowBackend()
+{
+    close();
+}
+
+bool WindowBackend::open(int width, int height, const char* title, std::string& error)
+{
+    if (window_)
+        return true;
+    if (!glfwInit()) {
+        const char* description = nullptr;
+        glfwGetError(&description);
+        error = description ? description : "the window system could not be started";
+        return false;
+    }
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 2);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 1);
+    glfwWindowHint(GLFW_DEPTH_BITS, 24);
+    glfwWindowHint(GLFW_STENCIL_BITS, 8);
+    glfwWindowHint(GLFW_RESIZABLE, GLFW_TRUE);
+    glfwWindowHint(GLFW_SCALE_TO_MONITOR, GLFW_TRUE);
+    window_ = glfwCreateWindow(width, height, title, nullptr, nullptr);
+    if (!window_) {
+        const char* description = nullptr;
+        glfwGetError(&description);
+        error = description ? description : "the window could not be created";
+        glfwTerminate();
+        return false;
+    }
+    glfwMakeContextCurrent(window_);
+    glfwSwapInterval(0); // the step driver paces the frames
+    glfwSetWindowUserPointer(window_, this);
+    glfwSetCursorPosCallback(window_, cursorCallback);
+    glfwSetMouseButtonCallback(window_, buttonCallback);
+    glfwSetKeyCallback(window_, keyCallback);
+    glfwSetCharCallback(window_, charCallback);
+
+    if (!renderer_.init(error)) {
+        close();
+        return false;
+    }
+
+    // Dear ImGui: fonts for the text and, later, the panel. Its GLFW backend
+    // chains to the callbacks installed above.
+    IMGUI_CHECKVERSION();
+    ImGui::CreateContext();
+    ImGuiIO& io = ImGui::GetIO();
+    io.IniFilename = nullptr;
+    float scale = 1.0f;
+    glfwGetWindowContentScale(window_, &scale, nullptr);
+    scale = std::max(scale, 1.0f);
+    ImFontConfig config;
+    config.OversampleH = 2;
+    smallFont_ = io.Fonts->AddFontFromFileTTF(kSmallFont, 14.0f * scale, &config);
+    largeFont_ = io.Fonts->AddFontFromFileTTF(kLargeFont, 24.0f * scale, &config);
+    if (!smallFont_ || !largeFont_) {
+        io.Fonts->Clear();
+        ImFontConfig fallback;
+        fallback.SizePixels = 13.0f * scale;
+        smallFont_ = largeFont_ = io.Fonts->AddFontDefault(&fallback);
+    }
+    io.FontGlobalScale = 1.0f / scale;
+    ImGui_ImplGlfw_InitForOpenGL(window_, true);
+    ImGui_ImplOpenGL2_Init();
+    imguiReady_ = true;
+    return true;
+}
+
+void WindowBackend::close()
+{
+    if (!window_)
+        return;
+    glfwMakeContextCurrent(window_);
+    if (imguiReady_) {
+        ImGui_ImplOpenGL2_Shutdown();
+        ImGui_ImplGlfw_Shutdown();
+        ImGui::DestroyContext();
+        imguiReady_ = false;
+    }
+    renderer_.release();
+    if (handCursor_)
+        glfwDestroyCursor(handCursor_);
+    handCursor_ = nullptr;
+    glfwDestroyWindow(window_);
+    window_ = nullptr;
+    glfwTerminate();
+}
+
+void WindowBackend::stopAfterFrames(int frames, const std::string& screenshotPath)
+{
+    stopAfter_ = frames;
+    screenshotPath_ = screenshotPath;
+    screenshotWritten_ = false;
+    screenshotError_.clear();
+}
+
+void WindowBackend::useHandCursor()
+{
+    if (!window_)
+        return;
+    if (!handCursor_)
+        handCursor_ = glfwCreateStandardCursor(GLFW_HAND_CURSOR);
+    glfwSetCursor(window_, handCursor_);
+}
+
+// The frame loop: step, time delta, then each view (camera, sky and ground,
+// the frame callback), text and panel, swap.
+void WindowBackend::simulationLoop(int, char**, int width, int height, const DrawCallbacks& fn)
+{
+    std::string error;
+    if (!window_ && !open(width, height, "creatures", error))
+        return;
+    callbacks_ = &fn;
+    stopRequested_ = false;
+    glfwShowWindow(window_);
+    int lastW = -1, lastH = -1;
+    glfwGetWindowSize(window_, &lastW, &lastH);
+    if (fn.windowSize)
+        fn.windowSize(lastW, lastH);
+    if (fn.start)
+        fn.start();
+
+    while (!stopRequested_ && !glfwWindowShouldClose(window_)) {
+        const double t0 = nowMs();
+        int w = 0, h = 0;
+        glfwGetWindowSize(window_, &w, &h);
+        if ((w != lastW || h != lastH) && w > 0 && h > 0) {
+            lastW = w;
+            lastH = h;
+            if (fn.windowSize)
+                fn.windowSize(w, h);
+        }
+        ImGui_ImplOpenGL2_NewFrame();
+        ImGui_ImplGlfw_NewFrame();
+        ImGui::NewFrame();
+
+        if (fn.step)
+            fn.step(paused_ ? 1 : 0);
+        const double t1 = nowMs();
+        if (fn.timeDelta)
+            fn.timeDelta();
+
+        pickTotal_ = 0.0;
+        texts_.clear();
+        drawView(0, fn);
+        if (pip_)
+            drawView(1, fn);
+        drawOverlay();
+        ImGui::Render();
+        int fbw = 0, fbh = 0;
+        glfwGetFramebufferSize(window_, &fbw, &fbh);
+        glViewport(0, 0, fbw, fbh);
+        ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
+        if (finishEachFrame_)
+            glFinish();
+        ++frames_;
+        if (stopAfter_ >= 0 && frames_ >= stopAfter_) {
+            if (!screenshotPath_.empty())
+                screenshotWritten_ = writeScreenshot(screenshotPath_);
+            stopRequested_ = true;
+        }
+        const double t2 = nowMs();
+        glfwSwapBuffers(window_);
+        glfwPollEvents();
+        const double t3 = nowMs();
+        times_.step = t1 - t0;
+        times_.picking = pickTotal_;
+        times_.drawing = t2 - t1 - pickTotal_;
+        times_.swap = t3 - t2;
+    }
+    if (fn.stop)
+        fn.stop();
+    callbacks_ = nullptr;
+}
+
+void WindowBackend::drawView(int view, const DrawCallbacks& fn)
+{
+    int fbw = 0, fbh = 0, ww = 0, wh = 0;
+    glfwGetFramebufferSize(window_, &fbw, &fbh);
+    glfwGetWindowSize(window_, &ww, &wh);
+    int x = 0, y = 0, w = fbw, h = fbh;
+    viewWidth_ = ww;
+    viewHeight_ = wh;
+    if (view == 1) {
+        // The mini view: the top-left 0.35 of the window.
+        w = static_cast<int>(fbw * 0.35);
+        h = static_cast<int>(fbh * 0.35);
+        y = fbh - h;
+        viewWidth_ = static_cast<int>(ww * 0.35);
+        viewHeight_ = static_cast<int>(wh * 0.35);
+    }
+    if (w <= 0 || h <= 0)
+        return;
+    currentView_ = view;
+    if (fn.camera)
+        fn.camera(view);
+    renderer_.beginView(x, y, w, h, viewpoint_[view], viewpoint_[view] + 3);
+    renderer_.drawBackground(groundSize_, fogStart_, fogEnd_);
+    if (fn.frame)
+        fn.frame(view);
+    picker_.end();
+    renderer_.endView();
+}
+
+void WindowBackend::drawOverlay()
+{
+    ImDrawList* list = ImGui::GetBackgroundDrawList();
+    const ImGuiIO& io = ImGui::GetIO();
+    if (pip_) {
+        // A thin frame around the mini view.
+        const float w = std::floor(io.DisplaySize.x * 0.35f),
+                    h = std::floor(io.DisplaySize.y * 0.35f);
+        list->AddRect(ImVec2(0, 0), ImVec2(w, h), IM_COL32(20, 28, 40, 200), 0.0f, 0, 2.0f);
+    }
+    for (const Text& t : texts_) {
+        ImFont* font = t.size >= 14 ? largeFont_ : smallFont_;
+        const float size = font->FontSize * io.FontGlobalScale;
+        ImVec2 extent = font->CalcTextSizeA(size, 1e9f, 0.0f, t.text.c_str());
+        ImVec2 at(t.x, t.y);
+        if (t.size >= 14) {
+            // Large text is a message: centred on its point.
+            at.x -= extent.x * 0.5f;
+        } else if (!t.text.empty()) {
+            // Status text sits on a soft dark panel so it reads over the sky.
+            list->AddRectFilled(ImVec2(at.x - 3, at.y + 2),
+                                ImVec2(at.x + extent.x + 8, at.y + extent.y + 2),
+                                IM_COL32(15, 22, 35, 110), 5.0f);
+        }
+        list->AddText(font, size, ImVec2(at.x + 1, at.y + 1), IM_COL32(0, 0, 0, 170),
+                      t.text.c_str());
+        list->AddText(font, size, at, IM_COL32(255, 255, 255, 255), t.text.c_str());
+    }
+}
+
+bool WindowBackend::writeScreenshot(const std::string& path)
+{
+    int w = 0, h = 0;
+    glfwGetFramebufferSize(window_, &w, &h);
+    if (w <= 0 || h <= 0) {
+        screenshotError_ = "the window has no area";
+        return false;
+    }
+    // The back buffer holds the finished frame before the swap.
+    std::vector<unsigned char> pixels(static_cast<size_t>(w) * h * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    std::vector<unsigned char> flipped(pixels.size());
+    for (int row = 0; row < h; ++row)
+        std::memcpy(&flipped[static_cast<size_t>(row) * w * 3],
+                    &pixels[static_cast<size_t>(h - 1 - row) * w * 3], static_cast<size_t>(w) * 3);
+    if (!stbi_write_png(path.c_str(), w, h, 3, flipped.data(), w * 3)) {
+        screenshotError_ = "cannot write:" + path;
+        return false;
+    }
+    return true;
+}
+
+void WindowBackend::setViewpoint(const float* xyz, const float* hpr)
+{
+    std::copy(xyz, xyz + 3, viewpoint_[currentView_]);
+    std::copy(hpr, hpr + 3, viewpoint_[currentView_] + 3);
+}
+
+void WindowBackend::setColor(float r, float g, float b)
+{
+    color_[0] = r;
+    color_[1] = g;
+    color_[2] = b;
+    color_[3] = 1.0f;
+}
+
+void WindowBackend::setColorAlpha(float r, float g, float b, float a)
+{
+    color_[0] = r;
+    color_[1] = g;
+    color_[2] = b;
+    color_[3] = a;
+}
+
+void WindowBackend::materialColor(float ambient, float diffuse, float specular, float shininess)
+{
+    material_[0] = ambient;
+    material_[1] = diffuse;
+    material_[2] = specular;
+    material_[3] = shininess;
+}
+
+void WindowBackend::fogDistance(float start, float end)
+{
+    fogStart_ = start;
+    fogEnd_ = end;
+}
+
+Style WindowBackend::currentStyle() const
+{
+    Style s;
+    std::copy(color_, color_ + 4, s.color);
+    s.color[3] = std::clamp(s.color[3], 0.0f, 1.0f);
+    std::copy(material_, material_ + 4, s.material);
+    s.textured = (texture_ == 1 && texturesOn_) ? 1.0f : 0.0f;
+    return s;
+}
+
+void WindowBackend::finishPrimitive(const double* centre)
+{
+    const float c[3] = {static_cast<float>(centre[0]), static_cast<float>(centre[1]),
+                        static_cast<float>(centre[2])};
+    renderer_.endPrimitive(color_[3] < 0.999f, shadows_, c);
+}
+
+namespace {
+bool seen(const GlRenderer& r, const double* pos, double radius)
+{
+    const float c[3] = {static_cast<float>(pos[0]), static_cast<float>(pos[1]),
+                        static_cast<float>(pos[2])};
+    return std::isfinite(c[0]) && std::isfinite(c[1]) && std::isfinite(c[2]) &&
+           r.visible(c, static_cast<float>(radius));
+}
+} // namespace
+
+void WindowBackend::drawSphere(const double* pos, const double* R, float radius)
+{
+    if (picker_.active()) {
+        picker_.offer(currentName_, raySphere(picker_.ray(), pos, radius));
+        pendingNames_.clear();
+        return;
+    }
+    if (color_[3] <= 0.0f || !(radius > 0.0f) || !seen(renderer_, pos, radius))
+        return;
+    addSphere(renderer_.mesh(), currentStyle(), pos, R, radius, sphereQuality_);
+    finishPrimitive(pos);
+}
+
+void WindowBackend::drawCapsule(const double* pos, const double* R, float length, float radius)
+{
+    if (picker_.active()) {
+        picker_.offer(currentName_, rayCapsule(picker_.ray(), pos, R, length, radius));
+        pendingNames_.clear();
+        return;
+    }
+    if (color_[3] <= 0.0f || !seen(renderer_, pos, capsuleReach(length, radius)))
+        return;
+    addCapsule(renderer_.mesh(), currentStyle(), pos, R, length, radius, capsuleQuality_);
+    finishPrimitive(pos);
+}
+
+void WindowBackend::drawBox(const double* pos, const double* R, const double* sides)
+{
+    if (picker_.active()) {
+        picker_.offer(currentName_, rayBox(picker_.ray(), pos, R, sides));
+        pendingNames_.clear();
+        return;
+    }
+    const double reach =
+        0.5 * std::sqrt(sides[0] * sides[0] + sides[1] * sides[1] + sides[2] * sides[2]);
+    if (color_[3] <= 0.0f || !seen(renderer_, pos, reach))
+        return;
+    addBox(renderer_.mesh(), currentStyle(), pos, R, sides);
+    finishPrimitive(pos);
+}
+
+void WindowBackend::drawLine(const float* a, const float* b)
+{
+    if (picker_.active())
+        return;
+    renderer_.addLine(a, b, color_);
+}
+
+void WindowBackend::drawArrow(const double* base, const double* R, double length, double thickness,
+                              int quality)
+{
+    if (picker_.active())
+        return;
+    const double tip[3] = {base[0] + R[2] * length * 0.5, base[1] + R[6] * length * 0.5,
+                           base[2] + R[10] * length * 0.5};
+    if (color_[3] <= 0.0f || !seen(renderer_, tip, length * 0.5 + thickness * 3))
+        return;
+    addArrow(renderer_.mesh(), currentStyle(), base, R, length, thickness, quality);
+    finishPrimitive(tip);
+}
+
+void WindowBackend::drawCapsuleArray(int n, const float* positions, const float* rotations,
+                                     const float* radii, const float* lengths, const int* parents,
+                                     const std::uint8_t* capFlags, const int*)
+{
+    if (n <= 0)
+        return;
+    chain_.resize(n);
+    double lo[3] = {1e30, 1e30, 1e30}, hi[3] = {-1e30, -1e30, -1e30};
+    for (int i = 0; i < n; ++i) {
+        ChainCapsule& c = chain_[i];
+        std::copy(positions + 4 * i, positions + 4 * i + 3, c.pos);
+        std::copy(rotations + 12 * i, rotations + 12 * i + 12, c.R);
+        c.radius = radii[i];
+        c.length = lengths[i];
+        c.parent = parents[i];
+        c.capNeg = capFlags[2 * i] != 0;
+        c.capPos = capFlags[2 * i + 1] != 0;
+        const double reach = capsuleReach(c.length, c.radius);
+        for (int k = 0; k < 3; ++k) {
+            lo[k] = std::min(lo[k], c.pos[k] - reach);
+            hi[k] = std::max(hi[k], c.pos[k] + reach);
+        }
+    }
+    if (picker_.active()) {
+        // Each capsule answers to the name set for its slot, in order.
+        for (int i = 0; i < n; ++i) {
+            const ChainCapsule& c = chain_[i];
+            const double pos[3] = {c.pos[0], c.pos[1], c.pos[2]};
+            double R[12];
+            std::copy(c.R, c.R + 12, R);
+            const void* name =
+                i < static_cast<int>(pendingNames_.size()) ? pendingNames_[i] : currentName_;
+            picker_.offer(name, rayCapsule(picker_.ray(), pos, R, c.length, c.radius));
+        }
+        pendingNames_.clear();
+        return;
+    }
+    const double centre[3] = {(lo[0] + hi[0]) * 0.5, (lo[1] + hi[1]) * 0.5, (lo[2] + hi[2]) * 0.5};
+    const double reach =
+        0.5 * std::sqrt((hi[0] - lo[0]) * (hi[0] - lo[0]) + (hi[1] - lo[1]) * (hi[1] - lo[1]) +
+                        (hi[2] - lo[2]) * (hi[2] - lo[2]));
+    if (color_[3] <= 0.0f || !seen(renderer_, centre, reach))
+        return;
+    addCapsuleChain(renderer_.mesh(), currentStyle(), chain_, capsuleQuality_);
+    finishPrimitive(centre);
+}
+
+void WindowBackend::setObjName(const void* name)
+{
+    currentName_ = name;
+    pendingNames_.push_back(name);
+}
+
+void WindowBackend::pickingPre(int x, int y)
+{
+    pickStart_ = nowMs();
+    const float* vp = viewpoint_[0];
+    int ww = 0, wh = 0;
+    if (window_)
+        glfwGetWindowSize(window_, &ww, &wh);
+    picker_.begin(cursorRay(vp, vp + 3, x, y, ww, wh));
+    currentName_ = nullptr;
+    pendingNames_.clear();
+}
+
+const void* WindowBackend::pickingAfterRender(int, int)
+{
+    picker_.end();
+    pendingNames_.clear();
+    pickTotal_ += nowMs() - pickStart_;
+    return picker_.result();
+}
+
+void WindowBackend::drawStr(int size, int x, int y, int, int, const char* text)
+{
+    if (text)
+        texts_.push_back(Text{size, static_cast<float>(x), static_cast<float>(y), text});
+}
+
+void WindowBackend::sendMouse(int message)
+{
+    if (!callbacks_ || !callbacks_->mouse)
+        return;
+    const int x = static_cast<int>(cursorX_), y = static_cast<int>(cursorY_);
+    callbacks_->mouse(message, buttons_, x, y, x, y);
+}
+
+void WindowBackend::onCursor(double x, double y)
+{
+    cursorX_ = x;
+    cursorY_ = y;
+    // The panel has the mouse first, unless a drag began in the scene.
+    if (imguiReady_ && ImGui::GetIO().WantCaptureMouse && !sceneOwnsMouse_)
+        return;
+    sendMouse(kMouseMove);
+}
+
+void WindowBackend::onButton(int button, int action, int)
+{
+    int bit = 0, down = 0, up = 0, dbl = 0, index = 0;
+    switch (button) {
+    case GLFW_MOUSE_BUTTON_LEFT:
+        bit = 1, down = kLeftDown, up = kLeftUp, dbl = kLeftDouble, index = 0;
+        break;
+    case GLFW_MOUSE_BUTTON_MIDDLE:
+        bit = 2, down = kMiddleDown, up = kMiddleUp, dbl = kMiddleDown, index = 1;
+        break;
+    case GLFW_MOUSE_BUTTON_RIGHT:
+        bit = 4, down = kRightDown, up = kRightUp, dbl = kRightDouble, index = 2;
+        break;
+    default: return;
+    }
+    const bool panel = imguiReady_ && ImGui::GetIO().WantCaptureMouse;
+    if (action == GLFW_PRESS) {
+        if (panel && !sceneOwnsMouse_)
+            return;
+        sceneOwnsMouse_ = true;
+        buttons_ |= bit;
+        const double t = glfwGetTime();
+        const bool isDouble = t - lastPressTime_[index] < kDoubleClickSeconds &&
+                              std::fabs(cursorX_ - lastPressX_[index]) <= kDoubleClickPixels &&
+                              std::fabs(cursorY_ - lastPressY_[index]) <= kDoubleClickPixels;
+        lastPressTime_[index] = isDouble ? -1.0 : t;
+        lastPressX_[index] = cursorX_;
+        lastPressY_[index] = cursorY_;
+        sendMouse(isDouble ? dbl : down);
+    } else if (action == GLFW_RELEASE) {
+        if (!(buttons_ & bit))
+            return; // pressed over the panel
+        buttons_ &= ~bit;
+        sendMouse(up);
+        if (buttons_ == 0)
+            sceneOwnsMouse_ = false;
+    }
+}
+
+void WindowBackend::onKey(int key, int action, int mods)
+{
+    if (action != GLFW_PRESS || !(mods & GLFW_MOD_CONTROL))
+        return;
+    if (key == GLFW_KEY_P)
+        paused_ = !paused_;
+    else if (key == GLFW_KEY_Q || key == GLFW_KEY_X)
+        glfwSetWindowShouldClose(window_, GLFW_TRUE);
+}
+
+void WindowBackend::onChar(unsigned codepoint)
+{
+    if (imguiReady_ && ImGui::GetIO().WantCaptureKeyboard)
+        return;
+    if (callbacks_ && callbacks_->command && codepoint < 128)
+        callbacks_->command(static_cast<int>(codepoint));
+}

@@ -1,0 +1,157 @@
+// The window backend of the drawing library: a GLFW window with an OpenGL
+// context, the frame loop, the main view and the mini view with their own
+// cameras, primitives drawn through GlRenderer, text through Dear ImGui's
+// font and draw lists, mouse and keys translated for the callback table, and
+// picking by casting the cursor's ray at the tagged primitives.
+//
+// Keys of the library itself: Ctrl+P pauses and resumes, Ctrl+Q and Ctrl+X
+// close the window. Every other key goes to the command callback.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "drawlib/drawstuff.h"
+#include "drawlib/gl_renderer.h"
+#include "drawlib/ray_pick.h"
+
+struct GLFWwindow;
+struct GLFWcursor;
+struct ImFont;
+
+class WindowBackend : public DrawBackend {
+public:
+    WindowBackend();
+    ~WindowBackend() override;
+
+    // Opens the window and its context (before the loop, so a missing
+    // display is known early). False with a reason when it cannot.
+    bool open(int width, int height, const char* title, std::string& error);
+    // Ends ImGui, the context and the window.
+    void close();
+    bool isOpen() const { return window_ != nullptr; }
+
+    // After `frames` frames, writes the window's picture to a PNG file and
+    // stops the loop. An empty path only stops the loop.
+    void stopAfterFrames(int frames, const std::string& screenshotPath = std::string());
+    // Whether the last screenshot was written; its error text otherwise.
+    bool screenshotWritten() const { return screenshotWritten_; }
+    const std::string& screenshotError() const { return screenshotError_; }
+    // Makes every frame wait for the renderer so the drawing time includes
+    // the rasterisation (for measurements).
+    void setFinishEachFrame(bool on) { finishEachFrame_ = on; }
+
+    // Time of the last frame by stage, in milliseconds.
+    struct FrameTimes {
+        double step = 0.0;    // the step callback: simulation and requests
+        double picking = 0.0; // from the start to the end of the picking pass
+        double drawing = 0.0; // views, text and the panel (minus picking)
+        double swap = 0.0;    // buffer swap and event polling
+    };
+    const FrameTimes& lastFrameTimes() const { return times_; }
+    const GlRenderer::Stats& lastViewStats() const { return renderer_.lastStats(); }
+    long long framesDrawn() const { return frames_; }
+
+    // Sets the shape of the cursor over the window to a pointing hand.
+    void useHandCursor();
+    // Pause state of the loop (Ctrl+P).
+    bool paused() const { return paused_; }
+    void setPaused(bool on) { paused_ = on; }
+
+    void simulationLoop(int argc, char** argv, int width, int height,
+                        const DrawCallbacks& callbacks) override;
+
+    void setViewpoint(const float* xyz, const float* hpr) override;
+    void setColor(float r, float g, float b) override;
+    void setColorAlpha(float r, float g, float b, float a) override;
+    void setTexture(int texture) override { texture_ = texture; }
+    void setShadows(int on) override { shadows_ = on != 0; }
+    void setTextures(int on) override { texturesOn_ = on != 0; }
+    void setSphereQuality(int level) override { sphereQuality_ = level; }
+    void setCapsuleQuality(int level) override { capsuleQuality_ = level; }
+    void drawSphere(const double* pos, const double* R, float radius) override;
+    void drawCapsule(const double* pos, const double* R, float length, float radius) override;
+    void drawBox(const double* pos, const double* R, const double* sides) override;
+    void drawLine(const float* a, const float* b) override;
+    void materialColor(float ambient, float diffuse, float specular, float shininess) override;
+    void drawCapsuleArray(int n, const float* positions, const float* rotations, const float* radii,
+                          const float* lengths, const int* parents, const std::uint8_t* capFlags,
+                          const int* ints) override;
+    void drawArrow(const double* base, const double* R, double length, double thickness,
+                   int quality) override;
+    void setObjName(const void* name) override;
+    void pickingPre(int x, int y) override;
+    const void* pickingAfterRender(int x, int y) override;
+    void fogDistance(float start, float end) override;
+    void drawStr(int size, int x, int y, int width, int height, const char* text) override;
+
+    // GLFW event entry points (public for the C callbacks).
+    void onCursor(double x, double y);
+    void onButton(int button, int action, int mods);
+    void onKey(int key, int action, int mods);
+    void onChar(unsigned codepoint);
+
+private:
+    struct Text {
+        int size;
+        float x, y;
+        std::string text;
+    };
+
+    Style currentStyle() const;
+    void finishPrimitive(const double* centre);
+    void drawView(int view, const DrawCallbacks& fn);
+    void drawOverlay();
+    void sendMouse(int message);
+    bool writeScreenshot(const std::string& path);
+
+    GLFWwindow* window_ = nullptr;
+    GLFWcursor* handCursor_ = nullptr;
+    bool imguiReady_ = false;
+    ImFont* smallFont_ = nullptr;
+    ImFont* largeFont_ = nullptr;
+    GlRenderer renderer_;
+    const DrawCallbacks* callbacks_ = nullptr;
+
+    // Drawing state.
+    float color_[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+    float material_[4] = {0.5f, 0.7f, 0.4f, 20.0f};
+    int texture_ = 0;
+    bool texturesOn_ = true;
+    bool shadows_ = true;
+    int sphereQuality_ = 2;
+    int capsuleQuality_ = 3;
+    float fogStart_ = 60.0f, fogEnd_ = 1200.0f;
+    float viewpoint_[2][6] = {{0, -10, 3, 90, -15, 0}, {0, -10, 3, 90, -15, 0}};
+    int currentView_ = 0;
+    int viewWidth_ = 640, viewHeight_ = 480; // window pixels of the current view
+
+    // Picking.
+    RayPicker picker_;
+    const void* currentName_ = nullptr;
+    std::vector<const void*> pendingNames_;
+
+    // Text of the current frame.
+    std::vector<Text> texts_;
+
+    // Mouse and keys.
+    int buttons_ = 0;
+    double cursorX_ = 0.0, cursorY_ = 0.0;
+    double lastPressTime_[3] = {-1.0, -1.0, -1.0};
+    double lastPressX_[3] = {0, 0, 0}, lastPressY_[3] = {0, 0, 0};
+    bool sceneOwnsMouse_ = false;
+    bool paused_ = false;
+
+    // Frame control and measurements.
+    long long frames_ = 0;
+    long long stopAfter_ = -1;
+    std::string screenshotPath_;
+    bool screenshotWritten_ = false;
+    std::string screenshotError_;
+    bool finishEachFrame_ = false;
+    FrameTimes times_;
+    double pickStart_ = 0.0;
+    double pickTotal_ = 0.0;
+    std::vector<ChainCapsule> chain_;
+};

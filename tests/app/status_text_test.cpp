@@ -1,0 +1,43 @@
+// The status text of the main view.
+#include <gtest/gtest.h>
+
+#include "app/status_text.h"
+#include "support/ode_fixture.h"
+
+namespace {
+
+using StatusTextTest = WorldTest;
+
+TEST_F(StatusTextTest, FiveLinesWithoutASelectionValuesCutNotRounded)
+{
+    struct Case {
+        double time;
+        const char* shown;
+    } cases[] = {{12.97, "12.9"}, {0.0, "0"}, {123.45, "123.4"}, {1234567.8, "1.23457e+06"}};
+    w().fps = 29;
+    for (const Case& c : cases) {
+        w().simData.simulationTime = c.time;
+        EXPECT_EQ(statusText(w()), std::string("\nFPS:  29\nTime(sec):  ") + c.shown +
+                                       "\nNumber of Cretures:  10\nNumber of Foods:  30\n");
+    }
+}
+
+TEST_F(StatusTextTest, SelectedCreatureBlock)
+{
+    Agent& a = w().population.back();
+    a.temperature = 0.25;
+    a.gene.values[geneParams[YAKINAMASI].start] = 0.99995;
+    a.age = 7.9;
+    a.energy = 1.4567;
+    a.foodCount = 3;
+    a.matingCount = 12;
+    w().selectedAgent = &a;
+    w().foods.foods.resize(2);
+    const std::string text = statusText(w());
+    EXPECT_EQ(text.substr(text.find("Foods:  2\n") + 10),
+              "\nAbout Seleccted Creture\n  Yakinamasi:  0.25\n  Yakinamasi:  0.99995\n"
+              "  Age(sec):  7\n  Energy:  1.45\n  Number of Food:  3\n"
+              "  Number of Children:  12\n");
+}
+
+} // namespace

@@ -1,0 +1,194 @@
+#include "ui/camera.h"
+
+#include <cmath>
+
+#include "app/clock.h"
+
+namespace {
+
+constexpr float kPi = 3.1415927f;
+
+bool isFinite(const MY_VECTOR3& v)
+{
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
+// Moves a smoothed point a tenth of the way towards `to`. A non-finite `to`
+// (a creature caught in a blown-up body) is passed over so that the point
+// does not stay non-finite for ever after.
+void smoothTowards(MY_VECTOR3& p, const MY_VECTOR3& to)
+{
+    if (!isFinite(to))
+        return;
+    p.x = (p.x * 9 + to.x) * 0.1;
+    p.y = (p.y * 9 + to.y) * 0.1;
+    p.z = (p.z * 9 + to.z) * 0.1;
+}
+
+// Smoothed mean of all creature centres; the origin with fewer than two
+// creatures.
+const MY_VECTOR3& smoothPopulationCentre(MY_VECTOR3& c, const Population& population)
+{
+    if (population.size() <= 1) {
+        c = MY_VECTOR3{};
+        return c;
+    }
+    MY_VECTOR3 sum;
+    for (const auto& a : population) {
+        sum.x += a.centre.x;
+        sum.y += a.centre.y;
+        sum.z += a.centre.z;
+    }
+    const double inv = 1.0 / static_cast<double>(population.size());
+    smoothTowards(c, MY_VECTOR3{sum.x * inv, sum.y * inv, sum.z * inv});
+    return c;
+}
+
+void setTarget(OrbitCamera& camera, const MY_VECTOR3& p)
+{
+    camera.target[0] = static_cast<float>(p.x);
+    camera.target[1] = static_cast<float>(p.y);
+    camera.target[2] = static_cast<float>(p.z);
+}
+
+// First creature with the highest key; null for an empty population.
+template <typename Key> Agent* firstWithHighest(Population& population, Key key)
+{
+    Agent* best = nullptr;
+    for (auto& a : population)
+        if (!best || key(a) > key(*best))
+            best = &a;
+    return best;
+}
+
+// The creature the main view follows under the given mode, or null.
+Agent* chooseFollowed(World& w, int mode)
+{
+    Population& p = w.population;
+    switch (mode) {
+    case 1: return firstWithHighest(p, [](const Agent& a) { return a.score; });
+    case 2: return firstWithHighest(p, [](const Agent& a) { return a.age; });
+    case 3: return firstWithHighest(p, [](const Agent& a) { return a.foodCount; });
+    case 4: return firstWithHighest(p, [](const Agent& a) { return a.matingCount; });
+    case 5: return w.selectedAgent;
+    default: return nullptr;
+    }
+}
+
+// Zoom, distance limit and eye position from the current heading and pitch.
+void placeEye(OrbitCamera& c, double dt)
+{
+    if (c.zoomMode != 0)
+        updateZoom(c, dt);
+    if (c.distance > c.maxDistance)
+        c.distance = c.maxDistance;
+    const float flat = c.distance * std::cos(c.pitch);
+    c.eye[0] = c.target[0] + std::cos(c.heading) * flat;
+    c.eye[1] = c.target[1] + std::sin(c.heading) * flat;
+    c.eye[2] = c.target[2] + std::sin(c.pitch) * c.distance;
+}
+
+// Hands the eye and the view angles, in degrees, to the view.
+void handViewpoint(OrbitCamera& c)
+{
+    float hpr[3] = {c.heading * 180.0f / kPi + 180.0f, c.pitch * -180.0f / kPi, 0.0f};
+    if (c.setViewpoint)
+        c.setViewpoint(c.eye, hpr);
+}
+
+void mainViewCamera(World& w)
+{
+    OrbitCamera& camera = w.mainCamera;
+    CameraFollowState& f = w.cameraFollow;
+    if (w.autoRotate)
+        camera.heading += 0.00314f;
+    if (w.followMode == 0) {
+        applyOrbit(camera, w.timeDelta);
+        return;
+    }
+
+    if (!f.started) {
+        f.started = true;
+        f.startMs = processClockMs();
+    }
+    const double t = (processClockMs() - f.startMs) / 1000.0;
+    if (t - f.followChosenAt > w.followInterval || !w.followedAgent) {
+        f.followChosenAt = static_cast<int>(t);
+        w.followedAgent = chooseFollowed(w, w.followMode);
+        if (!w.followedAgent) {
+            applyOrbit(camera, w.timeDelta);
+            return;
+        }
+    }
+
+    smoothTowards(f.followedPosition, w.followedAgent->centre);
+    setTarget(camera, f.followedPosition);
+    applyLookAt(camera, smoothPopulationCentre(f.populationCentre, w.population), w.timeDelta);
+}
+
+void miniViewCamera(World& w)
+{
+    OrbitCamera& camera = w.miniCamera;
+    CameraFollowState& f = w.cameraFollow;
+    Agent* best = nullptr;
+    double bestScore = -2147483647.0;
+    if (w.miniViewFollow) {
+        for (auto& a : w.population) {
+            if (a.score > bestScore) {
+                bestScore = a.score;
+                best = &a;
+            }
+        }
+    }
+    if (!best) {
+        applyOrbit(camera, w.timeDelta);
+        return;
+    }
+    smoothTowards(f.bestPosition, best->centre);
+    setTarget(camera, f.bestPosition);
+    applyLookAt(camera, smoothPopulationCentre(f.miniPopulationCentre, w.population), w.timeDelta);
+}
+
+} // namespace
+
+void updateZoom(OrbitCamera& camera, double dt)
+{
+    camera.zoomTime += dt;
+    if (camera.zoomMode == 1)
+        camera.distance = static_cast<float>(
+            std::pow(2.7182818284, -camera.zoomTime) * camera.zoomStart + camera.zoomEnd);
+}
+
+void applyOrbit(OrbitCamera& camera, double dt)
+{
+    placeEye(camera, dt);
+    handViewpoint(camera);
+}
+
+void applyLookAt(OrbitCamera& camera, const MY_VECTOR3& point, double dt)
+{
+    placeEye(camera, dt);
+    const float dx = static_cast<float>(point.x) - camera.target[0];
+    const float dy = static_cast<float>(point.y) - camera.target[1];
+    // atan(dy / dx), with 0 for a point straight above the target; dx == 0
+    // is taken apart so nothing divides by zero.
+    float heading = 0.0f;
+    if (dx != 0.0f)
+        heading = std::atan(dy / dx);
+    else if (dy != 0.0f)
+        heading = dy > 0.0f ? kPi / 2 : -kPi / 2;
+    if (std::isnan(heading))
+        heading = 0.0f;
+    if (dx > 0.0f)
+        heading += 3.14f;
+    camera.heading = heading;
+    handViewpoint(camera);
+}
+
+void cameraCallback(World& w, int view)
+{
+    if (view == 0)
+        mainViewCamera(w);
+    else if (view == 1)
+        miniViewCamera(w);
+}

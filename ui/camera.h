@@ -1,0 +1,27 @@
+// The orbit cameras of the two views: zoom, orbit placement, looking across
+// the target, and the per-view camera callback that follows creatures.
+#pragma once
+
+#include "app/shared_types.h"
+#include "app/world.h"
+
+// Advances the zoom clock by dt; with zoom mode 1 the distance approaches
+// zoomEnd exponentially from zoomStart + zoomEnd.
+void updateZoom(OrbitCamera& camera, double dt);
+
+// Places the eye on the orbit around the target (after the zoom, with the
+// distance held to maxDistance) and hands it to the view. dt is the simulated
+// time since the previous frame, used by the zoom.
+void applyOrbit(OrbitCamera& camera, double dt);
+
+// As applyOrbit, then turns the heading so that the view runs across the
+// target towards `point` (its z is not used). The eye is placed with the old
+// heading, so it trails the turn by one frame.
+void applyLookAt(OrbitCamera& camera, const MY_VECTOR3& point, double dt);
+
+// Camera of one view before it is drawn: view 0 follows the creature chosen
+// by the follow mode (re-chosen every followInterval seconds) and looks
+// across it towards the population centre; view 1 follows the best-scoring
+// creature. With no creature to follow a view simply orbits. Other views are
+// left alone.
+void cameraCallback(World& w, int view);
