@@ -23,7 +23,8 @@ void resetWorld(World& w)
 
     // The solver's own generator (constraint reordering) restarts with the
     // run, so a reset world evolves the same way whenever it is reset from
-    // the same generator state.
+    // the same generator state. This re-seeding is our own addition: it draws
+    // nothing from the simulation's generator, it only copies its state.
     dRandSetSeed(rng().state());
 
     w.simData.simulationTime = 0.0;

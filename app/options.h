@@ -14,11 +14,11 @@ struct RunOptions {
     bool help = false;
     bool seedGiven = false;
     std::uint32_t seed = 0;
-    long long steps = -1;   // stop after this many steps (-1: no limit)
-    double seconds = -1.0;  // stop after this much simulated time (-1: none)
-    std::string statsFile;  // CSV of statistics, one row per simulated second
-    std::string loadAllDir; // simulation folder loaded before the run
-    std::string saveAllDir; // simulation folder saved when the run ends
+    long long steps = -1;       // stop after this many steps (-1: no limit)
+    double seconds = -1.0;      // stop after this much simulated time (-1: none)
+    std::string statsFile;      // CSV of statistics, one row per simulated second
+    std::string loadAllDir;     // simulation folder loaded before the run
+    std::string saveAllDir;     // simulation folder saved when the run ends
     std::string screenshotFile; // PNG of the window after `frames` frames, then exit
     long long frames = 120;     // frames drawn before the screenshot
     int runNumber = 10;

@@ -84,6 +84,11 @@ bool openWindow(std::string& error)
     return true;
 }
 
+WindowBackend* windowBackend()
+{
+    return backend.get();
+}
+
 void closeWindow()
 {
     setDrawBackend(nullptr);

@@ -20,3 +20,7 @@ int runWindowed(World& w, const RunOptions& options, int argc, char** argv);
 
 // Closes the window and puts the headless backend back.
 void closeWindow();
+
+class WindowBackend;
+// The open window's backend, or null (for measurements).
+WindowBackend* windowBackend();

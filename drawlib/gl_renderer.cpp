@@ -105,70 +105,58 @@ void main() {
 }
 )";
 
-const char* kSkyFragment = R"(
+// Sky and ground in one pass over the view: each pixel's ray either meets
+// the ground plane or goes on into the sky, so no pixel is shaded twice.
+const char* kBackgroundFragment = R"(
 #version 120
+uniform vec3 uEye;
 uniform vec3 uLight;
 uniform vec3 uHorizon;
 uniform vec3 uZenith;
-uniform sampler2D uClouds;
-varying vec3 vDir;
-void main() {
-    vec3 d = normalize(vDir);
-    float up = max(d.z, 0.0);
-    vec3 sky = mix(uHorizon, uZenith, pow(up, 0.55));
-    float sun = max(dot(d, uLight), 0.0);
-    sky += vec3(1.0, 0.93, 0.78) * (pow(sun, 600.0) * 1.2 + pow(sun, 12.0) * 0.18);
-    if (d.z > 0.0) {
-        vec2 uv = d.xy / (d.z + 0.12) * 0.22;
-        float c = texture2D(uClouds, uv).r;
-        float fade = smoothstep(0.02, 0.35, d.z);
-        vec3 cloud = mix(vec3(0.93, 0.94, 0.96), vec3(1.0), sun * 0.5);
-        sky = mix(sky, cloud, c * 0.8 * fade);
-    }
-    gl_FragColor = vec4(sky, 1.0);
-}
-)";
-
-const char* kGroundVertex = R"(
-#version 120
-attribute vec2 aPos;
-uniform mat4 uViewProj;
-varying vec2 vWorld;
-void main() {
-    vWorld = aPos;
-    gl_Position = uViewProj * vec4(aPos, 0.0, 1.0);
-}
-)";
-
-const char* kGroundFragment = R"(
-#version 120
-uniform sampler2D uGround;
-uniform vec3 uEye;
-uniform vec3 uLight;
-uniform vec3 uFogColor;
 uniform vec2 uFog;
 uniform float uSize;
-varying vec2 vWorld;
+uniform mat4 uViewProj;
+uniform sampler2D uClouds;
+uniform sampler2D uGround;
+varying vec3 vDir;
 float gridLine(vec2 p, float spacing) {
     vec2 q = p / spacing;
     vec2 g = abs(fract(q - 0.5) - 0.5) / max(fwidth(q), vec2(1e-4));
     return 1.0 - clamp(min(g.x, g.y), 0.0, 1.0);
 }
 void main() {
-    vec3 grain = texture2D(uGround, vWorld / 9.0).rgb;
-    float broad = texture2D(uGround, vWorld / 97.0 + 0.31).r;
-    float edge = max(abs(vWorld.x), abs(vWorld.y)) - uSize;
+    vec3 d = normalize(vDir);
+    // Sky: a gradient with a sun and clouds.
+    float up = max(d.z, 0.0);
+    vec3 sky = mix(uHorizon, uZenith, pow(up, 0.55));
+    float sun = max(dot(d, uLight), 0.0);
+    sky += vec3(1.0, 0.93, 0.78) * (pow(sun, 600.0) * 1.2 + pow(sun, 12.0) * 0.18);
+    float c = texture2D(uClouds, d.xy / (up + 0.12) * 0.22).r;
+    sky = mix(sky, mix(vec3(0.93, 0.94, 0.96), vec3(1.0), sun * 0.5),
+              c * 0.8 * smoothstep(0.02, 0.35, up));
+
+    // Ground where the ray meets z = 0 (far off for rays that do not).
+    float t = uEye.z / max(-d.z, 1e-4);
+    vec2 p = uEye.xy + d.xy * min(t, 1e5);
+    vec3 grain = texture2D(uGround, p / 9.0).rgb;
+    float broad = texture2D(uGround, p / 97.0 + 0.31).r;
+    float edge = max(abs(p.x), abs(p.y)) - uSize;
     vec3 arena = vec3(0.80, 0.77, 0.69) * grain * (0.92 + 0.12 * broad);
     vec3 outside = vec3(0.55, 0.62, 0.47) * grain * (0.85 + 0.25 * broad);
     float inside = 1.0 - smoothstep(-0.05, 0.05, edge);
-    vec3 color = mix(outside, arena, inside);
-    color *= 1.0 - 0.10 * gridLine(vWorld, 5.0) * inside;
-    color *= 1.0 - 0.22 * (1.0 - smoothstep(0.0, 0.35, abs(edge)));
-    color *= 0.62 + 0.45 * uLight.z;
-    float d = length(vec3(vWorld, 0.0) - uEye);
-    float f = clamp((d - uFog.x) / max(uFog.y - uFog.x, 1.0), 0.0, 1.0);
-    f = 1.0 - pow(1.0 - f, 4.0);
-    gl_FragColor = vec4(mix(color, uFogColor, f), 1.0);
+    vec3 ground = mix(outside, arena, inside);
+    ground *= 1.0 - 0.10 * gridLine(p, 5.0) * inside;
+    ground *= 1.0 - 0.22 * (1.0 - smoothstep(0.0, 0.35, abs(edge)));
+    ground *= 0.62 + 0.45 * uLight.z;
+    float f = clamp((t - uFog.x) / max(uFog.y - uFog.x, 1.0), 0.0, 1.0);
+    ground = mix(ground, uHorizon, 1.0 - pow(1.0 - f, 4.0));
+
+    bool onGround = d.z < 0.0 && uEye.z > 0.0;
+    gl_FragColor = vec4(onGround ? ground : sky, 1.0);
+    // The ground's depth hides what lies below it (the sunken walls).
+    vec4 clip = uViewProj * vec4(p, 0.0, 1.0);
+    // A hair behind the plane, so what lies on it (wall tops, shadows) wins.
+    gl_FragDepth = onGround ? clamp(clip.z / clip.w * 0.5 + 0.5 + 2e-6, 0.0, 1.0) : 1.0;
 }
 )";
 
@@ -272,9 +260,8 @@ bool GlRenderer::init(std::string& error)
 {
     litProgram_ =
         link(kLitVertex, kLitFragment, {"aPos", "aNormal", "aTex", "aColor", "aMaterial"}, error);
-    skyProgram_ = litProgram_ ? link(kSkyVertex, kSkyFragment, {"aPos"}, error) : 0;
-    groundProgram_ = skyProgram_ ? link(kGroundVertex, kGroundFragment, {"aPos"}, error) : 0;
-    lineProgram_ = groundProgram_ ? link(kLineVertex, kLineFragment, {"aPos", "aColor"}, error) : 0;
+    skyProgram_ = litProgram_ ? link(kSkyVertex, kBackgroundFragment, {"aPos"}, error) : 0;
+    lineProgram_ = skyProgram_ ? link(kLineVertex, kLineFragment, {"aPos", "aColor"}, error) : 0;
     if (!lineProgram_)
         return false;
     skinTexture_ = upload(makeSkinTexture());
@@ -291,7 +278,7 @@ void GlRenderer::release()
 {
     if (!ready_)
         return;
-    for (unsigned p : {litProgram_, skyProgram_, groundProgram_, lineProgram_})
+    for (unsigned p : {litProgram_, skyProgram_, lineProgram_})
         glDeleteProgram(p);
     const GLuint textures[] = {skinTexture_, groundTexture_, cloudTexture_};
     glDeleteTextures(3, textures);
@@ -310,7 +297,9 @@ void GlRenderer::beginView(int x, int y, int width, int height, const float eye[
     glClearDepth(1.0);
     glClear(GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     aspect_ = height > 0 ? static_cast<float>(width) / height : 1.0f;
+    viewportHeight_ = height;
     std::copy(eye, eye + 3, eye_);
+    std::copy(hpr, hpr + 3, hpr_);
     basis_ = cameraBasis(hpr);
     farZ_ = std::max(fogEnd_ * 1.6f, 400.0f);
     viewProj_ = multiply(perspective(tanHalfFovY(aspect_), aspect_, kNearPlane, farZ_),
@@ -332,55 +321,52 @@ void GlRenderer::drawBackground(double groundSize, float fogStart, float fogEnd)
     if (newFar != farZ_) {
         farZ_ = newFar;
         // The view was set up before the fog was known; keep them together.
-        float hpr[3];
-        hpr[0] = std::atan2(basis_.forward[1], basis_.forward[0]) * 180.0f / 3.14159265f;
-        hpr[1] = std::asin(std::clamp(basis_.forward[2], -1.0f, 1.0f)) * 180.0f / 3.14159265f;
-        hpr[2] = 0.0f;
         viewProj_ = multiply(perspective(tanHalfFovY(aspect_), aspect_, kNearPlane, farZ_),
-                             viewMatrix(eye_, hpr));
+                             viewMatrix(eye_, hpr_));
     }
 
-    // Sky: one triangle over the whole view, behind everything.
-    glDisable(GL_DEPTH_TEST);
-    glDepthMask(GL_FALSE);
+    // Sky and ground: one triangle over the whole view, writing the depth of
+    // the ground.
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_ALWAYS);
+    glDepthMask(GL_TRUE);
     glDisable(GL_BLEND);
-    glUseProgram(skyProgram_);
-    glUniform3fv(uniform(skyProgram_, "uForward"), 1, basis_.forward);
-    glUniform3fv(uniform(skyProgram_, "uRight"), 1, basis_.right);
-    glUniform3fv(uniform(skyProgram_, "uUp"), 1, basis_.up);
-    glUniform2f(uniform(skyProgram_, "uTan"), tanHalfFovY(aspect_) * aspect_, tanHalfFovY(aspect_));
-    glUniform3fv(uniform(skyProgram_, "uLight"), 1, kLight);
-    glUniform3fv(uniform(skyProgram_, "uHorizon"), 1, kHorizon);
-    glUniform3fv(uniform(skyProgram_, "uZenith"), 1, kZenith);
+    const GLuint p = skyProgram_;
+    glUseProgram(p);
+    glUniform3fv(uniform(p, "uForward"), 1, basis_.forward);
+    glUniform3fv(uniform(p, "uRight"), 1, basis_.right);
+    glUniform3fv(uniform(p, "uUp"), 1, basis_.up);
+    glUniform2f(uniform(p, "uTan"), tanHalfFovY(aspect_) * aspect_, tanHalfFovY(aspect_));
+    glUniform3fv(uniform(p, "uEye"), 1, eye_);
+    glUniform3fv(uniform(p, "uLight"), 1, kLight);
+    glUniform3fv(uniform(p, "uHorizon"), 1, kHorizon);
+    glUniform3fv(uniform(p, "uZenith"), 1, kZenith);
+    glUniform2f(uniform(p, "uFog"), fogStart_, fogEnd_);
+    glUniform1f(uniform(p, "uSize"), static_cast<float>(groundSize));
+    glUniformMatrix4fv(uniform(p, "uViewProj"), 1, GL_FALSE, viewProj_.m);
+    glActiveTexture(GL_TEXTURE1);
+    glBindTexture(GL_TEXTURE_2D, groundTexture_);
+    glUniform1i(uniform(p, "uGround"), 1);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, cloudTexture_);
-    glUniform1i(uniform(skyProgram_, "uClouds"), 0);
+    glUniform1i(uniform(p, "uClouds"), 0);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     const float tri[6] = {-1.0f, -1.0f, 3.0f, -1.0f, -1.0f, 3.0f};
     glEnableVertexAttribArray(0);
     glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, tri);
     glDrawArrays(GL_TRIANGLES, 0, 3);
-
-    // Ground: a square out to where the fog hides everything.
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
-    glDepthMask(GL_TRUE);
-    glUseProgram(groundProgram_);
-    glUniformMatrix4fv(uniform(groundProgram_, "uViewProj"), 1, GL_FALSE, viewProj_.m);
-    glUniform3fv(uniform(groundProgram_, "uEye"), 1, eye_);
-    glUniform3fv(uniform(groundProgram_, "uLight"), 1, kLight);
-    glUniform3fv(uniform(groundProgram_, "uFogColor"), 1, kHorizon);
-    glUniform2f(uniform(groundProgram_, "uFog"), fogStart_, fogEnd_);
-    glUniform1f(uniform(groundProgram_, "uSize"), static_cast<float>(groundSize));
-    glBindTexture(GL_TEXTURE_2D, groundTexture_);
-    glUniform1i(uniform(groundProgram_, "uGround"), 0);
-    const float r = farZ_;
-    const float ex = std::round(eye_[0]), ey = std::round(eye_[1]);
-    const float quad[8] = {ex - r, ey - r, ex + r, ey - r, ex + r, ey + r, ex - r, ey + r};
-    glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, quad);
-    glDrawArrays(GL_TRIANGLE_FAN, 0, 4);
     glDisableVertexAttribArray(0);
+    glDepthFunc(GL_LEQUAL);
     glUseProgram(0);
+}
+
+float GlRenderer::pixelRadius(const float c[3], float radius) const
+{
+    const float d[3] = {c[0] - eye_[0], c[1] - eye_[1], c[2] - eye_[2]};
+    const float dist = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+    if (dist <= radius)
+        return 1e9f;
+    return radius / (dist * tanHalfFovY(aspect_)) * 0.5f * viewportHeight_;
 }
 
 bool GlRenderer::visible(const float c[3], float radius) const

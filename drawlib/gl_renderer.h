@@ -36,6 +36,8 @@ public:
 
     // Whether a sphere around centre can be seen at all in the current view.
     bool visible(const float centre[3], float radius) const;
+    // Radius on screen, in framebuffer pixels, of a sphere around centre.
+    float pixelRadius(const float centre[3], float radius) const;
 
     // Gathering: build a primitive into mesh(), then close it with
     // endPrimitive; its triangles are those added since the last close.
@@ -64,7 +66,7 @@ private:
     void drawMesh();
 
     bool ready_ = false;
-    unsigned litProgram_ = 0, skyProgram_ = 0, groundProgram_ = 0, lineProgram_ = 0;
+    unsigned litProgram_ = 0, skyProgram_ = 0, lineProgram_ = 0;
     unsigned skinTexture_ = 0, groundTexture_ = 0, cloudTexture_ = 0;
     unsigned vertexBuffer_ = 0, indexBuffer_ = 0, lineBuffer_ = 0;
 
@@ -77,8 +79,10 @@ private:
 
     Mat4 viewProj_{};
     float eye_[3] = {0, 0, 0};
+    float hpr_[3] = {0, 0, 0};
     CameraBasis basis_{};
     float aspect_ = 1.0f;
+    int viewportHeight_ = 1;
     float farZ_ = 1000.0f;
     float fogStart_ = 60.0f, fogEnd_ = 1200.0f;
     Stats stats_;

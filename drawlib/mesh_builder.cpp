@@ -214,7 +214,7 @@ V3 nearestOnSegment(V3 a, V3 b, V3 p, float& t)
 
 int capsuleSlices(int level)
 {
-    return 4 + 4 * std::clamp(level, 1, 6);
+    return 4 + 2 * std::clamp(level, 1, 6);
 }
 
 int sphereSubdivisions(int quality)

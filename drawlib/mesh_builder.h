@@ -35,7 +35,7 @@ struct Mesh {
     }
 };
 
-// Slices around a capsule of quality level 1 (coarse) to 6 (fine).
+// Slices around a capsule of quality level 1 (6, coarse) to 6 (16, fine).
 int capsuleSlices(int level);
 // Subdivisions of the icosahedron for sphere quality 0 (80 faces) to 2 and
 // above (1280 faces).

@@ -158,7 +158,7 @@ void WindowBackend::close()
 
 void WindowBackend::stopAfterFrames(int frames, const std::string& screenshotPath)
 {
-    stopAfter_ = frames;
+    stopAfter_ = frames_ + frames;
     screenshotPath_ = screenshotPath;
     screenshotWritten_ = false;
     screenshotError_.clear();
@@ -398,7 +398,12 @@ void WindowBackend::drawSphere(const double* pos, const double* R, float radius)
     }
     if (color_[3] <= 0.0f || !(radius > 0.0f) || !seen(renderer_, pos, radius))
         return;
-    addSphere(renderer_.mesh(), currentStyle(), pos, R, radius, sphereQuality_);
+    // Small spheres on screen need few faces.
+    const float c[3] = {static_cast<float>(pos[0]), static_cast<float>(pos[1]),
+                        static_cast<float>(pos[2])};
+    const float pixels = renderer_.pixelRadius(c, radius);
+    const int quality = std::min(sphereQuality_, pixels < 6.0f ? 0 : pixels < 20.0f ? 1 : 3);
+    addSphere(renderer_.mesh(), currentStyle(), pos, R, radius, quality);
     finishPrimitive(pos);
 }
 

@@ -32,7 +32,7 @@ public:
     void close();
     bool isOpen() const { return window_ != nullptr; }
 
-    // After `frames` frames, writes the window's picture to a PNG file and
+    // After `frames` more frames, writes the window's picture to a PNG file and
     // stops the loop. An empty path only stops the loop.
     void stopAfterFrames(int frames, const std::string& screenshotPath = std::string());
     // Whether the last screenshot was written; its error text otherwise.

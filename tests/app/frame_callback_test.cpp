@@ -12,97 +12,67 @@ namespace {
 
 class FrameCallbackTest : public WorldTest {
 protected:
-    void SetUp() override
+    void SetUp() override { makeScene(555, 2); }
+    // Draws one view; returns its texts.
+    std::vector<DrawCall> frame(int view)
     {
-        makeScene(555, 2);
         rec.calls.clear();
-    }
-    std::vector<DrawCall> texts(int size)
-    {
-        std::vector<DrawCall> out;
-        for (const DrawCall& c : rec.only("drawStr"))
-            if (c.args[0] == size)
-                out.push_back(c);
-        return out;
+        frameCallback(w(), view);
+        return rec.only("drawStr");
     }
     RecordingBackend rec;
     ScopedDrawBackend use{rec};
 };
 
-TEST_F(FrameCallbackTest, ViewsAndWhereTheStatusTextStarts)
+TEST_F(FrameCallbackTest, ViewsPickingAndWhereTheStatusTextStarts)
 {
     EXPECT_EQ(miniViewSize(w()).width, 224);
     EXPECT_EQ(miniViewSize(w()).height, 168);
+    EXPECT_TRUE(frame(1).empty()); // the mini view: the world only
+    EXPECT_EQ(rec.count("drawCapsuleArray"), 2u);
+    EXPECT_EQ(rec.count("pickingPre"), 0u);
+    EXPECT_TRUE(frame(2).empty()); // nothing but the sphere quality
+    EXPECT_EQ(rec.calls.size(), 1u);
 
-    // The mini view draws the world only; other views nothing at all.
-    frameCallback(w(), 1);
-    EXPECT_EQ(rec.calls.front().op, "setSphereQuality");
-    EXPECT_EQ(rec.count("pickingPre") + rec.count("drawStr"), 0u);
-    EXPECT_GT(rec.count("drawCapsuleArray"), 0u);
-    rec.calls.clear();
-    frameCallback(w(), 2);
-    ASSERT_EQ(rec.calls.size(), 1u);
-    EXPECT_EQ(rec.calls[0].op, "setSphereQuality");
-
+    Agent& second = w().population.back();
+    rec.pickResult = &second.parts[0];
     for (int views : {2, 1}) {
         w().viewCount = views;
-        rec.calls.clear();
-        frameCallback(w(), 0);
-        ASSERT_EQ(texts(10).size(), 1u);
-        EXPECT_EQ(texts(10)[0].args,
-                  (std::vector<double>{10, 3, views == 2 ? 171.0 : 0.0, 640, 480}));
-        EXPECT_EQ(texts(10)[0].text, statusText(w()));
+        const auto texts = frame(0);
+        ASSERT_EQ(texts.size(), 1u);
+        EXPECT_EQ(texts[0].args, (std::vector<double>{10, 3, views == 2 ? 171.0 : 0, 640, 480}));
+        EXPECT_EQ(texts[0].text, statusText(w()));
     }
-}
-
-TEST_F(FrameCallbackTest, PickingFindsThePartUnlessADragHoldsOne)
-{
-    Agent& first = w().population.front();
-    Agent& second = w().population.back();
-    w().pickX = 100;
-    w().pickY = 50;
-    rec.pickResult = &second.parts[0];
-    frameCallback(w(), 0);
+    EXPECT_EQ(rec.calls[1].op, "setCapsuleQuality"); // the picking pass starts
+    EXPECT_EQ(rec.calls[1].args, std::vector<double>{1});
     EXPECT_EQ(w().drag.grabbed, &second.parts[0]);
-    EXPECT_EQ(w().hoveredAgent, &second);
-    ASSERT_EQ(rec.count("pickingPre"), 1u);
-    EXPECT_EQ(rec.only("pickingPre")[0].args, (std::vector<double>{100, 50}));
-    EXPECT_EQ(rec.calls[1].op, "setCapsuleQuality");
-    EXPECT_EQ(rec.calls[1].args[0], 1);
+    EXPECT_EQ(w().hoveredAgent, &second); // highlighted in the main pass
 
-    // A drag holds its part: no picking pass.
-    w().drag.active = true;
-    rec.pickResult = &first.parts[0];
-    rec.calls.clear();
-    frameCallback(w(), 0);
-    EXPECT_EQ(rec.count("pickingPre"), 0u);
-    EXPECT_EQ(w().drag.grabbed, &second.parts[0]);
-
-    // A name that is no part of a live creature picks nothing.
-    w().drag.active = false;
-    int stranger = 0;
+    // A drag keeps its part; a name of no live part picks nothing.
+    static const int stranger = 0;
     rec.pickResult = &stranger;
-    frameCallback(w(), 0);
-    EXPECT_EQ(w().drag.grabbed, nullptr);
+    for (bool drag : {true, false}) {
+        w().drag.active = drag;
+        frame(0);
+        EXPECT_EQ(rec.count("pickingPre"), drag ? 0u : 1u);
+        EXPECT_EQ(w().drag.grabbed, drag ? &second.parts[0] : nullptr);
+    }
 }
 
 TEST_F(FrameCallbackTest, MessageShownUntilItsTimeAndOnceMore)
 {
     showMessage(w(), "Saved2...", 2.0);
-    struct Case {
-        double age; // ms since shown
-        bool drawn, visibleAfter;
-    } cases[] = {{0, true, true}, {1500, true, true}, {2500, true, false}, {2600, false, false}};
-    for (const Case& c : cases) {
-        w().message.start = nowMs() - c.age;
-        rec.calls.clear();
-        frameCallback(w(), 0);
-        ASSERT_EQ(texts(18).size(), c.drawn ? 1u : 0u) << c.age;
-        if (c.drawn) {
-            EXPECT_EQ(texts(18)[0].args, (std::vector<double>{18, 320, 231, 640, 480}));
-            EXPECT_EQ(texts(18)[0].text, "Saved2...");
+    // Milliseconds since shown, drawn in the frame, visible after it.
+    const int cases[][3] = {{0, 1, 1}, {1500, 1, 1}, {2500, 1, 0}, {2600, 0, 0}};
+    for (const auto& c : cases) {
+        w().message.start = nowMs() - c[0];
+        const auto texts = frame(0);
+        ASSERT_EQ(texts.size(), 1u + c[1]) << c[0];
+        if (c[1]) {
+            EXPECT_EQ(texts[1].args, (std::vector<double>{18, 320, 231, 640, 480}));
+            EXPECT_EQ(texts[1].text, "Saved2...");
         }
-        EXPECT_EQ(w().message.visible, c.visibleAfter) << c.age;
+        EXPECT_EQ(w().message.visible, c[2] == 1) << c[0];
     }
 }
 

@@ -8,22 +8,16 @@ namespace {
 
 using StatusTextTest = WorldTest;
 
-TEST_F(StatusTextTest, FiveLinesWithoutASelectionValuesCutNotRounded)
+TEST_F(StatusTextTest, LinesWithValuesCutNotRoundedAndTheSelectedCreature)
 {
-    struct Case {
-        double time;
-        const char* shown;
-    } cases[] = {{12.97, "12.9"}, {0.0, "0"}, {123.45, "123.4"}, {1234567.8, "1.23457e+06"}};
     w().fps = 29;
-    for (const Case& c : cases) {
-        w().simData.simulationTime = c.time;
-        EXPECT_EQ(statusText(w()), std::string("\nFPS:  29\nTime(sec):  ") + c.shown +
+    const std::pair<double, std::string> times[] = {
+        {12.97, "12.9"}, {0.0, "0"}, {123.45, "123.4"}, {1234567.8, "1.23457e+06"}};
+    for (const auto& [time, shown] : times) {
+        w().simData.simulationTime = time;
+        EXPECT_EQ(statusText(w()), "\nFPS:  29\nTime(sec):  " + shown +
                                        "\nNumber of Cretures:  10\nNumber of Foods:  30\n");
     }
-}
-
-TEST_F(StatusTextTest, SelectedCreatureBlock)
-{
     Agent& a = w().population.back();
     a.temperature = 0.25;
     a.gene.values[geneParams[YAKINAMASI].start] = 0.99995;
@@ -32,9 +26,8 @@ TEST_F(StatusTextTest, SelectedCreatureBlock)
     a.foodCount = 3;
     a.matingCount = 12;
     w().selectedAgent = &a;
-    w().foods.foods.resize(2);
     const std::string text = statusText(w());
-    EXPECT_EQ(text.substr(text.find("Foods:  2\n") + 10),
+    EXPECT_EQ(text.substr(text.find("Foods:  30\n") + 11),
               "\nAbout Seleccted Creture\n  Yakinamasi:  0.25\n  Yakinamasi:  0.99995\n"
               "  Age(sec):  7\n  Energy:  1.45\n  Number of Food:  3\n"
               "  Number of Children:  12\n");

@@ -1,0 +1,184 @@
+// The real window under a (virtual) display: the picture of a default world,
+// picking against what is on screen, the mini view, and repeatable
+// screenshots of the program itself.
+#include <gtest/gtest.h>
+#include <stb_image.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "app/options.h"
+#include "app/scene.h"
+#include "app/windowed_run.h"
+#include "drawlib/drawstuff.h"
+#include "drawlib/view_math.h"
+#include "ui/draw_world.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<unsigned char> rgb;
+    const unsigned char* at(int x, int y) const
+    {
+        return &rgb[(static_cast<size_t>(y) * width + x) * 3];
+    }
+};
+
+Picture load(const std::string& path)
+{
+    Picture p;
+    int channels = 0;
+    unsigned char* data = stbi_load(path.c_str(), &p.width, &p.height, &channels, 3);
+    if (data) {
+        p.rgb.assign(data, data + static_cast<size_t>(p.width) * p.height * 3);
+        stbi_image_free(data);
+    }
+    return p;
+}
+
+// Pixels that differ clearly between two pictures of one size, in a box.
+int differing(const Picture& a, const Picture& b, int x0, int y0, int x1, int y1)
+{
+    int n = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) {
+            const unsigned char *p = a.at(x, y), *q = b.at(x, y);
+            if (std::abs(p[0] - q[0]) + std::abs(p[1] - q[1]) + std::abs(p[2] - q[2]) > 30)
+                ++n;
+        }
+    return n;
+}
+
+// Window pixel of a world point in the main view, or false when behind.
+bool project(const OrbitCamera& camera, int width, int height, const double p[3], int& x, int& y)
+{
+    float hpr[3] = {camera.heading * 180.0f / 3.1415927f + 180.0f,
+                    camera.pitch * -180.0f / 3.1415927f, 0.0f};
+    const float aspect = static_cast<float>(width) / height;
+    const Mat4 m = multiply(perspective(tanHalfFovY(aspect), aspect, kNearPlane, 1000.0f),
+                            viewMatrix(camera.eye, hpr));
+    float clip[4] = {0, 0, 0, 0};
+    for (int r = 0; r < 4; ++r)
+        clip[r] = m.m[r] * p[0] + m.m[4 + r] * p[1] + m.m[8 + r] * p[2] + m.m[12 + r];
+    if (clip[3] <= 0)
+        return false;
+    x = static_cast<int>((clip[0] / clip[3] + 1) * 0.5f * width);
+    y = static_cast<int>((1 - clip[1] / clip[3]) * 0.5f * height);
+    return x >= 0 && y >= 0 && x < width && y < height;
+}
+
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string error;
+        ASSERT_TRUE(openWindow(error)) << error;
+        dir = fs::temp_directory_path() / ("creatures_window_" + std::to_string(::getpid()));
+        fs::create_directories(dir);
+    }
+    void TearDown() override
+    {
+        scene.reset();
+        closeWindow();
+        fs::remove_all(dir);
+    }
+    // Draws `frames` frames of the scene's world and returns the picture.
+    Picture frames(int count, const std::string& name)
+    {
+        RunOptions o;
+        o.frames = count;
+        o.screenshotFile = (dir / name).string();
+        EXPECT_EQ(runWindowed(scene->world(), o, 0, nullptr), 0);
+        return load(o.screenshotFile);
+    }
+
+    fs::path dir;
+    std::unique_ptr<Scene> scene;
+};
+
+TEST_F(WindowTest, TheDefaultWorldShowsSkyGroundAndCreaturesAndPickingFindsWhatIsUnderTheCursor)
+{
+    scene = std::make_unique<Scene>(7, 10);
+    World& w = scene->world();
+    const Picture shot = frames(40, "world.png");
+    ASSERT_EQ(shot.width, 640);
+    ASSERT_EQ(shot.height, 480);
+
+    // Sky: the top row is bluish and light; ground: the bottom row is not.
+    const unsigned char* sky = shot.at(320, 2);
+    EXPECT_GT(sky[2], sky[0]);
+    EXPECT_GT(sky[2], 180);
+    const unsigned char* ground = shot.at(320, 470);
+    EXPECT_LE(ground[2], ground[0]);
+
+    // Picking: a part of the followed creature, projected onto the screen,
+    // is found under its pixel; the sky has nothing.
+    ASSERT_FALSE(w.population.empty());
+    Agent* target = w.followedAgent ? w.followedAgent : &w.population.front();
+    const BodyPart* part = nullptr;
+    for (const BodyPart& p : target->parts)
+        if (p.exists && !part)
+            part = &p;
+    ASSERT_NE(part, nullptr);
+    int x = 0, y = 0;
+    ASSERT_TRUE(project(w.mainCamera, 640, 480, dGeomGetPosition(part->geom), x, y));
+    N_MousePickingPreFunc(x, y);
+    drawWorld(w, w.mainCamera, 640, 480, true, nullptr, 0.0);
+    const auto* picked = static_cast<const BodyPart*>(N_MousePickingAfterRenderFunc(x, y));
+    ASSERT_NE(picked, nullptr);
+    EXPECT_EQ(picked->owner, target);
+    N_MousePickingPreFunc(320, 1);
+    drawWorld(w, w.mainCamera, 640, 480, true, nullptr, 0.0);
+    EXPECT_EQ(N_MousePickingAfterRenderFunc(320, 1), nullptr);
+}
+
+TEST_F(WindowTest, CreaturesAndTheMiniViewChangeThePicture)
+{
+    // One world drawn with and without its creatures from the same camera.
+    scene = std::make_unique<Scene>(7, 10);
+    World& w = scene->world();
+    const Picture with = frames(20, "with.png");
+    forgetAllCreatures(w);
+    clearPopulation(w.population);
+    w.simData.minPopulation = 0;
+    w.stepsPerFrame = 1;
+    const Picture without = frames(1, "without.png");
+    EXPECT_GT(differing(with, without, 0, 60, 640, 480), 200);
+
+    // The mini view: its corner shows another camera's picture, framed.
+    w.miniDisplay = 1;
+    const Picture mini = frames(2, "mini.png");
+    // Inside the corner, clear of its frame and of where the text was.
+    EXPECT_GT(differing(mini, without, 10, 85, 214, 160), 3000);
+    EXPECT_LT(differing(mini, without, 300, 250, 640, 480), 2000);
+}
+
+TEST(ProgramScreenshot, TheSameSeedGivesTheSamePicture)
+{
+    const fs::path dir =
+        fs::temp_directory_path() / ("creatures_shot_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    std::string files[2];
+    for (int i = 0; i < 2; ++i) {
+        files[i] = (dir / ("shot" + std::to_string(i) + ".png")).string();
+        const std::string cmd = std::string(CREATURES_BINARY) +
+                                " --seed 5 --frames 30 --screenshot " + files[i] + " > " +
+                                (dir / "out").string() + " 2>&1";
+        ASSERT_EQ(std::system(cmd.c_str()), 0);
+    }
+    std::ifstream a(files[0], std::ios::binary), b(files[1], std::ios::binary);
+    const std::string da((std::istreambuf_iterator<char>(a)), {}),
+        db((std::istreambuf_iterator<char>(b)), {});
+    EXPECT_GT(da.size(), 10000u);
+    EXPECT_TRUE(da == db) << "two screenshots of seed 5 differ";
+    fs::remove_all(dir);
+}
+
+} // namespace
