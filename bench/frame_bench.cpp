@@ -1,7 +1,8 @@
 // Frame time of the window (run it under xvfb-run for Mesa's software
 // renderer): per frame, the simulation steps, the picking pass, the drawing
 // (waiting for the rasteriser) and the buffer swap, with 10, 50 and 100
-// creatures at the default graphic quality, next to the headless step time
+// creatures at the default graphic quality (0: sky, ground, walls and foods
+// only), next to the headless step time
 // of the same worlds.
 //
 //   xvfb-run -a -s "-screen 0 1280x1024x24" ./build/bench/frame_bench [frames]
@@ -82,7 +83,7 @@ int main(int argc, char** argv)
                 frames, warmup);
     std::printf("%9s %10s %10s %10s %10s %10s %8s %10s %12s\n", "creatures", "sim ms", "pick ms",
                 "draw ms", "swap ms", "frame ms", "fps", "triangles", "headless ms");
-    for (int creatures : {10, 50, 100}) {
+    for (int creatures : {0, 10, 50, 100}) {
         Scene scene(4242, creatures);
         world = &scene.world();
         world->targetFps = 0.0f;

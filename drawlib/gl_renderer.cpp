@@ -83,8 +83,8 @@ void main() {
     vec3 color = base * (vMaterial.x * ambient * 1.25 + vMaterial.y * diffuse * vec3(1.0, 0.97, 0.90));
     vec3 v = normalize(uEye - vWorld);
     vec3 h = normalize(uLight + v);
-    float spec = pow(max(dot(n, h), 0.0), max(vMaterial.w, 1.0)) * step(0.0, dot(n, uLight));
-    color += vMaterial.z * 0.22 * spec * vec3(1.0, 0.98, 0.92);
+    float shine = pow(max(dot(n, h), 0.0), max(vMaterial.w, 1.0)) * step(0.0, dot(n, uLight));
+    color += vMaterial.z * 0.22 * shine * vec3(1.0, 0.98, 0.92);
     // A soft rim keeps dark sides readable against the ground.
     color += base * 0.10 * pow(1.0 - max(dot(n, v), 0.0), 3.0);
     gl_FragColor = vec4(mix(color, uFogColor, fog), vColor.a);
@@ -139,7 +139,8 @@ void main() {
     float t = uEye.z / max(-d.z, 1e-4);
     vec2 p = uEye.xy + d.xy * min(t, 1e5);
     vec3 grain = texture2D(uGround, p / 9.0).rgb;
-    float broad = texture2D(uGround, p / 97.0 + 0.31).r;
+    // Broad light and dark patches across the ground.
+    float broad = 0.5 + 0.25 * (sin(p.x * 0.061 + sin(p.y * 0.043)) + sin(p.y * 0.057 - 0.7));
     float edge = max(abs(p.x), abs(p.y)) - uSize;
     vec3 arena = vec3(0.80, 0.77, 0.69) * grain * (0.92 + 0.12 * broad);
     vec3 outside = vec3(0.55, 0.62, 0.47) * grain * (0.85 + 0.25 * broad);
@@ -236,7 +237,8 @@ unsigned upload(const Image& img)
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    // One mipmap level per lookup: the software renderer pays for each texel.
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, GL_TRUE);
     glTexImage2D(GL_TEXTURE_2D, 0, format, img.width, img.height, 0, format, GL_UNSIGNED_BYTE,
