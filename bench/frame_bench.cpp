@@ -5,11 +5,12 @@
 // only), next to the headless step time
 // of the same worlds.
 //
-//   xvfb-run -a -s "-screen 0 1280x1024x24" ./build/bench/frame_bench [frames]
+//   xvfb-run -a -s "-screen 0 1280x1024x24" ./build/bench/frame_bench [frames [sizes...]]
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "app/frame_callback.h"
 #include "app/physics_world.h"
@@ -83,7 +84,13 @@ int main(int argc, char** argv)
                 frames, warmup);
     std::printf("%9s %10s %10s %10s %10s %10s %8s %10s %12s\n", "creatures", "sim ms", "pick ms",
                 "draw ms", "swap ms", "frame ms", "fps", "triangles", "headless ms");
-    for (int creatures : {0, 10, 50, 100}) {
+    std::vector<int> sizes = {0, 10, 50, 100};
+    if (argc > 2) {
+        sizes.clear();
+        for (int i = 2; i < argc; ++i)
+            sizes.push_back(std::atoi(argv[i]));
+    }
+    for (int creatures : sizes) {
         Scene scene(4242, creatures);
         world = &scene.world();
         world->targetFps = 0.0f;

@@ -25,8 +25,6 @@ attribute vec3 aTex;
 attribute vec4 aColor;
 attribute vec4 aMaterial;
 uniform mat4 uViewProj;
-uniform vec3 uLight;
-uniform int uShadow;
 varying vec3 vWorld;
 varying vec3 vNormal;
 varying vec3 vTex;
@@ -34,11 +32,6 @@ varying vec4 vColor;
 varying vec4 vMaterial;
 void main() {
     vec3 p = aPos;
-    if (uShadow == 1) {
-        // Flattened onto the ground along the light.
-        p = p - uLight * (max(p.z, 0.0) / uLight.z);
-        p.z = 0.0;
-    }
     vWorld = p;
     vNormal = aNormal;
     vTex = aTex;
@@ -52,7 +45,6 @@ const char* kLitFragment = R"(
 #version 120
 uniform vec3 uLight;
 uniform vec3 uEye;
-uniform int uShadow;
 uniform int uTextures;
 uniform sampler2D uSkin;
 uniform vec3 uFogColor;
@@ -69,10 +61,6 @@ float fogAmount(float d) {
 }
 void main() {
     float fog = fogAmount(length(vWorld - uEye));
-    if (uShadow == 1) {
-        gl_FragColor = vec4(0.05, 0.07, 0.12, 0.42 * (1.0 - fog));
-        return;
-    }
     vec3 n = normalize(vNormal);
     if (!gl_FrontFacing) n = -n;
     vec3 base = vColor.rgb;
@@ -91,73 +79,123 @@ void main() {
 }
 )";
 
-const char* kSkyVertex = R"(
+// Shadows: bodies flattened onto the ground along the light, one dark tone
+// that fades with the fog. Only positions go in, so the pass stays cheap.
+const char* kShadowVertex = R"(
 #version 120
-attribute vec2 aPos;
-uniform vec3 uForward;
-uniform vec3 uRight;
-uniform vec3 uUp;
-uniform vec2 uTan;
-varying vec3 vDir;
+attribute vec3 aPos;
+uniform mat4 uViewProj;
+uniform vec3 uLight;
+uniform vec3 uEye;
+uniform vec2 uFog;
+varying float vAlpha;
 void main() {
-    vDir = uForward + aPos.x * uTan.x * uRight + aPos.y * uTan.y * uUp;
-    gl_Position = vec4(aPos, 0.9999, 1.0);
+    vec3 p = aPos - uLight * (max(aPos.z, 0.0) / uLight.z);
+    p.z = 0.0;
+    float f = clamp((length(p - uEye) - uFog.x) / max(uFog.y - uFog.x, 1.0), 0.0, 1.0);
+    f = 1.0 - f;
+    vAlpha = 0.42 * f * f * f * f;
+    gl_Position = uViewProj * vec4(p, 1.0);
 }
 )";
 
-// Sky and ground in one pass over the view: each pixel's ray either meets
-// the ground plane or goes on into the sky, so no pixel is shaded twice.
-const char* kBackgroundFragment = R"(
+const char* kShadowFragment = R"(
 #version 120
+varying float vAlpha;
+void main() { gl_FragColor = vec4(0.05, 0.07, 0.12, vAlpha); }
+)";
+
+// The sky: a dome around the eye. Its colour (gradient and the glow around
+// the sun) is worked out per vertex; per pixel only the sun's disc and the
+// clouds.
+const char* kSkyVertex = R"(
+#version 120
+attribute vec3 aPos;
+uniform mat4 uViewProj;
 uniform vec3 uEye;
+uniform float uRadius;
 uniform vec3 uLight;
 uniform vec3 uHorizon;
 uniform vec3 uZenith;
-uniform vec2 uFog;
-uniform float uSize;
-uniform mat4 uViewProj;
-uniform sampler2D uClouds;
-uniform sampler2D uGround;
 varying vec3 vDir;
-float gridLine(vec2 p, float spacing) {
-    vec2 q = p / spacing;
-    vec2 g = abs(fract(q - 0.5) - 0.5) / max(fwidth(q), vec2(1e-4));
-    return 1.0 - clamp(min(g.x, g.y), 0.0, 1.0);
-}
+varying vec3 vColor;
+varying vec2 vCloud;
+varying float vCloudFade;
 void main() {
-    vec3 d = normalize(vDir);
-    // Sky: a gradient with a sun and clouds.
+    vec3 d = aPos;
     float up = max(d.z, 0.0);
-    vec3 sky = mix(uHorizon, uZenith, pow(up, 0.55));
     float sun = max(dot(d, uLight), 0.0);
-    sky += vec3(1.0, 0.93, 0.78) * (pow(sun, 600.0) * 1.2 + pow(sun, 12.0) * 0.18);
-    float c = texture2D(uClouds, d.xy / (up + 0.12) * 0.22).r;
-    sky = mix(sky, mix(vec3(0.93, 0.94, 0.96), vec3(1.0), sun * 0.5),
-              c * 0.8 * smoothstep(0.02, 0.35, up));
+    vColor = mix(uHorizon, uZenith, pow(up, 0.55)) + vec3(1.0, 0.93, 0.78) * pow(sun, 12.0) * 0.18;
+    vCloud = d.xy / (up + 0.12) * 0.22;
+    vCloudFade = 0.8 * smoothstep(0.02, 0.35, up);
+    vDir = d;
+    gl_Position = uViewProj * vec4(uEye + d * uRadius, 1.0);
+}
+)";
 
-    // Ground where the ray meets z = 0 (far off for rays that do not).
-    float t = uEye.z / max(-d.z, 1e-4);
-    vec2 p = uEye.xy + d.xy * min(t, 1e5);
-    vec3 grain = texture2D(uGround, p / 9.0).rgb;
-    // Broad light and dark patches across the ground.
-    float broad = 0.5 + 0.25 * (sin(p.x * 0.061 + sin(p.y * 0.043)) + sin(p.y * 0.057 - 0.7));
-    float edge = max(abs(p.x), abs(p.y)) - uSize;
-    vec3 arena = vec3(0.80, 0.77, 0.69) * grain * (0.92 + 0.12 * broad);
-    vec3 outside = vec3(0.55, 0.62, 0.47) * grain * (0.85 + 0.25 * broad);
+const char* kSkyFragment = R"(
+#version 120
+uniform vec3 uLight;
+uniform sampler2D uClouds;
+varying vec3 vDir;
+varying vec3 vColor;
+varying vec2 vCloud;
+varying float vCloudFade;
+void main() {
+    // The sun's disc: the cosine raised to the 512th power by squaring.
+    float s = max(dot(normalize(vDir), uLight), 0.0);
+    s *= s; s *= s; s *= s; s *= s; s *= s; s *= s; s *= s; s *= s; s *= s;
+    vec3 sky = vColor + vec3(1.0, 0.93, 0.78) * s * 1.2;
+    float c = texture2D(uClouds, vCloud).r * vCloudFade;
+    gl_FragColor = vec4(mix(sky, vec3(0.95, 0.96, 0.97), c), 1.0);
+}
+)";
+
+// The ground: rings around the point below the eye, finer near it, out to
+// where the fog hides everything. Fog and the broad light and dark patches
+// are worked out per vertex.
+const char* kGroundVertex = R"(
+#version 120
+attribute vec2 aPos;
+uniform mat4 uViewProj;
+uniform vec3 uEye;
+uniform vec2 uFog;
+varying vec2 vWorld;
+varying float vFog;
+varying float vBroad;
+void main() {
+    vec2 p = uEye.xy + aPos;
+    vWorld = p;
+    float f = clamp((length(vec3(p, 0.0) - uEye) - uFog.x) / max(uFog.y - uFog.x, 1.0), 0.0, 1.0);
+    f = 1.0 - f;
+    vFog = 1.0 - f * f * f * f;
+    vBroad = 0.5 + 0.25 * (sin(p.x * 0.061 + sin(p.y * 0.043)) + sin(p.y * 0.057 - 0.7));
+    gl_Position = uViewProj * vec4(p, 0.0, 1.0);
+}
+)";
+
+const char* kGroundFragment = R"(
+#version 120
+uniform sampler2D uGround;
+uniform vec3 uFogColor;
+uniform float uSize;
+uniform float uLightLevel;
+varying vec2 vWorld;
+varying float vFog;
+varying float vBroad;
+void main() {
+    vec3 grain = texture2D(uGround, vWorld / 9.0).rgb;
+    float edge = max(abs(vWorld.x), abs(vWorld.y)) - uSize;
     float inside = 1.0 - smoothstep(-0.05, 0.05, edge);
-    vec3 ground = mix(outside, arena, inside);
-    ground *= 1.0 - 0.10 * gridLine(p, 5.0) * inside;
-    ground *= 1.0 - 0.22 * (1.0 - smoothstep(0.0, 0.35, abs(edge)));
-    ground *= 0.62 + 0.45 * uLight.z;
-    float f = clamp((t - uFog.x) / max(uFog.y - uFog.x, 1.0), 0.0, 1.0);
-    ground = mix(ground, uHorizon, 1.0 - pow(1.0 - f, 4.0));
-
-    bool onGround = d.z < 0.0 && uEye.z > 0.0;
-    gl_FragColor = vec4(onGround ? ground : sky, 1.0);
-    // The ground's depth hides what lies below it (the sunken walls).
-    vec4 clip = uViewProj * vec4(p, 0.0, 1.0);
-    // A hair behind the plane, so what lies on it (wall tops, shadows) wins.
-    gl_FragDepth = onGround ? clamp(clip.z / clip.w * 0.5 + 0.5 + 2e-6, 0.0, 1.0) : 1.0;
+    vec3 arena = vec3(0.80, 0.77, 0.69) * (0.92 + 0.12 * vBroad);
+    vec3 outside = vec3(0.55, 0.62, 0.47) * (0.85 + 0.25 * vBroad);
+    vec3 color = mix(outside, arena, inside) * grain;
+    // A faint grid every 5 units on the arena, and a dark seam at its edge.
+    vec2 q = vWorld / 5.0;
+    vec2 g = abs(fract(q - 0.5) - 0.5) / max(fwidth(q), vec2(1e-4));
+    color *= 1.0 - 0.10 * (1.0 - clamp(min(g.x, g.y), 0.0, 1.0)) * inside;
+    color *= 1.0 - 0.22 * (1.0 - smoothstep(0.0, 0.35, abs(edge)));
+    gl_FragColor = vec4(mix(color * uLightLevel, uFogColor, vFog), 1.0);
 }
 )";
 
@@ -262,8 +300,10 @@ bool GlRenderer::init(std::string& error)
 {
     litProgram_ =
         link(kLitVertex, kLitFragment, {"aPos", "aNormal", "aTex", "aColor", "aMaterial"}, error);
-    skyProgram_ = litProgram_ ? link(kSkyVertex, kBackgroundFragment, {"aPos"}, error) : 0;
-    lineProgram_ = skyProgram_ ? link(kLineVertex, kLineFragment, {"aPos", "aColor"}, error) : 0;
+    skyProgram_ = litProgram_ ? link(kSkyVertex, kSkyFragment, {"aPos"}, error) : 0;
+    groundProgram_ = skyProgram_ ? link(kGroundVertex, kGroundFragment, {"aPos"}, error) : 0;
+    shadowProgram_ = groundProgram_ ? link(kShadowVertex, kShadowFragment, {"aPos"}, error) : 0;
+    lineProgram_ = shadowProgram_ ? link(kLineVertex, kLineFragment, {"aPos", "aColor"}, error) : 0;
     if (!lineProgram_)
         return false;
     skinTexture_ = upload(makeSkinTexture());
@@ -272,6 +312,9 @@ bool GlRenderer::init(std::string& error)
     glGenBuffers(1, &vertexBuffer_);
     glGenBuffers(1, &indexBuffer_);
     glGenBuffers(1, &lineBuffer_);
+    glGenBuffers(1, &shadowVertexBuffer_);
+    glGenBuffers(1, &shadowIndexBuffer_);
+    makeBackgroundMeshes();
     ready_ = true;
     return true;
 }
@@ -280,12 +323,14 @@ void GlRenderer::release()
 {
     if (!ready_)
         return;
-    for (unsigned p : {litProgram_, skyProgram_, lineProgram_})
+    for (unsigned p : {litProgram_, skyProgram_, groundProgram_, shadowProgram_, lineProgram_})
         glDeleteProgram(p);
     const GLuint textures[] = {skinTexture_, groundTexture_, cloudTexture_};
     glDeleteTextures(3, textures);
-    const GLuint buffers[] = {vertexBuffer_, indexBuffer_, lineBuffer_};
-    glDeleteBuffers(3, buffers);
+    const GLuint buffers[] = {vertexBuffer_,      indexBuffer_,        lineBuffer_,
+                              skyBuffer_,         skyIndexBuffer_,     groundBuffer_,
+                              groundIndexBuffer_, shadowVertexBuffer_, shadowIndexBuffer_};
+    glDeleteBuffers(9, buffers);
     ready_ = false;
 }
 
@@ -309,7 +354,7 @@ void GlRenderer::beginView(int x, int y, int width, int height, const float eye[
     mesh_.clear();
     primitiveStart_ = 0;
     opaque_.clear();
-    shadow_.clear();
+    shadowMesh_.clear();
     transparent_.clear();
     lines_.clear();
     stats_ = Stats{};
@@ -326,40 +371,114 @@ void GlRenderer::drawBackground(double groundSize, float fogStart, float fogEnd)
         viewProj_ = multiply(perspective(tanHalfFovY(aspect_), aspect_, kNearPlane, farZ_),
                              viewMatrix(eye_, hpr_));
     }
+    glEnableVertexAttribArray(0);
 
-    // Sky and ground: one triangle over the whole view, writing the depth of
-    // the ground.
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_ALWAYS);
-    glDepthMask(GL_TRUE);
+    // Sky, behind everything.
+    glDisable(GL_DEPTH_TEST);
+    glDepthMask(GL_FALSE);
     glDisable(GL_BLEND);
-    const GLuint p = skyProgram_;
+    GLuint p = skyProgram_;
     glUseProgram(p);
-    glUniform3fv(uniform(p, "uForward"), 1, basis_.forward);
-    glUniform3fv(uniform(p, "uRight"), 1, basis_.right);
-    glUniform3fv(uniform(p, "uUp"), 1, basis_.up);
-    glUniform2f(uniform(p, "uTan"), tanHalfFovY(aspect_) * aspect_, tanHalfFovY(aspect_));
+    glUniformMatrix4fv(uniform(p, "uViewProj"), 1, GL_FALSE, viewProj_.m);
     glUniform3fv(uniform(p, "uEye"), 1, eye_);
+    glUniform1f(uniform(p, "uRadius"), farZ_ * 0.5f);
     glUniform3fv(uniform(p, "uLight"), 1, kLight);
     glUniform3fv(uniform(p, "uHorizon"), 1, kHorizon);
     glUniform3fv(uniform(p, "uZenith"), 1, kZenith);
-    glUniform2f(uniform(p, "uFog"), fogStart_, fogEnd_);
-    glUniform1f(uniform(p, "uSize"), static_cast<float>(groundSize));
-    glUniformMatrix4fv(uniform(p, "uViewProj"), 1, GL_FALSE, viewProj_.m);
-    glActiveTexture(GL_TEXTURE1);
-    glBindTexture(GL_TEXTURE_2D, groundTexture_);
-    glUniform1i(uniform(p, "uGround"), 1);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, cloudTexture_);
     glUniform1i(uniform(p, "uClouds"), 0);
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-    const float tri[6] = {-1.0f, -1.0f, 3.0f, -1.0f, -1.0f, 3.0f};
-    glEnableVertexAttribArray(0);
-    glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, tri);
-    glDrawArrays(GL_TRIANGLES, 0, 3);
-    glDisableVertexAttribArray(0);
+    glBindBuffer(GL_ARRAY_BUFFER, skyBuffer_);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, skyIndexBuffer_);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 0, nullptr);
+    glDrawElements(GL_TRIANGLES, skyIndexCount_, GL_UNSIGNED_INT, nullptr);
+
+    // Ground, pushed a hair back so that what lies on it (wall tops, shadows)
+    // wins the depth test.
+    glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);
+    glDepthMask(GL_TRUE);
+    glEnable(GL_POLYGON_OFFSET_FILL);
+    glPolygonOffset(1.0f, 2.0f);
+    p = groundProgram_;
+    glUseProgram(p);
+    glUniformMatrix4fv(uniform(p, "uViewProj"), 1, GL_FALSE, viewProj_.m);
+    glUniform3fv(uniform(p, "uEye"), 1, eye_);
+    glUniform2f(uniform(p, "uFog"), fogStart_, fogEnd_);
+    glUniform3fv(uniform(p, "uFogColor"), 1, kHorizon);
+    glUniform1f(uniform(p, "uSize"), static_cast<float>(groundSize));
+    glUniform1f(uniform(p, "uLightLevel"), 0.62f + 0.45f * kLight[2]);
+    glBindTexture(GL_TEXTURE_2D, groundTexture_);
+    glUniform1i(uniform(p, "uGround"), 0);
+    glBindBuffer(GL_ARRAY_BUFFER, groundBuffer_);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, groundIndexBuffer_);
+    glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, nullptr);
+    glDrawElements(GL_TRIANGLES, groundIndexCount_, GL_UNSIGNED_INT, nullptr);
+    glDisable(GL_POLYGON_OFFSET_FILL);
+
+    glDisableVertexAttribArray(0);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
     glUseProgram(0);
+}
+
+void GlRenderer::makeBackgroundMeshes()
+{
+    // Grid of rings by segments; index of ring r, segment k.
+    auto grid = [](int rings, int segments, std::vector<std::uint32_t>& indices) {
+        for (int r = 0; r + 1 < rings; ++r)
+            for (int k = 0; k < segments; ++k) {
+                const std::uint32_t a = r * (segments + 1) + k, b = a + segments + 1;
+                indices.insert(indices.end(), {a, a + 1, b, a + 1, b + 1, b});
+            }
+    };
+    const float pi = 3.14159265f;
+    // Sky dome: unit directions from a little below the horizon to the top.
+    const int skyRings = 14, segments = 48;
+    std::vector<float> dome;
+    for (int r = 0; r < skyRings; ++r) {
+        const float e = -0.2f + (0.5f * pi + 0.2f) * r / (skyRings - 1);
+        for (int k = 0; k <= segments; ++k) {
+            const float a = 2.0f * pi * k / segments;
+            dome.insert(dome.end(),
+                        {std::cos(e) * std::cos(a), std::cos(e) * std::sin(a), std::sin(e)});
+        }
+    }
+    std::vector<std::uint32_t> indices;
+    grid(skyRings, segments, indices);
+    skyIndexCount_ = static_cast<int>(indices.size());
+    glGenBuffers(1, &skyBuffer_);
+    glGenBuffers(1, &skyIndexBuffer_);
+    glBindBuffer(GL_ARRAY_BUFFER, skyBuffer_);
+    glBufferData(GL_ARRAY_BUFFER, dome.size() * sizeof(float), dome.data(), GL_STATIC_DRAW);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, skyIndexBuffer_);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, indices.size() * sizeof(std::uint32_t), indices.data(),
+                 GL_STATIC_DRAW);
+
+    // Ground: rings growing geometrically from the point below the eye out
+    // to 4000 units, so near cells are small and far ones large.
+    const int groundRings = 34;
+    std::vector<float> rings;
+    for (int r = 0; r < groundRings; ++r) {
+        const float radius =
+            r == 0 ? 0.0f : 0.3f * std::pow(4000.0f / 0.3f, (r - 1.0f) / (groundRings - 2));
+        for (int k = 0; k <= segments; ++k) {
+            const float a = 2.0f * pi * k / segments;
+            rings.insert(rings.end(), {radius * std::cos(a), radius * std::sin(a)});
+        }
+    }
+    indices.clear();
+    grid(groundRings, segments, indices);
+    groundIndexCount_ = static_cast<int>(indices.size());
+    glGenBuffers(1, &groundBuffer_);
+    glGenBuffers(1, &groundIndexBuffer_);
+    glBindBuffer(GL_ARRAY_BUFFER, groundBuffer_);
+    glBufferData(GL_ARRAY_BUFFER, rings.size() * sizeof(float), rings.data(), GL_STATIC_DRAW);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, groundIndexBuffer_);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, indices.size() * sizeof(std::uint32_t), indices.data(),
+                 GL_STATIC_DRAW);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
 }
 
 float GlRenderer::pixelRadius(const float c[3], float radius) const
@@ -391,7 +510,7 @@ bool GlRenderer::visible(const float c[3], float radius) const
     return true;
 }
 
-void GlRenderer::endPrimitive(bool transparent, bool castsShadow, const float centre[3])
+void GlRenderer::endPrimitive(bool transparent, const float centre[3])
 {
     const std::uint32_t end = static_cast<std::uint32_t>(mesh_.indices.size());
     if (end == primitiveStart_)
@@ -405,9 +524,6 @@ void GlRenderer::endPrimitive(bool transparent, bool castsShadow, const float ce
         opaque_.insert(opaque_.end(), mesh_.indices.begin() + primitiveStart_,
                        mesh_.indices.begin() + end);
     }
-    if (castsShadow)
-        shadow_.insert(shadow_.end(), mesh_.indices.begin() + primitiveStart_,
-                       mesh_.indices.begin() + end);
     primitiveStart_ = end;
 }
 
@@ -427,7 +543,7 @@ void GlRenderer::endView()
         transparentIndices_.insert(transparentIndices_.end(), mesh_.indices.begin() + r.first,
                                    mesh_.indices.begin() + r.first + r.count);
     stats_.triangles = static_cast<int>((opaque_.size() + transparentIndices_.size()) / 3);
-    stats_.shadowTriangles = static_cast<int>(shadow_.size() / 3);
+    stats_.shadowTriangles = static_cast<int>(shadowMesh_.indices.size() / 3);
     stats_.lines = static_cast<int>(lines_.size() / 14);
 
     if (!mesh_.vertices.empty())
@@ -459,6 +575,21 @@ void GlRenderer::endView()
     glDisable(GL_SCISSOR_TEST);
 }
 
+void GlRenderer::setAttributes()
+{
+    const GLsizei stride = sizeof(Vertex);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride,
+                          reinterpret_cast<void*>(offsetof(Vertex, p)));
+    glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride,
+                          reinterpret_cast<void*>(offsetof(Vertex, n)));
+    glVertexAttribPointer(2, 3, GL_FLOAT, GL_FALSE, stride,
+                          reinterpret_cast<void*>(offsetof(Vertex, t)));
+    glVertexAttribPointer(3, 4, GL_FLOAT, GL_FALSE, stride,
+                          reinterpret_cast<void*>(offsetof(Vertex, c)));
+    glVertexAttribPointer(4, 4, GL_FLOAT, GL_FALSE, stride,
+                          reinterpret_cast<void*>(offsetof(Vertex, m)));
+}
+
 void GlRenderer::drawMesh()
 {
     // One vertex buffer for the view; the three index lists follow each
@@ -466,11 +597,11 @@ void GlRenderer::drawMesh()
     glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
     glBufferData(GL_ARRAY_BUFFER, mesh_.vertices.size() * sizeof(Vertex), mesh_.vertices.data(),
                  GL_STREAM_DRAW);
-    const size_t total = opaque_.size() + shadow_.size() + transparentIndices_.size();
+    const size_t total = opaque_.size() + transparentIndices_.size();
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer_);
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, total * sizeof(std::uint32_t), nullptr, GL_STREAM_DRAW);
     size_t offset = 0;
-    for (const auto* list : {&opaque_, &shadow_, &transparentIndices_}) {
+    for (const auto* list : {&opaque_, &transparentIndices_}) {
         glBufferSubData(GL_ELEMENT_ARRAY_BUFFER, offset * sizeof(std::uint32_t),
                         list->size() * sizeof(std::uint32_t), list->data());
         offset += list->size();
@@ -487,21 +618,11 @@ void GlRenderer::drawMesh()
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, skinTexture_);
     glUniform1i(uniform(p, "uSkin"), 0);
-    const GLint shadowFlag = uniform(p, "uShadow");
 
     const GLsizei stride = sizeof(Vertex);
     for (GLuint a = 0; a < 5; ++a)
         glEnableVertexAttribArray(a);
-    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride,
-                          reinterpret_cast<void*>(offsetof(Vertex, p)));
-    glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride,
-                          reinterpret_cast<void*>(offsetof(Vertex, n)));
-    glVertexAttribPointer(2, 3, GL_FLOAT, GL_FALSE, stride,
-                          reinterpret_cast<void*>(offsetof(Vertex, t)));
-    glVertexAttribPointer(3, 4, GL_FLOAT, GL_FALSE, stride,
-                          reinterpret_cast<void*>(offsetof(Vertex, c)));
-    glVertexAttribPointer(4, 4, GL_FLOAT, GL_FALSE, stride,
-                          reinterpret_cast<void*>(offsetof(Vertex, m)));
+    setAttributes();
 
     auto drawRange = [](size_t first, size_t count) {
         if (count)
@@ -514,12 +635,26 @@ void GlRenderer::drawMesh()
     glDepthMask(GL_TRUE);
     glDisable(GL_BLEND);
     glEnable(GL_CULL_FACE);
-    glUniform1i(shadowFlag, 0);
     drawRange(0, opaque_.size());
 
-    // Shadows: each ground pixel darkened once, however many bodies cover it.
-    if (!shadow_.empty()) {
-        glUniform1i(shadowFlag, 1);
+    // Shadows, from their own coarse meshes: each ground pixel darkened once,
+    // however many bodies cover it.
+    if (!shadowMesh_.indices.empty()) {
+        for (GLuint a = 1; a < 5; ++a)
+            glDisableVertexAttribArray(a);
+        glBindBuffer(GL_ARRAY_BUFFER, shadowVertexBuffer_);
+        glBufferData(GL_ARRAY_BUFFER, shadowMesh_.vertices.size() * sizeof(Vertex),
+                     shadowMesh_.vertices.data(), GL_STREAM_DRAW);
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, shadowIndexBuffer_);
+        glBufferData(GL_ELEMENT_ARRAY_BUFFER, shadowMesh_.indices.size() * sizeof(std::uint32_t),
+                     shadowMesh_.indices.data(), GL_STREAM_DRAW);
+        glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride,
+                              reinterpret_cast<void*>(offsetof(Vertex, p)));
+        glUseProgram(shadowProgram_);
+        glUniformMatrix4fv(uniform(shadowProgram_, "uViewProj"), 1, GL_FALSE, viewProj_.m);
+        glUniform3fv(uniform(shadowProgram_, "uLight"), 1, kLight);
+        glUniform3fv(uniform(shadowProgram_, "uEye"), 1, eye_);
+        glUniform2f(uniform(shadowProgram_, "uFog"), fogStart_, fogEnd_);
         glDisable(GL_CULL_FACE);
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -529,11 +664,17 @@ void GlRenderer::drawMesh()
         glEnable(GL_STENCIL_TEST);
         glStencilFunc(GL_EQUAL, 0, 0xFF);
         glStencilOp(GL_KEEP, GL_KEEP, GL_INCR);
-        drawRange(opaque_.size(), shadow_.size());
+        drawRange(0, shadowMesh_.indices.size());
         glDisable(GL_STENCIL_TEST);
         glDisable(GL_POLYGON_OFFSET_FILL);
         glDepthMask(GL_TRUE);
-        glUniform1i(shadowFlag, 0);
+        // Back to the bodies' buffers for the see-through ones.
+        glUseProgram(litProgram_);
+        glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer_);
+        for (GLuint a = 1; a < 5; ++a)
+            glEnableVertexAttribArray(a);
+        setAttributes();
     }
 
     // See-through bodies, blended, their back faces first.
@@ -543,9 +684,9 @@ void GlRenderer::drawMesh()
         glDepthMask(GL_FALSE);
         glEnable(GL_CULL_FACE);
         glCullFace(GL_FRONT);
-        drawRange(opaque_.size() + shadow_.size(), transparentIndices_.size());
+        drawRange(opaque_.size(), transparentIndices_.size());
         glCullFace(GL_BACK);
-        drawRange(opaque_.size() + shadow_.size(), transparentIndices_.size());
+        drawRange(opaque_.size(), transparentIndices_.size());
         glDepthMask(GL_TRUE);
     }
     glDisable(GL_CULL_FACE);

@@ -41,8 +41,10 @@ public:
 
     // Gathering: build a primitive into mesh(), then close it with
     // endPrimitive; its triangles are those added since the last close.
+    // What casts a shadow is built, coarser, into shadowMesh() as well.
     Mesh& mesh() { return mesh_; }
-    void endPrimitive(bool transparent, bool castsShadow, const float centre[3]);
+    Mesh& shadowMesh() { return shadowMesh_; }
+    void endPrimitive(bool transparent, const float centre[3]);
     void addLine(const float a[3], const float b[3], const float color[4]);
 
     void setTexturesEnabled(bool on) { texturesOn_ = on; }
@@ -64,15 +66,23 @@ private:
     };
 
     void drawMesh();
+    void setAttributes();
+    // The sky dome and the ground rings, made once.
+    void makeBackgroundMeshes();
 
     bool ready_ = false;
-    unsigned litProgram_ = 0, skyProgram_ = 0, lineProgram_ = 0;
+    unsigned litProgram_ = 0, skyProgram_ = 0, groundProgram_ = 0, shadowProgram_ = 0,
+             lineProgram_ = 0;
     unsigned skinTexture_ = 0, groundTexture_ = 0, cloudTexture_ = 0;
     unsigned vertexBuffer_ = 0, indexBuffer_ = 0, lineBuffer_ = 0;
+    unsigned shadowVertexBuffer_ = 0, shadowIndexBuffer_ = 0;
+    unsigned skyBuffer_ = 0, skyIndexBuffer_ = 0, groundBuffer_ = 0, groundIndexBuffer_ = 0;
+    int skyIndexCount_ = 0, groundIndexCount_ = 0;
 
     Mesh mesh_;
     std::uint32_t primitiveStart_ = 0;
-    std::vector<std::uint32_t> opaque_, shadow_, transparentIndices_;
+    Mesh shadowMesh_;
+    std::vector<std::uint32_t> opaque_, transparentIndices_;
     std::vector<Range> transparent_;
     std::vector<float> lines_; // x, y, z, r, g, b, a per point
     bool texturesOn_ = true;

@@ -376,7 +376,7 @@ void WindowBackend::finishPrimitive(const double* centre)
 {
     const float c[3] = {static_cast<float>(centre[0]), static_cast<float>(centre[1]),
                         static_cast<float>(centre[2])};
-    renderer_.endPrimitive(color_[3] < 0.999f, shadows_, c);
+    renderer_.endPrimitive(color_[3] < 0.999f, c);
 }
 
 namespace {
@@ -404,6 +404,8 @@ void WindowBackend::drawSphere(const double* pos, const double* R, float radius)
     const float pixels = renderer_.pixelRadius(c, radius);
     const int quality = std::min(sphereQuality_, pixels < 6.0f ? 0 : pixels < 20.0f ? 1 : 3);
     addSphere(renderer_.mesh(), currentStyle(), pos, R, radius, quality);
+    if (shadows_)
+        addSphere(renderer_.shadowMesh(), Style{}, pos, R, radius, 0);
     finishPrimitive(pos);
 }
 
@@ -417,6 +419,8 @@ void WindowBackend::drawCapsule(const double* pos, const double* R, float length
     if (color_[3] <= 0.0f || !seen(renderer_, pos, capsuleReach(length, radius)))
         return;
     addCapsule(renderer_.mesh(), currentStyle(), pos, R, length, radius, capsuleQuality_);
+    if (shadows_)
+        addCapsule(renderer_.shadowMesh(), Style{}, pos, R, length, radius, 1);
     finishPrimitive(pos);
 }
 
@@ -432,6 +436,8 @@ void WindowBackend::drawBox(const double* pos, const double* R, const double* si
     if (color_[3] <= 0.0f || !seen(renderer_, pos, reach))
         return;
     addBox(renderer_.mesh(), currentStyle(), pos, R, sides);
+    if (shadows_)
+        addBox(renderer_.shadowMesh(), Style{}, pos, R, sides);
     finishPrimitive(pos);
 }
 
@@ -452,6 +458,8 @@ void WindowBackend::drawArrow(const double* base, const double* R, double length
     if (color_[3] <= 0.0f || !seen(renderer_, tip, length * 0.5 + thickness * 3))
         return;
     addArrow(renderer_.mesh(), currentStyle(), base, R, length, thickness, quality);
+    if (shadows_)
+        addArrow(renderer_.shadowMesh(), Style{}, base, R, length, thickness, 1);
     finishPrimitive(tip);
 }
 
@@ -499,6 +507,8 @@ void WindowBackend::drawCapsuleArray(int n, const float* positions, const float*
     if (color_[3] <= 0.0f || !seen(renderer_, centre, reach))
         return;
     addCapsuleChain(renderer_.mesh(), currentStyle(), chain_, capsuleQuality_);
+    if (shadows_)
+        addCapsuleChain(renderer_.shadowMesh(), Style{}, chain_, 1);
     finishPrimitive(centre);
 }
 
