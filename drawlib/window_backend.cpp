@@ -192,8 +192,10 @@ void WindowBackend::simulationLoop(int, char**, int width, int height, const Dra
 
     while (!stopRequested_ && !glfwWindowShouldClose(window_)) {
         const double t0 = nowMs();
-        int w = 0, h = 0;
-        glfwGetWindowSize(window_, &w, &h);
+        // The sizes of this frame, read once.
+        glfwGetWindowSize(window_, &windowW_, &windowH_);
+        glfwGetFramebufferSize(window_, &framebufferW_, &framebufferH_);
+        const int w = windowW_, h = windowH_;
         if ((w != lastW || h != lastH) && w > 0 && h > 0) {
             lastW = w;
             lastH = h;
@@ -217,9 +219,7 @@ void WindowBackend::simulationLoop(int, char**, int width, int height, const Dra
             drawView(1, fn);
         drawOverlay();
         ImGui::Render();
-        int fbw = 0, fbh = 0;
-        glfwGetFramebufferSize(window_, &fbw, &fbh);
-        glViewport(0, 0, fbw, fbh);
+        glViewport(0, 0, framebufferW_, framebufferH_);
         ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
         if (finishEachFrame_)
             glFinish();
@@ -245,19 +245,13 @@ void WindowBackend::simulationLoop(int, char**, int width, int height, const Dra
 
 void WindowBackend::drawView(int view, const DrawCallbacks& fn)
 {
-    int fbw = 0, fbh = 0, ww = 0, wh = 0;
-    glfwGetFramebufferSize(window_, &fbw, &fbh);
-    glfwGetWindowSize(window_, &ww, &wh);
+    const int fbw = framebufferW_, fbh = framebufferH_;
     int x = 0, y = 0, w = fbw, h = fbh;
-    viewWidth_ = ww;
-    viewHeight_ = wh;
     if (view == 1) {
         // The mini view: the top-left 0.35 of the window.
         w = static_cast<int>(fbw * 0.35);
         h = static_cast<int>(fbh * 0.35);
         y = fbh - h;
-        viewWidth_ = static_cast<int>(ww * 0.35);
-        viewHeight_ = static_cast<int>(wh * 0.35);
     }
     if (w <= 0 || h <= 0)
         return;
@@ -522,8 +516,8 @@ void WindowBackend::pickingPre(int x, int y)
 {
     pickStart_ = nowMs();
     const float* vp = viewpoint_[0];
-    int ww = 0, wh = 0;
-    if (window_)
+    int ww = windowW_, wh = windowH_;
+    if (window_ && (ww <= 0 || wh <= 0))
         glfwGetWindowSize(window_, &ww, &wh);
     picker_.begin(cursorRay(vp, vp + 3, x, y, ww, wh));
     currentName_ = nullptr;

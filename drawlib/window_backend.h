@@ -125,7 +125,8 @@ private:
     float fogStart_ = 60.0f, fogEnd_ = 1200.0f;
     float viewpoint_[2][6] = {{0, -10, 3, 90, -15, 0}, {0, -10, 3, 90, -15, 0}};
     int currentView_ = 0;
-    int viewWidth_ = 640, viewHeight_ = 480; // window pixels of the current view
+    // Window and framebuffer sizes of the current frame.
+    int windowW_ = 0, windowH_ = 0, framebufferW_ = 0, framebufferH_ = 0;
 
     // Picking.
     RayPicker picker_;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <iterator>
 #include <memory>
 
 #include "app/scene.h"
@@ -24,6 +25,8 @@ protected:
     void SetUp() override { makeScene(); }
     void TearDown() override { scene.reset(); }
     World& w() { return scene->world(); }
+    // The i-th creature of the population, in list order.
+    Agent& creature(int i) { return *std::next(w().population.begin(), i); }
 
     std::unique_ptr<Scene> scene;
 };

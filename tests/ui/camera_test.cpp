@@ -40,7 +40,6 @@ TEST(OrbitCamera, EyeOnTheOrbitWithTheDistanceHeldAndTheZoomApplied)
 class CameraFollowTest : public WorldTest {
 protected:
     void SetUp() override { makeScene(999, 6); }
-    Agent& at(int i) { return *std::next(w().population.begin(), i); }
     RecordingBackend rec;
     ScopedDrawBackend use{rec};
 };
@@ -52,26 +51,26 @@ TEST_F(CameraFollowTest, ModesChooseTheFirstHighestAndChooseAgainAfterTheInterva
         [](Agent& a, int v) { a.foodCount = v; }, [](Agent& a, int v) { a.matingCount = v; }};
     for (int mode = 1; mode <= 4; ++mode) {
         for (int i = 0; i < 6; ++i)
-            setters[mode - 1](at(i), i == 2 || i == 4 ? 5 : 1);
+            setters[mode - 1](creature(i), i == 2 || i == 4 ? 5 : 1);
         w().followMode = mode;
         w().followedAgent = nullptr;
         cameraCallback(w(), 0);
-        EXPECT_EQ(w().followedAgent, &at(2)) << mode;
-        setters[mode - 1](at(5), 9);
+        EXPECT_EQ(w().followedAgent, &creature(2)) << mode;
+        setters[mode - 1](creature(5), 9);
         cameraCallback(w(), 0);
-        EXPECT_EQ(w().followedAgent, &at(2)) << mode;
+        EXPECT_EQ(w().followedAgent, &creature(2)) << mode;
         w().cameraFollow.followChosenAt = -w().followInterval; // as a mode change does
         cameraCallback(w(), 0);
-        EXPECT_EQ(w().followedAgent, &at(5)) << mode;
+        EXPECT_EQ(w().followedAgent, &creature(5)) << mode;
     }
     w().followMode = 5;
     w().cameraFollow.followChosenAt = -w().followInterval;
-    w().selectedAgent = &at(3);
+    w().selectedAgent = &creature(3);
     cameraCallback(w(), 0);
-    EXPECT_EQ(w().followedAgent, &at(3));
+    EXPECT_EQ(w().followedAgent, &creature(3));
     // The mini view moves a tenth of the way to the best score's centre.
     cameraCallback(w(), 1);
-    EXPECT_FLOAT_EQ(w().miniCamera.target[0], float(at(5).centre.x * 0.1));
+    EXPECT_FLOAT_EQ(w().miniCamera.target[0], float(creature(5).centre.x * 0.1));
 }
 
 TEST_F(CameraFollowTest, WithNothingToFollowTheCamerasOrbit)

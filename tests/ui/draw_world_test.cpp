@@ -36,7 +36,6 @@ TEST(DrawHelpers, LevelOfDetailAndBodyHue)
 class DrawWorldTest : public WorldTest {
 protected:
     void SetUp() override { makeScene(4242, 3); }
-    Agent& at(int i) { return *std::next(w().population.begin(), i); }
     RecordingBackend rec;
     ScopedDrawBackend use{rec};
 };
@@ -95,21 +94,22 @@ TEST_F(DrawWorldTest, PickingTagsOnlyPartsAndTheMainPassHighlightsFadesAndPoints
 
     for (Agent& a : w().population)
         a.intention = Intention{};
-    at(0).lifeState = Starved;
-    at(0).dyingProgress = 0.25f;
-    at(1).intention = Intention{Intention::Mate, &at(1), nullptr}; // target at its centre
+    creature(0).lifeState = Starved;
+    creature(0).dyingProgress = 0.25f;
+    creature(1).intention =
+        Intention{Intention::Mate, &creature(1), nullptr}; // target at its centre
     rec.calls.clear();
-    drawWorld(w(), w().mainCamera, 640, 480, false, &at(1).parts[0], 0.15);
-    EXPECT_EQ(w().hoveredAgent, &at(1));
+    drawWorld(w(), w().mainCamera, 640, 480, false, &creature(1).parts[0], 0.15);
+    EXPECT_EQ(w().hoveredAgent, &creature(1));
     const auto alphas = rec.only("setColorAlpha");
     EXPECT_EQ(alphas.front().args, (std::vector<double>{0.8f, 0.8f, 0.8f, 0.75f}));
     // One arrow, at the centre in single precision, its z axis along +x.
     const auto arrows = rec.only("drawArrow");
     ASSERT_EQ(arrows.size(), 1u);
     const std::vector<double>& a = arrows[0].args;
-    EXPECT_EQ(a[0], static_cast<float>(at(1).centre.x));
-    EXPECT_EQ(a[1], static_cast<float>(at(1).centre.y));
-    EXPECT_EQ(a[2], static_cast<float>(at(1).centre.z) + 0.2f);
+    EXPECT_EQ(a[0], static_cast<float>(creature(1).centre.x));
+    EXPECT_EQ(a[1], static_cast<float>(creature(1).centre.y));
+    EXPECT_EQ(a[2], static_cast<float>(creature(1).centre.z) + 0.2f);
     EXPECT_EQ((std::vector<double>{a[5], a[9], a[13], a[15], a[16], a[17]}),
               (std::vector<double>{1, 0, 0, 2.25, 0.1, double(w().arrowQuality)}));
     // The birth marker comes last: aged, faded and grown.
