@@ -11,6 +11,8 @@
 #include "drawlib/window_backend.h"
 #include "ui/camera.h"
 #include "ui/control_bar.h"
+#include "ui/mouse.h"
+#include "ui/plot_pipe.h"
 
 namespace {
 
@@ -50,6 +52,11 @@ void onStep(int pause)
 void onCommand(int key)
 {
     keyCommand(world(), key);
+}
+
+bool onMouse(int message, int buttons, int x, int y, int pickX, int pickY)
+{
+    return mouseCallback(world(), message, buttons, x, y, pickX, pickY);
 }
 
 void onTimeDelta()
@@ -119,13 +126,20 @@ int runWindowed(World& w, const RunOptions& options, int argc, char** argv)
     fn.command = onCommand;
     fn.stop = nullptr;
     fn.pathToTextures = "textures";
-    fn.mouse = nullptr;
+    fn.mouse = onMouse;
     fn.flag = 0;
     fn.timeDelta = onTimeDelta;
     fn.windowSize = onWindowSize;
     fn.camera = onCamera;
     fn.frame = onFrame;
-    dsSimulationLoop(argc, argv, w.windowWidth, w.windowHeight, &fn);
+    {
+        // The plotting program lives as long as the window; screenshot runs
+        // start none.
+        std::unique_ptr<PlotPipe> plot;
+        if (!screenshot)
+            plot = std::make_unique<PlotPipe>();
+        dsSimulationLoop(argc, argv, w.windowWidth, w.windowHeight, &fn);
+    }
 
     if (screenshot) {
         useFrameClock(0.0);

@@ -150,3 +150,7 @@ void N_drawStr(int size, int x, int y, int width, int height, const char* text)
 {
     drawBackend().drawStr(size, x, y, width, height, text);
 }
+void N_SetHandCursor()
+{
+    drawBackend().setHandCursor();
+}

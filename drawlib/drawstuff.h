@@ -75,6 +75,8 @@ public:
     virtual void setUserPIP(int on) { pip_ = on; }
     virtual void setGroundSize(double size) { groundSize_ = size; }
     virtual void fogDistance(float /*start*/, float /*end*/) {}
+    // Shows the pointing-hand cursor over the window.
+    virtual void setHandCursor() {}
     virtual void drawStr(int /*size*/, int /*x*/, int /*y*/, int /*width*/, int /*height*/,
                          const char* /*text*/)
     {
@@ -121,3 +123,4 @@ void N_setUserPIP(int on);
 void N_dsSetGroundSize(double size);
 void N_fogDis(float start, float end);
 void N_drawStr(int size, int x, int y, int width, int height, const char* text);
+void N_SetHandCursor();

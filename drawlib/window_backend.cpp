@@ -164,12 +164,13 @@ void WindowBackend::stopAfterFrames(int frames, const std::string& screenshotPat
     screenshotError_.clear();
 }
 
-void WindowBackend::useHandCursor()
+void WindowBackend::setHandCursor()
 {
     if (!window_)
         return;
-    if (!handCursor_)
-        handCursor_ = glfwCreateStandardCursor(GLFW_HAND_CURSOR);
+    if (handCursor_)
+        return; // set once; it stays with the window
+    handCursor_ = glfwCreateStandardCursor(GLFW_HAND_CURSOR);
     glfwSetCursor(window_, handCursor_);
 }
 

@@ -54,7 +54,7 @@ public:
     long long framesDrawn() const { return frames_; }
 
     // Sets the shape of the cursor over the window to a pointing hand.
-    void useHandCursor();
+    void setHandCursor() override;
     // Pause state of the loop (Ctrl+P).
     bool paused() const { return paused_; }
     void setPaused(bool on) { paused_ = on; }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <stb_image.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -16,7 +17,9 @@
 #include "app/windowed_run.h"
 #include "drawlib/drawstuff.h"
 #include "drawlib/view_math.h"
+#include "drawlib/window_backend.h"
 #include "ui/draw_world.h"
+#include "ui/mouse.h"
 
 namespace {
 
@@ -158,6 +161,50 @@ TEST_F(WindowTest, CreaturesAndTheMiniViewChangeThePicture)
     // Inside the corner, clear of its frame and of where the text was.
     EXPECT_GT(differing(mini, without, 10, 85, 214, 160), 3000);
     EXPECT_LT(differing(mini, without, 300, 250, 640, 480), 2000);
+}
+
+TEST_F(WindowTest, ALeftDragOnAPartSelectsItsCreatureAndPullsIt)
+{
+    scene = std::make_unique<Scene>(7, 10);
+    World& w = scene->world();
+    frames(10, "before.png");
+    // A still camera and a paused world while the cursor is aimed.
+    w.followMode = 0;
+    windowBackend()->setPaused(true);
+    frames(1, "still.png");
+    Agent* target = w.followedAgent ? w.followedAgent : &w.population.front();
+    BodyPart* part = nullptr;
+    for (BodyPart& p : target->parts)
+        if (p.exists && !part)
+            part = &p;
+    ASSERT_NE(part, nullptr);
+    int x = 0, y = 0;
+    ASSERT_TRUE(project(w.mainCamera, 640, 480, dGeomGetPosition(part->geom), x, y));
+
+    // The cursor comes to rest on the part: the next frame's picking pass
+    // finds it.
+    EXPECT_FALSE(mouseCallback(w, MouseMove, 0, x, y, x, y));
+    frames(1, "hover.png");
+    ASSERT_NE(w.drag.grabbed, nullptr);
+    EXPECT_EQ(w.drag.grabbed->owner, target);
+    EXPECT_EQ(w.hoveredAgent, target);
+
+    // Press and pull 40 pixels to the side: the creature is selected and its
+    // part follows the target.
+    windowBackend()->setPaused(false);
+    ASSERT_TRUE(mouseCallback(w, LeftDown, 1, x, y, x, y));
+    const double start[3] = {w.drag.target[0], w.drag.target[1], w.drag.target[2]};
+    ASSERT_TRUE(mouseCallback(w, MouseMove, 1, x + 40, y, x + 40, y));
+    const double moved = std::hypot(w.drag.target[0] - start[0], w.drag.target[1] - start[1]);
+    EXPECT_NEAR(moved, 120 * 0.03, 1e-6);
+    const BodyPart* grabbed = w.drag.grabbed;
+    frames(15, "drag.png");
+    EXPECT_EQ(w.selectedAgent, target);
+    EXPECT_EQ(w.drag.grabbed, grabbed); // no picking while dragging
+    const dReal* now = dGeomGetPosition(grabbed->geom);
+    EXPECT_LT(std::hypot(now[0] - w.drag.target[0], now[1] - w.drag.target[1]), moved);
+    EXPECT_FALSE(mouseCallback(w, LeftUp, 0, x + 40, y, x + 40, y));
+    EXPECT_FALSE(w.drag.active);
 }
 
 TEST(ProgramScreenshot, TheSameSeedGivesTheSamePicture)

@@ -1,0 +1,139 @@
+#include "ui/mouse.h"
+
+#include <cmath>
+
+#include "drawlib/drawstuff.h"
+
+namespace {
+
+constexpr float kPi = 3.1415927f;
+
+bool isPress(int message)
+{
+    return message == LeftDown || message == RightDown || message == MiddleDown;
+}
+
+bool isRelease(int message)
+{
+    return message == LeftUp || message == RightUp || message == MiddleUp;
+}
+
+// The object drag: a left press on a part starts it, moving pulls the target
+// across the ground relative to the camera's heading (up and down with left
+// and right held), releasing every button ends it.
+bool objectHandler(World& w, int message, int buttons, int x, int y)
+{
+    DragState& d = w.drag;
+    d.buttons = buttons;
+    if (isPress(message)) {
+        if (buttons == 1 && d.grabbed) {
+            d.active = true;
+            const dReal* p = dGeomGetPosition(d.grabbed->geom);
+            d.target[0] = p[0];
+            d.target[1] = p[1];
+            d.target[2] = p[2];
+            d.lastX = x;
+            d.lastY = y;
+        }
+    } else if (isRelease(message)) {
+        if (d.active && buttons == 0)
+            d.active = false;
+    } else if (message == MouseMove && d.active) {
+        const int sx = static_cast<int>((x - d.lastX) * 3.0);
+        const int sy = static_cast<int>((y - d.lastY) * 3.0);
+        d.lastX = x;
+        d.lastY = y;
+        const double h = w.mainCamera.heading;
+        if (buttons == 1) {
+            d.target[0] += (std::cos(h) * sy - std::sin(h) * sx) * 0.03;
+            d.target[1] += (std::cos(h) * sx + std::sin(h) * sy) * 0.03;
+        } else if (buttons == 5) {
+            d.target[2] -= sy * 0.03;
+        }
+    }
+    return d.active;
+}
+
+// The camera drag of the main camera.
+bool cameraHandler(World& w, int message, int buttons, int x, int y)
+{
+    CameraDrag& c = w.cameraDrag;
+    c.buttons = buttons;
+    if (isPress(message)) {
+        if (!c.active) {
+            c.lastX = x;
+            c.lastY = y;
+            c.active = true;
+        }
+        return true;
+    }
+    if (isRelease(message)) {
+        if (buttons != 0)
+            return true;
+        c.active = false;
+        return false;
+    }
+    if (message == MouseMove) {
+        if (!c.active)
+            return false;
+        const int dx = x - c.lastX, dy = y - c.lastY;
+        c.lastX = x;
+        c.lastY = y;
+        mouseMotion(w.mainCamera, buttons, dx, dy);
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+void mouseMotion(OrbitCamera& camera, int buttons, int dx, int dy)
+{
+    switch (buttons) {
+    case 4:
+        camera.heading += dx * 0.01f;
+        if (camera.heading > kPi)
+            camera.heading -= 2 * kPi;
+        else if (camera.heading < -kPi)
+            camera.heading += 2 * kPi;
+        camera.distance += dy * 0.1f;
+        if (camera.distance < 0.1f)
+            camera.distance = 0.1f;
+        break;
+    case 5:
+        camera.pitch += dy * 0.01f;
+        if (camera.pitch < 0.0f)
+            camera.pitch = 0.0f;
+        if (camera.pitch > kPi / 2)
+            camera.pitch = kPi / 2;
+        break;
+    case 6: camera.target[2] -= dy * 0.05f; break;
+    case 2: {
+        const float h = camera.heading;
+        camera.target[0] += (std::cos(h) * dy - std::sin(h) * dx) * 0.05f;
+        camera.target[1] += (std::sin(h) * dy + std::cos(h) * dx) * 0.05f;
+        break;
+    }
+    default: break;
+    }
+}
+
+bool mouseCallback(World& w, int message, int buttons, int x, int y, int pickX, int pickY)
+{
+    N_SetHandCursor();
+    w.pickX = pickX;
+    w.pickY = pickY;
+    if (buttons == 1 && !w.cameraDrag.active) {
+        w.mouseMode = 0;
+        return objectHandler(w, message, buttons, x, y);
+    }
+    if ((buttons == 2 || buttons == 4) && !w.drag.active) {
+        w.mouseMode = 1;
+        return cameraHandler(w, message, buttons, x, y);
+    }
+    switch (w.mouseMode) {
+    case 0: return objectHandler(w, message, buttons, x, y);
+    case 1: return cameraHandler(w, message, buttons, x, y);
+    default: return false;
+    }
+}

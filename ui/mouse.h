@@ -1,0 +1,31 @@
+// The mouse in the scene: a left drag pulls the creature part under the
+// cursor (and selects its creature), right, middle and combined drags turn,
+// zoom, pan and tilt the main camera.
+#pragma once
+
+#include "app/world.h"
+
+// Mouse messages of the drawing library's callback table.
+enum MouseMessage : int {
+    MouseMove = 512,
+    LeftDown = 513,
+    LeftUp = 514,
+    LeftDouble = 515,
+    RightDown = 516,
+    RightUp = 517,
+    RightDouble = 518,
+    MiddleDown = 519,
+    MiddleUp = 520,
+};
+
+// Camera movement for a drag of dx, dy pixels with the given buttons held
+// (4 right: turn and zoom; 5 left and right: tilt; 6 middle and right: raise
+// or lower the target; 2 middle: pan).
+void mouseMotion(OrbitCamera& camera, int buttons, int dx, int dy);
+
+// One mouse event; buttons is the mask held after it (1 left, 2 middle, 4
+// right). Only the left button alone makes the object drag the owner of the
+// mouse (unless a camera drag is going on), only the middle or the right
+// alone the camera drag (unless an object drag is going on); other events go
+// to the current owner. True when the event was used.
+bool mouseCallback(World& w, int message, int buttons, int x, int y, int pickX, int pickY);
