@@ -11,6 +11,7 @@
 #include "drawlib/window_backend.h"
 #include "ui/camera.h"
 #include "ui/control_bar.h"
+#include "ui/control_panel.h"
 #include "ui/mouse.h"
 #include "ui/plot_pipe.h"
 
@@ -52,6 +53,11 @@ void onStep(int pause)
 void onCommand(int key)
 {
     keyCommand(world(), key);
+}
+
+void onPanel()
+{
+    drawControlBar(world());
 }
 
 bool onMouse(int message, int buttons, int x, int y, int pickX, int pickY)
@@ -118,6 +124,10 @@ int runWindowed(World& w, const RunOptions& options, int argc, char** argv)
         w.targetFps = 0.0f;
         backend->stopAfterFrames(static_cast<int>(options.frames), options.screenshotFile);
     }
+
+    // The panel over the window, built once before the first frame.
+    buildControlBar(w);
+    backend->setPanel(onPanel);
 
     DrawCallbacks fn;
     fn.version = 2;

@@ -6,6 +6,7 @@
 // of the same worlds.
 //
 //   xvfb-run -a -s "-screen 0 1280x1024x24" ./build/bench/frame_bench [frames [sizes...]]
+//   [--no-panel]
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -20,6 +21,7 @@
 #include "drawlib/window_backend.h"
 #include "ecology/simulation_step.h"
 #include "ui/camera.h"
+#include "ui/control_panel.h"
 
 namespace {
 
@@ -39,6 +41,7 @@ void onStep(int pause)
         sum.picking += t.picking;
         sum.drawing += t.drawing;
         sum.swap += t.swap;
+        sum.panel += t.panel;
         ++measured;
     }
     ++frame;
@@ -47,6 +50,10 @@ void onStep(int pause)
 void onTimeDelta()
 {
     timeDeltaCallback(*world);
+}
+void onPanel()
+{
+    drawControlBar(*world);
 }
 void onCamera(int view)
 {
@@ -82,20 +89,29 @@ int main(int argc, char** argv)
     std::printf("640 x 480, default graphic quality, picking pass on, %d frames after %d of "
                 "warm-up, 2 steps per frame, no pacing\n\n",
                 frames, warmup);
-    std::printf("%9s %10s %10s %10s %10s %10s %8s %10s %12s\n", "creatures", "sim ms", "pick ms",
-                "draw ms", "swap ms", "frame ms", "fps", "triangles", "headless ms");
-    std::vector<int> sizes = {0, 10, 50, 100};
-    if (argc > 2) {
-        sizes.clear();
-        for (int i = 2; i < argc; ++i)
+    std::printf("%9s %10s %10s %10s %10s %10s %10s %8s %10s %12s\n", "creatures", "sim ms",
+                "pick ms", "panel ms", "draw ms", "swap ms", "frame ms", "fps", "triangles",
+                "headless ms");
+    std::vector<int> sizes;
+    bool panel = true;
+    for (int i = 2; i < argc; ++i) {
+        if (std::string(argv[i]) == "--no-panel")
+            panel = false;
+        else
             sizes.push_back(std::atoi(argv[i]));
     }
+    if (sizes.empty())
+        sizes = {0, 10, 50, 100};
     for (int creatures : sizes) {
         Scene scene(4242, creatures);
         world = &scene.world();
         world->targetFps = 0.0f;
         world->pickX = 320;
         world->pickY = 240;
+        if (panel) {
+            buildControlBar(*world);
+            backend->setPanel(onPanel);
+        }
         frame = measured = 0;
         sum = WindowBackend::FrameTimes{};
         DrawCallbacks fn;
@@ -112,13 +128,15 @@ int main(int argc, char** argv)
         dsSimulationLoop(0, nullptr, 640, 480, &fn);
         const double n = measured > 0 ? measured : 1;
         const double total = (sum.step + sum.picking + sum.drawing + sum.swap) / n;
-        std::printf("%9d %10.2f %10.3f %10.2f %10.2f %10.2f %8.1f %10d %12.3f\n", creatures,
-                    sum.step / n, sum.picking / n, sum.drawing / n, sum.swap / n, total,
-                    1000.0 / total, backend->lastViewStats().triangles,
+        std::printf("%9d %10.2f %10.3f %10.3f %10.2f %10.2f %10.2f %8.1f %10d %12.3f\n", creatures,
+                    sum.step / n, sum.picking / n, sum.panel / n, sum.drawing / n, sum.swap / n,
+                    total, 1000.0 / total, backend->lastViewStats().triangles,
                     headlessStepMs(creatures, 300));
         world = nullptr;
     }
-    std::printf("\nsim ms is two simulation steps (the default speed); headless ms is one step.\n");
+    std::printf("\nsim ms is two simulation steps (the default speed); headless ms is one step.\n"
+                "panel ms is building the panel's draw lists; drawing them and the panel's\n"
+                "pixels are in draw ms (compare a run with --no-panel).\n");
     closeWindow();
     return 0;
 }

@@ -219,6 +219,10 @@ void WindowBackend::simulationLoop(int, char**, int width, int height, const Dra
         if (pip_)
             drawView(1, fn);
         drawOverlay();
+        const double panelStart = nowMs();
+        if (drawPanel_)
+            drawPanel_();
+        times_.panel = nowMs() - panelStart;
         ImGui::Render();
         glViewport(0, 0, framebufferW_, framebufferH_);
         ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
@@ -481,7 +485,16 @@ void WindowBackend::drawCapsuleArray(int n, const float* positions, const float*
             hi[k] = std::max(hi[k], c.pos[k] + reach);
         }
     }
+    const double centre[3] = {(lo[0] + hi[0]) * 0.5, (lo[1] + hi[1]) * 0.5, (lo[2] + hi[2]) * 0.5};
+    const double reach =
+        0.5 * std::sqrt((hi[0] - lo[0]) * (hi[0] - lo[0]) + (hi[1] - lo[1]) * (hi[1] - lo[1]) +
+                        (hi[2] - lo[2]) * (hi[2] - lo[2]));
     if (picker_.active()) {
+        // A ray that misses the whole body misses every capsule of it.
+        if (raySphere(picker_.ray(), centre, reach) < 0.0) {
+            pendingNames_.clear();
+            return;
+        }
         // Each capsule answers to the name set for its slot, in order.
         for (int i = 0; i < n; ++i) {
             const ChainCapsule& c = chain_[i];
@@ -495,10 +508,6 @@ void WindowBackend::drawCapsuleArray(int n, const float* positions, const float*
         pendingNames_.clear();
         return;
     }
-    const double centre[3] = {(lo[0] + hi[0]) * 0.5, (lo[1] + hi[1]) * 0.5, (lo[2] + hi[2]) * 0.5};
-    const double reach =
-        0.5 * std::sqrt((hi[0] - lo[0]) * (hi[0] - lo[0]) + (hi[1] - lo[1]) * (hi[1] - lo[1]) +
-                        (hi[2] - lo[2]) * (hi[2] - lo[2]));
     if (color_[3] <= 0.0f || !seen(renderer_, centre, reach))
         return;
     addCapsuleChain(renderer_.mesh(), currentStyle(), chain_, capsuleQuality_);

@@ -46,6 +46,7 @@ public:
     struct FrameTimes {
         double step = 0.0;    // the step callback: simulation and requests
         double picking = 0.0; // from the start to the end of the picking pass
+        double panel = 0.0;   // building the panel's draw lists
         double drawing = 0.0; // views, text and the panel (minus picking)
         double swap = 0.0;    // buffer swap and event polling
     };
@@ -55,6 +56,10 @@ public:
 
     // Sets the shape of the cursor over the window to a pointing hand.
     void setHandCursor() override;
+    // The panel drawn over the views every frame with Dear ImGui (it has the
+    // window's input first); null for none.
+    void setPanel(void (*drawPanel)()) { drawPanel_ = drawPanel; }
+
     // Pause state of the loop (Ctrl+P).
     bool paused() const { return paused_; }
     void setPaused(bool on) { paused_ = on; }
@@ -113,6 +118,7 @@ private:
     ImFont* largeFont_ = nullptr;
     GlRenderer renderer_;
     const DrawCallbacks* callbacks_ = nullptr;
+    void (*drawPanel_)() = nullptr;
 
     // Drawing state.
     float color_[4] = {1.0f, 1.0f, 1.0f, 1.0f};

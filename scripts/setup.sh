@@ -8,7 +8,7 @@ PACKAGES=(
   libode-dev libboost-serialization-dev
   libglfw3-dev libimgui-dev libstb-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth gnuplot-nox clang libclang-rt-14-dev
+  xvfb xauth xdotool fonts-dejavu-core gnuplot-nox clang libclang-rt-14-dev
 )
 
 missing=()

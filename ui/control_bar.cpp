@@ -1,5 +1,10 @@
 #include "ui/control_bar.h"
 
+#include <algorithm>
+#include <cmath>
+
+#include "app/step_driver.h"
+
 void keyCommand(World& w, int key)
 {
     if (key == 'X' || key == 'x')
@@ -10,4 +15,199 @@ void windowSizeCallback(World& w, int width, int height)
 {
     w.windowWidth = width;
     w.windowHeight = height;
+}
+
+ControlBarPosition controlBarPosition(int windowWidth)
+{
+    return {windowWidth - (kControlBarWidth + kControlBarMargin), kControlBarMargin};
+}
+
+const char* const kFollowModeNames[kFollowModeCount] = {"none",  "Elite",    "Age",
+                                                        "Foods", "Children", "Selected"};
+const char* const kQualityLevelNames[kQualityLevelCount] = {"Lowest", "Low", "Normal", "High"};
+
+const QualityPreset kQualityPresets[kQualityLevelCount] = {
+    {0, 1, 3.0f, 0, 0},
+    {1, 2, 2.5f, 0, 1},
+    {1, 3, 2.0f, 1, 1},
+    {2, 5, 1.5f, 1, 1},
+};
+
+void setFollowMode(World& w, int mode)
+{
+    w.followMode = mode;
+    w.cameraFollow.followChosenAt = -w.followInterval;
+}
+
+int getFollowMode(const World& w)
+{
+    return w.followMode;
+}
+
+void setGraphicQuality(World& w, int level)
+{
+    w.graphicQuality = level;
+    if (level < 0 || level >= kQualityLevelCount)
+        return;
+    const QualityPreset& p = kQualityPresets[level];
+    w.sphereQuality = p.sphereQuality;
+    w.arrowQuality = p.arrowQuality;
+    w.lodScale = p.lodScale;
+    w.drawShadows = p.drawShadows;
+    w.drawTexture = p.drawTexture;
+}
+
+int getGraphicQuality(const World& w)
+{
+    return w.graphicQuality;
+}
+
+namespace {
+
+// Appends items to a table, each into the group last opened.
+class ItemList {
+public:
+    explicit ItemList(std::vector<ControlItem>& items) : items_(items) {}
+
+    void group(const char* name) { group_ = name; }
+
+    void button(const std::string& label, void (*press)(World&, int), int number = 0)
+    {
+        ControlItem& it = add(ControlKind::Button, label);
+        it.press = press;
+        it.number = number;
+    }
+    void separator(const std::string& name) { add(ControlKind::Separator, name); }
+    void flag(const char* label, std::uint8_t& setting)
+    {
+        add(ControlKind::Bool, label).flag = &setting;
+    }
+    void integer(const char* label, int& setting, double min, double max, double step)
+    {
+        ControlItem& it = add(ControlKind::Int, label);
+        it.integer = &setting;
+        setRange(it, min, max, step);
+    }
+    void real(const char* label, double& setting, double min, double max, double step)
+    {
+        ControlItem& it = add(ControlKind::Double, label);
+        it.real = &setting;
+        setRange(it, min, max, step);
+    }
+    void choice(const char* label, const char* const* names, int count, int (*get)(const World&),
+                void (*set)(World&, int))
+    {
+        ControlItem& it = add(ControlKind::Enum, label);
+        it.names = names;
+        it.nameCount = count;
+        it.get = get;
+        it.set = set;
+    }
+
+private:
+    ControlItem& add(ControlKind kind, const std::string& label)
+    {
+        ControlItem it;
+        it.kind = kind;
+        it.label = label;
+        it.group = group_;
+        items_.push_back(it);
+        return items_.back();
+    }
+    static void setRange(ControlItem& it, double min, double max, double step)
+    {
+        it.min = min;
+        it.max = max;
+        it.step = step;
+    }
+
+    std::vector<ControlItem>& items_;
+    std::string group_;
+};
+
+// Five numbered buttons of one group, with separators named prefix1 ..
+// prefix4 between them when a prefix is given.
+void numberedButtons(ItemList& list, const char* label, void (*press)(World&, int),
+                     const char* separatorPrefix)
+{
+    for (int k = 1; k <= 5; ++k) {
+        if (k > 1 && separatorPrefix)
+            list.separator(separatorPrefix + std::to_string(k - 1));
+        list.button(label + std::to_string(k), press, k);
+    }
+}
+
+} // namespace
+
+std::vector<ControlItem> controlBarItems(World& w)
+{
+    std::vector<ControlItem> items;
+    ItemList list(items);
+
+    list.button("Init", [](World& world, int) { requestInitialize(world); });
+    list.separator("Sep0");
+
+    list.group("Camera");
+    list.flag("Mini Dysplay", w.miniDisplay);
+    list.choice("Follow a Creature", kFollowModeNames, kFollowModeCount, getFollowMode,
+                setFollowMode);
+
+    list.group("SimulationSpeed");
+    list.integer("Simulation Speed", w.stepsPerFrame, 1, 5, 1);
+    list.flag("Skip Render(x)", w.skipRender);
+
+    list.group("Config");
+    list.real("Gravity", w.gravity[2], -20, 1, 0.2);
+    list.real("Size of Ground", w.simData.groundSize, 3, 150, 1);
+    list.integer("Foods Growing Rate", w.simData.foodInterval, 1, 100, 1);
+    list.real("Height of Wall", w.simData.wallHeight, 0, 10, 0.1);
+
+    list.group("Graphic");
+    list.choice("Graphic Quality", kQualityLevelNames, kQualityLevelCount, getGraphicQuality,
+                setGraphicQuality);
+    list.flag("Draw Tracks", w.drawTracks);
+    list.flag("Draw Shadows", w.drawShadows);
+    list.flag("Draw Arrows", w.drawArrows);
+    list.flag("Draw Texture", w.drawTexture);
+    list.flag("Draw Skin", w.drawSkin);
+
+    list.group("");
+    list.separator("Sep1");
+    list.group("Save All");
+    numberedButtons(list, "Save Folder ", requestSaveAll, "Seps");
+    list.group("Load All");
+    numberedButtons(list, "Load Folder ", requestLoadAll, nullptr);
+
+    list.group("");
+    list.separator("Sep2");
+    list.group("Save a Creature");
+    numberedButtons(list, "Save", requestSaveCreature, "Sepso");
+    list.group("Load a Creature");
+    numberedButtons(list, "Load", requestLoadCreature, nullptr);
+    return items;
+}
+
+double itemValue(const ControlItem& item)
+{
+    if (item.kind == ControlKind::Int && item.integer)
+        return *item.integer;
+    if (item.kind == ControlKind::Double && item.real)
+        return *item.real;
+    return 0.0;
+}
+
+void setItemValue(const ControlItem& item, double value)
+{
+    if (std::isnan(value))
+        return;
+    value = std::clamp(value, item.min, item.max);
+    if (item.kind == ControlKind::Int && item.integer)
+        *item.integer = static_cast<int>(std::lround(value));
+    else if (item.kind == ControlKind::Double && item.real)
+        *item.real = value;
+}
+
+void stepItem(const ControlItem& item, int steps)
+{
+    setItemValue(item, itemValue(item) + steps * item.step);
 }

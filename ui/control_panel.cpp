@@ -1,0 +1,248 @@
+#include "ui/control_panel.h"
+
+#include <imgui.h>
+#include <imgui_internal.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "ui/control_bar.h"
+
+namespace {
+
+struct Panel {
+    bool ready = false;
+    bool failureReported = false;
+    World* world = nullptr; // the world the items are bound to
+    std::vector<ControlItem> items;
+    // Window size the panel was last placed for.
+    int placedWidth = -1;
+    int placedHeight = -1;
+};
+Panel panel;
+
+constexpr float kFontScale = 0.85f;
+
+ImVec4 rgb(int r, int g, int b)
+{
+    return ImVec4(r / 255.0f, g / 255.0f, b / 255.0f, 1.0f);
+}
+
+// The panel's colours, all shades of its background.
+class PanelColors {
+public:
+    PanelColors()
+    {
+        const int r = kControlBarColor[0], g = kControlBarColor[1], b = kControlBarColor[2];
+        push(ImGuiCol_WindowBg, rgb(r, g, b));
+        push(ImGuiCol_TitleBg, rgb(r - 45, g - 45, b - 40));
+        push(ImGuiCol_TitleBgActive, rgb(r - 35, g - 35, b - 25));
+        push(ImGuiCol_TitleBgCollapsed, rgb(r - 45, g - 45, b - 40));
+        push(ImGuiCol_Header, rgb(r - 25, g - 25, b - 15));
+        push(ImGuiCol_HeaderHovered, rgb(r - 10, g - 10, b + 5));
+        push(ImGuiCol_HeaderActive, rgb(r + 5, g + 5, b + 20));
+        push(ImGuiCol_FrameBg, rgb(r - 40, g - 40, b - 35));
+        push(ImGuiCol_FrameBgHovered, rgb(r - 25, g - 25, b - 15));
+        push(ImGuiCol_FrameBgActive, rgb(r - 15, g - 15, b));
+        push(ImGuiCol_Button, rgb(r - 30, g - 30, b - 20));
+        push(ImGuiCol_ButtonHovered, rgb(r - 10, g - 10, b + 5));
+        push(ImGuiCol_ButtonActive, rgb(r + 10, g + 10, b + 25));
+        push(ImGuiCol_Separator, rgb(r - 50, g - 50, b - 45));
+    }
+    ~PanelColors() { ImGui::PopStyleColor(count_); }
+    PanelColors(const PanelColors&) = delete;
+    PanelColors& operator=(const PanelColors&) = delete;
+
+private:
+    void push(ImGuiCol which, const ImVec4& color)
+    {
+        ImGui::PushStyleColor(which, color);
+        ++count_;
+    }
+    int count_ = 0;
+};
+
+// The item's label at the left of its row, cut off at `clipRight` (window
+// coordinates); the whole label shows as a tooltip when it is cut.
+void rowLabel(const ControlItem& item, float clipRight)
+{
+    ImGui::AlignTextToFramePadding();
+    const ImVec2 at = ImGui::GetCursorScreenPos();
+    const float right = ImGui::GetWindowPos().x + clipRight;
+    ImGui::PushClipRect(at, ImVec2(right, at.y + ImGui::GetFrameHeight()), true);
+    ImGui::TextUnformatted(item.label.c_str());
+    ImGui::PopClipRect();
+    if (ImGui::GetItemRectMax().x > right && ImGui::IsItemHovered())
+        ImGui::SetTooltip("%s", item.label.c_str());
+}
+
+// An Int or Double row: the label, then in the value column a minus button,
+// the value (dragged, or typed after a double click) and a plus button; the
+// buttons move by the item's step and repeat while held.
+void numberRow(const ControlItem& item, float valueX)
+{
+    const ImGuiStyle& style = ImGui::GetStyle();
+    rowLabel(item, valueX - style.ItemSpacing.x);
+    const float buttonWidth = ImGui::CalcTextSize("+").x + 4.0f;
+    const float gap = 1.0f;
+    const float fieldWidth = kControlBarValuesWidth - 2.0f * (buttonWidth + gap);
+
+    ImGui::PushStyleVar(ImGuiStyleVar_FramePadding, ImVec2(2.0f, style.FramePadding.y));
+    ImGui::PushButtonRepeat(true);
+    ImGui::SameLine(valueX);
+    if (ImGui::Button("-", ImVec2(buttonWidth, 0.0f)))
+        stepItem(item, -1);
+    ImGui::PopButtonRepeat();
+
+    ImGui::SameLine(0.0f, gap);
+    ImGui::SetNextItemWidth(fieldWidth);
+    const float speed = static_cast<float>(item.step);
+    if (item.kind == ControlKind::Int) {
+        int value = *item.integer;
+        const int lo = static_cast<int>(item.min), hi = static_cast<int>(item.max);
+        if (ImGui::DragScalar("##value", ImGuiDataType_S32, &value, speed, &lo, &hi, "%d",
+                              ImGuiSliderFlags_AlwaysClamp))
+            setItemValue(item, value);
+    } else {
+        double value = *item.real;
+        if (ImGui::DragScalar("##value", ImGuiDataType_Double, &value, speed, &item.min, &item.max,
+                              "%.6g", ImGuiSliderFlags_AlwaysClamp))
+            setItemValue(item, value);
+    }
+    if (ImGui::IsItemHovered() && !ImGui::IsItemActive())
+        ImGui::SetTooltip("%s: %g (%g to %g, step %g)", item.label.c_str(), itemValue(item),
+                          item.min, item.max, item.step);
+
+    ImGui::PushButtonRepeat(true);
+    ImGui::SameLine(0.0f, gap);
+    if (ImGui::Button("+", ImVec2(buttonWidth, 0.0f)))
+        stepItem(item, 1);
+    ImGui::PopButtonRepeat();
+    ImGui::PopStyleVar();
+}
+
+void boolRow(const ControlItem& item, float valueX)
+{
+    rowLabel(item, valueX - ImGui::GetStyle().ItemSpacing.x);
+    ImGui::SameLine(valueX);
+    bool on = *item.flag != 0;
+    if (ImGui::Checkbox("##value", &on))
+        *item.flag = on ? 1 : 0;
+}
+
+// A choice through the item's handlers; picking the current entry again
+// still calls the set handler.
+void enumRow(World& w, const ControlItem& item, float valueX)
+{
+    rowLabel(item, valueX - ImGui::GetStyle().ItemSpacing.x);
+    ImGui::SameLine(valueX);
+    ImGui::SetNextItemWidth(kControlBarValuesWidth);
+    const int current = item.get(w);
+    const std::string shown = current >= 0 && current < item.nameCount
+                                  ? std::string(item.names[current])
+                                  : std::to_string(current);
+    if (ImGui::BeginCombo("##value", shown.c_str(), ImGuiComboFlags_NoArrowButton)) {
+        ImGui::SetWindowFontScale(kFontScale);
+        for (int k = 0; k < item.nameCount; ++k) {
+            const bool selected = k == current;
+            if (ImGui::Selectable(item.names[k], selected))
+                item.set(w, k);
+            if (selected)
+                ImGui::SetItemDefaultFocus();
+        }
+        ImGui::EndCombo();
+    }
+}
+
+void drawItem(World& w, const ControlItem& item, float valueX)
+{
+    switch (item.kind) {
+    case ControlKind::Separator: ImGui::Separator(); break;
+    case ControlKind::Button:
+        if (ImGui::Button(item.label.c_str(), ImVec2(-FLT_MIN, 0.0f)) && item.press)
+            item.press(w, item.number);
+        break;
+    case ControlKind::Bool: boolRow(item, valueX); break;
+    case ControlKind::Int:
+    case ControlKind::Double: numberRow(item, valueX); break;
+    case ControlKind::Enum: enumRow(w, item, valueX); break;
+    }
+}
+
+} // namespace
+
+bool buildControlBar(World& w)
+{
+    const char* reason = nullptr;
+    if (!ImGui::GetCurrentContext())
+        reason = "no Dear ImGui context";
+    if (reason) {
+        panel.ready = false;
+        if (!panel.failureReported)
+            std::fprintf(stderr, "AntTweakBar initialization failed: %s\n", reason);
+        panel.failureReported = true;
+        return false;
+    }
+    panel.items = controlBarItems(w);
+    panel.world = &w;
+    panel.placedWidth = panel.placedHeight = -1;
+    panel.ready = true;
+    return true;
+}
+
+void drawControlBar(World& w)
+{
+    ImGuiContext* context = ImGui::GetCurrentContext();
+    if (!panel.ready || !context || !context->WithinFrameScope)
+        return;
+    if (panel.world != &w) {
+        panel.items = controlBarItems(w);
+        panel.world = &w;
+    }
+    // Back to the top-right corner whenever the window changes size; in
+    // between, the user may move the panel.
+    if (w.windowWidth != panel.placedWidth || w.windowHeight != panel.placedHeight) {
+        const ControlBarPosition at = controlBarPosition(w.windowWidth);
+        ImGui::SetNextWindowPos(ImVec2(static_cast<float>(at.x), static_cast<float>(at.y)),
+                                ImGuiCond_Always);
+        panel.placedWidth = w.windowWidth;
+        panel.placedHeight = w.windowHeight;
+    }
+    ImGui::SetNextWindowSize(ImVec2(kControlBarWidth, kControlBarHeight), ImGuiCond_Once);
+
+    const PanelColors colors;
+    // A compact panel in a slightly smaller font, so that the labels fit
+    // beside the value column.
+    ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(5.0f, 4.0f));
+    ImGui::PushStyleVar(ImGuiStyleVar_FramePadding, ImVec2(4.0f, 2.0f));
+    ImGui::PushStyleVar(ImGuiStyleVar_ItemSpacing, ImVec2(4.0f, 3.0f));
+    const bool visible = ImGui::Begin(kControlBarTitle, nullptr, ImGuiWindowFlags_NoSavedSettings);
+    ImGui::SetWindowFontScale(kFontScale);
+    if (visible) {
+        const float valueX = ImGui::GetWindowContentRegionMax().x - kControlBarValuesWidth;
+        const float indent = 6.0f;
+        std::string group;
+        bool open = true;
+        for (size_t i = 0; i < panel.items.size(); ++i) {
+            const ControlItem& item = panel.items[i];
+            if (item.group != group) {
+                if (!group.empty() && open)
+                    ImGui::Unindent(indent);
+                group = item.group;
+                open = group.empty() || ImGui::CollapsingHeader(group.c_str());
+                if (!group.empty() && open)
+                    ImGui::Indent(indent);
+            }
+            if (!open)
+                continue;
+            ImGui::PushID(static_cast<int>(i));
+            drawItem(w, item, valueX);
+            ImGui::PopID();
+        }
+        if (!group.empty() && open)
+            ImGui::Unindent(indent);
+    }
+    ImGui::End();
+    ImGui::PopStyleVar(3);
+}
