@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -15,6 +14,7 @@
 
 #include "app/arena.h"
 #include "app/clock.h"
+#include "app/interrupt.h"
 #include "app/physics_world.h"
 #include "app/random.h"
 #include "app/step_driver.h"
@@ -23,35 +23,6 @@
 #include "persist/save_all.h"
 
 namespace {
-
-volatile std::sig_atomic_t interrupted = 0;
-
-void onInterrupt(int)
-{
-    interrupted = 1;
-}
-
-// While alive, Ctrl-C and SIGTERM set the interrupt flag instead of killing
-// the process; the handlers before it are put back at the end.
-class InterruptHandlers {
-public:
-    InterruptHandlers()
-        : sigint_(std::signal(SIGINT, onInterrupt)), sigterm_(std::signal(SIGTERM, onInterrupt))
-    {
-        interrupted = 0;
-    }
-    ~InterruptHandlers()
-    {
-        std::signal(SIGINT, sigint_);
-        std::signal(SIGTERM, sigterm_);
-    }
-    InterruptHandlers(const InterruptHandlers&) = delete;
-    InterruptHandlers& operator=(const InterruptHandlers&) = delete;
-
-private:
-    void (*sigint_)(int);
-    void (*sigterm_)(int);
-};
 
 using SteadyClock = std::chrono::steady_clock;
 
@@ -157,7 +128,7 @@ void headlessStep(int pause)
 {
     HeadlessRun& run = *current;
     World& w = *run.w;
-    if (interrupted || (run.totalSteps >= 0 && run.stepsDone >= run.totalSteps)) {
+    if (interruptRequested() || (run.totalSteps >= 0 && run.stepsDone >= run.totalSteps)) {
         dsStop();
         return;
     }
@@ -176,7 +147,7 @@ void headlessStep(int pause)
         }
     }
     reportProgress(run, false);
-    if (interrupted || (run.totalSteps >= 0 && run.stepsDone >= run.totalSteps))
+    if (interruptRequested() || (run.totalSteps >= 0 && run.stepsDone >= run.totalSteps))
         dsStop();
 }
 
@@ -214,11 +185,6 @@ long long stepLimit(const World& w, const RunOptions& options)
     if (std::fabs(x - static_cast<double>(steps)) > 1e-6 * std::max(1.0, x))
         steps = static_cast<long long>(std::ceil(x));
     return steps;
-}
-
-bool interruptRequested()
-{
-    return interrupted != 0;
 }
 
 int runHeadless(World& w, const RunOptions& options, std::ostream& progress, int argc, char** argv)
@@ -275,7 +241,7 @@ int runHeadless(World& w, const RunOptions& options, std::ostream& progress, int
 
     const double wall = std::chrono::duration<double>(SteadyClock::now() - run.started).count();
     const LifeCounters& c = w.counters;
-    progress << (interrupted ? "interrupted" : "finished") << " after " << run.stepsDone
+    progress << (interruptRequested() ? "interrupted" : "finished") << " after " << run.stepsDone
              << " steps (" << std::fixed << std::setprecision(1) << w.simData.simulationTime
              << " simulated s) in " << wall << " s\n"
              << "  population " << w.population.size() << ", foods on the ground "
@@ -283,7 +249,7 @@ int runHeadless(World& w, const RunOptions& options, std::ostream& progress, int
              << "  foods eaten " << c.foodsEaten << ", births " << c.births << ", refills "
              << c.refills << "\n"
              << "  deaths: starved " << c.deathsStarved << ", fallen " << c.deathsFallen
-             << " (non-finite bodies " << c.nonFinite << ")\n";
+             << " (non-finite or far-off bodies " << c.nonFinite << ")\n";
     progress.unsetf(std::ios::fixed);
     return 0;
 }

@@ -6,6 +6,7 @@
 #include <iosfwd>
 #include <string>
 
+#include "app/interrupt.h"
 #include "app/options.h"
 #include "app/world.h"
 
@@ -18,9 +19,6 @@ int runHeadless(World& w, const RunOptions& options, std::ostream& progress, int
 
 // Number of steps a run is limited to by --steps or --seconds; -1 for none.
 long long stepLimit(const World& w, const RunOptions& options);
-
-// Whether Ctrl-C or SIGTERM asked the running program to end.
-bool interruptRequested();
 
 // The window front end, when the program has one: opens the window (false
 // with a reason otherwise), runs the frame loop in it, closes it.

@@ -84,15 +84,16 @@ bool parseOptions(int argc, const char* const* argv, RunOptions& out, std::strin
                 error = "--seconds needs a number of simulated seconds, not '" + v + "'";
                 return false;
             }
-        } else if (arg == "--stats") {
-            if (!value(out.statsFile))
+        } else if (arg == "--load-all" || arg == "--save-all" || arg == "--stats") {
+            std::string& target = arg == "--load-all"   ? out.loadAllDir
+                                  : arg == "--save-all" ? out.saveAllDir
+                                                        : out.statsFile;
+            if (!value(target))
                 return false;
-        } else if (arg == "--load-all") {
-            if (!value(out.loadAllDir))
+            if (target.empty()) {
+                error = arg + (arg == "--stats" ? " needs a file name" : " needs a folder name");
                 return false;
-        } else if (arg == "--save-all") {
-            if (!value(out.saveAllDir))
-                return false;
+            }
         } else if (arg == "--screenshot") {
             if (!value(out.screenshotFile))
                 return false;

@@ -81,7 +81,7 @@ struct LifeCounters {
     long long foodsEaten = 0;
     long long deathsStarved = 0; // removed after starving
     long long deathsFallen = 0;  // removed after falling (non-finite included)
-    long long nonFinite = 0;     // creatures whose bodies went non-finite
+    long long nonFinite = 0;     // creatures whose bodies went non-finite or far off
     long long steps = 0;         // simulation steps run
 };
 

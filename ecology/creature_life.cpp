@@ -15,6 +15,16 @@ double distanceSquared(const MY_VECTOR3& a, const MY_VECTOR3& b)
     return dx * dx + dy * dy + dz * dz;
 }
 
+bool withinBound(double v)
+{
+    return std::fabs(v) <= kMaxBodyCoordinate;
+}
+
+double clampToBound(double v)
+{
+    return std::fmax(-kMaxBodyCoordinate, std::fmin(kMaxBodyCoordinate, v));
+}
+
 bool allFinite(const dReal* v, int n)
 {
     for (int i = 0; i < n; ++i)
@@ -45,14 +55,20 @@ void mate(World& w, Agent& self, Agent& partner)
     ++w.counters.births;
 }
 
-// Takes a creature whose bodies went non-finite out of the physics: its
-// bodies are put back at a finite place, stopped and disabled, its geoms no
-// longer collide, and it dies as fallen.
+// Takes a creature whose bodies went non-finite or far off out of the
+// physics: its bodies are put back at a finite place within the bound,
+// stopped and disabled, its geoms no longer collide, and it dies as fallen.
 void quarantine(World& w, Agent& a)
 {
     MY_VECTOR3 c = a.centre;
     if (!std::isfinite(c.x) || !std::isfinite(c.y) || !std::isfinite(c.z))
         c = MY_VECTOR3{};
+    c = MY_VECTOR3{clampToBound(c.x), clampToBound(c.y), clampToBound(c.z)};
+    MY_VECTOR3& start = a.cycleStartCentre;
+    if (std::isfinite(start.x) && std::isfinite(start.y) && std::isfinite(start.z))
+        start = MY_VECTOR3{clampToBound(start.x), clampToBound(start.y), clampToBound(start.z)};
+    else
+        start = c;
     for (auto& p : a.parts) {
         if (!p.exists || !p.body)
             continue;
@@ -89,6 +105,27 @@ bool hasNonFiniteBody(const Agent& a)
             return true;
     }
     return false;
+}
+
+bool hasFarOffBody(const Agent& a)
+{
+    if (!withinBound(a.centre.x) || !withinBound(a.centre.y) || !withinBound(a.centre.z))
+        return true;
+    for (const auto& p : a.parts) {
+        if (!p.exists || !p.body)
+            continue;
+        const dReal* pos = dBodyGetPosition(p.body);
+        if (!withinBound(pos[0]) || !withinBound(pos[1]) || !withinBound(pos[2]))
+            return true;
+    }
+    return false;
+}
+
+void takeOutRunawayBodies(World& w)
+{
+    for (auto& a : w.population)
+        if (a.lifeState != Removable && (hasNonFiniteBody(a) || hasFarOffBody(a)))
+            quarantine(w, a);
 }
 
 void feedingAndMatingPass(World& w)
@@ -132,7 +169,7 @@ void deathPass(World& w)
 {
     for (auto it = w.population.begin(); it != w.population.end();) {
         Agent& a = *it;
-        if (a.lifeState != Removable && hasNonFiniteBody(a))
+        if (a.lifeState != Removable && (hasNonFiniteBody(a) || hasFarOffBody(a)))
             quarantine(w, a);
         if (a.lifeState == Alive) {
             if (a.centre.z < -5.0) {

@@ -116,6 +116,7 @@ void simulationStep(World& w)
     dSpaceCollide(w.space, &w, nearCallback);
     dWorldQuickStep(w.world, h);
     dJointGroupEmpty(w.contactGroup);
+    takeOutRunawayBodies(w);
 
     if (w.walls.exist)
         placeWalls(w, w.simData.groundSize, w.simData.wallHeight);

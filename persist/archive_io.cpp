@@ -32,9 +32,13 @@ void checkArchiveHeader(const std::string& bytes)
     if (length != kSignatureLength ||
         std::memcmp(bytes.data() + kLengthField, kSignature, kSignatureLength) != 0)
         throw ArchiveError("not a saved archive");
-    const unsigned library = static_cast<unsigned char>(bytes[kLengthField + kSignatureLength]);
+    // The library version: two bytes, low byte first.
+    const unsigned library =
+        static_cast<unsigned char>(bytes[kLengthField + kSignatureLength]) |
+        static_cast<unsigned>(static_cast<unsigned char>(bytes[kLengthField + kSignatureLength + 1]))
+            << 8;
     const unsigned ours = static_cast<unsigned>(boost::archive::BOOST_ARCHIVE_VERSION());
-    if (library > ours || bytes[kLengthField + kSignatureLength + 1] != 0)
+    if (library > ours)
         throw ArchiveError("written by a newer archive library (version " +
                            std::to_string(library) + ")");
     if (library < kOldestLibrary)

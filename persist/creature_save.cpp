@@ -7,6 +7,7 @@
 #include "persist/load_support.h"
 #include "persist/positions.h"
 #include "persist/record_checks.h"
+#include "persist/save_folder.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
-// Files of the save folders: the failure texts, reading whole files, and
-// writing a folder so that an earlier save is replaced only by a complete one.
+// Files of the save folders: the failure texts, the sources loads read their
+// files from, and the low-level reading and writing of whole files.
 #pragma once
 
 #include <cstddef>
@@ -59,11 +59,15 @@ private:
     std::string folder_;
 };
 
-// Files of a folder on disk.
+// Files of a folder on disk, read through the folder's save journal when a
+// save into it was cut short after it took effect (see save_folder.h).
 class FolderSource : public FileSource {
 public:
-    using FileSource::FileSource;
+    explicit FolderSource(std::string folder);
     std::string read(const std::string& name) const override;
+
+private:
+    std::vector<std::string> journalled_; // names read from the staging folder
 };
 
 // Files held in memory; a name that is not held cannot be opened.
@@ -80,17 +84,25 @@ private:
 // Reads a whole file from disk (the rules of FileSource::read).
 std::string readWholeFile(const std::string& path);
 
+// Throws the "failed:" text with "interrupted" once Ctrl-C or SIGTERM has
+// asked the program to end; loads call it between files.
+void throwIfInterrupted(const std::string& folder);
+
 // The files of one save: names and contents, in writing order.
 using SavedFiles = std::vector<std::pair<std::string, std::string>>;
-
-// Writes the files into a new folder beside `folder` (named folder + ".tmp-"
-// and six characters), each one flushed to disk, then puts that folder in the
-// place of `folder` and removes the folder it replaces. On any failure the
-// earlier folder is left as it was, the new one is removed, and the text is
-// thrown: "cannot open:" with the target path for a folder or file that
-// cannot be created, "cannot write:" for a failed write or replacement.
-void writeFolder(const std::string& folder, const SavedFiles& files);
 
 // Writes one file in place (created or truncated) and flushes it to disk;
 // the "cannot open:" and "cannot write:" texts on failure.
 void writeWholeFile(const std::string& path, const std::string& contents);
+
+// Low-level steps shared by the readers and the save folder.
+enum class ReadResult { Done, CannotOpen, TooLarge, Interrupted };
+// Reads a regular file of at most `limit` bytes without ever blocking on
+// what is not one (named pipes, devices); no message.
+ReadResult readRegularFile(const std::string& path, std::string& bytes, std::size_t limit);
+// Creates (with `extraFlags`, such as O_EXCL or O_TRUNC), writes, flushes and
+// closes a file, giving it `mode` when that is not negative; 0 when done, 1
+// when it cannot be created, 2 when writing fails.
+int writeNewFile(const std::string& path, const std::string& bytes, int extraFlags, int mode = -1);
+// Flushes a folder's entries (new, renamed and removed files) to disk.
+bool syncFolder(const std::string& folder);

@@ -9,9 +9,6 @@
 
 namespace {
 
-// Largest coordinate accepted from a file; bodies beyond it have long left
-// the arena and would only upset the collision space.
-constexpr double kMaxCoordinate = 1e6;
 // How far a stored rotation may be from orthonormal.
 constexpr double kRotationTolerance = 1e-6;
 
@@ -44,7 +41,7 @@ void putRotation(std::string& out, const dReal* R)
 
 bool coordinateOk(double v)
 {
-    return std::isfinite(v) && std::fabs(v) <= kMaxCoordinate;
+    return std::isfinite(v) && std::fabs(v) <= kMaxPositionCoordinate;
 }
 
 // Nine values, row by row, of an orthonormal matrix with determinant +1.

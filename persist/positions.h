@@ -14,12 +14,16 @@
 #include <vector>
 
 #include "app/world.h"
+#include "ecology/creature_life.h"
 
 class FileSource;
 
 constexpr const char* kPositionFile = "posAgent.dat";
 constexpr int kWholeEntryDoubles = 12;
 constexpr int kCreatureEntryDoubles = 13;
+// Largest coordinate accepted from a file: the step's own bound on bodies,
+// so whatever it leaves loads.
+constexpr double kMaxPositionCoordinate = kMaxBodyCoordinate;
 
 // Parts whose exists flag is set.
 int existingParts(const Agent& a);

@@ -13,6 +13,7 @@
 
 #include "app/sim_data.h"
 #include "creature/agent.h"
+#include "ecology/creature_life.h"
 #include "ecology/food_store.h"
 
 // Bounds of the saved settings.
@@ -25,7 +26,8 @@ constexpr double kMaxWallHeight = 10000.0;
 // matings, foods eaten), far below where an increment would overflow.
 constexpr int kMaxCounter = 1000000000;
 // Largest coordinate of a creature centre or a food.
-constexpr double kMaxRecordCoordinate = 1e6;
+// The step's own bound, so whatever it leaves loads.
+constexpr double kMaxRecordCoordinate = kMaxBodyCoordinate;
 
 std::string checkSimData(const SimData& d);
 // A genome of the running layout (counts and length) with every value finite

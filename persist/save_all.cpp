@@ -7,8 +7,10 @@
 
 #include "app/world.h"
 #include "persist/load_support.h"
+#include "persist/memory_estimate.h"
 #include "persist/positions.h"
 #include "persist/record_checks.h"
+#include "persist/save_folder.h"
 
 namespace {
 
@@ -20,6 +22,24 @@ std::string creatureFile(int i)
     return std::to_string(i) + ".dat";
 }
 
+// A creature file ("0.dat", "17.dat"; no leading zeros) of a creature at
+// `count` or beyond: left over from a larger population.
+bool creatureFileBeyond(const std::string& name, int count)
+{
+    if (name.size() < 5 || name.size() > 13 || name.compare(name.size() - 4, 4, ".dat") != 0)
+        return false;
+    const std::size_t digits = name.size() - 4;
+    if (name[0] == '0' && digits > 1)
+        return false;
+    long long n = 0;
+    for (std::size_t i = 0; i < digits; ++i) {
+        if (name[i] < '0' || name[i] > '9')
+            return false;
+        n = n * 10 + (name[i] - '0');
+    }
+    return n >= count;
+}
+
 // The whole load; the public entry points add the failure texts.
 bool load(World& w, const FileSource& source)
 {
@@ -29,6 +49,7 @@ bool load(World& w, const FileSource& source)
     // running world changes only once all of it is good.
     SimData config = w.simData;
     readRecord(source, kConfigFile, config, checkSimData);
+    checkWorldSize(source.folder(), config.populationCount, config.minPopulation);
 
     std::list<Agent> creatures;
     int parts = 0;
@@ -92,7 +113,9 @@ SavedFiles simulationFiles(const World& w)
 bool saveAll(World& w, const std::string& folder)
 {
     return runFolderOperation(folder, [&] {
-        writeFolder(folder, simulationFiles(w));
+        const int count = static_cast<int>(w.population.size());
+        writeFolder(folder, simulationFiles(w),
+                    [count](const std::string& name) { return creatureFileBeyond(name, count); });
         w.simData.populationCount = static_cast<int>(w.population.size());
         std::cout << "write" << std::endl;
         return true;
