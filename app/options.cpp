@@ -84,14 +84,25 @@ bool parseOptions(int argc, const char* const* argv, RunOptions& out, std::strin
                 error = "--seconds needs a number of simulated seconds, not '" + v + "'";
                 return false;
             }
-        } else if (arg == "--load-all" || arg == "--save-all" || arg == "--stats") {
+        } else if (arg == "--load-all" || arg == "--save-all" || arg == "--stats" ||
+                   arg == "--lineage") {
             std::string& target = arg == "--load-all"   ? out.loadAllDir
                                   : arg == "--save-all" ? out.saveAllDir
-                                                        : out.statsFile;
+                                  : arg == "--stats"    ? out.statsFile
+                                                        : out.lineageFile;
             if (!value(target))
                 return false;
             if (target.empty()) {
-                error = arg + (arg == "--stats" ? " needs a file name" : " needs a folder name");
+                error = arg + (arg == "--stats" || arg == "--lineage" ? " needs a file name"
+                                                                      : " needs a folder name");
+                return false;
+            }
+        } else if (arg == "--autosave") {
+            if (!value(v))
+                return false;
+            if (!parseSeconds(v, out.autosaveSeconds)) {
+                error = "--autosave needs a number of simulated seconds (0: never), not '" + v +
+                        "'";
                 return false;
             }
         } else if (arg == "--screenshot") {
@@ -155,6 +166,10 @@ std::string usageText()
            "  --steps N         stop after N simulation steps of 0.03 s\n"
            "  --seconds S       stop after S seconds of simulated time\n"
            "  --stats FILE      write a CSV row of statistics per simulated second\n"
+           "  --lineage FILE    write a CSV row per birth and per death\n"
+           "  --autosave S      save the whole simulation into the folder autosave every\n"
+           "                    S simulated seconds (0: never; default 600 in the window,\n"
+           "                    never headless)\n"
            "  --load-all DIR    load a saved simulation before the run starts\n"
            "  --save-all DIR    save the simulation when the run ends (also after Ctrl-C)\n"
            "  --screenshot FILE draw --frames frames in the window, save it as a PNG, exit\n"

@@ -17,6 +17,8 @@ struct RunOptions {
     long long steps = -1;       // stop after this many steps (-1: no limit)
     double seconds = -1.0;      // stop after this much simulated time (-1: none)
     std::string statsFile;      // CSV of statistics, one row per simulated second
+    std::string lineageFile;    // CSV of births and deaths
+    double autosaveSeconds = -1.0; // simulated seconds between autosaves (-1: default)
     std::string loadAllDir;     // simulation folder loaded before the run
     std::string saveAllDir;     // simulation folder saved when the run ends
     std::string screenshotFile; // PNG of the window after `frames` frames, then exit
