@@ -17,6 +17,7 @@
 #include "app/interrupt.h"
 #include "app/physics_world.h"
 #include "app/random.h"
+#include "app/run_outputs.h"
 #include "app/step_driver.h"
 #include "drawlib/drawstuff.h"
 #include "ecology/birth_marker.h"
@@ -32,8 +33,8 @@ struct HeadlessRun {
     long long totalSteps = -1; // -1: until interrupted
     long long stepsDone = 0;
     int userStepsPerFrame = 2;
-    std::ofstream stats;
-    long long lastStatsSecond = -1;
+    RunOutputs* outputs = nullptr;
+    double startTime = 0.0;
     std::ostream* progress = nullptr;
     bool tty = false;
     SteadyClock::time_point started;
@@ -44,37 +45,6 @@ struct HeadlessRun {
 };
 
 HeadlessRun* current = nullptr;
-
-double meanEnergy(const World& w)
-{
-    if (w.population.empty())
-        return 0.0;
-    double sum = 0.0;
-    for (const auto& a : w.population)
-        sum += a.energy;
-    return sum / static_cast<double>(w.population.size());
-}
-
-double bestScore(World& w)
-{
-    Agent* best = bestByScore(w.population);
-    return best ? best->score : 0.0;
-}
-
-void writeStatsHeader(std::ostream& out)
-{
-    out << "time,population,foods,births,refills,deaths_starved,deaths_fallen,foods_eaten,"
-           "mean_energy,best_score\n";
-}
-
-void writeStatsRow(World& w, std::ostream& out)
-{
-    const LifeCounters& c = w.counters;
-    out << std::setprecision(10) << w.simData.simulationTime << ',' << w.population.size() << ','
-        << w.foods.foods.size() << ',' << c.births << ',' << c.refills << ',' << c.deathsStarved
-        << ',' << c.deathsFallen << ',' << c.foodsEaten << ',' << meanEnergy(w) << ','
-        << bestScore(w) << '\n';
-}
 
 std::string formatDuration(double seconds)
 {
@@ -139,13 +109,8 @@ void headlessStep(int pause)
     stepDriver(w, pause);
     run.stepsDone += w.counters.steps - before;
 
-    if (run.stats.is_open()) {
-        const long long second = static_cast<long long>(std::floor(w.simData.simulationTime));
-        if (second != run.lastStatsSecond) {
-            run.lastStatsSecond = second;
-            writeStatsRow(w, run.stats);
-        }
-    }
+    if (run.outputs)
+        run.outputs->afterFrame(w);
     reportProgress(run, false);
     if (interruptRequested() || (run.totalSteps >= 0 && run.stepsDone >= run.totalSteps))
         dsStop();
@@ -187,7 +152,8 @@ long long stepLimit(const World& w, const RunOptions& options)
     return steps;
 }
 
-int runHeadless(World& w, const RunOptions& options, std::ostream& progress, int argc, char** argv)
+int runHeadless(World& w, const RunOptions& options, std::ostream& progress, int argc, char** argv,
+                RunOutputs* outputs)
 {
     HeadlessRun run;
     run.w = &w;
@@ -196,15 +162,8 @@ int runHeadless(World& w, const RunOptions& options, std::ostream& progress, int
               (&progress == &std::cout && isatty(STDOUT_FILENO));
     run.totalSteps = stepLimit(w, options);
     run.userStepsPerFrame = std::max(1, w.stepsPerFrame);
-    if (!options.statsFile.empty()) {
-        run.stats.open(options.statsFile, std::ios::out | std::ios::trunc);
-        if (!run.stats) {
-            std::cerr << "cannot open:" << options.statsFile << "\n";
-            return 1;
-        }
-        writeStatsHeader(run.stats);
-        run.stats.flush();
-    }
+    run.outputs = outputs;
+    run.startTime = w.simData.simulationTime;
     run.started = run.lastProgress = run.lastRateTime = SteadyClock::now();
 
     // No pacing and no skip-render budget: every frame runs its steps at once.
@@ -233,8 +192,6 @@ int runHeadless(World& w, const RunOptions& options, std::ostream& progress, int
     w.skipRender = savedSkip;
     w.stepsPerFrame = run.userStepsPerFrame;
 
-    if (run.stats.is_open())
-        writeStatsRow(w, run.stats);
     reportProgress(run, true);
     if (run.tty)
         progress << '\n';
@@ -249,7 +206,8 @@ int runHeadless(World& w, const RunOptions& options, std::ostream& progress, int
              << "  foods eaten " << c.foodsEaten << ", births " << c.births << ", refills "
              << c.refills << "\n"
              << "  deaths: starved " << c.deathsStarved << ", fallen " << c.deathsFallen
-             << " (non-finite or far-off bodies " << c.nonFinite << ")\n";
+             << " (non-finite or far-off bodies " << c.nonFinite << ")\n"
+             << learningSummary(w, run.startTime);
     progress.unsetf(std::ios::fixed);
     return 0;
 }
@@ -323,10 +281,20 @@ int runProgram(int argc, char** argv, const WindowRunner* window)
         }
     }
 
+    RunOutputs outputs;
+    std::string outputError;
+    if (!outputs.open(w, options, windowed, outputError)) {
+        std::cerr << outputError << "\n";
+        shutDownPhysics(w);
+        if (windowed && window->close)
+            window->close();
+        return 1;
+    }
     if (windowed)
-        status = window->run(w, options, argc, argv);
+        status = window->run(w, options, argc, argv, &outputs);
     else
-        status = runHeadless(w, options, std::cerr, argc, argv);
+        status = runHeadless(w, options, std::cerr, argc, argv, &outputs);
+    outputs.finish(w);
 
     if (!options.saveAllDir.empty()) {
         try {

@@ -10,12 +10,14 @@
 #include "app/options.h"
 #include "app/world.h"
 
+class RunOutputs;
+
 // Runs the frame loop on an already reset world until the step or time limit
 // or an interrupt (caught by runProgram's handlers). Returns the process exit
 // status.
 // argc and argv, as the process received them, go to the frame loop.
 int runHeadless(World& w, const RunOptions& options, std::ostream& progress, int argc = 0,
-                char** argv = nullptr);
+                char** argv = nullptr, RunOutputs* outputs = nullptr);
 
 // Number of steps a run is limited to by --steps or --seconds; -1 for none.
 long long stepLimit(const World& w, const RunOptions& options);
@@ -24,7 +26,8 @@ long long stepLimit(const World& w, const RunOptions& options);
 // with a reason otherwise), runs the frame loop in it, closes it.
 struct WindowRunner {
     bool (*open)(std::string& error) = nullptr;
-    int (*run)(World& w, const RunOptions& options, int argc, char** argv) = nullptr;
+    int (*run)(World& w, const RunOptions& options, int argc, char** argv,
+               RunOutputs* outputs) = nullptr;
     void (*close)() = nullptr;
 };
 

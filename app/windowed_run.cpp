@@ -7,6 +7,7 @@
 #include "app/frame_callback.h"
 #include "app/headless_run.h"
 #include "app/physics_world.h"
+#include "app/run_outputs.h"
 #include "app/step_driver.h"
 #include "drawlib/window_backend.h"
 #include "ui/camera.h"
@@ -24,6 +25,7 @@ struct WindowedRun {
     World* w = nullptr;
     long long totalSteps = -1; // -1: until the window closes
     long long stepsDone = 0;
+    RunOutputs* outputs = nullptr;
 };
 WindowedRun run;
 
@@ -48,6 +50,8 @@ void onStep(int pause)
     const long long before = world().counters.steps;
     stepDriver(world(), pause);
     run.stepsDone += world().counters.steps - before;
+    if (run.outputs)
+        run.outputs->afterFrame(world());
 }
 
 void onCommand(int key)
@@ -108,13 +112,14 @@ void closeWindow()
     backend.reset();
 }
 
-int runWindowed(World& w, const RunOptions& options, int argc, char** argv)
+int runWindowed(World& w, const RunOptions& options, int argc, char** argv, RunOutputs* outputs)
 {
     if (!backend)
         return 1;
     run = WindowedRun{};
     run.w = &w;
     run.totalSteps = stepLimit(w, options);
+    run.outputs = outputs;
 
     const bool screenshot = !options.screenshotFile.empty();
     if (screenshot) {

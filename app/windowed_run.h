@@ -10,13 +10,16 @@
 #include "app/options.h"
 #include "app/world.h"
 
+class RunOutputs;
+
 // Opens the window and makes it the drawing library's backend. False with a
 // reason when there is no display or no usable OpenGL.
 bool openWindow(std::string& error);
 
 // Runs the frame loop in the open window on an already reset world. Returns
 // the process exit status.
-int runWindowed(World& w, const RunOptions& options, int argc, char** argv);
+int runWindowed(World& w, const RunOptions& options, int argc, char** argv,
+                RunOutputs* outputs = nullptr);
 
 // Closes the window and puts the headless backend back.
 void closeWindow();

@@ -18,8 +18,11 @@
 #include "app/sim_data.h"
 #include "creature/body_part.h"
 #include "ecology/birth_marker.h"
+#include "ecology/cycle_learning.h"
 #include "ecology/food_store.h"
+#include "ecology/lineage.h"
 #include "ecology/population.h"
+#include "ecology/statistics.h"
 
 // The fixed step: 0.03 in single precision, widened to double.
 constexpr double kStepSize = 0.029999999329447746;
@@ -83,6 +86,7 @@ struct LifeCounters {
     long long deathsFallen = 0;  // removed after falling (non-finite included)
     long long nonFinite = 0;     // creatures whose bodies went non-finite or far off
     long long steps = 0;         // simulation steps run
+    CycleTally cycles;           // motor cycles scored and their progress
 };
 
 // Private state of the step driver that lives as long as the process.
@@ -176,6 +180,8 @@ struct World {
     StepDriverState driver;
     CameraFollowState cameraFollow;
     LifeCounters counters;
+    StatisticsRecorder statistics;
+    LifeEventSink lifeEvents;
 
     World();
     World(const World&) = delete;

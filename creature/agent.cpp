@@ -30,7 +30,9 @@ Agent::Agent(const Agent& other)
       temperature(other.temperature), creatureId(other.creatureId), workingGene(other.workingGene),
       gene(other.gene), track(other.track), phase(other.phase), spare(other.spare),
       cycleStartCentre(other.cycleStartCentre), cycleStartHeading(other.cycleStartHeading),
-      learning(other.learning), deathCause(other.deathCause)
+      learning(other.learning), deathCause(other.deathCause), generation(other.generation),
+      parentIds{other.parentIds[0], other.parentIds[1]}, children(other.children),
+      recentProgress(other.recentProgress)
 {
     // The current movement must name a record of this creature's own store.
     if (other.currentMove) {

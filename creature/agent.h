@@ -8,6 +8,7 @@
 
 #include <ode/ode.h>
 
+#include <deque>
 #include <list>
 #include <vector>
 
@@ -60,6 +61,13 @@ struct Agent {
     MY_VECTOR2 cycleStartHeading;
     AlgLearanAction learning;
     int deathCause = Alive; // Starved or Fallen once dying has finished; not saved
+
+    // Family line and learning record, kept beside the archives (in
+    // lineage.csv), never in them.
+    int generation = 0;                // 0 for random creatures, else parents' max + 1
+    int parentIds[2] = {-1, -1};       // -1: none
+    int children = 0;                  // births it took part in
+    std::deque<double> recentProgress; // progress of the last 15 scored cycles, oldest first
 
     // Takes the next creature id; initialize must follow before use.
     Agent();

@@ -1,5 +1,6 @@
 #include "ecology/creature_life.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "app/random.h"
@@ -52,7 +53,14 @@ void mate(World& w, Agent& self, Agent& partner)
     child.gene.crossover(self.gene, partner.gene);
     child.energy = 1.25 + 0.5 * rng().next() / 32767.0;
     child.buildBody(w.world, w.space, &w.environment);
+    child.generation = std::max(self.generation, partner.generation) + 1;
+    child.parentIds[0] = self.creatureId;
+    child.parentIds[1] = partner.creatureId;
+    ++self.children;
+    ++partner.children;
     ++w.counters.births;
+    if (w.lifeEvents)
+        w.lifeEvents(lifeEventOf(LifeEvent::Birth, child, w.simData.simulationTime));
 }
 
 // Takes a creature whose bodies went non-finite or far off out of the
@@ -162,6 +170,8 @@ void refillPopulation(World& w)
         c.centre.z = 3.0;
         c.buildBody(w.world, w.space, &w.environment);
         ++w.counters.refills;
+        if (w.lifeEvents)
+            w.lifeEvents(lifeEventOf(LifeEvent::Refill, c, w.simData.simulationTime));
     }
 }
 
@@ -186,6 +196,8 @@ void deathPass(World& w)
                 ++w.counters.deathsStarved;
             else
                 ++w.counters.deathsFallen;
+            if (w.lifeEvents)
+                w.lifeEvents(lifeEventOf(LifeEvent::Death, a, w.simData.simulationTime));
             forgetCreature(w, &a);
             it = w.population.erase(it);
             continue;

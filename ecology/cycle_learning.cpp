@@ -17,7 +17,7 @@ double guardTrig(double v)
 
 } // namespace
 
-void cycleStartLearning(Agent& a, bool learningMutation)
+void cycleStartLearning(Agent& a, bool learningMutation, CycleTally* tally)
 {
     a.cycleStart = a.age;
     a.track.push_back(a.centre);
@@ -43,6 +43,14 @@ void cycleStartLearning(Agent& a, bool learningMutation)
             const double L = std::sqrt(tx * tx + ty * ty);
             const MY_VECTOR2 u = L == 0 ? MY_VECTOR2{1.0, 0.0} : MY_VECTOR2{tx / L, ty / L};
             a.score = a.score * kScoreDecay + 3 * (u.x * dx + u.y * dy) / a.workingGene[T];
+            const double progress = (u.x * dx + u.y * dy) / a.workingGene[T];
+            a.recentProgress.push_back(progress);
+            if (static_cast<int>(a.recentProgress.size()) > kTrackLength)
+                a.recentProgress.pop_front();
+            if (tally) {
+                ++tally->cycles;
+                tally->progress += progress;
+            }
             a.learning.recordMove(a.currentMove, a.workingGene, MY_VECTOR2{fx, fy});
         }
 

@@ -5,4 +5,14 @@
 
 struct Agent;
 
-void cycleStartLearning(Agent& a, bool learningMutation);
+// Cycles scored and the sum of their progress: the displacement towards the
+// target over the finished cycle divided by its phase duration, the quantity
+// the score accumulates.
+struct CycleTally {
+    long long cycles = 0;
+    double progress = 0.0;
+};
+
+// Scoring also records the cycle's progress in the creature's recent
+// progress and, when given, in the tally.
+void cycleStartLearning(Agent& a, bool learningMutation, CycleTally* tally = nullptr);

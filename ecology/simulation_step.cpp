@@ -42,7 +42,7 @@ int motorPhase(const Agent& a)
 
 } // namespace
 
-void driveMotors(Agent& a, bool learningMutation)
+void driveMotors(Agent& a, bool learningMutation, CycleTally* tally)
 {
     const int mode = a.intention.mode;
     if (mode == Intention::NoTarget) {
@@ -56,7 +56,7 @@ void driveMotors(Agent& a, bool learningMutation)
     if (p != a.phase) {
         a.phase = p;
         if (p == 0)
-            cycleStartLearning(a, learningMutation);
+            cycleStartLearning(a, learningMutation, tally);
     }
     if (p == 0) {
         restPose(a);
@@ -99,7 +99,7 @@ void simulationStep(World& w)
         feedingAndMatingPass(w);
         refillPopulation(w);
         for (auto& a : w.population)
-            driveMotors(a, w.simData.learningMutation != 0);
+            driveMotors(a, w.simData.learningMutation != 0, &w.counters.cycles);
         for (auto& a : w.population)
             a.energy -= 4e-5;
         deathPass(w);
@@ -117,6 +117,7 @@ void simulationStep(World& w)
     dWorldQuickStep(w.world, h);
     dJointGroupEmpty(w.contactGroup);
     takeOutRunawayBodies(w);
+    w.statistics.afterStep(w);
 
     if (w.walls.exist)
         placeWalls(w, w.simData.groundSize, w.simData.wallHeight);

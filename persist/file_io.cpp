@@ -179,12 +179,31 @@ FolderSource::FolderSource(std::string folder)
 {
 }
 
+std::string FolderSource::diskPath(const std::string& name) const
+{
+    if (std::find(journalled_.begin(), journalled_.end(), name) != journalled_.end())
+        return folder() + "/" + kStagingName + "/" + name;
+    return path(name);
+}
+
 std::string FolderSource::read(const std::string& name) const
 {
     throwIfInterrupted(folder());
-    if (std::find(journalled_.begin(), journalled_.end(), name) != journalled_.end())
-        return readFileShownAs(folder() + "/" + kStagingName + "/" + name, path(name));
-    return readWholeFile(path(name));
+    return readFileShownAs(diskPath(name), path(name));
+}
+
+bool FolderSource::tryRead(const std::string& name, std::string& bytes) const
+{
+    return readRegularFile(diskPath(name), bytes, kMaxFileBytes) == ReadResult::Done;
+}
+
+bool MemorySource::tryRead(const std::string& name, std::string& bytes) const
+{
+    const auto it = files_.find(name);
+    if (it == files_.end() || it->second.size() > kMaxFileBytes)
+        return false;
+    bytes = it->second;
+    return true;
 }
 
 std::string MemorySource::read(const std::string& name) const

@@ -54,6 +54,15 @@ public:
     // The whole contents. Throws the "cannot open:" text for a file that
     // cannot be opened, and the damaged text for one over kMaxFileBytes.
     virtual std::string read(const std::string& name) const = 0;
+    // The whole contents of a file that may be missing: false, with no
+    // message, when it cannot be read (a source that has no such files
+    // keeps this default).
+    virtual bool tryRead(const std::string& name, std::string& bytes) const
+    {
+        (void)name;
+        (void)bytes;
+        return false;
+    }
 
 private:
     std::string folder_;
@@ -65,8 +74,11 @@ class FolderSource : public FileSource {
 public:
     explicit FolderSource(std::string folder);
     std::string read(const std::string& name) const override;
+    bool tryRead(const std::string& name, std::string& bytes) const override;
 
 private:
+    // Where a file is read from: the staging folder for a journalled name.
+    std::string diskPath(const std::string& name) const;
     std::vector<std::string> journalled_; // names read from the staging folder
 };
 
@@ -76,6 +88,7 @@ public:
     using FileSource::FileSource;
     void put(const std::string& name, std::string contents) { files_[name] = std::move(contents); }
     std::string read(const std::string& name) const override;
+    bool tryRead(const std::string& name, std::string& bytes) const override;
 
 private:
     std::map<std::string, std::string> files_;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/world.h"
+#include "persist/lineage_file.h"
 #include "persist/load_support.h"
 #include "persist/memory_estimate.h"
 #include "persist/positions.h"
@@ -62,6 +63,7 @@ bool load(World& w, const FileSource& source)
     }
 
     const std::vector<double> poses = readPositions(source, parts, kWholeEntryDoubles);
+    readLineage(source, creatures);
 
     AimPointHander foods;
     readRecord(source, kFoodFile, foods, checkFoods);
@@ -107,6 +109,7 @@ SavedFiles simulationFiles(const World& w)
         files.emplace_back(creatureFile(i++), saveArchive(a));
     files.emplace_back(kPositionFile, encodePositions(w.population));
     files.emplace_back(kFoodFile, saveArchive(w.foods));
+    files.emplace_back(kLineageFile, encodeLineage(w.population));
     return files;
 }
 

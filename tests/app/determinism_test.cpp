@@ -63,7 +63,8 @@ TEST(HeadlessProgram, RepeatsAcrossProcessesAndReportsItsRun)
     EXPECT_GE(rows, 60);
     EXPECT_LE(rows, 64);
     EXPECT_EQ(a.rfind("time,population,foods,births,refills,deaths_starved,deaths_fallen,"
-                      "foods_eaten,mean_energy,best_score\n",
+                      "foods_eaten,mean_energy,best_score,cycles_evaluated,mean_progress,"
+                      "max_generation,mean_generation\n",
                       0),
               0u);
 

@@ -134,7 +134,8 @@ TEST_F(SaveAll, WritesOneArchivePerCreatureAndReplacesAnEarlierSaveWhole)
     std::vector<std::string> names;
     for (const auto& f : files)
         names.push_back(f.first);
-    std::vector<std::string> want = {"AimPosData.dat", "config.dat", "posAgent.dat"};
+    std::vector<std::string> want = {"AimPosData.dat", "config.dat", "lineage.csv",
+                                     "posAgent.dat"};
     for (int i = 0; i < 12; ++i)
         want.push_back(std::to_string(i) + ".dat");
     std::sort(want.begin(), want.end());
@@ -145,7 +146,7 @@ TEST_F(SaveAll, WritesOneArchivePerCreatureAndReplacesAnEarlierSaveWhole)
     while (w().population.size() > 3)
         removeLastCreature(w().population);
     save("saveData1");
-    EXPECT_EQ(folderContents("saveData1").size(), 3u + 3u);
+    EXPECT_EQ(folderContents("saveData1").size(), 3u + 4u);
     EXPECT_FALSE(exists("saveData1/3.dat"));
     EXPECT_EQ(entriesStartingWith("saveData1").size(), 1u) << "staging folders left behind";
 }

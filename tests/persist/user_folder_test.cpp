@@ -68,7 +68,8 @@ std::vector<std::string> changed(const std::map<std::string, std::string>& befor
 // The files a save of `w` writes, by their path under the folder.
 std::set<std::string> ownFiles(const World& w, int stalePopulation)
 {
-    std::set<std::string> names = {"/config.dat", "/posAgent.dat", "/AimPosData.dat"};
+    std::set<std::string> names = {"/config.dat", "/posAgent.dat", "/AimPosData.dat",
+                                   "/lineage.csv"};
     for (int i = 0; i < std::max(stalePopulation, static_cast<int>(w.population.size())); ++i)
         names.insert("/" + std::to_string(i) + ".dat");
     return names;

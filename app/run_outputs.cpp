@@ -1,0 +1,107 @@
+#include "app/run_outputs.h"
+
+#include <cmath>
+#include <iomanip>
+#include <iostream>
+#include <sstream>
+
+#include "app/step_driver.h"
+#include "persist/save_all.h"
+
+namespace {
+
+long long periodOf(double time, double interval)
+{
+    if (!(interval > 0) || !(time >= 0) || time / interval > 1e15)
+        return 0;
+    return static_cast<long long>(std::floor(time / interval));
+}
+
+} // namespace
+
+RunOutputs::~RunOutputs()
+{
+    if (world_) {
+        world_->statistics.clearSinks();
+        world_->lifeEvents = nullptr;
+    }
+}
+
+bool RunOutputs::open(World& w, const RunOptions& options, bool windowed, std::string& error)
+{
+    world_ = &w;
+    windowed_ = windowed;
+    if (!options.statsFile.empty()) {
+        stats_.open(options.statsFile, std::ios::out | std::ios::trunc);
+        if (!stats_) {
+            error = "cannot open:" + options.statsFile;
+            return false;
+        }
+        stats_ << statsCsvHeader() << std::flush;
+        w.statistics.addSink([this](const StatsSample& s) { stats_ << statsCsvLine(s); });
+    }
+    if (!options.lineageFile.empty()) {
+        lineage_.open(options.lineageFile, std::ios::out | std::ios::trunc);
+        if (!lineage_) {
+            error = "cannot open:" + options.lineageFile;
+            return false;
+        }
+        lineage_ << lineageLogHeader() << std::flush;
+        w.lifeEvents = [this](const LifeEvent& e) { lineage_ << lineageLogLine(e); };
+    }
+    autosaveSeconds_ = options.autosaveSeconds >= 0 ? options.autosaveSeconds
+                       : windowed                   ? kWindowAutosaveSeconds
+                                                    : 0.0;
+    lastAutosavePeriod_ = periodOf(w.simData.simulationTime, autosaveSeconds_);
+    return true;
+}
+
+void RunOutputs::afterFrame(World& w)
+{
+    if (!(autosaveSeconds_ > 0))
+        return;
+    const long long period = periodOf(w.simData.simulationTime, autosaveSeconds_);
+    if (period == lastAutosavePeriod_)
+        return;
+    lastAutosavePeriod_ = period;
+    try {
+        saveAll(w, kAutosaveFolder);
+    } catch (const std::string& text) {
+        // saveAll has written the reason to standard error.
+        std::cerr << "creatures: the autosave failed; the run goes on\n";
+        if (windowed_)
+            showMessage(w, text + "\nautosave failed", 5.0);
+    }
+}
+
+void RunOutputs::finish(World& w)
+{
+    if (stats_.is_open()) {
+        stats_ << statsCsvLine(w.statistics.sampleNow(w));
+        stats_.close();
+    }
+    if (lineage_.is_open())
+        lineage_.close();
+    w.statistics.clearSinks();
+    w.lifeEvents = nullptr;
+    world_ = nullptr;
+}
+
+std::string learningSummary(const World& w, double start)
+{
+    const double end = w.simData.simulationTime;
+    const double tenth = (end - start) / 10.0;
+    std::ostringstream o;
+    o << std::fixed << std::setprecision(4);
+    if (!(tenth > 0) || w.statistics.history().size() < 2) {
+        o << "  mean progress: too short a run to compare\n";
+        return o.str();
+    }
+    const double first = w.statistics.meanProgressBetween(start, start + tenth);
+    const double last = w.statistics.meanProgressBetween(end - tenth, end);
+    o << "  mean progress per cycle: first tenth " << first << ", last tenth " << last;
+    if (first > 0)
+        o << std::setprecision(2) << " (x" << last / first << ")";
+    o << "\n";
+    return o.str();
+}

@@ -1,0 +1,53 @@
+// What a run writes besides the world itself, the same in the window and
+// headless: the statistics file, the lineage log and the autosaves.
+#pragma once
+
+#include <fstream>
+#include <string>
+
+#include "app/options.h"
+#include "app/world.h"
+
+// Folder the autosaves go into, in the working folder.
+constexpr const char* kAutosaveFolder = "autosave";
+// Simulated seconds between autosaves in the window when --autosave is not
+// given; headless runs autosave only when asked.
+constexpr double kWindowAutosaveSeconds = 600.0;
+
+class RunOutputs {
+public:
+    // Does nothing until open.
+    RunOutputs() = default;
+    ~RunOutputs();
+    RunOutputs(const RunOutputs&) = delete;
+    RunOutputs& operator=(const RunOutputs&) = delete;
+
+    // Opens the files the options name and starts receiving the world's
+    // samples and life events. False with `error` set when a file cannot be
+    // opened.
+    bool open(World& w, const RunOptions& options, bool windowed, std::string& error);
+
+    // After every frame: an autosave when the simulated time has passed the
+    // next multiple of the interval. A failed autosave is reported (on
+    // standard error and, in the window, as the on-screen message) and the
+    // run goes on.
+    void afterFrame(World& w);
+
+    // At the end of the run: the closing statistics line, then the files are
+    // closed and the world no longer reports to them.
+    void finish(World& w);
+
+    double autosaveInterval() const { return autosaveSeconds_; }
+
+private:
+    World* world_ = nullptr;
+    std::ofstream stats_;
+    std::ofstream lineage_;
+    double autosaveSeconds_ = 0.0;
+    long long lastAutosavePeriod_ = 0;
+    bool windowed_ = false;
+};
+
+// The closing line of a headless run's summary: the mean progress of the
+// first and the last tenth of the run (from `start` to the current time).
+std::string learningSummary(const World& w, double start);

@@ -1,0 +1,114 @@
+#include "ecology/statistics.h"
+
+#include <algorithm>
+#include <cmath>
+#include <sstream>
+
+#include "app/world.h"
+
+std::string statsCsvHeader()
+{
+    return "time,population,foods,births,refills,deaths_starved,deaths_fallen,foods_eaten,"
+           "mean_energy,best_score,cycles_evaluated,mean_progress,max_generation,"
+           "mean_generation\n";
+}
+
+std::string statsCsvLine(const StatsSample& s)
+{
+    std::ostringstream o;
+    o.precision(10);
+    o << s.time << ',' << s.population << ',' << s.foods << ',' << s.births << ',' << s.refills
+      << ',' << s.deathsStarved << ',' << s.deathsFallen << ',' << s.foodsEaten << ','
+      << s.meanEnergy << ',' << s.bestScore << ',' << s.cyclesEvaluated << ','
+      << s.meanProgress << ',' << s.maxGeneration << ',' << s.meanGeneration << '\n';
+    return o.str();
+}
+
+StatsSample StatisticsRecorder::sampleNow(World& w) const
+{
+    StatsSample s;
+    const LifeCounters& c = w.counters;
+    s.time = w.simData.simulationTime;
+    s.population = static_cast<long long>(w.population.size());
+    s.foods = static_cast<long long>(w.foods.foods.size());
+    s.births = c.births;
+    s.refills = c.refills;
+    s.deathsStarved = c.deathsStarved;
+    s.deathsFallen = c.deathsFallen;
+    s.foodsEaten = c.foodsEaten;
+    double energy = 0.0;
+    double generations = 0.0;
+    for (const auto& a : w.population) {
+        energy += a.energy;
+        generations += a.generation;
+        s.maxGeneration = std::max(s.maxGeneration, a.generation);
+    }
+    if (!w.population.empty()) {
+        s.meanEnergy = energy / static_cast<double>(w.population.size());
+        s.meanGeneration = generations / static_cast<double>(w.population.size());
+    }
+    const Agent* best = bestByScore(w.population);
+    s.bestScore = best ? best->score : 0.0;
+    s.totalCycles = c.cycles.cycles;
+    s.totalProgress = c.cycles.progress;
+    s.cyclesEvaluated = s.totalCycles - cyclesAtLastSample_;
+    if (s.cyclesEvaluated > 0)
+        s.meanProgress = (s.totalProgress - progressAtLastSample_) / s.cyclesEvaluated;
+    return s;
+}
+
+void StatisticsRecorder::afterStep(World& w)
+{
+    const double t = w.simData.simulationTime;
+    if (!(std::fabs(t) < 1e15))
+        return;
+    const long long second = static_cast<long long>(std::floor(t));
+    if (second == lastSecond_)
+        return;
+    lastSecond_ = second;
+    // Time running backwards (a reset, or a load of an earlier save) starts
+    // the charts afresh; the totals since start-up go on.
+    if (taken_ > 0 && t < latest_.time - 1.0) {
+        history_.clear();
+        stride_ = 1;
+        taken_ = 0;
+    }
+
+    latest_ = sampleNow(w);
+    cyclesAtLastSample_ = latest_.totalCycles;
+    progressAtLastSample_ = latest_.totalProgress;
+    if (taken_ % stride_ == 0) {
+        if (history_.size() >= kHistoryLimit) {
+            std::size_t kept = 0;
+            for (std::size_t i = 0; i < history_.size(); i += 2)
+                history_[kept++] = history_[i];
+            history_.resize(kept);
+            stride_ *= 2;
+        }
+        if (taken_ % stride_ == 0)
+            history_.push_back(latest_);
+    }
+    ++taken_;
+    for (const auto& sink : sinks_)
+        sink(latest_);
+}
+
+double StatisticsRecorder::meanProgressBetween(double from, double to) const
+{
+    if (history_.empty())
+        return 0.0;
+    auto nearest = [this](double t) {
+        const auto it = std::lower_bound(
+            history_.begin(), history_.end(), t,
+            [](const StatsSample& s, double time) { return s.time < time; });
+        if (it == history_.end())
+            return history_.back();
+        if (it != history_.begin() && t - std::prev(it)->time < it->time - t)
+            return *std::prev(it);
+        return *it;
+    };
+    const StatsSample a = nearest(from);
+    const StatsSample b = nearest(to);
+    const long long cycles = b.totalCycles - a.totalCycles;
+    return cycles > 0 ? (b.totalProgress - a.totalProgress) / cycles : 0.0;
+}

@@ -1,0 +1,81 @@
+// The statistics of a run: one sample per simulated second, taken at the end
+// of the step that enters a new second. The statistics file and the
+// statistics window both read these samples, so they always agree.
+//
+// Recording only reads the world: a run with or without anything reading the
+// samples is the same run.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+struct World;
+
+struct StatsSample {
+    double time = 0.0; // simulated seconds
+    long long population = 0;
+    long long foods = 0;
+    // Totals since start-up.
+    long long births = 0;
+    long long refills = 0;
+    long long deathsStarved = 0;
+    long long deathsFallen = 0;
+    long long foodsEaten = 0;
+    double meanEnergy = 0.0;
+    double bestScore = 0.0;
+    // Motor cycles scored since the previous sample, and their mean progress
+    // (0 when none was scored).
+    long long cyclesEvaluated = 0;
+    double meanProgress = 0.0;
+    int maxGeneration = 0;
+    double meanGeneration = 0.0;
+    // Totals of scored cycles and their progress since start-up.
+    long long totalCycles = 0;
+    double totalProgress = 0.0;
+};
+
+// The statistics file: a header line and one line per sample; the columns
+// of the first ten stay as they always were, the newer ones follow.
+std::string statsCsvHeader();
+std::string statsCsvLine(const StatsSample& s);
+
+class StatisticsRecorder {
+public:
+    // Samples kept for the whole run's charts; beyond it every second kept
+    // sample is dropped and the spacing doubles, so memory stays bounded.
+    static constexpr std::size_t kHistoryLimit = 2048;
+
+    using Sink = std::function<void(const StatsSample&)>;
+
+    // Called by the step at its end: takes a sample when the simulated time
+    // has entered a new whole second.
+    void afterStep(World& w);
+    // A sample of the world as it is now (for the closing line of a file);
+    // it does not enter the history.
+    StatsSample sampleNow(World& w) const;
+
+    // Receives every sample as it is taken.
+    void addSink(Sink sink) { sinks_.push_back(std::move(sink)); }
+    void clearSinks() { sinks_.clear(); }
+
+    // The kept samples, oldest first, and the latest sample.
+    const std::vector<StatsSample>& history() const { return history_; }
+    bool empty() const { return taken_ == 0; }
+    const StatsSample& latest() const { return latest_; }
+    long long samplesTaken() const { return taken_; }
+
+    // Mean progress per scored cycle between two simulated times, from the
+    // kept samples nearest to them; 0 when no cycle was scored.
+    double meanProgressBetween(double from, double to) const;
+
+private:
+    long long lastSecond_ = -1;
+    long long taken_ = 0;
+    long long stride_ = 1;
+    StatsSample latest_;
+    std::vector<StatsSample> history_;
+    std::vector<Sink> sinks_;
+    long long cyclesAtLastSample_ = 0;
+    double progressAtLastSample_ = 0.0;
+};

@@ -1,0 +1,23 @@
+// lineage.csv in a whole-simulation save: the generation, parents and
+// children of every creature, beside the archives (which keep their layout).
+//
+// Columns: index (the creature's file number), id, generation, parent_a,
+// parent_b (empty for none), children. A save without the file (made by
+// another program) loads with generation 0 and no parents; a damaged file
+// is reported as a warning and treated the same, since the world itself is
+// whole without it.
+#pragma once
+
+#include <string>
+
+#include "ecology/population.h"
+
+class FileSource;
+
+constexpr const char* kLineageFile = "lineage.csv";
+
+std::string encodeLineage(const Population& population);
+
+// Gives the creatures, in file order, what the source's lineage.csv holds
+// for them. A row whose id is not the creature's is skipped.
+void readLineage(const FileSource& source, Population& creatures);
