@@ -13,8 +13,10 @@
 #include "ui/camera.h"
 #include "ui/control_bar.h"
 #include "ui/control_panel.h"
+#include "ui/inspector_window.h"
 #include "ui/mouse.h"
 #include "ui/plot_pipe.h"
+#include "ui/statistics_window.h"
 
 namespace {
 
@@ -61,6 +63,8 @@ void onCommand(int key)
 
 void onPanel()
 {
+    drawStatisticsWindow(world());
+    drawInspectorWindow(world());
     drawControlBar(world());
 }
 

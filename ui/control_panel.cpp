@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ui/control_bar.h"
+#include "ui/panel_style.h"
 
 namespace {
 
@@ -21,47 +22,6 @@ struct Panel {
     int placedHeight = -1;
 };
 Panel panel;
-
-constexpr float kFontScale = 0.85f;
-
-ImVec4 rgb(int r, int g, int b)
-{
-    return ImVec4(r / 255.0f, g / 255.0f, b / 255.0f, 1.0f);
-}
-
-// The panel's colours, all shades of its background.
-class PanelColors {
-public:
-    PanelColors()
-    {
-        const int r = kControlBarColor[0], g = kControlBarColor[1], b = kControlBarColor[2];
-        push(ImGuiCol_WindowBg, rgb(r, g, b));
-        push(ImGuiCol_TitleBg, rgb(r - 45, g - 45, b - 40));
-        push(ImGuiCol_TitleBgActive, rgb(r - 35, g - 35, b - 25));
-        push(ImGuiCol_TitleBgCollapsed, rgb(r - 45, g - 45, b - 40));
-        push(ImGuiCol_Header, rgb(r - 25, g - 25, b - 15));
-        push(ImGuiCol_HeaderHovered, rgb(r - 10, g - 10, b + 5));
-        push(ImGuiCol_HeaderActive, rgb(r + 5, g + 5, b + 20));
-        push(ImGuiCol_FrameBg, rgb(r - 40, g - 40, b - 35));
-        push(ImGuiCol_FrameBgHovered, rgb(r - 25, g - 25, b - 15));
-        push(ImGuiCol_FrameBgActive, rgb(r - 15, g - 15, b));
-        push(ImGuiCol_Button, rgb(r - 30, g - 30, b - 20));
-        push(ImGuiCol_ButtonHovered, rgb(r - 10, g - 10, b + 5));
-        push(ImGuiCol_ButtonActive, rgb(r + 10, g + 10, b + 25));
-        push(ImGuiCol_Separator, rgb(r - 50, g - 50, b - 45));
-    }
-    ~PanelColors() { ImGui::PopStyleColor(count_); }
-    PanelColors(const PanelColors&) = delete;
-    PanelColors& operator=(const PanelColors&) = delete;
-
-private:
-    void push(ImGuiCol which, const ImVec4& color)
-    {
-        ImGui::PushStyleColor(which, color);
-        ++count_;
-    }
-    int count_ = 0;
-};
 
 // The item's label at the left of its row, cut off at `clipRight` (window
 // coordinates); the whole label shows as a tooltip when it is cut.

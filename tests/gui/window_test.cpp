@@ -2,6 +2,7 @@
 // picking against what is on screen, the mini view, and repeatable
 // screenshots of the program itself.
 #include <gtest/gtest.h>
+#include <imgui.h>
 #include <stb_image.h>
 
 #include <cmath>
@@ -118,7 +119,7 @@ TEST_F(WindowTest, TheDefaultWorldShowsSkyGroundAndCreaturesAndPickingFindsWhatI
     const unsigned char* sky = shot.at(320, 2);
     EXPECT_GT(sky[2], sky[0]);
     EXPECT_GT(sky[2], 180);
-    const unsigned char* ground = shot.at(320, 470);
+    const unsigned char* ground = shot.at(385, 470); // right of the statistics title
     EXPECT_LE(ground[2], ground[0]);
 
     // Picking: a part of the followed creature, projected onto the screen,
@@ -205,6 +206,37 @@ TEST_F(WindowTest, ALeftDragOnAPartSelectsItsCreatureAndPullsIt)
     EXPECT_LT(std::hypot(now[0] - w.drag.target[0], now[1] - w.drag.target[1]), moved);
     EXPECT_FALSE(mouseCallback(w, LeftUp, 0, x + 40, y, x + 40, y));
     EXPECT_FALSE(w.drag.active);
+}
+
+// Pixels of the panels' background colour in a box.
+int panelPixels(const Picture& p, int x0, int y0, int x1, int y1)
+{
+    int n = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) {
+            const unsigned char* c = p.at(x, y);
+            n += std::abs(c[0] - 110) + std::abs(c[1] - 110) + std::abs(c[2] - 150) < 24;
+        }
+    return n;
+}
+
+TEST_F(WindowTest, TheStatisticsWindowAndTheInspectorShowTheirCreatureAndCharts)
+{
+    scene = std::make_unique<Scene>(7, 10);
+    World& w = scene->world();
+    const Picture closed = frames(60, "closed.png");
+    // Statistics collapsed at the bottom left, no inspector without a selection.
+    EXPECT_LT(panelPixels(closed, 5, 150, 330, 450), 2000);
+    EXPECT_LT(panelPixels(closed, 190, 10, 420, 400), 2000);
+
+    Agent& chosen = *std::next(w.population.begin(), 2);
+    w.selectedAgent = &chosen;
+    ImGui::SetWindowCollapsed("Statistics", false);
+    const Picture open = frames(60, "open.png");
+    EXPECT_GT(panelPixels(open, 5, 150, 330, 450), 30000);
+    EXPECT_GT(panelPixels(open, 190, 10, 420, 400), 30000);
+    if (const char* keep = std::getenv("CREATURES_KEEP_SCREENSHOT"))
+        fs::copy_file(dir / "open.png", keep, fs::copy_options::overwrite_existing);
 }
 
 TEST(ProgramScreenshot, TheSameSeedGivesTheSamePicture)

@@ -1,0 +1,125 @@
+// What a run writes besides the world, with the real program: statistics,
+// lineage and autosaves change nothing in the world; autosaves load, even
+// after the run is killed; a run replayed from a save repeats exactly.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <thread>
+
+#include "app/scene.h"
+#include "persist/save_all.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string readFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::map<std::string, std::string> folder(const fs::path& dir)
+{
+    std::map<std::string, std::string> files;
+    for (const auto& e : fs::directory_iterator(dir))
+        files[e.path().filename().string()] = readFile(e.path());
+    return files;
+}
+
+class RunOutputsProgram : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir = fs::path(::testing::TempDir()) / ("run-outputs-" + std::to_string(::getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    // Runs the program in `dir` with its output in `log`; the exit status.
+    int run(const std::string& args, const std::string& log = "log")
+    {
+        const std::string cmd = "cd " + dir.string() + " && " + CREATURES_BINARY +
+                                " --headless " + args + " >" + log + " 2>&1";
+        return std::system(cmd.c_str());
+    }
+    // Simulated time of a save, from a load into a fresh world.
+    double savedTime(const std::string& save)
+    {
+        Scene scene(1, 0);
+        testing::internal::CaptureStdout();
+        const bool loaded = loadAll(scene.world(), (dir / save).string());
+        testing::internal::GetCapturedStdout();
+        EXPECT_TRUE(loaded) << save;
+        return scene.world().simData.simulationTime;
+    }
+
+    fs::path dir;
+};
+
+TEST_F(RunOutputsProgram, WatchingChangesNothingAndAutosavesLoad)
+{
+    ASSERT_EQ(run("--seed 11 --seconds 50 --save-all plain"), 0);
+    ASSERT_EQ(run("--seed 11 --seconds 50 --save-all watched --stats s.csv --lineage l.csv "
+                  "--autosave 15"),
+              0);
+    EXPECT_EQ(folder(dir / "plain"), folder(dir / "watched"));
+
+    // The autosave is of the last multiple of 15 s, within a step.
+    const double t = savedTime("autosave");
+    EXPECT_GE(t, 45.0);
+    EXPECT_LT(t, 45.0 + 0.031);
+    EXPECT_NE(readFile(dir / "l.csv").find("time,event,id"), std::string::npos);
+    EXPECT_NE(readFile(dir / "log").find("mean progress per cycle: first tenth"),
+              std::string::npos);
+
+    // A replay from a save repeats exactly: world and statistics.
+    ASSERT_EQ(run("--load-all plain --seed 3 --steps 600 --save-all r1 --stats r1.csv"), 0);
+    ASSERT_EQ(run("--load-all plain --seed 3 --steps 600 --save-all r2 --stats r2.csv"), 0);
+    EXPECT_EQ(folder(dir / "r1"), folder(dir / "r2"));
+    EXPECT_EQ(readFile(dir / "r1.csv"), readFile(dir / "r2.csv"));
+    EXPECT_GT(readFile(dir / "r1.csv").size(), 100u);
+}
+
+TEST_F(RunOutputsProgram, AKilledRunLeavesItsLastCompleteAutosave)
+{
+    // Autosaves every simulated second, killed at three moments.
+    for (int delayMs : {700, 1100, 1500}) {
+        SCOPED_TRACE(delayMs);
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            if (::chdir(dir.c_str()) != 0)
+                ::_exit(127);
+            ::freopen("/dev/null", "w", stdout);
+            ::freopen("/dev/null", "w", stderr);
+            ::execl(CREATURES_BINARY, CREATURES_BINARY, "--headless", "--seed", "5",
+                    "--autosave", "1", static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        for (int i = 0; i < 200 && !fs::exists(dir / "autosave" / "config.dat"); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        ::kill(pid, SIGKILL);
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status));
+        const double t = savedTime("autosave");
+        EXPECT_GE(t, 1.0);
+        EXPECT_LT(t - std::floor(t), 0.031) << t;
+    }
+}
+
+} // namespace
