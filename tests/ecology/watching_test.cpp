@@ -127,6 +127,7 @@ TEST_F(Watching, GenerationsAndParentsFollowMatingsAndSurviveASave)
     saveAll(w(), dir);
     testing::internal::GetCapturedStdout();
     const int grandchildId = grandchild->creatureId;
+    const int aId = a.creatureId;
 
     // Loaded with the file, without it (another program's save), and with
     // a damaged one (a warning; the world still loads).
@@ -147,7 +148,7 @@ TEST_F(Watching, GenerationsAndParentsFollowMatingsAndSurviveASave)
         EXPECT_EQ(back.creatureId, grandchildId);
         const bool kept = std::string(variant) == "kept";
         EXPECT_EQ(back.generation, kept ? 2 : 0);
-        EXPECT_EQ(back.parentIds[1], kept ? a.creatureId : -1);
+        EXPECT_EQ(back.parentIds[1], kept ? aId : -1);
         EXPECT_EQ(err.find("warning:") != std::string::npos, std::string(variant) == "damaged")
             << err;
     }
