@@ -31,22 +31,24 @@ bool RunOutputs::open(World& w, const RunOptions& options, bool windowed, std::s
 {
     world_ = &w;
     windowed_ = windowed;
-    if (!options.statsFile.empty()) {
-        stats_.open(options.statsFile, std::ios::out | std::ios::trunc);
-        if (!stats_) {
-            error = "cannot open:" + options.statsFile;
+    // A file named by an option, created with its header line.
+    auto create = [&error](std::ofstream& file, const std::string& name, const std::string& header) {
+        file.open(name, std::ios::out | std::ios::trunc);
+        if (!file) {
+            error = "cannot open:" + name;
             return false;
         }
-        stats_ << statsCsvHeader() << std::flush;
+        file << header << std::flush;
+        return true;
+    };
+    if (!options.statsFile.empty()) {
+        if (!create(stats_, options.statsFile, statsCsvHeader()))
+            return false;
         w.statistics.addSink([this](const StatsSample& s) { stats_ << statsCsvLine(s); });
     }
     if (!options.lineageFile.empty()) {
-        lineage_.open(options.lineageFile, std::ios::out | std::ios::trunc);
-        if (!lineage_) {
-            error = "cannot open:" + options.lineageFile;
+        if (!create(lineage_, options.lineageFile, lineageLogHeader()))
             return false;
-        }
-        lineage_ << lineageLogHeader() << std::flush;
         w.lifeEvents = [this](const LifeEvent& e) { lineage_ << lineageLogLine(e); };
     }
     autosaveSeconds_ = options.autosaveSeconds >= 0 ? options.autosaveSeconds
