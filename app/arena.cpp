@@ -110,3 +110,14 @@ void fillFoods(World& w)
         f.position.z = 0.0;
     }
 }
+
+void resizeArena(World& w, double S)
+{
+    if (w.walls.exist)
+        destroyParts(w.walls.blocks);
+    createWalls(w, S);
+    placeWalls(w, S, w.simData.wallHeight);
+    N_dsSetGroundSize(S);
+    N_fogDis(static_cast<float>(S), static_cast<float>(20 * S));
+    w.mainCamera.maxDistance = static_cast<float>(S * 4.5 + 30);
+}

@@ -13,3 +13,8 @@ void createWalls(World& w, double S);
 void placeWalls(World& w, double S, double H);
 // Refills the food store with 30 foods in the central 0.64 S square.
 void fillFoods(World& w);
+
+// The arena's edge follows a ground size at once: new walls, the ground and
+// fog of the drawing library, the camera's reach (as the step driver does
+// when the control bar changes the size).
+void resizeArena(World& w, double S);

@@ -268,8 +268,12 @@ int runProgram(int argc, char** argv, const WindowRunner* window)
 
     int status = 0;
     if (!options.loadAllDir.empty()) {
+        const double builtFor = w.simData.groundSize;
         try {
             loadAll(w, options.loadAllDir);
+            // The walls were built for the start-up ground before the load.
+            if (w.simData.groundSize != builtFor)
+                resizeArena(w, w.simData.groundSize);
         } catch (const std::string&) {
             // The loader has already written its message to standard error.
             std::cerr << "\ncreatures: nothing was loaded from " << options.loadAllDir
@@ -280,6 +284,8 @@ int runProgram(int argc, char** argv, const WindowRunner* window)
             return 1;
         }
     }
+    // --set: over the loaded settings, or into the fresh world.
+    applySettingOverrides(w, options.settings, options.loadAllDir.empty(), seed);
 
     RunOutputs outputs;
     std::string outputError;

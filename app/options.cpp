@@ -105,6 +105,11 @@ bool parseOptions(int argc, const char* const* argv, RunOptions& out, std::strin
                         "'";
                 return false;
             }
+        } else if (arg == "--set") {
+            SettingOverride o;
+            if (!value(v) || !parseSettingOverride(v, o, error))
+                return false;
+            out.settings.push_back(o);
         } else if (arg == "--screenshot") {
             if (!value(out.screenshotFile))
                 return false;
@@ -174,7 +179,12 @@ std::string usageText()
            "  --save-all DIR    save the simulation when the run ends (also after Ctrl-C)\n"
            "  --screenshot FILE draw --frames frames in the window, save it as a PNG, exit\n"
            "  --frames N        frames drawn before the screenshot (default 120)\n"
+           "  --set NAME=VALUE  change a world setting (repeatable; see below); with\n"
+           "                    --load-all it overrides the loaded value\n"
            "  --help            show this text\n"
+           "\n"
+           "world settings for --set:\n" +
+           worldSettingsUsage() +
            "\n"
            "A headless run without --steps or --seconds goes on until Ctrl-C, which ends\n"
            "it cleanly after the current frame.\n"

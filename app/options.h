@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "app/world_settings.h"
+
 struct RunOptions {
     bool headless = false;
     bool help = false;
@@ -24,6 +26,7 @@ struct RunOptions {
     std::string screenshotFile; // PNG of the window after `frames` frames, then exit
     long long frames = 120;     // frames drawn before the screenshot
     int runNumber = 10;
+    std::vector<SettingOverride> settings; // --set NAME=VALUE, in the order given
     std::vector<std::string> remaining; // non-option arguments, in order
 };
 

@@ -44,12 +44,14 @@ bool RunOutputs::open(World& w, const RunOptions& options, bool windowed, std::s
     if (!options.statsFile.empty()) {
         if (!create(stats_, options.statsFile, statsCsvHeader()))
             return false;
-        w.statistics.addSink([this](const StatsSample& s) { stats_ << statsCsvLine(s); });
+        // Flushed row by row, so a killed run leaves whole rows.
+        w.statistics.addSink(
+            [this](const StatsSample& s) { stats_ << statsCsvLine(s) << std::flush; });
     }
     if (!options.lineageFile.empty()) {
         if (!create(lineage_, options.lineageFile, lineageLogHeader()))
             return false;
-        w.lifeEvents = [this](const LifeEvent& e) { lineage_ << lineageLogLine(e); };
+        w.lifeEvents = [this](const LifeEvent& e) { lineage_ << lineageLogLine(e) << std::flush; };
     }
     autosaveSeconds_ = options.autosaveSeconds >= 0 ? options.autosaveSeconds
                        : windowed                   ? kWindowAutosaveSeconds

@@ -1,0 +1,127 @@
+#!/usr/bin/env bash
+# The sweep on a tiny grid with the real program: every job's files, the
+# summary, resuming after jobs were interrupted or killed, a job alone giving
+# the same statistics as inside the sweep, the Slurm array, refusals.
+#   sweep_test.sh PROGRAM
+set -euo pipefail
+program=$(realpath "$1")
+sweep="$(cd "$(dirname "$0")/../.." && pwd)/scripts/sweep.sh"
+tmp=$(mktemp -d)
+# KEEP=1 keeps the folder for a look after a failure.
+trap '[ -n "${KEEP:-}" ] && echo "kept $tmp" || rm -rf "$tmp"' EXIT
+cd "$tmp"
+fail() { echo "FAIL: $*" >&2; exit 1; }
+logged() { tail -n +2 "$1/joblog" | wc -l; }
+
+cat >tiny.sweep <<'EOF'
+seconds 20   # simulated
+seeds 1 2
+set foodInterval 5 20
+set wallHeight 0.5
+EOF
+jobs=(foodInterval5_wallHeight0.5_seed1 foodInterval5_wallHeight0.5_seed2
+  foodInterval20_wallHeight0.5_seed1 foodInterval20_wallHeight0.5_seed2)
+
+# Stands in for the program: runs the real one, and stops the job named in an
+# order file with the signal in it once the run is under way (a tenth of a
+# second of processor time, of about half a second for the whole run).
+mkdir orders
+cat >shim.sh <<EOF
+#!/usr/bin/env bash
+prev=""
+for a; do [ "\$prev" = --stats ] && stats=\$a; prev=\$a; done
+order="$tmp/orders/\$(basename "\$(dirname "\$stats")")"
+[ -f "\$order" ] || exec "$program" "\$@"
+signal=\$(cat "\$order"); rm "\$order"
+"$program" "\$@" & pid=\$!
+while [ "\$(awk '{ print \$14 }' /proc/\$pid/stat 2>/dev/null || echo 99)" -lt 10 ]; do sleep 0.01; done
+kill -"\$signal" \$pid 2>/dev/null || touch "$tmp/orders/missed"
+wait \$pid
+EOF
+chmod +x shim.sh
+# Ctrl-C makes the program stop early but exit with 0; SIGKILL leaves no report.
+echo INT >"orders/${jobs[1]}"
+echo KILL >"orders/${jobs[2]}"
+
+if bash "$sweep" tiny.sweep -o res --program ./shim.sh -j 2 >first.log 2>&1; then
+  fail "a sweep with a stopped job reported success"
+fi
+[ ! -e orders/missed ] || fail "a job ended before the signal"
+[ "$(logged res)" -eq 4 ] || fail "the first run logged $(logged res) jobs"
+[ "$(grep -c ',finished,' res/summary.csv)" -eq 2 ] || fail "two jobs should be finished"
+[ "$(wc -l <res/summary.csv)" -eq 5 ] || fail "summary.csv needs one row per job"
+
+# The rerun runs just the two stopped jobs; a third run runs nothing.
+bash "$sweep" tiny.sweep -o res --program ./shim.sh -j 2 >second.log 2>&1 ||
+  fail "the resumed sweep failed: $(cat second.log)"
+[ "$(logged res)" -eq 6 ] || fail "the rerun logged $(($(logged res) - 4)) jobs, not 2"
+for j in "${jobs[@]}"; do
+  [ -s "res/jobs/$j/job.txt" ] && [ -d "res/jobs/$j/save" ] || fail "$j is incomplete"
+  tail -n 1 "res/jobs/$j/stats.csv" | grep -q '^20\.0' || fail "$j stopped early"
+done
+md5sum res/jobs/*/stats.csv >sums
+bash "$sweep" tiny.sweep -o res --program "$program" >third.log 2>&1 || fail "third run"
+[ "$(logged res)" -eq 6 ] || fail "a finished sweep ran jobs again"
+md5sum -c --quiet sums || fail "a finished job's statistics changed"
+# A job whose folder is gone runs again, and makes the same statistics.
+rm -r "res/jobs/${jobs[0]}"
+bash "$sweep" tiny.sweep -o res --program "$program" >fourth.log 2>&1 || fail "fourth run"
+[ "$(logged res)" -eq 6 ] || fail "the missing job was not run again alone"
+md5sum -c --quiet sums || fail "the job run again made other statistics"
+
+# Summary: the header, the finished values read from the statistics file.
+head -n 1 res/summary.csv | grep -q '^job,seed,foodInterval,wallHeight,status,sim_seconds,final_population,births,refills,foods_eaten,deaths_starved,deaths_fallen,mean_progress_first20m,mean_progress_last20m,max_generation,wall_s,steps_per_s$' ||
+  fail "summary header: $(head -n 1 res/summary.csv)"
+row=$(grep "^${jobs[3]}," res/summary.csv)
+last=$(tail -n 1 "res/jobs/${jobs[3]}/stats.csv")
+[ "$(cut -d, -f7 <<<"$row")" = "$(cut -d, -f2 <<<"$last")" ] || fail "final population: $row"
+[ "$(cut -d, -f9 <<<"$row")" = "$(cut -d, -f4 <<<"$last")" ] || fail "births: $row"
+if command -v gnuplot >/dev/null; then
+  for c in population births; do [ -s "res/charts/$c.png" ] || fail "no $c chart"; done
+fi
+
+# Statistics files with other columns are read by name: columns moved and the
+# progress columns missing leave those cells empty, the rest unchanged.
+cp -r res old
+for j in "${jobs[@]}"; do
+  awk -F, -v OFS=, '{ print $3, $2, $1, $4, $5, $6, $7, $8, $9, $10 }' "res/jobs/$j/stats.csv" \
+    >"old/jobs/$j/stats.csv"
+done
+bash "$sweep" tiny.sweep -o old --summary >/dev/null 2>&1 || fail "summary of older files"
+[ "$(cut -d, -f1-12,16- res/summary.csv)" = "$(cut -d, -f1-12,16- old/summary.csv)" ] ||
+  fail "older files summarised differently: $(cat old/summary.csv)"
+[ "$(tail -n +2 old/summary.csv | cut -d, -f13-15 | sort -u)" = ",," ] || fail "progress cells"
+[ ! -e old/charts/mean_progress.png ] || fail "a progress chart without progress"
+
+# The same job alone gives byte-identical statistics (this one was stopped
+# and rerun).
+"$program" --headless --seed 2 --seconds 20 --set foodInterval=5 --set wallHeight=0.5 \
+  --stats alone.csv >/dev/null 2>&1
+cmp alone.csv "res/jobs/${jobs[1]}/stats.csv" || fail "the job alone differs"
+
+# Slurm: one task per job, each the job command of the sweep.
+bash "$sweep" tiny.sweep -o slurm --program "$program" --slurm array.sh --sbatch --time=1:00:00 \
+  >/dev/null
+grep -qx '#SBATCH --array=1-4' array.sh || fail "array size: $(grep array= array.sh)"
+grep -qx '#SBATCH --time=1:00:00' array.sh || fail "extra #SBATCH line"
+bash "$sweep" tiny.sweep -o slurm --program "$program" --dry-run | tail -n +2 >dry.txt
+diff <(sed -n 's/^  [0-9]*) exec \(.*\) ;;$/\1/p' array.sh) dry.txt || fail "Slurm commands"
+SLURM_ARRAY_TASK_ID=4 bash array.sh >/dev/null 2>&1 || fail "Slurm task 4"
+cmp "slurm/jobs/${jobs[3]}/stats.csv" "res/jobs/${jobs[3]}/stats.csv" || fail "Slurm task differs"
+if SLURM_ARRAY_TASK_ID=5 bash array.sh 2>/dev/null; then fail "task 5 ran"; fi
+
+# Refusals, before any folder is made: a bad statement, a value the program
+# refuses (in its own words), another sweep into a used folder.
+for bad in "sets 1" "seeds 1-x" "set groundSize 10 500"; do
+  printf 'seconds 1\nseeds 1\n%s\n' "$bad" >bad.sweep
+  status=0
+  bash "$sweep" bad.sweep -o badres --program "$program" 2>err.txt || status=$?
+  [ "$status" -eq 2 ] && [ ! -e badres ] && [ "$(wc -l <err.txt)" -eq 1 ] ||
+    fail "'$bad' gave status $status: $(cat err.txt)"
+done
+grep -q 'groundSize=500 is outside its range' err.txt || fail "the program's message"
+sed -i 's/seeds 1 2/seeds 1 2 3/' tiny.sweep
+if bash "$sweep" tiny.sweep -o res --program "$program" 2>err.txt; then fail "another sweep ran"; fi
+grep -q "another sweep" err.txt || fail "$(cat err.txt)"
+
+echo "sweep test: 1 passed, 0 failed"
