@@ -91,6 +91,14 @@ TEST_F(RunOutputsProgram, WatchingChangesNothingAndAutosavesLoad)
     EXPECT_EQ(folder(dir / "r1"), folder(dir / "r2"));
     EXPECT_EQ(readFile(dir / "r1.csv"), readFile(dir / "r2.csv"));
     EXPECT_GT(readFile(dir / "r1.csv").size(), 100u);
+
+    // A failed autosave is reported and the run goes on to its end.
+    fs::remove_all(dir / "autosave");
+    std::ofstream(dir / "autosave") << "a file where the folder goes";
+    EXPECT_EQ(run("--seed 2 --seconds 12 --autosave 5", "failed"), 0);
+    const std::string failed = readFile(dir / "failed");
+    EXPECT_NE(failed.find("cannot open:autosave"), std::string::npos) << failed;
+    EXPECT_NE(failed.find("finished after 400 steps"), std::string::npos) << failed;
 }
 
 TEST_F(RunOutputsProgram, AKilledRunLeavesItsLastCompleteAutosave)
