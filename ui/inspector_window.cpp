@@ -43,15 +43,19 @@ void drawInspectorWindow(World& w)
         ImVec2(static_cast<float>(w.windowWidth - kControlBarWidth - 2 * kControlBarMargin) - kWidth,
                static_cast<float>(kControlBarMargin)),
         ImGuiCond_Once);
-    // As tall as its rows, so it hides no more of the scene than it needs.
-    ImGui::SetNextWindowSizeConstraints(ImVec2(kWidth, 0.0f), ImVec2(kWidth, FLT_MAX));
+    // As tall as its rows, so it hides no more of the scene than it needs;
+    // with the genome open it may reach the bottom and scrolls by the wheel.
+    ImGui::SetNextWindowSizeConstraints(
+        ImVec2(kWidth, 0.0f),
+        ImVec2(kWidth, static_cast<float>(std::max(100, w.windowHeight - 2 * kControlBarMargin))));
     const PanelColors colors;
     ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(6.0f, 4.0f));
     ImGui::PushStyleVar(ImGuiStyleVar_ItemSpacing, ImVec2(4.0f, 2.0f));
     bool open = true;
     const bool visible =
         ImGui::Begin("Creature", &open,
-                     ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_AlwaysAutoResize);
+                     ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_AlwaysAutoResize |
+                         ImGuiWindowFlags_NoScrollbar);
     ImGui::SetWindowFontScale(kFontScale);
     if (visible) {
         const float valueX = kWidth * 0.5f;
