@@ -13,7 +13,7 @@
 #include "ui/camera.h"
 #include "ui/control_bar.h"
 #include "ui/control_panel.h"
-#include "ui/inspector_window.h"
+#include "ui/creature_window.h"
 #include "ui/mouse.h"
 #include "ui/plot_pipe.h"
 #include "ui/statistics_window.h"

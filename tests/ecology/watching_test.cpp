@@ -11,7 +11,7 @@
 #include "persist/save_all.h"
 #include "support/creature_helpers.h"
 #include "support/ode_fixture.h"
-#include "ui/creature_inspector.h"
+#include "ui/creature_details.h"
 #include "ui/statistics_charts.h"
 
 namespace {

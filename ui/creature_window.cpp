@@ -1,4 +1,4 @@
-#include "ui/inspector_window.h"
+#include "ui/creature_window.h"
 
 #include <imgui.h>
 #include <imgui_internal.h>
@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/step_driver.h"
-#include "ui/creature_inspector.h"
+#include "ui/creature_details.h"
 #include "ui/panel_style.h"
 
 namespace {

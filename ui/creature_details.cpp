@@ -1,4 +1,4 @@
-#include "ui/creature_inspector.h"
+#include "ui/creature_details.h"
 
 #include <cmath>
 #include <cstdio>
