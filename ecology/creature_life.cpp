@@ -179,6 +179,8 @@ void deathPass(World& w)
 {
     for (auto it = w.population.begin(); it != w.population.end();) {
         Agent& a = *it;
+        // Also here, before the physics: a body made non-finite between two
+        // steps (by a drag, a tool or a test) would trip the solver.
         if (a.lifeState != Removable && (hasNonFiniteBody(a) || hasFarOffBody(a)))
             quarantine(w, a);
         if (a.lifeState == Alive) {
