@@ -1,6 +1,6 @@
 #include "app/frame_callback.h"
 
-#include "app/clock.h"
+#include "app/base/clock.h"
 #include "app/status_text.h"
 #include "drawlib/drawstuff.h"
 #include "ui/draw_world.h"

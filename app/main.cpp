@@ -1,5 +1,5 @@
 // Entry point of the creatures program.
-#include "app/headless_run.h"
+#include "app/program.h"
 
 #ifdef CREATURES_WINDOW
 #include "app/windowed_run.h"

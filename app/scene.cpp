@@ -1,6 +1,6 @@
 #include "app/scene.h"
 
-#include "app/random.h"
+#include "app/base/random.h"
 #include "ecology/simulation_step.h"
 
 Scene::Scene(std::uint32_t seed, int minPopulation) : world_(std::make_unique<World>())

@@ -4,7 +4,7 @@
 #include <thread>
 
 #include "app/arena.h"
-#include "app/clock.h"
+#include "app/base/clock.h"
 #include "drawlib/drawstuff.h"
 #include "ecology/simulation_step.h"
 #include "persist/creature_save.h"

@@ -3,10 +3,10 @@
 #include <iostream>
 #include <memory>
 
-#include "app/clock.h"
+#include "app/base/clock.h"
 #include "app/frame_callback.h"
-#include "app/headless_run.h"
 #include "app/physics_world.h"
+#include "app/program_run.h"
 #include "app/run_outputs.h"
 #include "app/step_driver.h"
 #include "drawlib/window_backend.h"
@@ -22,18 +22,13 @@ namespace {
 
 std::unique_ptr<WindowBackend> backend;
 
-// State of the windowed run, reached from the callbacks.
-struct WindowedRun {
-    World* w = nullptr;
-    long long totalSteps = -1; // -1: until the window closes
-    long long stepsDone = 0;
-    RunOutputs* outputs = nullptr;
-};
-WindowedRun run;
+// The run in the window, reached from the callbacks.
+World* current = nullptr;
+ProgramRun* program = nullptr;
 
 World& world()
 {
-    return *run.w;
+    return *current;
 }
 
 void onStart()
@@ -43,17 +38,10 @@ void onStart()
 
 void onStep(int pause)
 {
-    if (interruptRequested() || (run.totalSteps >= 0 && run.stepsDone >= run.totalSteps)) {
-        dsStop();
-        return;
-    }
     if (frameClockOn())
         advanceFrameClock();
-    const long long before = world().counters.steps;
-    stepDriver(world(), pause);
-    run.stepsDone += world().counters.steps - before;
-    if (run.outputs)
-        run.outputs->afterFrame(world());
+    if (!program->frame(pause))
+        dsStop();
 }
 
 void onCommand(int key)
@@ -120,10 +108,9 @@ int runWindowed(World& w, const RunOptions& options, int argc, char** argv, RunO
 {
     if (!backend)
         return 1;
-    run = WindowedRun{};
-    run.w = &w;
-    run.totalSteps = stepLimit(w, options);
-    run.outputs = outputs;
+    ProgramRun run(w, options, outputs);
+    current = &w;
+    program = &run;
 
     const bool screenshot = !options.screenshotFile.empty();
     if (screenshot) {
@@ -159,6 +146,8 @@ int runWindowed(World& w, const RunOptions& options, int argc, char** argv, RunO
             plot = std::make_unique<PlotPipe>();
         dsSimulationLoop(argc, argv, w.windowWidth, w.windowHeight, &fn);
     }
+    program = nullptr;
+    run.summary(std::cerr, true);
 
     if (screenshot) {
         useFrameClock(0.0);

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "app/request.h"
-#include "app/sim_data.h"
+#include "app/base/request.h"
+#include "app/base/sim_data.h"
 #include "creature/body_part.h"
 #include "ecology/birth_marker.h"
 #include "ecology/cycle_learning.h"

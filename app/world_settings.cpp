@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "app/arena.h"
-#include "app/random.h"
+#include "app/base/random.h"
 #include "app/world.h"
 #include "drawlib/drawstuff.h"
 #include "persist/record_checks.h"

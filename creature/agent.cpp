@@ -2,7 +2,7 @@
 
 #include <iterator>
 
-#include "app/random.h"
+#include "app/base/random.h"
 #include "ecology/food_store.h"
 
 int nextCreatureId = 0;

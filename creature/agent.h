@@ -12,7 +12,7 @@
 #include <list>
 #include <vector>
 
-#include "app/shared_types.h"
+#include "app/base/shared_types.h"
 #include "creature/body_part.h"
 #include "creature/gene.h"
 #include "creature/intention.h"

@@ -28,8 +28,8 @@
 #include <string>
 #include <vector>
 
-#include "app/shared_types.h"
-#include "app/sim_data.h"
+#include "app/base/shared_types.h"
+#include "app/base/sim_data.h"
 #include "creature/agent.h"
 #include "creature/gene.h"
 #include "creature/intention.h"

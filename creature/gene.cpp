@@ -1,6 +1,6 @@
 #include "creature/gene.h"
 
-#include "app/random.h"
+#include "app/base/random.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 // What a creature goes for: a food, a mate, or nothing.
 #pragma once
 
-#include "app/shared_types.h"
+#include "app/base/shared_types.h"
 
 struct Agent;
 struct AimPoint;

@@ -5,7 +5,7 @@
 #include <functional>
 #include <list>
 
-#include "app/shared_types.h"
+#include "app/base/shared_types.h"
 
 struct BirthMarker {
     int active = 1;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/random.h"
+#include "app/base/random.h"
 #include "app/world.h"
 
 namespace {

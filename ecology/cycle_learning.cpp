@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/random.h"
+#include "app/base/random.h"
 #include "creature/agent.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "ecology/food_store.h"
 
-#include "app/random.h"
+#include "app/base/random.h"
 
 void AimPointHander::reset(SimData* simData)
 {

@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "app/shared_types.h"
-#include "app/sim_data.h"
+#include "app/base/shared_types.h"
+#include "app/base/sim_data.h"
 
 struct AimPoint {
     MY_VECTOR3 position; // z is always 0

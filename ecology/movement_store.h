@@ -4,7 +4,7 @@
 
 #include <list>
 
-#include "app/shared_types.h"
+#include "app/base/shared_types.h"
 #include "creature/gene.h"
 
 // Signed angle from u to v in radians, 0 for degenerate input and for

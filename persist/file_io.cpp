@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <iostream>
 
-#include "app/interrupt.h"
+#include "app/base/interrupt.h"
 #include "persist/save_folder.h"
 
 namespace {
@@ -143,9 +143,7 @@ std::string cannotOpenText(const std::string& path)
 
 void throwCannotOpen(const std::string& path)
 {
-    const std::string text = cannotOpenText(path);
-    std::cerr << text << std::flush;
-    throw text;
+    reportAndThrow(cannotOpenText(path));
 }
 
 void throwCannotWrite(const std::string& path)

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/random.h"
+#include "app/base/random.h"
 #include "creature/agent.h"
 #include "persist/archive_io.h"
 #include "persist/file_io.h"

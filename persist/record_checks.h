@@ -11,7 +11,7 @@
 
 #include <string>
 
-#include "app/sim_data.h"
+#include "app/base/sim_data.h"
 #include "creature/agent.h"
 #include "ecology/creature_life.h"
 #include "ecology/food_store.h"

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/clock.h"
+#include "app/base/clock.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // the target, and the per-view camera callback that follows creatures.
 #pragma once
 
-#include "app/shared_types.h"
+#include "app/base/shared_types.h"
 #include "app/world.h"
 
 // Advances the zoom clock by dt; with zoom mode 1 the distance approaches

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "app/arena.h"
-#include "app/random.h"
+#include "app/base/random.h"
 #include "support/ode_fixture.h"
 
 namespace {

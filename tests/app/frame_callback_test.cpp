@@ -1,7 +1,7 @@
 // The per-view frame callback: views, picking, status text and message.
 #include <gtest/gtest.h>
 
-#include "app/clock.h"
+#include "app/base/clock.h"
 #include "app/frame_callback.h"
 #include "app/status_text.h"
 #include "app/step_driver.h"

@@ -4,7 +4,7 @@
 
 #include <iterator>
 
-#include "app/random.h"
+#include "app/base/random.h"
 #include "creature/agent.h"
 
 TEST(AgentRecord, ConstructionTakesConsecutiveIds)

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/random.h"
+#include "app/base/random.h"
 #include "creature/gene.h"
 
 namespace {

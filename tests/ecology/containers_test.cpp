@@ -5,7 +5,7 @@
 #include <iterator>
 #include <vector>
 
-#include "app/random.h"
+#include "app/base/random.h"
 #include "app/world.h"
 #include "ecology/food_store.h"
 #include "ecology/population.h"

@@ -1,7 +1,7 @@
 // Creature life: eating, mating, refill, dying and removal.
 #include <gtest/gtest.h>
 
-#include "app/random.h"
+#include "app/base/random.h"
 #include "ecology/creature_life.h"
 #include "ecology/simulation_step.h"
 #include "support/creature_helpers.h"

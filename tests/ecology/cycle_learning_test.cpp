@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "app/random.h"
+#include "app/base/random.h"
 #include "ecology/cycle_learning.h"
 #include "support/creature_helpers.h"
 #include "support/ode_fixture.h"

@@ -6,7 +6,7 @@
 #include <iterator>
 #include <vector>
 
-#include "app/random.h"
+#include "app/base/random.h"
 #include "ecology/movement_store.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "app/random.h"
+#include "app/base/random.h"
 #include "ecology/creature_life.h"
 #include "ecology/simulation_step.h"
 #include "support/creature_helpers.h"

@@ -10,7 +10,7 @@
 #include <limits>
 #include <string>
 
-#include "app/random.h"
+#include "app/base/random.h"
 #include "persist/archive_io.h"
 #include "persist_support.h"
 

@@ -17,7 +17,7 @@
 #include <sstream>
 #include <vector>
 
-#include "app/random.h"
+#include "app/base/random.h"
 #include "persist/archive_io.h"
 
 namespace {

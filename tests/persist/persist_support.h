@@ -3,10 +3,13 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
+#include <csignal>
+#include <iostream>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -17,12 +20,43 @@
 #include <string>
 #include <vector>
 
-#include "app/random.h"
+#include "app/base/random.h"
 #include "app/world.h"
 #include "support/creature_helpers.h"
 #include "support/ode_fixture.h"
 
 namespace persist_test {
+
+// Lowers the file-size limit for its lifetime (a write beyond it fails
+// instead of raising SIGXFSZ). On leaving, the limit and the signal's
+// handler are put back and the standard streams cleared: a stream whose
+// file outgrew the limit meanwhile would otherwise stay failed for every
+// later test.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &previous_);
+        struct rlimit small = previous_;
+        small.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &previous_);
+        std::signal(SIGXFSZ, previousHandler_);
+        std::cout.clear();
+        std::cerr.clear();
+        std::clog.clear();
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    struct rlimit previous_ {};
+    void (*previousHandler_)(int) = nullptr;
+};
 
 inline std::string readBytes(const std::string& path)
 {

@@ -2,7 +2,7 @@
 // through the command line.
 #include <gtest/gtest.h>
 
-#include "app/headless_run.h"
+#include "app/program.h"
 #include "app/step_driver.h"
 #include "persist_support.h"
 

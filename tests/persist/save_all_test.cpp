@@ -236,15 +236,11 @@ TEST_F(SaveAll, FailedSavesLeaveTheEarlierSaveAsItWas)
 
     // Writing stops part-way (files above 20000 bytes cannot be written):
     // config.dat is written, the first creature is not.
-    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit old;
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-    struct rlimit small = old;
-    small.rlim_cur = 20000;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const std::string text = failureOf([&] { saveAll(w(), "saveData1"); });
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &old), 0);
-    std::signal(SIGXFSZ, previous);
+    std::string text;
+    {
+        const persist_test::FileSizeLimit limit(20000);
+        text = failureOf([&] { saveAll(w(), "saveData1"); });
+    }
     EXPECT_EQ(text, "cannot write:saveData1/0.dat");
 
     EXPECT_EQ(folderContents("saveData1"), earlier);

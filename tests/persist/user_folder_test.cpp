@@ -12,7 +12,7 @@
 #include <functional>
 #include <set>
 
-#include "app/interrupt.h"
+#include "app/base/interrupt.h"
 #include "persist/archive_io.h"
 #include "persist/creature_save.h"
 #include "persist/memory_estimate.h"
@@ -264,13 +264,12 @@ TEST_F(UserFolder, LoadsRefuseWhatWouldHangOrExhaustMemory)
     EXPECT_EQ(loadFailure("s"), "failed:s (interrupted)");
     setInterruptRequested(false);
 
-    // A named pipe where a file belongs: refused at once.
+    // A named pipe where a file belongs: refused, not waited on (a reader
+    // that opened it would wait for a writer for ever).
     persist_test::copyFolder("s", "fifo");
     std::filesystem::remove("fifo/AimPosData.dat");
     ASSERT_EQ(::mkfifo("fifo/AimPosData.dat", 0644), 0);
-    const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(loadFailure("fifo"), "cannot open:fifo/AimPosData.dat");
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 
     // A library version above ours is named in full.
     persist_test::copyFolder("s", "newer");

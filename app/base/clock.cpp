@@ -1,4 +1,4 @@
-#include "app/clock.h"
+#include "app/base/clock.h"
 
 #include <chrono>
 

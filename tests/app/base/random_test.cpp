@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/random.h"
+#include "app/base/random.h"
 
 // First values from a known seed, computed here step by step from the
 // recurrence state = state * 214013 + 2531011 (mod 2^32), r = bits 16..30.

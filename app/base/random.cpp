@@ -1,4 +1,4 @@
-#include "app/random.h"
+#include "app/base/random.h"
 
 Random& rng()
 {

@@ -1,4 +1,4 @@
-#include "app/interrupt.h"
+#include "app/base/interrupt.h"
 
 #include <csignal>
 

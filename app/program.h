@@ -1,0 +1,25 @@
+// The whole program: the command line, the seed, the world, the window or a
+// headless run, the save at the end and the shut-down.
+#pragma once
+
+#include <string>
+
+#include "app/options.h"
+#include "app/world.h"
+
+class RunOutputs;
+
+// The window front end, when the program has one: opens the window (false
+// with a reason otherwise), runs the frame loop in it, closes it.
+struct WindowRunner {
+    bool (*open)(std::string& error) = nullptr;
+    int (*run)(World& w, const RunOptions& options, int argc, char** argv,
+               RunOutputs* outputs) = nullptr;
+    void (*close)() = nullptr;
+};
+
+// Parses the arguments, prints the run number, seeds the generator, brings
+// up the world, runs it in the window (when a runner is given, a display is
+// there and --headless is not) or headless, and shuts down. Returns the exit
+// status.
+int runProgram(int argc, char** argv, const WindowRunner* window = nullptr);

@@ -1,0 +1,83 @@
+#include "app/program_run.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iomanip>
+#include <ostream>
+
+#include "app/base/interrupt.h"
+#include "app/run_outputs.h"
+#include "app/step_driver.h"
+
+long long stepLimit(const World& w, const RunOptions& options)
+{
+    if (options.steps >= 0)
+        return options.steps;
+    if (options.seconds < 0)
+        return -1;
+    // Whole steps covering the time; a time that is a whole number of steps
+    // up to rounding (1800 s is 60000 steps of the single-precision 0.03)
+    // takes exactly that number.
+    const double x = options.seconds / w.stepSize;
+    long long steps = std::llround(x);
+    if (std::fabs(x - static_cast<double>(steps)) > 1e-6 * std::max(1.0, x))
+        steps = static_cast<long long>(std::ceil(x));
+    return steps;
+}
+
+ProgramRun::ProgramRun(World& w, const RunOptions& options, RunOutputs* outputs)
+    : w_(w), outputs_(outputs), totalSteps_(stepLimit(w, options)),
+      startTime_(w.simData.simulationTime), started_(std::chrono::steady_clock::now())
+{
+}
+
+bool ProgramRun::done() const
+{
+    return interruptRequested() || (totalSteps_ >= 0 && stepsDone_ >= totalSteps_);
+}
+
+bool ProgramRun::frame(int pause)
+{
+    if (done())
+        return false;
+    const long long before = w_.counters.steps;
+    const double timeBefore = w_.simData.simulationTime;
+    const bool skipping = w_.skipRender != 0;
+    stepDriver(w_, pause);
+    const long long steps = w_.counters.steps - before;
+    stepsDone_ += steps;
+    if (steps > 0) {
+        ++frames_;
+        if (skipping) {
+            ++skippedFrames_;
+            skippedSeconds_ += w_.simData.simulationTime - timeBefore;
+        }
+    }
+    if (outputs_)
+        outputs_->afterFrame(w_);
+    return !done();
+}
+
+double ProgramRun::wallSeconds() const
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+}
+
+void ProgramRun::summary(std::ostream& out, bool windowed) const
+{
+    const LifeCounters& c = w_.counters;
+    out << (interruptRequested() ? "interrupted" : "finished") << " after " << stepsDone_
+        << " steps (" << std::fixed << std::setprecision(1) << w_.simData.simulationTime
+        << " simulated s) in " << wallSeconds() << " s\n";
+    if (windowed)
+        out << "  frames drawn " << frames_ << ", " << skippedFrames_
+            << " of them with the drawing skipped (" << skippedSeconds_ << " simulated s)\n";
+    out << "  population " << w_.population.size() << ", foods on the ground "
+        << w_.foods.foods.size() << "\n"
+        << "  foods eaten " << c.foodsEaten << ", births " << c.births << ", refills " << c.refills
+        << "\n"
+        << "  deaths: starved " << c.deathsStarved << ", fallen " << c.deathsFallen
+        << " (non-finite or far-off bodies " << c.nonFinite << ")\n"
+        << learningSummary(w_, startTime_);
+    out.unsetf(std::ios::fixed);
+}

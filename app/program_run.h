@@ -1,0 +1,51 @@
+// What every run of the program does around the step driver, in the window
+// and headless alike: the step limit of --steps or --seconds, the counting
+// of steps and frames, the outputs after every frame and the closing
+// summary.
+#pragma once
+
+#include <chrono>
+#include <iosfwd>
+
+#include "app/options.h"
+#include "app/world.h"
+
+class RunOutputs;
+
+// Number of steps a run is limited to by --steps or --seconds; -1 for none.
+long long stepLimit(const World& w, const RunOptions& options);
+
+class ProgramRun {
+public:
+    ProgramRun(World& w, const RunOptions& options, RunOutputs* outputs);
+
+    // True once the step limit is reached or Ctrl-C has arrived.
+    bool done() const;
+
+    // One frame of the loop: the step driver, then the outputs. Returns
+    // false when the run is over (before or after the frame), so the caller
+    // stops the loop.
+    bool frame(int pause);
+
+    long long stepsDone() const { return stepsDone_; }
+    long long totalSteps() const { return totalSteps_; }
+    double wallSeconds() const;
+
+    // The closing lines: how the run ended, how long it took, the world and
+    // its life events, the learning summary; for a windowed run also the
+    // frames drawn and how many of them skipped the drawing.
+    void summary(std::ostream& out, bool windowed) const;
+
+private:
+    World& w_;
+    RunOutputs* outputs_;
+    long long totalSteps_ = -1; // -1: until interrupted or the window closes
+    long long stepsDone_ = 0;
+    double startTime_ = 0.0; // simulated seconds at the start
+    std::chrono::steady_clock::time_point started_;
+    // Frames that ran steps, and those of them with "Skip Render(x)" on and
+    // the simulated time they covered.
+    long long frames_ = 0;
+    long long skippedFrames_ = 0;
+    double skippedSeconds_ = 0.0;
+};
