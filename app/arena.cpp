@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "app/base/random.h"
+#include "ecology/walls.h"
 #include "drawlib/drawstuff.h"
 
 namespace {
@@ -64,39 +65,6 @@ void resetWorld(World& w)
     mini.pitch = 0.6283185482025146f;
     mini.target[0] = mini.target[1] = mini.target[2] = 0.0f;
     mini.zoomMode = 0;
-}
-
-void createWalls(World& w, double S)
-{
-    Walls& walls = w.walls;
-    walls.sinkDepth = 80.0;
-    walls.exist = true;
-    walls.blockSize[0] = 2 * S - 0.001;
-    walls.blockSize[1] = 0.5;
-    walls.blockSize[2] = 80.0;
-    walls.blocks.resize(4);
-    for (auto& block : walls.blocks) {
-        makeBox(w.world, w.space, block, walls.blockSize, 10000.0);
-        block.owner = nullptr;
-        dBodySetData(block.body, nullptr);
-    }
-}
-
-void placeWalls(World& w, double S, double H)
-{
-    Walls& walls = w.walls;
-    for (int i = 0; i < static_cast<int>(walls.blocks.size()); ++i) {
-        const double a = i * 3.141592653589793 * 0.5;
-        dMatrix3 R;
-        dRFromEulerAngles(R, 0, 0, a);
-        const double r = walls.blockSize[1] * 0.5 + S + 0.001;
-        const dBodyID b = walls.blocks[i].body;
-        dBodySetPosition(b, std::sin(a) * r, std::cos(a) * r,
-                         walls.blockSize[2] * 0.5 - walls.sinkDepth + H);
-        dBodySetRotation(b, R);
-        dBodySetLinearVel(b, 0, 0, 0);
-        dBodySetAngularVel(b, 0, 0, 0);
-    }
 }
 
 void fillFoods(World& w)

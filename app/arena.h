@@ -2,15 +2,12 @@
 // first population, and the reset that brings the world back to a fresh start.
 #pragma once
 
-#include "app/world.h"
+#include "ecology/walls.h"
+#include "ecology/world.h"
 
 // Fresh start: new contact group, clock 0, no creature references, a new
 // population of minPopulation random creatures, 30 foods, new walls.
 void resetWorld(World& w);
-// (Re)creates the four wall blocks for the half-extent S.
-void createWalls(World& w, double S);
-// Puts the blocks at the edges of the square, their tops at height H, at rest.
-void placeWalls(World& w, double S, double H);
 // Refills the food store with 30 foods in the central 0.64 S square.
 void fillFoods(World& w);
 

@@ -40,7 +40,7 @@ void drawMessage(World& w)
         return;
     if (static_cast<double>(nowMs()) - m.start > m.duration)
         m.visible = false;
-    N_drawStr(18, w.windowWidth / 2, w.windowHeight / 2 - 9, w.windowWidth, w.windowHeight,
+    N_drawStr(kMessageTextSize, w.windowWidth / 2, w.windowHeight / 2 - 9, w.windowWidth, w.windowHeight,
               m.text.c_str());
 }
 
@@ -48,8 +48,8 @@ void drawMessage(World& w)
 
 ViewSize miniViewSize(const World& w)
 {
-    return ViewSize{static_cast<int>(w.windowWidth * 0.35),
-                    static_cast<int>(w.windowHeight * 0.35)};
+    return ViewSize{static_cast<int>(w.windowWidth * kMiniViewFraction),
+                    static_cast<int>(w.windowHeight * kMiniViewFraction)};
 }
 
 void frameCallback(World& w, int view)
@@ -69,7 +69,7 @@ void frameCallback(World& w, int view)
     drawWorld(w, w.mainCamera, w.windowWidth, w.windowHeight, false, w.drag.grabbed, w.timeDelta);
 
     // The text starts below the mini view while that is shown.
-    const int y = w.viewCount == 1 ? 0 : static_cast<int>(w.windowHeight * 0.35 + 3);
-    N_drawStr(10, 3, y, w.windowWidth, w.windowHeight, statusText(w).c_str());
+    const int y = w.viewCount == 1 ? 0 : static_cast<int>(w.windowHeight * kMiniViewFraction + 3);
+    N_drawStr(kStatusTextSize, 3, y, w.windowWidth, w.windowHeight, statusText(w).c_str());
     drawMessage(w);
 }

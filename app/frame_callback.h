@@ -2,7 +2,7 @@
 // status text and the centred message.
 #pragma once
 
-#include "app/world.h"
+#include "ecology/world.h"
 
 // Size in pixels of the mini view in the top-left corner of the window.
 struct ViewSize {

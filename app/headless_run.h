@@ -6,7 +6,7 @@
 #include <iosfwd>
 
 #include "app/options.h"
-#include "app/world.h"
+#include "ecology/world.h"
 
 class RunOutputs;
 

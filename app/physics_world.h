@@ -2,7 +2,7 @@
 // headless runner, the tests and the benchmarks.
 #pragma once
 
-#include "app/world.h"
+#include "ecology/world.h"
 
 // Start-up: initialises ODE, creates the world, the hash space and the ground
 // plane, sets gravity, shadows, the mouse records, both cameras and the mini

@@ -38,6 +38,12 @@ private:
 
 } // namespace
 
+World& theWorld()
+{
+    static World instance;
+    return instance;
+}
+
 int runProgram(int argc, char** argv, const WindowRunner* window)
 {
     RunOptions options;

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/options.h"
-#include "app/world.h"
+#include "ecology/world.h"
 
 class RunOutputs;
 
@@ -17,6 +17,9 @@ struct WindowRunner {
                RunOutputs* outputs) = nullptr;
     void (*close)() = nullptr;
 };
+
+// The one world record of the program.
+World& theWorld();
 
 // Parses the arguments, prints the run number, seeds the generator, brings
 // up the world, runs it in the window (when a runner is given, a display is

@@ -5,7 +5,6 @@
 #include <iostream>
 #include <sstream>
 
-#include "app/step_driver.h"
 #include "persist/save_all.h"
 
 namespace {
@@ -74,7 +73,7 @@ void RunOutputs::afterFrame(World& w)
         // saveAll has written the reason to standard error.
         std::cerr << "creatures: the autosave failed; the run goes on\n";
         if (windowed_)
-            showMessage(w, text + "\nautosave failed", 5.0);
+            showMessage(w.message, text + "\nautosave failed", 5.0);
     }
 }
 

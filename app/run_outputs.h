@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/options.h"
-#include "app/world.h"
+#include "ecology/world.h"
 
 // Folder the autosaves go into, in the working folder.
 constexpr const char* kAutosaveFolder = "autosave";

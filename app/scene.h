@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "app/physics_world.h"
-#include "app/world.h"
+#include "ecology/world.h"
 
 class Scene {
 public:

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/world.h"
+#include "ecology/world.h"
 
 // Frame rate, simulated time, numbers of creatures and foods, and, while a
 // creature is selected, its temperature, cooling factor, age, energy, foods

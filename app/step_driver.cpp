@@ -12,22 +12,12 @@
 
 namespace {
 
-constexpr double kLongMessageMs = 10000000.0;
-
 // Ground size truncated towards zero, safe for any double.
 int truncatedGroundSize(double s)
 {
     if (!(s > -2147483648.0 && s < 2147483648.0))
         return 0;
     return static_cast<int>(s);
-}
-
-void setMessageNow(World& w, const std::string& text, double durationMs)
-{
-    w.message.visible = true;
-    w.message.start = nowMs();
-    w.message.duration = durationMs;
-    w.message.text = text;
 }
 
 // Runs one folder operation; shows its success or the text it threw.
@@ -44,7 +34,7 @@ void runFolderRequest(World& w, const Request& r)
         case Request::SaveCreature: saveCreature(w, folder); break;
         default: return;
         }
-        showMessage(w, std::string(isLoad ? "Loaded" : "Saved") + std::to_string(r.number) + "...",
+        showMessage(w.message, std::string(isLoad ? "Loaded" : "Saved") + std::to_string(r.number) + "...",
                     2.0);
     } catch (const std::string& text) {
         // A failed creature load takes back the creature it appended.
@@ -52,7 +42,7 @@ void runFolderRequest(World& w, const Request& r)
             forgetCreature(w, &w.population.back());
             removeLastCreature(w.population);
         }
-        showMessage(w, text, 2.0);
+        showMessage(w.message, text, 2.0);
     }
 }
 
@@ -67,11 +57,6 @@ std::string requestFolder(const Request& r)
     case Request::SaveCreature: return "saveDataOneCreature" + std::to_string(r.number);
     default: return std::string();
     }
-}
-
-void showMessage(World& w, const std::string& text, double seconds)
-{
-    setMessageNow(w, text, seconds * 1000);
 }
 
 void paceFrame(World& w, float fps)
@@ -132,7 +117,7 @@ void stepDriver(World& w, int pause)
             forgetAllCreatures(w);
             clearPopulation(w.population);
             resetWorld(w);
-            showMessage(w, "Initialized...", 2.0);
+            showMessage(w.message, "Initialized...", 2.0);
             return;
         }
         runFolderRequest(w, r);
@@ -181,32 +166,4 @@ void stepDriver(World& w, int pause)
             continue;
         break;
     }
-}
-
-void requestInitialize(World& w)
-{
-    setMessageNow(w, "Initialized", kLongMessageMs);
-    w.requestQueue.push_back(Request{Request::Initialize, -1});
-}
-
-void requestSaveAll(World& w, int folder)
-{
-    setMessageNow(w, "Saved" + std::to_string(folder), kLongMessageMs);
-    w.requestQueue.push_back(Request{Request::SaveAll, folder});
-}
-
-void requestLoadAll(World& w, int folder)
-{
-    setMessageNow(w, "Loaded" + std::to_string(folder), kLongMessageMs);
-    w.requestQueue.push_back(Request{Request::LoadAll, folder});
-}
-
-void requestSaveCreature(World& w, int folder)
-{
-    w.requestQueue.push_back(Request{Request::SaveCreature, folder});
-}
-
-void requestLoadCreature(World& w, int folder)
-{
-    w.requestQueue.push_back(Request{Request::LoadCreature, folder});
 }

@@ -1,9 +1,10 @@
-// The per-frame step driver, the request queue and the centred message.
+// The per-frame step driver: pacing, the frame rate, the queued requests, the
+// settings that need more than a new value, and the simulation steps.
 #pragma once
 
 #include <string>
 
-#include "app/world.h"
+#include "ecology/world.h"
 
 // One frame: pacing, frame-rate measurement, queued requests, ground-size and
 // mini-display changes, gravity, then the simulation steps. Does nothing
@@ -13,18 +14,6 @@ void stepDriver(World& w, int pause);
 // Returns once the next frame slot of 1000/fps milliseconds has begun. A zero,
 // negative or non-finite target means no pacing.
 void paceFrame(World& w, float fps);
-
-// Shows a centred message for the given number of seconds.
-void showMessage(World& w, const std::string& text, double seconds);
-
-// Button handlers of the control bar: each queues one request; the
-// whole-simulation buttons also put up a message that stays until the
-// request's own message replaces it.
-void requestInitialize(World& w);
-void requestSaveAll(World& w, int folder);
-void requestLoadAll(World& w, int folder);
-void requestSaveCreature(World& w, int folder);
-void requestLoadCreature(World& w, int folder);
 
 // Folder name of a request: "saveData3", "saveDataOneCreature2", ...
 std::string requestFolder(const Request& r);

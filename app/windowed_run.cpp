@@ -9,14 +9,14 @@
 #include "app/program_run.h"
 #include "app/run_outputs.h"
 #include "app/step_driver.h"
-#include "drawlib/window_backend.h"
+#include "drawlib/gl/window_backend.h"
 #include "ui/camera.h"
 #include "ui/control_bar.h"
-#include "ui/control_panel.h"
-#include "ui/creature_window.h"
+#include "ui/imgui/control_panel.h"
+#include "ui/imgui/creature_window.h"
 #include "ui/mouse.h"
 #include "ui/plot_pipe.h"
-#include "ui/statistics_window.h"
+#include "ui/imgui/statistics_window.h"
 
 namespace {
 
@@ -86,7 +86,7 @@ void onFrame(int view)
 bool openWindow(std::string& error)
 {
     auto b = std::make_unique<WindowBackend>();
-    if (!b->open(640, 480, "creatures", error))
+    if (!b->open(kDefaultWindowWidth, kDefaultWindowHeight, "creatures", error))
         return false;
     backend = std::move(b);
     setDrawBackend(backend.get());

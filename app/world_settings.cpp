@@ -9,7 +9,7 @@
 
 #include "app/arena.h"
 #include "app/base/random.h"
-#include "app/world.h"
+#include "ecology/world.h"
 #include "drawlib/drawstuff.h"
 #include "persist/record_checks.h"
 

@@ -18,10 +18,10 @@
 #include "app/scene.h"
 #include "app/step_driver.h"
 #include "app/windowed_run.h"
-#include "drawlib/window_backend.h"
+#include "drawlib/gl/window_backend.h"
 #include "ecology/simulation_step.h"
 #include "ui/camera.h"
-#include "ui/control_panel.h"
+#include "ui/imgui/control_panel.h"
 
 namespace {
 

@@ -3,7 +3,6 @@
 #include <iterator>
 
 #include "app/base/random.h"
-#include "ecology/food_store.h"
 
 int nextCreatureId = 0;
 

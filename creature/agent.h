@@ -16,7 +16,7 @@
 #include "creature/body_part.h"
 #include "creature/gene.h"
 #include "creature/intention.h"
-#include "ecology/movement_store.h"
+#include "creature/movement_store.h"
 
 struct Environment;
 

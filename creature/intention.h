@@ -4,7 +4,6 @@
 #include "app/base/shared_types.h"
 
 struct Agent;
-struct AimPoint;
 
 struct Intention {
     enum Mode : int { None = 0, Food = 1, Mate = 2, NoTarget = 3 };

@@ -5,6 +5,36 @@
 
 #include <cstdint>
 
+// Numbers of the drawing contract, shared by the library and the program.
+
+// Mouse messages of the callback table, and the bits of its button mask.
+enum MouseMessage : int {
+    MouseMove = 512,
+    LeftDown = 513,
+    LeftUp = 514,
+    LeftDouble = 515,
+    RightDown = 516,
+    RightUp = 517,
+    RightDouble = 518,
+    MiddleDown = 519,
+    MiddleUp = 520,
+};
+constexpr int kLeftButton = 1;
+constexpr int kMiddleButton = 2;
+constexpr int kRightButton = 4;
+
+// The mini view covers this fraction of the window's width and height, in
+// its top-left corner.
+constexpr double kMiniViewFraction = 0.35;
+
+// Text sizes of N_drawStr: the status text and the centred message.
+constexpr int kStatusTextSize = 10;
+constexpr int kMessageTextSize = 18;
+
+// The window size the program starts with.
+constexpr int kDefaultWindowWidth = 640;
+constexpr int kDefaultWindowHeight = 480;
+
 // Callback table handed to dsSimulationLoop.
 struct DrawCallbacks {
     int version = 2;

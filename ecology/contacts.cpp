@@ -1,6 +1,6 @@
 #include "ecology/contacts.h"
 
-#include "app/world.h"
+#include "ecology/world.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "app/base/random.h"
-#include "app/world.h"
+#include "ecology/world.h"
 
 namespace {
 

@@ -6,10 +6,6 @@
 #include "app/base/shared_types.h"
 #include "app/base/sim_data.h"
 
-struct AimPoint {
-    MY_VECTOR3 position; // z is always 0
-};
-
 struct AimPointHander {
     double timer = 0.0; // time since the last food grew
     std::vector<AimPoint> foods;

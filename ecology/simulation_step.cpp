@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "app/arena.h"
-#include "app/world.h"
+#include "ecology/walls.h"
+#include "ecology/world.h"
 #include "ecology/contacts.h"
 #include "ecology/creature_life.h"
 #include "ecology/cycle_learning.h"

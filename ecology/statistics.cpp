@@ -4,7 +4,7 @@
 #include <cmath>
 #include <sstream>
 
-#include "app/world.h"
+#include "ecology/world.h"
 
 std::string statsCsvHeader()
 {

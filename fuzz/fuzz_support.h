@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "app/scene.h"
-#include "app/world.h"
+#include "ecology/world.h"
 #include "persist/file_io.h"
 
 namespace fuzz {

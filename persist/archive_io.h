@@ -11,7 +11,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "creature/archive.h"
+#include "persist/world_archive.h"
 
 // Checks what the library would read without bounds (the signature's length)
 // and what the loaders rely on (the library version) before the library reads

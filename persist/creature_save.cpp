@@ -3,7 +3,7 @@
 #include <list>
 #include <vector>
 
-#include "app/world.h"
+#include "ecology/world.h"
 #include "persist/load_support.h"
 #include "persist/positions.h"
 #include "persist/record_checks.h"

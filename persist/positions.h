@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/world.h"
+#include "ecology/world.h"
 #include "ecology/creature_life.h"
 
 class FileSource;

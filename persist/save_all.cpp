@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/world.h"
+#include "ecology/world.h"
 #include "persist/lineage_file.h"
 #include "persist/load_support.h"
 #include "persist/memory_estimate.h"

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "app/base/shared_types.h"
-#include "app/world.h"
+#include "ecology/world.h"
 
 // Advances the zoom clock by dt; with zoom mode 1 the distance approaches
 // zoomEnd exponentially from zoomStart + zoomEnd.

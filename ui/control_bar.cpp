@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/step_driver.h"
+#include "ui/requests.h"
 
 void keyCommand(World& w, int key)
 {

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/world.h"
+#include "ecology/world.h"
 
 // X and x toggle "Skip Render(x)"; every other key is ignored.
 void keyCommand(World& w, int key);

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/world.h"
+#include "ecology/world.h"
 
 struct InspectorRow {
     std::string label;

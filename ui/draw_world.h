@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/world.h"
+#include "ecology/world.h"
 
 // Draws one view. viewWidth and viewHeight only set the level of detail;
 // pickedObject is the part under the cursor (its creature becomes

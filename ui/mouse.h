@@ -3,20 +3,8 @@
 // zoom, pan and tilt the main camera.
 #pragma once
 
-#include "app/world.h"
-
-// Mouse messages of the drawing library's callback table.
-enum MouseMessage : int {
-    MouseMove = 512,
-    LeftDown = 513,
-    LeftUp = 514,
-    LeftDouble = 515,
-    RightDown = 516,
-    RightUp = 517,
-    RightDouble = 518,
-    MiddleDown = 519,
-    MiddleUp = 520,
-};
+#include "drawlib/drawstuff.h"
+#include "ecology/world.h"
 
 // Camera movement for a drag of dx, dy pixels with the given buttons held
 // (4 right: turn and zoom; 5 left and right: tilt; 6 middle and right: raise

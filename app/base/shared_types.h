@@ -11,3 +11,8 @@ struct MY_VECTOR2 {
     double x = 0.0;
     double y = 0.0;
 };
+
+// One food on the ground: creatures aim at it and eat it.
+struct AimPoint {
+    MY_VECTOR3 position; // z is always 0
+};

@@ -61,7 +61,7 @@ TEST_F(FrameCallbackTest, ViewsPickingAndWhereTheStatusTextStarts)
 
 TEST_F(FrameCallbackTest, MessageShownUntilItsTimeAndOnceMore)
 {
-    showMessage(w(), "Saved2...", 2.0);
+    showMessage(w().message, "Saved2...", 2.0);
     // Milliseconds since shown, drawn in the frame, visible after it.
     const int cases[][3] = {{0, 1, 1}, {1500, 1, 1}, {2500, 1, 0}, {2600, 0, 0}};
     for (const auto& c : cases) {

@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include "app/step_driver.h"
+#include "ui/requests.h"
 #include "drawlib/drawstuff.h"
 #include "support/ode_fixture.h"
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/base/random.h"
-#include "app/world.h"
+#include "ecology/world.h"
 #include "ecology/food_store.h"
 #include "ecology/population.h"
 

@@ -18,7 +18,7 @@
 #include "app/windowed_run.h"
 #include "drawlib/drawstuff.h"
 #include "drawlib/view_math.h"
-#include "drawlib/window_backend.h"
+#include "drawlib/gl/window_backend.h"
 #include "ui/draw_world.h"
 #include "ui/mouse.h"
 

@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "app/base/random.h"
-#include "app/world.h"
+#include "ecology/world.h"
 #include "support/creature_helpers.h"
 #include "support/ode_fixture.h"
 

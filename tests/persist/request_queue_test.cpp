@@ -4,6 +4,7 @@
 
 #include "app/program.h"
 #include "app/step_driver.h"
+#include "ui/requests.h"
 #include "persist_support.h"
 
 namespace {

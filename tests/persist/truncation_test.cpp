@@ -6,7 +6,7 @@
 #include <set>
 #include <streambuf>
 
-#include "creature/archive.h"
+#include "persist/world_archive.h"
 #include "persist/creature_save.h"
 #include "persist/lineage_file.h"
 #include "persist/positions.h"

@@ -1,7 +1,7 @@
 // Helpers for tests that place creatures by hand.
 #pragma once
 
-#include "app/world.h"
+#include "ecology/world.h"
 
 // Appends an initialized creature with its body built at `centre`.
 Agent& addCreatureAt(World& w, double x, double y, double z);

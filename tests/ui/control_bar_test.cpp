@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/world.h"
+#include "ecology/world.h"
 #include "ui/control_bar.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // buttons to follow it and to save it into a slot.
 #pragma once
 
-#include "app/world.h"
+#include "ecology/world.h"
 
 // Once per frame, between ImGui::NewFrame and ImGui::Render; does nothing
 // without an ImGui frame. Opens when a creature is selected and closes once

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "drawlib/drawstuff.h"
-#include "drawlib/gl_renderer.h"
+#include "drawlib/gl/gl_renderer.h"
 #include "drawlib/ray_pick.h"
 
 struct GLFWwindow;

@@ -1,11 +1,11 @@
-#include "ui/statistics_window.h"
+#include "ui/imgui/statistics_window.h"
 
 #include <imgui.h>
 #include <imgui_internal.h>
 
 #include <algorithm>
 
-#include "ui/panel_style.h"
+#include "ui/imgui/panel_style.h"
 #include "ui/statistics_charts.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // collapsed at start.
 #pragma once
 
-#include "app/world.h"
+#include "ecology/world.h"
 
 // Once per frame, between ImGui::NewFrame and ImGui::Render; does nothing
 // without an ImGui frame.

@@ -1,4 +1,4 @@
-#include "drawlib/window_backend.h"
+#include "drawlib/gl/window_backend.h"
 
 #define GL_GLEXT_PROTOTYPES
 #define GLFW_INCLUDE_NONE
@@ -18,10 +18,6 @@
 namespace {
 
 // Mouse messages of the callback table.
-constexpr int kMouseMove = 512;
-constexpr int kLeftDown = 513, kLeftUp = 514, kLeftDouble = 515;
-constexpr int kRightDown = 516, kRightUp = 517, kRightDouble = 518;
-constexpr int kMiddleDown = 519, kMiddleUp = 520;
 // Two presses of one button closer than this in time and space are a
 // double click.
 constexpr double kDoubleClickSeconds = 0.5;
@@ -253,9 +249,9 @@ void WindowBackend::drawView(int view, const DrawCallbacks& fn)
     const int fbw = framebufferW_, fbh = framebufferH_;
     int x = 0, y = 0, w = fbw, h = fbh;
     if (view == 1) {
-        // The mini view: the top-left 0.35 of the window.
-        w = static_cast<int>(fbw * 0.35);
-        h = static_cast<int>(fbh * 0.35);
+        // The mini view, in the top-left corner.
+        w = static_cast<int>(fbw * kMiniViewFraction);
+        h = static_cast<int>(fbh * kMiniViewFraction);
         y = fbh - h;
     }
     if (w <= 0 || h <= 0)
@@ -277,16 +273,16 @@ void WindowBackend::drawOverlay()
     const ImGuiIO& io = ImGui::GetIO();
     if (pip_) {
         // A thin frame around the mini view.
-        const float w = std::floor(io.DisplaySize.x * 0.35f),
-                    h = std::floor(io.DisplaySize.y * 0.35f);
+        const float w = std::floor(io.DisplaySize.x * static_cast<float>(kMiniViewFraction)),
+                    h = std::floor(io.DisplaySize.y * static_cast<float>(kMiniViewFraction));
         list->AddRect(ImVec2(0, 0), ImVec2(w, h), IM_COL32(20, 28, 40, 200), 0.0f, 0, 2.0f);
     }
     for (const Text& t : texts_) {
-        ImFont* font = t.size >= 14 ? largeFont_ : smallFont_;
+        ImFont* font = t.size >= kMessageTextSize ? largeFont_ : smallFont_;
         const float size = font->FontSize * io.FontGlobalScale;
         ImVec2 extent = font->CalcTextSizeA(size, 1e9f, 0.0f, t.text.c_str());
         ImVec2 at(t.x, t.y);
-        if (t.size >= 14) {
+        if (t.size >= kMessageTextSize) {
             // Large text is a message: centred on its point.
             at.x -= extent.x * 0.5f;
         } else if (!t.text.empty()) {
@@ -563,7 +559,7 @@ void WindowBackend::onCursor(double x, double y)
     // The panel has the mouse first, unless a drag began in the scene.
     if (imguiReady_ && ImGui::GetIO().WantCaptureMouse && !sceneOwnsMouse_)
         return;
-    sendMouse(kMouseMove);
+    sendMouse(MouseMove);
 }
 
 void WindowBackend::onButton(int button, int action, int)
@@ -571,13 +567,13 @@ void WindowBackend::onButton(int button, int action, int)
     int bit = 0, down = 0, up = 0, dbl = 0, index = 0;
     switch (button) {
     case GLFW_MOUSE_BUTTON_LEFT:
-        bit = 1, down = kLeftDown, up = kLeftUp, dbl = kLeftDouble, index = 0;
+        bit = kLeftButton, down = LeftDown, up = LeftUp, dbl = LeftDouble, index = 0;
         break;
     case GLFW_MOUSE_BUTTON_MIDDLE:
-        bit = 2, down = kMiddleDown, up = kMiddleUp, dbl = kMiddleDown, index = 1;
+        bit = kMiddleButton, down = MiddleDown, up = MiddleUp, dbl = MiddleDown, index = 1;
         break;
     case GLFW_MOUSE_BUTTON_RIGHT:
-        bit = 4, down = kRightDown, up = kRightUp, dbl = kRightDouble, index = 2;
+        bit = kRightButton, down = RightDown, up = RightUp, dbl = RightDouble, index = 2;
         break;
     default: return;
     }

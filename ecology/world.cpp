@@ -1,16 +1,10 @@
-#include "app/world.h"
+#include "ecology/world.h"
 
 World::World()
 {
     environment.population = &population;
     environment.foods = &foods;
     foods.settings = &simData;
-}
-
-World& theWorld()
-{
-    static World instance;
-    return instance;
 }
 
 void forgetCreature(World& w, const Agent* agent)

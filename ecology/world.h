@@ -14,15 +14,18 @@
 #include <string>
 #include <vector>
 
+#include "app/base/message.h"
 #include "app/base/request.h"
 #include "app/base/sim_data.h"
 #include "creature/body_part.h"
+#include "drawlib/drawstuff.h"
 #include "ecology/birth_marker.h"
 #include "ecology/cycle_learning.h"
 #include "ecology/food_store.h"
 #include "ecology/lineage.h"
 #include "ecology/population.h"
 #include "ecology/statistics.h"
+#include "ecology/walls.h"
 
 // The fixed step: 0.03 in single precision, widened to double.
 constexpr double kStepSize = 0.029999999329447746;
@@ -59,22 +62,6 @@ struct CameraDrag {
     int lastY = 0;
     int buttons = 0;
     bool active = false;
-};
-
-// The four wall blocks around the ground square.
-struct Walls {
-    std::vector<BodyPart> blocks;
-    bool exist = false;
-    double sinkDepth = 80.0;
-    double blockSize[3] = {0.0, 0.0, 0.0};
-};
-
-// Centred on-screen message.
-struct Message {
-    std::string text;
-    bool visible = false;
-    double start = 0.0;    // ms
-    double duration = 0.0; // ms
 };
 
 // Running totals of life events since start-up, for statistics and reports.
@@ -149,8 +136,8 @@ struct World {
     std::uint8_t miniViewFollow = 1;
 
     // Window, views and measurements.
-    int windowWidth = 640;
-    int windowHeight = 480;
+    int windowWidth = kDefaultWindowWidth;
+    int windowHeight = kDefaultWindowHeight;
     int viewCount = 2;
     double timeDelta = 0.0;
     bool timeDeltaStarted = false;
@@ -187,9 +174,6 @@ struct World {
     World(const World&) = delete;
     World& operator=(const World&) = delete;
 };
-
-// The one world record of the program.
-World& theWorld();
 
 // Clears every creature reference (hovered, selected, followed) and any drag
 // that holds a part of the given creature.

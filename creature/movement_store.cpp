@@ -1,4 +1,4 @@
-#include "ecology/movement_store.h"
+#include "creature/movement_store.h"
 
 #include <array>
 #include <cmath>

@@ -2,7 +2,7 @@
 // right, its items from controlBarItems (ui/control_bar.h).
 #pragma once
 
-#include "app/world.h"
+#include "ecology/world.h"
 
 // Prepares the panel once at start-up, after the ImGui context exists. On
 // failure prints the reason once to the standard error stream and returns

@@ -1,4 +1,4 @@
-#include "drawlib/gl_renderer.h"
+#include "drawlib/gl/gl_renderer.h"
 
 #define GL_GLEXT_PROTOTYPES
 #include <GL/gl.h>

@@ -1,4 +1,4 @@
-#include "ui/creature_window.h"
+#include "ui/imgui/creature_window.h"
 
 #include <imgui.h>
 #include <imgui_internal.h>
@@ -7,9 +7,9 @@
 #include <cmath>
 #include <string>
 
-#include "app/step_driver.h"
+#include "ui/requests.h"
 #include "ui/creature_details.h"
-#include "ui/panel_style.h"
+#include "ui/imgui/panel_style.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ui/control_panel.h"
+#include "ui/imgui/control_panel.h"
 
 #include <imgui.h>
 #include <imgui_internal.h>
@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "ui/control_bar.h"
-#include "ui/panel_style.h"
+#include "ui/imgui/panel_style.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/base/random.h"
-#include "ecology/movement_store.h"
+#include "creature/movement_store.h"
 
 namespace {
 
