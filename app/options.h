@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/world_settings.h"
+#include "ecology/world_settings.h"
 
 struct RunOptions {
     bool headless = false;

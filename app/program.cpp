@@ -11,6 +11,7 @@
 #include "app/headless_run.h"
 #include "app/physics_world.h"
 #include "app/run_outputs.h"
+#include "app/setting_overrides.h"
 #include "persist/save_all.h"
 
 namespace {

@@ -37,8 +37,6 @@ public:
     // closed and the world no longer reports to them.
     void finish(World& w);
 
-    double autosaveInterval() const { return autosaveSeconds_; }
-
 private:
     World* world_ = nullptr;
     std::ofstream stats_;

@@ -19,6 +19,7 @@
 #include "creature/movement_store.h"
 
 struct Environment;
+struct EcologyParams;
 
 enum LifeState : int { Alive = 0, Starved = 1, Fallen = 2, Removable = 3 };
 
@@ -96,5 +97,5 @@ struct Agent {
 
     // Creature life, run by the simulation step.
     void chooseIntention(Environment& env);
-    void update(double h);
+    void update(double h, const EcologyParams& params);
 };

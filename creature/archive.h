@@ -3,13 +3,19 @@
 //
 // Every saved class keeps the library's default traits (class information,
 // selective tracking, class version 0) and one member order for saving and
-// loading. The containers (the value vectors, the foods, the movement store)
+// loading. The containers (the value vectors, the movement store)
 // are written with the same bytes the library's own std::vector and std::list
 // support writes, but are read by our own code: it refuses an element count
 // that cannot fit in the bytes left in the input before it allocates anything,
 // so a damaged count cannot exhaust memory. Only archives of the library
 // versions whose layout these loaders know (8 up to the running library's)
 // are read; the header is checked before the library reads it.
+//
+// Contents: the archive error and the bounded input; archive_detail (counts
+// checked against the bytes left, vectors of doubles, collection heads);
+// the layouts of the 2- and 3-vectors, Gene, Intention, the movement store
+// and its movements, and Agent. The whole-simulation records (SimData, the
+// food store) are laid out in persist/world_archive.h.
 #pragma once
 
 #include <boost/archive/binary_iarchive.hpp>

@@ -1,3 +1,6 @@
+// Contents: vector helpers; vertices, rings and tubes; capsule rings; the
+// unit spheres; detail levels; the primitives: sphere, capsule, box, arrow,
+// capsule chain.
 #include "drawlib/mesh_builder.h"
 
 #include <algorithm>

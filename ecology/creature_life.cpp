@@ -1,3 +1,6 @@
+// Contents: small helpers; mating; runaway bodies (the checks and the
+// quarantine); the feeding and mating pass; the refill; the death pass; a
+// creature's own intention choice and per-step update.
 #include "ecology/creature_life.h"
 
 #include <algorithm>
@@ -42,16 +45,18 @@ void mate(World& w, Agent& self, Agent& partner)
                                (self.centre.y + partner.centre.y) * 0.5,
                                (self.centre.z + partner.centre.z) * 0.5};
     w.birthMarkers.push_back(marker);
-    self.energy -= 1.0;
+    const EcologyParams& p = w.ecology;
+    self.energy -= p.matingCost;
 
     Agent& child = appendCreature(w.population);
     child.initialize();
-    child.centre.x = self.centre.x + 0.3 * (partner.centre.x - self.centre.x);
-    child.centre.y = self.centre.y + 0.3 * (partner.centre.y - self.centre.y);
-    child.centre.z = self.centre.z + 0.3 * (partner.centre.z - self.centre.z) + 1.0;
+    child.centre.x = self.centre.x + p.childPlacement * (partner.centre.x - self.centre.x);
+    child.centre.y = self.centre.y + p.childPlacement * (partner.centre.y - self.centre.y);
+    child.centre.z =
+        self.centre.z + p.childPlacement * (partner.centre.z - self.centre.z) + p.childLift;
     child.learning.reset(self.gene);
     child.gene.crossover(self.gene, partner.gene);
-    child.energy = 1.25 + 0.5 * rng().next() / 32767.0;
+    child.energy = p.childEnergyBase + p.childEnergySpread * rng().next() / 32767.0;
     child.buildBody(w.world, w.space, &w.environment);
     child.generation = std::max(self.generation, partner.generation) + 1;
     child.parentIds[0] = self.creatureId;
@@ -142,16 +147,17 @@ void feedingAndMatingPass(World& w)
     for (auto& a : w.population) {
         if (a.intention.mode == Intention::Food) {
             AimPoint* food = a.intention.food;
-            if (!eatenThisStep && food && distanceSquared(a.centre, food->position) < 4.0) {
+            if (!eatenThisStep && food &&
+                distanceSquared(a.centre, food->position) < w.ecology.eatRangeSquared) {
                 w.foods.eaten = food;
-                a.energy += 0.375;
+                a.energy += w.ecology.foodEnergy;
                 a.foodCount += 1;
                 eatenThisStep = true;
                 ++w.counters.foodsEaten;
             }
         } else if (a.intention.mode == Intention::Mate) {
             Agent* partner = a.intention.partner;
-            if (partner && distanceSquared(a.centre, partner->centre) < 16.0)
+            if (partner && distanceSquared(a.centre, partner->centre) < w.ecology.mateRangeSquared)
                 mate(w, a, *partner);
         }
     }
@@ -167,7 +173,7 @@ void refillPopulation(World& w)
         c.gene.randomize(-1, -1, -1);
         c.centre.y = (rng().next() - 16384) * 2 / 32767.0 * S;
         c.centre.x = (rng().next() - 16384) * 2 / 32767.0 * S;
-        c.centre.z = 3.0;
+        c.centre.z = w.ecology.refillHeight;
         c.buildBody(w.world, w.space, &w.environment);
         ++w.counters.refills;
         if (w.lifeEvents)
@@ -184,7 +190,7 @@ void deathPass(World& w)
         if (a.lifeState != Removable && (hasNonFiniteBody(a) || hasFarOffBody(a)))
             quarantine(w, a);
         if (a.lifeState == Alive) {
-            if (a.centre.z < -5.0) {
+            if (a.centre.z < w.ecology.fallDepth) {
                 a.lifeState = Fallen;
                 a.dyingProgress = 0.0f;
             }
@@ -225,7 +231,7 @@ void Agent::chooseIntention(Environment& env)
     }
 }
 
-void Agent::update(double h)
+void Agent::update(double h, const EcologyParams& params)
 {
     temperature = temperature * gene[YAKINAMASI];
     age += h;
@@ -253,7 +259,7 @@ void Agent::update(double h)
     }
 
     if (lifeState == Starved || lifeState == Fallen) {
-        dyingProgress = static_cast<float>(h * 0.3 + dyingProgress);
+        dyingProgress = static_cast<float>(h * params.dyingRate + dyingProgress);
         if (dyingProgress > 1.0) {
             deathCause = lifeState;
             lifeState = Removable;
@@ -266,7 +272,7 @@ void Agent::update(double h)
     for (auto& p : parts) {
         if (!p.exists)
             continue;
-        p.groundTouch -= 0.1;
+        p.groundTouch -= params.touchDecay;
         if (p.groundTouch < 0)
             p.groundTouch = 0;
     }

@@ -17,69 +17,84 @@ double guardTrig(double v)
 
 } // namespace
 
-void cycleStartLearning(Agent& a, bool learningMutation, CycleTally* tally)
+CycleDisplacement cycleDisplacement(const Agent& a)
+{
+    CycleDisplacement d;
+    d.dx = a.centre.x - a.cycleStartCentre.x;
+    d.dy = a.centre.y - a.cycleStartCentre.y;
+    const double th = dirAngle(a.cycleStartHeading);
+    d.fx = d.dx * std::cos(-th) - d.dy * std::sin(-th);
+    d.fy = d.dx * std::sin(-th) + d.dy * std::cos(-th);
+    return d;
+}
+
+void scoreCycle(Agent& a, const CycleDisplacement& d, CycleTally* tally)
+{
+    if (a.disturbed) {
+        a.disturbed = false;
+        return;
+    }
+    const MY_VECTOR3 t = a.intention.target();
+    const double tx = t.x - a.cycleStartCentre.x;
+    const double ty = t.y - a.cycleStartCentre.y;
+    const double L = std::sqrt(tx * tx + ty * ty);
+    const MY_VECTOR2 u = L == 0 ? MY_VECTOR2{1.0, 0.0} : MY_VECTOR2{tx / L, ty / L};
+    a.score = a.score * kScoreDecay + 3 * (u.x * d.dx + u.y * d.dy) / a.workingGene[T];
+    const double progress = (u.x * d.dx + u.y * d.dy) / a.workingGene[T];
+    a.recentProgress.push_back(progress);
+    if (static_cast<int>(a.recentProgress.size()) > kTrackLength)
+        a.recentProgress.pop_front();
+    if (tally) {
+        ++tally->cycles;
+        tally->progress += progress;
+    }
+    a.learning.recordMove(a.currentMove, a.workingGene, MY_VECTOR2{d.fx, d.fy});
+}
+
+void chooseMove(Agent& a)
+{
+    const MY_VECTOR3 t = a.intention.target();
+    const double tx = t.x - a.centre.x;
+    const double ty = t.y - a.centre.y;
+    const double tz = t.z - a.centre.z;
+    const double L = std::sqrt(tx * tx + ty * ty + tz * tz);
+    const MY_VECTOR2 wanted = L == 0 ? MY_VECTOR2{1.0, 0.0} : MY_VECTOR2{tx / L, ty / L};
+    double angle = signedAngle(a.heading, wanted);
+    if (!(angle > -6.3 && angle < 6.3))
+        angle = 0;
+    const double c = guardTrig(std::cos(angle));
+    const double s = guardTrig(std::sin(angle));
+    AlgLearanAction::DeltaMove* m = a.learning.selectMove(MY_VECTOR2{c, s});
+    a.currentMove = m;
+    if (m)
+        a.workingGene = m->gene;
+}
+
+void exploreMove(Agent& a, const LearningSetup& setup)
+{
+    if (!setup.mutation)
+        return;
+    const int r = rng().next();
+    if (a.workingGene[PROB_SETUDO_PROB] > r / 32767.0) {
+        a.currentMove = nullptr;
+        a.workingGene.mutate(a.workingGene[PROB_SETUDO_AMOUNT] + a.temperature);
+    }
+}
+
+void cycleStartLearning(Agent& a, const LearningSetup& setup, CycleTally* tally)
 {
     a.cycleStart = a.age;
     a.track.push_back(a.centre);
     if (static_cast<int>(a.track.size()) > kTrackLength)
         a.track.pop_front();
 
-    // Displacement of the finished cycle, in the world and in the frame of
-    // the heading the creature had when the cycle began.
-    const double dx = a.centre.x - a.cycleStartCentre.x;
-    const double dy = a.centre.y - a.cycleStartCentre.y;
-    const double th = dirAngle(a.cycleStartHeading);
-    const double fx = dx * std::cos(-th) - dy * std::sin(-th);
-    const double fy = dx * std::sin(-th) + dy * std::cos(-th);
-
-    if (fx > -10000 && fx < 10000) {
-        // Evaluation, unless another creature disturbed the cycle.
-        if (a.disturbed) {
-            a.disturbed = false;
-        } else {
-            const MY_VECTOR3 t = a.intention.target();
-            const double tx = t.x - a.cycleStartCentre.x;
-            const double ty = t.y - a.cycleStartCentre.y;
-            const double L = std::sqrt(tx * tx + ty * ty);
-            const MY_VECTOR2 u = L == 0 ? MY_VECTOR2{1.0, 0.0} : MY_VECTOR2{tx / L, ty / L};
-            a.score = a.score * kScoreDecay + 3 * (u.x * dx + u.y * dy) / a.workingGene[T];
-            const double progress = (u.x * dx + u.y * dy) / a.workingGene[T];
-            a.recentProgress.push_back(progress);
-            if (static_cast<int>(a.recentProgress.size()) > kTrackLength)
-                a.recentProgress.pop_front();
-            if (tally) {
-                ++tally->cycles;
-                tally->progress += progress;
-            }
-            a.learning.recordMove(a.currentMove, a.workingGene, MY_VECTOR2{fx, fy});
-        }
-
-        // Choice of the next movement, towards the target relative to the
-        // current heading.
-        const MY_VECTOR3 t = a.intention.target();
-        const double tx = t.x - a.centre.x;
-        const double ty = t.y - a.centre.y;
-        const double tz = t.z - a.centre.z;
-        const double L = std::sqrt(tx * tx + ty * ty + tz * tz);
-        const MY_VECTOR2 wanted = L == 0 ? MY_VECTOR2{1.0, 0.0} : MY_VECTOR2{tx / L, ty / L};
-        double angle = signedAngle(a.heading, wanted);
-        if (!(angle > -6.3 && angle < 6.3))
-            angle = 0;
-        const double c = guardTrig(std::cos(angle));
-        const double s = guardTrig(std::sin(angle));
-        AlgLearanAction::DeltaMove* m = a.learning.selectMove(MY_VECTOR2{c, s});
-        a.currentMove = m;
-        if (m)
-            a.workingGene = m->gene;
-
-        // Sometimes try something new.
-        if (learningMutation) {
-            const int r = rng().next();
-            if (a.workingGene[PROB_SETUDO_PROB] > r / 32767.0) {
-                a.currentMove = nullptr;
-                a.workingGene.mutate(a.workingGene[PROB_SETUDO_AMOUNT] + a.temperature);
-            }
-        }
+    const CycleDisplacement d = cycleDisplacement(a);
+    // A displacement out of range (or not a number) changes nothing but the
+    // start of the next cycle.
+    if (d.fx > -10000 && d.fx < 10000) {
+        scoreCycle(a, d, tally);
+        chooseMove(a);
+        exploreMove(a, setup);
     }
 
     a.cycleStartCentre = a.centre;

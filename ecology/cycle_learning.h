@@ -1,9 +1,21 @@
-// Learning at the start of every motor cycle: score the finished cycle, fold
-// its displacement into the movement tried, choose the movement heading best
-// towards the target, and sometimes mutate it.
+// Learning at the start of every motor cycle, in three steps: scoring the
+// finished cycle (its progress towards the target, folded into the movement
+// tried), choosing the movement heading best towards the target, and
+// exploring (sometimes mutating the chosen movement to try something new).
 #pragma once
 
 struct Agent;
+
+// The rules the learning follows, chosen for the whole world.
+enum class LearningRule : int {
+    Specified = 0, // the rules the simulation is made with
+};
+
+// What the step hands the learning.
+struct LearningSetup {
+    LearningRule rule = LearningRule::Specified;
+    bool mutation = true; // exploring may mutate the chosen movement
+};
 
 // Cycles scored and the sum of their progress: the displacement towards the
 // target over the finished cycle divided by its phase duration, the quantity
@@ -13,6 +25,29 @@ struct CycleTally {
     double progress = 0.0;
 };
 
-// Scoring also records the cycle's progress in the creature's recent
-// progress and, when given, in the tally.
-void cycleStartLearning(Agent& a, bool learningMutation, CycleTally* tally = nullptr);
+// Where the finished cycle took the creature: in the world (dx, dy) and in
+// the frame of the heading it had when the cycle began (fx forwards, fy to
+// its left).
+struct CycleDisplacement {
+    double dx = 0.0, dy = 0.0;
+    double fx = 0.0, fy = 0.0;
+};
+CycleDisplacement cycleDisplacement(const Agent& a);
+
+// Scoring: unless another creature disturbed the cycle (then only the mark
+// is cleared), adds the progress towards the target to the score, the
+// creature's recent progress and the tally (when given), and records the
+// displacement for the movement tried.
+void scoreCycle(Agent& a, const CycleDisplacement& d, CycleTally* tally);
+
+// Choosing: the movement of the store heading best towards the target,
+// relative to the current heading, becomes the one tried next.
+void chooseMove(Agent& a);
+
+// Exploring: with the genome's probability, the chosen movement is mutated
+// and tried as a new one.
+void exploreMove(Agent& a, const LearningSetup& setup);
+
+// The whole cycle start: the track, then (for a finite displacement) the
+// three steps, then the new cycle's start centre and heading.
+void cycleStartLearning(Agent& a, const LearningSetup& setup, CycleTally* tally = nullptr);

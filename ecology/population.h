@@ -8,6 +8,9 @@
 
 using Population = std::list<Agent>;
 
+// Largest minimum population a world may keep (and a save may ask for).
+constexpr int kMaxMinPopulation = 1000;
+
 // What a creature reaches of the world: the population and the foods.
 struct Environment {
     Population* population = nullptr;

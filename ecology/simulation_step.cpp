@@ -42,7 +42,7 @@ int motorPhase(const Agent& a)
 
 } // namespace
 
-void driveMotors(Agent& a, bool learningMutation, CycleTally* tally)
+void driveMotors(Agent& a, const LearningSetup& learning, CycleTally* tally)
 {
     const int mode = a.intention.mode;
     if (mode == Intention::NoTarget) {
@@ -56,7 +56,7 @@ void driveMotors(Agent& a, bool learningMutation, CycleTally* tally)
     if (p != a.phase) {
         a.phase = p;
         if (p == 0)
-            cycleStartLearning(a, learningMutation, tally);
+            cycleStartLearning(a, learning, tally);
     }
     if (p == 0) {
         restPose(a);
@@ -98,14 +98,15 @@ void simulationStep(World& w)
     if (w.ecologyEnabled == 1) {
         feedingAndMatingPass(w);
         refillPopulation(w);
+        const LearningSetup learning = learningSetup(w);
         for (auto& a : w.population)
-            driveMotors(a, w.simData.learningMutation != 0, &w.counters.cycles);
+            driveMotors(a, learning, &w.counters.cycles);
         for (auto& a : w.population)
-            a.energy -= 4e-5;
+            a.energy -= w.ecology.energyDecay;
         deathPass(w);
         w.foods.update(h);
         for (auto& a : w.population)
-            a.update(h);
+            a.update(h, w.ecology);
     }
 
     if (w.drag.active && w.drag.grabbed) {

@@ -6,21 +6,77 @@
 
 #include "ecology/world.h"
 
+namespace {
+
+using S = const StatsSample&;
+
+const std::vector<StatsColumn> kColumns = {
+    {"time", nullptr, ChartKind::None, 0, false, [](S s) { return s.time; }, nullptr},
+    {"population", "Population", ChartKind::Level, 0, true,
+     [](S s) { return double(s.population); }, nullptr},
+    {"foods", "Foods", ChartKind::Level, 0, true, [](S s) { return double(s.foods); }, nullptr},
+    {"births", "Births / min", ChartKind::PerMinute, 1, true, [](S s) { return double(s.births); },
+     nullptr},
+    {"refills", nullptr, ChartKind::None, 0, true, [](S s) { return double(s.refills); }, nullptr},
+    {"deaths_starved", nullptr, ChartKind::None, 0, true,
+     [](S s) { return double(s.deathsStarved); }, nullptr},
+    {"deaths_fallen", nullptr, ChartKind::None, 0, true,
+     [](S s) { return double(s.deathsFallen); }, nullptr},
+    {nullptr, "Deaths / min", ChartKind::PerMinute, 1, true,
+     [](S s) { return double(s.deathsStarved + s.deathsFallen); }, nullptr},
+    {"foods_eaten", "Foods eaten", ChartKind::Level, 0, true,
+     [](S s) { return double(s.foodsEaten); }, nullptr},
+    {"mean_energy", "Mean energy", ChartKind::Level, 2, false, [](S s) { return s.meanEnergy; },
+     nullptr},
+    {"best_score", "Best score", ChartKind::Level, 1, false, [](S s) { return s.bestScore; },
+     nullptr},
+    {"cycles_evaluated", nullptr, ChartKind::None, 0, true,
+     [](S s) { return double(s.cyclesEvaluated); }, nullptr},
+    {"mean_progress", "Mean progress", ChartKind::ProgressMean, 3, false,
+     [](S s) { return s.meanProgress; }, nullptr},
+    {"max_generation", nullptr, ChartKind::None, 0, true,
+     [](S s) { return double(s.maxGeneration); }, nullptr},
+    {"mean_generation", "Generation", ChartKind::Level, 2, false,
+     [](S s) { return s.meanGeneration; }, [](S s) { return double(s.maxGeneration); }},
+};
+
+} // namespace
+
+const std::vector<StatsColumn>& statsColumns()
+{
+    return kColumns;
+}
+
 std::string statsCsvHeader()
 {
-    return "time,population,foods,births,refills,deaths_starved,deaths_fallen,foods_eaten,"
-           "mean_energy,best_score,cycles_evaluated,mean_progress,max_generation,"
-           "mean_generation\n";
+    std::string header;
+    for (const StatsColumn& c : kColumns) {
+        if (!c.name)
+            continue;
+        if (!header.empty())
+            header += ',';
+        header += c.name;
+    }
+    return header + '\n';
 }
 
 std::string statsCsvLine(const StatsSample& s)
 {
     std::ostringstream o;
     o.precision(10);
-    o << s.time << ',' << s.population << ',' << s.foods << ',' << s.births << ',' << s.refills
-      << ',' << s.deathsStarved << ',' << s.deathsFallen << ',' << s.foodsEaten << ','
-      << s.meanEnergy << ',' << s.bestScore << ',' << s.cyclesEvaluated << ','
-      << s.meanProgress << ',' << s.maxGeneration << ',' << s.meanGeneration << '\n';
+    bool first = true;
+    for (const StatsColumn& c : kColumns) {
+        if (!c.name)
+            continue;
+        if (!first)
+            o << ',';
+        first = false;
+        if (c.whole)
+            o << static_cast<long long>(c.value(s));
+        else
+            o << c.value(s);
+    }
+    o << '\n';
     return o.str();
 }
 

@@ -35,8 +35,33 @@ struct StatsSample {
     double totalProgress = 0.0;
 };
 
-// The statistics file: a header line and one line per sample; the columns
-// of the first ten stay as they always were, the newer ones follow.
+// How a column is charted in the statistics window.
+enum class ChartKind {
+    None,         // in the file only
+    Level,        // the value itself
+    PerMinute,    // a running total as a rate per simulated minute
+    ProgressMean, // mean progress per scored cycle over a window of time
+};
+
+// One column of the statistics: its name in the file (none for a column
+// that is only charted), its chart, and how it is read from a sample. The
+// file's header and rows and the window's charts all come from this list.
+struct StatsColumn {
+    const char* name;       // CSV header name; nullptr: charted only
+    const char* chartTitle; // nullptr: not charted
+    ChartKind chart;
+    int decimals; // of the chart's current value
+    bool whole;   // written as a whole number
+    double (*value)(const StatsSample& s);
+    // When set, the chart's current value also gives this one as its maximum.
+    double (*maximum)(const StatsSample& s);
+};
+
+// The columns in file order; the columns of the first ten stay as they
+// always were, the newer ones follow.
+const std::vector<StatsColumn>& statsColumns();
+
+// The statistics file: a header line and one line per sample.
 std::string statsCsvHeader();
 std::string statsCsvLine(const StatsSample& s);
 
@@ -63,7 +88,6 @@ public:
     const std::vector<StatsSample>& history() const { return history_; }
     bool empty() const { return taken_ == 0; }
     const StatsSample& latest() const { return latest_; }
-    long long samplesTaken() const { return taken_; }
 
     // Mean progress per scored cycle between two simulated times, from the
     // kept samples nearest to them; 0 when no cycle was scored.

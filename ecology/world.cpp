@@ -7,6 +7,11 @@ World::World()
     foods.settings = &simData;
 }
 
+LearningSetup learningSetup(const World& w)
+{
+    return LearningSetup{w.learningRule, w.simData.learningMutation != 0};
+}
+
 void forgetCreature(World& w, const Agent* agent)
 {
     if (w.hoveredAgent == agent)

@@ -21,6 +21,7 @@
 #include "drawlib/drawstuff.h"
 #include "ecology/birth_marker.h"
 #include "ecology/cycle_learning.h"
+#include "ecology/ecology_params.h"
 #include "ecology/food_store.h"
 #include "ecology/lineage.h"
 #include "ecology/population.h"
@@ -113,6 +114,9 @@ struct World {
     std::uint8_t ecologyEnabled = 1;
 
     SimData simData;
+    EcologyParams ecology;
+    // The learning rules every creature follows at its cycle starts.
+    LearningRule learningRule = LearningRule::Specified;
 
     // Settings.
     int stepsPerFrame = 2;
@@ -174,6 +178,9 @@ struct World {
     World(const World&) = delete;
     World& operator=(const World&) = delete;
 };
+
+// The learning rules and the mutation setting, as the step hands them on.
+LearningSetup learningSetup(const World& w);
 
 // Clears every creature reference (hovered, selected, followed) and any drag
 // that holds a part of the given creature.

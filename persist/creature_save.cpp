@@ -42,7 +42,7 @@ bool load(World& w, const FileSource& source)
 
     a.buildBody(w.world, w.space, &w.environment);
     w.population.splice(w.population.end(), loaded);
-    a.update(0.0);
+    a.update(0.0, w.ecology);
     const double x = w.mainCamera.target[0];
     const double y = w.mainCamera.target[1];
     applyCreaturePositions(a, poses, x, y);

@@ -15,10 +15,10 @@
 #include "creature/agent.h"
 #include "ecology/creature_life.h"
 #include "ecology/food_store.h"
+#include "ecology/population.h"
 
 // Bounds of the saved settings.
 constexpr int kMaxSavedPopulation = 100000;
-constexpr int kMaxMinPopulation = 1000;
 constexpr double kMinGroundSize = 1.0;
 constexpr double kMaxGroundSize = 10000.0;
 constexpr double kMaxWallHeight = 10000.0;

@@ -74,7 +74,7 @@ bool load(World& w, const FileSource& source)
     Environment loaded{&creatures, &foods};
     for (auto& a : creatures) {
         a.buildBody(w.world, w.space, &loaded);
-        a.update(0.0);
+        a.update(0.0, w.ecology);
     }
     applyPositions(creatures, poses);
 

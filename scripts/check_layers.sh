@@ -14,7 +14,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-runners=" app/options app/program app/program_run app/headless_run app/windowed_run app/run_outputs app/main "
+runners=" app/options app/setting_overrides app/program app/program_run app/headless_run app/windowed_run app/run_outputs app/main "
 
 floor() {
   local f="${1%.*}"

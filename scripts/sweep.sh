@@ -3,6 +3,9 @@
 # each with every seed, as headless runs of the program under GNU parallel
 # (on this machine, or on several over ssh), then writes summary.csv and the
 # charts into the results folder. See the README, "Experiments".
+#
+# Contents: options; the sweep file; the grid of jobs; the results folder;
+# the run under parallel; the summary and the charts.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ecology/world_settings.h"
 #include "ui/requests.h"
 
 void keyCommand(World& w, int key)
@@ -82,17 +83,20 @@ public:
     {
         add(ControlKind::Bool, label).flag = &setting;
     }
-    void integer(const char* label, int& setting, double min, double max, double step)
+    // A number item for the world setting of that name: its label, range
+    // and step come from the settings table.
+    void setting(World& w, const char* name)
     {
-        ControlItem& it = add(ControlKind::Int, label);
-        it.integer = &setting;
-        setRange(it, min, max, step);
-    }
-    void real(const char* label, double& setting, double min, double max, double step)
-    {
-        ControlItem& it = add(ControlKind::Double, label);
-        it.real = &setting;
-        setRange(it, min, max, step);
+        const WorldSetting& s = *findWorldSetting(name);
+        const bool whole = s.type == WorldSetting::Type::Int;
+        ControlItem& it = add(whole ? ControlKind::Int : ControlKind::Double, s.label);
+        if (whole)
+            it.integer = &s.integer(w);
+        else
+            it.real = &s.real(w);
+        it.min = s.min;
+        it.max = s.max;
+        it.step = s.step;
     }
     void choice(const char* label, const char* const* names, int count, int (*get)(const World&),
                 void (*set)(World&, int))
@@ -113,12 +117,6 @@ private:
         it.group = group_;
         items_.push_back(it);
         return items_.back();
-    }
-    static void setRange(ControlItem& it, double min, double max, double step)
-    {
-        it.min = min;
-        it.max = max;
-        it.step = step;
     }
 
     std::vector<ControlItem>& items_;
@@ -153,14 +151,14 @@ std::vector<ControlItem> controlBarItems(World& w)
                 setFollowMode);
 
     list.group("SimulationSpeed");
-    list.integer("Simulation Speed", w.stepsPerFrame, 1, 5, 1);
+    list.setting(w, "stepsPerFrame");
     list.flag("Skip Render(x)", w.skipRender);
 
     list.group("Config");
-    list.real("Gravity", w.gravity[2], -20, 1, 0.2);
-    list.real("Size of Ground", w.simData.groundSize, 3, 150, 1);
-    list.integer("Foods Growing Rate", w.simData.foodInterval, 1, 100, 1);
-    list.real("Height of Wall", w.simData.wallHeight, 0, 10, 0.1);
+    list.setting(w, "gravity");
+    list.setting(w, "groundSize");
+    list.setting(w, "foodInterval");
+    list.setting(w, "wallHeight");
 
     list.group("Graphic");
     list.choice("Graphic Quality", kQualityLevelNames, kQualityLevelCount, getGraphicQuality,

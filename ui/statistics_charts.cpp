@@ -31,45 +31,37 @@ std::vector<std::size_t> windowStarts(const std::vector<StatsSample>& h)
 std::vector<Chart> statisticsCharts(const StatisticsRecorder& recorder)
 {
     const std::vector<StatsSample>& h = recorder.history();
+    const std::vector<std::size_t> from = windowStarts(h);
     std::vector<Chart> charts;
-    auto add = [&](const char* title, auto value, int decimals) {
+    for (const StatsColumn& column : statsColumns()) {
+        if (column.chart == ChartKind::None || !column.chartTitle)
+            continue;
+        // The charted value of sample i.
+        auto value = [&](std::size_t i) {
+            const std::size_t j = from[i];
+            const double dt = h[i].time - h[j].time;
+            switch (column.chart) {
+            case ChartKind::PerMinute:
+                return dt > 0 ? (column.value(h[i]) - column.value(h[j])) * 60.0 / dt : 0.0;
+            case ChartKind::ProgressMean: {
+                const long long cycles = h[i].totalCycles - h[j].totalCycles;
+                return cycles > 0 ? (h[i].totalProgress - h[j].totalProgress) / cycles : 0.0;
+            }
+            default: return column.value(h[i]);
+            }
+        };
         Chart c;
-        c.title = title;
+        c.title = column.chartTitle;
         c.values.reserve(h.size());
         for (std::size_t i = 0; i < h.size(); ++i)
             c.values.push_back(static_cast<float>(value(i)));
-        if (!h.empty())
-            c.current = formatValue(value(h.size() - 1), decimals);
+        if (!h.empty()) {
+            c.current = formatValue(value(h.size() - 1), column.decimals);
+            if (column.maximum)
+                c.current += " (max " + formatValue(column.maximum(h.back()), 0) + ")";
+        }
         charts.push_back(std::move(c));
-    };
-    const std::vector<std::size_t> from = windowStarts(h);
-    auto perMinute = [&](std::size_t i, auto total) {
-        const std::size_t j = from[i];
-        const double dt = h[i].time - h[j].time;
-        return dt > 0 ? (total(h[i]) - total(h[j])) * 60.0 / dt : 0.0;
-    };
-
-    add("Population", [&](std::size_t i) { return double(h[i].population); }, 0);
-    add("Foods", [&](std::size_t i) { return double(h[i].foods); }, 0);
-    add("Births / min", [&](std::size_t i) {
-        return perMinute(i, [](const StatsSample& s) { return double(s.births); });
-    }, 1);
-    add("Deaths / min", [&](std::size_t i) {
-        return perMinute(i, [](const StatsSample& s) {
-            return double(s.deathsStarved + s.deathsFallen);
-        });
-    }, 1);
-    add("Foods eaten", [&](std::size_t i) { return double(h[i].foodsEaten); }, 0);
-    add("Mean energy", [&](std::size_t i) { return h[i].meanEnergy; }, 2);
-    add("Best score", [&](std::size_t i) { return h[i].bestScore; }, 1);
-    add("Mean progress", [&](std::size_t i) {
-        const std::size_t j = from[i];
-        const long long cycles = h[i].totalCycles - h[j].totalCycles;
-        return cycles > 0 ? (h[i].totalProgress - h[j].totalProgress) / cycles : 0.0;
-    }, 3);
-    add("Generation", [&](std::size_t i) { return h[i].meanGeneration; }, 2);
-    if (!h.empty())
-        charts.back().current += " (max " + std::to_string(h.back().maxGeneration) + ")";
+    }
     return charts;
 }
 

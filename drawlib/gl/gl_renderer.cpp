@@ -1,3 +1,6 @@
+// Contents: the shaders' sources; compiling, uploading and uniforms; init
+// and release; views and the background (sky, ground); visibility and size
+// on screen; gathering primitives and lines; drawing a gathered view.
 #include "drawlib/gl/gl_renderer.h"
 
 #define GL_GLEXT_PROTOTYPES
@@ -45,7 +48,6 @@ const char* kLitFragment = R"(
 #version 120
 uniform vec3 uLight;
 uniform vec3 uEye;
-uniform int uTextures;
 uniform sampler2D uSkin;
 uniform vec3 uFogColor;
 uniform vec2 uFog;
@@ -64,7 +66,7 @@ void main() {
     vec3 n = normalize(vNormal);
     if (!gl_FrontFacing) n = -n;
     vec3 base = vColor.rgb;
-    if (uTextures == 1 && vTex.z > 0.5) base *= texture2D(uSkin, vTex.xy).rgb;
+    if (vTex.z > 0.5) base *= texture2D(uSkin, vTex.xy).rgb;
     float diffuse = max(dot(n, uLight), 0.0);
     // Sky light from above, warm light bounced from the ground below.
     vec3 ambient = mix(vec3(0.50, 0.46, 0.40), vec3(0.78, 0.84, 0.95), n.z * 0.5 + 0.5);
@@ -614,7 +616,6 @@ void GlRenderer::drawMesh()
     glUniform3fv(uniform(p, "uEye"), 1, eye_);
     glUniform3fv(uniform(p, "uFogColor"), 1, kHorizon);
     glUniform2f(uniform(p, "uFog"), fogStart_, fogEnd_);
-    glUniform1i(uniform(p, "uTextures"), texturesOn_ ? 1 : 0);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, skinTexture_);
     glUniform1i(uniform(p, "uSkin"), 0);

@@ -47,8 +47,6 @@ public:
     void endPrimitive(bool transparent, const float centre[3]);
     void addLine(const float a[3], const float b[3], const float color[4]);
 
-    void setTexturesEnabled(bool on) { texturesOn_ = on; }
-
     // Counts of the last view, for the benchmark.
     struct Stats {
         int primitives = 0;
@@ -85,7 +83,6 @@ private:
     std::vector<std::uint32_t> opaque_, transparentIndices_;
     std::vector<Range> transparent_;
     std::vector<float> lines_; // x, y, z, r, g, b, a per point
-    bool texturesOn_ = true;
 
     Mat4 viewProj_{};
     float eye_[3] = {0, 0, 0};

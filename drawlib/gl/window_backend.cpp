@@ -1,3 +1,6 @@
+// Contents: GLFW's callbacks; opening and closing the window; the frame
+// loop; views and the overlay (text and the panel); screenshots; drawing
+// state and primitives; picking; text; mouse and keys.
 #include "drawlib/gl/window_backend.h"
 
 #define GL_GLEXT_PROTOTYPES

@@ -52,7 +52,6 @@ public:
     };
     const FrameTimes& lastFrameTimes() const { return times_; }
     const GlRenderer::Stats& lastViewStats() const { return renderer_.lastStats(); }
-    long long framesDrawn() const { return frames_; }
 
     // Sets the shape of the cursor over the window to a pointing hand.
     void setHandCursor() override;

@@ -147,7 +147,7 @@ TEST_F(CreatureLifeTest, StarvingWinsOverFallingAndDyingTakes112Steps)
     a.energy = 5.0;
     int steps = 0;
     while (a.lifeState != Removable && steps < 1000) {
-        a.update(kStepSize);
+        a.update(kStepSize, w().ecology);
         ++steps;
         if (a.lifeState != Removable) {
             deathPass(w());

@@ -35,7 +35,7 @@ TEST_F(CycleLearningTest, AnUndisturbedCycleIsScoredAndStoredAsANewMovement)
     a.age = 7.5;
     const size_t moves = a.learning.moves.size();
     const double T = a.workingGene[GeneRow::T];
-    cycleStartLearning(a, false);
+    cycleStartLearning(a, LearningSetup{LearningRule::Specified, false});
     EXPECT_EQ(a.cycleStart, 7.5);
     // Target straight along x: progress 2 over the cycle.
     EXPECT_DOUBLE_EQ(a.score, 3 * 2.0 / T);
@@ -58,7 +58,7 @@ TEST_F(CycleLearningTest, DisturbedCycleIsNeitherScoredNorRecordedButMoveIsChose
     Agent& a = *agent;
     a.disturbed = true;
     const auto before = a.learning.moves.size();
-    cycleStartLearning(a, false);
+    cycleStartLearning(a, LearningSetup{LearningRule::Specified, false});
     EXPECT_FALSE(a.disturbed);
     EXPECT_EQ(a.score, 0.0);
     for (const auto& m : a.learning.moves)
@@ -76,7 +76,7 @@ TEST_F(CycleLearningTest, NonFiniteDisplacementChangesNothingAndKeepsDisturbed)
     a.centre.x = std::numeric_limits<double>::quiet_NaN();
     const Gene working = a.workingGene;
     const auto before = a.learning.moves.size();
-    cycleStartLearning(a, true);
+    cycleStartLearning(a, LearningSetup{LearningRule::Specified, true});
     EXPECT_TRUE(a.disturbed);
     EXPECT_EQ(a.currentMove, nullptr);
     EXPECT_EQ(a.learning.moves.size(), before);
@@ -90,7 +90,7 @@ TEST_F(CycleLearningTest, MutationProbabilityZeroAndOne)
     for (auto& m : a.learning.moves)
         m.gene.values[geneParams[PROB_SETUDO_PROB].start] = 0.0;
     a.disturbed = true;
-    cycleStartLearning(a, true);
+    cycleStartLearning(a, LearningSetup{LearningRule::Specified, true});
     ASSERT_NE(a.currentMove, nullptr);
     EXPECT_EQ(a.workingGene.values, a.currentMove->gene.values);
 
@@ -98,12 +98,12 @@ TEST_F(CycleLearningTest, MutationProbabilityZeroAndOne)
         m.gene.values[geneParams[PROB_SETUDO_PROB].start] = 1.0;
     for (int cycle = 0; cycle < 5; ++cycle) {
         a.disturbed = true;
-        cycleStartLearning(a, true);
+        cycleStartLearning(a, LearningSetup{LearningRule::Specified, true});
         EXPECT_EQ(a.currentMove, nullptr) << "cycle " << cycle;
     }
     // With mutation switched off by the world, nothing mutates.
     a.disturbed = true;
-    cycleStartLearning(a, false);
+    cycleStartLearning(a, LearningSetup{LearningRule::Specified, false});
     EXPECT_NE(a.currentMove, nullptr);
 }
 
@@ -113,7 +113,7 @@ TEST_F(CycleLearningTest, TrackKeepsTheLastFifteenCentres)
     for (int i = 0; i < 16; ++i) {
         a.centre = MY_VECTOR3{static_cast<double>(i), 0, 0};
         a.disturbed = true;
-        cycleStartLearning(a, false);
+        cycleStartLearning(a, LearningSetup{LearningRule::Specified, false});
     }
     ASSERT_EQ(a.track.size(), 15u);
     EXPECT_EQ(a.track.front().x, 1.0);
@@ -127,7 +127,7 @@ TEST_F(CycleLearningTest, DisplacementIsMeasuredAgainstTheStartHeading)
     a.cycleStartHeading = MY_VECTOR2{0, 2};
     a.centre = MY_VECTOR3{0, 3, 0};
     a.currentMove = nullptr;
-    cycleStartLearning(a, false);
+    cycleStartLearning(a, LearningSetup{LearningRule::Specified, false});
     bool found = false;
     for (const auto& m : a.learning.moves)
         if (m.count == 1 && std::abs(m.meanX - 3.0) < 1e-12 && std::abs(m.meanY) < 1e-12)

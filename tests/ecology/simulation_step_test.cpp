@@ -70,7 +70,7 @@ TEST_F(SimulationStepTest, RestPoseDrivesEachExistingJointByItsOwnIndex)
     ASSERT_TRUE(a.joints[0].exists);
     a.joints[0].exists = false;
     a.intention.mode = Intention::NoTarget;
-    driveMotors(a, true);
+    driveMotors(a, LearningSetup{LearningRule::Specified, true});
     const int targetStart = geneParams[JOINT_TARGET].start;
     const int gainStart = geneParams[JOINT_GAIN].start;
     int driven = 0;
@@ -102,7 +102,7 @@ TEST_F(SimulationStepTest, MovingPhasesReadTheWorkingGeneAtPhaseOffsets)
     const int n = static_cast<int>(a.joints.size());
     for (int p : {1, 2}) {
         a.age = a.cycleStart + period * (p + 0.5);
-        driveMotors(a, true);
+        driveMotors(a, LearningSetup{LearningRule::Specified, true});
         EXPECT_EQ(a.phase, p);
         for (int i = 0; i < n; ++i) {
             const BodyJoint& j = a.joints[i];
@@ -119,7 +119,7 @@ TEST_F(SimulationStepTest, MovingPhasesReadTheWorkingGeneAtPhaseOffsets)
     }
     // Back to phase 0: a new cycle starts and the learning runs once.
     a.age = a.cycleStart + period * 3.2;
-    driveMotors(a, false);
+    driveMotors(a, LearningSetup{LearningRule::Specified, false});
     EXPECT_EQ(a.phase, 0);
     EXPECT_EQ(a.cycleStart, a.age);
     EXPECT_EQ(a.track.size(), 1u);
