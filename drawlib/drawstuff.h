@@ -23,6 +23,9 @@ constexpr int kLeftButton = 1;
 constexpr int kMiddleButton = 2;
 constexpr int kRightButton = 4;
 
+// The per-capsule int of dsDrawCapsuleArray that lights a capsule up.
+constexpr int kLitCapsule = 1;
+
 // The mini view covers this fraction of the window's width and height, in
 // its top-left corner.
 constexpr double kMiniViewFraction = 0.35;
@@ -88,7 +91,8 @@ public:
     // A chain of capsules drawn as one smooth body. Per capsule: position (4
     // floats, the fourth unused), rotation (12 floats, ODE 3x4 layout),
     // radius, length, parent index (-1 none), cap flags (2 bytes: draw the -z
-    // cap, draw the +z cap) and one spare int.
+    // cap, draw the +z cap) and one int: kLitCapsule draws that capsule lit
+    // (the part under the cursor), 0 as the rest.
     virtual void drawCapsuleArray(int /*n*/, const float* /*positions*/, const float* /*rotations*/,
                                   const float* /*radii*/, const float* /*lengths*/,
                                   const int* /*parents*/, const std::uint8_t* /*capFlags*/,

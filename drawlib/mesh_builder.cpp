@@ -316,7 +316,7 @@ void addArrow(Mesh& mesh, const Style& style, const double base[3], const double
 }
 
 void addCapsuleChain(Mesh& mesh, const Style& style, const std::vector<ChainCapsule>& chain,
-                     int level)
+                     int level, const Style& litStyle)
 {
     const int n = capsuleSlices(level);
     const int count = static_cast<int>(chain.size());
@@ -428,7 +428,7 @@ void addCapsuleChain(Mesh& mesh, const Style& style, const std::vector<ChainCaps
         bridge.front().ex = column(c.R, 0);
         bridge.front().ey = column(c.R, 1);
         covered[i][end] = true;
-        emitTube(mesh, style, bridge, n, hand < 0.0f);
+        emitTube(mesh, c.lit ? litStyle : style, bridge, n, hand < 0.0f);
     }
 
     for (int i = 0; i < count; ++i) {
@@ -436,6 +436,6 @@ void addCapsuleChain(Mesh& mesh, const Style& style, const std::vector<ChainCaps
         rings.clear();
         capsuleRings(rings, point(c.pos), column(c.R, 0), column(c.R, 1), column(c.R, 2), c.length,
                      c.radius, n, c.capNeg || !covered[i][0], c.capPos || !covered[i][1]);
-        emitTube(mesh, style, rings, n, false);
+        emitTube(mesh, c.lit ? litStyle : style, rings, n, false);
     }
 }

@@ -63,6 +63,7 @@ struct ChainCapsule {
     int parent;  // index in the chain, -1 for none
     bool capNeg; // draw the -z cap
     bool capPos; // draw the +z cap
+    bool lit = false; // drawn with the lit style, with the tube to its parent
 };
 
 // A chain of capsules as one smooth body: every capsule whose end cap is
@@ -71,4 +72,4 @@ struct ChainCapsule {
 // parent's axis (through the parent's open end ring when that is where it
 // lands), so the joints show no seams. An open end no tube reaches is closed.
 void addCapsuleChain(Mesh& mesh, const Style& style, const std::vector<ChainCapsule>& chain,
-                     int level);
+                     int level, const Style& litStyle);

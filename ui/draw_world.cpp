@@ -11,6 +11,10 @@
 
 namespace {
 
+// Materials of a creature's skin and of the part under the cursor.
+constexpr float kSkinMaterial[4] = {0.35f, 0.7f, 1.5f, 50.0f};
+constexpr float kHoverMaterial[4] = {1.0f, 0.7f, 1.5f, 50.0f};
+
 constexpr double kIdentity[12] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0};
 
 // Rounds to single precision and widens back. The float goes through
@@ -38,10 +42,17 @@ void hideCapAtFace(SkinSlots& s, int slot, int face)
         s.capFlags[slot * 2] = 0;
 }
 
-void drawPart(const BodyPart& p)
+// One part on its own. A part touching the ground glows with its touch; the
+// part under the cursor is lit instead.
+void drawPart(const BodyPart& p, bool hovered)
 {
-    const float g = p.groundTouch > 0.5 ? static_cast<float>(p.groundTouch) : 0.5f;
-    N_MaterialColor(g, g, g, 5.0f);
+    if (hovered) {
+        N_MaterialColor(kHoverMaterial[0], kHoverMaterial[1], kHoverMaterial[2],
+                        kHoverMaterial[3]);
+    } else {
+        const float g = p.groundTouch > 0.5 ? static_cast<float>(p.groundTouch) : 0.5f;
+        N_MaterialColor(g, g, g, 5.0f);
+    }
     const dReal* pos = dGeomGetPosition(p.geom);
     const dReal* R = dGeomGetRotation(p.geom);
     switch (p.shape) {
@@ -88,21 +99,29 @@ void drawCreature(World& w, Agent& a, const OrbitCamera& camera, int viewWidth, 
         dsSetColorAlpha(0.8f, 0.8f, 0.8f, 1.0f - a.dyingProgress);
     }
 
+    // The part under the cursor lights up alone: drawn on its own it takes
+    // the lit material, in the skin its capsule is marked.
+    int hoveredSlot = -1;
+    int slot = 0;
     for (const BodyPart& p : a.parts) {
         if (!p.exists)
             continue;
         if (pickingPass)
             N_SetObjName(&p);
-        N_MaterialColor(0.35f, 0.7f, 1.5f, 50.0f);
-        if (&p == pickedObject) {
+        const bool hovered = &p == pickedObject;
+        if (hovered) {
             w.hoveredAgent = &a;
-            N_MaterialColor(1.0f, 0.7f, 1.5f, 50.0f);
+            hoveredSlot = slot;
         }
         if (!w.drawSkin)
-            drawPart(p);
+            drawPart(p, hovered);
+        ++slot;
     }
     if (w.drawSkin) {
+        N_MaterialColor(kSkinMaterial[0], kSkinMaterial[1], kSkinMaterial[2], kSkinMaterial[3]);
         fillSkinSlots(skin, a.parts, a.joints);
+        if (hoveredSlot >= 0 && hoveredSlot < skin.count)
+            skin.ints[hoveredSlot] = kLitCapsule;
         dsDrawCapsuleArray(skin.count, skin.positions, skin.rotations, skin.radii, skin.lengths,
                            skin.parents, skin.capFlags, skin.ints);
     }

@@ -42,7 +42,7 @@ struct SkinSlots {
     float lengths[kSlots] = {};
     int parents[kSlots];               // slot of the parent capsule; -1 for the root
     std::uint8_t capFlags[kSlots * 2]; // per slot: draw the -z cap, draw the +z cap
-    int ints[kSlots] = {};
+    int ints[kSlots] = {}; // kLitCapsule for the part under the cursor
 
     SkinSlots() { reset(); }
     // Empty, every parent -1 and every cap drawn.

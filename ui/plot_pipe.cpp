@@ -30,6 +30,27 @@ std::string findOnPath(const std::string& program)
     return std::string();
 }
 
+namespace {
+
+// The text as one word of the shell, whatever characters it holds.
+std::string shellQuoted(const std::string& text)
+{
+    std::string quoted = "'";
+    for (char c : text) {
+        if (c == '\'')
+            quoted += "'\\''";
+        else
+            quoted += c;
+    }
+    return quoted + "'";
+}
+
+// What a plotting program without mouse support says to "set mouse": known,
+// harmless, and kept off the user's terminal.
+constexpr const char* kKnownWarning = "has no mouse support";
+
+} // namespace
+
 PlotPipe::PlotPipe(const std::string& program)
 {
     const std::string found = findOnPath(program);
@@ -39,7 +60,11 @@ PlotPipe::PlotPipe(const std::string& program)
         // A plotting program that has gone must not kill us with SIGPIPE:
         // writes then fail with an error instead.
         std::signal(SIGPIPE, SIG_IGN);
-        const std::string command = "'" + found + "'";
+        // The program's standard error passes through a filter that drops
+        // the known warning; its standard output goes where ours does.
+        const std::string command = "{ " + shellQuoted(found) +
+                                    " 2>&1 1>&3 3>&- | grep -v --line-buffered " +
+                                    shellQuoted(kKnownWarning) + " 1>&2 3>&-; } 3>&1";
         pipe_ = popen(command.c_str(), "w");
     }
     if (!pipe_) {

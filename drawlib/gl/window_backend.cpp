@@ -115,6 +115,8 @@ bool WindowBackend::open(int width, int height, const char* title, std::string& 
     ImGui::CreateContext();
     ImGuiIO& io = ImGui::GetIO();
     io.IniFilename = nullptr;
+    // The backend chooses the cursor itself (updateCursor).
+    io.ConfigFlags |= ImGuiConfigFlags_NoMouseCursorChange;
     float scale = 1.0f;
     glfwGetWindowContentScale(window_, &scale, nullptr);
     scale = std::max(scale, 1.0f);
@@ -147,9 +149,10 @@ void WindowBackend::close()
         imguiReady_ = false;
     }
     renderer_.release();
-    if (handCursor_)
-        glfwDestroyCursor(handCursor_);
-    handCursor_ = nullptr;
+    for (auto& shapeAndCursor : cursors_)
+        glfwDestroyCursor(shapeAndCursor.second);
+    cursors_.clear();
+    cursorShape_ = -1;
     glfwDestroyWindow(window_);
     window_ = nullptr;
     glfwTerminate();
@@ -165,12 +168,40 @@ void WindowBackend::stopAfterFrames(int frames, const std::string& screenshotPat
 
 void WindowBackend::setHandCursor()
 {
-    if (!window_)
+    handWanted_ = true;
+}
+
+// The cursor of this frame: over the panels the one Dear ImGui asks for
+// (its own drawing of the cursor is off, so it only tells), over the scene
+// the pointing hand once the program has asked for it, else the arrow.
+void WindowBackend::updateCursor()
+{
+    int shape = -1; // the arrow
+    if (ImGui::GetIO().WantCaptureMouse && !sceneOwnsMouse_) {
+        switch (ImGui::GetMouseCursor()) {
+        case ImGuiMouseCursor_TextInput: shape = GLFW_IBEAM_CURSOR; break;
+        case ImGuiMouseCursor_ResizeNS: shape = GLFW_VRESIZE_CURSOR; break;
+        case ImGuiMouseCursor_ResizeEW: shape = GLFW_HRESIZE_CURSOR; break;
+        case ImGuiMouseCursor_Hand: shape = GLFW_HAND_CURSOR; break;
+        case ImGuiMouseCursor_ResizeAll:
+        case ImGuiMouseCursor_ResizeNESW:
+        case ImGuiMouseCursor_ResizeNWSE: shape = GLFW_CROSSHAIR_CURSOR; break;
+        default: break;
+        }
+    } else if (handWanted_) {
+        shape = GLFW_HAND_CURSOR;
+    }
+    if (shape == cursorShape_)
         return;
-    if (handCursor_)
-        return; // set once; it stays with the window
-    handCursor_ = glfwCreateStandardCursor(GLFW_HAND_CURSOR);
-    glfwSetCursor(window_, handCursor_);
+    GLFWcursor* cursor = nullptr;
+    if (shape >= 0) {
+        GLFWcursor*& made = cursors_[shape];
+        if (!made)
+            made = glfwCreateStandardCursor(shape);
+        cursor = made;
+    }
+    glfwSetCursor(window_, cursor);
+    cursorShape_ = shape;
 }
 
 // The frame loop: step, time delta, then each view (camera, sky and ground,
@@ -222,6 +253,7 @@ void WindowBackend::simulationLoop(int, char**, int width, int height, const Dra
         if (drawPanel_)
             drawPanel_();
         times_.panel = nowMs() - panelStart;
+        updateCursor();
         ImGui::Render();
         glViewport(0, 0, framebufferW_, framebufferH_);
         ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
@@ -270,33 +302,77 @@ void WindowBackend::drawView(int view, const DrawCallbacks& fn)
     renderer_.endView();
 }
 
+namespace {
+
+// Text with a soft shadow.
+void shadowedText(ImDrawList* list, ImFont* font, float size, ImVec2 at, const char* begin,
+                  const char* end = nullptr)
+{
+    list->AddText(font, size, ImVec2(at.x + 1, at.y + 1), IM_COL32(0, 0, 0, 170), begin, end);
+    list->AddText(font, size, at, IM_COL32(255, 255, 255, 255), begin, end);
+}
+
+} // namespace
+
+// The mini view's frame under everything; the text over everything, the
+// panels included, so no panel ever hides a message or the status.
 void WindowBackend::drawOverlay()
 {
-    ImDrawList* list = ImGui::GetBackgroundDrawList();
     const ImGuiIO& io = ImGui::GetIO();
     if (pip_) {
         // A thin frame around the mini view.
         const float w = std::floor(io.DisplaySize.x * static_cast<float>(kMiniViewFraction)),
                     h = std::floor(io.DisplaySize.y * static_cast<float>(kMiniViewFraction));
-        list->AddRect(ImVec2(0, 0), ImVec2(w, h), IM_COL32(20, 28, 40, 200), 0.0f, 0, 2.0f);
+        ImGui::GetBackgroundDrawList()->AddRect(ImVec2(0, 0), ImVec2(w, h),
+                                                IM_COL32(20, 28, 40, 200), 0.0f, 0, 2.0f);
     }
+    ImDrawList* list = ImGui::GetForegroundDrawList();
+    const float margin = 8.0f;
     for (const Text& t : texts_) {
+        if (t.text.empty())
+            continue;
         ImFont* font = t.size >= kMessageTextSize ? largeFont_ : smallFont_;
         const float size = font->FontSize * io.FontGlobalScale;
-        ImVec2 extent = font->CalcTextSizeA(size, 1e9f, 0.0f, t.text.c_str());
-        ImVec2 at(t.x, t.y);
-        if (t.size >= kMessageTextSize) {
-            // Large text is a message: centred on its point.
-            at.x -= extent.x * 0.5f;
-        } else if (!t.text.empty()) {
-            // Status text sits on a soft dark panel so it reads over the sky.
+        const ImVec2 extent = font->CalcTextSizeA(size, 1e9f, 0.0f, t.text.c_str());
+        if (t.size < kMessageTextSize) {
+            // Status text sits on a soft dark plate so it reads over the sky.
+            const ImVec2 at(t.x, t.y);
             list->AddRectFilled(ImVec2(at.x - 3, at.y + 2),
                                 ImVec2(at.x + extent.x + 8, at.y + extent.y + 2),
                                 IM_COL32(15, 22, 35, 110), 5.0f);
+            shadowedText(list, font, size, at, t.text.c_str());
+            continue;
         }
-        list->AddText(font, size, ImVec2(at.x + 1, at.y + 1), IM_COL32(0, 0, 0, 170),
-                      t.text.c_str());
-        list->AddText(font, size, at, IM_COL32(255, 255, 255, 255), t.text.c_str());
+        // A message: its lines centred on the point, on a darker plate, the
+        // whole kept inside the window.
+        ImVec2 at(t.x - extent.x * 0.5f, t.y);
+        at.x = std::max(margin, std::min(at.x, io.DisplaySize.x - margin - extent.x));
+        at.y = std::max(margin, std::min(at.y, io.DisplaySize.y - margin - extent.y));
+        list->AddRectFilled(ImVec2(at.x - 10, at.y - 4),
+                            ImVec2(at.x + extent.x + 10, at.y + extent.y + 4),
+                            IM_COL32(15, 22, 35, 160), 8.0f);
+        const char* line = t.text.c_str();
+        float y = at.y;
+        while (*line) {
+            const char* end = std::strchr(line, '\n');
+            if (!end)
+                end = line + std::strlen(line);
+            const float w = font->CalcTextSizeA(size, 1e9f, 0.0f, line, end).x;
+            shadowedText(list, font, size, ImVec2(at.x + (extent.x - w) * 0.5f, y), line, end);
+            y += size;
+            line = *end ? end + 1 : end;
+        }
+    }
+    if (paused_) {
+        // A mark at the top of the window while the loop is paused.
+        const char* text = "Paused";
+        const float size = largeFont_->FontSize * io.FontGlobalScale;
+        const ImVec2 extent = largeFont_->CalcTextSizeA(size, 1e9f, 0.0f, text);
+        const ImVec2 at((io.DisplaySize.x - extent.x) * 0.5f, margin + 4);
+        list->AddRectFilled(ImVec2(at.x - 14, at.y - 4),
+                            ImVec2(at.x + extent.x + 14, at.y + extent.y + 4),
+                            IM_COL32(150, 40, 30, 190), 8.0f);
+        shadowedText(list, largeFont_, size, at, text);
     }
 }
 
@@ -463,7 +539,7 @@ void WindowBackend::drawArrow(const double* base, const double* R, double length
 
 void WindowBackend::drawCapsuleArray(int n, const float* positions, const float* rotations,
                                      const float* radii, const float* lengths, const int* parents,
-                                     const std::uint8_t* capFlags, const int*)
+                                     const std::uint8_t* capFlags, const int* ints)
 {
     if (n <= 0)
         return;
@@ -478,6 +554,7 @@ void WindowBackend::drawCapsuleArray(int n, const float* positions, const float*
         c.parent = parents[i];
         c.capNeg = capFlags[2 * i] != 0;
         c.capPos = capFlags[2 * i + 1] != 0;
+        c.lit = ints && ints[i] == kLitCapsule;
         const double reach = capsuleReach(c.length, c.radius);
         for (int k = 0; k < 3; ++k) {
             lo[k] = std::min(lo[k], c.pos[k] - reach);
@@ -509,9 +586,13 @@ void WindowBackend::drawCapsuleArray(int n, const float* positions, const float*
     }
     if (color_[3] <= 0.0f || !seen(renderer_, centre, reach))
         return;
-    addCapsuleChain(renderer_.mesh(), currentStyle(), chain_, capsuleQuality_);
+    // A lit capsule takes the full ambient light.
+    const Style style = currentStyle();
+    Style lit = style;
+    lit.material[0] = 1.0f;
+    addCapsuleChain(renderer_.mesh(), style, chain_, capsuleQuality_, lit);
     if (shadows_)
-        addCapsuleChain(renderer_.shadowMesh(), Style{}, chain_, 1);
+        addCapsuleChain(renderer_.shadowMesh(), Style{}, chain_, 1, Style{});
     finishPrimitive(centre);
 }
 

@@ -8,6 +8,7 @@
 // close the window. Every other key goes to the command callback.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -53,8 +54,11 @@ public:
     const FrameTimes& lastFrameTimes() const { return times_; }
     const GlRenderer::Stats& lastViewStats() const { return renderer_.lastStats(); }
 
-    // Sets the shape of the cursor over the window to a pointing hand.
+    // From now on the cursor over the scene is a pointing hand (over the
+    // panels it stays theirs).
     void setHandCursor() override;
+    // The standard cursor shape shown now (a GLFW shape), -1 for the arrow.
+    int cursorShape() const { return cursorShape_; }
     // The panel drawn over the views every frame with Dear ImGui (it has the
     // window's input first); null for none.
     void setPanel(void (*drawPanel)()) { drawPanel_ = drawPanel; }
@@ -108,10 +112,13 @@ private:
     void drawView(int view, const DrawCallbacks& fn);
     void drawOverlay();
     void sendMouse(int message);
+    void updateCursor();
     bool writeScreenshot(const std::string& path);
 
     GLFWwindow* window_ = nullptr;
-    GLFWcursor* handCursor_ = nullptr;
+    std::map<int, GLFWcursor*> cursors_; // standard cursors by shape, made when first needed
+    int cursorShape_ = -1;
+    bool handWanted_ = false;
     bool imguiReady_ = false;
     ImFont* smallFont_ = nullptr;
     ImFont* largeFont_ = nullptr;

@@ -184,7 +184,7 @@ TEST(Meshes, CapsuleChainsJoinWithoutHolesAndCloseEndsNoTubeReaches)
             chainCapsule(0, -sn * 0.75f, 1.5f + 0.05f + cs * 0.75f, lean, 1.0f, 0, false, true),
         };
         Mesh m;
-        addCapsuleChain(m, Style{}, chain, level);
+        addCapsuleChain(m, Style{}, chain, level, Style{});
         EXPECT_EQ(openEdges(m), 0) << "level " << level;
 
         // A grandchild hanging off the side: its open end is joined by a
@@ -192,13 +192,13 @@ TEST(Meshes, CapsuleChainsJoinWithoutHolesAndCloseEndsNoTubeReaches)
         // apart from that buried ring.
         chain.push_back(chainCapsule(0.75f, 0, 1, up, 0.6f, 0, false, true));
         Mesh side;
-        addCapsuleChain(side, Style{}, chain, level);
+        addCapsuleChain(side, Style{}, chain, level, Style{});
         EXPECT_EQ(openEdges(side), capsuleSlices(level)) << "level " << level;
     }
     // A cleared end that no child reaches is closed again.
     std::vector<ChainCapsule> alone = {chainCapsule(0, 0, 1, up, 1.0f, -1, false, false)};
     Mesh m;
-    addCapsuleChain(m, Style{}, alone, 3);
+    addCapsuleChain(m, Style{}, alone, 3, Style{});
     EXPECT_EQ(openEdges(m), 0);
     expectOutward(m, std::array<double, 3>{0, 0, 1}.data(), "lone capsule");
 }

@@ -2,6 +2,7 @@
 // picking against what is on screen, the mini view, and repeatable
 // screenshots of the program itself.
 #include <gtest/gtest.h>
+#include <GLFW/glfw3.h>
 #include <imgui.h>
 #include <stb_image.h>
 
@@ -91,6 +92,13 @@ protected:
     {
         scene.reset();
         closeWindow();
+        // CREATURES_KEEP_PICTURES=DIR keeps the pictures for a look.
+        if (const char* keep = std::getenv("CREATURES_KEEP_PICTURES")) {
+            const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+            for (const auto& e : fs::directory_iterator(dir))
+                fs::copy_file(e.path(), fs::path(keep) / (test + "_" + e.path().filename().string()),
+                              fs::copy_options::overwrite_existing);
+        }
         fs::remove_all(dir);
     }
     // Draws `frames` frames of the scene's world and returns the picture.
@@ -206,6 +214,78 @@ TEST_F(WindowTest, ALeftDragOnAPartSelectsItsCreatureAndPullsIt)
     EXPECT_LT(std::hypot(now[0] - w.drag.target[0], now[1] - w.drag.target[1]), moved);
     EXPECT_FALSE(mouseCallback(w, LeftUp, 0, x + 40, y, x + 40, y));
     EXPECT_FALSE(w.drag.active);
+}
+
+// Mean brightness (sum of the channels) of the pixels in a box.
+double brightness(const Picture& p, int x0, int y0, int x1, int y1)
+{
+    double sum = 0;
+    int n = 0;
+    for (int y = std::max(y0, 0); y < std::min(y1, p.height); ++y)
+        for (int x = std::max(x0, 0); x < std::min(x1, p.width); ++x, ++n)
+            sum += p.at(x, y)[0] + p.at(x, y)[1] + p.at(x, y)[2];
+    return n ? sum / n : 0.0;
+}
+
+TEST_F(WindowTest, APartUnderTheRestingCursorLightsUpWithAndWithoutSkins)
+{
+    scene = std::make_unique<Scene>(7, 10);
+    World& w = scene->world();
+    frames(10, "before.png");
+    w.followMode = 0;
+    windowBackend()->setPaused(true);
+    for (std::uint8_t skin : {1, 0}) {
+        SCOPED_TRACE(skin ? "skins on" : "skins off");
+        w.drawSkin = skin;
+        // The cursor away from every creature, then resting on a part.
+        EXPECT_FALSE(mouseCallback(w, MouseMove, 0, 320, 1, 320, 1));
+        frames(2, "away.png");
+        Agent* target = w.followedAgent ? w.followedAgent : &w.population.front();
+        int x = 0, y = 0;
+        BodyPart* part = nullptr;
+        for (BodyPart& p : target->parts)
+            if (p.exists && !part)
+                part = &p;
+        ASSERT_NE(part, nullptr);
+        ASSERT_TRUE(project(w.mainCamera, 640, 480, dGeomGetPosition(part->geom), x, y));
+        const Picture away = frames(1, "away.png");
+        EXPECT_FALSE(mouseCallback(w, MouseMove, 0, x, y, x, y));
+        frames(1, "resting.png");
+        ASSERT_EQ(w.drag.grabbed, part);
+        const Picture lit = frames(1, "lit.png");
+        // The part brightens where it is; far from it nothing changes.
+        EXPECT_GT(brightness(lit, x - 3, y - 3, x + 4, y + 4),
+                  brightness(away, x - 3, y - 3, x + 4, y + 4) + 40);
+        EXPECT_LT(differing(lit, away, 0, 0, 640, 480), 2500);
+    }
+    // Over the scene the cursor is the pointing hand the mouse asked for.
+    EXPECT_EQ(windowBackend()->cursorShape(), GLFW_HAND_CURSOR);
+}
+
+TEST_F(WindowTest, MessagesAndThePauseMarkShowAbovePanels)
+{
+    scene = std::make_unique<Scene>(7, 10);
+    World& w = scene->world();
+    // The inspector and the statistics open, over the middle of the window.
+    w.selectedAgent = &*std::next(w.population.begin(), 2);
+    ImGui::SetWindowCollapsed("Statistics", false);
+    frames(30, "panels.png");
+    windowBackend()->setPaused(true);
+    const Picture plain = frames(1, "plain.png");
+    showMessage(w.message, "Saved2...", 1000.0);
+    const Picture shown = frames(1, "message.png");
+    // White letters at the middle of the window, and at its top the pause mark.
+    auto whitePixels = [](const Picture& p, int x0, int y0, int x1, int y1) {
+        int n = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x)
+                n += p.at(x, y)[0] > 235 && p.at(x, y)[1] > 235 && p.at(x, y)[2] > 235;
+        return n;
+    };
+    EXPECT_GT(whitePixels(shown, 240, 215, 400, 255), whitePixels(plain, 240, 215, 400, 255) + 150);
+    EXPECT_GT(differing(shown, plain, 240, 205, 400, 265), 300);
+    EXPECT_GT(whitePixels(plain, 270, 5, 370, 45), 80);
+    windowBackend()->setPaused(false);
 }
 
 // Pixels of the panels' background colour in a box.
