@@ -26,16 +26,19 @@ void runFolderRequest(World& w, const Request& r)
     const std::string folder = requestFolder(r);
     const bool isLoad = r.kind == Request::LoadAll || r.kind == Request::LoadCreature;
     const size_t before = w.population.size();
+    std::string unfinished;
     try {
         switch (r.kind) {
         case Request::LoadAll: loadAll(w, folder); break;
-        case Request::SaveAll: saveAll(w, folder); break;
+        case Request::SaveAll: saveAll(w, folder, &unfinished); break;
         case Request::LoadCreature: loadCreature(w, folder); break;
-        case Request::SaveCreature: saveCreature(w, folder); break;
+        case Request::SaveCreature: saveCreature(w, folder, &unfinished); break;
         default: return;
         }
-        showMessage(w.message, std::string(isLoad ? "Loaded" : "Saved") + std::to_string(r.number) + "...",
-                    2.0);
+        std::string text = std::string(isLoad ? "Loaded" : "Saved") + std::to_string(r.number) + "...";
+        if (!unfinished.empty())
+            text += "\nbut not finished: " + unfinished;
+        showMessage(w.message, text, unfinished.empty() ? 2.0 : 6.0);
     } catch (const std::string& text) {
         // A failed creature load takes back the creature it appended.
         if (r.kind == Request::LoadCreature && w.population.size() > before) {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "ecology/world.h"
+#include "persist/folder_source.h"
 #include "persist/load_support.h"
 #include "persist/positions.h"
 #include "persist/record_checks.h"
@@ -61,19 +62,19 @@ SavedFiles creatureFiles(const Agent& a)
     return files;
 }
 
-bool saveCreature(World& w, const std::string& folder)
+bool saveCreature(World& w, const std::string& folder, std::string* unfinished)
 {
     if (!w.selectedAgent || !inPopulation(w, w.selectedAgent))
         throw std::string("Select a Creature!\nnot saved");
     return runFolderOperation(folder, [&] {
-        writeFolder(folder, creatureFiles(*w.selectedAgent));
+        reportUnfinished(folder, writeFolder(folder, creatureFiles(*w.selectedAgent)), unfinished);
         return true;
     });
 }
 
 bool loadCreature(World& w, const std::string& folder)
 {
-    return loadCreatureFrom(w, FolderSource(folder));
+    return runFolderOperation(folder, [&] { return load(w, FolderSource(folder)); });
 }
 
 bool loadCreatureFrom(World& w, const FileSource& source)

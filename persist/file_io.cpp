@@ -9,7 +9,8 @@
 #include <iostream>
 
 #include "app/base/interrupt.h"
-#include "persist/save_folder.h"
+#include "persist/manifest.h"
+#include "persist/sha256.h"
 
 namespace {
 
@@ -54,26 +55,21 @@ bool writeAll(int fd, const std::string& bytes)
     return true;
 }
 
-// Writes a failure text and a line end to standard error and throws it.
-[[noreturn]] void reportAndThrow(const std::string& text)
-{
-    std::cerr << text << std::endl;
-    throw text;
-}
 
 [[noreturn]] void throwTooLarge(const std::string& path)
 {
     throwDamaged(path, "larger than " + std::to_string(kMaxFileBytes) + " bytes");
 }
 
-// Reads a whole file from disk, naming it `shown` in messages.
-std::string readFileShownAs(const std::string& path, const std::string& shown)
+// The whole contents, or the failure text for the file named `shown`.
+std::string readOrThrow(ReadResult result, std::string& bytes, const std::string& shown)
 {
-    std::string bytes;
-    switch (readRegularFile(path, bytes, kMaxFileBytes)) {
-    case ReadResult::Done: return bytes;
+    switch (result) {
+    case ReadResult::Done: return std::move(bytes);
     case ReadResult::TooLarge: throwTooLarge(shown);
     case ReadResult::Interrupted: throwFailed(shown, "interrupted");
+    case ReadResult::Missing:
+    case ReadResult::NotAFile:
     case ReadResult::CannotOpen: break;
     }
     throwCannotOpen(shown);
@@ -87,10 +83,12 @@ ReadResult readRegularFile(const std::string& path, std::string& bytes, std::siz
     // refused at once instead of waiting for a writer.
     Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (fd.get() < 0)
-        return ReadResult::CannotOpen;
+        return errno == ENOENT ? ReadResult::Missing : ReadResult::CannotOpen;
     struct stat st;
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
+    if (::fstat(fd.get(), &st) != 0)
         return ReadResult::CannotOpen;
+    if (!S_ISREG(st.st_mode))
+        return ReadResult::NotAFile;
     if (static_cast<unsigned long long>(st.st_size) > limit)
         return ReadResult::TooLarge;
     bytes.clear();
@@ -143,22 +141,28 @@ std::string cannotOpenText(const std::string& path)
 
 void throwCannotOpen(const std::string& path)
 {
-    reportAndThrow(cannotOpenText(path));
+    throwText(cannotOpenText(path));
+}
+
+void throwText(const std::string& text)
+{
+    std::cerr << text << std::endl;
+    throw text;
 }
 
 void throwCannotWrite(const std::string& path)
 {
-    reportAndThrow("cannot write:" + path);
+    throwText("cannot write:" + path);
 }
 
 void throwDamaged(const std::string& path, const std::string& reason)
 {
-    reportAndThrow("damaged file:" + path + " (" + reason + ")");
+    throwText("damaged file:" + path + " (" + reason + ")");
 }
 
 void throwFailed(const std::string& folder, const std::string& reason)
 {
-    reportAndThrow("failed:" + folder + " (" + reason + ")");
+    throwText("failed:" + folder + " (" + reason + ")");
 }
 
 void throwIfInterrupted(const std::string& folder)
@@ -169,49 +173,58 @@ void throwIfInterrupted(const std::string& folder)
 
 std::string readWholeFile(const std::string& path)
 {
-    return readFileShownAs(path, path);
+    std::string bytes;
+    return readOrThrow(readRegularFile(path, bytes, kMaxFileBytes), bytes, path);
 }
 
-FolderSource::FolderSource(std::string folder)
-    : FileSource(std::move(folder)), journalled_(journalledFiles(this->folder()))
+void FileSource::verify(const std::string& name, const std::string& bytes) const
 {
+    if (!manifestRead_) {
+        manifestRead_ = true;
+        std::string text;
+        const ReadResult r = fetch(kManifestFile, text, kMaxManifestBytes);
+        if (r == ReadResult::TooLarge)
+            throwDamaged(path(kManifestFile), "too large for a manifest");
+        if (r == ReadResult::NotAFile)
+            throwDamaged(path(kManifestFile), "not a file");
+        std::string reason;
+        if (r == ReadResult::Done && !decodeManifest(text, sums_, reason))
+            throwDamaged(path(kManifestFile), reason);
+    }
+    const auto sum = sums_.find(name);
+    if (sum != sums_.end() && sha256Hex(bytes) != sum->second)
+        throwDamaged(path(name), "checksum");
 }
 
-std::string FolderSource::diskPath(const std::string& name) const
-{
-    if (std::find(journalled_.begin(), journalled_.end(), name) != journalled_.end())
-        return folder() + "/" + kStagingName + "/" + name;
-    return path(name);
-}
-
-std::string FolderSource::read(const std::string& name) const
+std::string FileSource::read(const std::string& name) const
 {
     throwIfInterrupted(folder());
-    return readFileShownAs(diskPath(name), path(name));
+    std::string bytes;
+    const ReadResult r = fetch(name, bytes, kMaxFileBytes);
+    std::string contents = readOrThrow(r, bytes, path(name));
+    verify(name, contents);
+    return contents;
 }
 
-bool FolderSource::tryRead(const std::string& name, std::string& bytes) const
+ReadResult FileSource::tryRead(const std::string& name, std::string& bytes,
+                               std::size_t limit) const
 {
-    return readRegularFile(diskPath(name), bytes, kMaxFileBytes) == ReadResult::Done;
+    const ReadResult r = fetch(name, bytes, limit);
+    if (r == ReadResult::Done)
+        verify(name, bytes);
+    return r;
 }
 
-bool MemorySource::tryRead(const std::string& name, std::string& bytes) const
-{
-    const auto it = files_.find(name);
-    if (it == files_.end() || it->second.size() > kMaxFileBytes)
-        return false;
-    bytes = it->second;
-    return true;
-}
-
-std::string MemorySource::read(const std::string& name) const
+ReadResult MemorySource::fetch(const std::string& name, std::string& bytes,
+                               std::size_t limit) const
 {
     const auto it = files_.find(name);
     if (it == files_.end())
-        throwCannotOpen(path(name));
-    if (it->second.size() > kMaxFileBytes)
-        throwTooLarge(path(name));
-    return it->second;
+        return ReadResult::Missing;
+    if (it->second.size() > limit)
+        return ReadResult::TooLarge;
+    bytes = it->second;
+    return ReadResult::Done;
 }
 
 void writeWholeFile(const std::string& path, const std::string& contents)

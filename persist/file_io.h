@@ -11,8 +11,8 @@
 #include <vector>
 
 // Failure texts. Each is thrown as a std::string (the step driver shows it)
-// after being written to standard error: the "cannot open:" text with no line
-// end, the others with one.
+// after being written, with a line end, to standard error.
+[[noreturn]] void throwText(const std::string& text);
 std::string cannotOpenText(const std::string& path);
 [[noreturn]] void throwCannotOpen(const std::string& path);
 [[noreturn]] void throwCannotWrite(const std::string& path);
@@ -42,7 +42,15 @@ template <class Op> bool runFolderOperation(const std::string& folder, Op op)
 // Largest file a load reads; a larger one is refused as damaged.
 constexpr std::size_t kMaxFileBytes = std::size_t(256) << 20;
 
+// Low-level steps shared by the readers and the save folder.
+enum class ReadResult { Done, Missing, NotAFile, CannotOpen, TooLarge, Interrupted };
+// Reads a regular file of at most `limit` bytes without ever blocking on
+// what is not one (named pipes, devices: NotAFile); no message.
+ReadResult readRegularFile(const std::string& path, std::string& bytes, std::size_t limit);
+
 // Where a load reads its files: a folder on disk, or files held in memory.
+// When the source holds a manifest (manifest.h), every file it names is
+// checked against its sum as it is read.
 class FileSource {
 public:
     explicit FileSource(std::string folder) : folder_(std::move(folder)) {}
@@ -52,34 +60,26 @@ public:
     // A file's full name as messages show it: folder + "/" + name.
     std::string path(const std::string& name) const { return folder_ + "/" + name; }
     // The whole contents. Throws the "cannot open:" text for a file that
-    // cannot be opened, and the damaged text for one over kMaxFileBytes.
-    virtual std::string read(const std::string& name) const = 0;
-    // The whole contents of a file that may be missing: false, with no
-    // message, when it cannot be read (a source that has no such files
-    // keeps this default).
-    virtual bool tryRead(const std::string& name, std::string& bytes) const
-    {
-        (void)name;
-        (void)bytes;
-        return false;
-    }
+    // cannot be opened, and the damaged text for one over kMaxFileBytes or
+    // whose sum is not the manifest's ("damaged file:PATH (checksum)").
+    std::string read(const std::string& name) const;
+    // The whole contents of a file that may be missing, of at most `limit`
+    // bytes: Done, or what kept it from being read, with no message. A file
+    // whose sum is not the manifest's throws the damaged text.
+    ReadResult tryRead(const std::string& name, std::string& bytes, std::size_t limit) const;
+
+protected:
+    // The bytes of a file as the source holds them, unchecked.
+    virtual ReadResult fetch(const std::string& name, std::string& bytes,
+                             std::size_t limit) const = 0;
 
 private:
+    void verify(const std::string& name, const std::string& bytes) const;
+
     std::string folder_;
-};
-
-// Files of a folder on disk, read through the folder's save journal when a
-// save into it was cut short after it took effect (see save_folder.h).
-class FolderSource : public FileSource {
-public:
-    explicit FolderSource(std::string folder);
-    std::string read(const std::string& name) const override;
-    bool tryRead(const std::string& name, std::string& bytes) const override;
-
-private:
-    // Where a file is read from: the staging folder for a journalled name.
-    std::string diskPath(const std::string& name) const;
-    std::vector<std::string> journalled_; // names read from the staging folder
+    // The manifest's sums by name, read at the first file; none without one.
+    mutable bool manifestRead_ = false;
+    mutable std::map<std::string, std::string> sums_;
 };
 
 // Files held in memory; a name that is not held cannot be opened.
@@ -87,14 +87,16 @@ class MemorySource : public FileSource {
 public:
     using FileSource::FileSource;
     void put(const std::string& name, std::string contents) { files_[name] = std::move(contents); }
-    std::string read(const std::string& name) const override;
-    bool tryRead(const std::string& name, std::string& bytes) const override;
+
+protected:
+    ReadResult fetch(const std::string& name, std::string& bytes,
+                     std::size_t limit) const override;
 
 private:
     std::map<std::string, std::string> files_;
 };
 
-// Reads a whole file from disk (the rules of FileSource::read).
+// Reads a whole file from disk (the rules of FileSource::read, no manifest).
 std::string readWholeFile(const std::string& path);
 
 // Throws the "failed:" text with "interrupted" once Ctrl-C or SIGTERM has
@@ -108,11 +110,6 @@ using SavedFiles = std::vector<std::pair<std::string, std::string>>;
 // the "cannot open:" and "cannot write:" texts on failure.
 void writeWholeFile(const std::string& path, const std::string& contents);
 
-// Low-level steps shared by the readers and the save folder.
-enum class ReadResult { Done, CannotOpen, TooLarge, Interrupted };
-// Reads a regular file of at most `limit` bytes without ever blocking on
-// what is not one (named pipes, devices); no message.
-ReadResult readRegularFile(const std::string& path, std::string& bytes, std::size_t limit);
 // Creates (with `extraFlags`, such as O_EXCL or O_TRUNC), writes, flushes and
 // closes a file, giving it `mode` when that is not negative; 0 when done, 1
 // when it cannot be created, 2 when writing fails.

@@ -19,5 +19,8 @@ constexpr const char* kLineageFile = "lineage.csv";
 std::string encodeLineage(const Population& population);
 
 // Gives the creatures, in file order, what the source's lineage.csv holds
-// for them. A row whose id is not the creature's is skipped.
+// for them. A file that does not hold exactly one row for each of them, in
+// order and with their ids (cut, shifted, of another save), or that is not a
+// regular file of a size that fits them, is ignored with one warning saying
+// what is wrong.
 void readLineage(const FileSource& source, Population& creatures);

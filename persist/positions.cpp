@@ -6,6 +6,7 @@
 
 #include "creature/archive.h"
 #include "persist/file_io.h"
+#include "persist/folder_source.h"
 
 namespace {
 

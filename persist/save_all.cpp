@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ecology/world.h"
+#include "persist/folder_source.h"
 #include "persist/lineage_file.h"
 #include "persist/load_support.h"
 #include "persist/memory_estimate.h"
@@ -113,21 +114,23 @@ SavedFiles simulationFiles(const World& w)
     return files;
 }
 
-bool saveAll(World& w, const std::string& folder)
+bool saveAll(World& w, const std::string& folder, std::string* unfinished)
 {
     return runFolderOperation(folder, [&] {
         const int count = static_cast<int>(w.population.size());
-        writeFolder(folder, simulationFiles(w),
-                    [count](const std::string& name) { return creatureFileBeyond(name, count); });
+        const std::string left =
+            writeFolder(folder, simulationFiles(w),
+                        [count](const std::string& name) { return creatureFileBeyond(name, count); });
         w.simData.populationCount = static_cast<int>(w.population.size());
         std::cout << "write" << std::endl;
+        reportUnfinished(folder, left, unfinished);
         return true;
     });
 }
 
 bool loadAll(World& w, const std::string& folder)
 {
-    return loadAllFrom(w, FolderSource(folder));
+    return runFolderOperation(folder, [&] { return load(w, FolderSource(folder)); });
 }
 
 bool loadAllFrom(World& w, const FileSource& source)

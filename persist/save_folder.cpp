@@ -1,14 +1,24 @@
+// Contents: the journal (encoding, reading); folder helpers; the checks of
+// what a save may replace; rolling a journal forward; finishing an earlier
+// save; stale files; the staging guard; writeFolder.
 #include "persist/save_folder.h"
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <iostream>
 #include <map>
 #include <sstream>
+
+#include "persist/folder_lock.h"
+#include "persist/manifest.h"
 
 std::function<void(int point)> saveCheckpointForTests;
 
@@ -74,13 +84,52 @@ std::string stagingOf(const std::string& folder)
     return folder + "/" + kStagingName;
 }
 
-bool readJournal(const std::string& folder, Journal& j)
+// None when there is no journal; Broken when there is something else than
+// a whole journal of plain names.
+JournalState readJournal(const std::string& folder, Journal& j)
 {
     std::string text;
-    if (readRegularFile(stagingOf(folder) + "/" + kJournalName, text, kMaxJournalBytes) !=
-        ReadResult::Done)
-        return false;
-    return decodeJournal(text, j);
+    switch (readRegularFile(stagingOf(folder) + "/" + kJournalName, text, kMaxJournalBytes)) {
+    case ReadResult::Done: break;
+    case ReadResult::Missing: return JournalState::None;
+    default: return JournalState::Broken;
+    }
+    return decodeJournal(text, j) ? JournalState::Complete : JournalState::Broken;
+}
+
+std::string errnoText()
+{
+    return std::strerror(errno);
+}
+
+// The file attributes of an entry (append-only, immutable, ...); 0 where the
+// file system has none.
+long attributesOf(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY);
+    if (fd < 0)
+        return 0;
+    long flags = 0;
+    if (::ioctl(fd, FS_IOC_GETFLAGS, &flags) != 0)
+        flags = 0;
+    ::close(fd);
+    return flags;
+}
+
+bool unchangeable(const std::string& path)
+{
+    return (attributesOf(path) & (FS_APPEND_FL | FS_IMMUTABLE_FL)) != 0;
+}
+
+// Whether this user may take an entry of the folder away (replace or remove
+// it): in a sticky folder only the entry's owner, the folder's owner or root
+// may.
+bool mayTakeAway(const struct stat& folder, const struct stat& entry)
+{
+    if (!(folder.st_mode & S_ISVTX))
+        return true;
+    const uid_t me = ::geteuid();
+    return me == 0 || entry.st_uid == me || folder.st_uid == me;
 }
 
 bool entryExists(const std::string& path, struct stat& st)
@@ -133,29 +182,34 @@ private:
 
 // Carries out a journal: renames the staged files into the folder (a file
 // already renamed is skipped, so this can run again after being cut short),
-// removes the stale files, then the staging folder.
-void rollForward(const std::string& folder, const Journal& j, Checkpoints& checkpoints)
+// removes the stale files, then the staging folder. Returns an empty text
+// when done, else what could not be done; the journal then stays, so loads
+// go on reading the new save through it.
+std::string rollForward(const std::string& folder, const Journal& j, Checkpoints& checkpoints)
 {
     const std::string staging = stagingOf(folder);
     for (const auto& name : j.moves) {
         const std::string from = staging + "/" + name;
         const std::string to = folder + "/" + name;
         if (::rename(from.c_str(), to.c_str()) != 0 && errno != ENOENT)
-            throwCannotWrite(to);
+            return "cannot replace " + to + ": " + errnoText();
         checkpoints.pass();
     }
     for (const auto& name : j.removes)
         ::unlink((folder + "/" + name).c_str());
     if (!syncFolder(folder))
-        throwCannotWrite(folder);
+        return "cannot flush " + folder + ": " + errnoText();
     ::unlink((staging + "/" + kJournalName).c_str());
     removeTree(staging);
     syncFolder(folder);
     checkpoints.pass();
+    return std::string();
 }
 
-// A staging folder left by an interrupted save: finished when its journal
-// was written, removed otherwise.
+// A staging folder left by an interrupted save (the lock is ours, so its
+// save no longer runs): finished when its journal was written, removed
+// otherwise (a journal that is not whole was never written by a save; the
+// save under way replaces every file anyway).
 void finishInterruptedSave(const std::string& folder, Checkpoints& checkpoints)
 {
     const std::string staging = stagingOf(folder);
@@ -165,15 +219,19 @@ void finishInterruptedSave(const std::string& folder, Checkpoints& checkpoints)
     if (!S_ISDIR(st.st_mode))
         throwCannotOpen(staging);
     Journal j;
-    if (readJournal(folder, j))
-        rollForward(folder, j, checkpoints);
-    else
+    if (readJournal(folder, j) != JournalState::Complete) {
         removeTree(staging);
+        return;
+    }
+    const std::string unfinished = rollForward(folder, j, checkpoints);
+    if (!unfinished.empty())
+        throwText("cannot save: " + folder + " holds an earlier save that cannot be finished (" +
+                  unfinished + ")");
 }
 
 // Stale files of the folder the predicate names, other than those written.
-std::vector<std::string> staleFiles(const std::string& folder, const SavedFiles& files,
-                                    const StaleFilePredicate& stale)
+std::vector<std::string> staleFiles(const std::string& folder, const struct stat& folderStat,
+                                    const SavedFiles& files, const StaleFilePredicate& stale)
 {
     std::vector<std::string> names;
     if (!stale)
@@ -193,7 +251,9 @@ std::vector<std::string> staleFiles(const std::string& folder, const SavedFiles&
         // Only plain files and links; a read-only file stays.
         if (written || !entryExists(path, st) || S_ISDIR(st.st_mode))
             continue;
-        if (S_ISREG(st.st_mode) && !writable(path, st))
+        if (S_ISREG(st.st_mode) && (!writable(path, st) || unchangeable(path)))
+            continue;
+        if (!mayTakeAway(folderStat, st))
             continue;
         names.push_back(name);
     }
@@ -220,47 +280,65 @@ private:
 
 } // namespace
 
-std::vector<std::string> journalledFiles(const std::string& folder)
+void reportUnfinished(const std::string& folder, const std::string& left, std::string* unfinished)
 {
-    std::vector<std::string> names;
-    Journal j;
-    if (!readJournal(folder, j))
-        return names;
-    struct stat st;
-    for (const auto& name : j.moves)
-        if (::stat((stagingOf(folder) + "/" + name).c_str(), &st) == 0)
-            names.push_back(name);
-    return names;
+    if (left.empty())
+        return;
+    std::cerr << "warning: saved " << folder << ", but its end could not be finished (" << left
+              << "); loads read the new save, and the next save into it finishes it" << std::endl;
+    if (unfinished)
+        *unfinished = left;
 }
 
-void writeFolder(const std::string& folderName, const SavedFiles& files,
-                 const StaleFilePredicate& stale)
+JournalState readSaveJournal(const std::string& folder, std::vector<std::string>& staged)
+{
+    staged.clear();
+    Journal j;
+    const JournalState state = readJournal(folder, j);
+    struct stat st;
+    for (const auto& name : j.moves)
+        if (entryExists(stagingOf(folder) + "/" + name, st))
+            staged.push_back(name);
+    return state;
+}
+
+std::string writeFolder(const std::string& folderName, const SavedFiles& savedFiles,
+                        const StaleFilePredicate& stale)
 {
     if (folderName.empty())
         throwCannotOpen(folderName);
     const std::string folder = withoutTrailingSlashes(folderName);
     Checkpoints checkpoints;
+    SavedFiles files = savedFiles;
+    files.emplace_back(kManifestFile, encodeManifest(savedFiles));
 
     // The folder itself: made when missing, never replaced.
-    struct stat st;
-    if (::stat(folder.c_str(), &st) != 0) {
-        if (errno != ENOENT || ::mkdir(folder.c_str(), 0777) != 0 || ::stat(folder.c_str(), &st) != 0)
+    struct stat folderStat;
+    if (::stat(folder.c_str(), &folderStat) != 0) {
+        if (errno != ENOENT || ::mkdir(folder.c_str(), 0777) != 0 ||
+            ::stat(folder.c_str(), &folderStat) != 0)
             throwCannotOpen(folder);
         syncFolder(parentOf(folder));
     }
-    if (!S_ISDIR(st.st_mode) || !writable(folder, st) || ::access(folder.c_str(), X_OK) != 0)
+    if (!S_ISDIR(folderStat.st_mode) || !writable(folder, folderStat) ||
+        ::access(folder.c_str(), X_OK) != 0 || unchangeable(folder))
         throwCannotOpen(folder);
 
+    // From here to the end no other save or load of this program touches
+    // the folder.
+    const FolderLock lock(folder, FolderLock::Mode::Exclusive);
     finishInterruptedSave(folder, checkpoints);
 
     // Every file to be replaced must be one the user lets us replace; the
     // new file keeps its permissions.
     std::map<std::string, int> modes;
+    struct stat st;
     for (const auto& f : files) {
         const std::string path = folder + "/" + f.first;
         if (!entryExists(path, st))
             continue;
-        if (S_ISDIR(st.st_mode) || (S_ISREG(st.st_mode) && !writable(path, st)))
+        if (S_ISDIR(st.st_mode) || !mayTakeAway(folderStat, st) ||
+            (S_ISREG(st.st_mode) && (!writable(path, st) || unchangeable(path))))
             throwCannotOpen(path);
         if (S_ISREG(st.st_mode))
             modes[f.first] = static_cast<int>(st.st_mode & 07777);
@@ -284,7 +362,7 @@ void writeFolder(const std::string& folderName, const SavedFiles& files,
     Journal j;
     for (const auto& f : files)
         j.moves.push_back(f.first);
-    j.removes = staleFiles(folder, files, stale);
+    j.removes = staleFiles(folder, folderStat, files, stale);
     const std::string draft = staging + "/" + kJournalDraft;
     if (writeNewFile(draft, encodeJournal(j), O_EXCL) != 0 || !syncFolder(staging))
         throwCannotWrite(folder);
@@ -294,5 +372,5 @@ void writeFolder(const std::string& folderName, const SavedFiles& files,
         throwCannotWrite(folder);
     guard.release();
     checkpoints.pass();
-    rollForward(folder, j, checkpoints);
+    return rollForward(folder, j, checkpoints);
 }

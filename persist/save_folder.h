@@ -14,6 +14,11 @@
 // read a folder through its journal (FolderSource does), so they see one
 // save or the other, never a mixture; the next save into the folder finishes
 // a journalled save and removes an unjournalled staging folder first.
+//
+// Every save also writes the manifest of its files (manifest.h). A save
+// holds the folder's lock (folder_lock.h) from before it looks at the
+// staging folder to its end, so a staging folder found then was left by a
+// save that no longer runs.
 #pragma once
 
 #include <functional>
@@ -29,21 +34,37 @@ constexpr const char* kJournalName = "journal";
 // beyond the new population); an empty function removes none.
 using StaleFilePredicate = std::function<bool(const std::string& name)>;
 
-// Writes the files into the folder as described above, creating the folder
-// (not its parents) when it is missing. Refused with nothing changed, by the
-// "cannot open:" text: a target that is not a folder, a folder or a file to
-// be replaced that the user cannot write or that has no write permission
-// bits at all, and a folder in place of a file to be written. A failed
-// write (a full disk, the file-size limit) gives "cannot write:" with the
-// path, and the earlier save stays as it was. Stale files that cannot be
-// removed are left in place; loads never read them.
-void writeFolder(const std::string& folder, const SavedFiles& files,
-                 const StaleFilePredicate& stale = {});
+// Writes the files and their manifest into the folder as described above,
+// creating the folder (not its parents) when it is missing. Refused with
+// nothing changed, by the "cannot open:" text: a target that is not a
+// folder, a folder the user cannot write, that has no write permission bits
+// at all or that is append-only or immutable; a file to be replaced that the
+// user cannot write or replace (no write bits, immutable or append-only, or
+// another user's in a sticky folder); a folder in place of a file to be
+// written. Another save into the folder in progress: "cannot save: DIR is
+// being saved by another process" once the wait runs out. A failed write (a
+// full disk, the file-size limit) gives "cannot write:" with the path, and
+// the earlier save stays as it was. An earlier save cut short whose end this
+// user cannot finish: "cannot save:" with the reason.
+//
+// Returns an empty text when the save is complete. Should the end of the
+// save fail after it took effect (a rename refused by the system), the text
+// says what could not be finished: the new save is the folder's save then
+// (loads read it through the journal) and the next save finishes it.
+// Stale files that cannot be removed are left in place; loads never read
+// them.
+std::string writeFolder(const std::string& folder, const SavedFiles& files,
+                        const StaleFilePredicate& stale = {});
 
-// The names whose staged copies hold the folder's current save: those of a
-// complete journal whose staged file is still there. Empty for a folder with
-// no journal, which is the usual case.
-std::vector<std::string> journalledFiles(const std::string& folder);
+// After a save: when `left` says what could not be finished, a warning on
+// standard error, and the text handed to the caller when it asked.
+void reportUnfinished(const std::string& folder, const std::string& left, std::string* unfinished);
+
+// The state of a folder's save journal, and the names whose staged copies
+// hold the folder's current save (those of a complete journal whose staged
+// entry is still there).
+enum class JournalState { None, Complete, Broken };
+JournalState readSaveJournal(const std::string& folder, std::vector<std::string>& staged);
 
 // For tests: called with a growing count at every point where a save could
 // be killed (after each staged file, after the journal, after each rename,

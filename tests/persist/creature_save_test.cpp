@@ -36,7 +36,7 @@ TEST_F(CreatureSave, LoadedCreatureJoinsUnderTheCameraTargetInItsSavedPosture)
     Agent& chosen = *std::next(w().population.begin(), 3);
     w().selectedAgent = &chosen;
     EXPECT_TRUE(saveCreature(w(), "saveDataOneCreature2"));
-    EXPECT_EQ(folderContents("saveDataOneCreature2").size(), 2u);
+    EXPECT_EQ(folderContents("saveDataOneCreature2").size(), 3u); // with the manifest
     EXPECT_EQ(readBytes("saveDataOneCreature2/posAgent.dat").size(),
               static_cast<std::size_t>(existingParts(chosen)) * 104);
 
@@ -117,6 +117,7 @@ TEST_F(CreatureSave, FailedLoadsLeaveThePopulationAsItWas)
     persist_test::copyFolder("saveDataOneCreature1", "saveDataOneCreature3");
     const std::string poses = readBytes("saveDataOneCreature3/posAgent.dat");
     writeBytes("saveDataOneCreature3/posAgent.dat", poses.substr(0, poses.size() - 104));
+    std::filesystem::remove("saveDataOneCreature3/SHA256SUMS");
     const std::string text = failureOf([&] { loadCreature(w(), "saveDataOneCreature3"); });
     EXPECT_EQ(text.rfind("damaged file:saveDataOneCreature3/posAgent.dat (holds ", 0), 0u) << text;
     EXPECT_EQ(firstDifference(before, fingerprint(w())), -1);

@@ -22,6 +22,7 @@
 
 #include "app/base/random.h"
 #include "ecology/world.h"
+#include "persist/sha256.h"
 #include "support/creature_helpers.h"
 #include "support/ode_fixture.h"
 
@@ -86,6 +87,17 @@ inline std::map<std::string, std::string> folderContents(const std::string& fold
     for (const auto& e : std::filesystem::directory_iterator(folder))
         files[e.path().filename().string()] = readBytes(e.path().string());
     return files;
+}
+
+// Every entry of a folder with the SHA-256 of its contents (an empty sum for
+// a sub-folder): short to print when two differ.
+inline std::map<std::string, std::string> folderDigest(const std::string& folder)
+{
+    std::map<std::string, std::string> sums;
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+        sums[e.path().filename().string()] =
+            e.is_regular_file() ? sha256Hex(readBytes(e.path().string())) : std::string();
+    return sums;
 }
 
 // Names in the working directory that start with a prefix.

@@ -70,6 +70,7 @@ TEST_F(FolderRequests, ShowTheOutcomeOfEachOperation)
     requestLoadCreature(w(), 4);
     EXPECT_EQ(frame(), "cannot open:saveDataOneCreature4/agent.dat");
     persist_test::writeBytes("saveDataOneCreature3/agent.dat", "damaged");
+    std::filesystem::remove("saveDataOneCreature3/SHA256SUMS");
     requestLoadCreature(w(), 3);
     EXPECT_EQ(frame(), "damaged file:saveDataOneCreature3/agent.dat (ends too early)");
     EXPECT_EQ(w().population.size(), size + 1);
@@ -109,6 +110,7 @@ TEST_F(FolderRequests, CommandLineLoadsAndSavesAndFailsOnABadLoad)
 
     // A damaged save is refused the same way.
     persist_test::writeBytes("first/AimPosData.dat", "");
+    std::filesystem::remove("first/SHA256SUMS");
     const std::string refused =
         persist_test::printedBy([&] {
             status = run({"creatures", "--headless", "--load-all", "first"});

@@ -134,19 +134,21 @@ TEST_F(SaveAll, WritesOneArchivePerCreatureAndReplacesAnEarlierSaveWhole)
     std::vector<std::string> names;
     for (const auto& f : files)
         names.push_back(f.first);
-    std::vector<std::string> want = {"AimPosData.dat", "config.dat", "lineage.csv",
+    std::vector<std::string> want = {"AimPosData.dat", "SHA256SUMS", "config.dat", "lineage.csv",
                                      "posAgent.dat"};
     for (int i = 0; i < 12; ++i)
         want.push_back(std::to_string(i) + ".dat");
     std::sort(want.begin(), want.end());
     EXPECT_EQ(names, want);
     EXPECT_EQ(w().simData.populationCount, 12);
+    // The manifest is one the standard tool checks.
+    EXPECT_EQ(std::system("cd saveData1 && sha256sum --quiet -c SHA256SUMS"), 0);
 
     // A smaller population saved into the same folder leaves no stale files.
     while (w().population.size() > 3)
         removeLastCreature(w().population);
     save("saveData1");
-    EXPECT_EQ(folderContents("saveData1").size(), 3u + 4u);
+    EXPECT_EQ(folderContents("saveData1").size(), 3u + 5u);
     EXPECT_FALSE(exists("saveData1/3.dat"));
     EXPECT_EQ(entriesStartingWith("saveData1").size(), 1u) << "staging folders left behind";
 }

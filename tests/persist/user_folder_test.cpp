@@ -18,6 +18,8 @@
 #include "persist/memory_estimate.h"
 #include "persist/positions.h"
 #include "persist/record_checks.h"
+#include "persist/folder_source.h"
+#include "persist/manifest.h"
 #include "persist/save_all.h"
 #include "persist/save_folder.h"
 #include "persist_support.h"
@@ -69,7 +71,7 @@ std::vector<std::string> changed(const std::map<std::string, std::string>& befor
 std::set<std::string> ownFiles(const World& w, int stalePopulation)
 {
     std::set<std::string> names = {"/config.dat", "/posAgent.dat", "/AimPosData.dat",
-                                   "/lineage.csv"};
+                                   "/lineage.csv", "/SHA256SUMS"};
     for (int i = 0; i < std::max(stalePopulation, static_cast<int>(w.population.size())); ++i)
         names.insert("/" + std::to_string(i) + ".dat");
     return names;
@@ -174,6 +176,7 @@ TEST_F(UserFolder, ASaveKilledAtAnyPointLeavesOneCompleteSaveAndTheNextSaveTidie
         oldFiles[e.path().filename().string()] = readBytes(e.path().string());
     for (const auto& [name, bytes] : simulationFiles(w()))
         newFiles[name] = bytes;
+    newFiles[kManifestFile] = encodeManifest(simulationFiles(w()));
 
     // What a load of the folder sees, for the names of a save.
     auto seen = [](const std::map<std::string, std::string>& save) {
@@ -273,6 +276,7 @@ TEST_F(UserFolder, LoadsRefuseWhatWouldHangOrExhaustMemory)
 
     // A library version above ours is named in full.
     persist_test::copyFolder("s", "newer");
+    std::filesystem::remove("newer/SHA256SUMS");
     std::string config = readBytes("newer/config.dat");
     config[8 + 22] = 0x12;
     config[8 + 23] = 0x01;
@@ -299,6 +303,7 @@ TEST_F(UserFolder, LoadsRefuseWhatWouldHangOrExhaustMemory)
     SimData huge = w().simData;
     huge.populationCount = kMaxSavedPopulation;
     persist_test::copyFolder("s", "huge");
+    std::filesystem::remove("huge/SHA256SUMS");
     writeBytes("huge/config.dat", saveArchive(huge));
     if (estimatedWorldBytes(kMaxSavedPopulation) > availableMemoryBytes()) {
         EXPECT_NE(loadFailure("huge").find("creatures needs about"), std::string::npos);
@@ -308,6 +313,7 @@ TEST_F(UserFolder, LoadsRefuseWhatWouldHangOrExhaustMemory)
     crowded.populationCount = 10;
     crowded.minPopulation = kMaxMinPopulation;
     persist_test::copyFolder("s", "crowded");
+    std::filesystem::remove("crowded/SHA256SUMS");
     writeBytes("crowded/config.dat", saveArchive(crowded));
     const auto printed = persist_test::printedBy([&] { loadAll(w(), "crowded"); });
     EXPECT_NE(printed.err.find("warning: crowded makes a world of 1000 creatures"),
