@@ -1,7 +1,32 @@
 #include "app/physics_world.h"
 
+#include <cstdlib>
+#include <new>
+
 #include "app/arena.h"
 #include "drawlib/drawstuff.h"
+
+namespace {
+
+// The physics engine's memory: like its own, but a failed allocation throws
+// instead of handing it a null pointer to write through.
+void* allocateOrThrow(dsizeint size)
+{
+    void* p = std::malloc(size);
+    if (!p && size > 0)
+        throw std::bad_alloc();
+    return p;
+}
+
+void* reallocateOrThrow(void* ptr, dsizeint, dsizeint newSize)
+{
+    void* p = std::realloc(ptr, newSize);
+    if (!p && newSize > 0)
+        throw std::bad_alloc();
+    return p;
+}
+
+} // namespace
 
 void setStartCameras(World& w)
 {
@@ -26,6 +51,8 @@ void setStartCameras(World& w)
 void startUpPhysics(World& w)
 {
     dInitODE2(0);
+    dSetAllocHandler(allocateOrThrow);
+    dSetReallocHandler(reallocateOrThrow);
     w.world = dWorldCreate();
     w.space = dHashSpaceCreate(nullptr);
     w.groundPlane = dCreatePlane(w.space, 0, 0, 1, 0);

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <exception>
+#include <new>
 
 #include "app/arena.h"
 #include "app/base/clock.h"
@@ -17,12 +19,16 @@
 namespace {
 
 // Whatever way the program leaves, the physics is shut down and the window
-// closed, in that order.
+// closed, in that order; but not while an exception (running out of memory)
+// passes: the physics may be in the middle of a step then, and the program
+// ends without touching it.
 class ShutDown {
 public:
     ShutDown(World& w, const WindowRunner* window) : w_(w), window_(window) {}
     ~ShutDown()
     {
+        if (std::uncaught_exceptions() > 0)
+            return;
         shutDownPhysics(w_);
         if (windowOpen && window_->close)
             window_->close();
@@ -45,7 +51,9 @@ World& theWorld()
     return instance;
 }
 
-int runProgram(int argc, char** argv, const WindowRunner* window)
+namespace {
+
+int runUnguarded(int argc, char** argv, const WindowRunner* window)
 {
     RunOptions options;
     std::string error;
@@ -129,6 +137,10 @@ int runProgram(int argc, char** argv, const WindowRunner* window)
     else
         status = runHeadless(w, options, std::cerr, argc, argv, &outputs);
     outputs.finish(w);
+    // The run went on after a failed statistics or lineage file, but it did
+    // not write what was asked.
+    if (outputs.writeFailed() && status == 0)
+        status = 1;
 
     if (!options.saveAllDir.empty()) {
         try {
@@ -140,4 +152,20 @@ int runProgram(int argc, char** argv, const WindowRunner* window)
         }
     }
     return status;
+}
+
+} // namespace
+
+int runProgram(int argc, char** argv, const WindowRunner* window)
+{
+    try {
+        return runUnguarded(argc, argv, window);
+    } catch (const std::bad_alloc&) {
+        // Out of memory in a step or the drawing (a load says so itself and
+        // leaves the world as it was). The world may be half changed, so
+        // nothing more is done with it: the run ends here.
+        std::cout.flush();
+        std::cerr << "\ncreatures: out of memory; the run ends" << std::endl;
+        std::_Exit(kOutOfMemoryStatus);
+    }
 }

@@ -21,6 +21,9 @@ struct WindowRunner {
 // The one world record of the program.
 World& theWorld();
 
+// Exit status of a run that ran out of memory.
+constexpr int kOutOfMemoryStatus = 3;
+
 // Parses the arguments, prints the run number, seeds the generator, brings
 // up the world, runs it in the window (when a runner is given, a display is
 // there and --headless is not) or headless, and shuts down. Returns the exit

@@ -31,26 +31,30 @@ bool RunOutputs::open(World& w, const RunOptions& options, bool windowed, std::s
     world_ = &w;
     windowed_ = windowed;
     // A file named by an option, created with its header line.
-    auto create = [&error](std::ofstream& file, const std::string& name, const std::string& header) {
+    auto create = [&](std::ofstream& file, const std::string& name, const std::string& header) {
         file.open(name, std::ios::out | std::ios::trunc);
         if (!file) {
             error = "cannot open:" + name;
             return false;
         }
-        file << header << std::flush;
+        write(file, name, header);
         return true;
     };
     if (!options.statsFile.empty()) {
-        if (!create(stats_, options.statsFile, statsCsvHeader()))
+        statsPath_ = options.statsFile;
+        if (!create(stats_, statsPath_, statsCsvHeader()))
             return false;
         // Flushed row by row, so a killed run leaves whole rows.
         w.statistics.addSink(
-            [this](const StatsSample& s) { stats_ << statsCsvLine(s) << std::flush; });
+            [this](const StatsSample& s) { write(stats_, statsPath_, statsCsvLine(s)); });
     }
     if (!options.lineageFile.empty()) {
-        if (!create(lineage_, options.lineageFile, lineageLogHeader()))
+        lineagePath_ = options.lineageFile;
+        if (!create(lineage_, lineagePath_, lineageLogHeader()))
             return false;
-        w.lifeEvents = [this](const LifeEvent& e) { lineage_ << lineageLogLine(e) << std::flush; };
+        w.lifeEvents = [this](const LifeEvent& e) {
+            write(lineage_, lineagePath_, lineageLogLine(e));
+        };
     }
     autosaveSeconds_ = options.autosaveSeconds >= 0 ? options.autosaveSeconds
                        : windowed                   ? kWindowAutosaveSeconds
@@ -77,14 +81,31 @@ void RunOutputs::afterFrame(World& w)
     }
 }
 
+void RunOutputs::write(std::ofstream& file, const std::string& path, const std::string& line)
+{
+    if (!file.is_open())
+        return;
+    file << line << std::flush;
+    if (file)
+        return;
+    std::cerr << "cannot write:" << path << std::endl;
+    writeFailed_ = true;
+    file.close();
+}
+
 void RunOutputs::finish(World& w)
 {
-    if (stats_.is_open()) {
-        stats_ << statsCsvLine(w.statistics.sampleNow(w));
-        stats_.close();
+    write(stats_, statsPath_, statsCsvLine(w.statistics.sampleNow(w)));
+    for (std::ofstream* file : {&stats_, &lineage_}) {
+        if (!file->is_open())
+            continue;
+        file->close();
+        if (file->fail()) {
+            std::cerr << "cannot write:" << (file == &stats_ ? statsPath_ : lineagePath_)
+                      << std::endl;
+            writeFailed_ = true;
+        }
     }
-    if (lineage_.is_open())
-        lineage_.close();
     w.statistics.clearSinks();
     w.lifeEvents = nullptr;
     world_ = nullptr;

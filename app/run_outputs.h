@@ -37,10 +37,23 @@ public:
     // closed and the world no longer reports to them.
     void finish(World& w);
 
+    // Whether writing the statistics or the lineage file failed (a full
+    // disk, the file-size limit): "cannot write:" and the path was said once,
+    // that file is written no further, and the run ends with a failure
+    // status.
+    bool writeFailed() const { return writeFailed_; }
+
 private:
     World* world_ = nullptr;
+    // Writes a line to one of the files and flushes it; the first failure is
+    // reported and the file given up.
+    void write(std::ofstream& file, const std::string& path, const std::string& line);
+
     std::ofstream stats_;
     std::ofstream lineage_;
+    std::string statsPath_;
+    std::string lineagePath_;
+    bool writeFailed_ = false;
     double autosaveSeconds_ = 0.0;
     long long lastAutosavePeriod_ = 0;
     bool windowed_ = false;

@@ -20,6 +20,33 @@ std::uint64_t limitOf(int resource)
     return static_cast<std::uint64_t>(r.rlim_cur);
 }
 
+// A "Vm...:" figure of this process from /proc/self/status, in bytes; 0
+// where there is none.
+std::uint64_t processFigure(const std::string& name)
+{
+    std::ifstream in("/proc/self/status");
+    std::string key;
+    while (in >> key) {
+        std::uint64_t kb = 0;
+        if (key == name + ":" && in >> kb)
+            return kb * 1024u;
+        std::string rest;
+        std::getline(in, rest);
+    }
+    return 0;
+}
+
+// What is left under a process limit once what the process already uses is
+// counted.
+std::uint64_t leftUnder(int resource, const std::string& figure)
+{
+    const std::uint64_t limit = limitOf(resource);
+    if (limit == UINT64_MAX)
+        return limit;
+    const std::uint64_t used = processFigure(figure);
+    return used < limit ? limit - used : 0;
+}
+
 // MemAvailable from /proc/meminfo, else the physical memory.
 std::uint64_t systemAvailable()
 {
@@ -58,7 +85,8 @@ std::uint64_t estimatedWorldBytes(int population)
 
 std::uint64_t availableMemoryBytes()
 {
-    return std::min({systemAvailable(), limitOf(RLIMIT_AS), limitOf(RLIMIT_DATA)});
+    return std::min({systemAvailable(), leftUnder(RLIMIT_AS, "VmSize"),
+                     leftUnder(RLIMIT_DATA, "VmData")});
 }
 
 MemoryVerdict judgeWorldSize(int population, std::uint64_t available)

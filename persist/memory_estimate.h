@@ -23,7 +23,8 @@ int loadedPopulation(int saved, int minPopulation);
 std::uint64_t estimatedWorldBytes(int population);
 
 // Memory the program can still take: the smaller of the memory the system
-// reports available and the process's address-space and data limits.
+// reports available and what is left under the process's address-space and
+// data limits once what it already uses is counted.
 std::uint64_t availableMemoryBytes();
 
 enum class MemoryVerdict { Fits, Large, TooLarge };

@@ -1,0 +1,163 @@
+// The real program when things go wrong around a run: every failure ends in
+// one clear line and a failure status, never a crash and never a success.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+    int status = -1; // exit status; 128 + signal when killed
+    std::string output;
+};
+
+// Runs the program in `dir` with the arguments, its file size and address
+// space limited when given, and its output collected through a pipe (which
+// no file-size limit cuts short).
+Outcome runIn(const fs::path& dir, std::vector<std::string> args, rlim_t fileLimit = RLIM_INFINITY,
+              rlim_t addressLimit = RLIM_INFINITY)
+{
+    int pipeEnds[2];
+    if (::pipe(pipeEnds) != 0)
+        return Outcome{};
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::chdir(dir.c_str()) != 0)
+            ::_exit(120);
+        if (fileLimit != RLIM_INFINITY) {
+            struct rlimit r = {fileLimit, fileLimit};
+            ::setrlimit(RLIMIT_FSIZE, &r);
+        }
+        if (addressLimit != RLIM_INFINITY) {
+            struct rlimit r = {addressLimit, addressLimit};
+            ::setrlimit(RLIMIT_AS, &r);
+        }
+        ::dup2(pipeEnds[1], 1);
+        ::dup2(pipeEnds[1], 2);
+        ::close(pipeEnds[0]);
+        std::vector<char*> argv = {const_cast<char*>(CREATURES_BINARY)};
+        for (auto& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        ::execv(CREATURES_BINARY, argv.data());
+        ::_exit(127);
+    }
+    ::close(pipeEnds[1]);
+    Outcome o;
+    char buffer[4096];
+    ssize_t n;
+    while ((n = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0)
+        o.output.append(buffer, static_cast<std::size_t>(n));
+    ::close(pipeEnds[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    o.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return o;
+}
+
+int lines(const std::string& text, const std::string& part)
+{
+    int n = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++n;
+    return n;
+}
+
+class ProgramFailures : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir = fs::path(::testing::TempDir()) / ("program-failures-" + std::to_string(::getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+    fs::path dir;
+};
+
+TEST_F(ProgramFailures, AStatisticsOrLineageFileThatCannotBeWrittenFailsTheRun)
+{
+    struct Case {
+        const char* what;
+        std::vector<std::string> args;
+        rlim_t fileLimit;
+        const char* said;
+    };
+    const std::vector<Case> cases = {
+        {"statistics on a full disk", {"--stats", "/dev/full"}, RLIM_INFINITY,
+         "cannot write:/dev/full"},
+        {"lineage on a full disk", {"--lineage", "/dev/full"}, RLIM_INFINITY,
+         "cannot write:/dev/full"},
+        {"statistics beyond the file-size limit", {"--stats", "s.csv"}, 2000, "cannot write:s.csv"},
+        {"lineage beyond the file-size limit", {"--lineage", "l.csv"}, 100, "cannot write:l.csv"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<std::string> args = {"--headless", "--seed", "2", "--seconds", "40"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const Outcome o = runIn(dir, args, c.fileLimit);
+        EXPECT_EQ(o.status, 1) << o.output;
+        EXPECT_EQ(lines(o.output, c.said), 1) << o.output;
+        // The run itself went on to its end.
+        EXPECT_NE(o.output.find("finished after 1334 steps"), std::string::npos) << o.output;
+    }
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+#define SKIP_UNDER_ADDRESS_SANITIZER() GTEST_SKIP() << "the sanitizer's shadow memory needs no limit"
+#else
+#define SKIP_UNDER_ADDRESS_SANITIZER()
+#endif
+
+TEST_F(ProgramFailures, RunningOutOfMemoryEndsTheRunWithOneLineAndAStatus)
+{
+    SKIP_UNDER_ADDRESS_SANITIZER();
+    // A large world saved, then loaded and stepped under limits that do not
+    // hold it: refused before the run, or ended with the out-of-memory
+    // status; never a crash.
+    ASSERT_EQ(runIn(dir, {"--headless", "--seed", "1", "--steps", "0", "--set",
+                          "minPopulation=600", "--set", "groundSize=150", "--save-all", "big"})
+                  .status,
+              0);
+    for (rlim_t megabytes : {150, 200, 250, 300, 350}) {
+        SCOPED_TRACE(megabytes);
+        const rlim_t limit = megabytes << 20;
+        const Outcome load = runIn(dir, {"--headless", "--load-all", "big", "--steps", "30"},
+                                   RLIM_INFINITY, limit);
+        EXPECT_TRUE(load.status == 0 || load.status == 1 || load.status == 3) << load.output;
+        if (load.status == 1) {
+            EXPECT_NE(load.output.find("failed:big (a world of 600 creatures needs about"),
+                      std::string::npos)
+                << load.output;
+        }
+        const Outcome fresh =
+            runIn(dir, {"--headless", "--seed", "1", "--set", "minPopulation=600", "--set",
+                        "groundSize=150", "--steps", "30"},
+                  RLIM_INFINITY, limit);
+        EXPECT_TRUE(fresh.status == 0 || fresh.status == 3) << fresh.output;
+        if (fresh.status == 3) {
+            EXPECT_EQ(lines(fresh.output, "creatures: out of memory; the run ends"), 1);
+        }
+    }
+    // The smallest limit holds neither.
+    EXPECT_EQ(runIn(dir, {"--headless", "--load-all", "big", "--steps", "30"}, RLIM_INFINITY,
+                    rlim_t(150) << 20)
+                  .status,
+              1);
+    EXPECT_EQ(runIn(dir,
+                    {"--headless", "--seed", "1", "--set", "minPopulation=600", "--steps", "30"},
+                    RLIM_INFINITY, rlim_t(150) << 20)
+                  .status,
+              3);
+}
+
+} // namespace
