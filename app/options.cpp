@@ -1,37 +1,73 @@
 #include "app/options.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <climits>
-#include <cmath>
-#include <cstdio>
 #include <cstdlib>
+#include <set>
+
+#include "app/base/decimal.h"
+#include "ecology/world.h"
 
 namespace {
 
-bool parseUnsigned(const std::string& s, unsigned long long max, unsigned long long& out)
+// Up to about 30,000 years of simulated time.
+constexpr double kMaxSeconds = 1e12;
+
+bool readSeconds(const std::string& s, double& out)
 {
-    if (s.empty() || s[0] == '-' || s[0] == '+')
-        return false;
-    char* end = nullptr;
-    errno = 0;
-    const unsigned long long v = std::strtoull(s.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || v > max)
+    double v = 0;
+    if (!readDecimal(s, v) || v < 0 || v > kMaxSeconds)
         return false;
     out = v;
     return true;
 }
 
-bool parseSeconds(const std::string& s, double& out)
+// An argument that looks like an option of one dash ("-h", "-seed"); a
+// negative number is a run number instead.
+bool singleDashOption(const std::string& arg)
 {
-    if (s.empty())
-        return false;
-    char* end = nullptr;
-    const double v = std::strtod(s.c_str(), &end);
-    // Up to about 30,000 years of simulated time.
-    if (*end != '\0' || !std::isfinite(v) || v < 0 || v > 1e12)
-        return false;
-    out = v;
-    return true;
+    return arg.size() >= 2 && arg[0] == '-' && arg[1] != '-' && !(arg[1] >= '0' && arg[1] <= '9');
+}
+
+// The writable folder a path would be made in or written into, checked
+// without making anything: "" when fine, else what is wrong.
+std::string pathProblem(const std::string& path, bool folder)
+{
+    if (path.size() >= PATH_MAX)
+        return "its name is too long";
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        const std::size_t slash = path.find('/', start);
+        const std::size_t end = slash == std::string::npos ? path.size() : slash;
+        if (end - start > NAME_MAX)
+            return "a part of its name is longer than " + std::to_string(NAME_MAX) + " characters";
+        if (slash == std::string::npos)
+            break;
+        start = slash + 1;
+    }
+    struct stat st;
+    if (::stat(path.c_str(), &st) == 0) {
+        if (folder && !S_ISDIR(st.st_mode))
+            return "it is not a folder";
+        if (!folder && S_ISDIR(st.st_mode))
+            return "it is a folder";
+        if (::access(path.c_str(), folder ? W_OK | X_OK : W_OK) != 0)
+            return "it cannot be written";
+        return std::string();
+    }
+    std::string parent = path;
+    while (parent.size() > 1 && parent.back() == '/')
+        parent.pop_back();
+    const std::size_t slash = parent.rfind('/');
+    parent = slash == std::string::npos ? "." : slash == 0 ? "/" : parent.substr(0, slash);
+    if (::stat(parent.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return "the folder " + parent + " does not exist";
+    if (::access(parent.c_str(), W_OK | X_OK) != 0)
+        return "the folder " + parent + " cannot be written";
+    return std::string();
 }
 
 } // namespace
@@ -39,40 +75,57 @@ bool parseSeconds(const std::string& s, double& out)
 bool parseOptions(int argc, const char* const* argv, RunOptions& out, std::string& error)
 {
     out = RunOptions{};
+    std::set<std::string> seen;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
+        if (singleDashOption(arg)) {
+            error = "unknown option " + arg + " (options start with two dashes)";
+            return false;
+        }
         if (arg.rfind("--", 0) != 0) {
             out.remaining.push_back(arg);
             continue;
         }
+        // Every option once; --set once per setting, checked below.
+        if (arg != "--set" && !seen.insert(arg).second) {
+            error = "option " + arg + " is given twice";
+            return false;
+        }
+        // The value of an option: the next argument, unless it is missing or
+        // is itself an option.
         auto value = [&](std::string& v) {
             if (i + 1 >= argc) {
                 error = "option " + arg + " needs a value";
                 return false;
             }
-            v = argv[++i];
+            const std::string next = argv[i + 1];
+            if (next.rfind("--", 0) == 0) {
+                error = "option " + arg + " needs a value, not the option " + next;
+                return false;
+            }
+            v = next;
+            ++i;
             return true;
         };
         std::string v;
+        unsigned long long n = 0;
         if (arg == "--headless") {
             out.headless = true;
         } else if (arg == "--help") {
             out.help = true;
         } else if (arg == "--seed") {
-            unsigned long long n = 0;
             if (!value(v))
                 return false;
-            if (!parseUnsigned(v, 0xFFFFFFFFull, n)) {
+            if (!readWholeNumber(v, 0xFFFFFFFFull, n)) {
                 error = "--seed needs a whole number from 0 to 4294967295, not '" + v + "'";
                 return false;
             }
             out.seedGiven = true;
             out.seed = static_cast<std::uint32_t>(n);
         } else if (arg == "--steps") {
-            unsigned long long n = 0;
             if (!value(v))
                 return false;
-            if (!parseUnsigned(v, 1ull << 62, n)) {
+            if (!readWholeNumber(v, 1ull << 62, n)) {
                 error = "--steps needs a whole number of steps, not '" + v + "'";
                 return false;
             }
@@ -80,7 +133,7 @@ bool parseOptions(int argc, const char* const* argv, RunOptions& out, std::strin
         } else if (arg == "--seconds") {
             if (!value(v))
                 return false;
-            if (!parseSeconds(v, out.seconds)) {
+            if (!readSeconds(v, out.seconds)) {
                 error = "--seconds needs a number of simulated seconds, not '" + v + "'";
                 return false;
             }
@@ -100,15 +153,23 @@ bool parseOptions(int argc, const char* const* argv, RunOptions& out, std::strin
         } else if (arg == "--autosave") {
             if (!value(v))
                 return false;
-            if (!parseSeconds(v, out.autosaveSeconds)) {
-                error = "--autosave needs a number of simulated seconds (0: never), not '" + v +
-                        "'";
+            if (!readSeconds(v, out.autosaveSeconds) ||
+                (out.autosaveSeconds > 0 && out.autosaveSeconds < kStepSize)) {
+                error = "--autosave needs 0 (never) or at least one step of 0.03 simulated "
+                        "seconds, not '" +
+                        v + "'";
                 return false;
             }
         } else if (arg == "--set") {
             SettingOverride o;
             if (!value(v) || !parseSettingOverride(v, o, error))
                 return false;
+            for (const SettingOverride& earlier : out.settings) {
+                if (earlier.setting == o.setting) {
+                    error = std::string("--set ") + o.setting->name + " is given twice";
+                    return false;
+                }
+            }
             out.settings.push_back(o);
         } else if (arg == "--screenshot") {
             if (!value(out.screenshotFile))
@@ -118,40 +179,67 @@ bool parseOptions(int argc, const char* const* argv, RunOptions& out, std::strin
                 return false;
             }
         } else if (arg == "--frames") {
-            unsigned long long n = 0;
             if (!value(v))
                 return false;
-            if (!parseUnsigned(v, 1000000, n) || n == 0) {
+            if (!readWholeNumber(v, 1000000, n) || n == 0) {
                 error = "--frames needs a whole number from 1 to 1000000, not '" + v + "'";
                 return false;
             }
             out.frames = static_cast<long long>(n);
         } else {
-            error = "unknown option " + arg + " (see --help)";
+            error = "unknown option " + arg;
             return false;
         }
     }
 
+    // The run number: one word at most, read like "%d" (leading blanks, a
+    // sign, digits); out-of-range numbers are clamped instead of overflowing.
     out.runNumber = 10;
+    if (out.remaining.size() > 1) {
+        error = "one run number at most, not also '" + out.remaining[1] + "'";
+        return false;
+    }
     if (out.remaining.size() == 1) {
-        // Read like "%d": leading blanks, a sign and digits; out-of-range
-        // numbers are clamped instead of overflowing.
         const char* text = out.remaining[0].c_str();
         char* end = nullptr;
         errno = 0;
         const long long n = std::strtoll(text, &end, 10);
-        if (end != text) {
-            if (n > INT_MAX || (errno == ERANGE && n > 0))
-                out.runNumber = INT_MAX;
-            else if (n < INT_MIN || (errno == ERANGE && n < 0))
-                out.runNumber = INT_MIN;
-            else
-                out.runNumber = static_cast<int>(n);
+        if (end == text) {
+            error = "the run number must be a whole number, not '" + out.remaining[0] + "'";
+            return false;
         }
+        if (n > INT_MAX || (errno == ERANGE && n > 0))
+            out.runNumber = INT_MAX;
+        else if (n < INT_MIN || (errno == ERANGE && n < 0))
+            out.runNumber = INT_MIN;
+        else
+            out.runNumber = static_cast<int>(n);
     }
     if (out.headless && !out.screenshotFile.empty()) {
         error = "--screenshot needs the window; it cannot go with --headless";
         return false;
+    }
+    return true;
+}
+
+bool checkOutputPaths(const RunOptions& options, std::string& error)
+{
+    const struct {
+        const char* option;
+        const std::string& path;
+        bool folder;
+    } paths[] = {{"--save-all", options.saveAllDir, true},
+                 {"--stats", options.statsFile, false},
+                 {"--lineage", options.lineageFile, false},
+                 {"--screenshot", options.screenshotFile, false}};
+    for (const auto& p : paths) {
+        if (p.path.empty())
+            continue;
+        const std::string problem = pathProblem(p.path, p.folder);
+        if (!problem.empty()) {
+            error = std::string(p.option) + " " + p.path + ": " + problem;
+            return false;
+        }
     }
     return true;
 }

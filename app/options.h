@@ -1,8 +1,7 @@
 // Command-line options of the creatures program.
 //
-// Options start with "--" and are taken out first; what remains follows the
-// classic rule: exactly one remaining argument is read as the run number
-// (scanned as a decimal integer), otherwise the run number is 10.
+// Options start with "--" and are taken out first; what remains is at most
+// one run number (scanned as a decimal integer, 10 when there is none).
 #pragma once
 
 #include <cstdint>
@@ -30,9 +29,16 @@ struct RunOptions {
     std::vector<std::string> remaining; // non-option arguments, in order
 };
 
-// Parses argv. Returns false and sets `error` for an unknown option or a bad
-// value.
+// Parses argv. Returns false and sets `error` (one line naming what is wrong)
+// for an unknown option (one dash or two), an option given twice, a missing
+// value or one that is another option, a bad value, or more than one run
+// number or one that is not a number.
 bool parseOptions(int argc, const char* const* argv, RunOptions& out, std::string& error);
+
+// Checks, without making anything, that the files and folder the run will
+// write can be written: their folders exist and are writable, the names fit.
+// False with `error` naming the option and the path otherwise.
+bool checkOutputPaths(const RunOptions& options, std::string& error);
 
 // Usage text for --help.
 std::string usageText();

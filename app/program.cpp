@@ -55,20 +55,23 @@ namespace {
 
 int runUnguarded(int argc, char** argv, const WindowRunner* window)
 {
+    // Ctrl-C from the start ends the run cleanly (an interrupt during set-up
+    // or a load ends it before the first step) instead of killing the
+    // process.
+    const InterruptHandlers interrupts;
+
+    // A command line the program does not understand, or outputs it could
+    // not write, stop it before anything runs or is written.
     RunOptions options;
     std::string error;
-    if (!parseOptions(argc, argv, options, error)) {
-        std::cerr << "creatures: " << error << "\n";
+    if (!parseOptions(argc, argv, options, error) || !checkOutputPaths(options, error)) {
+        std::cerr << "creatures: " << error << "; see creatures --help" << std::endl;
         return 2;
     }
     if (options.help) {
         std::cout << usageText();
         return 0;
     }
-
-    // Ctrl-C from here on ends the run cleanly (an interrupt during set-up
-    // ends it before the first step) instead of killing the process.
-    const InterruptHandlers interrupts;
 
     World& w = theWorld();
     w.runNumber = options.runNumber;

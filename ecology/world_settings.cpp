@@ -6,6 +6,7 @@
 #include <memory>
 #include <sstream>
 
+#include "app/base/decimal.h"
 #include "ecology/world.h"
 
 namespace {
@@ -95,9 +96,8 @@ bool parseSettingOverride(const std::string& text, SettingOverride& out, std::st
         error = "--set: unknown setting '" + name + "' (see --help for the settings)";
         return false;
     }
-    char* end = nullptr;
-    const double v = value.empty() ? NAN : std::strtod(value.c_str(), &end);
-    if (value.empty() || *end != '\0' || !std::isfinite(v)) {
+    double v = 0;
+    if (!readDecimal(value, v)) {
         error = "--set " + name + " needs a number, not '" + value + "'";
         return false;
     }

@@ -1,8 +1,8 @@
 // Fuzz target: loading a single creature from damaged files.
 //
 // Files of the input, in order: agent.dat, posAgent.dat. A creature that
-// loads takes a few steps with the others and is then removed again, so the
-// running world stays small.
+// loads takes a few steps with the others and then dies, so the running
+// world stays small.
 #include <cstdint>
 #include <cstdlib>
 #include <iterator>
@@ -62,9 +62,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     for (int i = 0; i < 3; ++i)
         simulationStep(w);
-    // Back to the start: drop creatures beyond the first three.
-    forgetAllCreatures(w);
-    while (w.population.size() > 3)
-        removeLastCreature(w.population);
+    // Back to the start, the way the program removes creatures: those beyond
+    // the first three are marked as dead and the next step takes them out
+    // (clearing every reference to them and choosing new partners).
+    for (auto it = std::next(w.population.begin(), 3); it != w.population.end(); ++it) {
+        it->deathCause = Starved;
+        it->lifeState = Removable;
+    }
+    simulationStep(w);
     return 0;
 }

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Fuzzes the simulation and creature loaders for a short while.
+# Fuzzes what loads read for a short while: whole simulations, single
+# creatures, lineage.csv and the manifest.
 #
 # Configures a clang build folder (build-fuzz) with AddressSanitizer,
-# UndefinedBehaviorSanitizer and libFuzzer, builds the two fuzz targets, makes
+# UndefinedBehaviorSanitizer and libFuzzer, builds the fuzz targets, makes
 # a seed corpus from real saves, and runs each target for FUZZ_SECONDS
 # (default 25) seconds. A single allocation above 512 MB or a resident size
 # above 2 GB counts as a failure, like a crash or a hang. Exits non-zero when
@@ -12,7 +13,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${FUZZ_BUILD:-$root/build-fuzz}"
 seconds="${FUZZ_SECONDS:-25}"
-targets=(load_all_fuzz load_creature_fuzz)
+targets=(load_all_fuzz load_creature_fuzz lineage_fuzz manifest_fuzz)
 
 cmake -S "$root" -B "$build" -G Ninja \
   -DCMAKE_CXX_COMPILER=clang++ \

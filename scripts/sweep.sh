@@ -26,6 +26,7 @@ usage: scripts/sweep.sh SWEEPFILE [options]
   --sbatch OPTION        an extra #SBATCH line for --slurm, e.g. --sbatch --time=4:00:00
   --dry-run              print the job commands, run nothing
   --summary              only (re)make summary.csv and the charts
+  --yes                  run a sweep of 10000 jobs or more (asked for otherwise)
   -h, --help             this text
 
 Sweep file: one statement a line, # starts a comment.
@@ -42,7 +43,7 @@ die() {
 }
 
 sweepfile="" results="results" jobs="" program="$repo/build/creatures" remote_program=""
-sshlogin="" slf="" slurm="" dry_run=0 summary_only=0
+sshlogin="" slf="" slurm="" dry_run=0 summary_only=0 yes=0
 sbatch_lines=()
 while [ "$#" -gt 0 ]; do
   case "$1" in
@@ -56,6 +57,7 @@ while [ "$#" -gt 0 ]; do
     --sbatch) sbatch_lines+=("${2:?}"); shift ;;
     --dry-run) dry_run=1 ;;
     --summary) summary_only=1 ;;
+    --yes) yes=1 ;;
     -h | --help) usage; exit 0 ;;
     -*) die "unknown option $1 (see --help)" ;;
     *) [ -z "$sweepfile" ] || die "one sweep file only, not also '$1'"; sweepfile=$1 ;;
@@ -64,6 +66,12 @@ while [ "$#" -gt 0 ]; do
 done
 [ -n "$sweepfile" ] || { usage >&2; exit 2; }
 [ -f "$sweepfile" ] || die "no sweep file $sweepfile"
+# Paths and lines go into job logs, Slurm directives and charts, where a line
+# break would end them; every other character is taken as it is.
+nl=$'\n'
+for p in "$sweepfile" "$results" "$program" "$slurm" "$slf" "$remote_program" "${sbatch_lines[@]}"; do
+  [[ "$p" != *"$nl"* ]] || die "a name or option holds a line break; choose another"
+done
 if [ -n "$jobs" ] && ! [[ "$jobs" =~ ^[1-9][0-9]*%?$ ]]; then
   die "-j needs a number of jobs, not '$jobs'"
 fi
@@ -71,7 +79,7 @@ case "$program" in /*) ;; *) program="$(pwd)/$program" ;; esac
 
 # --- The sweep file.
 number='^[-+]?([0-9]+\.?[0-9]*|\.[0-9]+)([eE][-+]?[0-9]+)?$'
-seconds="" seeds=() set_names=() set_values=()
+seconds="" seconds_line="" seeds=() seed_lines=() set_names=() set_values=() set_lines=()
 lineno=0
 while IFS= read -r line || [ -n "$line" ]; do
   lineno=$((lineno + 1))
@@ -81,17 +89,23 @@ while IFS= read -r line || [ -n "$line" ]; do
   where="$sweepfile:$lineno"
   case "${words[0]}" in
     seconds)
+      [ -z "$seconds" ] || die "$where: a second 'seconds' line"
       [ "${#words[@]}" -eq 2 ] && [[ "${words[1]}" =~ $number ]] && [[ "${words[1]}" != -* ]] ||
         die "$where: seconds needs one number of simulated seconds"
       seconds=${words[1]}
+      seconds_line=$where
       ;;
     seeds)
       [ "${#words[@]}" -ge 2 ] || die "$where: seeds needs at least one seed"
       for s in "${words[@]:1}"; do
         if [[ "$s" =~ ^[0-9]+$ ]]; then
           seeds+=("$s")
-        elif [[ "$s" =~ ^([0-9]+)-([0-9]+)$ ]] && [ "${BASH_REMATCH[1]}" -le "${BASH_REMATCH[2]}" ]; then
-          for ((k = BASH_REMATCH[1]; k <= BASH_REMATCH[2]; k++)); do seeds+=("$k"); done
+          seed_lines+=("$where")
+        elif [[ "$s" =~ ^([0-9]{1,10})-([0-9]{1,10})$ ]] && [ "${BASH_REMATCH[1]}" -le "${BASH_REMATCH[2]}" ]; then
+          for ((k = 10#${BASH_REMATCH[1]}; k <= 10#${BASH_REMATCH[2]}; k++)); do
+            seeds+=("$k")
+            seed_lines+=("$where")
+          done
         else
           die "$where: '$s' is not a seed or a range A-B of seeds"
         fi
@@ -106,11 +120,13 @@ while IFS= read -r line || [ -n "$line" ]; do
       for v in "${words[@]:2}"; do
         [[ "$v" =~ $number ]] || die "$where: '$v' is not a number"
       done
-      if [ "$(printf '%s\n' "${words[@]:2}" | sort | uniq -d)" != "" ]; then
+      # Values equal as numbers are the same value (10, 10.0, 1e1).
+      if [ "$(printf '%s\n' "${words[@]:2}" | awk '{ printf "%.17g\n", $1 + 0 }' | sort | uniq -d)" != "" ]; then
         die "$where: ${words[1]} has a value twice"
       fi
       set_names+=("${words[1]}")
       set_values+=("${words[*]:2}")
+      set_lines+=("$where")
       ;;
     *) die "$where: unknown statement '${words[0]}' (seconds, seeds or set)" ;;
   esac
@@ -147,17 +163,36 @@ table=$(
 )
 njobs=$(($(wc -l <<<"$table") - 1))
 
-# The program checks the settings and values itself, before anything runs.
-if [ -x "$program" ] && [ "${#set_names[@]}" -gt 0 ]; then
-  check=()
-  for i in "${!set_names[@]}"; do
-    for v in ${set_values[$i]}; do check+=(--set "${set_names[$i]}=$v"); done
-  done
-  if ! message=$("$program" --help "${check[@]}" 2>&1 >/dev/null); then
-    die "$sweepfile: ${message#creatures: }"
+# The program checks the seconds, every seed and every value itself, before
+# anything runs; what it refuses is named with its line.
+check() { # line, then the program's options
+  local where=$1 message
+  shift
+  if ! message=$("$program" --help "$@" 2>&1 >/dev/null); then
+    message=${message#creatures: }
+    die "$where: ${message%; see creatures --help}"
   fi
+}
+if [ -x "$program" ]; then
+  check "$seconds_line" --seconds "$seconds"
+  # Seeds are whole numbers: when the smallest and the largest pass, all do.
+  low=0 high=0
+  for k in "${!seeds[@]}"; do
+    [ "${#seeds[$k]}" -lt "${#seeds[$low]}" ] || { [ "${#seeds[$k]}" -eq "${#seeds[$low]}" ] && [[ "${seeds[$k]}" < "${seeds[$low]}" ]]; } && low=$k
+    [ "${#seeds[$k]}" -gt "${#seeds[$high]}" ] || { [ "${#seeds[$k]}" -eq "${#seeds[$high]}" ] && [[ "${seeds[$k]}" > "${seeds[$high]}" ]]; } && high=$k
+  done
+  check "${seed_lines[$low]}" --seed "${seeds[$low]}"
+  check "${seed_lines[$high]}" --seed "${seeds[$high]}"
+  for i in "${!set_names[@]}"; do
+    for v in ${set_values[$i]}; do check "${set_lines[$i]}" --set "${set_names[$i]}=$v"; done
+  done
 elif [ ! -x "$program" ] && [ "$summary_only" -eq 0 ] && [ -z "$slurm" ] && [ -z "$sshlogin$slf" ]; then
   die "no program $program (build it, or give --program)"
+fi
+
+echo "sweep: $njobs jobs" >&2
+if [ "$njobs" -ge 10000 ] && [ "$yes" -eq 0 ] && [ "$dry_run" -eq 0 ] && [ "$summary_only" -eq 0 ]; then
+  die "a sweep of $njobs jobs is large; give --yes to run it"
 fi
 
 run_program=${remote_program:-$program}
@@ -193,7 +228,8 @@ fi
 cp "$here/sweep_job.sh" "$results/sweep_job.sh"
 
 summarise() {
-  awk -f "$here/sweep_summary.awk" -v results="$results" "$results/jobs.tsv"
+  mkdir -p "$results/charts"
+  RESULTS=$results awk -f "$here/sweep_summary.awk" "$results/jobs.tsv"
   if [ "$(cat "$results/charts/finished.txt")" -eq 0 ]; then
     echo "sweep: no finished jobs, no charts" >&2
   elif command -v gnuplot >/dev/null 2>&1; then
@@ -212,10 +248,10 @@ if [ -n "$slurm" ]; then
   mkdir -p "$results/slurm"
   {
     echo "#!/bin/bash"
-    echo "# Slurm job array of the sweep $(basename "$sweepfile"): one task per job,"
-    echo "# $njobs jobs. Submit with: sbatch $(basename "$slurm"). When every task is done:"
-    echo "#   scripts/sweep.sh $sweepfile -o $results --summary"
-    echo "#SBATCH --job-name=sweep-$(basename "${sweepfile%.*}")"
+    echo "# Slurm job array of a sweep: one task per job, $njobs jobs. Submit it with"
+    echo "# sbatch; when every task is done:"
+    echo "#   scripts/sweep.sh $(printf '%q' "$sweepfile") -o $(printf '%q' "$results") --summary"
+    echo "#SBATCH --job-name=sweep-$(basename "${sweepfile%.*}" | tr -c 'A-Za-z0-9_.-' _)"
     echo "#SBATCH --array=1-$njobs"
     echo "#SBATCH --ntasks=1"
     echo "#SBATCH --cpus-per-task=1"
@@ -265,10 +301,10 @@ unpack
 # whose files never came back (or were deleted since) is taken out of the
 # log, so that the job runs again.
 if [ -f "$results/joblog" ]; then
-  awk -F'\t' -v dir="$results" '
+  RESULTS=$results awk -F'\t' '
     NR == FNR { if (FNR > 1) name[FNR - 1] = $1; next }
     FNR == 1 || $7 != 0 || $8 != 0 { print; next }
-    { f = dir "/jobs/" name[$1] "/job.txt"; if ((getline line < f) > 0) print; close(f) }
+    { f = ENVIRON["RESULTS"] "/jobs/" name[$1] "/job.txt"; if ((getline line < f) > 0) print; close(f) }
   ' "$results/jobs.tsv" "$results/joblog" >"$results/joblog.new"
   mv "$results/joblog.new" "$results/joblog"
 fi

@@ -5,10 +5,12 @@
 # deviation either side.
 #   sweep_charts.sh RESULTS
 set -euo pipefail
-charts="$1/charts"
-data="$charts/series.dat"
+# gnuplot is given plain file names only: the charts folder, whatever its
+# path holds, is the working folder.
+cd "$1/charts"
+data=series.dat
 [ -s "$data" ] || exit 0
-mapfile -t labels <"$charts/labels.txt"
+mapfile -t labels <labels.txt
 
 terminal="pngcairo size 1000,600 font ',10'"
 gnuplot -e "set terminal pngcairo" >/dev/null 2>&1 || terminal="png size 1000,600"
@@ -26,7 +28,7 @@ chart() { # file title mean-column
   # A quantity no job has (an older statistics file) gets no chart.
   if ! awk -v c="$col" '!/^#/ && NF && $c != "NaN" { found = 1 } END { exit !found }' "$data"; then
     echo "sweep: no $title in the statistics, no $file" >&2
-    rm -f "$charts/$file"
+    rm -f "$file"
     return 0
   fi
   for i in "${!labels[@]}"; do
@@ -38,7 +40,7 @@ chart() { # file title mean-column
   # warning about an empty range is left out.
   gnuplot 2> >(grep -v 'empty y range' >&2) <<GP
 set terminal $terminal
-set output '$charts/$file'
+set output '$file'
 set termoption noenhanced
 set datafile missing 'NaN'
 set grid

@@ -7,9 +7,12 @@
 #                            blocks, one per combination, in labels.txt order)
 # The statistics are read by their header names; a column a file lacks gives
 # empty cells (NaN in the series).
-#   awk -f sweep_summary.awk -v results=DIR DIR/jobs.tsv
+#   RESULTS=DIR awk -f sweep_summary.awk DIR/jobs.tsv
+# (the folder comes from the environment, taken as it is; DIR/charts must
+# exist.)
 BEGIN {
     FS = "\t"
+    results = ENVIRON["RESULTS"]
     window = 1200 # the first and last 20 simulated minutes
     nstat = split("population births refills foods_eaten deaths_starved deaths_fallen", stat, " ")
 }
@@ -147,7 +150,6 @@ NR == 1 { next }
 }
 
 END {
-    system("mkdir -p '" results "/charts'")
     dat = results "/charts/series.dat"
     labels = results "/charts/labels.txt"
     printf "" > labels

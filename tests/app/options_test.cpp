@@ -21,12 +21,50 @@ TEST(Options, RunNumberFollowsTheRemainingArguments)
 {
     EXPECT_EQ(parse({}).runNumber, 10);
     EXPECT_EQ(parse({"3"}).runNumber, 3);
-    EXPECT_EQ(parse({"3", "4"}).runNumber, 10); // two arguments: both ignored
     EXPECT_EQ(parse({"--headless", "7", "--steps", "5"}).runNumber, 7);
-    EXPECT_EQ(parse({"abc"}).runNumber, 10);
     EXPECT_EQ(parse({"12xyz"}).runNumber, 12); // scanned like %d
     EXPECT_EQ(parse({" -4"}).runNumber, -4);
+    EXPECT_EQ(parse({"-4"}).runNumber, -4);
     EXPECT_EQ(parse({"99999999999999999999"}).runNumber, INT_MAX);
+}
+
+TEST(Options, WhatIsNotUnderstoodIsRefusedByName)
+{
+    struct Case {
+        std::vector<const char*> args;
+        const char* error;
+    };
+    const Case cases[] = {
+        {{"--frobnicate"}, "unknown option --frobnicate"},
+        {{"-seed", "5"}, "unknown option -seed (options start with two dashes)"},
+        {{"-h"}, "unknown option -h"},
+        {{"3", "4"}, "one run number at most, not also '4'"},
+        {{"abc"}, "the run number must be a whole number, not 'abc'"},
+        {{"--save-all"}, "option --save-all needs a value"},
+        {{"--save-all", "--steps", "1"}, "option --save-all needs a value, not the option --steps"},
+        {{"--seed", "0x10"}, "--seed needs a whole number"},
+        {{"--steps", " 5"}, "--steps needs a whole number of steps, not ' 5'"},
+        {{"--seconds", "0x10"}, "--seconds needs a number"},
+        {{"--seconds", " 5"}, "--seconds needs a number"},
+        {{"--set", "foodInterval=0x10"}, "--set foodInterval needs a number, not '0x10'"},
+        {{"--set", "gravity= -3"}, "--set gravity needs a number"},
+        {{"--autosave", "0.01"}, "--autosave needs 0 (never) or at least one step"},
+        {{"--seed", "1", "--seed", "2"}, "option --seed is given twice"},
+        {{"--headless", "--headless"}, "option --headless is given twice"},
+        {{"--set", "foodInterval=5", "--set", "foodInterval=6"}, "--set foodInterval is given twice"},
+    };
+    for (const Case& c : cases) {
+        std::vector<const char*> args = c.args;
+        args.insert(args.begin(), "creatures");
+        RunOptions o;
+        std::string error;
+        EXPECT_FALSE(parseOptions(static_cast<int>(args.size()), args.data(), o, error)) << c.error;
+        EXPECT_EQ(error.rfind(c.error, 0), 0u) << error;
+    }
+    // Decimal numbers in every form, the same for every option.
+    EXPECT_EQ(parse({"--seconds", "1e2"}).seconds, 100.0);
+    EXPECT_EQ(parse({"--autosave", "0"}).autosaveSeconds, 0.0);
+    EXPECT_EQ(parse({"--set", "gravity=-2.5e0"}).settings[0].value, -2.5);
 }
 
 TEST(Options, ValuesAndErrors)

@@ -112,6 +112,38 @@ TEST_F(ProgramFailures, AStatisticsOrLineageFileThatCannotBeWrittenFailsTheRun)
     }
 }
 
+TEST_F(ProgramFailures, ACommandLineItDoesNotUnderstandRunsNothingAndWritesNothing)
+{
+    const std::string longName(300, 'n');
+    const std::vector<std::vector<std::string>> commandLines = {
+        {"-seed", "5"},
+        {"-h"},
+        {"7", "8"},
+        {"--save-all", "--steps", "1"},
+        {"--seconds", "0x10"},
+        {"--autosave", "0.001"},
+        {"--seed", "1", "--seed", "1"},
+        {"--save-all", "no/such/folder/save"},
+        {"--save-all", longName},
+        {"--lineage", "missing/l.csv"},
+    };
+    for (const auto& args : commandLines) {
+        std::vector<std::string> all = {"--headless", "--steps", "5", "--stats", "s.csv"};
+        all.insert(all.end(), args.begin(), args.end());
+        if (args.front() != "--save-all")
+            all.insert(all.end(), {"--save-all", "out"});
+        const Outcome o = runIn(dir, all);
+        SCOPED_TRACE(o.output);
+        EXPECT_EQ(o.status, 2);
+        EXPECT_EQ(lines(o.output, "\n"), 1);
+        EXPECT_EQ(o.output.rfind("creatures: ", 0), 0u);
+        EXPECT_NE(o.output.find("; see creatures --help"), std::string::npos);
+        EXPECT_FALSE(fs::exists(dir / "s.csv"));
+        EXPECT_FALSE(fs::exists(dir / "out"));
+        EXPECT_FALSE(fs::exists(dir / "no"));
+    }
+}
+
 #if defined(__SANITIZE_ADDRESS__)
 #define SKIP_UNDER_ADDRESS_SANITIZER() GTEST_SKIP() << "the sanitizer's shadow memory needs no limit"
 #else

@@ -110,16 +110,42 @@ SLURM_ARRAY_TASK_ID=4 bash array.sh >/dev/null 2>&1 || fail "Slurm task 4"
 cmp "slurm/jobs/${jobs[3]}/stats.csv" "res/jobs/${jobs[3]}/stats.csv" || fail "Slurm task differs"
 if SLURM_ARRAY_TASK_ID=5 bash array.sh 2>/dev/null; then fail "task 5 ran"; fi
 
-# Refusals, before any folder is made: a bad statement, a value the program
+# Refusals, before any folder is made, naming the line: a bad statement, a
+# second seconds line, values equal as numbers, a seed or a value the program
 # refuses (in its own words), another sweep into a used folder.
-for bad in "sets 1" "seeds 1-x" "set groundSize 10 500"; do
-  printf 'seconds 1\nseeds 1\n%s\n' "$bad" >bad.sweep
+for bad in "sets 1" "seeds 1-x" "set groundSize 10 500|groundSize=500 is outside its range" \
+  "seconds 2|a second 'seconds' line" "set foodInterval 10 10.0 1e1|has a value twice" \
+  "seeds 4294967296|--seed needs a whole number" "set foodInterval 0x10|'0x10' is not a number"; do
+  printf 'seconds 1\nseeds 1\n%s\n' "${bad%%|*}" >bad.sweep
   status=0
   bash "$sweep" bad.sweep -o badres --program "$program" 2>err.txt || status=$?
-  [ "$status" -eq 2 ] && [ ! -e badres ] && [ "$(wc -l <err.txt)" -eq 1 ] ||
-    fail "'$bad' gave status $status: $(cat err.txt)"
+  [ "$status" -eq 2 ] && [ ! -e badres ] && [ "$(grep -c '^sweep: bad.sweep:3: ' err.txt)" -eq 1 ] ||
+    fail "'${bad%%|*}' gave status $status: $(cat err.txt)"
+  [[ "$bad" != *"|"* ]] || grep -qF -- "${bad#*|}" err.txt || fail "'${bad%%|*}': $(cat err.txt)"
 done
-grep -q 'groundSize=500 is outside its range' err.txt || fail "the program's message"
+
+# Results folders of any name, and nothing in them reaches a shell: quotes,
+# spaces and a command substitution are taken as names, a line break refused.
+printf 'seconds 1\nseeds 1\nset foodInterval 5\n' >one.sweep
+for name in "it's here" 'a b' '$(touch INJECTED)' "inj'; touch INJECTED; echo '"; do
+  bash "$sweep" one.sweep -o "$name" --program "$program" >/dev/null 2>err.txt ||
+    fail "-o '$name': $(cat err.txt)"
+  [ -s "$name/summary.csv" ] && grep -q ',finished,' "$name/summary.csv" || fail "-o '$name': no summary"
+  bash "$sweep" one.sweep -o "$name" --program "$program" --slurm "$name.sh" >/dev/null 2>&1 ||
+    fail "--slurm with -o '$name'"
+  bash -n "$name.sh" || fail "the Slurm script of -o '$name' is not one script"
+done
+[ ! -e INJECTED ] || fail "a name was run as a command"
+if bash "$sweep" one.sweep -o "$(printf 'line\nbreak')" --program "$program" 2>err.txt; then
+  fail "a line break in -o was taken"
+fi
+grep -q 'line break' err.txt || fail "$(cat err.txt)"
+
+# The number of jobs is said; a large sweep runs only when asked.
+printf 'seconds 1\nseeds 1-10000\n' >large.sweep
+if bash "$sweep" large.sweep -o large --program "$program" 2>err.txt; then fail "10000 jobs ran"; fi
+grep -q '^sweep: 10000 jobs$' err.txt && grep -q 'give --yes' err.txt && [ ! -e large ] ||
+  fail "large sweep: $(cat err.txt)"
 sed -i 's/seeds 1 2/seeds 1 2 3/' tiny.sweep
 if bash "$sweep" tiny.sweep -o res --program "$program" 2>err.txt; then fail "another sweep ran"; fi
 grep -q "another sweep" err.txt || fail "$(cat err.txt)"
