@@ -8,7 +8,9 @@
 int main(int argc, char** argv)
 {
 #ifdef CREATURES_WINDOW
-    static const WindowRunner window{openWindow, runWindowed, closeWindow};
+    static const WindowRunner window{
+        [](int width, int height, std::string& error) { return openWindow(width, height, error); },
+        runWindowed, closeWindow};
     return runProgram(argc, argv, &window);
 #else
     return runProgram(argc, argv);

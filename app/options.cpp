@@ -178,6 +178,18 @@ bool parseOptions(int argc, const char* const* argv, RunOptions& out, std::strin
                 error = "--screenshot needs a file name";
                 return false;
             }
+        } else if (arg == "--window") {
+            if (!value(v))
+                return false;
+            const std::size_t x = v.find('x');
+            unsigned long long width = 0, height = 0;
+            if (x == std::string::npos || !readWholeNumber(v.substr(0, x), 16384, width) ||
+                !readWholeNumber(v.substr(x + 1), 16384, height) || width < 320 || height < 240) {
+                error = "--window needs WIDTHxHEIGHT in pixels, at least 320x240, not '" + v + "'";
+                return false;
+            }
+            out.windowWidth = static_cast<int>(width);
+            out.windowHeight = static_cast<int>(height);
         } else if (arg == "--frames") {
             if (!value(v))
                 return false;
@@ -267,6 +279,8 @@ std::string usageText()
            "  --save-all DIR    save the simulation when the run ends (also after Ctrl-C)\n"
            "  --screenshot FILE draw --frames frames in the window, save it as a PNG, exit\n"
            "  --frames N        frames drawn before the screenshot (default 120)\n"
+           "  --window WxH      the window's size in pixels (default: most of the screen;\n"
+           "                    640x480 for --screenshot)\n"
            "  --set NAME=VALUE  change a world setting (repeatable; see below); with\n"
            "                    --load-all it overrides the loaded value\n"
            "  --help            show this text\n"

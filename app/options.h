@@ -24,6 +24,8 @@ struct RunOptions {
     std::string saveAllDir;     // simulation folder saved when the run ends
     std::string screenshotFile; // PNG of the window after `frames` frames, then exit
     long long frames = 120;     // frames drawn before the screenshot
+    int windowWidth = 0;        // --window WxH; 0: the program's choice
+    int windowHeight = 0;
     int runNumber = 10;
     std::vector<SettingOverride> settings; // --set NAME=VALUE, in the order given
     std::vector<std::string> remaining; // non-option arguments, in order

@@ -14,6 +14,7 @@
 #include "app/physics_world.h"
 #include "app/run_outputs.h"
 #include "app/setting_overrides.h"
+#include "drawlib/drawstuff.h"
 #include "persist/save_all.h"
 
 namespace {
@@ -90,12 +91,18 @@ int runUnguarded(int argc, char** argv, const WindowRunner* window)
     bool& windowed = shutDown.windowOpen;
     if (!options.headless) {
         const bool display = std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
+        // Screenshots keep a size of their own, so their pictures repeat.
+        int windowWidth = options.windowWidth, windowHeight = options.windowHeight;
+        if (windowWidth == 0 && !options.screenshotFile.empty()) {
+            windowWidth = kDefaultWindowWidth;
+            windowHeight = kDefaultWindowHeight;
+        }
         std::string why;
         if (!window || !window->open)
             why = "no window front end in this build";
         else if (!display)
             why = "no display";
-        else if (!window->open(why))
+        else if (!window->open(windowWidth, windowHeight, why))
             why = "the window could not be opened (" + why + ")";
         else
             windowed = true;

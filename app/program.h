@@ -12,7 +12,8 @@ class RunOutputs;
 // The window front end, when the program has one: opens the window (false
 // with a reason otherwise), runs the frame loop in it, closes it.
 struct WindowRunner {
-    bool (*open)(std::string& error) = nullptr;
+    // Opens a window of the size (0 by 0: the front end's choice).
+    bool (*open)(int width, int height, std::string& error) = nullptr;
     int (*run)(World& w, const RunOptions& options, int argc, char** argv,
                RunOutputs* outputs) = nullptr;
     void (*close)() = nullptr;

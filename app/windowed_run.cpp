@@ -13,10 +13,9 @@
 #include "ui/camera.h"
 #include "ui/control_bar.h"
 #include "ui/imgui/control_panel.h"
-#include "ui/imgui/creature_window.h"
 #include "ui/mouse.h"
 #include "ui/plot_pipe.h"
-#include "ui/imgui/statistics_window.h"
+#include "ui/imgui/panels.h"
 
 namespace {
 
@@ -51,9 +50,7 @@ void onCommand(int key)
 
 void onPanel()
 {
-    drawStatisticsWindow(world());
-    drawInspectorWindow(world());
-    drawControlBar(world());
+    drawPanels(world());
 }
 
 bool onMouse(int message, int buttons, int x, int y, int pickX, int pickY)
@@ -85,8 +82,13 @@ void onFrame(int view)
 
 bool openWindow(std::string& error)
 {
+    return openWindow(kDefaultWindowWidth, kDefaultWindowHeight, error);
+}
+
+bool openWindow(int width, int height, std::string& error)
+{
     auto b = std::make_unique<WindowBackend>();
-    if (!b->open(kDefaultWindowWidth, kDefaultWindowHeight, "creatures", error))
+    if (!b->open(width, height, "creatures", error))
         return false;
     backend = std::move(b);
     setDrawBackend(backend.get());

@@ -12,8 +12,11 @@
 
 class RunOutputs;
 
-// Opens the window and makes it the drawing library's backend. False with a
+// Opens the window and makes it the drawing library's backend: of the given
+// size, or (0 by 0) four fifths of the screen's work area. False with a
 // reason when there is no display or no usable OpenGL.
+bool openWindow(int width, int height, std::string& error);
+// A window of the size every test and benchmark draws in: 640 by 480.
 bool openWindow(std::string& error);
 
 // Runs the frame loop in the open window on an already reset world. Returns

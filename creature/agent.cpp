@@ -31,7 +31,8 @@ Agent::Agent(const Agent& other)
       cycleStartCentre(other.cycleStartCentre), cycleStartHeading(other.cycleStartHeading),
       learning(other.learning), deathCause(other.deathCause), generation(other.generation),
       parentIds{other.parentIds[0], other.parentIds[1]}, children(other.children),
-      recentProgress(other.recentProgress)
+      recentProgress(other.recentProgress), scoredCycles(other.scoredCycles),
+      progressTotal(other.progressTotal)
 {
     // The current movement must name a record of this creature's own store.
     if (other.currentMove) {

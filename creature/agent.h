@@ -69,6 +69,8 @@ struct Agent {
     int parentIds[2] = {-1, -1};       // -1: none
     int children = 0;                  // births it took part in
     std::deque<double> recentProgress; // progress of the last 15 scored cycles, oldest first
+    long long scoredCycles = 0;        // cycles scored in its life, and their progress
+    double progressTotal = 0.0;
 
     // Takes the next creature id; initialize must follow before use.
     Agent();

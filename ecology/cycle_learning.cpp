@@ -42,6 +42,8 @@ void scoreCycle(Agent& a, const CycleDisplacement& d, CycleTally* tally)
     a.score = a.score * kScoreDecay + 3 * (u.x * d.dx + u.y * d.dy) / a.workingGene[T];
     const double progress = (u.x * d.dx + u.y * d.dy) / a.workingGene[T];
     a.recentProgress.push_back(progress);
+    ++a.scoredCycles;
+    a.progressTotal += progress;
     if (static_cast<int>(a.recentProgress.size()) > kTrackLength)
         a.recentProgress.pop_front();
     if (tally) {

@@ -119,6 +119,7 @@ void simulationStep(World& w)
     dJointGroupEmpty(w.contactGroup);
     takeOutRunawayBodies(w);
     w.statistics.afterStep(w);
+    w.hallOfFame.afterStep(w.population, w.simData.simulationTime);
 
     if (w.walls.exist)
         placeWalls(w, w.simData.groundSize, w.simData.wallHeight);

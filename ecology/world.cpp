@@ -14,6 +14,8 @@ LearningSetup learningSetup(const World& w)
 
 void forgetCreature(World& w, const Agent* agent)
 {
+    if (agent)
+        w.hallOfFame.leaves(*agent);
     if (w.hoveredAgent == agent)
         w.hoveredAgent = nullptr;
     if (w.selectedAgent == agent)
@@ -33,6 +35,8 @@ void endDragOn(World& w, const Agent* agent)
 
 void forgetAllCreatures(World& w)
 {
+    for (const Agent& a : w.population)
+        w.hallOfFame.leaves(a);
     w.hoveredAgent = nullptr;
     w.selectedAgent = nullptr;
     w.followedAgent = nullptr;

@@ -23,6 +23,7 @@
 #include "ecology/cycle_learning.h"
 #include "ecology/ecology_params.h"
 #include "ecology/food_store.h"
+#include "ecology/hall_of_fame.h"
 #include "ecology/lineage.h"
 #include "ecology/population.h"
 #include "ecology/statistics.h"
@@ -172,6 +173,7 @@ struct World {
     CameraFollowState cameraFollow;
     LifeCounters counters;
     StatisticsRecorder statistics;
+    HallOfFame hallOfFame;
     LifeEventSink lifeEvents;
 
     World();

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "creature/agent_record.h"
 #include "creature/archive.h"
 #include "persist/file_io.h"
 #include "persist/folder_source.h"
@@ -99,18 +100,14 @@ std::string encodePositions(const Population& population)
 
 std::string encodeCreaturePositions(const Agent& a)
 {
+    return encodeCreaturePose(creaturePose(a));
+}
+
+std::string encodeCreaturePose(const std::vector<double>& pose)
+{
     std::string out;
-    const MY_VECTOR3& c = a.centre;
-    for (const auto& p : a.parts) {
-        if (!p.exists)
-            continue;
-        const dReal* pos = dBodyGetPosition(p.body);
-        putDouble(out, c.z);
-        putDouble(out, pos[0] - c.x);
-        putDouble(out, pos[1] - c.y);
-        putDouble(out, pos[2] - c.z);
-        putRotation(out, dBodyGetRotation(p.body));
-    }
+    for (double v : pose)
+        putDouble(out, v);
     return out;
 }
 

@@ -32,6 +32,8 @@ int existingParts(const Agent& a);
 std::string encodePositions(const Population& population);
 // File contents for one creature, relative to its centre.
 std::string encodeCreaturePositions(const Agent& a);
+// The same from a pose taken earlier (creature/agent_record.h).
+std::string encodeCreaturePose(const std::vector<double>& pose);
 
 // The doubles of a position file that must hold `parts` entries of
 // `entryDoubles` each. Throws ArchiveError with the reason when the size does

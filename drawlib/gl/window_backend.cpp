@@ -82,12 +82,25 @@ bool WindowBackend::open(int width, int height, const char* title, std::string& 
         error = description ? description : "the window system could not be started";
         return false;
     }
+    // A size asked for is one of the screen's points; one taken from the
+    // work area is in them already.
+    bool scaleToScreen = true;
+    if (width <= 0 || height <= 0) {
+        scaleToScreen = false;
+        // Four fifths of the work area of the main screen (without its
+        // panels and docks).
+        int x = 0, y = 0, w = 0, h = 0;
+        if (GLFWmonitor* monitor = glfwGetPrimaryMonitor())
+            glfwGetMonitorWorkarea(monitor, &x, &y, &w, &h);
+        width = w > 0 ? w * 4 / 5 : kDefaultWindowWidth;
+        height = h > 0 ? h * 4 / 5 : kDefaultWindowHeight;
+    }
     glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 2);
     glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 1);
     glfwWindowHint(GLFW_DEPTH_BITS, 24);
     glfwWindowHint(GLFW_STENCIL_BITS, 8);
     glfwWindowHint(GLFW_RESIZABLE, GLFW_TRUE);
-    glfwWindowHint(GLFW_SCALE_TO_MONITOR, GLFW_TRUE);
+    glfwWindowHint(GLFW_SCALE_TO_MONITOR, scaleToScreen ? GLFW_TRUE : GLFW_FALSE);
     window_ = glfwCreateWindow(width, height, title, nullptr, nullptr);
     if (!window_) {
         const char* description = nullptr;
@@ -250,7 +263,7 @@ void WindowBackend::simulationLoop(int, char**, int width, int height, const Dra
             drawView(1, fn);
         drawOverlay();
         const double panelStart = nowMs();
-        if (drawPanel_)
+        if (drawPanel_ && panelsShown_)
             drawPanel_();
         times_.panel = nowMs() - panelStart;
         updateCursor();
@@ -687,6 +700,12 @@ void WindowBackend::onButton(int button, int action, int)
 
 void WindowBackend::onKey(int key, int action, int mods)
 {
+    // Tab shows and hides the panels, unless one is taking the keys.
+    if (key == GLFW_KEY_TAB && action == GLFW_PRESS && mods == 0 &&
+        !(imguiReady_ && ImGui::GetIO().WantTextInput)) {
+        panelsShown_ = !panelsShown_;
+        return;
+    }
     if (action != GLFW_PRESS || !(mods & GLFW_MOD_CONTROL))
         return;
     if (key == GLFW_KEY_P)

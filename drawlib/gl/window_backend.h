@@ -27,7 +27,8 @@ public:
     ~WindowBackend() override;
 
     // Opens the window and its context (before the loop, so a missing
-    // display is known early). False with a reason when it cannot.
+    // display is known early), of the given size or, for 0 by 0, four
+    // fifths of the screen's work area. False with a reason when it cannot.
     bool open(int width, int height, const char* title, std::string& error);
     // Ends ImGui, the context and the window.
     void close();
@@ -62,6 +63,10 @@ public:
     // The panel drawn over the views every frame with Dear ImGui (it has the
     // window's input first); null for none.
     void setPanel(void (*drawPanel)()) { drawPanel_ = drawPanel; }
+
+    // Whether the panel is drawn (Tab shows and hides it).
+    bool panelsShown() const { return panelsShown_; }
+    void setPanelsShown(bool on) { panelsShown_ = on; }
 
     // Pause state of the loop (Ctrl+P).
     bool paused() const { return paused_; }
@@ -155,6 +160,7 @@ private:
     double lastPressX_[3] = {0, 0, 0}, lastPressY_[3] = {0, 0, 0};
     bool sceneOwnsMouse_ = false;
     bool paused_ = false;
+    bool panelsShown_ = true;
 
     // Frame control and measurements.
     long long frames_ = 0;

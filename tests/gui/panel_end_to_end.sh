@@ -28,7 +28,7 @@ wait_for() {
   return 1
 }
 
-"$program" --seed 7 > run.log 2>&1 &
+"$program" --seed 7 --window 640x480 > run.log 2>&1 &
 pid=$!
 window="$(timeout 120 xdotool search --sync --name '^creatures$' | head -n 1)" || fail "no window"
 sleep 1

@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "ui/control_bar.h"
+#include "ui/imgui/panel_dock.h"
 #include "ui/imgui/panel_style.h"
+#include "ui/panel_layout.h"
 
 namespace {
 
@@ -17,9 +19,6 @@ struct Panel {
     bool failureReported = false;
     World* world = nullptr; // the world the items are bound to
     std::vector<ControlItem> items;
-    // Window size the panel was last placed for.
-    int placedWidth = -1;
-    int placedHeight = -1;
 };
 Panel panel;
 
@@ -146,7 +145,6 @@ bool buildControlBar(World& w)
     }
     panel.items = controlBarItems(w);
     panel.world = &w;
-    panel.placedWidth = panel.placedHeight = -1;
     panel.ready = true;
     return true;
 }
@@ -160,16 +158,10 @@ void drawControlBar(World& w)
         panel.items = controlBarItems(w);
         panel.world = &w;
     }
-    // Back to the top-right corner whenever the window changes size; in
-    // between, the user may move the panel.
-    if (w.windowWidth != panel.placedWidth || w.windowHeight != panel.placedHeight) {
-        const ControlBarPosition at = controlBarPosition(w.windowWidth);
-        ImGui::SetNextWindowPos(ImVec2(static_cast<float>(at.x), static_cast<float>(at.y)),
-                                ImGuiCond_Always);
-        panel.placedWidth = w.windowWidth;
-        panel.placedHeight = w.windowHeight;
-    }
-    ImGui::SetNextWindowSize(ImVec2(kControlBarWidth, kControlBarHeight), ImGuiCond_Once);
+    // At the top right, 5 pixels from the edges, 200 pixels wide and as tall
+    // as its open groups (at most its full height): what it does not need is
+    // left to the windows docked under it and to the scene.
+    placeInColumn(static_cast<float>(kControlBarHeight), kPanelTitleHeight * 2);
 
     const PanelColors colors;
     // A compact panel in a slightly smaller font, so that the labels fit
@@ -177,7 +169,10 @@ void drawControlBar(World& w)
     ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(5.0f, 4.0f));
     ImGui::PushStyleVar(ImGuiStyleVar_FramePadding, ImVec2(4.0f, 2.0f));
     ImGui::PushStyleVar(ImGuiStyleVar_ItemSpacing, ImVec2(4.0f, 3.0f));
-    const bool visible = ImGui::Begin(kControlBarTitle, nullptr, ImGuiWindowFlags_NoSavedSettings);
+    const bool visible =
+        ImGui::Begin(kControlBarTitle, nullptr,
+                     ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_AlwaysAutoResize |
+                         ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoScrollbar);
     ImGui::SetWindowFontScale(kFontScale);
     if (visible) {
         const float valueX = ImGui::GetWindowContentRegionMax().x - kControlBarValuesWidth;
@@ -203,6 +198,7 @@ void drawControlBar(World& w)
         if (!group.empty() && open)
             ImGui::Unindent(indent);
     }
+    takeColumnSpace();
     ImGui::End();
     ImGui::PopStyleVar(3);
 }

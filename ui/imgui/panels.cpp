@@ -1,0 +1,20 @@
+#include "ui/imgui/panels.h"
+
+#include <imgui.h>
+#include <imgui_internal.h>
+
+#include "ui/imgui/control_panel.h"
+#include "ui/imgui/creature_window.h"
+#include "ui/imgui/panel_dock.h"
+#include "ui/imgui/statistics_window.h"
+
+void drawPanels(World& w)
+{
+    ImGuiContext* context = ImGui::GetCurrentContext();
+    if (!context || !context->WithinFrameScope)
+        return;
+    beginColumn(w);
+    drawControlBar(w);
+    drawInspectorWindow(w);
+    drawStatisticsWindow(w);
+}

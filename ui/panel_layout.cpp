@@ -1,0 +1,43 @@
+#include "ui/panel_layout.h"
+
+#include <algorithm>
+
+#include "ui/control_bar.h"
+
+DockLayout dockLayout(int windowWidth, int windowHeight)
+{
+    const float h = static_cast<float>(windowHeight);
+    const float margin = static_cast<float>(kControlBarMargin);
+    DockLayout d;
+    const ControlBarPosition bar = controlBarPosition(windowWidth);
+    d.columnX = static_cast<float>(bar.x);
+    d.columnWidth = static_cast<float>(kControlBarWidth);
+    d.columnTop = static_cast<float>(bar.y);
+    d.columnBottom = h - margin;
+    // The strip takes an eighth of the window's height, within bounds that
+    // keep a row of charts readable and most of a large window for the scene.
+    const float stripHeight = std::clamp(h * 0.125f, 60.0f, 200.0f);
+    d.strip = PanelRect{margin, h - margin - stripHeight, std::max(0.0f, d.columnX - 2 * margin),
+                        stripHeight};
+    d.stripCollapsed = d.strip;
+    d.stripCollapsed.y = h - margin - kPanelTitleHeight;
+    d.stripCollapsed.height = kPanelTitleHeight;
+    return d;
+}
+
+float uncoveredShare(int windowWidth, int windowHeight, const PanelRect* rects, int count,
+                     float cell)
+{
+    long long free = 0, all = 0;
+    for (float y = cell / 2; y < windowHeight; y += cell) {
+        for (float x = cell / 2; x < windowWidth; x += cell) {
+            ++all;
+            bool covered = false;
+            for (int i = 0; i < count && !covered; ++i)
+                covered = x >= rects[i].x && x < rects[i].right() && y >= rects[i].y &&
+                          y < rects[i].bottom();
+            free += !covered;
+        }
+    }
+    return all ? static_cast<float>(free) / static_cast<float>(all) : 1.0f;
+}

@@ -1,0 +1,39 @@
+// Where the panels stand, so that they leave the scene free: a column at the
+// right edge of the window (the control bar, then the creature inspector,
+// then the hall of fame, each under the one before) and a strip along the
+// bottom, left of the column (the statistics). The status text (top left),
+// the centred message and the followed creature (the middle of the view)
+// stay clear of both.
+#pragma once
+
+struct PanelRect {
+    float x = 0.0f, y = 0.0f, width = 0.0f, height = 0.0f;
+    float right() const { return x + width; }
+    float bottom() const { return y + height; }
+    float area() const { return width > 0 && height > 0 ? width * height : 0.0f; }
+    bool overlaps(const PanelRect& o) const
+    {
+        return x < o.right() && o.x < right() && y < o.bottom() && o.y < bottom();
+    }
+};
+
+struct DockLayout {
+    // The column: its left edge, width, and the span its windows share.
+    float columnX = 0.0f;
+    float columnWidth = 0.0f;
+    float columnTop = 0.0f;
+    float columnBottom = 0.0f;
+    // The statistics strip when it is open, and its collapsed title bar.
+    PanelRect strip;
+    PanelRect stripCollapsed;
+};
+
+// Height of a window's title bar in the panels' font, in pixels.
+constexpr float kPanelTitleHeight = 19.0f;
+
+DockLayout dockLayout(int windowWidth, int windowHeight);
+
+// Share of the window's area that no rectangle of the list covers (the
+// rectangles may overlap each other), counted on a grid of `cell` pixels.
+float uncoveredShare(int windowWidth, int windowHeight, const PanelRect* rects, int count,
+                     float cell = 4.0f);
