@@ -44,6 +44,18 @@ void drawMessage(World& w)
               m.text.c_str());
 }
 
+// The creature under the resting cursor: its id, generation and score
+// beside the cursor.
+void drawHoverTip(const World& w)
+{
+    const GrabbedPart* part = w.drag.grabbed;
+    if (w.drag.active || !part || !part->owner)
+        return;
+    const std::string text = creatureLabel(*part->owner);
+    N_drawStr(kStatusTextSize, w.pickX + 16, w.pickY + 12, w.windowWidth, w.windowHeight,
+              text.c_str());
+}
+
 } // namespace
 
 ViewSize miniViewSize(const World& w)
@@ -67,6 +79,8 @@ void frameCallback(World& w, int view)
     if (!w.drag.active)
         pickingPass(w);
     drawWorld(w, w.mainCamera, w.windowWidth, w.windowHeight, false, w.drag.grabbed, w.timeDelta);
+    drawFollowMarker(w);
+    drawHoverTip(w);
 
     // The text starts below the mini view while that is shown.
     const int y = w.viewCount == 1 ? 0 : static_cast<int>(w.windowHeight * kMiniViewFraction + 3);

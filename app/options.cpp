@@ -138,16 +138,20 @@ bool parseOptions(int argc, const char* const* argv, RunOptions& out, std::strin
                 return false;
             }
         } else if (arg == "--load-all" || arg == "--save-all" || arg == "--stats" ||
-                   arg == "--lineage") {
-            std::string& target = arg == "--load-all"   ? out.loadAllDir
-                                  : arg == "--save-all" ? out.saveAllDir
-                                  : arg == "--stats"    ? out.statsFile
-                                                        : out.lineageFile;
+                   arg == "--lineage" || arg == "--load-creature" || arg == "--show-creature" ||
+                   arg == "--record") {
+            std::string& target = arg == "--load-all"        ? out.loadAllDir
+                                  : arg == "--save-all"      ? out.saveAllDir
+                                  : arg == "--stats"         ? out.statsFile
+                                  : arg == "--lineage"       ? out.lineageFile
+                                  : arg == "--load-creature" ? out.loadCreatureFile
+                                  : arg == "--show-creature" ? out.showCreatureFile
+                                                             : out.recordFile;
             if (!value(target))
                 return false;
             if (target.empty()) {
-                error = arg + (arg == "--stats" || arg == "--lineage" ? " needs a file name"
-                                                                      : " needs a folder name");
+                error = arg + (arg == "--load-all" || arg == "--save-all" ? " needs a folder name"
+                                                                          : " needs a file name");
                 return false;
             }
         } else if (arg == "--autosave") {
@@ -190,6 +194,14 @@ bool parseOptions(int argc, const char* const* argv, RunOptions& out, std::strin
             }
             out.windowWidth = static_cast<int>(width);
             out.windowHeight = static_cast<int>(height);
+        } else if (arg == "--record-every") {
+            if (!value(v))
+                return false;
+            if (!readWholeNumber(v, 1000000, n) || n == 0) {
+                error = "--record-every needs a whole number of frames from 1, not '" + v + "'";
+                return false;
+            }
+            out.recordEvery = static_cast<long long>(n);
         } else if (arg == "--frames") {
             if (!value(v))
                 return false;
@@ -231,6 +243,15 @@ bool parseOptions(int argc, const char* const* argv, RunOptions& out, std::strin
         error = "--screenshot needs the window; it cannot go with --headless";
         return false;
     }
+    if (out.headless && !out.recordFile.empty()) {
+        error = "--record needs the window; it cannot go with --headless";
+        return false;
+    }
+    if (!out.showCreatureFile.empty() && (!out.loadAllDir.empty() || !out.loadCreatureFile.empty())) {
+        error = "--show-creature shows one creature alone; it cannot go with --load-all or "
+                "--load-creature";
+        return false;
+    }
     return true;
 }
 
@@ -243,7 +264,8 @@ bool checkOutputPaths(const RunOptions& options, std::string& error)
     } paths[] = {{"--save-all", options.saveAllDir, true},
                  {"--stats", options.statsFile, false},
                  {"--lineage", options.lineageFile, false},
-                 {"--screenshot", options.screenshotFile, false}};
+                 {"--screenshot", options.screenshotFile, false},
+                 {"--record", options.recordFile, false}};
     for (const auto& p : paths) {
         if (p.path.empty())
             continue;
@@ -276,11 +298,20 @@ std::string usageText()
            "                    S simulated seconds (0: never; default 600 in the window,\n"
            "                    never headless)\n"
            "  --load-all DIR    load a saved simulation before the run starts\n"
+           "  --load-creature FILE\n"
+           "                    add the creature of a .creature file to the world at start\n"
+           "  --show-creature FILE\n"
+           "                    show the creature of a .creature file alone on empty\n"
+           "                    ground, the camera following it (it comes back when it\n"
+           "                    dies)\n"
            "  --save-all DIR    save the simulation when the run ends (also after Ctrl-C)\n"
            "  --screenshot FILE draw --frames frames in the window, save it as a PNG, exit\n"
            "  --frames N        frames drawn before the screenshot (default 120)\n"
            "  --window WxH      the window's size in pixels (default: most of the screen;\n"
            "                    640x480 for --screenshot)\n"
+           "  --record FILE     record a video of the window (30 frames per second,\n"
+           "                    through ffmpeg from the PATH), e.g. --record run.mp4\n"
+           "  --record-every N  a timelapse: every Nth frame goes into the video\n"
            "  --set NAME=VALUE  change a world setting (repeatable; see below); with\n"
            "                    --load-all it overrides the loaded value\n"
            "  --help            show this text\n"

@@ -26,6 +26,10 @@ struct RunOptions {
     long long frames = 120;     // frames drawn before the screenshot
     int windowWidth = 0;        // --window WxH; 0: the program's choice
     int windowHeight = 0;
+    std::string loadCreatureFile; // a creature added to the world at start
+    std::string showCreatureFile; // a creature shown alone on empty ground
+    std::string recordFile;       // a video of the window, through ffmpeg
+    long long recordEvery = 1;    // every Nth frame goes into the video
     int runNumber = 10;
     std::vector<SettingOverride> settings; // --set NAME=VALUE, in the order given
     std::vector<std::string> remaining; // non-option arguments, in order

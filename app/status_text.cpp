@@ -1,5 +1,6 @@
 #include "app/status_text.h"
 
+#include <algorithm>
 #include <cmath>
 #include <sstream>
 
@@ -43,5 +44,13 @@ std::string statusText(const World& w)
         out << "  Number of Food:  " << a->foodCount << "\n";
         out << "  Number of Children:  " << a->matingCount << "\n";
     }
+    // How far evolution has come: the highest generation alive and the
+    // births so far.
+    int generation = 0;
+    for (const Agent& a : w.population)
+        generation = std::max(generation, a.generation);
+    out << "\n";
+    out << "Highest Generation:  " << generation << "\n";
+    out << "Births:  " << w.counters.births << "\n";
     return out.str();
 }

@@ -123,6 +123,10 @@ int runWindowed(World& w, const RunOptions& options, int argc, char** argv, RunO
         backend->stopAfterFrames(static_cast<int>(options.frames), options.screenshotFile);
     }
 
+    // Close enough to the creature followed first that it is seen walking:
+    // about a tenth of the view's height.
+    w.mainCamera.distance = closeFollowDistance(w, w.windowWidth, w.windowHeight);
+
     // The panel over the window, built once before the first frame.
     buildControlBar(w);
     backend->setPanel(onPanel);

@@ -150,6 +150,11 @@ void N_drawStr(int size, int x, int y, int width, int height, const char* text)
 {
     drawBackend().drawStr(size, x, y, width, height, text);
 }
+
+void N_DrawLabel(const double pos[3], const char* text)
+{
+    drawBackend().drawLabel(pos, text);
+}
 void N_SetHandCursor()
 {
     drawBackend().setHandCursor();

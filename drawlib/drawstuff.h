@@ -115,6 +115,8 @@ public:
                          const char* /*text*/)
     {
     }
+    // A small label centred above a point of the scene in the current view.
+    virtual void drawLabel(const double* /*pos*/, const char* /*text*/) {}
 
     int pip() const { return pip_; }
     double groundSize() const { return groundSize_; }
@@ -157,4 +159,5 @@ void N_setUserPIP(int on);
 void N_dsSetGroundSize(double size);
 void N_fogDis(float start, float end);
 void N_drawStr(int size, int x, int y, int width, int height, const char* text);
+void N_DrawLabel(const double pos[3], const char* text);
 void N_SetHandCursor();

@@ -55,6 +55,8 @@ struct StatsColumn {
     double (*value)(const StatsSample& s);
     // When set, the chart's current value also gives this one as its maximum.
     double (*maximum)(const StatsSample& s);
+    // Where the chart stands among the charts, the most telling first.
+    int chartPlace;
 };
 
 // The columns in file order; the columns of the first ten stay as they

@@ -1,8 +1,11 @@
 #include "ui/camera.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "app/base/clock.h"
+#include "drawlib/view_math.h"
+#include "ui/draw_world.h"
 
 namespace {
 
@@ -150,6 +153,23 @@ void miniViewCamera(World& w)
 }
 
 } // namespace
+
+float closeFollowDistance(World& w, int viewWidth, int viewHeight)
+{
+    // A creature just built has all its parts at one point; it unfolds to a
+    // reach of about 3 m within seconds.
+    constexpr double kUnfoldedReach = 3.0;
+    constexpr double kBodyHeight = 1.0;
+    const Agent* first = firstWithHighest(w.population, [](const Agent& a) { return a.score; });
+    const double reach = std::max(first ? creatureReach(*first) : 0.0, kUnfoldedReach);
+    const float aspect = viewHeight > 0 ? static_cast<float>(viewWidth) / viewHeight : 1.0f;
+    // Seen from the camera's pitch, its span (twice its reach) rises
+    // span * sin(pitch) on the screen, and its body a little more; at
+    // distance d the view spans 2 d tan(half the vertical angle).
+    const double seen = 2 * reach * std::sin(w.mainCamera.pitch) + kBodyHeight;
+    const double distance = seen / (0.1 * 2 * tanHalfFovY(aspect));
+    return static_cast<float>(std::clamp(distance, 3.0, static_cast<double>(w.mainCamera.maxDistance)));
+}
 
 void updateZoom(OrbitCamera& camera, double dt)
 {

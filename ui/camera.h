@@ -19,6 +19,11 @@ void applyOrbit(OrbitCamera& camera, double dt);
 // heading, so it trails the turn by one frame.
 void applyLookAt(OrbitCamera& camera, const MY_VECTOR3& point, double dt);
 
+// Distance of the main camera at which the creature the follow mode would
+// choose first (the best by score) fills about a tenth of the height of a
+// view of the given size; the start distance of a windowed run.
+float closeFollowDistance(World& w, int viewWidth, int viewHeight);
+
 // Camera of one view before it is drawn: view 0 follows the creature chosen
 // by the follow mode (re-chosen every followInterval seconds) and looks
 // across it towards the population centre; view 1 follows the best-scoring

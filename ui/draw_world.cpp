@@ -3,6 +3,8 @@
 // birth markers); drawWorld.
 #include "ui/draw_world.h"
 
+#include <cstdio>
+
 #include <algorithm>
 #include <cmath>
 #include <iterator>
@@ -274,6 +276,55 @@ int levelOfDetail(float s, const float eye[3], const MY_VECTOR3& centre, int vie
     if (L > 4 * q)
         return 2;
     return 1;
+}
+
+double creatureReach(const Agent& a)
+{
+    double reach = 0.0;
+    for (const BodyPart& p : a.parts) {
+        if (!p.exists || !p.geom)
+            continue;
+        const dReal* pos = dGeomGetPosition(p.geom);
+        const double dx = pos[0] - a.centre.x, dy = pos[1] - a.centre.y;
+        reach = std::max(reach, std::sqrt(dx * dx + dy * dy) + 0.5 * p.length + p.radius);
+    }
+    return reach;
+}
+
+std::string creatureLabel(const Agent& a)
+{
+    char text[96];
+    std::snprintf(text, sizeof text, "#%d  gen %d  score %.1f", a.creatureId, a.generation,
+                  a.score);
+    return text;
+}
+
+void drawFollowMarker(const World& w)
+{
+    const Agent* a = w.followedAgent;
+    if (!a || !std::isfinite(a->centre.x) || !std::isfinite(a->centre.y))
+        return;
+    // A ring of short flat bars just above the ground.
+    constexpr int kSegments = 36;
+    const double radius = creatureReach(*a) + 0.4;
+    const double pi = 3.141592653589793;
+    const double sides[3] = {2 * pi * radius / kSegments * 1.08, 0.09, 0.02};
+    dsSetShadows(0);
+    dsSetTexture(0);
+    N_MaterialColor(0.9f, 0.6f, 0.3f, 10.0f);
+    dsSetColorAlpha(1.0f, 0.78f, 0.25f, 0.85f);
+    for (int i = 0; i < kSegments; ++i) {
+        const double t = 2 * pi * (i + 0.5) / kSegments;
+        const double pos[3] = {a->centre.x + radius * std::cos(t),
+                               a->centre.y + radius * std::sin(t), 0.03};
+        dMatrix3 R;
+        dRFromAxisAndAngle(R, 0, 0, 1, t + pi / 2);
+        dsDrawBoxD(pos, R, sides);
+    }
+    dsSetShadows(w.drawShadows);
+    dsSetColor(0.8f, 0.8f, 0.8f);
+    const double top[3] = {a->centre.x, a->centre.y, a->centre.z + 1.2};
+    N_DrawLabel(top, creatureLabel(*a).c_str());
 }
 
 void SkinSlots::reset()

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "ecology/world.h"
@@ -15,6 +16,18 @@
 // hoveredAgent and it is drawn highlighted); dt ages the birth markers.
 void drawWorld(World& w, const OrbitCamera& camera, int viewWidth, int viewHeight, bool pickingPass,
                const GrabbedPart* pickedObject, double dt);
+
+// The marks of the creature the main camera follows: a golden ring on the
+// ground around it and, above it, a label with its id, generation and
+// score. Nothing without a followed creature.
+void drawFollowMarker(const World& w);
+
+// Horizontal reach of a creature: the farthest any of its parts extends
+// from its centre, over the ground.
+double creatureReach(const Agent& a);
+
+// The label of a creature: "#12  gen 3  score 4.5".
+std::string creatureLabel(const Agent& a);
 
 // Colour of a living creature from its BODY_COLOR hue in degrees: a hue
 // wheel within a fixed brightness band; black outside [0, 360).

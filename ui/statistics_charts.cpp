@@ -1,5 +1,6 @@
 #include "ui/statistics_charts.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -12,18 +13,42 @@ std::string formatValue(double v, int decimals)
     return text;
 }
 
-// For each sample, the index of the earliest sample at most the rate window
-// before it; the one just before it when that is further back.
-std::vector<std::size_t> windowStarts(const std::vector<StatsSample>& h)
+// For each sample, the index of the earliest sample at most `window`
+// seconds before it; the one just before it when that is further back.
+std::vector<std::size_t> windowStarts(const std::vector<StatsSample>& h, double window)
 {
     std::vector<std::size_t> start(h.size(), 0);
     std::size_t j = 0;
     for (std::size_t i = 0; i < h.size(); ++i) {
-        while (j < i && h[i].time - h[j].time > kRateWindowSeconds)
+        while (j < i && h[i].time - h[j].time > window)
             ++j;
         start[i] = (j == i && i > 0) ? i - 1 : j;
     }
     return start;
+}
+
+// Mean progress per scored cycle between two samples; 0 without cycles.
+double progressBetween(const StatsSample& from, const StatsSample& to)
+{
+    const long long cycles = to.totalCycles - from.totalCycles;
+    return cycles > 0 ? (to.totalProgress - from.totalProgress) / cycles : 0.0;
+}
+
+// A range that shows the values with a little room, 0 included for counts.
+void setRange(Chart& c, bool fromZero)
+{
+    float low = fromZero ? 0.0f : 1e30f, high = fromZero ? 0.0f : -1e30f;
+    for (const auto* series : {&c.values, &c.smoothed})
+        for (float v : *series) {
+            low = std::min(low, v);
+            high = std::max(high, v);
+        }
+    if (low > high)
+        low = high = 0.0f;
+    if (high - low < 1e-6f)
+        high = low + 1.0f;
+    c.low = low;
+    c.high = high + (high - low) * 0.05f;
 }
 
 } // namespace
@@ -31,7 +56,8 @@ std::vector<std::size_t> windowStarts(const std::vector<StatsSample>& h)
 std::vector<Chart> statisticsCharts(const StatisticsRecorder& recorder)
 {
     const std::vector<StatsSample>& h = recorder.history();
-    const std::vector<std::size_t> from = windowStarts(h);
+    const std::vector<std::size_t> from = windowStarts(h, kRateWindowSeconds);
+    const std::vector<std::size_t> trendFrom = windowStarts(h, kTrendWindowSeconds);
     std::vector<Chart> charts;
     for (const StatsColumn& column : statsColumns()) {
         if (column.chart == ChartKind::None || !column.chartTitle)
@@ -43,25 +69,34 @@ std::vector<Chart> statisticsCharts(const StatisticsRecorder& recorder)
             switch (column.chart) {
             case ChartKind::PerMinute:
                 return dt > 0 ? (column.value(h[i]) - column.value(h[j])) * 60.0 / dt : 0.0;
-            case ChartKind::ProgressMean: {
-                const long long cycles = h[i].totalCycles - h[j].totalCycles;
-                return cycles > 0 ? (h[i].totalProgress - h[j].totalProgress) / cycles : 0.0;
-            }
+            case ChartKind::ProgressMean: return progressBetween(h[j], h[i]);
             default: return column.value(h[i]);
             }
         };
         Chart c;
         c.title = column.chartTitle;
         c.values.reserve(h.size());
-        for (std::size_t i = 0; i < h.size(); ++i)
+        for (std::size_t i = 0; i < h.size(); ++i) {
+            c.times.push_back(static_cast<float>(h[i].time));
             c.values.push_back(static_cast<float>(value(i)));
+        }
+        // The mean progress is noisy: its trend over a longer window is
+        // drawn over the raw values.
+        if (column.chart == ChartKind::ProgressMean)
+            for (std::size_t i = 0; i < h.size(); ++i)
+                c.smoothed.push_back(static_cast<float>(progressBetween(h[trendFrom[i]], h[i])));
         if (!h.empty()) {
-            c.current = formatValue(value(h.size() - 1), column.decimals);
+            c.current = formatValue(c.smoothed.empty() ? value(h.size() - 1) : c.smoothed.back(),
+                                    column.decimals);
             if (column.maximum)
                 c.current += " (max " + formatValue(column.maximum(h.back()), 0) + ")";
         }
+        setRange(c, column.chart != ChartKind::ProgressMean && column.whole);
+        c.place = column.chartPlace;
         charts.push_back(std::move(c));
     }
+    std::stable_sort(charts.begin(), charts.end(),
+                     [](const Chart& a, const Chart& b) { return a.place < b.place; });
     return charts;
 }
 

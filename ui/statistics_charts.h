@@ -10,16 +10,23 @@
 
 struct Chart {
     std::string title;
-    std::vector<float> values; // oldest first, one per kept sample
-    std::string current;       // the latest value, as shown beside the title
+    std::vector<float> times;    // simulated seconds, one per kept sample
+    std::vector<float> values;   // oldest first, one per kept sample
+    std::vector<float> smoothed; // for a noisy quantity, its trend (else empty)
+    std::string current;         // the latest value, as shown beside the title
+    float low = 0.0f, high = 0.0f; // the range the chart shows
+    int place = 0;                 // the most telling charts come first
 };
 
 // Seconds over which the rates (births and deaths per minute) and the mean
 // progress are taken, so that a chart of one-second samples is readable.
 constexpr double kRateWindowSeconds = 60.0;
+// Seconds over which the mean progress is smoothed into its trend.
+constexpr double kTrendWindowSeconds = 300.0;
 
-// Population, foods, births and deaths per minute, foods eaten, mean energy,
-// best score, mean progress and generation (mean; the maximum beside it).
+// Mean progress (with its trend), population, births and deaths per
+// minute, generation (mean; the maximum beside it), best score, foods,
+// foods eaten and mean energy, in that order.
 std::vector<Chart> statisticsCharts(const StatisticsRecorder& recorder);
 
 // "12 s", "3 min 20 s", "2 h 05 min": the span the charts cover.

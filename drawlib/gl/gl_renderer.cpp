@@ -347,6 +347,7 @@ void GlRenderer::beginView(int x, int y, int width, int height, const float eye[
     glClear(GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     aspect_ = height > 0 ? static_cast<float>(width) / height : 1.0f;
     viewportHeight_ = height;
+    viewportWidth_ = width;
     std::copy(eye, eye + 3, eye_);
     std::copy(hpr, hpr + 3, hpr_);
     basis_ = cameraBasis(hpr);
@@ -481,6 +482,19 @@ void GlRenderer::makeBackgroundMeshes()
                  GL_STATIC_DRAW);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+}
+
+bool GlRenderer::project(const float p[3], float& x, float& y) const
+{
+    const float* m = viewProj_.m;
+    float clip[4];
+    for (int r = 0; r < 4; ++r)
+        clip[r] = m[r] * p[0] + m[4 + r] * p[1] + m[8 + r] * p[2] + m[12 + r];
+    if (clip[3] <= kNearPlane)
+        return false;
+    x = (clip[0] / clip[3] + 1.0f) * 0.5f * viewportWidth_;
+    y = (1.0f - clip[1] / clip[3]) * 0.5f * viewportHeight_;
+    return true;
 }
 
 float GlRenderer::pixelRadius(const float c[3], float radius) const

@@ -36,6 +36,9 @@ public:
 
     // Whether a sphere around centre can be seen at all in the current view.
     bool visible(const float centre[3], float radius) const;
+    // Where a point falls in the current view, in framebuffer pixels from
+    // the view's top left; false when it is behind the eye.
+    bool project(const float p[3], float& x, float& y) const;
     // Radius on screen, in framebuffer pixels, of a sphere around centre.
     float pixelRadius(const float centre[3], float radius) const;
 
@@ -90,6 +93,7 @@ private:
     CameraBasis basis_{};
     float aspect_ = 1.0f;
     int viewportHeight_ = 1;
+    int viewportWidth_ = 1;
     float farZ_ = 1000.0f;
     float fogStart_ = 60.0f, fogEnd_ = 1200.0f;
     Stats stats_;

@@ -341,15 +341,27 @@ void WindowBackend::drawOverlay()
     }
     ImDrawList* list = ImGui::GetForegroundDrawList();
     const float margin = 8.0f;
+    textRects_.clear();
     for (const Text& t : texts_) {
         if (t.text.empty())
             continue;
         ImFont* font = t.size >= kMessageTextSize ? largeFont_ : smallFont_;
         const float size = font->FontSize * io.FontGlobalScale;
         const ImVec2 extent = font->CalcTextSizeA(size, 1e9f, 0.0f, t.text.c_str());
+        if (t.label) {
+            // A label: centred above its point, on a plate of its own.
+            const ImVec2 at(std::floor(t.x - extent.x * 0.5f), std::floor(t.y - extent.y - 4));
+            textRects_.push_back(TextRect{at.x, at.y, extent.x, extent.y, t.size, true});
+            list->AddRectFilled(ImVec2(at.x - 5, at.y - 1),
+                                ImVec2(at.x + extent.x + 5, at.y + extent.y + 1),
+                                IM_COL32(30, 24, 8, 170), 4.0f);
+            shadowedText(list, font, size, at, t.text.c_str());
+            continue;
+        }
         if (t.size < kMessageTextSize) {
             // Status text sits on a soft dark plate so it reads over the sky.
             const ImVec2 at(t.x, t.y);
+            textRects_.push_back(TextRect{at.x, at.y, extent.x, extent.y, t.size, false});
             list->AddRectFilled(ImVec2(at.x - 3, at.y + 2),
                                 ImVec2(at.x + extent.x + 8, at.y + extent.y + 2),
                                 IM_COL32(15, 22, 35, 110), 5.0f);
@@ -361,6 +373,7 @@ void WindowBackend::drawOverlay()
         ImVec2 at(t.x - extent.x * 0.5f, t.y);
         at.x = std::max(margin, std::min(at.x, io.DisplaySize.x - margin - extent.x));
         at.y = std::max(margin, std::min(at.y, io.DisplaySize.y - margin - extent.y));
+        textRects_.push_back(TextRect{at.x, at.y, extent.x, extent.y, t.size, false});
         list->AddRectFilled(ImVec2(at.x - 10, at.y - 4),
                             ImVec2(at.x + extent.x + 10, at.y + extent.y + 4),
                             IM_COL32(15, 22, 35, 160), 8.0f);
@@ -639,6 +652,21 @@ void WindowBackend::drawStr(int size, int x, int y, int, int, const char* text)
 {
     if (text)
         texts_.push_back(Text{size, static_cast<float>(x), static_cast<float>(y), text});
+}
+
+void WindowBackend::drawLabel(const double* pos, const char* text)
+{
+    if (!text || picker_.active() || currentView_ != 0 || framebufferW_ <= 0 || framebufferH_ <= 0)
+        return;
+    const float p[3] = {static_cast<float>(pos[0]), static_cast<float>(pos[1]),
+                        static_cast<float>(pos[2])};
+    float x = 0, y = 0;
+    if (!renderer_.project(p, x, y))
+        return;
+    // Framebuffer pixels to the window's points, in which text is placed.
+    x *= static_cast<float>(windowW_) / framebufferW_;
+    y *= static_cast<float>(windowH_) / framebufferH_;
+    texts_.push_back(Text{kStatusTextSize, x, y, text, true});
 }
 
 void WindowBackend::sendMouse(int message)

@@ -64,6 +64,15 @@ public:
     // window's input first); null for none.
     void setPanel(void (*drawPanel)()) { drawPanel_ = drawPanel; }
 
+    // Where the text of the last frame stood, in window points: the status
+    // text, the messages and the labels.
+    struct TextRect {
+        float x, y, width, height;
+        int size;
+        bool label;
+    };
+    const std::vector<TextRect>& lastTextRects() const { return textRects_; }
+
     // Whether the panel is drawn (Tab shows and hides it).
     bool panelsShown() const { return panelsShown_; }
     void setPanelsShown(bool on) { panelsShown_ = on; }
@@ -98,6 +107,7 @@ public:
     const void* pickingAfterRender(int x, int y) override;
     void fogDistance(float start, float end) override;
     void drawStr(int size, int x, int y, int width, int height, const char* text) override;
+    void drawLabel(const double* pos, const char* text) override;
 
     // GLFW event entry points (public for the C callbacks).
     void onCursor(double x, double y);
@@ -110,6 +120,7 @@ private:
         int size;
         float x, y;
         std::string text;
+        bool label = false; // centred on x, its bottom at y
     };
 
     Style currentStyle() const;
@@ -150,8 +161,9 @@ private:
     const void* currentName_ = nullptr;
     std::vector<const void*> pendingNames_;
 
-    // Text of the current frame.
+    // Text of the current frame, and where it stood.
     std::vector<Text> texts_;
+    std::vector<TextRect> textRects_;
 
     // Mouse and keys.
     int buttons_ = 0;

@@ -16,7 +16,8 @@ TEST_F(StatusTextTest, LinesWithValuesCutNotRoundedAndTheSelectedCreature)
     for (const auto& [time, shown] : times) {
         w().simData.simulationTime = time;
         EXPECT_EQ(statusText(w()), "\nFPS:  29\nTime(sec):  " + shown +
-                                       "\nNumber of Cretures:  10\nNumber of Foods:  30\n");
+                                       "\nNumber of Cretures:  10\nNumber of Foods:  30\n"
+                                       "\nHighest Generation:  0\nBirths:  0\n");
     }
     Agent& a = w().population.back();
     a.temperature = 0.25;
@@ -26,11 +27,13 @@ TEST_F(StatusTextTest, LinesWithValuesCutNotRoundedAndTheSelectedCreature)
     a.foodCount = 3;
     a.matingCount = 12;
     w().selectedAgent = &a;
+    a.generation = 4;
+    w().counters.births = 17;
     const std::string text = statusText(w());
     EXPECT_EQ(text.substr(text.find("Foods:  30\n") + 11),
               "\nAbout Seleccted Creture\n  Yakinamasi:  0.25\n  Yakinamasi:  0.99995\n"
               "  Age(sec):  7\n  Energy:  1.45\n  Number of Food:  3\n"
-              "  Number of Children:  12\n");
+              "  Number of Children:  12\n\nHighest Generation:  4\nBirths:  17\n");
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <GLFW/glfw3.h>
 #include <imgui.h>
+#include <imgui_internal.h>
 #include <stb_image.h>
 
 #include <cmath>
@@ -22,6 +23,7 @@
 #include "drawlib/gl/window_backend.h"
 #include "ui/draw_world.h"
 #include "ui/mouse.h"
+#include "ui/panel_layout.h"
 
 namespace {
 
@@ -127,7 +129,7 @@ TEST_F(WindowTest, TheDefaultWorldShowsSkyGroundAndCreaturesAndPickingFindsWhatI
     const unsigned char* sky = shot.at(320, 2);
     EXPECT_GT(sky[2], sky[0]);
     EXPECT_GT(sky[2], 180);
-    const unsigned char* ground = shot.at(385, 470); // right of the statistics title
+    const unsigned char* ground = shot.at(200, 420); // above the statistics strip
     EXPECT_LE(ground[2], ground[0]);
 
     // Picking: a part of the followed creature, projected onto the screen,
@@ -232,7 +234,10 @@ TEST_F(WindowTest, APartUnderTheRestingCursorLightsUpWithAndWithoutSkins)
     scene = std::make_unique<Scene>(7, 10);
     World& w = scene->world();
     frames(10, "before.png");
+    // A still camera, and no follow marker over the parts.
     w.followMode = 0;
+    Agent* target = w.followedAgent ? w.followedAgent : &w.population.front();
+    w.followedAgent = nullptr;
     windowBackend()->setPaused(true);
     for (std::uint8_t skin : {1, 0}) {
         SCOPED_TRACE(skin ? "skins on" : "skins off");
@@ -240,7 +245,6 @@ TEST_F(WindowTest, APartUnderTheRestingCursorLightsUpWithAndWithoutSkins)
         // The cursor away from every creature, then resting on a part.
         EXPECT_FALSE(mouseCallback(w, MouseMove, 0, 320, 1, 320, 1));
         frames(2, "away.png");
-        Agent* target = w.followedAgent ? w.followedAgent : &w.population.front();
         int x = 0, y = 0;
         BodyPart* part = nullptr;
         for (BodyPart& p : target->parts)
@@ -268,7 +272,7 @@ TEST_F(WindowTest, MessagesAndThePauseMarkShowAbovePanels)
     World& w = scene->world();
     // The inspector and the statistics open, over the middle of the window.
     w.selectedAgent = &*std::next(w.population.begin(), 2);
-    ImGui::SetWindowCollapsed("Statistics", false);
+    ImGui::SetWindowCollapsed("###Statistics", false);
     frames(30, "panels.png");
     windowBackend()->setPaused(true);
     const Picture plain = frames(1, "plain.png");
@@ -305,18 +309,85 @@ TEST_F(WindowTest, TheStatisticsWindowAndTheInspectorShowTheirCreatureAndCharts)
     scene = std::make_unique<Scene>(7, 10);
     World& w = scene->world();
     const Picture closed = frames(60, "closed.png");
-    // Statistics collapsed at the bottom left, no inspector without a selection.
-    EXPECT_LT(panelPixels(closed, 5, 150, 330, 450), 2000);
-    EXPECT_LT(panelPixels(closed, 190, 10, 420, 400), 2000);
+    // Statistics collapsed along the bottom, no inspector without a
+    // selection (under the control bar, in the right column).
+    EXPECT_LT(panelPixels(closed, 5, 420, 425, 455), 2000);
+    EXPECT_LT(panelPixels(closed, 440, 210, 630, 400), 2000);
 
     Agent& chosen = *std::next(w.population.begin(), 2);
     w.selectedAgent = &chosen;
-    ImGui::SetWindowCollapsed("Statistics", false);
+    ImGui::SetWindowCollapsed("###Statistics", false);
     const Picture open = frames(60, "open.png");
-    EXPECT_GT(panelPixels(open, 5, 150, 330, 450), 30000);
-    EXPECT_GT(panelPixels(open, 190, 10, 420, 400), 30000);
+    EXPECT_GT(panelPixels(open, 5, 420, 425, 455), 4000);
+    EXPECT_GT(panelPixels(open, 440, 210, 630, 400), 20000);
     if (const char* keep = std::getenv("CREATURES_KEEP_SCREENSHOT"))
         fs::copy_file(dir / "open.png", keep, fs::copy_options::overwrite_existing);
+}
+
+// The panels at three window sizes with every window open: the scene keeps
+// most of the window, and no panel covers another, the status text, the
+// message or the followed creature.
+TEST(WindowLayout, PanelsLeaveTheSceneFreeAtThreeSizes)
+{
+    const fs::path dir = fs::temp_directory_path() / ("creatures_layout_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    for (const auto& [width, height] : {std::pair{640, 480}, {1280, 800}, {1920, 1080}}) {
+        SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
+        std::string error;
+        ASSERT_TRUE(openWindow(width, height, error)) << error;
+        {
+            Scene scene(7, 10);
+            World& w = scene.world();
+            RunOptions o;
+            o.frames = 40;
+            o.screenshotFile = (dir / "warm.png").string();
+            ASSERT_EQ(runWindowed(w, o, 0, nullptr), 0);
+            // Every window open: the inspector with a creature, the hall of
+            // fame and the statistics expanded, and a message up.
+            w.selectedAgent = &*std::next(w.population.begin(), 2);
+            ImGui::SetWindowCollapsed("###Statistics", false);
+            ImGui::SetWindowCollapsed("Hall of fame", false);
+            showMessage(w.message, "Saved2...", 1000.0);
+            const std::string file =
+                (dir / ("layout-" + std::to_string(width) + ".png")).string();
+            o.frames = 20;
+            o.screenshotFile = file;
+            ASSERT_EQ(runWindowed(w, o, 0, nullptr), 0);
+
+            std::vector<PanelRect> panels;
+            for (const char* name : {"ControlBar", "Creature", "Hall of fame", "###Statistics"}) {
+                ImGuiWindow* win = ImGui::FindWindowByName(name);
+                ASSERT_NE(win, nullptr) << name;
+                ASSERT_TRUE(win->Active) << name;
+                panels.push_back(PanelRect{win->Pos.x, win->Pos.y, win->Size.x, win->Size.y});
+            }
+            for (std::size_t i = 0; i < panels.size(); ++i)
+                for (std::size_t j = i + 1; j < panels.size(); ++j)
+                    EXPECT_FALSE(panels[i].overlaps(panels[j])) << i << " and " << j;
+            const float free =
+                uncoveredShare(width, height, panels.data(), static_cast<int>(panels.size()));
+            std::printf("%dx%d: %.1f%% of the scene free\n", width, height, 100.0f * free);
+            EXPECT_GE(free, 0.60f);
+            // The status text, the message and the label above the followed
+            // creature, and the middle of the view where it stands.
+            int texts = 0;
+            for (const auto& t : windowBackend()->lastTextRects()) {
+                const PanelRect r{t.x, t.y, t.width, t.height};
+                for (const PanelRect& p : panels)
+                    EXPECT_FALSE(r.overlaps(p)) << "text of size " << t.size;
+                ++texts;
+            }
+            EXPECT_GE(texts, 3); // status, message, label
+            const PanelRect middle{width / 2.0f - 20, height / 2.0f - 20, 40, 40};
+            for (const PanelRect& p : panels)
+                EXPECT_FALSE(middle.overlaps(p));
+            if (const char* keep = std::getenv("CREATURES_KEEP_PICTURES"))
+                fs::copy_file(file, fs::path(keep) / fs::path(file).filename(),
+                              fs::copy_options::overwrite_existing);
+        }
+        closeWindow();
+    }
+    fs::remove_all(dir);
 }
 
 TEST(ProgramScreenshot, TheSameSeedGivesTheSamePicture)

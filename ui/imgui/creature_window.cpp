@@ -7,13 +7,16 @@
 #include <cmath>
 #include <string>
 
+#include "ui/creature_sharing.h"
+#include "ui/imgui/panel_dock.h"
+#include "ui/panel_layout.h"
 #include "ui/requests.h"
 #include "ui/creature_details.h"
 #include "ui/imgui/panel_style.h"
 
 namespace {
 
-constexpr float kWidth = 230.0f;
+constexpr float kWidth = static_cast<float>(kControlBarWidth);
 constexpr int kSelectedFollowMode = 5;
 constexpr int kCreatureSlots = 5;
 
@@ -38,16 +41,15 @@ void drawInspectorWindow(World& w)
     if (!inspector.isOpen())
         return;
 
-    // Left of the control bar, at the top.
-    ImGui::SetNextWindowPos(
-        ImVec2(static_cast<float>(w.windowWidth - kControlBarWidth - 2 * kControlBarMargin) - kWidth,
-               static_cast<float>(kControlBarMargin)),
-        ImGuiCond_Once);
-    // As tall as its rows, so it hides no more of the scene than it needs;
-    // with the genome open it may reach the bottom and scrolls by the wheel.
-    ImGui::SetNextWindowSizeConstraints(
-        ImVec2(kWidth, 0.0f),
-        ImVec2(kWidth, static_cast<float>(std::max(100, w.windowHeight - 2 * kControlBarMargin))));
+    // Under the control bar, as tall as its rows so it hides no more of the
+    // scene than it needs, leaving room for the hall of fame's title; with
+    // the genome open it scrolls by the wheel.
+    // With the hall of fame open below, the two share what the column has
+    // left.
+    const float below = expandedLastFrame("Hall of fame")
+                            ? std::max(kPanelTitleHeight * 4, columnRoomLeft() * 0.4f)
+                            : kPanelTitleHeight + kControlBarMargin;
+    placeInColumn(1e9f, below);
     const PanelColors colors;
     ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(6.0f, 4.0f));
     ImGui::PushStyleVar(ImGuiStyleVar_ItemSpacing, ImVec2(4.0f, 2.0f));
@@ -55,10 +57,11 @@ void drawInspectorWindow(World& w)
     const bool visible =
         ImGui::Begin("Creature", &open,
                      ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_AlwaysAutoResize |
-                         ImGuiWindowFlags_NoScrollbar);
+                         ImGuiWindowFlags_NoScrollbar | ImGuiWindowFlags_NoMove);
     ImGui::SetWindowFontScale(kFontScale);
     if (visible) {
-        const float valueX = kWidth * 0.5f;
+        // Values start after the longest label.
+        const float valueX = ImGui::GetCursorPosX() + ImGui::CalcTextSize("stored movements").x + 8.0f;
         const std::string cause = inspector.deathCause();
         if (!cause.empty())
             ImGui::TextColored(ImVec4(1.0f, 0.55f, 0.45f, 1.0f), "Died: %s", cause.c_str());
@@ -80,6 +83,14 @@ void drawInspectorWindow(World& w)
                 setFollowMode(w, kSelectedFollowMode);
             }
             ImGui::SameLine();
+            if (ImGui::Button("Save file"))
+                saveCreatureFile(w, *inspector.creature());
+            ImGui::SameLine();
+            if (ImGui::Button("Show alone")) {
+                const std::string file = saveCreatureFile(w, *inspector.creature());
+                if (!file.empty())
+                    showAlone(w, file);
+            }
             if (ImGui::Button("Save to")) {
                 w.selectedAgent = inspector.creature();
                 requestSaveCreature(w, saveSlot);
@@ -105,6 +116,7 @@ void drawInspectorWindow(World& w)
             }
         }
     }
+    takeColumnSpace();
     ImGui::End();
     ImGui::PopStyleVar(2);
     if (!open)

@@ -1,6 +1,7 @@
 #include "ui/imgui/panel_dock.h"
 
 #include <imgui.h>
+#include <imgui_internal.h>
 
 #include <algorithm>
 
@@ -31,4 +32,15 @@ void placeInColumn(float maxHeight, float keepBelow)
 void takeColumnSpace()
 {
     cursor = ImGui::GetWindowPos().y + ImGui::GetWindowHeight() + kControlBarMargin;
+}
+
+float columnRoomLeft()
+{
+    return std::max(0.0f, layout.columnBottom - cursor);
+}
+
+bool expandedLastFrame(const char* name)
+{
+    const ImGuiWindow* window = ImGui::FindWindowByName(name);
+    return window && window->WasActive && !window->Collapsed;
 }

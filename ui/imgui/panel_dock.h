@@ -17,3 +17,9 @@ void placeInColumn(float maxHeight, float keepBelow = 0.0f);
 // Inside the window, before ImGui::End: the window takes its height of the
 // column.
 void takeColumnSpace();
+
+// The column's height still free below the windows placed so far.
+float columnRoomLeft();
+
+// Whether the window of that name was shown expanded in the last frame.
+bool expandedLastFrame(const char* name);

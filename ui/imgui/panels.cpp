@@ -5,6 +5,7 @@
 
 #include "ui/imgui/control_panel.h"
 #include "ui/imgui/creature_window.h"
+#include "ui/imgui/hall_of_fame_window.h"
 #include "ui/imgui/panel_dock.h"
 #include "ui/imgui/statistics_window.h"
 
@@ -16,5 +17,6 @@ void drawPanels(World& w)
     beginColumn(w);
     drawControlBar(w);
     drawInspectorWindow(w);
+    drawHallOfFameWindow(w);
     drawStatisticsWindow(w);
 }

@@ -1,0 +1,122 @@
+#include "persist/creature_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "creature/agent.h"
+#include "ecology/world.h"
+#include "persist/archive_io.h"
+#include "persist/creature_save.h"
+#include "persist/file_io.h"
+#include "persist/manifest.h"
+#include "persist/positions.h"
+
+namespace {
+
+constexpr const char* kMagic = "creatures creature file 1";
+// A creature file holds an archive of some tens of kilobytes and its pose.
+constexpr std::size_t kMaxCreatureFileBytes = std::size_t(16) << 20;
+
+std::string encodeSections(const SavedFiles& files)
+{
+    SavedFiles all = files;
+    all.emplace_back(kManifestFile, encodeManifest(files));
+    std::string out = std::string(kMagic) + "\n";
+    for (const auto& [name, bytes] : all)
+        out += name + " " + std::to_string(bytes.size()) + "\n" + bytes;
+    return out;
+}
+
+// The sections of a creature file; false with the reason for anything else.
+bool decodeSections(const std::string& text, MemorySource& source, std::string& reason)
+{
+    std::size_t at = text.find('\n');
+    if (at == std::string::npos || text.compare(0, at, kMagic) != 0) {
+        reason = "not a creature file";
+        return false;
+    }
+    ++at;
+    while (at < text.size()) {
+        const std::size_t end = text.find('\n', at);
+        const std::size_t space = text.find(' ', at);
+        if (end == std::string::npos || space == std::string::npos || space > end) {
+            reason = "a section has no header";
+            return false;
+        }
+        const std::string name = text.substr(at, space - at);
+        const std::string length = text.substr(space + 1, end - space - 1);
+        if (name != "agent.dat" && name != kPositionFile && name != kManifestFile) {
+            reason = "an unknown section";
+            return false;
+        }
+        std::size_t n = 0;
+        if (length.empty() || length.size() > 9 ||
+            length.find_first_not_of("0123456789") != std::string::npos ||
+            (n = std::stoul(length)) > text.size() - end - 1) {
+            reason = "a section's length does not fit the file";
+            return false;
+        }
+        source.put(name, text.substr(end + 1, n));
+        at = end + 1 + n;
+    }
+    return true;
+}
+
+} // namespace
+
+std::string encodeCreatureFile(const Agent& a)
+{
+    return encodeSections(creatureFiles(a));
+}
+
+std::string encodeCreatureFile(const Agent& record, const std::vector<double>& pose)
+{
+    SavedFiles files;
+    files.emplace_back("agent.dat", saveArchive(record));
+    files.emplace_back(kPositionFile, encodeCreaturePose(pose));
+    return encodeSections(files);
+}
+
+void writeCreatureFile(const std::string& path, const std::string& contents)
+{
+    struct stat st;
+    if (path.empty() || (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)))
+        throwCannotOpen(path);
+    const std::string draft = path + ".new";
+    ::unlink(draft.c_str());
+    const int result = writeNewFile(draft, contents, O_EXCL);
+    if (result != 0) {
+        ::unlink(draft.c_str());
+        if (result == 1)
+            throwCannotOpen(path);
+        throwCannotWrite(path);
+    }
+    if (std::rename(draft.c_str(), path.c_str()) != 0) {
+        ::unlink(draft.c_str());
+        throwCannotWrite(path);
+    }
+}
+
+bool loadCreatureFileContents(World& w, const std::string& path, const std::string& contents)
+{
+    MemorySource source(path);
+    std::string reason;
+    if (!decodeSections(contents, source, reason))
+        throwDamaged(path, reason);
+    return loadCreatureFrom(w, source);
+}
+
+bool loadCreatureFile(World& w, const std::string& path)
+{
+    std::string bytes;
+    switch (readRegularFile(path, bytes, kMaxCreatureFileBytes)) {
+    case ReadResult::Done: break;
+    case ReadResult::TooLarge: throwDamaged(path, "too large for a creature file");
+    case ReadResult::Interrupted: throwFailed(path, "interrupted");
+    default: throwCannotOpen(path);
+    }
+    return loadCreatureFileContents(w, path, bytes);
+}

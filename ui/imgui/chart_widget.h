@@ -1,0 +1,9 @@
+// One chart of the statistics in the panels' look: its title and current
+// value above; the plot with the top and bottom of its range at the left and
+// the times it spans under it; a noisy quantity faint, its trend drawn over
+// it.
+#pragma once
+
+#include "ui/statistics_charts.h"
+
+void drawChart(const Chart& c, float width, float height);
