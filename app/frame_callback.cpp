@@ -80,10 +80,10 @@ void frameCallback(World& w, int view)
         pickingPass(w);
     drawWorld(w, w.mainCamera, w.windowWidth, w.windowHeight, false, w.drag.grabbed, w.timeDelta);
     drawFollowMarker(w);
-    drawHoverTip(w);
 
     // The text starts below the mini view while that is shown.
     const int y = w.viewCount == 1 ? 0 : static_cast<int>(w.windowHeight * kMiniViewFraction + 3);
     N_drawStr(kStatusTextSize, 3, y, w.windowWidth, w.windowHeight, statusText(w).c_str());
+    drawHoverTip(w);
     drawMessage(w);
 }

@@ -3,6 +3,7 @@
 
 #include "app/base/clock.h"
 #include "app/frame_callback.h"
+#include "ui/draw_world.h"
 #include "app/status_text.h"
 #include "app/step_driver.h"
 #include "support/ode_fixture.h"
@@ -39,9 +40,12 @@ TEST_F(FrameCallbackTest, ViewsPickingAndWhereTheStatusTextStarts)
     for (int views : {2, 1}) {
         w().viewCount = views;
         const auto texts = frame(0);
-        ASSERT_EQ(texts.size(), 1u);
+        ASSERT_EQ(texts.size(), 2u);
         EXPECT_EQ(texts[0].args, (std::vector<double>{10, 3, views == 2 ? 171.0 : 0, 640, 480}));
         EXPECT_EQ(texts[0].text, statusText(w()));
+        // The creature under the cursor, named beside it.
+        EXPECT_EQ(texts[1].text, creatureLabel(second));
+        EXPECT_EQ(texts[1].args[1], w().pickX + 16);
     }
     EXPECT_EQ(rec.calls[1].op, "setCapsuleQuality"); // the picking pass starts
     EXPECT_EQ(rec.calls[1].args, std::vector<double>{1});

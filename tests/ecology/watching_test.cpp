@@ -80,7 +80,13 @@ TEST_F(Watching, TheRecorderSamplesEachSecondAndEveryReaderSeesTheSameSamples)
     ASSERT_EQ(charts.size(), 9u);
     for (const Chart& c : charts)
         EXPECT_EQ(c.values.size(), h.size()) << c.title;
-    EXPECT_EQ(charts[0].values.back(), static_cast<float>(h.back().population));
+    const auto population = std::find_if(charts.begin(), charts.end(),
+                                         [](const Chart& c) { return c.title == "Population"; });
+    ASSERT_NE(population, charts.end());
+    EXPECT_EQ(population->values.back(), static_cast<float>(h.back().population));
+    // The most telling first: the mean progress, with its trend.
+    EXPECT_EQ(charts[0].title, "Mean progress");
+    EXPECT_EQ(charts[0].smoothed.size(), h.size());
 
     StatisticsRecorder big;
     for (int t = 0; t < 20000; ++t) {
