@@ -15,6 +15,7 @@
 #include "app/run_outputs.h"
 #include "app/setting_overrides.h"
 #include "drawlib/drawstuff.h"
+#include "persist/creature_file.h"
 #include "persist/save_all.h"
 
 namespace {
@@ -135,6 +136,24 @@ int runUnguarded(int argc, char** argv, const WindowRunner* window)
     }
     // --set: over the loaded settings, or into the fresh world.
     applySettingOverrides(w, options.settings, options.loadAllDir.empty(), seed);
+
+    // A creature of a file: shown alone (no others, no refill), or added.
+    const std::string& creatureFile =
+        options.showCreatureFile.empty() ? options.loadCreatureFile : options.showCreatureFile;
+    if (!options.showCreatureFile.empty()) {
+        w.simData.minPopulation = 0;
+        forgetAllCreatures(w);
+        clearPopulation(w.population);
+    }
+    if (!creatureFile.empty()) {
+        try {
+            loadCreatureFile(w, creatureFile);
+        } catch (const std::string&) {
+            std::cerr << "\ncreatures: no creature was loaded from " << creatureFile
+                      << "; the run does not start\n";
+            return 1;
+        }
+    }
 
     RunOutputs outputs;
     std::string outputError;

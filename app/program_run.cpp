@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <cmath>
 #include <iomanip>
+#include <fstream>
 #include <ostream>
+#include <sstream>
 
 #include "app/base/interrupt.h"
 #include "app/run_outputs.h"
 #include "app/step_driver.h"
+#include "persist/creature_file.h"
 
 long long stepLimit(const World& w, const RunOptions& options)
 {
@@ -29,6 +32,13 @@ ProgramRun::ProgramRun(World& w, const RunOptions& options, RunOutputs* outputs)
     : w_(w), outputs_(outputs), totalSteps_(stepLimit(w, options)),
       startTime_(w.simData.simulationTime), started_(std::chrono::steady_clock::now())
 {
+    if (!options.showCreatureFile.empty()) {
+        shownFile_ = options.showCreatureFile;
+        std::ifstream in(shownFile_, std::ios::binary);
+        std::ostringstream bytes;
+        bytes << in.rdbuf();
+        shownContents_ = bytes.str();
+    }
 }
 
 bool ProgramRun::done() const
@@ -55,6 +65,14 @@ bool ProgramRun::frame(int pause)
     }
     if (outputs_)
         outputs_->afterFrame(w_);
+    // The creature shown alone comes back when it has died.
+    if (!shownContents_.empty() && w_.population.empty()) {
+        try {
+            loadCreatureFileContents(w_, shownFile_, shownContents_);
+        } catch (const std::string&) {
+            shownContents_.clear();
+        }
+    }
     return !done();
 }
 

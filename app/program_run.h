@@ -43,6 +43,10 @@ private:
     long long stepsDone_ = 0;
     double startTime_ = 0.0; // simulated seconds at the start
     std::chrono::steady_clock::time_point started_;
+    // The creature shown alone (--show-creature), brought back when it has
+    // died: the file's contents, read at the start.
+    std::string shownFile_;
+    std::string shownContents_;
     // Frames that ran steps, and those of them with "Skip Render(x)" on and
     // the simulated time they covered.
     long long frames_ = 0;

@@ -1,0 +1,150 @@
+// Creatures to keep and share: the hall of fame, a creature in a file of its
+// own (living or kept after its death), and the program taking such a file
+// in, or showing it alone.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "ecology/creature_life.h"
+#include "ecology/hall_of_fame.h"
+#include "persist/creature_file.h"
+#include "persist_support.h"
+
+namespace {
+
+using persist_test::printedBy;
+using persist_test::readBytes;
+using persist_test::writeBytes;
+
+class CreatureFile : public PersistTest {};
+
+TEST_F(CreatureFile, TheHallOfFameKeepsTheTenBestAndWhatItNeedsOfTheDead)
+{
+    makeScene(5, 14);
+    scene->step(1200); // 36 s: scores spread
+    const HallOfFame& hall = w().hallOfFame;
+    ASSERT_EQ(hall.entries().size(), HallOfFame::kSize);
+    for (std::size_t i = 1; i < hall.entries().size(); ++i)
+        EXPECT_GE(hall.entries()[i - 1].score, hall.entries()[i].score);
+    // Every member reached its score; no creature outside scores above the last.
+    double best = -1e9;
+    for (const Agent& a : w().population)
+        best = std::max(best, a.score);
+    EXPECT_GE(hall.entries().front().score, best);
+
+    // The best one dies: it stays, with a record that saves and loads alive.
+    const Agent* top = hall.entries().front().agent;
+    ASSERT_NE(top, nullptr);
+    const std::vector<double> genome = top->gene.values;
+    const int id = top->creatureId;
+    const_cast<Agent*>(top)->lifeState = Removable;
+    scene->step(1);
+    const FameEntry& kept = hall.entries().front();
+    EXPECT_EQ(kept.agent, nullptr);
+    EXPECT_EQ(kept.id, id);
+    ASSERT_NE(kept.kept.record, nullptr);
+    writeCreatureFile("kept.creature", encodeCreatureFile(*kept.kept.record, kept.kept.pose));
+    const std::size_t before = w().population.size();
+    printedBy([&] { EXPECT_TRUE(loadCreatureFile(w(), "kept.creature")); });
+    ASSERT_EQ(w().population.size(), before + 1);
+    const Agent& back = w().population.back();
+    EXPECT_EQ(back.gene.values, genome);
+    EXPECT_EQ(back.lifeState, Alive);
+    EXPECT_GT(back.energy, 0.0);
+    scene->step(30);
+    EXPECT_EQ(w().population.back().lifeState, Alive);
+}
+
+TEST_F(CreatureFile, AFileHoldsACreatureWholeAndWhatIsNotOneIsRefusedUntouched)
+{
+    scene->step(100);
+    const Agent& a = *std::next(w().population.begin(), 2);
+    writeCreatureFile("one.creature", encodeCreatureFile(a));
+    const std::string bytes = readBytes("one.creature");
+    struct Case {
+        const char* what;
+        std::string contents;
+        std::string refusal; // empty: it loads
+    };
+    std::string flipped = bytes;
+    flipped[bytes.size() / 2] ^= 0x10;
+    const std::vector<Case> cases = {
+        {"the file", bytes, ""},
+        {"another file", "hello\n", "damaged file:f.creature (not a creature file)"},
+        {"cut short", bytes.substr(0, bytes.size() - 100),
+         "damaged file:f.creature (a section's length does not fit the file)"},
+        {"a flipped bit", flipped, "damaged file:f.creature/"},
+        {"empty", "", "damaged file:f.creature (not a creature file)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeBytes("f.creature", c.contents);
+        const auto before = persist_test::fingerprint(w());
+        const std::size_t size = w().population.size();
+        std::string text;
+        printedBy([&] {
+            try {
+                loadCreatureFile(w(), "f.creature");
+            } catch (const std::string& t) {
+                text = t;
+            }
+        });
+        if (c.refusal.empty()) {
+            EXPECT_EQ(text, "");
+            EXPECT_EQ(w().population.size(), size + 1);
+            EXPECT_EQ(w().population.back().gene.values, a.gene.values);
+        } else {
+            EXPECT_EQ(text.rfind(c.refusal, 0), 0u) << text;
+            EXPECT_EQ(persist_test::firstDifference(before, persist_test::fingerprint(w())), -1);
+        }
+    }
+    // A folder where the file goes is refused, a missing file cannot be opened.
+    std::filesystem::create_directory("dir.creature");
+    EXPECT_EQ(failureOf([&] { writeCreatureFile("dir.creature", bytes); }), "cannot open:dir.creature");
+    EXPECT_EQ(failureOf([&] { loadCreatureFile(w(), "missing.creature"); }),
+              "cannot open:missing.creature");
+}
+
+TEST_F(CreatureFile, TheProgramTakesACreatureInOrShowsItAloneForAsLongAsItRuns)
+{
+    scene->step(100);
+    writeCreatureFile("one.creature", encodeCreatureFile(w().population.front()));
+    auto run = [](const std::string& args) {
+        const std::string cmd = std::string(CREATURES_BINARY) + " --headless --seed 4 " + args +
+                                " > out.txt 2>&1";
+        return std::system(cmd.c_str());
+    };
+    ASSERT_EQ(run("--steps 1 --load-creature one.creature --save-all with"), 0);
+    EXPECT_TRUE(persist_test::exists("with/10.dat")); // ten and the one
+    // Alone: the only creature, brought back whenever it dies (it falls
+    // off a tiny ground here, time and again).
+    ASSERT_EQ(run("--seconds 60 --show-creature one.creature --set groundSize=3 --stats s.csv"), 0);
+    const std::string stats = readBytes("s.csv");
+    std::istringstream rows(stats);
+    std::string row, last;
+    std::getline(rows, row);
+    int alone = 0, none = 0, rowsSeen = 0;
+    bool noneBefore = false;
+    while (std::getline(rows, row)) {
+        // The population column: the creature, or none in the second it died.
+        const std::string population = row.substr(row.find(',') + 1, 2);
+        EXPECT_TRUE(population == "1," || (population == "0," && !noneBefore)) << row;
+        noneBefore = population == "0,";
+        alone += population == "1,";
+        none += noneBefore;
+        ++rowsSeen;
+        last = row;
+    }
+    EXPECT_GT(rowsSeen, 50);
+    EXPECT_GE(alone, rowsSeen - none);
+    // It did die, and came back.
+    std::vector<std::string> cells;
+    std::istringstream lastRow(last);
+    for (std::string cell; std::getline(lastRow, cell, ',');)
+        cells.push_back(cell);
+    ASSERT_GT(cells.size(), 6u);
+    EXPECT_GT(std::stoi(cells[5]) + std::stoi(cells[6]), 0) << last; // deaths
+    EXPECT_NE(run("--steps 1 --load-creature missing.creature"), 0);
+}
+
+} // namespace
