@@ -210,6 +210,7 @@ bool parseOptions(int argc, const char* const* argv, RunOptions& out, std::strin
                 return false;
             }
             out.frames = static_cast<long long>(n);
+            out.framesGiven = true;
         } else {
             error = "unknown option " + arg;
             return false;
@@ -306,7 +307,8 @@ std::string usageText()
            "                    dies)\n"
            "  --save-all DIR    save the simulation when the run ends (also after Ctrl-C)\n"
            "  --screenshot FILE draw --frames frames in the window, save it as a PNG, exit\n"
-           "  --frames N        frames drawn before the screenshot (default 120)\n"
+           "  --frames N        frames drawn before the screenshot (default 120); without\n"
+           "                    --screenshot the window closes after N frames\n"
            "  --window WxH      the window's size in pixels (default: most of the screen;\n"
            "                    640x480 for --screenshot)\n"
            "  --record FILE     record a video of the window (30 frames per second,\n"

@@ -24,6 +24,7 @@ struct RunOptions {
     std::string saveAllDir;     // simulation folder saved when the run ends
     std::string screenshotFile; // PNG of the window after `frames` frames, then exit
     long long frames = 120;     // frames drawn before the screenshot
+    bool framesGiven = false;   // --frames given: the window closes after them
     int windowWidth = 0;        // --window WxH; 0: the program's choice
     int windowHeight = 0;
     std::string loadCreatureFile; // a creature added to the world at start

@@ -121,7 +121,12 @@ int runWindowed(World& w, const RunOptions& options, int argc, char** argv, RunO
         useFrameClock(1000.0 / 30.0);
         w.targetFps = 0.0f;
         backend->stopAfterFrames(static_cast<int>(options.frames), options.screenshotFile);
+    } else if (options.framesGiven) {
+        backend->stopAfterFrames(static_cast<int>(options.frames));
     }
+
+    if (!options.recordFile.empty())
+        N_RecordVideo(options.recordFile.c_str(), static_cast<int>(options.recordEvery));
 
     // Close enough to the creature followed first that it is seen walking:
     // about a tenth of the view's height.
@@ -153,6 +158,7 @@ int runWindowed(World& w, const RunOptions& options, int argc, char** argv, RunO
         dsSimulationLoop(argc, argv, w.windowWidth, w.windowHeight, &fn);
     }
     program = nullptr;
+    N_StopVideo();
     run.summary(std::cerr, true);
 
     if (screenshot) {

@@ -155,6 +155,21 @@ void N_DrawLabel(const double pos[3], const char* text)
 {
     drawBackend().drawLabel(pos, text);
 }
+
+bool N_RecordVideo(const char* path, int every)
+{
+    return drawBackend().recordVideo(path, every);
+}
+
+void N_StopVideo()
+{
+    drawBackend().stopVideo();
+}
+
+const char* N_VideoRecording()
+{
+    return drawBackend().videoRecording();
+}
 void N_SetHandCursor()
 {
     drawBackend().setHandCursor();

@@ -117,6 +117,12 @@ public:
     }
     // A small label centred above a point of the scene in the current view.
     virtual void drawLabel(const double* /*pos*/, const char* /*text*/) {}
+    // A video of the window from the next frame on, every Nth frame of it;
+    // false (the reason said on standard error) when it cannot be made.
+    virtual bool recordVideo(const char* /*path*/, int /*every*/) { return false; }
+    virtual void stopVideo() {}
+    // The file being recorded, or null.
+    virtual const char* videoRecording() const { return nullptr; }
 
     int pip() const { return pip_; }
     double groundSize() const { return groundSize_; }
@@ -160,4 +166,7 @@ void N_dsSetGroundSize(double size);
 void N_fogDis(float start, float end);
 void N_drawStr(int size, int x, int y, int width, int height, const char* text);
 void N_DrawLabel(const double pos[3], const char* text);
+bool N_RecordVideo(const char* path, int every);
+void N_StopVideo();
+const char* N_VideoRecording();
 void N_SetHandCursor();

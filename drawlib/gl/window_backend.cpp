@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <sstream>
 
@@ -154,6 +155,7 @@ void WindowBackend::close()
 {
     if (!window_)
         return;
+    stopVideo();
     glfwMakeContextCurrent(window_);
     if (imguiReady_) {
         ImGui_ImplOpenGL2_Shutdown();
@@ -272,6 +274,7 @@ void WindowBackend::simulationLoop(int, char**, int width, int height, const Dra
         ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
         if (finishEachFrame_)
             glFinish();
+        recordFrame();
         ++frames_;
         if (stopAfter_ >= 0 && frames_ >= stopAfter_) {
             if (!screenshotPath_.empty())
@@ -400,6 +403,56 @@ void WindowBackend::drawOverlay()
                             IM_COL32(150, 40, 30, 190), 8.0f);
         shadowedText(list, largeFont_, size, at, text);
     }
+}
+
+bool WindowBackend::recordVideo(const char* path, int every)
+{
+    std::string error;
+    if (window_)
+        glfwGetFramebufferSize(window_, &framebufferW_, &framebufferH_);
+    if (!path || !video_.start(path, framebufferW_, framebufferH_, every, error)) {
+        std::fprintf(stderr, "creatures: no video: %s\n", error.c_str());
+        return false;
+    }
+    return true;
+}
+
+void WindowBackend::stopVideo()
+{
+    if (!video_.recording())
+        return;
+    if (video_.stop())
+        std::fprintf(stderr, "video written to %s (%lld frames)\n", video_.path().c_str(),
+                     video_.framesWritten());
+    else
+        std::fprintf(stderr, "creatures: cannot write: %s (ffmpeg failed)\n",
+                     video_.path().c_str());
+}
+
+const char* WindowBackend::videoRecording() const
+{
+    return video_.recording() ? video_.path().c_str() : nullptr;
+}
+
+void WindowBackend::recordFrame()
+{
+    if (!video_.recording() || !video_.wantsFrame())
+        return;
+    if (framebufferW_ < video_.width() || framebufferH_ < video_.height() ||
+        framebufferW_ > video_.width() + 1 || framebufferH_ > video_.height() + 1) {
+        std::fprintf(stderr, "creatures: the window changed size; the video ends\n");
+        stopVideo();
+        return;
+    }
+    // The back buffer holds the finished frame before the swap.
+    videoPixels_.resize(static_cast<std::size_t>(video_.width()) * video_.height() * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, video_.width(), video_.height(), GL_RGB, GL_UNSIGNED_BYTE,
+                 videoPixels_.data());
+    if (!video_.addFrame(videoPixels_.data()))
+        std::fprintf(stderr, "creatures: cannot write: %s (ffmpeg stopped taking frames)\n",
+                     video_.path().c_str());
 }
 
 bool WindowBackend::writeScreenshot(const std::string& path)

@@ -15,6 +15,7 @@
 
 #include "drawlib/drawstuff.h"
 #include "drawlib/gl/gl_renderer.h"
+#include "drawlib/gl/video_recorder.h"
 #include "drawlib/ray_pick.h"
 
 struct GLFWwindow;
@@ -108,6 +109,9 @@ public:
     void fogDistance(float start, float end) override;
     void drawStr(int size, int x, int y, int width, int height, const char* text) override;
     void drawLabel(const double* pos, const char* text) override;
+    bool recordVideo(const char* path, int every) override;
+    void stopVideo() override;
+    const char* videoRecording() const override;
 
     // GLFW event entry points (public for the C callbacks).
     void onCursor(double x, double y);
@@ -129,6 +133,8 @@ private:
     void drawOverlay();
     void sendMouse(int message);
     void updateCursor();
+    // The finished frame into the video, when one is being recorded.
+    void recordFrame();
     bool writeScreenshot(const std::string& path);
 
     GLFWwindow* window_ = nullptr;
@@ -185,4 +191,6 @@ private:
     double pickStart_ = 0.0;
     double pickTotal_ = 0.0;
     std::vector<ChainCapsule> chain_;
+    VideoRecorder video_;
+    std::vector<unsigned char> videoPixels_;
 };

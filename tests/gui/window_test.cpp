@@ -411,4 +411,54 @@ TEST(ProgramScreenshot, TheSameSeedGivesTheSamePicture)
     fs::remove_all(dir);
 }
 
+// Reads the output of a command.
+std::string commandOutput(const std::string& cmd)
+{
+    std::string out;
+    if (FILE* p = ::popen(cmd.c_str(), "r")) {
+        char buf[256];
+        while (std::fgets(buf, sizeof buf, p))
+            out += buf;
+        ::pclose(p);
+    }
+    return out;
+}
+
+// A video of the program's window holds every frame or, as a timelapse,
+// every Nth; without ffmpeg the run goes on and one line says why.
+TEST(ProgramVideo, RecordsEveryNthFrameAndRunsOnWithoutFfmpeg)
+{
+    const fs::path dir =
+        fs::temp_directory_path() / ("creatures_video_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    struct Case { int every; const char* path; int frames; };
+    for (const Case c : {Case{1, "", 24}, Case{3, "", 8}, Case{1, "PATH=/nonexistent ", 0}}) {
+        SCOPED_TRACE("every " + std::to_string(c.every) + " " + c.path);
+        const fs::path video = dir / ("run" + std::to_string(c.every) + ".mp4");
+        fs::remove(video);
+        const std::string cmd = std::string(c.path) + CREATURES_BINARY +
+                                " --seed 5 --frames 24 --window 320x240 --record " +
+                                video.string() + " --record-every " + std::to_string(c.every) +
+                                " > " + (dir / "out").string() + " 2>&1";
+        ASSERT_EQ(std::system(cmd.c_str()), 0);
+        std::ifstream outFile(dir / "out");
+        const std::string out((std::istreambuf_iterator<char>(outFile)), {});
+        if (c.frames == 0) {
+            EXPECT_NE(out.find("creatures: no video: ffmpeg is not on the PATH"), std::string::npos)
+                << out;
+            EXPECT_FALSE(fs::exists(video));
+            continue;
+        }
+        EXPECT_NE(out.find("video written to " + video.string() + " (" +
+                           std::to_string(c.frames) + " frames)"),
+                  std::string::npos)
+            << out;
+        const std::string probe = commandOutput(
+            "ffprobe -v error -count_frames -select_streams v:0 -show_entries "
+            "stream=width,height,nb_read_frames -of csv=p=0 " + video.string());
+        EXPECT_EQ(probe, "320,240," + std::to_string(c.frames) + "\n");
+    }
+    fs::remove_all(dir);
+}
+
 } // namespace

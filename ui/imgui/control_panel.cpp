@@ -4,9 +4,11 @@
 #include <imgui_internal.h>
 
 #include <cstdio>
+#include <ctime>
 #include <string>
 #include <vector>
 
+#include "drawlib/drawstuff.h"
 #include "ui/control_bar.h"
 #include "ui/imgui/panel_dock.h"
 #include "ui/imgui/panel_style.h"
@@ -114,6 +116,29 @@ void enumRow(World& w, const ControlItem& item, float valueX)
     }
 }
 
+// Records a video of the window (into the working folder) or stops it.
+void recordButton(World& w)
+{
+    ImGui::Separator();
+    if (const char* file = N_VideoRecording()) {
+        const std::string path = file;
+        if (ImGui::Button("Stop recording", ImVec2(-FLT_MIN, 0.0f))) {
+            N_StopVideo();
+            showMessage(w.message, "Video written to " + path, 3.0);
+        }
+        return;
+    }
+    if (ImGui::Button("Record video", ImVec2(-FLT_MIN, 0.0f))) {
+        char name[64];
+        const std::time_t now = std::time(nullptr);
+        std::strftime(name, sizeof name, "creatures-%Y%m%d-%H%M%S.mp4", std::localtime(&now));
+        if (N_RecordVideo(name, 1))
+            showMessage(w.message, std::string("Recording ") + name, 2.0);
+        else
+            showMessage(w.message, "No video: is ffmpeg installed?", 3.0);
+    }
+}
+
 void drawItem(World& w, const ControlItem& item, float valueX)
 {
     switch (item.kind) {
@@ -197,6 +222,7 @@ void drawControlBar(World& w)
         }
         if (!group.empty() && open)
             ImGui::Unindent(indent);
+        recordButton(w);
     }
     takeColumnSpace();
     ImGui::End();
