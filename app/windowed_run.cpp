@@ -14,6 +14,7 @@
 #include "ui/control_bar.h"
 #include "ui/imgui/control_panel.h"
 #include "ui/mouse.h"
+#include "ui/live_plot.h"
 #include "ui/plot_pipe.h"
 #include "ui/imgui/panels.h"
 
@@ -24,6 +25,7 @@ std::unique_ptr<WindowBackend> backend;
 // The run in the window, reached from the callbacks.
 World* current = nullptr;
 ProgramRun* program = nullptr;
+LivePlot* livePlot = nullptr;
 
 World& world()
 {
@@ -41,6 +43,8 @@ void onStep(int pause)
         advanceFrameClock();
     if (!program->frame(pause))
         dsStop();
+    if (livePlot)
+        livePlot->update(world().statistics);
 }
 
 void onCommand(int key)
@@ -153,9 +157,16 @@ int runWindowed(World& w, const RunOptions& options, int argc, char** argv, RunO
         // The plotting program lives as long as the window; screenshot runs
         // start none.
         std::unique_ptr<PlotPipe> plot;
-        if (!screenshot)
+        std::unique_ptr<LivePlot> live;
+        if (!screenshot) {
             plot = std::make_unique<PlotPipe>();
+            if (plot->isOpen()) {
+                live = std::make_unique<LivePlot>(*plot, onScreenTerminalOf("gnuplot"));
+                livePlot = live.get();
+            }
+        }
         dsSimulationLoop(argc, argv, w.windowWidth, w.windowHeight, &fn);
+        livePlot = nullptr;
     }
     program = nullptr;
     N_StopVideo();

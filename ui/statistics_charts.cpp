@@ -75,6 +75,7 @@ std::vector<Chart> statisticsCharts(const StatisticsRecorder& recorder)
         };
         Chart c;
         c.title = column.chartTitle;
+        c.column = column.name ? column.name : "";
         c.values.reserve(h.size());
         for (std::size_t i = 0; i < h.size(); ++i) {
             c.times.push_back(static_cast<float>(h[i].time));

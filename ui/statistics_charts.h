@@ -10,6 +10,7 @@
 
 struct Chart {
     std::string title;
+    std::string column;          // its column in the statistics file ("" if none)
     std::vector<float> times;    // simulated seconds, one per kept sample
     std::vector<float> values;   // oldest first, one per kept sample
     std::vector<float> smoothed; // for a noisy quantity, its trend (else empty)

@@ -1,0 +1,45 @@
+// A live chart in the plotting program's own window: the population and the
+// mean progress per cycle (raw and its trend) over the run, redrawn every
+// few simulated minutes. It is drawn only when the plotting program has an
+// on-screen terminal and there is a display; otherwise nothing is sent.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "ui/statistics_charts.h"
+
+class PlotPipe;
+class StatisticsRecorder;
+
+// Simulated seconds between two charts.
+constexpr double kLivePlotSeconds = 120.0;
+
+// The on-screen terminal to use among those the plotting program lists
+// (qt, then wxt, then x11), or "" when it has none.
+std::string chooseOnScreenTerminal(const std::string& terminals);
+
+// Asks the plotting program which terminals it has; "" when it cannot be
+// asked or there is no display to show a window on.
+std::string onScreenTerminalOf(const std::string& program);
+
+// The commands that draw the population and mean progress charts, with
+// their data inline; at most `maxPoints` points per line.
+std::string livePlotCommands(const std::vector<Chart>& charts, std::size_t maxPoints = 600);
+
+class LivePlot {
+public:
+    // `terminal` "" keeps the chart off.
+    LivePlot(PlotPipe& pipe, std::string terminal);
+    bool active() const { return !terminal_.empty(); }
+    // Draws a new chart once kLivePlotSeconds of simulated time have passed
+    // since the last one. A plotting program that has gone only turns the
+    // chart off.
+    void update(const StatisticsRecorder& recorder);
+
+private:
+    PlotPipe& pipe_;
+    std::string terminal_;
+    bool started_ = false;
+    double nextTime_ = kLivePlotSeconds;
+};
