@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Charts of a sweep from results/charts/series.dat (made by sweep_summary.awk):
-# population, births and mean progress over simulated time, one line per
+# population, births and deaths per minute and the mean progress (its
+# five-minute trend over the raw values) over simulated time, one line per
 # combination of settings (the mean across seeds) with a band of one standard
 # deviation either side.
 #   sweep_charts.sh RESULTS
@@ -23,19 +24,27 @@ else
   scale=1 unit="s"
 fi
 
-chart() { # file title mean-column
-  local file=$1 title=$2 col=$3 plot="" i sd=$(($3 + 1))
+chart() { # file title mean-column [counts|progress]
+  local file=$1 title=$2 col=$3 kind=${4:-counts} plot="" i sd=$(($3 + 1)) low
   # A quantity no job has (an older statistics file) gets no chart.
   if ! awk -v c="$col" '!/^#/ && NF && $c != "NaN" { found = 1 } END { exit !found }' "$data"; then
     echo "sweep: no $title in the statistics, no $file" >&2
     rm -f "$file"
     return 0
   fi
+  # Counts and rates cannot go below zero, nor may their band.
+  low="(\$$col-\$$sd)"
+  [ "$kind" = counts ] && low="(\$$col-\$$sd < 0 ? 0 : \$$col-\$$sd)"
   for i in "${!labels[@]}"; do
-    plot+="${plot:+, }'$data' index $i using (\$1/$scale):(\$$col-\$$sd):(\$$col+\$$sd)"
+    plot+="${plot:+, }'$data' index $i using (\$1/$scale):$low:(\$$col+\$$sd)"
     plot+=" with filledcurves fs transparent solid 0.2 noborder lc $((i + 1)) notitle"
+    # The mean progress over each minute, faint behind its five-minute trend.
+    [ "$kind" = progress ] &&
+      plot+=", '' index $i using (\$1/$scale):$((col - 2)) with lines lw 1 lc $((i + 1)) dt 3 notitle"
     plot+=", '' index $i using (\$1/$scale):$col with lines lw 2 lc $((i + 1)) title '${labels[$i]//\'/}'"
   done
+  local what="mean across seeds, band of one standard deviation"
+  [ "$kind" = progress ] && what="five-minute trend (dotted: each minute), $what"
   # Constant data (a population held at its minimum) draws fine; its
   # warning about an empty range is left out.
   gnuplot 2> >(grep -v 'empty y range' >&2) <<GP
@@ -45,7 +54,7 @@ set termoption noenhanced
 set datafile missing 'NaN'
 set grid
 set key below
-set title '$title: mean across seeds, band of one standard deviation'
+set title '$title: $what'
 set xlabel 'simulated time ($unit)'
 set ylabel '$title'
 plot $plot
@@ -53,5 +62,6 @@ GP
 }
 
 chart population.png "population" 3
-chart births.png "births" 5
-chart mean_progress.png "mean progress" 7
+chart births.png "births per minute" 5
+chart deaths.png "deaths per minute" 7
+chart mean_progress.png "mean progress per cycle" 11 progress

@@ -3,8 +3,10 @@
 #   results/summary.csv      one row per job
 #   results/charts/series.dat  per combination of settings and time bin, the
 #                            mean and standard deviation across seeds of the
-#                            population, births and mean progress (gnuplot
-#                            blocks, one per combination, in labels.txt order)
+#                            population, births and deaths per minute, mean
+#                            progress over the last minute and its trend over
+#                            the last five (gnuplot blocks, one per
+#                            combination, in labels.txt order)
 # The statistics are read by their header names; a column a file lacks gives
 # empty cells (NaN in the series).
 #   RESULTS=DIR awk -f sweep_summary.awk DIR/jobs.tsv
@@ -24,12 +26,15 @@ function readable(f,    line, ok) {
 }
 
 # Reads one finished job: returns its cells of the summary row and adds its
-# rows to the series sums. c (column numbers by name), width (the time bin)
-# and last (the previous row) are shared with addPoint.
-function readJob(job, combo, seconds,    f, line, n, h, i, v, t, tend, bin, lastBin, rows,
-                 tt, pp, sumFirst, nFirst, sumLast, nLast, maxGen, out) {
+# points to the series sums (the last row of each time bin; the bins are
+# about a 400th of the run).
+function readJob(job, combo, seconds,    f, line, n, h, i, v, rows, tt, pp, pop, bb, dd,
+                 width, bin, r, j60, j300, cyc, p, tend, sumFirst, nFirst, sumLast, nLast,
+                 maxGen, out) {
     f = results "/jobs/" job "/stats.csv"
     delete c
+    delete cc
+    delete cp
     if ((getline line < f) <= 0) {
         close(f)
         return ""
@@ -37,31 +42,51 @@ function readJob(job, combo, seconds,    f, line, n, h, i, v, t, tend, bin, last
     n = split(line, h, ",")
     for (i = 1; i <= n; i++)
         c[h[i]] = i
-    width = seconds > 400 ? int(seconds / 400) : 1
     rows = 0
     maxGen = ""
-    lastBin = -1
     while ((getline line < f) > 0) {
         split(line, v, ",")
-        t = v[c["time"]] + 0
         rows++
-        tt[rows] = t
+        tt[rows] = v[c["time"]] + 0
+        pop[rows] = v[c["population"]] + 0
+        bb[rows] = ("births" in c) ? v[c["births"]] + 0 : 0
+        dd[rows] = (("deaths_starved" in c) ? v[c["deaths_starved"]] : 0) + \
+                   (("deaths_fallen" in c) ? v[c["deaths_fallen"]] : 0)
         pp[rows] = ("mean_progress" in c) ? v[c["mean_progress"]] : ""
+        # Running totals of scored cycles and their progress, so that the
+        # mean progress over any span is one division (a file without the
+        # cycle counts weighs every second alike).
+        cyc = ("cycles_evaluated" in c) ? v[c["cycles_evaluated"]] + 0 : (pp[rows] != "")
+        p = pp[rows] == "" ? 0 : pp[rows] * cyc
+        cc[rows] = (rows > 1 ? cc[rows - 1] : 0) + (pp[rows] == "" ? 0 : cyc)
+        cp[rows] = (rows > 1 ? cp[rows - 1] : 0) + p
         if ("max_generation" in c && v[c["max_generation"]] != "" &&
             (maxGen == "" || v[c["max_generation"]] + 0 > maxGen + 0))
             maxGen = v[c["max_generation"]]
-        bin = int(t / width) * width
-        if (bin != lastBin && lastBin >= 0)
-            addPoint(combo, lastBin, last)
-        lastBin = bin
         last = line
     }
     close(f)
     if (rows == 0)
         return ""
-    addPoint(combo, lastBin, last)
     split(last, v, ",")
     tend = tt[rows]
+
+    # The series: at the last row of each bin, the population, births and
+    # deaths per minute over the last minute, the mean progress over the
+    # last minute and its trend over the last five.
+    width = seconds > 400 ? int(seconds / 400) : 1
+    j60 = j300 = 1
+    for (r = 1; r <= rows; r++) {
+        while (j60 < r && tt[r] - tt[j60] > 60) j60++
+        while (j300 < r && tt[r] - tt[j300] > 300) j300++
+        if (r < rows && int(tt[r + 1] / width) == int(tt[r] / width))
+            continue
+        bin = int(tt[r] / width) * width
+        addPoint(combo, bin, width, pop[r],
+                 rate(bb, tt, r, j60), rate(dd, tt, r, j60),
+                 ("mean_progress" in c) ? progressSince(r, j60 == r && r > 1 ? r - 1 : j60) : "",
+                 ("mean_progress" in c) ? progressSince(r, j300 == r && r > 1 ? r - 1 : j300) : "")
+    }
 
     out = sprintf("%.10g", tend)
     for (i = 1; i <= nstat; i++)
@@ -78,21 +103,41 @@ function readJob(job, combo, seconds,    f, line, n, h, i, v, t, tend, bin, last
     return out "," maxGen
 }
 
-# Adds one statistics row, the last of its time bin, to the sums of the
-# combination.
-function addPoint(combo, bin, line,    v, k, p) {
-    split(line, v, ",")
+# A running total's rate per minute from row j to row r (j one row back at
+# least); "" for the first row.
+function rate(total, tt, r, j) {
+    if (j == r && r > 1)
+        j = r - 1
+    return tt[r] > tt[j] ? (total[r] - total[j]) * 60 / (tt[r] - tt[j]) : ""
+}
+
+# Mean progress per scored cycle from after row j to row r ("" without
+# cycles); the first row stands for itself.
+function progressSince(r, j,    cycles, progress) {
+    cycles = j < r ? cc[r] - cc[j] : cc[r]
+    progress = j < r ? cp[r] - cp[j] : cp[r]
+    return cycles > 0 ? progress / cycles : ""
+}
+
+# Adds one job's values at a time bin to the sums of its combination; ""
+# values are left out.
+function addPoint(combo, bin, width, pop, births, deaths, progress, trend,    k) {
     k = combo SUBSEP bin
     if (!((combo, "maxBin") in series) || bin > series[combo, "maxBin"])
         series[combo, "maxBin"] = bin
     series[combo, "width"] = width
     n_[k]++
-    pop = v[c["population"]]; sPop[k] += pop; qPop[k] += pop * pop
-    b = ("births" in c) ? v[c["births"]] : 0; sB[k] += b; qB[k] += b * b
-    if ("mean_progress" in c && v[c["mean_progress"]] != "") {
-        p = v[c["mean_progress"]]
-        nP[k]++; sP[k] += p; qP[k] += p * p
-    }
+    addValue(k, 1, pop)
+    addValue(k, 2, births)
+    addValue(k, 3, deaths)
+    addValue(k, 4, progress)
+    addValue(k, 5, trend)
+}
+
+function addValue(k, q, x) {
+    if (x == "")
+        return
+    nV[k, q]++; sV[k, q] += x; qV[k, q] += x * x
 }
 
 function meanSd(s, q, n,    m, var) {
@@ -157,15 +202,18 @@ END {
     for (i = 1; i <= ncombo; i++) {
         combo = order[i]
         print combo > labels
-        printf "# %s\n# time n population sd births sd mean_progress sd\n", combo > dat
+        printf "# %s\n# time n population sd births/min sd deaths/min sd mean_progress sd" \
+               " progress_trend sd\n", combo > dat
         if ((combo, "maxBin") in series) {
             w = series[combo, "width"]
             for (bin = 0; bin <= series[combo, "maxBin"]; bin += w) {
                 k = combo SUBSEP bin
                 if (n_[k] == 0)
                     continue
-                printf "%g %d %s %s %s\n", bin, n_[k], meanSd(sPop[k], qPop[k], n_[k]),
-                       meanSd(sB[k], qB[k], n_[k]), meanSd(sP[k], qP[k], nP[k]) > dat
+                row = sprintf("%g %d", bin, n_[k])
+                for (q = 1; q <= 5; q++)
+                    row = row " " meanSd(sV[k, q], qV[k, q], nV[k, q])
+                print row > dat
             }
         }
         printf "\n\n" > dat

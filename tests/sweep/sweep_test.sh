@@ -77,8 +77,30 @@ last=$(tail -n 1 "res/jobs/${jobs[3]}/stats.csv")
 [ "$(cut -d, -f7 <<<"$row")" = "$(cut -d, -f2 <<<"$last")" ] || fail "final population: $row"
 [ "$(cut -d, -f9 <<<"$row")" = "$(cut -d, -f4 <<<"$last")" ] || fail "births: $row"
 if command -v gnuplot >/dev/null; then
-  for c in population births; do [ -s "res/charts/$c.png" ] || fail "no $c chart"; done
+  for c in population births deaths mean_progress; do [ -s "res/charts/$c.png" ] || fail "no $c chart"; done
 fi
+
+# The series behind the charts, from two crafted runs of one combination:
+# births as rates per minute (2 and 4), the mean progress weighed by the
+# cycles scored (0.1 and 0.3 on 10 cycles a second), counts whole.
+summary_awk="$(dirname "$sweep")/sweep_summary.awk"
+mkdir -p craft/charts
+printf 'job\tseed\tseconds\tsettings\nj1\t1\t600\t-\nj2\t2\t600\t-\n' >craft/jobs.tsv
+for j in 1 2; do
+  mkdir -p "craft/jobs/j$j"
+  echo "wall_s=1" >"craft/jobs/j$j/job.txt"
+  awk -v j=$j 'BEGIN {
+    print "time,population,births,deaths_starved,deaths_fallen,cycles_evaluated,mean_progress"
+    for (t = 0; t <= 600; t++)
+      printf "%d,%d,%d,%d,0,10,%g\n", t, 8 + 2 * j, int(t * j / 30), int(t / 60), 0.2 * j - 0.1 }' \
+    >"craft/jobs/j$j/stats.csv"
+done
+RESULTS=craft awk -f "$summary_awk" craft/jobs.tsv
+last=$(grep -v '^#' craft/charts/series.dat | awk 'NF' | tail -n 1)
+[ "$last" = "600 2 11 1.41421 3 1.41421 1 0 0.2 0.141421 0.2 0.141421" ] ||
+  fail "series at 600 s: $last"
+awk '!/^#/ && NF && ($5 < 0 || $7 < 0 || $3 != 11) { bad = 1 } END { exit bad }' \
+  craft/charts/series.dat || fail "a negative rate or a wrong population in the series"
 
 # Statistics files with other columns are read by name: columns moved and the
 # progress columns missing leave those cells empty, the rest unchanged.
