@@ -48,6 +48,10 @@ bool load(World& w, const FileSource& source)
     const double y = w.mainCamera.target[1];
     applyCreaturePositions(a, poses, x, y);
     a.centre = MY_VECTOR3{x, y, kPutDownHeight};
+    // The cycle under way began where the creature was saved: measured from
+    // there, the move to this place would count as a huge step forward and
+    // be learned as the best movement. That cycle goes unscored.
+    a.disturbed = true;
     guard.commit();
     return true;
 }

@@ -1,6 +1,8 @@
 // Saving the selected creature and loading it into a running simulation.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <array>
 #include <iterator>
 
@@ -96,8 +98,13 @@ TEST_F(CreatureSave, LoadedCreatureJoinsUnderTheCameraTargetInItsSavedPosture)
     }
     EXPECT_EQ(k, offsets.size());
 
-    // It lives on with the others.
-    scene->step(100);
+    // It lives on with the others, and the move to its new place is not
+    // scored as a step forward (some 30 m in one cycle).
+    const long long scored = b.scoredCycles;
+    scene->step(400);
+    EXPECT_GE(b.scoredCycles, scored + 2);
+    for (double p : b.recentProgress)
+        EXPECT_LT(std::abs(p), 5.0);
 }
 
 TEST_F(CreatureSave, FailedLoadsLeaveThePopulationAsItWas)
