@@ -325,6 +325,6 @@ std::string usageText()
            "it cleanly after the current frame.\n"
            "\n"
            "In the window: Ctrl+P pauses and resumes, X toggles skipping the drawing\n"
-           "(the simulation runs at full speed), Ctrl+Q, Ctrl+X or closing the window\n"
-           "ends the run.\n";
+           "(the simulation runs at full speed), Tab hides and shows the panels,\n"
+           "Ctrl+Q, Ctrl+X or closing the window ends the run.\n";
 }

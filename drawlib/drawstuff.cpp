@@ -161,9 +161,9 @@ bool N_RecordVideo(const char* path, int every)
     return drawBackend().recordVideo(path, every);
 }
 
-void N_StopVideo()
+bool N_StopVideo()
 {
-    drawBackend().stopVideo();
+    return drawBackend().stopVideo();
 }
 
 const char* N_VideoRecording()

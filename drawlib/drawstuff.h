@@ -120,7 +120,8 @@ public:
     // A video of the window from the next frame on, every Nth frame of it;
     // false (the reason said on standard error) when it cannot be made.
     virtual bool recordVideo(const char* /*path*/, int /*every*/) { return false; }
-    virtual void stopVideo() {}
+    // True when the video was written whole.
+    virtual bool stopVideo() { return false; }
     // The file being recorded, or null.
     virtual const char* videoRecording() const { return nullptr; }
 
@@ -167,6 +168,6 @@ void N_fogDis(float start, float end);
 void N_drawStr(int size, int x, int y, int width, int height, const char* text);
 void N_DrawLabel(const double pos[3], const char* text);
 bool N_RecordVideo(const char* path, int every);
-void N_StopVideo();
+bool N_StopVideo();
 const char* N_VideoRecording();
 void N_SetHandCursor();

@@ -417,16 +417,18 @@ bool WindowBackend::recordVideo(const char* path, int every)
     return true;
 }
 
-void WindowBackend::stopVideo()
+bool WindowBackend::stopVideo()
 {
     if (!video_.recording())
-        return;
-    if (video_.stop())
+        return false;
+    const bool whole = video_.stop();
+    if (whole)
         std::fprintf(stderr, "video written to %s (%lld frames)\n", video_.path().c_str(),
                      video_.framesWritten());
     else
         std::fprintf(stderr, "creatures: cannot write: %s (ffmpeg failed)\n",
                      video_.path().c_str());
+    return whole;
 }
 
 const char* WindowBackend::videoRecording() const

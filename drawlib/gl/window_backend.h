@@ -110,7 +110,7 @@ public:
     void drawStr(int size, int x, int y, int width, int height, const char* text) override;
     void drawLabel(const double* pos, const char* text) override;
     bool recordVideo(const char* path, int every) override;
-    void stopVideo() override;
+    bool stopVideo() override;
     const char* videoRecording() const override;
 
     // GLFW event entry points (public for the C callbacks).

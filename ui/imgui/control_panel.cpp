@@ -123,8 +123,10 @@ void recordButton(World& w)
     if (const char* file = N_VideoRecording()) {
         const std::string path = file;
         if (ImGui::Button("Stop recording", ImVec2(-FLT_MIN, 0.0f))) {
-            N_StopVideo();
-            showMessage(w.message, "Video written to " + path, 3.0);
+            if (N_StopVideo())
+                showMessage(w.message, "Video written to " + path, 3.0);
+            else
+                showMessage(w.message, "cannot write:" + path, 3.0);
         }
         return;
     }
