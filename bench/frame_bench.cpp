@@ -1,12 +1,14 @@
 // Frame time of the window (run it under xvfb-run for Mesa's software
 // renderer): per frame, the simulation steps, the picking pass, the drawing
-// (waiting for the rasteriser) and the buffer swap, with 10, 50 and 100
-// creatures at the default graphic quality (0: sky, ground, walls and foods
-// only), next to the headless step time
-// of the same worlds.
+// (waiting for the rasteriser) and the buffer swap, with 0 (sky, ground,
+// walls and foods only), 10, 50, 100 and 200 creatures at the default
+// graphic quality in a 1280x800 window with the control bar drawn, next to
+// the headless step time of the same worlds. Then, with skip-render on, the
+// simulated steps per second of the window against the headless rate, both
+// measured in this run.
 //
-//   xvfb-run -a -s "-screen 0 1280x1024x24" ./build/bench/frame_bench [frames [sizes...]]
-//   [--no-panel]
+//   xvfb-run -a -s "-screen 0 2048x1280x24" ./build/bench/frame_bench [frames [sizes...]]
+//   [--no-panel] [--window WxH]
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -74,40 +76,54 @@ double headlessStepMs(int creatures, int steps)
     return std::chrono::duration<double, std::milli>(t1 - t0).count() / steps;
 }
 
+double secondsSince(std::chrono::steady_clock::time_point t0)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     const int frames = argc > 1 ? std::max(10, std::atoi(argv[1])) : 150;
+    std::vector<int> sizes;
+    bool panel = true;
+    int width = 1280, height = 800;
+    for (int i = 2; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--no-panel")
+            panel = false;
+        else if (a == "--window" && i + 1 < argc)
+            std::sscanf(argv[++i], "%dx%d", &width, &height);
+        else
+            sizes.push_back(std::atoi(argv[i]));
+    }
+    if (sizes.empty())
+        sizes = {0, 10, 50, 100, 200};
     std::string error;
-    if (!openWindow(error)) {
+    if (!openWindow(width, height, error)) {
         std::fprintf(stderr, "frame_bench: no window (%s); run it under xvfb-run\n", error.c_str());
         return 1;
     }
     backend = windowBackend();
     backend->setFinishEachFrame(true);
-    std::printf("640 x 480, default graphic quality, picking pass on, %d frames after %d of "
-                "warm-up, 2 steps per frame, no pacing\n\n",
-                frames, warmup);
+    std::printf("%d x %d, default graphic quality, picking pass on, control bar %s, %d frames "
+                "after %d of warm-up, 2 steps per frame, no pacing\n\n",
+                width, height, panel ? "drawn" : "off", frames, warmup);
     std::printf("%9s %10s %10s %10s %10s %10s %10s %8s %10s %12s\n", "creatures", "sim ms",
                 "pick ms", "panel ms", "draw ms", "swap ms", "frame ms", "fps", "triangles",
                 "headless ms");
-    std::vector<int> sizes;
-    bool panel = true;
-    for (int i = 2; i < argc; ++i) {
-        if (std::string(argv[i]) == "--no-panel")
-            panel = false;
-        else
-            sizes.push_back(std::atoi(argv[i]));
-    }
-    if (sizes.empty())
-        sizes = {0, 10, 50, 100};
+    struct SkipRate {
+        int creatures;
+        double window, headless;
+    };
+    std::vector<SkipRate> skipRates;
     for (int creatures : sizes) {
         Scene scene(4242, creatures);
         world = &scene.world();
         world->targetFps = 0.0f;
-        world->pickX = 320;
-        world->pickY = 240;
+        world->pickX = width / 2;
+        world->pickY = height / 2;
         if (panel) {
             buildControlBar(*world);
             backend->setPanel(onPanel);
@@ -125,16 +141,45 @@ int main(int argc, char** argv)
             world->windowHeight = h;
         };
         backend->stopAfterFrames(frames + warmup + 1);
-        dsSimulationLoop(0, nullptr, 640, 480, &fn);
+        dsSimulationLoop(0, nullptr, width, height, &fn);
         const double n = measured > 0 ? measured : 1;
         const double total = (sum.step + sum.picking + sum.drawing + sum.swap) / n;
+        const double headless = headlessStepMs(creatures, 300);
         std::printf("%9d %10.2f %10.3f %10.3f %10.2f %10.2f %10.2f %8.1f %10d %12.3f\n", creatures,
                     sum.step / n, sum.picking / n, sum.panel / n, sum.drawing / n, sum.swap / n,
-                    total, 1000.0 / total, backend->lastViewStats().triangles,
-                    headlessStepMs(creatures, 300));
+                    total, 1000.0 / total, backend->lastViewStats().triangles, headless);
+        std::fflush(stdout);
+
+        // Skip-render: the steps of 15 frames (about three seconds) against
+        // the headless rate of the same world, timed just after.
+        if (creatures > 0) {
+            world->skipRender = 1;
+            frame = 0;
+            warmup = 1 << 30; // no frame times wanted
+            const long long steps0 = world->counters.steps;
+            const auto t0 = std::chrono::steady_clock::now();
+            backend->stopAfterFrames(15);
+            dsSimulationLoop(0, nullptr, width, height, &fn);
+            const double windowRate = (world->counters.steps - steps0) / secondsSince(t0);
+            world->skipRender = 0;
+            warmup = 30;
+            const long long steps1 = world->counters.steps;
+            const auto t1 = std::chrono::steady_clock::now();
+            while (secondsSince(t1) < 1.0)
+                scene.step(10);
+            const double headlessRate = (world->counters.steps - steps1) / secondsSince(t1);
+            skipRates.push_back({creatures, windowRate, headlessRate});
+        }
         world = nullptr;
     }
+    std::printf("\n%9s %18s %18s %8s\n", "creatures", "skip-render st/s", "headless st/s",
+                "ratio");
+    for (const SkipRate& r : skipRates)
+        std::printf("%9d %18.0f %18.0f %8.2f\n", r.creatures, r.window, r.headless,
+                    r.window / r.headless);
     std::printf("\nsim ms is two simulation steps (the default speed); headless ms is one step.\n"
+                "skip-render st/s: steps per second in the window with skip-render on (a frame\n"
+                "drawn every 0.2 s of steps); headless st/s: the same world stepped alone.\n"
                 "panel ms is building the panel's draw lists; drawing them and the panel's\n"
                 "pixels are in draw ms (compare a run with --no-panel).\n");
     closeWindow();
