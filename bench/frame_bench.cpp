@@ -8,7 +8,9 @@
 // measured in this run.
 //
 //   xvfb-run -a -s "-screen 0 2048x1280x24" ./build/bench/frame_bench [frames [sizes...]]
-//   [--no-panel] [--window WxH]
+//   [--no-panel] [--window WxH] [--quality 0..3]
+#include <sys/resource.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -23,6 +25,7 @@
 #include "drawlib/gl/window_backend.h"
 #include "ecology/simulation_step.h"
 #include "ui/camera.h"
+#include "ui/control_bar.h"
 #include "ui/imgui/control_panel.h"
 
 namespace {
@@ -34,8 +37,22 @@ int measured = 0;
 int frame = 0;
 WindowBackend::FrameTimes sum;
 
+// Processor time of the whole process (every thread, the renderer's
+// included), in milliseconds: the work of a frame, whatever else runs.
+double processCpuMs()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 +
+           (u.ru_utime.tv_usec + u.ru_stime.tv_usec) * 1e-3;
+}
+
+double cpuAtWarmup = 0.0;
+
 void onStep(int pause)
 {
+    if (frame == warmup + 1)
+        cpuAtWarmup = processCpuMs();
     // The times of the frame that just ended.
     if (frame > warmup) {
         const WindowBackend::FrameTimes& t = backend->lastFrameTimes();
@@ -89,10 +106,13 @@ int main(int argc, char** argv)
     std::vector<int> sizes;
     bool panel = true;
     int width = 1280, height = 800;
+    int quality = -1; // the world's own
     for (int i = 2; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--no-panel")
             panel = false;
+        else if (a == "--quality" && i + 1 < argc)
+            quality = std::atoi(argv[++i]);
         else if (a == "--window" && i + 1 < argc)
             std::sscanf(argv[++i], "%dx%d", &width, &height);
         else
@@ -110,9 +130,9 @@ int main(int argc, char** argv)
     std::printf("%d x %d, default graphic quality, picking pass on, control bar %s, %d frames "
                 "after %d of warm-up, 2 steps per frame, no pacing\n\n",
                 width, height, panel ? "drawn" : "off", frames, warmup);
-    std::printf("%9s %10s %10s %10s %10s %10s %10s %8s %10s %12s\n", "creatures", "sim ms",
+    std::printf("%9s %10s %10s %10s %10s %10s %10s %8s %10s %12s %10s\n", "creatures", "sim ms",
                 "pick ms", "panel ms", "draw ms", "swap ms", "frame ms", "fps", "triangles",
-                "headless ms");
+                "headless ms", "cpu ms");
     struct SkipRate {
         int creatures;
         double window, headless;
@@ -122,6 +142,8 @@ int main(int argc, char** argv)
         Scene scene(4242, creatures);
         world = &scene.world();
         world->targetFps = 0.0f;
+        if (quality >= 0)
+            setGraphicQuality(*world, quality);
         world->pickX = width / 2;
         world->pickY = height / 2;
         if (panel) {
@@ -143,11 +165,13 @@ int main(int argc, char** argv)
         backend->stopAfterFrames(frames + warmup + 1);
         dsSimulationLoop(0, nullptr, width, height, &fn);
         const double n = measured > 0 ? measured : 1;
+        const double cpu = (processCpuMs() - cpuAtWarmup) / n;
         const double total = (sum.step + sum.picking + sum.drawing + sum.swap) / n;
         const double headless = headlessStepMs(creatures, 300);
-        std::printf("%9d %10.2f %10.3f %10.3f %10.2f %10.2f %10.2f %8.1f %10d %12.3f\n", creatures,
-                    sum.step / n, sum.picking / n, sum.panel / n, sum.drawing / n, sum.swap / n,
-                    total, 1000.0 / total, backend->lastViewStats().triangles, headless);
+        std::printf("%9d %10.2f %10.3f %10.3f %10.2f %10.2f %10.2f %8.1f %10d %12.3f %10.2f\n",
+                    creatures, sum.step / n, sum.picking / n, sum.panel / n, sum.drawing / n,
+                    sum.swap / n, total, 1000.0 / total, backend->lastViewStats().triangles,
+                    headless, cpu);
         std::fflush(stdout);
 
         // Skip-render: the steps of 15 frames (about three seconds) against
@@ -178,6 +202,8 @@ int main(int argc, char** argv)
         std::printf("%9d %18.0f %18.0f %8.2f\n", r.creatures, r.window, r.headless,
                     r.window / r.headless);
     std::printf("\nsim ms is two simulation steps (the default speed); headless ms is one step.\n"
+                "cpu ms is the processor time of all the program's threads per frame (the\n"
+                "renderer's threads too): the work of a frame, however busy the machine is.\n"
                 "skip-render st/s: steps per second in the window with skip-render on (a frame\n"
                 "drawn every 0.2 s of steps); headless st/s: the same world stepped alone.\n"
                 "panel ms is building the panel's draw lists; drawing them and the panel's\n"
