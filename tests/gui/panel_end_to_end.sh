@@ -28,14 +28,23 @@ wait_for() {
   return 1
 }
 
-"$program" --seed 7 --window 640x480 > run.log 2>&1 &
+# The statistics file gains a row per simulated second: rows that arrive
+# after an input show that frames, which read the input, have been drawn.
+"$program" --seed 7 --window 640x480 --stats stats.csv > run.log 2>&1 &
 pid=$!
 window="$(timeout 120 xdotool search --sync --name '^creatures$' | head -n 1)" || fail "no window"
-sleep 1
+rows() { if [ -f stats.csv ]; then wc -l < stats.csv; else echo 0; fi; }
+# Waits until the run has gone on for $1 more simulated seconds.
+run_on() {
+  local until=$(($(rows) + $1))
+  reached() { [ "$(rows)" -ge "$until" ]; }
+  wait_for 240 reached || fail "the run stopped going on"
+}
+run_on 2
 
 # "Save All" header, then its first button.
 xdotool mousemove --window "$window" 490 129 click 1
-sleep 1
+run_on 2
 xdotool mousemove --window "$window" 536 147 click 1
 saved() { [ -f saveData1/AimPosData.dat ] && grep -q '^write' run.log; }
 wait_for 120 saved || fail "Save Folder 1 wrote nothing"
@@ -44,7 +53,7 @@ wait_for 120 saved || fail "Save Folder 1 wrote nothing"
 # X over the scene, away from the panel; a few frames later Ctrl+Q.
 xdotool mousemove --window "$window" 200 300
 xdotool key --window "$window" x
-sleep 3
+run_on 20
 # The window may be gone before the keys are released: xdotool then
 # complains, which is no failure.
 xdotool key --window "$window" ctrl+q 2>/dev/null || true
