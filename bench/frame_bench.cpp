@@ -8,7 +8,7 @@
 // measured in this run.
 //
 //   xvfb-run -a -s "-screen 0 2048x1280x24" ./build/bench/frame_bench [frames [sizes...]]
-//   [--no-panel] [--window WxH] [--quality 0..3]
+//   [--no-panel] [--window WxH] [--quality 0..3] [--frames-only]
 #include <sys/resource.h>
 
 #include <chrono>
@@ -107,9 +107,14 @@ int main(int argc, char** argv)
     bool panel = true;
     int width = 1280, height = 800;
     int quality = -1; // the world's own
+    // Only the window's frames: a run of fixed work, for counting
+    // instructions (perf stat) when the machine is too busy for timings.
+    bool framesOnly = false;
     for (int i = 2; i < argc; ++i) {
         const std::string a = argv[i];
-        if (a == "--no-panel")
+        if (a == "--frames-only")
+            framesOnly = true;
+        else if (a == "--no-panel")
             panel = false;
         else if (a == "--quality" && i + 1 < argc)
             quality = std::atoi(argv[++i]);
@@ -167,7 +172,7 @@ int main(int argc, char** argv)
         const double n = measured > 0 ? measured : 1;
         const double cpu = (processCpuMs() - cpuAtWarmup) / n;
         const double total = (sum.step + sum.picking + sum.drawing + sum.swap) / n;
-        const double headless = headlessStepMs(creatures, 300);
+        const double headless = framesOnly ? 0.0 : headlessStepMs(creatures, 300);
         std::printf("%9d %10.2f %10.3f %10.3f %10.2f %10.2f %10.2f %8.1f %10d %12.3f %10.2f\n",
                     creatures, sum.step / n, sum.picking / n, sum.panel / n, sum.drawing / n,
                     sum.swap / n, total, 1000.0 / total, backend->lastViewStats().triangles,
@@ -176,7 +181,7 @@ int main(int argc, char** argv)
 
         // Skip-render: the steps of 15 frames (about three seconds) against
         // the headless rate of the same world, timed just after.
-        if (creatures > 0) {
+        if (creatures > 0 && !framesOnly) {
             world->skipRender = 1;
             frame = 0;
             warmup = 1 << 30; // no frame times wanted
