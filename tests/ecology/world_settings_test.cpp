@@ -130,11 +130,19 @@ std::string readFile(const std::string& path)
     return s.str();
 }
 
-// The program's exit status; its output goes to TempDir()/settings_out.
+// Where the running test's program output goes: one file per test, since CTest
+// runs the tests of this file side by side in separate processes.
+std::string outputPath()
+{
+    return ::testing::TempDir() + "/settings_out_" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name();
+}
+
+// The program's exit status; its output goes to outputPath().
 int runCreatures(const std::string& args)
 {
-    const std::string cmd = std::string(CREATURES_BINARY) + " --headless " + args + " >" +
-                            ::testing::TempDir() + "/settings_out 2>&1";
+    const std::string cmd =
+        std::string(CREATURES_BINARY) + " --headless " + args + " >" + outputPath() + " 2>&1";
     const int status = std::system(cmd.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
@@ -147,7 +155,7 @@ TEST(WorldSettingsProgram, RefusesBadSettingsBeforeAnythingRuns)
         std::remove(stats.c_str());
         EXPECT_EQ(runCreatures(std::string(bad) + " --seconds 1 --stats " + stats), 2) << bad;
         EXPECT_FALSE(std::ifstream(stats).good()) << bad;
-        const std::string out = readFile(::testing::TempDir() + "/settings_out");
+        const std::string out = readFile(outputPath());
         EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
         EXPECT_EQ(out.rfind("creatures: --set", 0), 0u) << out;
     }
