@@ -122,6 +122,11 @@ void N_DrawArrow(const double base[3], const double R[12], double length, double
 {
     drawBackend().drawArrow(base, R, length, thickness, quality);
 }
+void N_SetMeshKey(const void* key)
+{
+    drawBackend().setMeshKey(key);
+}
+
 void N_SetObjName(const void* name)
 {
     drawBackend().setObjName(name);

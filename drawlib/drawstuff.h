@@ -103,6 +103,9 @@ public:
                            double /*thickness*/, int /*quality*/)
     {
     }
+    // The next drawCapsuleArray draws the body named `key` (null: none), so
+    // a backend may keep its mesh from frame to frame.
+    virtual void setMeshKey(const void* /*key*/) {}
     virtual void setObjName(const void* /*name*/) {}
     virtual void pickingPre(int /*x*/, int /*y*/) {}
     virtual const void* pickingAfterRender(int /*x*/, int /*y*/) { return nullptr; }
@@ -160,6 +163,7 @@ void N_MaterialColor(float ambient, float diffuse, float specular, float shinine
 void N_DrawArrow(const double base[3], const double R[12], double length, double thickness,
                  int quality);
 void N_SetObjName(const void* name);
+void N_SetMeshKey(const void* key);
 void N_MousePickingPreFunc(int x, int y);
 const void* N_MousePickingAfterRenderFunc(int x, int y);
 void N_setUserPIP(int on);

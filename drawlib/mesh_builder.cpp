@@ -316,8 +316,16 @@ void addArrow(Mesh& mesh, const Style& style, const double base[3], const double
 }
 
 void addCapsuleChain(Mesh& mesh, const Style& style, const std::vector<ChainCapsule>& chain,
-                     int level, const Style& litStyle)
+                     int level, const Style& litStyle, std::vector<VertexOwner>* owners)
 {
+    // Owners of the vertices added since the last call, ring by ring.
+    auto own = [&](int capsule, int parent, const std::vector<float>& weights, int perRing) {
+        if (!owners)
+            return;
+        for (float w : weights)
+            owners->insert(owners->end(), static_cast<std::size_t>(perRing),
+                           VertexOwner{capsule, parent, w});
+    };
     const int n = capsuleSlices(level);
     const int count = static_cast<int>(chain.size());
     // Which open ends a tube reaches: [i][0] the -z end, [i][1] the +z end.
@@ -429,6 +437,16 @@ void addCapsuleChain(Mesh& mesh, const Style& style, const std::vector<ChainCaps
         bridge.front().ey = column(c.R, 1);
         covered[i][end] = true;
         emitTube(mesh, c.lit ? litStyle : style, bridge, n, hand < 0.0f);
+        if (owners) {
+            // The capsule's frame carries the tube where it leaves, the
+            // parent's where it arrives, blended smoothly in between.
+            std::vector<float> weights;
+            for (int sI = 0; sI <= segments; ++sI) {
+                const float s = static_cast<float>(sI) / segments;
+                weights.push_back(1.0f - s * s * (3 - 2 * s));
+            }
+            own(i, p, weights, n + 1);
+        }
     }
 
     for (int i = 0; i < count; ++i) {
@@ -437,5 +455,6 @@ void addCapsuleChain(Mesh& mesh, const Style& style, const std::vector<ChainCaps
         capsuleRings(rings, point(c.pos), column(c.R, 0), column(c.R, 1), column(c.R, 2), c.length,
                      c.radius, n, c.capNeg || !covered[i][0], c.capPos || !covered[i][1]);
         emitTube(mesh, c.lit ? litStyle : style, rings, n, false);
+        own(i, -1, std::vector<float>(rings.size(), 1.0f), n + 1);
     }
 }

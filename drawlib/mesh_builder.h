@@ -71,5 +71,14 @@ struct ChainCapsule {
 // open end along its axis and enters the parent at the nearest point of the
 // parent's axis (through the parent's open end ring when that is where it
 // lands), so the joints show no seams. An open end no tube reaches is closed.
+//
+// With `owners`, each vertex added also gets its owner: the capsule it
+// belongs to and, on a tube, the parent it runs to with the share of the
+// capsule's own frame in its place (1 at the capsule's end, 0 at the parent).
+struct VertexOwner {
+    int capsule;
+    int parent;   // -1 off the tubes
+    float weight; // of the capsule's frame against the parent's
+};
 void addCapsuleChain(Mesh& mesh, const Style& style, const std::vector<ChainCapsule>& chain,
-                     int level, const Style& litStyle);
+                     int level, const Style& litStyle, std::vector<VertexOwner>* owners = nullptr);

@@ -124,6 +124,8 @@ void drawCreature(World& w, Agent& a, const OrbitCamera& camera, int viewWidth, 
         fillSkinSlots(skin, a.parts, a.joints);
         if (hoveredSlot >= 0 && hoveredSlot < skin.count)
             skin.ints[hoveredSlot] = kLitCapsule;
+        // The skin is the creature's own from frame to frame.
+        N_SetMeshKey(&a);
         dsDrawCapsuleArray(skin.count, skin.positions, skin.rotations, skin.radii, skin.lengths,
                            skin.parents, skin.capFlags, skin.ints);
     }

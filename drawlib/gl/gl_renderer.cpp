@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstddef>
 
+#include "drawlib/gl/gl_program.h"
 #include "drawlib/textures.h"
 
 namespace {
@@ -131,7 +132,9 @@ void main() {
     vCloud = d.xy / (up + 0.12) * 0.22;
     vCloudFade = 0.8 * smoothstep(0.02, 0.35, up);
     vDir = d;
+    // On the far plane: the sky fills only what nothing else covers.
     gl_Position = uViewProj * vec4(uEye + d * uRadius, 1.0);
+    gl_Position.z = gl_Position.w;
 }
 )";
 
@@ -219,55 +222,6 @@ varying vec4 vColor;
 void main() { gl_FragColor = vColor; }
 )";
 
-unsigned compile(GLenum type, const char* source, std::string& error)
-{
-    const GLuint s = glCreateShader(type);
-    glShaderSource(s, 1, &source, nullptr);
-    glCompileShader(s);
-    GLint ok = 0;
-    glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
-    if (!ok) {
-        char log[2048];
-        glGetShaderInfoLog(s, sizeof log, nullptr, log);
-        error = std::string("shader: ") + log;
-        glDeleteShader(s);
-        return 0;
-    }
-    return s;
-}
-
-unsigned link(const char* vs, const char* fs, std::initializer_list<const char*> attributes,
-              std::string& error)
-{
-    const GLuint v = compile(GL_VERTEX_SHADER, vs, error);
-    if (!v)
-        return 0;
-    const GLuint f = compile(GL_FRAGMENT_SHADER, fs, error);
-    if (!f) {
-        glDeleteShader(v);
-        return 0;
-    }
-    const GLuint p = glCreateProgram();
-    glAttachShader(p, v);
-    glAttachShader(p, f);
-    GLuint location = 0;
-    for (const char* a : attributes)
-        glBindAttribLocation(p, location++, a);
-    glLinkProgram(p);
-    glDeleteShader(v);
-    glDeleteShader(f);
-    GLint ok = 0;
-    glGetProgramiv(p, GL_LINK_STATUS, &ok);
-    if (!ok) {
-        char log[2048];
-        glGetProgramInfoLog(p, sizeof log, nullptr, log);
-        error = std::string("shader program: ") + log;
-        glDeleteProgram(p);
-        return 0;
-    }
-    return p;
-}
-
 unsigned upload(const Image& img)
 {
     GLuint t = 0;
@@ -286,10 +240,6 @@ unsigned upload(const Image& img)
     return t;
 }
 
-GLint uniform(unsigned program, const char* name)
-{
-    return glGetUniformLocation(program, name);
-}
 
 } // namespace
 
@@ -301,12 +251,12 @@ GlRenderer::~GlRenderer()
 bool GlRenderer::init(std::string& error)
 {
     litProgram_ =
-        link(kLitVertex, kLitFragment, {"aPos", "aNormal", "aTex", "aColor", "aMaterial"}, error);
-    skyProgram_ = litProgram_ ? link(kSkyVertex, kSkyFragment, {"aPos"}, error) : 0;
-    groundProgram_ = skyProgram_ ? link(kGroundVertex, kGroundFragment, {"aPos"}, error) : 0;
-    shadowProgram_ = groundProgram_ ? link(kShadowVertex, kShadowFragment, {"aPos"}, error) : 0;
-    lineProgram_ = shadowProgram_ ? link(kLineVertex, kLineFragment, {"aPos", "aColor"}, error) : 0;
-    if (!lineProgram_)
+        linkProgram(kLitVertex, kLitFragment, {"aPos", "aNormal", "aTex", "aColor", "aMaterial"}, error);
+    skyProgram_ = litProgram_ ? linkProgram(kSkyVertex, kSkyFragment, {"aPos"}, error) : 0;
+    groundProgram_ = skyProgram_ ? linkProgram(kGroundVertex, kGroundFragment, {"aPos"}, error) : 0;
+    shadowProgram_ = groundProgram_ ? linkProgram(kShadowVertex, kShadowFragment, {"aPos"}, error) : 0;
+    lineProgram_ = shadowProgram_ ? linkProgram(kLineVertex, kLineFragment, {"aPos", "aColor"}, error) : 0;
+    if (!lineProgram_ || !skins_.init(kLitFragment, kShadowFragment, error))
         return false;
     skinTexture_ = upload(makeSkinTexture());
     groundTexture_ = upload(makeGroundTexture());
@@ -325,6 +275,7 @@ void GlRenderer::release()
 {
     if (!ready_)
         return;
+    skins_.release();
     for (unsigned p : {litProgram_, skyProgram_, groundProgram_, shadowProgram_, lineProgram_})
         glDeleteProgram(p);
     const GLuint textures[] = {skinTexture_, groundTexture_, cloudTexture_};
@@ -360,6 +311,8 @@ void GlRenderer::beginView(int x, int y, int width, int height, const float eye[
     shadowMesh_.clear();
     transparent_.clear();
     lines_.clear();
+    skins_.clearQueue();
+    background_ = false;
     stats_ = Stats{};
 }
 
@@ -367,6 +320,8 @@ void GlRenderer::drawBackground(double groundSize, float fogStart, float fogEnd)
 {
     fogStart_ = fogStart;
     fogEnd_ = std::max(fogEnd, fogStart + 1.0f);
+    groundSize_ = groundSize;
+    background_ = true;
     const float newFar = std::max(fogEnd_ * 1.6f, 400.0f);
     if (newFar != farZ_) {
         farZ_ = newFar;
@@ -374,13 +329,48 @@ void GlRenderer::drawBackground(double groundSize, float fogStart, float fogEnd)
         viewProj_ = multiply(perspective(tanHalfFovY(aspect_), aspect_, kNearPlane, farZ_),
                              viewMatrix(eye_, hpr_));
     }
-    glEnableVertexAttribArray(0);
+}
 
-    // Sky, behind everything.
-    glDisable(GL_DEPTH_TEST);
+void GlRenderer::drawGround()
+{
+    glEnableVertexAttribArray(0);
+    // Pushed a hair back so that what lies on it (wall tops, shadows) wins
+    // the depth test.
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glDepthMask(GL_TRUE);
+    glDisable(GL_BLEND);
+    glEnable(GL_POLYGON_OFFSET_FILL);
+    glPolygonOffset(1.0f, 2.0f);
+    const GLuint p = groundProgram_;
+    glUseProgram(p);
+    glUniformMatrix4fv(uniform(p, "uViewProj"), 1, GL_FALSE, viewProj_.m);
+    glUniform3fv(uniform(p, "uEye"), 1, eye_);
+    glUniform2f(uniform(p, "uFog"), fogStart_, fogEnd_);
+    glUniform3fv(uniform(p, "uFogColor"), 1, kHorizon);
+    glUniform1f(uniform(p, "uSize"), static_cast<float>(groundSize_));
+    glUniform1f(uniform(p, "uLightLevel"), 0.62f + 0.45f * kLight[2]);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, groundTexture_);
+    glUniform1i(uniform(p, "uGround"), 0);
+    glBindBuffer(GL_ARRAY_BUFFER, groundBuffer_);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, groundIndexBuffer_);
+    glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, nullptr);
+    glDrawElements(GL_TRIANGLES, groundIndexCount_, GL_UNSIGNED_INT, nullptr);
+    glDisable(GL_POLYGON_OFFSET_FILL);
+    glDisableVertexAttribArray(0);
+}
+
+void GlRenderer::drawSky()
+{
+    glEnableVertexAttribArray(0);
+    // Behind everything: drawn last among the opaque things, where the
+    // depth buffer is still clear.
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
     glDepthMask(GL_FALSE);
     glDisable(GL_BLEND);
-    GLuint p = skyProgram_;
+    const GLuint p = skyProgram_;
     glUseProgram(p);
     glUniformMatrix4fv(uniform(p, "uViewProj"), 1, GL_FALSE, viewProj_.m);
     glUniform3fv(uniform(p, "uEye"), 1, eye_);
@@ -395,34 +385,8 @@ void GlRenderer::drawBackground(double groundSize, float fogStart, float fogEnd)
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, skyIndexBuffer_);
     glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 0, nullptr);
     glDrawElements(GL_TRIANGLES, skyIndexCount_, GL_UNSIGNED_INT, nullptr);
-
-    // Ground, pushed a hair back so that what lies on it (wall tops, shadows)
-    // wins the depth test.
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
     glDepthMask(GL_TRUE);
-    glEnable(GL_POLYGON_OFFSET_FILL);
-    glPolygonOffset(1.0f, 2.0f);
-    p = groundProgram_;
-    glUseProgram(p);
-    glUniformMatrix4fv(uniform(p, "uViewProj"), 1, GL_FALSE, viewProj_.m);
-    glUniform3fv(uniform(p, "uEye"), 1, eye_);
-    glUniform2f(uniform(p, "uFog"), fogStart_, fogEnd_);
-    glUniform3fv(uniform(p, "uFogColor"), 1, kHorizon);
-    glUniform1f(uniform(p, "uSize"), static_cast<float>(groundSize));
-    glUniform1f(uniform(p, "uLightLevel"), 0.62f + 0.45f * kLight[2]);
-    glBindTexture(GL_TEXTURE_2D, groundTexture_);
-    glUniform1i(uniform(p, "uGround"), 0);
-    glBindBuffer(GL_ARRAY_BUFFER, groundBuffer_);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, groundIndexBuffer_);
-    glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, nullptr);
-    glDrawElements(GL_TRIANGLES, groundIndexCount_, GL_UNSIGNED_INT, nullptr);
-    glDisable(GL_POLYGON_OFFSET_FILL);
-
     glDisableVertexAttribArray(0);
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
-    glUseProgram(0);
 }
 
 void GlRenderer::makeBackgroundMeshes()
@@ -543,6 +507,16 @@ void GlRenderer::endPrimitive(bool transparent, const float centre[3])
     primitiveStart_ = end;
 }
 
+bool GlRenderer::drawKeptSkin(const void* key, const std::vector<ChainCapsule>& chain, int level,
+                              int shadowLevel, const Style& style, const Style& lit, int litCapsule)
+{
+    if (!KeptSkins::fits(chain))
+        return false;
+    ++stats_.primitives;
+    skins_.add(key, chain, level, shadowLevel, style, lit, litCapsule, eye_);
+    return true;
+}
+
 void GlRenderer::addLine(const float a[3], const float b[3], const float color[4])
 {
     lines_.insert(lines_.end(), {a[0], a[1], a[2], color[0], color[1], color[2], color[3]});
@@ -562,8 +536,7 @@ void GlRenderer::endView()
     stats_.shadowTriangles = static_cast<int>(shadowMesh_.indices.size() / 3);
     stats_.lines = static_cast<int>(lines_.size() / 14);
 
-    if (!mesh_.vertices.empty())
-        drawMesh();
+    drawMesh();
 
     if (!lines_.empty()) {
         glUseProgram(lineProgram_);
@@ -608,41 +581,50 @@ void GlRenderer::setAttributes()
 
 void GlRenderer::drawMesh()
 {
-    // One vertex buffer for the view; the three index lists follow each
-    // other in one index buffer.
-    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
-    glBufferData(GL_ARRAY_BUFFER, mesh_.vertices.size() * sizeof(Vertex), mesh_.vertices.data(),
-                 GL_STREAM_DRAW);
-    const size_t total = opaque_.size() + transparentIndices_.size();
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer_);
-    glBufferData(GL_ELEMENT_ARRAY_BUFFER, total * sizeof(std::uint32_t), nullptr, GL_STREAM_DRAW);
-    size_t offset = 0;
-    for (const auto* list : {&opaque_, &transparentIndices_}) {
-        glBufferSubData(GL_ELEMENT_ARRAY_BUFFER, offset * sizeof(std::uint32_t),
-                        list->size() * sizeof(std::uint32_t), list->data());
-        offset += list->size();
+    const bool stream = !mesh_.vertices.empty();
+    if (stream) {
+        // One vertex buffer for the view; the opaque and the see-through
+        // index lists follow each other in one index buffer.
+        glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
+        glBufferData(GL_ARRAY_BUFFER, mesh_.vertices.size() * sizeof(Vertex),
+                     mesh_.vertices.data(), GL_STREAM_DRAW);
+        const size_t total = opaque_.size() + transparentIndices_.size();
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer_);
+        glBufferData(GL_ELEMENT_ARRAY_BUFFER, total * sizeof(std::uint32_t), nullptr,
+                     GL_STREAM_DRAW);
+        size_t offset = 0;
+        for (const auto* list : {&opaque_, &transparentIndices_}) {
+            glBufferSubData(GL_ELEMENT_ARRAY_BUFFER, offset * sizeof(std::uint32_t),
+                            list->size() * sizeof(std::uint32_t), list->data());
+            offset += list->size();
+        }
     }
+    const KeptSkins::View view{viewProj_.m, eye_, kLight, kHorizon, fogStart_, fogEnd_,
+                               skinTexture_};
 
-    glUseProgram(litProgram_);
-    const GLuint p = litProgram_;
-    glUniformMatrix4fv(uniform(p, "uViewProj"), 1, GL_FALSE, viewProj_.m);
-    glUniform3fv(uniform(p, "uLight"), 1, kLight);
-    glUniform3fv(uniform(p, "uEye"), 1, eye_);
-    glUniform3fv(uniform(p, "uFogColor"), 1, kHorizon);
-    glUniform2f(uniform(p, "uFog"), fogStart_, fogEnd_);
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, skinTexture_);
-    glUniform1i(uniform(p, "uSkin"), 0);
-
-    const GLsizei stride = sizeof(Vertex);
-    for (GLuint a = 0; a < 5; ++a)
-        glEnableVertexAttribArray(a);
-    setAttributes();
-
-    auto drawRange = [](size_t first, size_t count) {
-        if (count)
-            glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(count), GL_UNSIGNED_INT,
-                           reinterpret_cast<void*>(first * sizeof(std::uint32_t)));
+    // The gathered primitives' program and buffers, for a range of them.
+    auto drawStream = [&](size_t first, size_t count) {
+        if (!stream || count == 0)
+            return;
+        const GLuint p = litProgram_;
+        glUseProgram(p);
+        glUniformMatrix4fv(uniform(p, "uViewProj"), 1, GL_FALSE, viewProj_.m);
+        glUniform3fv(uniform(p, "uLight"), 1, kLight);
+        glUniform3fv(uniform(p, "uEye"), 1, eye_);
+        glUniform3fv(uniform(p, "uFogColor"), 1, kHorizon);
+        glUniform2f(uniform(p, "uFog"), fogStart_, fogEnd_);
+        glActiveTexture(GL_TEXTURE0);
+        glBindTexture(GL_TEXTURE_2D, skinTexture_);
+        glUniform1i(uniform(p, "uSkin"), 0);
+        glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer_);
+        for (GLuint a = 0; a < 5; ++a)
+            glEnableVertexAttribArray(a);
+        setAttributes();
+        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(count), GL_UNSIGNED_INT,
+                       reinterpret_cast<void*>(first * sizeof(std::uint32_t)));
+        for (GLuint a = 0; a < 5; ++a)
+            glDisableVertexAttribArray(a);
     };
 
     // Opaque bodies.
@@ -650,61 +632,61 @@ void GlRenderer::drawMesh()
     glDepthMask(GL_TRUE);
     glDisable(GL_BLEND);
     glEnable(GL_CULL_FACE);
-    drawRange(0, opaque_.size());
+    drawStream(0, opaque_.size());
+    stats_.triangles += skins_.drawBodies(view, false);
+    // The ground and the sky after the bodies: what the bodies cover is
+    // never shaded.
+    if (background_) {
+        glDisable(GL_CULL_FACE);
+        drawGround();
+        drawSky();
+        glEnable(GL_DEPTH_TEST);
+        glDepthMask(GL_TRUE);
+    }
 
     // Shadows, from their own coarse meshes: each ground pixel darkened once,
     // however many bodies cover it.
+    glDisable(GL_CULL_FACE);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glDepthMask(GL_FALSE);
+    glEnable(GL_POLYGON_OFFSET_FILL);
+    glPolygonOffset(-1.0f, -4.0f);
+    glEnable(GL_STENCIL_TEST);
+    glStencilFunc(GL_EQUAL, 0, 0xFF);
+    glStencilOp(GL_KEEP, GL_KEEP, GL_INCR);
     if (!shadowMesh_.indices.empty()) {
-        for (GLuint a = 1; a < 5; ++a)
-            glDisableVertexAttribArray(a);
         glBindBuffer(GL_ARRAY_BUFFER, shadowVertexBuffer_);
         glBufferData(GL_ARRAY_BUFFER, shadowMesh_.vertices.size() * sizeof(Vertex),
                      shadowMesh_.vertices.data(), GL_STREAM_DRAW);
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, shadowIndexBuffer_);
         glBufferData(GL_ELEMENT_ARRAY_BUFFER, shadowMesh_.indices.size() * sizeof(std::uint32_t),
                      shadowMesh_.indices.data(), GL_STREAM_DRAW);
-        glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride,
+        glEnableVertexAttribArray(0);
+        glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(Vertex),
                               reinterpret_cast<void*>(offsetof(Vertex, p)));
         glUseProgram(shadowProgram_);
         glUniformMatrix4fv(uniform(shadowProgram_, "uViewProj"), 1, GL_FALSE, viewProj_.m);
         glUniform3fv(uniform(shadowProgram_, "uLight"), 1, kLight);
         glUniform3fv(uniform(shadowProgram_, "uEye"), 1, eye_);
         glUniform2f(uniform(shadowProgram_, "uFog"), fogStart_, fogEnd_);
-        glDisable(GL_CULL_FACE);
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        glDepthMask(GL_FALSE);
-        glEnable(GL_POLYGON_OFFSET_FILL);
-        glPolygonOffset(-1.0f, -4.0f);
-        glEnable(GL_STENCIL_TEST);
-        glStencilFunc(GL_EQUAL, 0, 0xFF);
-        glStencilOp(GL_KEEP, GL_KEEP, GL_INCR);
-        drawRange(0, shadowMesh_.indices.size());
-        glDisable(GL_STENCIL_TEST);
-        glDisable(GL_POLYGON_OFFSET_FILL);
-        glDepthMask(GL_TRUE);
-        // Back to the bodies' buffers for the see-through ones.
-        glUseProgram(litProgram_);
-        glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
-        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer_);
-        for (GLuint a = 1; a < 5; ++a)
-            glEnableVertexAttribArray(a);
-        setAttributes();
+        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(shadowMesh_.indices.size()),
+                       GL_UNSIGNED_INT, nullptr);
+        glDisableVertexAttribArray(0);
     }
+    stats_.shadowTriangles += skins_.drawShadows(view);
+    glDisable(GL_STENCIL_TEST);
+    glDisable(GL_POLYGON_OFFSET_FILL);
 
     // See-through bodies, blended, their back faces first.
+    glEnable(GL_CULL_FACE);
     if (!transparentIndices_.empty()) {
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        glDepthMask(GL_FALSE);
-        glEnable(GL_CULL_FACE);
         glCullFace(GL_FRONT);
-        drawRange(opaque_.size(), transparentIndices_.size());
+        drawStream(opaque_.size(), transparentIndices_.size());
         glCullFace(GL_BACK);
-        drawRange(opaque_.size(), transparentIndices_.size());
-        glDepthMask(GL_TRUE);
+        drawStream(opaque_.size(), transparentIndices_.size());
     }
+    stats_.triangles += skins_.drawBodies(view, true);
+    glDepthMask(GL_TRUE);
     glDisable(GL_CULL_FACE);
-    for (GLuint a = 0; a < 5; ++a)
-        glDisableVertexAttribArray(a);
 }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "drawlib/gl/kept_skins.h"
 #include "drawlib/mesh_builder.h"
 #include "drawlib/view_math.h"
 
@@ -29,7 +30,9 @@ public:
     // Starts a view in the given framebuffer rectangle (origin bottom left)
     // seen from eye with heading, pitch and roll in degrees.
     void beginView(int x, int y, int width, int height, const float eye[3], const float hpr[3]);
-    // Sky and ground: the backend's own scene, drawn first in every view.
+    // Sky and ground: the backend's own scene in every view, drawn by
+    // endView after the opaque bodies (so that what they cover is never
+    // shaded), the sky only where nothing else is.
     void drawBackground(double groundSize, float fogStart, float fogEnd);
     // Draws everything gathered since beginView.
     void endView();
@@ -49,6 +52,13 @@ public:
     Mesh& shadowMesh() { return shadowMesh_; }
     void endPrimitive(bool transparent, const float centre[3]);
     void addLine(const float a[3], const float b[3], const float color[4]);
+    // A body drawn from its skin kept between frames (see kept_skins.h);
+    // false when the chain cannot be (then it is gathered as above).
+    bool drawKeptSkin(const void* key, const std::vector<ChainCapsule>& chain, int level,
+                      int shadowLevel, const Style& style, const Style& lit, int litCapsule);
+    // Called once per frame, after its views.
+    void endFrame() { skins_.endFrame(); }
+    std::size_t keptSkins() const { return skins_.kept(); }
 
     // Counts of the last view, for the benchmark.
     struct Stats {
@@ -67,6 +77,8 @@ private:
     };
 
     void drawMesh();
+    void drawGround();
+    void drawSky();
     void setAttributes();
     // The sky dome and the ground rings, made once.
     void makeBackgroundMeshes();
@@ -80,6 +92,7 @@ private:
     unsigned skyBuffer_ = 0, skyIndexBuffer_ = 0, groundBuffer_ = 0, groundIndexBuffer_ = 0;
     int skyIndexCount_ = 0, groundIndexCount_ = 0;
 
+    KeptSkins skins_;
     Mesh mesh_;
     std::uint32_t primitiveStart_ = 0;
     Mesh shadowMesh_;
@@ -96,5 +109,7 @@ private:
     int viewportWidth_ = 1;
     float farZ_ = 1000.0f;
     float fogStart_ = 60.0f, fogEnd_ = 1200.0f;
+    double groundSize_ = 0.0;
+    bool background_ = false;
     Stats stats_;
 };

@@ -264,6 +264,7 @@ void WindowBackend::simulationLoop(int, char**, int width, int height, const Dra
         if (pip_)
             drawView(1, fn);
         drawOverlay();
+        renderer_.endFrame();
         const double panelStart = nowMs();
         if (drawPanel_ && panelsShown_)
             drawPanel_();
@@ -622,6 +623,9 @@ void WindowBackend::drawCapsuleArray(int n, const float* positions, const float*
                                      const float* radii, const float* lengths, const int* parents,
                                      const std::uint8_t* capFlags, const int* ints)
 {
+    // The key names this call's body only.
+    const void* key = meshKey_;
+    meshKey_ = nullptr;
     if (n <= 0)
         return;
     chain_.resize(n);
@@ -671,7 +675,24 @@ void WindowBackend::drawCapsuleArray(int n, const float* positions, const float*
     const Style style = currentStyle();
     Style lit = style;
     lit.material[0] = 1.0f;
-    addCapsuleChain(renderer_.mesh(), style, chain_, capsuleQuality_, lit);
+    // Fewer slices for a body small on screen.
+    const float c[3] = {static_cast<float>(centre[0]), static_cast<float>(centre[1]),
+                        static_cast<float>(centre[2])};
+    const float pixels = renderer_.pixelRadius(c, static_cast<float>(reach));
+    const int level = std::min(capsuleQuality_, pixels < 8.0f    ? 1
+                                                : pixels < 16.0f ? 2
+                                                : pixels < 32.0f ? 3
+                                                : pixels < 64.0f ? 4
+                                                                 : 6);
+    if (key) {
+        int litCapsule = -1;
+        for (int i = 0; i < n; ++i)
+            if (chain_[i].lit)
+                litCapsule = i;
+        if (renderer_.drawKeptSkin(key, chain_, level, shadows_ ? 1 : -1, style, lit, litCapsule))
+            return;
+    }
+    addCapsuleChain(renderer_.mesh(), style, chain_, level, lit);
     if (shadows_)
         addCapsuleChain(renderer_.shadowMesh(), Style{}, chain_, 1, Style{});
     finishPrimitive(centre);

@@ -103,6 +103,7 @@ public:
                           const int* ints) override;
     void drawArrow(const double* base, const double* R, double length, double thickness,
                    int quality) override;
+    void setMeshKey(const void* key) override { meshKey_ = key; }
     void setObjName(const void* name) override;
     void pickingPre(int x, int y) override;
     const void* pickingAfterRender(int x, int y) override;
@@ -191,6 +192,7 @@ private:
     double pickStart_ = 0.0;
     double pickTotal_ = 0.0;
     std::vector<ChainCapsule> chain_;
+    const void* meshKey_ = nullptr;
     VideoRecorder video_;
     std::vector<unsigned char> videoPixels_;
 };

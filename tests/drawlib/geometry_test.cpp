@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "drawlib/mesh_builder.h"
+#include "drawlib/skinned_mesh.h"
 #include "drawlib/ray_pick.h"
 #include "drawlib/view_math.h"
 
@@ -201,6 +202,94 @@ TEST(Meshes, CapsuleChainsJoinWithoutHolesAndCloseEndsNoTubeReaches)
     addCapsuleChain(m, Style{}, alone, 3, Style{});
     EXPECT_EQ(openEdges(m), 0);
     expectOutward(m, std::array<double, 3>{0, 0, 1}.data(), "lone capsule");
+}
+
+// A capsule turned by `a` about the world's x axis through (0, y, z), or
+// about z through the origin and moved by (tx, ty), as a body moves.
+ChainCapsule turned(ChainCapsule c, float a, int axis, const float through[3], float tx, float ty)
+{
+    const float ca = std::cos(a), sa = std::sin(a);
+    auto turn = [&](float v[3]) {
+        const float y = v[1], z = v[2], x = v[0];
+        if (axis == 0) {
+            v[1] = y * ca - z * sa;
+            v[2] = y * sa + z * ca;
+        } else {
+            v[0] = x * ca - y * sa;
+            v[1] = x * sa + y * ca;
+        }
+    };
+    float p[3] = {c.pos[0] - through[0], c.pos[1] - through[1], c.pos[2] - through[2]};
+    turn(p);
+    c.pos[0] = p[0] + through[0] + tx;
+    c.pos[1] = p[1] + through[1] + ty;
+    c.pos[2] = p[2] + through[2];
+    for (int col = 0; col < 3; ++col) {
+        float v[3] = {c.R[col], c.R[4 + col], c.R[8 + col]};
+        turn(v);
+        c.R[col] = v[0];
+        c.R[4 + col] = v[1];
+        c.R[8 + col] = v[2];
+    }
+    return c;
+}
+
+// A skin kept from one frame to the next matches the body built anew: the
+// same triangles at the pose it was made in and after the whole body moved;
+// after a joint bent, every capsule and both ends of its tube exactly, the
+// tube between them nearly.
+TEST(Meshes, AKeptSkinFollowsItsCapsulesLikeABodyBuiltAnew)
+{
+    const float up[12] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0};
+    const float cs = std::cos(0.7f), sn = std::sin(0.7f);
+    const float lean[12] = {1, 0, 0, 0, 0, cs, -sn, 0, 0, sn, cs, 0};
+    const std::vector<ChainCapsule> chain = {
+        chainCapsule(0, 0, 1, up, 1.0f, -1, true, false),
+        chainCapsule(0, -sn * 0.75f, 1.5f + 0.05f + cs * 0.75f, lean, 1.0f, 0, false, true),
+        chainCapsule(0, 0.75f, 1, up, 0.6f, 0, false, true),
+    };
+    const int level = 3;
+    SkinnedMesh skin;
+    buildSkinnedMesh(skin, chain, level);
+    auto anew = [&](const std::vector<ChainCapsule>& pose) {
+        Mesh m;
+        addCapsuleChain(m, Style{}, pose, level, Style{});
+        return m;
+    };
+    const float origin[3] = {0, 0, 0}, hinge[3] = {0, 0, 1.5f};
+    std::vector<ChainCapsule> moved, bent = chain;
+    for (const ChainCapsule& c : chain)
+        moved.push_back(turned(c, 1.1f, 2, origin, 3.0f, -2.0f));
+    bent[1] = turned(chain[1], 0.4f, 0, hinge, 0, 0);
+
+    struct Case { const char* name; const std::vector<ChainCapsule>* pose; float tube; };
+    for (const Case& c : {Case{"as made", &chain, 1e-5f}, Case{"moved", &moved, 1e-4f},
+                          Case{"bent", &bent, 0.25f}}) {
+        SCOPED_TRACE(c.name);
+        const Mesh fresh = anew(*c.pose);
+        ASSERT_EQ(skin.vertices.size(), fresh.vertices.size());
+        EXPECT_EQ(skin.indices, fresh.indices);
+        std::vector<float> posed;
+        poseSkinnedMesh(skin, *c.pose, posed);
+        float worstEnd = 0.0f, worstTube = 0.0f;
+        int tubeVertices = 0;
+        for (std::size_t i = 0; i < fresh.vertices.size(); ++i) {
+            float d = 0.0f;
+            for (int k = 0; k < 3; ++k)
+                d = std::max(d, std::fabs(posed[i * 3 + k] - fresh.vertices[i].p[k]));
+            const float w = skin.vertices[i].owner[2];
+            const bool inside = w > 0.0f && w < 1.0f;
+            tubeVertices += inside;
+            (inside ? worstTube : worstEnd) = std::max(inside ? worstTube : worstEnd, d);
+        }
+        EXPECT_GT(tubeVertices, 0);
+        EXPECT_LT(worstEnd, 1e-4f);
+        EXPECT_LT(worstTube, c.tube);
+    }
+    EXPECT_EQ(chainSignature(chain), chainSignature(moved));
+    std::vector<ChainCapsule> thicker = chain;
+    thicker[2].radius = 0.25f;
+    EXPECT_NE(chainSignature(chain), chainSignature(thicker));
 }
 
 } // namespace

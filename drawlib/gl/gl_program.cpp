@@ -1,0 +1,63 @@
+#include "drawlib/gl/gl_program.h"
+
+#define GL_GLEXT_PROTOTYPES
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+namespace {
+
+unsigned compile(GLenum type, const char* source, std::string& error)
+{
+    const GLuint s = glCreateShader(type);
+    glShaderSource(s, 1, &source, nullptr);
+    glCompileShader(s);
+    GLint ok = 0;
+    glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
+    if (!ok) {
+        char log[2048];
+        glGetShaderInfoLog(s, sizeof log, nullptr, log);
+        error = std::string("shader: ") + log;
+        glDeleteShader(s);
+        return 0;
+    }
+    return s;
+}
+
+} // namespace
+
+unsigned linkProgram(const char* vs, const char* fs, std::initializer_list<const char*> attributes,
+                     std::string& error)
+{
+    const GLuint v = compile(GL_VERTEX_SHADER, vs, error);
+    if (!v)
+        return 0;
+    const GLuint f = compile(GL_FRAGMENT_SHADER, fs, error);
+    if (!f) {
+        glDeleteShader(v);
+        return 0;
+    }
+    const GLuint p = glCreateProgram();
+    glAttachShader(p, v);
+    glAttachShader(p, f);
+    GLuint location = 0;
+    for (const char* a : attributes)
+        glBindAttribLocation(p, location++, a);
+    glLinkProgram(p);
+    glDeleteShader(v);
+    glDeleteShader(f);
+    GLint ok = 0;
+    glGetProgramiv(p, GL_LINK_STATUS, &ok);
+    if (!ok) {
+        char log[2048];
+        glGetProgramInfoLog(p, sizeof log, nullptr, log);
+        error = std::string("shader program: ") + log;
+        glDeleteProgram(p);
+        return 0;
+    }
+    return p;
+}
+
+int uniform(unsigned program, const char* name)
+{
+    return glGetUniformLocation(program, name);
+}

@@ -1,0 +1,13 @@
+// Shader programs: compiling and linking GLSL sources with their
+// attributes bound to locations in the order given.
+#pragma once
+
+#include <initializer_list>
+#include <string>
+
+// The linked program, or 0 with the compiler's or linker's message.
+unsigned linkProgram(const char* vertexSource, const char* fragmentSource,
+                     std::initializer_list<const char*> attributes, std::string& error);
+
+// Location of a uniform of the program (-1 when it has none of that name).
+int uniform(unsigned program, const char* name);

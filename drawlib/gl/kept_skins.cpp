@@ -1,0 +1,293 @@
+#include "drawlib/gl/kept_skins.h"
+
+#define GL_GLEXT_PROTOTYPES
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <algorithm>
+#include <cstddef>
+
+#include "drawlib/gl/gl_program.h"
+#include "drawlib/skinned_mesh.h"
+
+namespace {
+
+// Places a vertex by its capsule's frame (three rows of a 3x4 matrix each),
+// and a tube's vertex between its capsule's and its parent's frames.
+const char* kSkinVertex = R"(
+#version 120
+attribute vec3 aPos;
+attribute vec3 aNormal;
+attribute vec3 aPosB;
+attribute vec3 aNormalB;
+attribute vec2 aUv;
+attribute vec3 aOwner;
+uniform mat4 uViewProj;
+uniform vec4 uFrames[96];
+uniform vec4 uColor;
+uniform vec4 uMaterial;
+uniform vec4 uLitMaterial;
+uniform float uLit;
+uniform float uTextured;
+varying vec3 vWorld;
+varying vec3 vNormal;
+varying vec3 vTex;
+varying vec4 vColor;
+varying vec4 vMaterial;
+vec3 place(int i, vec3 p) {
+    return vec3(dot(uFrames[i].xyz, p) + uFrames[i].w, dot(uFrames[i + 1].xyz, p) + uFrames[i + 1].w,
+                dot(uFrames[i + 2].xyz, p) + uFrames[i + 2].w);
+}
+vec3 turn(int i, vec3 n) {
+    return vec3(dot(uFrames[i].xyz, n), dot(uFrames[i + 1].xyz, n), dot(uFrames[i + 2].xyz, n));
+}
+void main() {
+    int a = int(aOwner.x + 0.5) * 3;
+    vec3 p = place(a, aPos);
+    vec3 n = turn(a, aNormal);
+    if (aOwner.z < 1.0) {
+        int b = int(aOwner.y + 0.5) * 3;
+        p = mix(place(b, aPosB), p, aOwner.z);
+        n = mix(turn(b, aNormalB), n, aOwner.z);
+    }
+    vWorld = p;
+    vNormal = n;
+    vTex = vec3(aUv, uTextured);
+    vColor = uColor;
+    vMaterial = abs(aOwner.x - uLit) < 0.5 ? uLitMaterial : uMaterial;
+    gl_Position = uViewProj * vec4(p, 1.0);
+}
+)";
+
+// The same placing, then flattened onto the ground along the light, fading
+// with the fog (as the renderer's own shadows).
+const char* kSkinShadowVertex = R"(
+#version 120
+attribute vec3 aPos;
+attribute vec3 aNormal;
+attribute vec3 aPosB;
+attribute vec3 aNormalB;
+attribute vec2 aUv;
+attribute vec3 aOwner;
+uniform mat4 uViewProj;
+uniform vec4 uFrames[96];
+uniform vec3 uLight;
+uniform vec3 uEye;
+uniform vec2 uFog;
+varying float vAlpha;
+vec3 place(int i, vec3 p) {
+    return vec3(dot(uFrames[i].xyz, p) + uFrames[i].w, dot(uFrames[i + 1].xyz, p) + uFrames[i + 1].w,
+                dot(uFrames[i + 2].xyz, p) + uFrames[i + 2].w);
+}
+void main() {
+    int a = int(aOwner.x + 0.5) * 3;
+    vec3 w = place(a, aPos);
+    if (aOwner.z < 1.0)
+        w = mix(place(int(aOwner.y + 0.5) * 3, aPosB), w, aOwner.z);
+    vec3 p = w - uLight * (max(w.z, 0.0) / uLight.z);
+    p.z = 0.0;
+    float f = clamp((length(p - uEye) - uFog.x) / max(uFog.y - uFog.x, 1.0), 0.0, 1.0);
+    f = 1.0 - f;
+    vAlpha = 0.42 * f * f * f * f;
+    gl_Position = uViewProj * vec4(p, 1.0);
+}
+)";
+
+const std::initializer_list<const char*> kAttributes = {"aPos", "aNormal", "aPosB",
+                                                         "aNormalB", "aUv", "aOwner"};
+constexpr GLuint kAttributeCount = 6;
+
+} // namespace
+
+KeptSkins::~KeptSkins()
+{
+    release();
+}
+
+bool KeptSkins::init(const char* litFragment, const char* shadowFragment, std::string& error)
+{
+    bodyProgram_ = linkProgram(kSkinVertex, litFragment, kAttributes, error);
+    shadowProgram_ = bodyProgram_ ? linkProgram(kSkinShadowVertex, shadowFragment, kAttributes, error) : 0;
+    return shadowProgram_ != 0;
+}
+
+void KeptSkins::release()
+{
+    for (auto& [key, skin] : skins_) {
+        const GLuint buffers[] = {skin.vertexBuffer, skin.indexBuffer};
+        glDeleteBuffers(2, buffers);
+    }
+    skins_.clear();
+    queue_.clear();
+    frames_.clear();
+    for (unsigned p : {bodyProgram_, shadowProgram_})
+        if (p)
+            glDeleteProgram(p);
+    bodyProgram_ = shadowProgram_ = 0;
+}
+
+bool KeptSkins::fits(const std::vector<ChainCapsule>& chain)
+{
+    return !chain.empty() && static_cast<int>(chain.size()) <= kMaxCapsules;
+}
+
+const KeptSkins::Skin* KeptSkins::skinFor(const void* key, const std::vector<ChainCapsule>& chain,
+                                          int level)
+{
+    Skin& skin = skins_[{key, level}];
+    skin.lastUsed = frame_;
+    std::vector<float> signature = chainSignature(chain);
+    if (skin.vertexBuffer && skin.signature == signature)
+        return &skin;
+    SkinnedMesh mesh;
+    buildSkinnedMesh(mesh, chain, level);
+    if (!skin.vertexBuffer) {
+        glGenBuffers(1, &skin.vertexBuffer);
+        glGenBuffers(1, &skin.indexBuffer);
+    }
+    glBindBuffer(GL_ARRAY_BUFFER, skin.vertexBuffer);
+    glBufferData(GL_ARRAY_BUFFER, mesh.vertices.size() * sizeof(SkinnedVertex),
+                 mesh.vertices.data(), GL_STATIC_DRAW);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, skin.indexBuffer);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, mesh.indices.size() * sizeof(std::uint32_t),
+                 mesh.indices.data(), GL_STATIC_DRAW);
+    skin.indexCount = static_cast<int>(mesh.indices.size());
+    skin.signature = std::move(signature);
+    return &skin;
+}
+
+void KeptSkins::add(const void* key, const std::vector<ChainCapsule>& chain, int level,
+                    int shadowLevel, const Style& style, const Style& lit, int litCapsule,
+                    const float eye[3])
+{
+    if (!bodyProgram_ || !fits(chain))
+        return;
+    Queued q;
+    q.skin = skinFor(key, chain, level);
+    q.shadow = shadowLevel >= 0 ? skinFor(key, chain, shadowLevel) : nullptr;
+    q.frames = frames_.size();
+    q.capsules = static_cast<int>(chain.size());
+    q.style = style;
+    q.lit = lit;
+    q.litCapsule = litCapsule;
+    float centre[3] = {0, 0, 0};
+    for (const ChainCapsule& c : chain) {
+        float rows[12];
+        capsuleFrame(c, rows);
+        frames_.insert(frames_.end(), rows, rows + 12);
+        for (int k = 0; k < 3; ++k)
+            centre[k] += c.pos[k] / static_cast<float>(chain.size());
+    }
+    const float d[3] = {centre[0] - eye[0], centre[1] - eye[1], centre[2] - eye[2]};
+    q.depth = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
+    queue_.push_back(q);
+}
+
+void KeptSkins::bindSkin(const Skin& skin)
+{
+    glBindBuffer(GL_ARRAY_BUFFER, skin.vertexBuffer);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, skin.indexBuffer);
+    const GLsizei stride = sizeof(SkinnedVertex);
+    auto at = [](std::size_t offset) { return reinterpret_cast<void*>(offset); };
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, at(offsetof(SkinnedVertex, p)));
+    glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride, at(offsetof(SkinnedVertex, n)));
+    glVertexAttribPointer(2, 3, GL_FLOAT, GL_FALSE, stride, at(offsetof(SkinnedVertex, q)));
+    glVertexAttribPointer(3, 3, GL_FLOAT, GL_FALSE, stride, at(offsetof(SkinnedVertex, m)));
+    glVertexAttribPointer(4, 2, GL_FLOAT, GL_FALSE, stride, at(offsetof(SkinnedVertex, uv)));
+    glVertexAttribPointer(5, 3, GL_FLOAT, GL_FALSE, stride, at(offsetof(SkinnedVertex, owner)));
+}
+
+int KeptSkins::drawBodies(const View& view, bool transparent)
+{
+    std::vector<const Queued*> bodies;
+    for (const Queued& q : queue_)
+        if ((q.style.color[3] < 0.999f) == transparent)
+            bodies.push_back(&q);
+    if (bodies.empty())
+        return 0;
+    if (transparent)
+        std::sort(bodies.begin(), bodies.end(),
+                  [](const Queued* a, const Queued* b) { return a->depth > b->depth; });
+    const GLuint p = bodyProgram_;
+    glUseProgram(p);
+    glUniformMatrix4fv(uniform(p, "uViewProj"), 1, GL_FALSE, view.viewProj);
+    glUniform3fv(uniform(p, "uLight"), 1, view.light);
+    glUniform3fv(uniform(p, "uEye"), 1, view.eye);
+    glUniform3fv(uniform(p, "uFogColor"), 1, view.fogColor);
+    glUniform2f(uniform(p, "uFog"), view.fogStart, view.fogEnd);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, view.skinTexture);
+    glUniform1i(uniform(p, "uSkin"), 0);
+    const GLint frames = uniform(p, "uFrames"), color = uniform(p, "uColor"),
+                material = uniform(p, "uMaterial"), litMaterial = uniform(p, "uLitMaterial"),
+                lit = uniform(p, "uLit"), textured = uniform(p, "uTextured");
+    for (GLuint a = 0; a < kAttributeCount; ++a)
+        glEnableVertexAttribArray(a);
+    int triangles = 0;
+    for (const Queued* q : bodies) {
+        glUniform4fv(frames, q->capsules * 3, &frames_[q->frames]);
+        glUniform4fv(color, 1, q->style.color);
+        glUniform4fv(material, 1, q->style.material);
+        glUniform4fv(litMaterial, 1, q->lit.material);
+        glUniform1f(lit, static_cast<float>(q->litCapsule));
+        glUniform1f(textured, q->style.textured);
+        bindSkin(*q->skin);
+        auto draw = [&] {
+            glDrawElements(GL_TRIANGLES, q->skin->indexCount, GL_UNSIGNED_INT, nullptr);
+        };
+        if (transparent) {
+            // Back faces first, then the front ones.
+            glCullFace(GL_FRONT);
+            draw();
+            glCullFace(GL_BACK);
+        }
+        draw();
+        triangles += q->skin->indexCount / 3;
+    }
+    for (GLuint a = 0; a < kAttributeCount; ++a)
+        glDisableVertexAttribArray(a);
+    return triangles;
+}
+
+int KeptSkins::drawShadows(const View& view)
+{
+    const GLuint p = shadowProgram_;
+    bool started = false;
+    int triangles = 0;
+    for (const Queued& q : queue_) {
+        if (!q.shadow)
+            continue;
+        if (!started) {
+            started = true;
+            glUseProgram(p);
+            glUniformMatrix4fv(uniform(p, "uViewProj"), 1, GL_FALSE, view.viewProj);
+            glUniform3fv(uniform(p, "uLight"), 1, view.light);
+            glUniform3fv(uniform(p, "uEye"), 1, view.eye);
+            glUniform2f(uniform(p, "uFog"), view.fogStart, view.fogEnd);
+            for (GLuint a = 0; a < kAttributeCount; ++a)
+                glEnableVertexAttribArray(a);
+        }
+        glUniform4fv(uniform(p, "uFrames"), q.capsules * 3, &frames_[q.frames]);
+        bindSkin(*q.shadow);
+        glDrawElements(GL_TRIANGLES, q.shadow->indexCount, GL_UNSIGNED_INT, nullptr);
+        triangles += q.shadow->indexCount / 3;
+    }
+    if (started)
+        for (GLuint a = 0; a < kAttributeCount; ++a)
+            glDisableVertexAttribArray(a);
+    return triangles;
+}
+
+void KeptSkins::endFrame()
+{
+    ++frame_;
+    for (auto it = skins_.begin(); it != skins_.end();) {
+        if (frame_ - it->second.lastUsed > kKeepFrames) {
+            const GLuint buffers[] = {it->second.vertexBuffer, it->second.indexBuffer};
+            glDeleteBuffers(2, buffers);
+            it = skins_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
