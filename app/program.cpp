@@ -39,6 +39,45 @@ private:
 
 } // namespace
 
+// TEMPORARY: LEARN_VARIANT="name=value,..." sets learning params.
+static void tempReadVariant(World& w)
+{
+    const char* env = std::getenv("LEARN_VARIANT");
+    if (!env)
+        return;
+    std::string text(env);
+    LearningParams& p = w.learningParams;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t comma = text.find(',', pos);
+        if (comma == std::string::npos)
+            comma = text.size();
+        const std::string item = text.substr(pos, comma - pos);
+        pos = comma + 1;
+        const size_t eq = item.find('=');
+        if (eq == std::string::npos)
+            continue;
+        const std::string k = item.substr(0, eq);
+        const double v = std::atof(item.substr(eq + 1).c_str());
+        if (k == "rule") w.learningRule = static_cast<int>(v);
+        else if (k == "priorWeight") p.priorWeight = v;
+        else if (k == "emptyStorePrior") p.emptyStorePrior = v;
+        else if (k == "exploreScale") p.exploreScale = v;
+        else if (k == "exploreFloor") p.exploreFloor = v;
+        else if (k == "inheritedSamples") p.inheritedSamples = static_cast<int>(v);
+        else if (k == "decayGain") p.decayGain = v;
+        else if (k == "decayReference") p.decayReference = v;
+        else if (k == "decayFactorMin") p.decayFactorMin = v;
+        else if (k == "decayFactorMax") p.decayFactorMax = v;
+        else if (k == "restCredit") p.vRestCredit = v != 0;
+        else if (k == "rating") p.vRating = v != 0;
+        else if (k == "schedule") p.vSchedule = v != 0;
+        else if (k == "inherit") p.vInherit = v != 0;
+        else if (k == "decay") p.vDecay = v != 0;
+        else std::fprintf(stderr, "unknown variant key %s\n", k.c_str());
+    }
+}
+
 World& theWorld()
 {
     static World instance;
@@ -63,6 +102,7 @@ int runProgram(int argc, char** argv, const WindowRunner* window)
     const InterruptHandlers interrupts;
 
     World& w = theWorld();
+    tempReadVariant(w);
     w.runNumber = options.runNumber;
     w.miniDisplay = 0;
     w.viewCount = 1;

@@ -70,6 +70,20 @@ struct Agent {
     int children = 0;                  // births it took part in
     std::deque<double> recentProgress; // progress of the last 15 scored cycles, oldest first
 
+    // The improved learning credits a movement from the end of the rest
+    // phase before it to the end of the rest phase after it, so the lean the
+    // rest takes back is charged to the movement that made it. This is the
+    // movement awaiting its credit; not saved.
+    struct PendingCredit {
+        bool active = false;
+        AlgLearanAction::DeltaMove* move = nullptr; // null: the new movement `gene`
+        Gene gene;
+        MY_VECTOR3 centre;        // where the rest before it ended
+        MY_VECTOR2 heading;       // heading then: the frame of the credit
+        bool disturbed = false;   // another creature touched it meanwhile
+    };
+    PendingCredit credit;
+
     // Takes the next creature id; initialize must follow before use.
     Agent();
     // Deep copy; physics handles and references are copied as they are, the
@@ -78,6 +92,10 @@ struct Agent {
     Agent& operator=(const Agent& other) = delete;
     // Destroys the physics joints, bodies and geoms of existing records.
     ~Agent();
+    // The record of this creature's store at the place `move` has in the
+    // store of `other` (a creature this one was copied from); null for null.
+    AlgLearanAction::DeltaMove* sameRecordIn(const Agent& other,
+                                             const AlgLearanAction::DeltaMove* move);
 
     // Newborn values with two random genomes and a fresh movement store.
     void initialize();

@@ -7,6 +7,7 @@
 #include "ecology/contacts.h"
 #include "ecology/creature_life.h"
 #include "ecology/cycle_learning.h"
+#include "ecology/improved_life.h"
 
 namespace {
 
@@ -57,6 +58,8 @@ void driveMotors(Agent& a, const LearningSetup& learning, CycleTally* tally)
         a.phase = p;
         if (p == 0)
             cycleStartLearning(a, learning, tally);
+        else if (p == 1 && learning.rule == LearningRule::Improved && learning.params->vRestCredit)
+            restEndLearning(a, *learning.params);
     }
     if (p == 0) {
         restPose(a);
@@ -101,8 +104,13 @@ void simulationStep(World& w)
         const LearningSetup learning = learningSetup(w);
         for (auto& a : w.population)
             driveMotors(a, learning, &w.counters.cycles);
-        for (auto& a : w.population)
-            a.energy -= w.ecology.energyDecay;
+        if (learning.rule == LearningRule::Improved) {
+            for (auto& a : w.population)
+                a.energy -= w.ecology.energyDecay * energyDecayFactor(a, w.learningParams);
+        } else {
+            for (auto& a : w.population)
+                a.energy -= w.ecology.energyDecay;
+        }
         deathPass(w);
         w.foods.update(h);
         for (auto& a : w.population)
