@@ -74,6 +74,11 @@ static void tempReadVariant(World& w)
         else if (k == "schedule") p.vSchedule = v != 0;
         else if (k == "inherit") p.vInherit = v != 0;
         else if (k == "decay") p.vDecay = v != 0;
+        else if (k == "body") p.vBodyFromInitiator = v;
+        else if (k == "mateGain") p.vMateGain = v;
+        else if (k == "mateRef") p.vMateRef = v;
+        else if (k == "mateFloor") p.vMateFloor = v;
+        else if (k == "storeOnlyIfBody") p.vStoreOnlyIfBody = v != 0;
         else std::fprintf(stderr, "unknown variant key %s\n", k.c_str());
     }
 }

@@ -31,7 +31,7 @@ Agent::Agent(const Agent& other)
       cycleStartCentre(other.cycleStartCentre), cycleStartHeading(other.cycleStartHeading),
       learning(other.learning), deathCause(other.deathCause), generation(other.generation),
       parentIds{other.parentIds[0], other.parentIds[1]}, children(other.children),
-      recentProgress(other.recentProgress), credit(other.credit)
+      recentProgress(other.recentProgress), credit(other.credit), tempMatingShift(other.tempMatingShift), diagCycles(other.diagCycles), diagProgress(other.diagProgress), diagEarlyCycles(other.diagEarlyCycles), diagEarlyProgress(other.diagEarlyProgress)
 {
     // The current and the pending movement must name records of this
     // creature's own store.

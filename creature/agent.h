@@ -83,6 +83,12 @@ struct Agent {
         bool disturbed = false;   // another creature touched it meanwhile
     };
     PendingCredit credit;
+    double tempMatingShift = 0.0;
+    // TEMPORARY diagnostics.
+    long long diagCycles = 0;
+    double diagProgress = 0.0;
+    long long diagEarlyCycles = 0;
+    double diagEarlyProgress = 0.0;
 
     // Takes the next creature id; initialize must follow before use.
     Agent();

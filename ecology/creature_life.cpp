@@ -55,12 +55,22 @@ void mate(World& w, Agent& self, Agent& partner)
     child.centre.y = self.centre.y + p.childPlacement * (partner.centre.y - self.centre.y);
     child.centre.z =
         self.centre.z + p.childPlacement * (partner.centre.z - self.centre.z) + p.childLift;
-    const bool improved = w.learningRule == static_cast<int>(LearningRule::Improved) && w.learningParams.vInherit;
+    const bool rule1 = w.learningRule == static_cast<int>(LearningRule::Improved);
+    bool improved = rule1 && w.learningParams.vInherit;
     // Under the improved rules the child's store is its parent's, not fresh.
     if (!improved)
         child.learning.reset(self.gene);
     child.gene.crossover(self.gene, partner.gene);
     child.energy = p.childEnergyBase + p.childEnergySpread * rng().next() / 32767.0;
+    if (rule1 && w.learningParams.vBodyFromInitiator > 0) {
+        const bool body = w.learningParams.vBodyFromInitiator > rng().uniform();
+        if (body)
+            inheritBody(child.gene, self.gene);
+        else if (improved && w.learningParams.vStoreOnlyIfBody) {
+            improved = false;
+            child.learning.reset(self.gene);
+        }
+    }
     if (improved)
         inheritMovements(child, self, w.learningParams);
     child.buildBody(w.world, w.space, &w.environment);
@@ -222,7 +232,7 @@ void deathPass(World& w)
 
 void Agent::chooseIntention(Environment& env)
 {
-    if (energy > gene[TH_KOUSA] && env.population->size() >= 2) {
+    if (energy > gene[TH_KOUSA] + tempMatingShift && env.population->size() >= 2) {
         intention.mode = Intention::Mate;
         intention.partner = nearestOther(*env.population, *this);
         intention.food = nullptr;

@@ -50,6 +50,12 @@ void addProgress(Agent& a, const CycleDisplacement& d, CycleTally* tally)
         ++tally->cycles;
         tally->progress += progress;
     }
+    ++a.diagCycles;
+    a.diagProgress += progress;
+    if (a.age < 300) {
+        ++a.diagEarlyCycles;
+        a.diagEarlyProgress += progress;
+    }
 }
 
 // The direction towards the target relative to the current heading, as
@@ -114,7 +120,18 @@ void scoreCycleImproved(Agent& a, const CycleDisplacement& d, CycleTally* tally)
         return;
     }
     addProgress(a, d, tally);
-    if (!tempParams->vRestCredit)
+    if (tempParams && tempParams->vMateGain > 0) {
+        double sum = 0;
+        for (double v : a.recentProgress)
+            sum += v;
+        const double mean = sum / a.recentProgress.size();
+        double shift = -tempParams->vMateGain * std::max(0.0, mean - tempParams->vMateRef);
+        const double th = a.gene[TH_KOUSA];
+        if (th + shift < tempParams->vMateFloor)
+            shift = std::min(0.0, tempParams->vMateFloor - th);
+        a.tempMatingShift = shift;
+    }
+    if (tempParams && !tempParams->vRestCredit)
         recordRated(a.learning, a.currentMove, a.workingGene, MY_VECTOR2{d.fx, d.fy},
                     ratingOf(a, *tempParams), nullptr);
 }

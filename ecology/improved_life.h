@@ -11,6 +11,12 @@ struct Agent;
 // its parent learnt but soon re-measures it on its own body.
 void inheritMovements(Agent& child, const Agent& parent, const LearningParams& p);
 
+// The child's body (its shape, joints and rest pose) becomes the parent's:
+// the rows of the genome that build the body and hold its rest pose are
+// copied, the others stay as the crossover made them.
+struct Gene;
+void inheritBody(Gene& child, const Gene& parent);
+
 // Mean progress of the creature's recent scored cycles; `none` when it has
 // scored none yet.
 double recentMeanProgress(const Agent& a, double none);

@@ -38,4 +38,9 @@ struct LearningParams {
     bool vSchedule = true;
     bool vInherit = true;
     bool vDecay = true;
+    double vBodyFromInitiator = 0.0; // probability
+    bool vStoreOnlyIfBody = false;
+    double vMateGain = 0.0;
+    double vMateRef = 0.05;
+    double vMateFloor = 1.5;
 };

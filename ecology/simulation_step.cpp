@@ -1,6 +1,8 @@
 #include "ecology/simulation_step.h"
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 #include "ecology/walls.h"
 #include "ecology/world.h"
@@ -92,6 +94,43 @@ void applyDragForce(DragState& drag, double h)
     dBodySetForce(part.body, drag.force[0], drag.force[1], drag.force[2]);
 }
 
+// TEMPORARY diagnostics: every 300 simulated seconds one line per creature.
+static void tempDiag(World& w)
+{
+    static FILE* f = nullptr;
+    static bool tried = false;
+    if (!tried) {
+        tried = true;
+        const char* path = std::getenv("LEARN_DIAG");
+        if (path)
+            f = std::fopen(path, "w");
+        if (f)
+            std::fprintf(f, "time,id,gen,parent,age,cycles,mean,early_cycles,early_mean,recent,energy,foods,children,tried,store\n");
+    }
+    if (!f)
+        return;
+    const long long step = w.counters.steps;
+    if (step % 10000 != 0)
+        return;
+    for (const auto& a : w.population) {
+        double recent = 0;
+        for (double v : a.recentProgress)
+            recent += v;
+        if (!a.recentProgress.empty())
+            recent /= a.recentProgress.size();
+        int tried = 0;
+        for (const auto& m : a.learning.moves)
+            tried += m.count > 0;
+        std::fprintf(f, "%.0f,%d,%d,%d,%.0f,%lld,%.4f,%lld,%.4f,%.4f,%.3f,%d,%d,%d,%zu\n",
+                     w.simData.simulationTime, a.creatureId, a.generation, a.parentIds[0], a.age,
+                     a.diagCycles, a.diagCycles ? a.diagProgress / a.diagCycles : 0.0,
+                     a.diagEarlyCycles,
+                     a.diagEarlyCycles ? a.diagEarlyProgress / a.diagEarlyCycles : 0.0, recent,
+                     a.energy, a.foodCount, a.children, tried, a.learning.moves.size());
+    }
+    std::fflush(f);
+}
+
 void simulationStep(World& w)
 {
     const double h = w.stepSize;
@@ -127,6 +166,7 @@ void simulationStep(World& w)
     dJointGroupEmpty(w.contactGroup);
     takeOutRunawayBodies(w);
     w.statistics.afterStep(w);
+    tempDiag(w);
 
     if (w.walls.exist)
         placeWalls(w, w.simData.groundSize, w.simData.wallHeight);
