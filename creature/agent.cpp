@@ -32,23 +32,29 @@ Agent::Agent(const Agent& other)
       learning(other.learning), deathCause(other.deathCause), generation(other.generation),
       parentIds{other.parentIds[0], other.parentIds[1]}, children(other.children),
       recentProgress(other.recentProgress), scoredCycles(other.scoredCycles),
-      progressTotal(other.progressTotal)
+      progressTotal(other.progressTotal), credit(other.credit)
 {
-    // The current movement must name a record of this creature's own store.
-    if (other.currentMove) {
-        auto src = other.learning.moves.begin();
-        auto dst = learning.moves.begin();
-        for (; src != other.learning.moves.end(); ++src, ++dst) {
-            if (&*src == other.currentMove) {
-                currentMove = &*dst;
-                break;
-            }
-        }
-    }
+    // The current and the pending movement must name records of this
+    // creature's own store.
+    currentMove = sameRecordIn(other, other.currentMove);
+    credit.move = sameRecordIn(other, other.credit.move);
     // Parts point back at their creature.
     for (auto& p : parts)
         if (p.owner == &other)
             p.owner = this;
+}
+
+AlgLearanAction::DeltaMove* Agent::sameRecordIn(const Agent& other,
+                                                const AlgLearanAction::DeltaMove* move)
+{
+    if (!move)
+        return nullptr;
+    auto src = other.learning.moves.begin();
+    auto dst = learning.moves.begin();
+    for (; src != other.learning.moves.end(); ++src, ++dst)
+        if (&*src == move)
+            return &*dst;
+    return nullptr;
 }
 
 Agent::~Agent()
@@ -99,6 +105,7 @@ void Agent::initialize()
     phase = 0;
     spare = 0;
     currentMove = nullptr;
+    credit = PendingCredit{};
     cycleStartCentre = MY_VECTOR3{};
     cycleStartHeading = MY_VECTOR2{};
     headingStride = 9;

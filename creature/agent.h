@@ -72,6 +72,20 @@ struct Agent {
     long long scoredCycles = 0;        // cycles scored in its life, and their progress
     double progressTotal = 0.0;
 
+    // The improved learning credits a movement from the end of the rest
+    // phase before it to the end of the rest phase after it, so the lean the
+    // rest takes back is charged to the movement that made it. This is the
+    // movement awaiting its credit; not saved.
+    struct PendingCredit {
+        bool active = false;
+        AlgLearanAction::DeltaMove* move = nullptr; // null: the new movement `gene`
+        Gene gene;
+        MY_VECTOR3 centre;        // where the rest before it ended
+        MY_VECTOR2 heading;       // heading then: the frame of the credit
+        bool disturbed = false;   // another creature touched it meanwhile
+    };
+    PendingCredit credit;
+
     // Takes the next creature id; initialize must follow before use.
     Agent();
     // Deep copy; physics handles and references are copied as they are, the
@@ -80,6 +94,10 @@ struct Agent {
     Agent& operator=(const Agent& other) = delete;
     // Destroys the physics joints, bodies and geoms of existing records.
     ~Agent();
+    // The record of this creature's store at the place `move` has in the
+    // store of `other` (a creature this one was copied from); null for null.
+    AlgLearanAction::DeltaMove* sameRecordIn(const Agent& other,
+                                             const AlgLearanAction::DeltaMove* move);
 
     // Newborn values with two random genomes and a fresh movement store.
     void initialize();

@@ -161,6 +161,7 @@ void Agent::buildBody(dWorldID newWorld, dSpaceID newSpace, Environment* newEnvi
     cycleStartCentre = centre;
     cycleStartHeading = MY_VECTOR2{};
     currentMove = nullptr;
+    credit = PendingCredit{};
     disturbed = false;
     if (!learning.moves.empty())
         workingGene = learning.moves.front().gene;

@@ -84,11 +84,7 @@ AlgLearanAction::DeltaMove* AlgLearanAction::selectMove(const MY_VECTOR2& d)
 {
     if (moves.empty())
         return nullptr;
-
-    const SectorCounts counts = countSectors(moves);
-    const double t = dirAngle(d);
-    if (counts[angleSector(t)] < kPerSector)
-        moves.push_back(freshMove(moves.front().gene, t));
+    fillSector(d);
 
     const double ld = std::sqrt(d.x * d.x + d.y * d.y);
     double best = -1.0;
@@ -113,6 +109,16 @@ AlgLearanAction::DeltaMove* AlgLearanAction::selectMove(const MY_VECTOR2& d)
         }
     }
     return chosen;
+}
+
+void AlgLearanAction::fillSector(const MY_VECTOR2& d)
+{
+    if (moves.empty())
+        return;
+    const SectorCounts counts = countSectors(moves);
+    const double t = dirAngle(d);
+    if (counts[angleSector(t)] < kPerSector)
+        moves.push_back(freshMove(moves.front().gene, t));
 }
 
 void AlgLearanAction::recordMove(DeltaMove* tried, const Gene& g, const MY_VECTOR2& e)

@@ -40,6 +40,9 @@ struct AlgLearanAction {
     // Chooses the movement pointing best towards d (body frame); may first
     // append a fresh movement for a thin sector. Null only for an empty store.
     DeltaMove* selectMove(const MY_VECTOR2& d);
+    // Appends a fresh random movement in the direction of d when d's sector
+    // holds fewer than four, so every wanted direction has candidates.
+    void fillSector(const MY_VECTOR2& d);
     // Folds the displacement e achieved by `tried` into it, or, when tried is
     // null, stores gene g as a new movement and prunes over-full sectors.
     void recordMove(DeltaMove* tried, const Gene& g, const MY_VECTOR2& e);

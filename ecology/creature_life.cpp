@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "app/base/random.h"
+#include "ecology/improved_life.h"
 #include "ecology/world.h"
 
 namespace {
@@ -54,9 +55,18 @@ void mate(World& w, Agent& self, Agent& partner)
     child.centre.y = self.centre.y + p.childPlacement * (partner.centre.y - self.centre.y);
     child.centre.z =
         self.centre.z + p.childPlacement * (partner.centre.z - self.centre.z) + p.childLift;
-    child.learning.reset(self.gene);
+    const bool improved = w.learningRule == static_cast<int>(LearningRule::Improved);
+    // Under the improved rules the child's store is its parent's, not fresh.
+    if (!improved)
+        child.learning.reset(self.gene);
     child.gene.crossover(self.gene, partner.gene);
     child.energy = p.childEnergyBase + p.childEnergySpread * rng().next() / 32767.0;
+    // ... and so is its body, so that the movements it inherits fit it; the
+    // rest of its genome (thresholds, senses, exploring) is the crossover's.
+    if (improved) {
+        inheritBody(child.gene, self.gene);
+        inheritMovements(child, self, w.learningParams);
+    }
     child.buildBody(w.world, w.space, &w.environment);
     child.generation = std::max(self.generation, partner.generation) + 1;
     child.parentIds[0] = self.creatureId;

@@ -1,9 +1,11 @@
 #include "ecology/cycle_learning.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "app/base/random.h"
 #include "creature/agent.h"
+#include "creature/movement_rating.h"
 
 namespace {
 
@@ -28,12 +30,12 @@ CycleDisplacement cycleDisplacement(const Agent& a)
     return d;
 }
 
-void scoreCycle(Agent& a, const CycleDisplacement& d, CycleTally* tally)
+namespace {
+
+// The specified scoring without the store: the progress towards the target
+// enters the score, the recent progress and the tally.
+void addProgress(Agent& a, const CycleDisplacement& d, CycleTally* tally)
 {
-    if (a.disturbed) {
-        a.disturbed = false;
-        return;
-    }
     const MY_VECTOR3 t = a.intention.target();
     const double tx = t.x - a.cycleStartCentre.x;
     const double ty = t.y - a.cycleStartCentre.y;
@@ -50,10 +52,11 @@ void scoreCycle(Agent& a, const CycleDisplacement& d, CycleTally* tally)
         ++tally->cycles;
         tally->progress += progress;
     }
-    a.learning.recordMove(a.currentMove, a.workingGene, MY_VECTOR2{d.fx, d.fy});
 }
 
-void chooseMove(Agent& a)
+// The direction towards the target relative to the current heading, as
+// (cos, sin) of the angle between them.
+MY_VECTOR2 wantedDirection(const Agent& a)
 {
     const MY_VECTOR3 t = a.intention.target();
     const double tx = t.x - a.centre.x;
@@ -64,9 +67,29 @@ void chooseMove(Agent& a)
     double angle = signedAngle(a.heading, wanted);
     if (!(angle > -6.3 && angle < 6.3))
         angle = 0;
-    const double c = guardTrig(std::cos(angle));
-    const double s = guardTrig(std::sin(angle));
-    AlgLearanAction::DeltaMove* m = a.learning.selectMove(MY_VECTOR2{c, s});
+    return MY_VECTOR2{guardTrig(std::cos(angle)), guardTrig(std::sin(angle))};
+}
+
+MovementRating ratingOf(const Agent& a, const LearningParams& p)
+{
+    return MovementRating{medianStrength(a.learning, p.emptyStorePrior), p.priorWeight};
+}
+
+} // namespace
+
+void scoreCycle(Agent& a, const CycleDisplacement& d, CycleTally* tally)
+{
+    if (a.disturbed) {
+        a.disturbed = false;
+        return;
+    }
+    addProgress(a, d, tally);
+    a.learning.recordMove(a.currentMove, a.workingGene, MY_VECTOR2{d.fx, d.fy});
+}
+
+void chooseMove(Agent& a)
+{
+    AlgLearanAction::DeltaMove* m = a.learning.selectMove(wantedDirection(a));
     a.currentMove = m;
     if (m)
         a.workingGene = m->gene;
@@ -83,6 +106,64 @@ void exploreMove(Agent& a, const LearningSetup& setup)
     }
 }
 
+void scoreCycleImproved(Agent& a, const CycleDisplacement& d, CycleTally* tally)
+{
+    if (a.disturbed) {
+        a.disturbed = false;
+        a.credit.disturbed = true;
+        return;
+    }
+    addProgress(a, d, tally);
+}
+
+void chooseMoveImproved(Agent& a, const LearningParams& p)
+{
+    const MY_VECTOR2 d = wantedDirection(a);
+    a.learning.fillSector(d);
+    AlgLearanAction::DeltaMove* m = bestRated(a.learning, d, ratingOf(a, p), false);
+    a.currentMove = m;
+    if (m)
+        a.workingGene = m->gene;
+}
+
+void exploreMoveImproved(Agent& a, const LearningSetup& setup)
+{
+    if (!setup.mutation)
+        return;
+    const LearningParams& p = *setup.params;
+    const int tried = triedMovements(a.learning);
+    const double chance = std::max(p.exploreFloor, p.exploreScale / (p.exploreScale + tried));
+    // An untried movement is tried as it is: mutating it would only swap one
+    // unknown for another.
+    const bool untried = a.currentMove && a.currentMove->count == 0;
+    if (chance > rng().uniform() && !untried) {
+        a.currentMove = nullptr;
+        a.workingGene.mutate(a.workingGene[PROB_SETUDO_AMOUNT] + a.temperature);
+    }
+}
+
+void restEndLearning(Agent& a, const LearningParams& p)
+{
+    Agent::PendingCredit& c = a.credit;
+    if (c.active && !c.disturbed && !a.disturbed) {
+        const double dx = a.centre.x - c.centre.x;
+        const double dy = a.centre.y - c.centre.y;
+        const double th = dirAngle(c.heading);
+        const double fx = dx * std::cos(-th) - dy * std::sin(-th);
+        const double fy = dx * std::sin(-th) + dy * std::cos(-th);
+        if (fx > -10000 && fx < 10000 && fy > -10000 && fy < 10000)
+            recordRated(a.learning, c.move, c.gene, MY_VECTOR2{fx, fy}, ratingOf(a, p),
+                        a.currentMove);
+    }
+    c.active = true;
+    c.move = a.currentMove;
+    if (!c.move)
+        c.gene = a.workingGene;
+    c.centre = a.centre;
+    c.heading = a.heading;
+    c.disturbed = false;
+}
+
 void cycleStartLearning(Agent& a, const LearningSetup& setup, CycleTally* tally)
 {
     a.cycleStart = a.age;
@@ -94,9 +175,15 @@ void cycleStartLearning(Agent& a, const LearningSetup& setup, CycleTally* tally)
     // A displacement out of range (or not a number) changes nothing but the
     // start of the next cycle.
     if (d.fx > -10000 && d.fx < 10000) {
-        scoreCycle(a, d, tally);
-        chooseMove(a);
-        exploreMove(a, setup);
+        if (setup.rule == LearningRule::Improved) {
+            scoreCycleImproved(a, d, tally);
+            chooseMoveImproved(a, *setup.params);
+            exploreMoveImproved(a, setup);
+        } else {
+            scoreCycle(a, d, tally);
+            chooseMove(a);
+            exploreMove(a, setup);
+        }
     }
 
     a.cycleStartCentre = a.centre;

@@ -57,6 +57,8 @@ void driveMotors(Agent& a, const LearningSetup& learning, CycleTally* tally)
         a.phase = p;
         if (p == 0)
             cycleStartLearning(a, learning, tally);
+        else if (p == 1 && learning.rule == LearningRule::Improved)
+            restEndLearning(a, *learning.params);
     }
     if (p == 0) {
         restPose(a);

@@ -9,7 +9,8 @@ World::World()
 
 LearningSetup learningSetup(const World& w)
 {
-    return LearningSetup{w.learningRule, w.simData.learningMutation != 0};
+    return LearningSetup{static_cast<LearningRule>(w.learningRule),
+                         w.simData.learningMutation != 0, &w.learningParams};
 }
 
 void forgetCreature(World& w, const Agent* agent)

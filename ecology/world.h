@@ -116,8 +116,11 @@ struct World {
 
     SimData simData;
     EcologyParams ecology;
-    // The learning rules every creature follows at its cycle starts.
-    LearningRule learningRule = LearningRule::Specified;
+    // The learning rules every creature follows (a LearningRule value; an
+    // int so the settings table can reach it), and the numbers of the
+    // improved rules.
+    int learningRule = static_cast<int>(LearningRule::Specified);
+    LearningParams learningParams;
 
     // Settings.
     int stepsPerFrame = 2;

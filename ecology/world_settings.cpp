@@ -31,6 +31,11 @@ const std::vector<WorldSetting> kSettings = {
     {"learningMutation", "", "1: learning mutates the movements at cycle starts, 0: not",
      Type::Flag, 0, 1, 1, true, false, nullptr, nullptr,
      [](World& w) -> std::uint8_t& { return w.simData.learningMutation; }},
+    {"learningRule", "Learning",
+     "0: the original learning rules, 1: the improved ones (rated movements, fading "
+     "exploration, children inherit body and movements)",
+     Type::Int, 0, 1, 1, true, false, [](World& w) -> int& { return w.learningRule; }, nullptr,
+     nullptr},
     {"gravity", "Gravity", "vertical gravity, m/s^2 (negative pulls down)", Type::Double, -20, 1,
      0.2, false, false, nullptr, [](World& w) -> double& { return w.gravity[2]; }, nullptr},
     {"stepsPerFrame", "Simulation Speed",

@@ -177,7 +177,7 @@ std::string readWholeFile(const std::string& path)
     return readOrThrow(readRegularFile(path, bytes, kMaxFileBytes), bytes, path);
 }
 
-void FileSource::verify(const std::string& name, const std::string& bytes) const
+void FileSource::readManifest() const
 {
     if (!manifestRead_) {
         manifestRead_ = true;
@@ -191,6 +191,17 @@ void FileSource::verify(const std::string& name, const std::string& bytes) const
         if (r == ReadResult::Done && !decodeManifest(text, sums_, reason))
             throwDamaged(path(kManifestFile), reason);
     }
+}
+
+bool FileSource::belongsToSave(const std::string& name) const
+{
+    readManifest();
+    return sums_.empty() || sums_.count(name) > 0;
+}
+
+void FileSource::verify(const std::string& name, const std::string& bytes) const
+{
+    readManifest();
     const auto sum = sums_.find(name);
     if (sum != sums_.end() && sha256Hex(bytes) != sum->second)
         throwDamaged(path(name), "checksum");

@@ -67,6 +67,10 @@ public:
     // bytes: Done, or what kept it from being read, with no message. A file
     // whose sum is not the manifest's throws the damaged text.
     ReadResult tryRead(const std::string& name, std::string& bytes, std::size_t limit) const;
+    // Whether a file the save may or may not hold is the save's: named by its
+    // manifest, or any file of a save without one. A file a save left behind
+    // because it could not remove it is not.
+    bool belongsToSave(const std::string& name) const;
 
 protected:
     // The bytes of a file as the source holds them, unchecked.
@@ -75,6 +79,7 @@ protected:
 
 private:
     void verify(const std::string& name, const std::string& bytes) const;
+    void readManifest() const;
 
     std::string folder_;
     // The manifest's sums by name, read at the first file; none without one.

@@ -13,6 +13,7 @@
 #include "persist/positions.h"
 #include "persist/record_checks.h"
 #include "persist/save_folder.h"
+#include "persist/world_rules.h"
 
 namespace {
 
@@ -68,6 +69,7 @@ bool load(World& w, const FileSource& source)
 
     AimPointHander foods;
     readRecord(source, kFoodFile, foods, checkFoods);
+    const WorldRules rules = readRules(source);
 
     // Bodies: built from the loaded genome at the loaded centre, updated once
     // with no time passing (centre, heading and the intention, chosen among
@@ -92,6 +94,7 @@ bool load(World& w, const FileSource& source)
     w.foods.settings = &w.simData;
     w.simData = std::move(config);
     nextCreatureId = w.simData.savedSerial;
+    applyRules(w, rules);
     guard.commit();
     std::cout << "read" << std::endl;
     return true;
@@ -111,6 +114,9 @@ SavedFiles simulationFiles(const World& w)
     files.emplace_back(kPositionFile, encodePositions(w.population));
     files.emplace_back(kFoodFile, saveArchive(w.foods));
     files.emplace_back(kLineageFile, encodeLineage(w.population));
+    const std::string rules = encodeRules(rulesOf(w));
+    if (!rules.empty())
+        files.emplace_back(kRulesFile, rules);
     return files;
 }
 
@@ -118,9 +124,15 @@ bool saveAll(World& w, const std::string& folder, std::string* unfinished)
 {
     return runFolderOperation(folder, [&] {
         const int count = static_cast<int>(w.population.size());
+        const SavedFiles files = simulationFiles(w);
+        // Files of an earlier save that this one does not replace: creatures
+        // beyond the population, and the rules file when the rules are the
+        // defaults again.
+        const bool rulesWritten = files.back().first == kRulesFile;
         const std::string left =
-            writeFolder(folder, simulationFiles(w),
-                        [count](const std::string& name) { return creatureFileBeyond(name, count); });
+            writeFolder(folder, files, [count, rulesWritten](const std::string& name) {
+                return creatureFileBeyond(name, count) || (!rulesWritten && name == kRulesFile);
+            });
         w.simData.populationCount = static_cast<int>(w.population.size());
         std::cout << "write" << std::endl;
         reportUnfinished(folder, left, unfinished);

@@ -167,14 +167,19 @@ NR == 1 { next }
         header = "job,seed"
         for (i = 1; i <= nset; i++)
             header = header "," substr(pairs[i], 1, index(pairs[i], "=") - 1)
-        header = header ",status,sim_seconds,final_population,births,refills,foods_eaten," \
+        header = header ",learning_rule,status,sim_seconds,final_population,births,refills,foods_eaten," \
                  "deaths_starved,deaths_fallen,mean_progress_first20m,mean_progress_last20m," \
                  "max_generation,wall_s,steps_per_s"
         print header > (results "/summary.csv")
     }
     row = job "," seed
-    for (i = 1; i <= nset; i++)
+    rule = 0 # the learning rule a run follows unless the sweep sets it
+    for (i = 1; i <= nset; i++) {
         row = row "," substr(pairs[i], index(pairs[i], "=") + 1)
+        if (index(pairs[i], "learningRule=") == 1)
+            rule = substr(pairs[i], 14)
+    }
+    row = row "," rule
     combo = nset ? settings : "all"
     gsub(",", " ", combo)
     if (!(combo in seen)) {

@@ -159,6 +159,7 @@ std::vector<ControlItem> controlBarItems(World& w)
     list.setting(w, "groundSize");
     list.setting(w, "foodInterval");
     list.setting(w, "wallHeight");
+    list.setting(w, "learningRule");
 
     list.group("Graphic");
     list.choice("Graphic Quality", kQualityLevelNames, kQualityLevelCount, getGraphicQuality,

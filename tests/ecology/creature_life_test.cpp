@@ -1,6 +1,8 @@
 // Creature life: eating, mating, refill, dying and removal.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/base/random.h"
 #include "ecology/creature_life.h"
 #include "ecology/simulation_step.h"
@@ -228,6 +230,67 @@ TEST_F(CreatureLifeTest, RefillDrawsYBeforeXAndUsesTheFrontGenomeCounts)
     const Agent& a = w().population.front();
     EXPECT_DOUBLE_EQ(a.cycleStartCentre.x, x);
     EXPECT_DOUBLE_EQ(a.cycleStartCentre.y, y);
+}
+
+TEST_F(CreatureLifeTest, UnderTheImprovedRulesAChildInheritsItsInitiatorsBodyAndMovements)
+{
+    // The genome rows that build the body and hold its rest pose.
+    const int bodyRows[] = {BODY_SCALE, BODY_R_SCALE, PARENT_FACE_SWITCH, CHILD_FACE_SWITCH,
+                            PARENT_FACE, CHILD_FACE, JOINT_TARGET, HINGE_AXIS,
+                            JOINT_GAIN, PART_LENGTH, PART_RADIUS, PART_PRESENCE};
+    for (const int rule : {0, 1}) {
+        makeScene(4242, 0);
+        w().learningRule = rule;
+        Agent& a = addCreatureAt(w(), 0, 0, 3);
+        Agent& b = addCreatureAt(w(), 3, 0, 3);
+        a.centre = MY_VECTOR3{0, 0, 1};
+        b.centre = MY_VECTOR3{3, 0, 1};
+        a.intention.mode = Intention::Mate;
+        a.intention.partner = &b;
+        b.intention.mode = Intention::None;
+        a.energy = 3.5;
+        // The initiator has learnt: samples 0, 1, 2, ... on its movements.
+        int n = 0;
+        for (auto& m : a.learning.moves) {
+            m.count = n++ % 6;
+            m.meanX = 0.01 * n;
+        }
+        feedingAndMatingPass(w());
+        ASSERT_EQ(w().population.size(), 3u) << rule;
+        const Agent& child = w().population.back();
+
+        int sameBodyRows = 0;
+        for (const int row : bodyRows) {
+            const GeneParam& p = geneParams[row];
+            bool same = true;
+            for (int i = 0; i < p.count; ++i)
+                same = same && child.gene.values[p.start + i] == a.gene.values[p.start + i];
+            sameBodyRows += same;
+        }
+        if (rule == 1) {
+            EXPECT_EQ(sameBodyRows, 12);
+            ASSERT_EQ(child.learning.moves.size(), a.learning.moves.size());
+            auto m = a.learning.moves.begin();
+            for (const auto& c : child.learning.moves) {
+                EXPECT_EQ(c.gene.values, m->gene.values);
+                EXPECT_EQ(c.meanX, m->meanX);
+                EXPECT_EQ(c.count, std::min(m->count, w().learningParams.inheritedSamples));
+                ++m;
+            }
+            // The body is built from the inherited genome, its first movement
+            // drives it.
+            EXPECT_EQ(child.workingGene.values, a.learning.moves.front().gene.values);
+        } else {
+            // Crossover mixes the parents' bodies; the store starts afresh.
+            EXPECT_LT(sameBodyRows, 12);
+            for (const auto& c : child.learning.moves)
+                EXPECT_EQ(c.count, 0);
+        }
+        // Genes outside the body still come from either parent.
+        const double th = child.gene[TH_KOUSA];
+        EXPECT_TRUE(th == a.gene[TH_KOUSA] || th == b.gene[TH_KOUSA] ||
+                    (th >= 2.0 && th <= 4.3));
+    }
 }
 
 } // namespace

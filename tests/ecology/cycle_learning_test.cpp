@@ -1,11 +1,13 @@
 // Learning at motor-cycle starts: scoring, recording, choice and mutation.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
 #include "app/base/random.h"
 #include "ecology/cycle_learning.h"
+#include "ecology/simulation_step.h"
 #include "support/creature_helpers.h"
 #include "support/ode_fixture.h"
 
@@ -145,6 +147,200 @@ TEST_F(CycleLearningTest, CreaturesLearnToApproachFoodOverTime)
     ASSERT_NE(best, nullptr);
     EXPECT_GT(best->score, 0.0);
     EXPECT_GT(w().counters.foodsEaten, 0);
+}
+
+// The improved rules, on a crafted store: a creature facing +x with its food
+// straight ahead.
+class ImprovedLearningTest : public CycleLearningTest {
+protected:
+    void SetUp() override
+    {
+        CycleLearningTest::SetUp();
+        setup = LearningSetup{LearningRule::Improved, true, &params};
+    }
+    // A tried movement of displacement len in direction a, phase 0.5 s.
+    AlgLearanAction::DeltaMove& addMove(double a, double len, int count)
+    {
+        AlgLearanAction::DeltaMove m;
+        m.gene = agent->gene;
+        m.gene.values[geneParams[GeneRow::T].start] = 0.5;
+        m.meanX = len * std::cos(a);
+        m.meanY = len * std::sin(a);
+        m.angle = a;
+        m.count = count;
+        agent->learning.moves.push_back(m);
+        return agent->learning.moves.back();
+    }
+    // Keeps only movements added by addMove.
+    void emptyStore() { agent->learning.moves.clear(); }
+    LearningParams params;
+    LearningSetup setup;
+};
+
+TEST_F(ImprovedLearningTest, ScoringAddsProgressButLeavesTheStoreToTheRestEnd)
+{
+    Agent& a = *agent;
+    emptyStore();
+    AlgLearanAction::DeltaMove& m = addMove(0, 0.2, 3);
+    a.currentMove = &m;
+    a.workingGene = m.gene;
+    CycleTally tally;
+    scoreCycleImproved(a, cycleDisplacement(a), &tally);
+    EXPECT_DOUBLE_EQ(a.score, 3 * 2.0 / 0.5);
+    EXPECT_EQ(tally.cycles, 1);
+    EXPECT_DOUBLE_EQ(tally.progress, 2.0 / 0.5);
+    EXPECT_EQ(m.count, 3);
+    EXPECT_EQ(a.learning.moves.size(), 1u);
+
+    // A disturbed cycle is not scored; the movement awaiting credit is marked.
+    a.disturbed = true;
+    scoreCycleImproved(a, cycleDisplacement(a), &tally);
+    EXPECT_FALSE(a.disturbed);
+    EXPECT_TRUE(a.credit.disturbed);
+    EXPECT_EQ(tally.cycles, 1);
+}
+
+TEST_F(ImprovedLearningTest, TheRestEndCreditsTheMovementAwaitingIt)
+{
+    struct Case {
+        const char* name;
+        bool record;          // the awaiting movement is a stored one (else new)
+        bool markedDisturbed; // touched before the cycle start
+        bool disturbedNow;    // touched since the cycle start
+        double x;             // centre at the rest end; NaN: non-finite
+        bool credited;
+    };
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const Case cases[] = {
+        {"a stored movement", true, false, false, 1.0, true},
+        {"a new movement", false, false, false, 1.0, true},
+        {"touched before the cycle start", true, true, false, 1.0, false},
+        {"touched after it", true, false, true, 1.0, false},
+        {"non-finite", true, false, false, nan, false},
+    };
+    for (const Case& c : cases) {
+        Agent& a = *agent;
+        emptyStore();
+        AlgLearanAction::DeltaMove& tried = addMove(0, 0.2, 2);
+        AlgLearanAction::DeltaMove& next = addMove(1.5, 0.1, 1);
+        a.credit = Agent::PendingCredit{};
+        a.credit.active = true;
+        a.credit.move = c.record ? &tried : nullptr;
+        a.credit.gene = tried.gene;
+        a.credit.gene.values[geneParams[GeneRow::T].start] = 0.7;
+        // The rest before it ended at (0, 0) facing +y.
+        a.credit.centre = MY_VECTOR3{0, 0, 0};
+        a.credit.heading = MY_VECTOR2{0, 3};
+        a.credit.disturbed = c.markedDisturbed;
+        a.disturbed = c.disturbedNow;
+        a.centre = MY_VECTOR3{c.x, 0.5, 0};
+        a.heading = MY_VECTOR2{1, 0};
+        a.currentMove = &next;
+
+        restEndLearning(a, params);
+        if (c.credited && c.record) {
+            // (1, 0.5) seen facing +y: 0.5 forward, 1 to the right.
+            EXPECT_EQ(tried.count, 3) << c.name;
+            EXPECT_NEAR(tried.meanX, (2 * 0.2 + 0.5) / 3, 1e-12) << c.name;
+            EXPECT_NEAR(tried.meanY, -1.0 / 3, 1e-12) << c.name;
+        } else {
+            EXPECT_EQ(tried.count, 2) << c.name;
+        }
+        const bool appended = a.learning.moves.size() == 3;
+        EXPECT_EQ(appended, c.credited && !c.record) << c.name;
+        if (appended) {
+            EXPECT_NEAR(a.learning.moves.back().meanX, 0.5, 1e-12) << c.name;
+            EXPECT_EQ(a.learning.moves.back().gene[GeneRow::T], 0.7) << c.name;
+        }
+        // The movement now starting awaits its credit from here.
+        EXPECT_TRUE(a.credit.active) << c.name;
+        EXPECT_EQ(a.credit.move, &next) << c.name;
+        EXPECT_FALSE(a.credit.disturbed) << c.name;
+        EXPECT_EQ(a.credit.heading.x, 1.0) << c.name;
+        EXPECT_EQ(a.credit.centre.y, 0.5) << c.name;
+    }
+}
+
+TEST_F(ImprovedLearningTest, ChoosingTakesTheBestRatedMovementTowardsTheTarget)
+{
+    Agent& a = *agent;
+    emptyStore();
+    // Two per sector everywhere so no sector is thin... plus the candidates.
+    for (int i = 0; i < 8; ++i)
+        for (int k = 0; k < 4; ++k)
+            addMove(-3.0 + i * 0.785 + k * 0.01, 0.01, 5);
+    AlgLearanAction::DeltaMove& lucky = addMove(0.1, 0.3, 1);
+    AlgLearanAction::DeltaMove& steady = addMove(-0.1, 0.2, 20);
+    const size_t size = a.learning.moves.size();
+    chooseMoveImproved(a, params);
+    // The steady one promises (20 * 0.4 + 2 * median) / 22 against the lucky
+    // one's (0.6 + 2 * median) / 3, the median being 0.02.
+    EXPECT_EQ(a.currentMove, &steady);
+    EXPECT_EQ(a.workingGene.values, steady.gene.values);
+    EXPECT_EQ(a.learning.moves.size(), size);
+    (void)lucky;
+
+    // Turned round, the target is behind: the best movement backwards.
+    a.heading = MY_VECTOR2{-1, 0};
+    AlgLearanAction::DeltaMove& back = addMove(3.1, 0.15, 4);
+    chooseMoveImproved(a, params);
+    EXPECT_EQ(a.currentMove, &back);
+}
+
+TEST_F(ImprovedLearningTest, ExplorationFadesAsTheStoreFillsAndTriesUntriedMovementsAsTheyAre)
+{
+    struct Case {
+        int tried;        // tried movements besides the chosen one
+        bool chosenTried; // the chosen movement is a tried one
+        bool mutation;    // the world allows mutation
+        double chance;    // of a mutation
+    };
+    const Case cases[] = {
+        {1, true, true, 8.0 / 10},  {7, true, true, 0.5},   {39, true, true, 8.0 / 48},
+        {99, true, true, 0.1},      {8, false, true, 0.0},  {8, true, false, 0.0},
+    };
+    for (const Case& c : cases) {
+        Agent& a = *agent;
+        a.temperature = 0.5; // every mutation changes some value
+        emptyStore();
+        for (int i = 0; i < c.tried; ++i)
+            addMove(i * 0.05, 0.1, 1);
+        AlgLearanAction::DeltaMove& chosen = addMove(0, 0.1, c.chosenTried ? 1 : 0);
+        setup.mutation = c.mutation;
+        rng().seed(77);
+        const int draws = 4000;
+        int mutated = 0;
+        for (int i = 0; i < draws; ++i) {
+            a.currentMove = &chosen;
+            a.workingGene = chosen.gene;
+            exploreMoveImproved(a, setup);
+            if (!a.currentMove) {
+                ++mutated;
+                EXPECT_NE(a.workingGene.values, chosen.gene.values);
+            }
+        }
+        EXPECT_NEAR(mutated / double(draws), c.chance, 0.025) << c.tried << " tried";
+    }
+}
+
+TEST_F(ImprovedLearningTest, OnlyTheImprovedRulesCreditAtTheRestEnd)
+{
+    for (const LearningRule rule : {LearningRule::Specified, LearningRule::Improved}) {
+        makeScene(99, 0);
+        Agent& a = addCreatureAt(w(), 0, 0, 3);
+        a.intention.mode = Intention::Food;
+        a.intention.food = &w().foods.foods.front();
+        const LearningSetup s{rule, true, &params};
+        // From the start of the first cycle into its first moving phase.
+        int steps = 0;
+        while (a.phase != 1 && steps < 200) {
+            a.age += kStepSize;
+            driveMotors(a, s, nullptr);
+            ++steps;
+        }
+        ASSERT_EQ(a.phase, 1);
+        EXPECT_EQ(a.credit.active, rule == LearningRule::Improved);
+    }
 }
 
 } // namespace

@@ -38,7 +38,7 @@ TEST(WorldSettings, RangesAreTheControlBarsWhereItHasTheSetting)
         }
     }
     EXPECT_EQ(twins, (std::set<std::string>{"groundSize", "foodInterval", "wallHeight", "gravity",
-                                            "stepsPerFrame"}));
+                                            "stepsPerFrame", "learningRule"}));
 }
 
 TEST(WorldSettings, ParsingAcceptsValuesInRangeAndNamesWhatItRefuses)
@@ -60,6 +60,9 @@ TEST(WorldSettings, ParsingAcceptsValuesInRangeAndNamesWhatItRefuses)
         {"foodInterval=", "foodInterval needs a number"},
         {"groundsize=10", "unknown setting 'groundsize'"},
         {"groundSize", "needs NAME=VALUE"},
+        {"learningRule=1", nullptr},
+        {"learningRule=2", "learningRule=2 is outside its range 0..1"},
+        {"learningRule=0.5", "learningRule needs a whole number"},
     };
     for (const Case& c : cases) {
         SettingOverride o;
@@ -98,7 +101,7 @@ protected:
 TEST_F(WorldSettingsApplied, EachSettingReachesTheFreshWorld)
 {
     apply({"groundSize=20", "foodInterval=7", "wallHeight=2.5", "minPopulation=4",
-           "learningMutation=0", "gravity=-3", "stepsPerFrame=4"},
+           "learningMutation=0", "gravity=-3", "stepsPerFrame=4", "learningRule=1"},
           true);
     // The world is made again: four creatures, all inside the smaller arena.
     EXPECT_NEAR(wallReach(), 20.25, 0.01);
@@ -186,7 +189,7 @@ TEST(WorldSettingsProgram, DefaultValuesGiveTheRunWithoutThem)
     const std::string dir = ::testing::TempDir();
     ASSERT_EQ(runCreatures("--seed 9 --seconds 20 --stats " + dir + "/plain.csv"), 0);
     ASSERT_EQ(runCreatures("--seed 9 --seconds 20 --set groundSize=60 --set minPopulation=10 "
-                           "--stats " +
+                           "--set learningRule=0 --stats " +
                            dir + "/set.csv"),
               0);
     const std::string plain = readFile(dir + "/plain.csv");

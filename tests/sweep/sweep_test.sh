@@ -70,12 +70,13 @@ bash "$sweep" tiny.sweep -o res --program "$program" >fourth.log 2>&1 || fail "f
 md5sum -c --quiet sums || fail "the job run again made other statistics"
 
 # Summary: the header, the finished values read from the statistics file.
-head -n 1 res/summary.csv | grep -q '^job,seed,foodInterval,wallHeight,status,sim_seconds,final_population,births,refills,foods_eaten,deaths_starved,deaths_fallen,mean_progress_first20m,mean_progress_last20m,max_generation,wall_s,steps_per_s$' ||
+head -n 1 res/summary.csv | grep -q '^job,seed,foodInterval,wallHeight,learning_rule,status,sim_seconds,final_population,births,refills,foods_eaten,deaths_starved,deaths_fallen,mean_progress_first20m,mean_progress_last20m,max_generation,wall_s,steps_per_s$' ||
   fail "summary header: $(head -n 1 res/summary.csv)"
 row=$(grep "^${jobs[3]}," res/summary.csv)
 last=$(tail -n 1 "res/jobs/${jobs[3]}/stats.csv")
-[ "$(cut -d, -f7 <<<"$row")" = "$(cut -d, -f2 <<<"$last")" ] || fail "final population: $row"
-[ "$(cut -d, -f9 <<<"$row")" = "$(cut -d, -f4 <<<"$last")" ] || fail "births: $row"
+[ "$(cut -d, -f5 <<<"$row")" = 0 ] || fail "learning rule: $row"
+[ "$(cut -d, -f8 <<<"$row")" = "$(cut -d, -f2 <<<"$last")" ] || fail "final population: $row"
+[ "$(cut -d, -f10 <<<"$row")" = "$(cut -d, -f4 <<<"$last")" ] || fail "births: $row"
 if command -v gnuplot >/dev/null; then
   for c in population births deaths mean_progress; do [ -s "res/charts/$c.png" ] || fail "no $c chart"; done
 fi
@@ -110,9 +111,9 @@ for j in "${jobs[@]}"; do
     >"old/jobs/$j/stats.csv"
 done
 bash "$sweep" tiny.sweep -o old --summary >/dev/null 2>&1 || fail "summary of older files"
-[ "$(cut -d, -f1-12,16- res/summary.csv)" = "$(cut -d, -f1-12,16- old/summary.csv)" ] ||
+[ "$(cut -d, -f1-13,17- res/summary.csv)" = "$(cut -d, -f1-13,17- old/summary.csv)" ] ||
   fail "older files summarised differently: $(cat old/summary.csv)"
-[ "$(tail -n +2 old/summary.csv | cut -d, -f13-15 | sort -u)" = ",," ] || fail "progress cells"
+[ "$(tail -n +2 old/summary.csv | cut -d, -f14-16 | sort -u)" = ",," ] || fail "progress cells"
 [ ! -e old/charts/mean_progress.png ] || fail "a progress chart without progress"
 
 # The same job alone gives byte-identical statistics (this one was stopped

@@ -103,6 +103,7 @@ TEST(ControlBar, ItemsInOrderWithGroupsRangesStepsAndBindings)
         {K::Double, "Size of Ground", "Config", 3, 150, 1, &w.simData.groundSize},
         {K::Int, "Foods Growing Rate", "Config", 1, 100, 1, &w.simData.foodInterval},
         {K::Double, "Height of Wall", "Config", 0, 10, 0.1, &w.simData.wallHeight},
+        {K::Int, "Learning", "Config", 0, 1, 1, &w.learningRule},
         {K::Enum, "Graphic Quality", "Graphic", 0, 0, 0, nullptr},
         {K::Bool, "Draw Tracks", "Graphic", 0, 0, 0, &w.drawTracks},
         {K::Bool, "Draw Shadows", "Graphic", 0, 0, 0, &w.drawShadows},
@@ -147,10 +148,10 @@ TEST(ControlBar, ItemsInOrderWithGroupsRangesStepsAndBindings)
     // The choices go through their handlers and name every value.
     using Names = std::vector<std::string>;
     EXPECT_TRUE(items[3].set == setFollowMode && items[3].get == getFollowMode);
-    EXPECT_TRUE(items[10].set == setGraphicQuality && items[10].get == getGraphicQuality);
+    EXPECT_TRUE(items[11].set == setGraphicQuality && items[11].get == getGraphicQuality);
     EXPECT_EQ(Names(items[3].names, items[3].names + items[3].nameCount),
               (Names{"none", "Elite", "Age", "Foods", "Children", "Selected"}));
-    EXPECT_EQ(Names(items[10].names, items[10].names + items[10].nameCount),
+    EXPECT_EQ(Names(items[11].names, items[11].names + items[11].nameCount),
               (Names{"Lowest", "Low", "Normal", "High"}));
 
     // Pressing every button queues its request, in order.

@@ -1,0 +1,80 @@
+// The rules a save keeps beside its archives: written only when they differ
+// from the defaults, read back with the world, refused when damaged.
+#include <gtest/gtest.h>
+
+#include "persist/manifest.h"
+#include "persist/save_all.h"
+#include "persist/world_rules.h"
+#include "persist_support.h"
+
+namespace {
+
+using persist_test::exists;
+using persist_test::fingerprint;
+using persist_test::firstDifference;
+using persist_test::printedBy;
+using persist_test::readBytes;
+using persist_test::writeBytes;
+
+class WorldRulesFile : public PersistTest {};
+
+TEST_F(WorldRulesFile, TheLearningRuleTravelsWithTheSaveAndOnlyWhenItIsNotTheDefault)
+{
+    makeScene(31, 4);
+    scene->step(30);
+    w().learningRule = 1;
+    printedBy([&] { saveAll(w(), "improved"); });
+    EXPECT_EQ(readBytes("improved/rules.txt"), "learningRule=1\n");
+    EXPECT_NE(readBytes("improved/SHA256SUMS").find("  rules.txt\n"), std::string::npos);
+
+    // Back under the default rules: the same folder saved again loses the
+    // file, a load of it gives rule 0.
+    w().learningRule = 0;
+    printedBy([&] { ASSERT_TRUE(loadAll(w(), "improved")); });
+    EXPECT_EQ(w().learningRule, 1);
+    w().learningRule = 0;
+    printedBy([&] { saveAll(w(), "improved"); });
+    EXPECT_FALSE(exists("improved/rules.txt"));
+    w().learningRule = 1;
+    printedBy([&] { ASSERT_TRUE(loadAll(w(), "improved")); });
+    EXPECT_EQ(w().learningRule, 0);
+    // A rules file the manifest does not name is not the save's: it is left
+    // from another and read by nobody.
+    writeBytes("improved/rules.txt", "learningRule=1\n");
+    printedBy([&] { ASSERT_TRUE(loadAll(w(), "improved")); });
+    EXPECT_EQ(w().learningRule, 0);
+}
+
+TEST_F(WorldRulesFile, ARulesFileThatIsNotOneIsRefusedAndChangesNothing)
+{
+    makeScene(32, 4);
+    scene->step(30);
+    printedBy([&] { saveAll(w(), "plain"); });
+    std::remove("plain/SHA256SUMS"); // as a save made without a manifest
+    const struct {
+        const char* text;
+        const char* reason;
+    } cases[] = {
+        {"learningRule=2\n", "line 1: learningRule needs a whole number in its range"},
+        {"learningRule=one\n", "line 1: learningRule needs a whole number in its range"},
+        {"\nlearningRule=0.5\n", "line 2: learningRule needs a whole number in its range"},
+        {"physique=1\n", "line 1 names no rule"},
+        {"\x7f\x45\x4c\x46\n", "line 1 names no rule"},
+        {nullptr, "larger than 4096 bytes"},
+    };
+    w().learningRule = 1;
+    for (const auto& c : cases) {
+        writeBytes("plain/rules.txt", c.text ? c.text : std::string(5000, '\n'));
+        const auto before = fingerprint(w());
+        std::string text;
+        printedBy([&] { text = failureOf([&] { loadAll(w(), "plain"); }); });
+        EXPECT_EQ(text, std::string("damaged file:plain/rules.txt (") + c.reason + ")");
+        EXPECT_EQ(firstDifference(before, fingerprint(w())), -1);
+        EXPECT_EQ(w().learningRule, 1);
+    }
+    writeBytes("plain/rules.txt", "learningRule=0\n");
+    printedBy([&] { ASSERT_TRUE(loadAll(w(), "plain")); });
+    EXPECT_EQ(w().learningRule, 0);
+}
+
+} // namespace
