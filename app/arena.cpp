@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "app/base/random.h"
+#include "ecology/physics_mode.h"
 #include "ecology/walls.h"
 #include "drawlib/drawstuff.h"
 
@@ -43,7 +44,7 @@ void resetWorld(World& w)
         const int r1 = rng().next();
         const int r2 = rng().next();
         a.centre = MY_VECTOR3{S * U(r2), S * U(r1), 3.0};
-        a.buildBody(w.world, w.space, &w.environment);
+        a.buildBody(w.world, bodySpace(w), &w.environment);
     }
 
     w.environment.population = &w.population;

@@ -79,6 +79,10 @@ void reportProgress(HeadlessRun& run, bool force)
          << static_cast<long long>(run.stepsPerSecond) << " steps/s  population "
          << w.population.size() << "  foods " << w.foods.foods.size() << "  born "
          << w.counters.births << "  eaten " << w.counters.foodsEaten;
+    if (w.learningRule != 0)
+        line << "  learning improved";
+    if (w.physics != 0)
+        line << "  physics fast";
     if (run.tty)
         *run.progress << '\r' << line.str() << "\033[K" << std::flush;
     else

@@ -56,6 +56,8 @@ void startUpPhysics(World& w)
     w.world = dWorldCreate();
     w.space = dHashSpaceCreate(nullptr);
     w.groundPlane = dCreatePlane(w.space, 0, 0, 1, 0);
+    w.creatureSpace = dSweepAndPruneSpaceCreate(nullptr, dSAP_AXES_XYZ);
+    w.physicsArranged = w.physics;
     dWorldSetGravity(w.world, w.gravity[0], w.gravity[1], w.gravity[2]);
     dsSetShadows(w.drawShadows);
     w.drag = DragState{};
@@ -97,10 +99,12 @@ void shutDownPhysics(World& w)
         dJointGroupDestroy(w.contactGroup);
         w.contactGroup = nullptr;
     }
+    dSpaceDestroy(w.creatureSpace);
     dSpaceDestroy(w.space);
     dWorldDestroy(w.world);
     dCloseODE();
     w.space = nullptr;
+    w.creatureSpace = nullptr;
     w.world = nullptr;
     w.groundPlane = nullptr;
 }

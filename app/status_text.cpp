@@ -52,5 +52,10 @@ std::string statusText(const World& w)
     out << "\n";
     out << "Highest Generation:  " << generation << "\n";
     out << "Births:  " << w.counters.births << "\n";
+    // Rules other than the defaults make another run of the world: said so.
+    if (w.learningRule != 0)
+        out << "Learning:  improved\n";
+    if (w.physics != 0)
+        out << "Physics:  fast\n";
     return out.str();
 }

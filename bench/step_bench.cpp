@@ -7,6 +7,12 @@
 // load on the machine disturbs the figures little. Prints steps per second of
 // both and the ecology's share.
 //
+// Then the two physics set-ups on the same worlds of 10, 50, 100 and 200
+// creatures, in alternating blocks: steps per second of each, and the cost
+// per body (part) against the cost per body at 10 creatures, which shows how
+// the collision grows with the crowd. `step_bench ROUNDS physics` runs only
+// this part.
+//
 // Then the cost of watching a run: the statistics recorder's work per step
 // (its check every step and its sample each simulated second, formatted as
 // a statistics-file line) and the lineage log's line per life event, timed
@@ -16,6 +22,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <sstream>
+#include <string>
 #include <cstdlib>
 #include <vector>
 
@@ -45,9 +52,54 @@ double median(std::vector<double> v)
 
 } // namespace
 
+int bodiesOf(const World& w)
+{
+    int n = 0;
+    for (const auto& a : w.population)
+        for (const auto& p : a.parts)
+            n += p.exists;
+    return n;
+}
+
+void physicsModes(int rounds)
+{
+    std::printf("%-11s %8s %14s %14s %12s %12s %10s\n", "population", "bodies", "specified",
+                "fast", "us/body spec", "us/body fast", "fast/spec");
+    double perBody10[2] = {0, 0};
+    for (int n : {10, 50, 100, 200}) {
+        Scene scene(20261207u, n);
+        World& w = scene.world();
+        scene.step(300);
+        const int block = std::max(10, 2000 / n);
+        std::vector<double> t[2];
+        for (int r = 0; r < rounds; ++r)
+            for (int mode : {0, 1}) {
+                w.physics = mode;
+                scene.step(1); // the parts change spaces outside the timing
+                t[mode].push_back(timeBlock(scene, block) / block);
+            }
+        const int bodies = bodiesOf(w);
+        double perBody[2];
+        for (int mode : {0, 1}) {
+            perBody[mode] = median(t[mode]) / bodies * 1e6;
+            if (n == 10)
+                perBody10[mode] = perBody[mode];
+        }
+        std::printf("%-11d %8d %9.0f st/s %9.0f st/s %6.2f (%.2fx) %6.2f (%.2fx) %9.2fx\n", n,
+                    bodies, 1.0 / median(t[0]), 1.0 / median(t[1]), perBody[0],
+                    perBody[0] / perBody10[0], perBody[1], perBody[1] / perBody10[1],
+                    median(t[0]) / median(t[1]));
+    }
+    std::printf("(x) after the cost per body: against the same set-up at 10 creatures\n");
+}
+
 int main(int argc, char** argv)
 {
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+    if (argc > 2 && std::string(argv[2]) == "physics") {
+        physicsModes(rounds);
+        return 0;
+    }
     std::printf("%-11s %14s %14s %10s\n", "population", "ecology on", "physics only", "ecology %");
     std::vector<double> steps;
     for (int n : {10, 50, 100}) {
@@ -70,6 +122,9 @@ int main(int argc, char** argv)
                     (tOn / tOff - 1.0) * 100.0);
         steps.push_back(tOn);
     }
+
+    std::printf("\n");
+    physicsModes(rounds);
 
     // Recording, on a world of each size: a fresh recorder fed as the step
     // feeds it, one simulated second every 1/stepSize calls, with a sink

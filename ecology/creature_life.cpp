@@ -8,6 +8,7 @@
 
 #include "app/base/random.h"
 #include "ecology/improved_life.h"
+#include "ecology/physics_mode.h"
 #include "ecology/world.h"
 
 namespace {
@@ -67,7 +68,7 @@ void mate(World& w, Agent& self, Agent& partner)
         inheritBody(child.gene, self.gene);
         inheritMovements(child, self, w.learningParams);
     }
-    child.buildBody(w.world, w.space, &w.environment);
+    child.buildBody(w.world, bodySpace(w), &w.environment);
     child.generation = std::max(self.generation, partner.generation) + 1;
     child.parentIds[0] = self.creatureId;
     child.parentIds[1] = partner.creatureId;
@@ -184,7 +185,7 @@ void refillPopulation(World& w)
         c.centre.y = (rng().next() - 16384) * 2 / 32767.0 * S;
         c.centre.x = (rng().next() - 16384) * 2 / 32767.0 * S;
         c.centre.z = w.ecology.refillHeight;
-        c.buildBody(w.world, w.space, &w.environment);
+        c.buildBody(w.world, bodySpace(w), &w.environment);
         ++w.counters.refills;
         if (w.lifeEvents)
             w.lifeEvents(lifeEventOf(LifeEvent::Refill, c, w.simData.simulationTime));

@@ -7,6 +7,7 @@
 #include "ecology/contacts.h"
 #include "ecology/creature_life.h"
 #include "ecology/cycle_learning.h"
+#include "ecology/physics_mode.h"
 
 namespace {
 
@@ -96,6 +97,7 @@ void simulationStep(World& w)
     const double h = w.stepSize;
     w.simData.simulationTime += h;
     ++w.counters.steps;
+    arrangeSpaces(w);
 
     if (w.ecologyEnabled == 1) {
         feedingAndMatingPass(w);
@@ -116,7 +118,7 @@ void simulationStep(World& w)
         applyDragForce(w.drag, h);
     }
 
-    dSpaceCollide(w.space, &w, nearCallback);
+    collideWorld(w, &w, nearCallback);
     dWorldQuickStep(w.world, h);
     dJointGroupEmpty(w.contactGroup);
     takeOutRunawayBodies(w);

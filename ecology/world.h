@@ -107,6 +107,13 @@ struct World {
     // Physics.
     dWorldID world = nullptr;
     dSpaceID space = nullptr;
+    // Under the fast physics: the sweep-and-prune space of the creatures'
+    // own spaces (one a creature); the ground and the walls stay in `space`.
+    dSpaceID creatureSpace = nullptr;
+    // The physics set-up (a PhysicsMode value; an int so the settings table
+    // can reach it), and the one the creatures' spaces were last sorted for.
+    int physics = 0;
+    int physicsArranged = 0;
     dGeomID groundPlane = nullptr;
     dJointGroupID contactGroup = nullptr;
     double stepSize = kStepSize;

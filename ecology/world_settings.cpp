@@ -18,6 +18,8 @@ using Type = WorldSetting::Type;
 // the walls at every frame for a fraction (the control bar, as specified,
 // steps it by whole metres but lets a fraction be typed). The minimum
 // population stays within what a saved world may hold.
+const char* const kPhysicsNames[] = {"specified", "fast"};
+
 const std::vector<WorldSetting> kSettings = {
     {"groundSize", "Size of Ground", "half-width of the square ground, whole metres", Type::Double,
      3, 150, 1, true, true, nullptr, [](World& w) -> double& { return w.simData.groundSize; }, nullptr},
@@ -41,6 +43,11 @@ const std::vector<WorldSetting> kSettings = {
     {"stepsPerFrame", "Simulation Speed",
      "steps per drawn frame in the window (headless runs step singly)", Type::Int, 1, 5, 1, true, false,
      [](World& w) -> int& { return w.stepsPerFrame; }, nullptr, nullptr},
+    {"physics", "Physics",
+     "specified: one hash space for every part; fast: sweep and prune over a space a "
+     "creature (the same contacts, a faster and different run)",
+     Type::Int, 0, 1, 1, true, false, [](World& w) -> int& { return w.physics; }, nullptr, nullptr,
+     kPhysicsNames, 2},
 };
 
 std::string number(double v)
@@ -102,6 +109,19 @@ bool parseSettingOverride(const std::string& text, SettingOverride& out, std::st
         return false;
     }
     double v = 0;
+    for (int i = 0; i < s->choiceCount; ++i)
+        if (value == s->choices[i]) {
+            out.setting = s;
+            out.value = i;
+            return true;
+        }
+    if (!readDecimal(value, v) && s->choices) {
+        error = "--set " + name + " needs one of";
+        for (int i = 0; i < s->choiceCount; ++i)
+            error += std::string(" ") + s->choices[i];
+        error += ", not '" + value + "'";
+        return false;
+    }
     if (!readDecimal(value, v)) {
         error = "--set " + name + " needs a number, not '" + value + "'";
         return false;
@@ -120,6 +140,14 @@ bool parseSettingOverride(const std::string& text, SettingOverride& out, std::st
     return true;
 }
 
+std::string settingValueText(const WorldSetting& s, double value)
+{
+    const int i = static_cast<int>(std::lround(value));
+    if (s.choices && i >= 0 && i < s.choiceCount)
+        return s.choices[i];
+    return number(value);
+}
+
 std::string worldSettingsUsage()
 {
     // A fresh record holds the defaults; it is large, so it is not put on the
@@ -128,8 +156,15 @@ std::string worldSettingsUsage()
     std::ostringstream o;
     for (const auto& s : kSettings) {
         o << "  " << std::left << std::setw(18) << s.name << s.description << "\n"
-          << std::string(20, ' ') << "default " << number(s.get(*fresh)) << ", range "
-          << number(s.min) << ".." << number(s.max) << "\n";
+          << std::string(20, ' ') << "default " << settingValueText(s, s.get(*fresh));
+        if (s.choices) {
+            o << ", one of";
+            for (int i = 0; i < s.choiceCount; ++i)
+                o << " " << s.choices[i];
+            o << "\n";
+        } else {
+            o << ", range " << number(s.min) << ".." << number(s.max) << "\n";
+        }
     }
     return o.str();
 }

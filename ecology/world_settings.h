@@ -30,6 +30,10 @@ struct WorldSetting {
     int& (*integer)(World& w);
     double& (*real)(World& w);
     std::uint8_t& (*flag)(World& w);
+    // Int settings that name their values: the name of each value from 0 up.
+    // The command line takes a name or its number.
+    const char* const* choices = nullptr;
+    int choiceCount = 0;
 
     double get(const World& w) const;
     // Stores the value (rounded for whole-number settings, not clamped).
@@ -47,6 +51,10 @@ struct SettingOverride {
     const WorldSetting* setting = nullptr;
     double value = 0.0;
 };
+
+// The text of a setting's value: its name for a setting with choices,
+// otherwise the number.
+std::string settingValueText(const WorldSetting& s, double value);
 
 // Parses "NAME=VALUE". Returns false with a one-line error naming the setting
 // (or the text) for an unknown name, a value that does not parse, a fraction

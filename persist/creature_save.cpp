@@ -3,6 +3,7 @@
 #include <list>
 #include <vector>
 
+#include "ecology/physics_mode.h"
 #include "ecology/world.h"
 #include "persist/folder_source.h"
 #include "persist/load_support.h"
@@ -41,7 +42,7 @@ bool load(World& w, const FileSource& source)
     const std::vector<double> poses =
         readPositions(source, existingParts(a), kCreatureEntryDoubles);
 
-    a.buildBody(w.world, w.space, &w.environment);
+    a.buildBody(w.world, bodySpace(w), &w.environment);
     w.population.splice(w.population.end(), loaded);
     a.update(0.0, w.ecology);
     const double x = w.mainCamera.target[0];

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "ecology/physics_mode.h"
 #include "ecology/world.h"
 #include "persist/folder_source.h"
 #include "persist/lineage_file.h"
@@ -76,7 +77,7 @@ bool load(World& w, const FileSource& source)
     // the loaded creatures and foods), then put in their saved poses.
     Environment loaded{&creatures, &foods};
     for (auto& a : creatures) {
-        a.buildBody(w.world, w.space, &loaded);
+        a.buildBody(w.world, bodySpace(w), &loaded);
         a.update(0.0, w.ecology);
     }
     applyPositions(creatures, poses);

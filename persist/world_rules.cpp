@@ -14,6 +14,7 @@ struct RuleField {
 };
 constexpr RuleField kRuleFields[] = {
     {"learningRule", &WorldRules::learningRule},
+    {"physics", &WorldRules::physics},
 };
 
 } // namespace
@@ -22,12 +23,14 @@ WorldRules rulesOf(const World& w)
 {
     WorldRules r;
     r.learningRule = w.learningRule;
+    r.physics = w.physics;
     return r;
 }
 
 void applyRules(World& w, const WorldRules& rules)
 {
     w.learningRule = rules.learningRule;
+    w.physics = rules.physics;
 }
 
 std::string encodeRules(const WorldRules& rules)
@@ -36,7 +39,8 @@ std::string encodeRules(const WorldRules& rules)
     std::string text;
     for (const RuleField& f : kRuleFields)
         if (rules.*f.value != defaults.*f.value)
-            text += std::string(f.name) + "=" + std::to_string(rules.*f.value) + "\n";
+            text += std::string(f.name) + "=" +
+                    settingValueText(*findWorldSetting(f.name), rules.*f.value) + "\n";
     return text;
 }
 
@@ -75,7 +79,7 @@ WorldRules readRules(const FileSource& source)
         std::string error;
         if (!parseSettingOverride(line, value, error))
             throwDamaged(source.path(kRulesFile),
-                         where + ": " + name + " needs a whole number in its range");
+                         where + ": " + name + " needs a value it can take");
         rules.*field->value = static_cast<int>(value.value);
     }
     return rules;

@@ -1,5 +1,5 @@
 // The rules a saved world runs by that its archives do not hold: the
-// learning rule (and any later choice of the same kind). They are kept in a
+// learning rule and the physics set-up. They are kept in a
 // small text file of the save folder, one NAME=VALUE line each, written only
 // when some rule differs from its default, so a world under the default rules
 // saves exactly the files it always did.
@@ -16,6 +16,7 @@ constexpr const char* kRulesFile = "rules.txt";
 // The values of the rules, as a save holds them.
 struct WorldRules {
     int learningRule = 0;
+    int physics = 0;
 };
 
 WorldRules rulesOf(const World& w);

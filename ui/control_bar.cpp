@@ -88,6 +88,13 @@ public:
     void setting(World& w, const char* name)
     {
         const WorldSetting& s = *findWorldSetting(name);
+        if (s.choices) {
+            ControlItem& it = add(ControlKind::Enum, s.label);
+            it.names = s.choices;
+            it.nameCount = s.choiceCount;
+            it.integer = &s.integer(w);
+            return;
+        }
         const bool whole = s.type == WorldSetting::Type::Int;
         ControlItem& it = add(whole ? ControlKind::Int : ControlKind::Double, s.label);
         if (whole)
@@ -160,6 +167,7 @@ std::vector<ControlItem> controlBarItems(World& w)
     list.setting(w, "foodInterval");
     list.setting(w, "wallHeight");
     list.setting(w, "learningRule");
+    list.setting(w, "physics");
 
     list.group("Graphic");
     list.choice("Graphic Quality", kQualityLevelNames, kQualityLevelCount, getGraphicQuality,

@@ -78,7 +78,8 @@ struct ControlItem {
     double min = 0.0;
     double max = 0.0;
     double step = 0.0;
-    // Enum: choice names and the get/set handlers.
+    // Enum: choice names and the get/set handlers, or (for a world setting
+    // with named values) the bound setting in `integer` and no handlers.
     const char* const* names = nullptr;
     int nameCount = 0;
     int (*get)(const World&) = nullptr;

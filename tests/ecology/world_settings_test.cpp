@@ -63,6 +63,9 @@ TEST(WorldSettings, ParsingAcceptsValuesInRangeAndNamesWhatItRefuses)
         {"learningRule=1", nullptr},
         {"learningRule=2", "learningRule=2 is outside its range 0..1"},
         {"learningRule=0.5", "learningRule needs a whole number"},
+        {"physics=fast", nullptr},
+        {"physics=1", nullptr},
+        {"physics=slow", "physics needs one of specified fast, not 'slow'"},
     };
     for (const Case& c : cases) {
         SettingOverride o;

@@ -23,16 +23,20 @@ TEST_F(WorldRulesFile, TheLearningRuleTravelsWithTheSaveAndOnlyWhenItIsNotTheDef
     makeScene(31, 4);
     scene->step(30);
     w().learningRule = 1;
+    w().physics = 1;
     printedBy([&] { saveAll(w(), "improved"); });
-    EXPECT_EQ(readBytes("improved/rules.txt"), "learningRule=1\n");
+    EXPECT_EQ(readBytes("improved/rules.txt"), "learningRule=1\nphysics=fast\n");
     EXPECT_NE(readBytes("improved/SHA256SUMS").find("  rules.txt\n"), std::string::npos);
 
     // Back under the default rules: the same folder saved again loses the
     // file, a load of it gives rule 0.
     w().learningRule = 0;
+    w().physics = 0;
     printedBy([&] { ASSERT_TRUE(loadAll(w(), "improved")); });
     EXPECT_EQ(w().learningRule, 1);
+    EXPECT_EQ(w().physics, 1);
     w().learningRule = 0;
+    w().physics = 0;
     printedBy([&] { saveAll(w(), "improved"); });
     EXPECT_FALSE(exists("improved/rules.txt"));
     w().learningRule = 1;
@@ -55,9 +59,9 @@ TEST_F(WorldRulesFile, ARulesFileThatIsNotOneIsRefusedAndChangesNothing)
         const char* text;
         const char* reason;
     } cases[] = {
-        {"learningRule=2\n", "line 1: learningRule needs a whole number in its range"},
-        {"learningRule=one\n", "line 1: learningRule needs a whole number in its range"},
-        {"\nlearningRule=0.5\n", "line 2: learningRule needs a whole number in its range"},
+        {"learningRule=2\n", "line 1: learningRule needs a value it can take"},
+        {"learningRule=one\n", "line 1: learningRule needs a value it can take"},
+        {"\nlearningRule=0.5\n", "line 2: learningRule needs a value it can take"},
         {"physique=1\n", "line 1 names no rule"},
         {"\x7f\x45\x4c\x46\n", "line 1 names no rule"},
         {nullptr, "larger than 4096 bytes"},

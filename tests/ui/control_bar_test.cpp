@@ -104,6 +104,7 @@ TEST(ControlBar, ItemsInOrderWithGroupsRangesStepsAndBindings)
         {K::Int, "Foods Growing Rate", "Config", 1, 100, 1, &w.simData.foodInterval},
         {K::Double, "Height of Wall", "Config", 0, 10, 0.1, &w.simData.wallHeight},
         {K::Int, "Learning", "Config", 0, 1, 1, &w.learningRule},
+        {K::Enum, "Physics", "Config", 0, 0, 0, &w.physics},
         {K::Enum, "Graphic Quality", "Graphic", 0, 0, 0, nullptr},
         {K::Bool, "Draw Tracks", "Graphic", 0, 0, 0, &w.drawTracks},
         {K::Bool, "Draw Shadows", "Graphic", 0, 0, 0, &w.drawShadows},
@@ -148,11 +149,13 @@ TEST(ControlBar, ItemsInOrderWithGroupsRangesStepsAndBindings)
     // The choices go through their handlers and name every value.
     using Names = std::vector<std::string>;
     EXPECT_TRUE(items[3].set == setFollowMode && items[3].get == getFollowMode);
-    EXPECT_TRUE(items[11].set == setGraphicQuality && items[11].get == getGraphicQuality);
+    EXPECT_TRUE(items[12].set == setGraphicQuality && items[12].get == getGraphicQuality);
     EXPECT_EQ(Names(items[3].names, items[3].names + items[3].nameCount),
               (Names{"none", "Elite", "Age", "Foods", "Children", "Selected"}));
-    EXPECT_EQ(Names(items[11].names, items[11].names + items[11].nameCount),
+    EXPECT_EQ(Names(items[12].names, items[12].names + items[12].nameCount),
               (Names{"Lowest", "Low", "Normal", "High"}));
+    EXPECT_EQ(Names(items[11].names, items[11].names + items[11].nameCount),
+              (Names{"specified", "fast"}));
 
     // Pressing every button queues its request, in order.
     std::vector<std::pair<int, int>> wanted = {{Request::Initialize, -1}};

@@ -99,7 +99,7 @@ void enumRow(World& w, const ControlItem& item, float valueX)
     rowLabel(item, valueX - ImGui::GetStyle().ItemSpacing.x);
     ImGui::SameLine(valueX);
     ImGui::SetNextItemWidth(kControlBarValuesWidth);
-    const int current = item.get(w);
+    const int current = item.get ? item.get(w) : *item.integer;
     const std::string shown = current >= 0 && current < item.nameCount
                                   ? std::string(item.names[current])
                                   : std::to_string(current);
@@ -107,8 +107,12 @@ void enumRow(World& w, const ControlItem& item, float valueX)
         ImGui::SetWindowFontScale(kFontScale);
         for (int k = 0; k < item.nameCount; ++k) {
             const bool selected = k == current;
-            if (ImGui::Selectable(item.names[k], selected))
-                item.set(w, k);
+            if (ImGui::Selectable(item.names[k], selected)) {
+                if (item.set)
+                    item.set(w, k);
+                else
+                    *item.integer = k;
+            }
             if (selected)
                 ImGui::SetItemDefaultFocus();
         }
