@@ -219,8 +219,9 @@ void WindowBackend::updateCursor()
     cursorShape_ = shape;
 }
 
-// The frame loop: step, time delta, then each view (camera, sky and ground,
-// the frame callback), text and panel, swap.
+// The frame loop: step, the previous frame's swap, time delta, then each
+// view (camera, sky and ground, the frame callback), text and panel, and a
+// flush that sets the renderer drawing while the next frame steps.
 void WindowBackend::simulationLoop(int, char**, int width, int height, const DrawCallbacks& fn)
 {
     std::string error;
@@ -255,6 +256,14 @@ void WindowBackend::simulationLoop(int, char**, int width, int height, const Dra
         if (fn.step)
             fn.step(paused_ ? 1 : 0);
         const double t1 = nowMs();
+        // The previous frame goes to the screen only now: its commands were
+        // flushed at its end, so the renderer drew it while this frame's
+        // steps ran.
+        if (swapPending_) {
+            glfwSwapBuffers(window_);
+            swapPending_ = false;
+        }
+        const double t1Swapped = nowMs();
         if (fn.timeDelta)
             fn.timeDelta();
 
@@ -282,14 +291,19 @@ void WindowBackend::simulationLoop(int, char**, int width, int height, const Dra
                 screenshotWritten_ = writeScreenshot(screenshotPath_);
             stopRequested_ = true;
         }
+        glFlush();
+        swapPending_ = true;
         const double t2 = nowMs();
-        glfwSwapBuffers(window_);
         glfwPollEvents();
         const double t3 = nowMs();
         times_.step = t1 - t0;
         times_.picking = pickTotal_;
-        times_.drawing = t2 - t1 - pickTotal_;
-        times_.swap = t3 - t2;
+        times_.drawing = t2 - t1Swapped - pickTotal_;
+        times_.swap = t3 - t2 + (t1Swapped - t1);
+    }
+    if (swapPending_) {
+        glfwSwapBuffers(window_);
+        swapPending_ = false;
     }
     if (fn.stop)
         fn.stop();

@@ -188,6 +188,7 @@ private:
     bool screenshotWritten_ = false;
     std::string screenshotError_;
     bool finishEachFrame_ = false;
+    bool swapPending_ = false; // the frame drawn last is not on the screen yet
     FrameTimes times_;
     double pickStart_ = 0.0;
     double pickTotal_ = 0.0;
