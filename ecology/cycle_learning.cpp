@@ -185,6 +185,11 @@ void cycleStartLearning(Agent& a, const LearningSetup& setup, CycleTally* tally)
             exploreMove(a, setup);
         }
     }
+    // The specified rules credit no movement at rest ends, and their scoring
+    // may have dropped the one awaiting credit from the store: should the
+    // world switch back to the improved rules, nothing stale is credited.
+    if (setup.rule != LearningRule::Improved)
+        a.credit = Agent::PendingCredit{};
 
     a.cycleStartCentre = a.centre;
     a.cycleStartHeading = a.heading;

@@ -344,3 +344,34 @@ TEST_F(ImprovedLearningTest, OnlyTheImprovedRulesCreditAtTheRestEnd)
 }
 
 } // namespace
+
+namespace {
+
+// The rule can be switched in the control bar at any moment: the movement
+// awaiting credit is always one of the creature's own records (or none),
+// however the two rules' stores have changed meanwhile.
+TEST_F(ImprovedLearningTest, SwitchingRulesMidRunLeavesNoStaleCredit)
+{
+    makeScene(2024, 12);
+    auto own = [](const Agent& a, const AlgLearanAction::DeltaMove* m) {
+        if (!m)
+            return true;
+        for (const auto& x : a.learning.moves)
+            if (&x == m)
+                return true;
+        return false;
+    };
+    int awaiting = 0;
+    for (int block = 0; block < 16; ++block) {
+        w().learningRule = block % 2;
+        scene->step(150);
+        for (const Agent& a : w().population) {
+            EXPECT_TRUE(own(a, a.credit.move)) << "block " << block << " creature " << a.creatureId;
+            EXPECT_TRUE(own(a, a.currentMove)) << "block " << block << " creature " << a.creatureId;
+            awaiting += a.credit.move != nullptr;
+        }
+    }
+    EXPECT_GT(awaiting, 0);
+}
+
+} // namespace
