@@ -118,10 +118,11 @@ while IFS= read -r line || [ -n "$line" ]; do
         [ "$n" != "${words[1]}" ] || die "$where: ${words[1]} is set twice"
       done
       for v in "${words[@]:2}"; do
-        [[ "$v" =~ $number ]] || die "$where: '$v' is not a number"
+        [[ "$v" =~ $number || "$v" =~ ^[A-Za-z]+$ ]] || die "$where: '$v' is not a number or a name"
       done
-      # Values equal as numbers are the same value (10, 10.0, 1e1).
-      if [ "$(printf '%s\n' "${words[@]:2}" | awk '{ printf "%.17g\n", $1 + 0 }' | sort | uniq -d)" != "" ]; then
+      # Values equal as numbers are the same value (10, 10.0, 1e1); names
+      # (a setting's named values, e.g. physics fast) are compared as words.
+      if [ "$(printf '%s\n' "${words[@]:2}" | awk '/^[A-Za-z]+$/ { print; next } { printf "%.17g\n", $1 + 0 }' | sort | uniq -d)" != "" ]; then
         die "$where: ${words[1]} has a value twice"
       fi
       set_names+=("${words[1]}")
