@@ -76,15 +76,7 @@ void recordRated(AlgLearanAction& store, AlgLearanAction::DeltaMove* tried, cons
         store.recordMove(tried, g, e);
         return;
     }
-    AlgLearanAction::DeltaMove m;
-    m.meanX = e.x;
-    m.meanY = e.y;
-    m.meanSqX = e.x * e.x;
-    m.meanSqY = e.y * e.y;
-    m.gene = g;
-    m.count = 1;
-    m.angle = dirAngle(e);
-    store.moves.push_back(std::move(m));
+    store.moves.push_back(AlgLearanAction::DeltaMove::firstSeen(g, e));
 
     std::array<int, 8> counts{};
     for (const auto& x : store.moves)

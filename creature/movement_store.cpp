@@ -121,6 +121,20 @@ void AlgLearanAction::fillSector(const MY_VECTOR2& d)
         moves.push_back(freshMove(moves.front().gene, t));
 }
 
+AlgLearanAction::DeltaMove AlgLearanAction::DeltaMove::firstSeen(const Gene& g,
+                                                                 const MY_VECTOR2& e)
+{
+    DeltaMove m;
+    m.meanX = e.x;
+    m.meanY = e.y;
+    m.meanSqX = e.x * e.x;
+    m.meanSqY = e.y * e.y;
+    m.gene = g;
+    m.count = 1;
+    m.angle = dirAngle(e);
+    return m;
+}
+
 void AlgLearanAction::recordMove(DeltaMove* tried, const Gene& g, const MY_VECTOR2& e)
 {
     if (tried) {
@@ -134,15 +148,7 @@ void AlgLearanAction::recordMove(DeltaMove* tried, const Gene& g, const MY_VECTO
         return;
     }
 
-    DeltaMove m;
-    m.meanX = e.x;
-    m.meanY = e.y;
-    m.meanSqX = e.x * e.x;
-    m.meanSqY = e.y * e.y;
-    m.gene = g;
-    m.count = 1;
-    m.angle = dirAngle(e);
-    moves.push_back(std::move(m));
+    moves.push_back(DeltaMove::firstSeen(g, e));
 
     // Cut every over-full sector back to four, weakest movements first.
     SectorCounts counts = countSectors(moves);

@@ -30,6 +30,9 @@ struct AlgLearanAction {
         Gene gene;            // the movement's poses
         int count = 0;        // cycles folded in
         double angle = 0.0;   // direction of (meanX, meanY)
+
+        // A movement seen once, with displacement e.
+        static DeltaMove firstSeen(const Gene& g, const MY_VECTOR2& e);
     };
 
     std::list<DeltaMove> moves;

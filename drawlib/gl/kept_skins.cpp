@@ -12,9 +12,10 @@
 
 namespace {
 
-// Places a vertex by its capsule's frame (three rows of a 3x4 matrix each),
-// and a tube's vertex between its capsule's and its parent's frames.
-const char* kSkinVertex = R"(
+// What both skin programs share: a vertex in its capsule's frame (and a
+// tube's vertex also in its parent's), the frames of the body's capsules
+// (three rows of a 3x4 matrix each), and placing by them.
+const char* kSkinPrelude = R"(
 #version 120
 attribute vec3 aPos;
 attribute vec3 aNormal;
@@ -24,6 +25,22 @@ attribute vec2 aUv;
 attribute vec3 aOwner;
 uniform mat4 uViewProj;
 uniform vec4 uFrames[96];
+vec3 place(int i, vec3 p) {
+    return vec3(dot(uFrames[i].xyz, p) + uFrames[i].w, dot(uFrames[i + 1].xyz, p) + uFrames[i + 1].w,
+                dot(uFrames[i + 2].xyz, p) + uFrames[i + 2].w);
+}
+// A vertex's place: by its capsule's frame, a tube's blended with its
+// parent's by its weight.
+vec3 placeVertex() {
+    vec3 p = place(int(aOwner.x + 0.5) * 3, aPos);
+    if (aOwner.z < 1.0)
+        p = mix(place(int(aOwner.y + 0.5) * 3, aPosB), p, aOwner.z);
+    return p;
+}
+)";
+
+// A body: placed and lit as the renderer's own meshes.
+const char* kSkinVertex = R"(
 uniform vec4 uColor;
 uniform vec4 uMaterial;
 uniform vec4 uLitMaterial;
@@ -34,22 +51,14 @@ varying vec3 vNormal;
 varying vec3 vTex;
 varying vec4 vColor;
 varying vec4 vMaterial;
-vec3 place(int i, vec3 p) {
-    return vec3(dot(uFrames[i].xyz, p) + uFrames[i].w, dot(uFrames[i + 1].xyz, p) + uFrames[i + 1].w,
-                dot(uFrames[i + 2].xyz, p) + uFrames[i + 2].w);
-}
 vec3 turn(int i, vec3 n) {
     return vec3(dot(uFrames[i].xyz, n), dot(uFrames[i + 1].xyz, n), dot(uFrames[i + 2].xyz, n));
 }
 void main() {
-    int a = int(aOwner.x + 0.5) * 3;
-    vec3 p = place(a, aPos);
-    vec3 n = turn(a, aNormal);
-    if (aOwner.z < 1.0) {
-        int b = int(aOwner.y + 0.5) * 3;
-        p = mix(place(b, aPosB), p, aOwner.z);
-        n = mix(turn(b, aNormalB), n, aOwner.z);
-    }
+    vec3 p = placeVertex();
+    vec3 n = turn(int(aOwner.x + 0.5) * 3, aNormal);
+    if (aOwner.z < 1.0)
+        n = mix(turn(int(aOwner.y + 0.5) * 3, aNormalB), n, aOwner.z);
     vWorld = p;
     vNormal = n;
     vTex = vec3(aUv, uTextured);
@@ -59,31 +68,15 @@ void main() {
 }
 )";
 
-// The same placing, then flattened onto the ground along the light, fading
-// with the fog (as the renderer's own shadows).
+// Its shadow: flattened onto the ground along the light, fading with the
+// fog (as the renderer's own shadows).
 const char* kSkinShadowVertex = R"(
-#version 120
-attribute vec3 aPos;
-attribute vec3 aNormal;
-attribute vec3 aPosB;
-attribute vec3 aNormalB;
-attribute vec2 aUv;
-attribute vec3 aOwner;
-uniform mat4 uViewProj;
-uniform vec4 uFrames[96];
 uniform vec3 uLight;
 uniform vec3 uEye;
 uniform vec2 uFog;
 varying float vAlpha;
-vec3 place(int i, vec3 p) {
-    return vec3(dot(uFrames[i].xyz, p) + uFrames[i].w, dot(uFrames[i + 1].xyz, p) + uFrames[i + 1].w,
-                dot(uFrames[i + 2].xyz, p) + uFrames[i + 2].w);
-}
 void main() {
-    int a = int(aOwner.x + 0.5) * 3;
-    vec3 w = place(a, aPos);
-    if (aOwner.z < 1.0)
-        w = mix(place(int(aOwner.y + 0.5) * 3, aPosB), w, aOwner.z);
+    vec3 w = placeVertex();
     vec3 p = w - uLight * (max(w.z, 0.0) / uLight.z);
     p.z = 0.0;
     float f = clamp((length(p - uEye) - uFog.x) / max(uFog.y - uFog.x, 1.0), 0.0, 1.0);
@@ -106,8 +99,11 @@ KeptSkins::~KeptSkins()
 
 bool KeptSkins::init(const char* litFragment, const char* shadowFragment, std::string& error)
 {
-    bodyProgram_ = linkProgram(kSkinVertex, litFragment, kAttributes, error);
-    shadowProgram_ = bodyProgram_ ? linkProgram(kSkinShadowVertex, shadowFragment, kAttributes, error) : 0;
+    const std::string body = std::string(kSkinPrelude) + kSkinVertex;
+    const std::string shadow = std::string(kSkinPrelude) + kSkinShadowVertex;
+    bodyProgram_ = linkProgram(body.c_str(), litFragment, kAttributes, error);
+    shadowProgram_ =
+        bodyProgram_ ? linkProgram(shadow.c_str(), shadowFragment, kAttributes, error) : 0;
     return shadowProgram_ != 0;
 }
 
