@@ -61,3 +61,18 @@ int uniform(unsigned program, const char* name)
 {
     return glGetUniformLocation(program, name);
 }
+
+const char* const kShadowProjection = R"(
+uniform vec3 uLight;
+uniform vec3 uEye;
+uniform vec2 uFog;
+varying float vAlpha;
+vec4 shadowPosition(vec3 w) {
+    vec3 p = w - uLight * (max(w.z, 0.0) / uLight.z);
+    p.z = 0.0;
+    float f = clamp((length(p - uEye) - uFog.x) / max(uFog.y - uFog.x, 1.0), 0.0, 1.0);
+    f = 1.0 - f;
+    vAlpha = 0.42 * f * f * f * f;
+    return uViewProj * vec4(p, 1.0);
+}
+)";

@@ -11,3 +11,9 @@ unsigned linkProgram(const char* vertexSource, const char* fragmentSource,
 
 // Location of a uniform of the program (-1 when it has none of that name).
 int uniform(unsigned program, const char* name);
+
+// GLSL shared by the shadow programs (after their #version, attributes and
+// uViewProj):
+// shadowPosition(w) flattens a world point onto the ground along the light
+// and sets vAlpha, the shadow's darkness, fading with the fog.
+extern const char* const kShadowProjection;

@@ -84,22 +84,13 @@ void main() {
 
 // Shadows: bodies flattened onto the ground along the light, one dark tone
 // that fades with the fog. Only positions go in, so the pass stays cheap.
-const char* kShadowVertex = R"(
+const char* kShadowVertexHead = R"(
 #version 120
 attribute vec3 aPos;
 uniform mat4 uViewProj;
-uniform vec3 uLight;
-uniform vec3 uEye;
-uniform vec2 uFog;
-varying float vAlpha;
-void main() {
-    vec3 p = aPos - uLight * (max(aPos.z, 0.0) / uLight.z);
-    p.z = 0.0;
-    float f = clamp((length(p - uEye) - uFog.x) / max(uFog.y - uFog.x, 1.0), 0.0, 1.0);
-    f = 1.0 - f;
-    vAlpha = 0.42 * f * f * f * f;
-    gl_Position = uViewProj * vec4(p, 1.0);
-}
+)";
+const char* kShadowVertexMain = R"(
+void main() { gl_Position = shadowPosition(aPos); }
 )";
 
 const char* kShadowFragment = R"(
@@ -254,7 +245,11 @@ bool GlRenderer::init(std::string& error)
         linkProgram(kLitVertex, kLitFragment, {"aPos", "aNormal", "aTex", "aColor", "aMaterial"}, error);
     skyProgram_ = litProgram_ ? linkProgram(kSkyVertex, kSkyFragment, {"aPos"}, error) : 0;
     groundProgram_ = skyProgram_ ? linkProgram(kGroundVertex, kGroundFragment, {"aPos"}, error) : 0;
-    shadowProgram_ = groundProgram_ ? linkProgram(kShadowVertex, kShadowFragment, {"aPos"}, error) : 0;
+    const std::string shadowVertex =
+        std::string(kShadowVertexHead) + kShadowProjection + kShadowVertexMain;
+    shadowProgram_ = groundProgram_
+                         ? linkProgram(shadowVertex.c_str(), kShadowFragment, {"aPos"}, error)
+                         : 0;
     lineProgram_ = shadowProgram_ ? linkProgram(kLineVertex, kLineFragment, {"aPos", "aColor"}, error) : 0;
     if (!lineProgram_ || !skins_.init(kLitFragment, kShadowFragment, error))
         return false;

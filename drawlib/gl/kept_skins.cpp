@@ -71,19 +71,7 @@ void main() {
 // Its shadow: flattened onto the ground along the light, fading with the
 // fog (as the renderer's own shadows).
 const char* kSkinShadowVertex = R"(
-uniform vec3 uLight;
-uniform vec3 uEye;
-uniform vec2 uFog;
-varying float vAlpha;
-void main() {
-    vec3 w = placeVertex();
-    vec3 p = w - uLight * (max(w.z, 0.0) / uLight.z);
-    p.z = 0.0;
-    float f = clamp((length(p - uEye) - uFog.x) / max(uFog.y - uFog.x, 1.0), 0.0, 1.0);
-    f = 1.0 - f;
-    vAlpha = 0.42 * f * f * f * f;
-    gl_Position = uViewProj * vec4(p, 1.0);
-}
+void main() { gl_Position = shadowPosition(placeVertex()); }
 )";
 
 const std::initializer_list<const char*> kAttributes = {"aPos", "aNormal", "aPosB",
@@ -100,7 +88,8 @@ KeptSkins::~KeptSkins()
 bool KeptSkins::init(const char* litFragment, const char* shadowFragment, std::string& error)
 {
     const std::string body = std::string(kSkinPrelude) + kSkinVertex;
-    const std::string shadow = std::string(kSkinPrelude) + kSkinShadowVertex;
+    const std::string shadow =
+        std::string(kSkinPrelude) + kShadowProjection + kSkinShadowVertex;
     bodyProgram_ = linkProgram(body.c_str(), litFragment, kAttributes, error);
     shadowProgram_ =
         bodyProgram_ ? linkProgram(shadow.c_str(), shadowFragment, kAttributes, error) : 0;
