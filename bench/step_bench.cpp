@@ -63,8 +63,8 @@ int bodiesOf(const World& w)
 
 void physicsModes(int rounds)
 {
-    std::printf("%-11s %8s %14s %14s %12s %12s %10s\n", "population", "bodies", "specified",
-                "fast", "us/body spec", "us/body fast", "fast/spec");
+    std::printf("%-11s %8s %14s %14s %18s %14s %10s\n", "population", "bodies", "specified",
+                "fast", "us/body specified", "us/body fast", "speed-up");
     double perBody10[2] = {0, 0};
     for (int n : {10, 50, 100, 200}) {
         Scene scene(20261207u, n);
@@ -85,7 +85,7 @@ void physicsModes(int rounds)
             if (n == 10)
                 perBody10[mode] = perBody[mode];
         }
-        std::printf("%-11d %8d %9.0f st/s %9.0f st/s %6.2f (%.2fx) %6.2f (%.2fx) %9.2fx\n", n,
+        std::printf("%-11d %8d %9.0f st/s %9.0f st/s %11.2f (%.2fx) %7.2f (%.2fx) %9.2fx\n", n,
                     bodies, 1.0 / median(t[0]), 1.0 / median(t[1]), perBody[0],
                     perBody[0] / perBody10[0], perBody[1], perBody[1] / perBody10[1],
                     median(t[0]) / median(t[1]));
