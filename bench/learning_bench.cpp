@@ -14,23 +14,7 @@
 #include <vector>
 
 #include "app/scene.h"
-
-namespace {
-
-double cpuSeconds()
-{
-    timespec ts;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return ts.tv_sec + ts.tv_nsec * 1e-9;
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-} // namespace
+#include "thread_timing.h"
 
 int main(int argc, char** argv)
 {
@@ -47,9 +31,7 @@ int main(int argc, char** argv)
         for (int r = 0; r < rounds; ++r) {
             for (int rule : {0, 1}) {
                 w.learningRule = rule;
-                const double start = cpuSeconds();
-                scene.step(block);
-                (rule == 0 ? t0 : t1).push_back((cpuSeconds() - start) / block);
+                (rule == 0 ? t0 : t1).push_back(timeBlock(scene, block) / block);
             }
         }
         const double a = median(t0);

@@ -27,30 +27,7 @@
 #include <vector>
 
 #include "app/scene.h"
-
-namespace {
-
-double cpuSeconds()
-{
-    timespec ts;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return ts.tv_sec + ts.tv_nsec * 1e-9;
-}
-
-double timeBlock(Scene& scene, int steps)
-{
-    const double t0 = cpuSeconds();
-    scene.step(steps);
-    return cpuSeconds() - t0;
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-} // namespace
+#include "thread_timing.h"
 
 int bodiesOf(const World& w)
 {

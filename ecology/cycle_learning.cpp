@@ -19,14 +19,26 @@ double guardTrig(double v)
 
 } // namespace
 
+namespace {
+
+// A displacement seen from a heading: (forwards, to its left).
+MY_VECTOR2 inHeadingFrame(double dx, double dy, const MY_VECTOR2& heading)
+{
+    const double th = dirAngle(heading);
+    return MY_VECTOR2{dx * std::cos(-th) - dy * std::sin(-th),
+                      dx * std::sin(-th) + dy * std::cos(-th)};
+}
+
+} // namespace
+
 CycleDisplacement cycleDisplacement(const Agent& a)
 {
     CycleDisplacement d;
     d.dx = a.centre.x - a.cycleStartCentre.x;
     d.dy = a.centre.y - a.cycleStartCentre.y;
-    const double th = dirAngle(a.cycleStartHeading);
-    d.fx = d.dx * std::cos(-th) - d.dy * std::sin(-th);
-    d.fy = d.dx * std::sin(-th) + d.dy * std::cos(-th);
+    const MY_VECTOR2 f = inHeadingFrame(d.dx, d.dy, a.cycleStartHeading);
+    d.fx = f.x;
+    d.fy = f.y;
     return d;
 }
 
@@ -146,14 +158,10 @@ void restEndLearning(Agent& a, const LearningParams& p)
 {
     Agent::PendingCredit& c = a.credit;
     if (c.active && !c.disturbed && !a.disturbed) {
-        const double dx = a.centre.x - c.centre.x;
-        const double dy = a.centre.y - c.centre.y;
-        const double th = dirAngle(c.heading);
-        const double fx = dx * std::cos(-th) - dy * std::sin(-th);
-        const double fy = dx * std::sin(-th) + dy * std::cos(-th);
-        if (fx > -10000 && fx < 10000 && fy > -10000 && fy < 10000)
-            recordRated(a.learning, c.move, c.gene, MY_VECTOR2{fx, fy}, ratingOf(a, p),
-                        a.currentMove);
+        const MY_VECTOR2 f =
+            inHeadingFrame(a.centre.x - c.centre.x, a.centre.y - c.centre.y, c.heading);
+        if (f.x > -10000 && f.x < 10000 && f.y > -10000 && f.y < 10000)
+            recordRated(a.learning, c.move, c.gene, f, ratingOf(a, p), a.currentMove);
     }
     c.active = true;
     c.move = a.currentMove;
