@@ -12,10 +12,11 @@
 #include <iostream>
 #include <sstream>
 
-#include "app/physics_world.h"
+#include "ecology/physics_world.h"
+#include "ui/frame_callback.h"
 #include "app/program_run.h"
 #include "drawlib/drawstuff.h"
-#include "ecology/birth_marker.h"
+#include "ui/birth_marker.h"
 
 namespace {
 
@@ -75,14 +76,14 @@ void reportProgress(HeadlessRun& run, bool force)
         const double left = run.stepsPerSecond > 0 ? (total - done) / run.stepsPerSecond : -1.0;
         line << std::setw(5) << fraction * 100 << "%  left " << formatDuration(left) << "  ";
     }
-    line << "sim " << formatDuration(w.simData.simulationTime) << "  "
+    line << "sim " << formatDuration(w.sim.time) << "  "
          << static_cast<long long>(run.stepsPerSecond) << " steps/s  population "
-         << w.population.size() << "  foods " << w.foods.foods.size() << "  born "
-         << w.counters.births << "  eaten " << w.counters.foodsEaten;
-    if (w.learningRule != 0)
-        line << "  learning improved";
-    if (w.physics != 0)
-        line << "  physics fast";
+         << w.sim.population.size() << "  foods " << w.sim.foods.foods.size() << "  born "
+         << w.sim.counters.births << "  eaten " << w.sim.counters.foodsEaten;
+    if (w.settings.learningRule != LearningRuleId::Original)
+        line << "  learning " << learningRule(w.settings.learningRule).name;
+    if (w.settings.physics != PhysicsSetupId::Classic)
+        line << "  physics " << physicsSetup(w.settings.physics).name;
     if (run.tty)
         *run.progress << '\r' << line.str() << "\033[K" << std::flush;
     else
@@ -94,7 +95,7 @@ void headlessStep(int pause)
     HeadlessRun& run = *current;
     // One step per frame: without drawing a frame costs nothing, and limits,
     // statistics and Ctrl-C are then handled after every single step.
-    run.w->stepsPerFrame = 1;
+    run.w->settings.stepsPerFrame = 1;
     const bool goesOn = run.run->frame(pause);
     reportProgress(run, false);
     if (!goesOn)
@@ -103,7 +104,7 @@ void headlessStep(int pause)
 
 void headlessStart()
 {
-    startCallback(*current->w);
+    startCallback(current->w->sim);
 }
 
 void headlessTimeDelta()
@@ -116,7 +117,7 @@ void headlessTimeDelta()
 void headlessFrame(int view)
 {
     if (view == 0)
-        ageBirthMarkers(current->w->birthMarkers, current->w->timeDelta);
+        ageBirthMarkers(current->w->view.birthMarkers, current->w->view.timeDelta);
 }
 
 } // namespace
@@ -131,14 +132,14 @@ int runHeadless(World& w, const RunOptions& options, std::ostream& progress, int
     run.progress = &progress;
     run.tty = (&progress == &std::cerr && isatty(STDERR_FILENO)) ||
               (&progress == &std::cout && isatty(STDOUT_FILENO));
-    run.userStepsPerFrame = std::max(1, w.stepsPerFrame);
+    run.userStepsPerFrame = std::max(1, w.settings.stepsPerFrame);
     run.started = run.lastProgress = run.lastRateTime = SteadyClock::now();
 
     // No pacing and no skip-render budget: every frame runs its steps at once.
-    const float savedFps = w.targetFps;
-    const std::uint8_t savedSkip = w.skipRender;
-    w.targetFps = 0.0f;
-    w.skipRender = 0;
+    const float savedFps = w.driver.targetFps;
+    const std::uint8_t savedSkip = w.driver.skipRender;
+    w.driver.targetFps = 0.0f;
+    w.driver.skipRender = 0;
 
     DrawCallbacks fn;
     fn.start = headlessStart;
@@ -153,12 +154,12 @@ int runHeadless(World& w, const RunOptions& options, std::ostream& progress, int
         argc = 1;
         argv = defaultArgv;
     }
-    dsSimulationLoop(argc, argv, w.windowWidth, w.windowHeight, &fn);
+    dsSimulationLoop(argc, argv, w.view.windowWidth, w.view.windowHeight, &fn);
     current = nullptr;
 
-    w.targetFps = savedFps;
-    w.skipRender = savedSkip;
-    w.stepsPerFrame = run.userStepsPerFrame;
+    w.driver.targetFps = savedFps;
+    w.driver.skipRender = savedSkip;
+    w.settings.stepsPerFrame = run.userStepsPerFrame;
 
     reportProgress(run, true);
     if (run.tty)

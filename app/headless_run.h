@@ -2,11 +2,14 @@
 // frame loop drives the step driver as fast as the machine allows, with a
 // progress line, the run's outputs and the closing summary.
 #pragma once
+#ifndef CREATURES_FLOOR_APP
+#error "app/ is for app/ and the floors above it"
+#endif
 
 #include <iosfwd>
 
 #include "app/options.h"
-#include "ecology/world.h"
+#include "ui/world.h"
 
 class RunOutputs;
 

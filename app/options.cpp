@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <set>
 
-#include "app/base/decimal.h"
-#include "ecology/world.h"
+#include "base/decimal.h"
+#include "ui/world.h"
 
 namespace {
 

@@ -3,6 +3,9 @@
 // Options start with "--" and are taken out first; what remains is at most
 // one run number (scanned as a decimal integer, 10 when there is none).
 #pragma once
+#ifndef CREATURES_FLOOR_APP
+#error "app/ is for app/ and the floors above it"
+#endif
 
 #include <cstdint>
 #include <string>

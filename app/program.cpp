@@ -6,17 +6,18 @@
 #include <exception>
 #include <new>
 
-#include "app/arena.h"
-#include "app/base/clock.h"
-#include "app/base/interrupt.h"
-#include "app/base/random.h"
+#include "ecology/arena.h"
+#include "base/clock.h"
+#include "base/interrupt.h"
 #include "app/headless_run.h"
-#include "app/physics_world.h"
+#include "ecology/physics_world.h"
 #include "app/run_outputs.h"
 #include "app/setting_overrides.h"
 #include "drawlib/drawstuff.h"
 #include "persist/creature_file.h"
+#include "persist/creature_save.h"
 #include "persist/save_all.h"
+#include "ui/view_setup.h"
 
 namespace {
 
@@ -31,7 +32,8 @@ public:
     {
         if (std::uncaught_exceptions() > 0)
             return;
-        shutDownPhysics(w_);
+        forgetAllCreatures(w_.view);
+        shutDownPhysics(w_.sim);
         if (windowOpen && window_->close)
             window_->close();
     }
@@ -76,15 +78,15 @@ int runUnguarded(int argc, char** argv, const WindowRunner* window)
     }
 
     World& w = theWorld();
-    w.runNumber = options.runNumber;
-    w.miniDisplay = 0;
-    w.viewCount = 1;
-    std::printf("%d", w.runNumber);
+    w.driver.runNumber = options.runNumber;
+    w.view.miniDisplay = 0;
+    w.view.viewCount = 1;
+    std::printf("%d", w.driver.runNumber);
     std::fflush(stdout);
 
     const std::uint32_t seed =
-        options.seedGiven ? options.seed : nowMs() + 100u * static_cast<std::uint32_t>(w.runNumber);
-    rng().seed(seed);
+        options.seedGiven ? options.seed : nowMs() + 100u * static_cast<std::uint32_t>(w.driver.runNumber);
+    w.sim.random.seed(seed);
 
     // The window when it can be had; otherwise a headless run, said so.
     std::cerr << "\n";
@@ -116,17 +118,22 @@ int runUnguarded(int argc, char** argv, const WindowRunner* window)
     }
 
     // The solver settings follow from the frame loop's start callback.
-    startUpPhysics(w);
-    resetWorld(w);
+    startUpPhysics(w.sim, w.settings);
+    startUpView(w);
+    resetWorld(w.sim, w.settings);
+    resetView(w);
 
     int status = 0;
     if (!options.loadAllDir.empty()) {
-        const double builtFor = w.simData.groundSize;
+        const double builtFor = w.settings.groundSize;
         try {
-            loadAll(w, options.loadAllDir);
+            loadAll(w.sim, w.settings, options.loadAllDir);
+            forgetAllCreatures(w.view);
             // The walls were built for the start-up ground before the load.
-            if (w.simData.groundSize != builtFor)
-                resizeArena(w, w.simData.groundSize);
+            if (w.settings.groundSize != builtFor) {
+                resizeArena(w.sim, w.settings);
+                showArena(w);
+            }
         } catch (const std::string&) {
             // The loader has already written its message to standard error.
             std::cerr << "\ncreatures: nothing was loaded from " << options.loadAllDir
@@ -141,13 +148,14 @@ int runUnguarded(int argc, char** argv, const WindowRunner* window)
     const std::string& creatureFile =
         options.showCreatureFile.empty() ? options.loadCreatureFile : options.showCreatureFile;
     if (!options.showCreatureFile.empty()) {
-        w.simData.minPopulation = 0;
-        forgetAllCreatures(w);
-        clearPopulation(w.population);
+        w.settings.minPopulation = 0;
+        forgetAllCreatures(w.view);
+        clearCreatures(w.sim);
     }
     if (!creatureFile.empty()) {
         try {
-            loadCreatureFile(w, creatureFile);
+            const OrbitCamera& c = w.view.mainCamera;
+            loadCreatureFile(w.sim, w.settings, creatureFile, PlacePoint{c.target[0], c.target[1]});
         } catch (const std::string&) {
             std::cerr << "\ncreatures: no creature was loaded from " << creatureFile
                       << "; the run does not start\n";
@@ -173,7 +181,7 @@ int runUnguarded(int argc, char** argv, const WindowRunner* window)
 
     if (!options.saveAllDir.empty()) {
         try {
-            saveAll(w, options.saveAllDir);
+            saveAll(w.sim, w.settings, options.saveAllDir);
         } catch (const std::string&) {
             std::cerr << "\ncreatures: the simulation was not saved to " << options.saveAllDir
                       << "\n";

@@ -1,11 +1,14 @@
 // The whole program: the command line, the seed, the world, the window or a
 // headless run, the save at the end and the shut-down.
 #pragma once
+#ifndef CREATURES_FLOOR_APP
+#error "app/ is for app/ and the floors above it"
+#endif
 
 #include <string>
 
 #include "app/options.h"
-#include "ecology/world.h"
+#include "ui/world.h"
 
 class RunOutputs;
 

@@ -7,10 +7,11 @@
 #include <ostream>
 #include <sstream>
 
-#include "app/base/interrupt.h"
+#include "base/interrupt.h"
 #include "app/run_outputs.h"
 #include "app/step_driver.h"
 #include "persist/creature_file.h"
+#include "persist/creature_save.h"
 
 long long stepLimit(const World& w, const RunOptions& options)
 {
@@ -21,7 +22,7 @@ long long stepLimit(const World& w, const RunOptions& options)
     // Whole steps covering the time; a time that is a whole number of steps
     // up to rounding (1800 s is 60000 steps of the single-precision 0.03)
     // takes exactly that number.
-    const double x = options.seconds / w.stepSize;
+    const double x = options.seconds / w.sim.stepSize;
     long long steps = std::llround(x);
     if (std::fabs(x - static_cast<double>(steps)) > 1e-6 * std::max(1.0, x))
         steps = static_cast<long long>(std::ceil(x));
@@ -30,7 +31,7 @@ long long stepLimit(const World& w, const RunOptions& options)
 
 ProgramRun::ProgramRun(World& w, const RunOptions& options, RunOutputs* outputs)
     : w_(w), outputs_(outputs), totalSteps_(stepLimit(w, options)),
-      startTime_(w.simData.simulationTime), started_(std::chrono::steady_clock::now())
+      startTime_(w.sim.time), started_(std::chrono::steady_clock::now())
 {
     if (!options.showCreatureFile.empty()) {
         shownFile_ = options.showCreatureFile;
@@ -50,25 +51,27 @@ bool ProgramRun::frame(int pause)
 {
     if (done())
         return false;
-    const long long before = w_.counters.steps;
-    const double timeBefore = w_.simData.simulationTime;
-    const bool skipping = w_.skipRender != 0;
+    const long long before = w_.sim.counters.steps;
+    const double timeBefore = w_.sim.time;
+    const bool skipping = w_.driver.skipRender != 0;
     stepDriver(w_, pause);
-    const long long steps = w_.counters.steps - before;
+    const long long steps = w_.sim.counters.steps - before;
     stepsDone_ += steps;
     if (steps > 0) {
         ++frames_;
         if (skipping) {
             ++skippedFrames_;
-            skippedSeconds_ += w_.simData.simulationTime - timeBefore;
+            skippedSeconds_ += w_.sim.time - timeBefore;
         }
     }
     if (outputs_)
         outputs_->afterFrame(w_);
     // The creature shown alone comes back when it has died.
-    if (!shownContents_.empty() && w_.population.empty()) {
+    if (!shownContents_.empty() && w_.sim.population.empty()) {
         try {
-            loadCreatureFileContents(w_, shownFile_, shownContents_);
+            const OrbitCamera& c = w_.view.mainCamera;
+            loadCreatureFileContents(w_.sim, w_.settings, shownFile_, shownContents_,
+                                     PlacePoint{c.target[0], c.target[1]});
         } catch (const std::string&) {
             shownContents_.clear();
         }
@@ -83,15 +86,15 @@ double ProgramRun::wallSeconds() const
 
 void ProgramRun::summary(std::ostream& out, bool windowed) const
 {
-    const LifeCounters& c = w_.counters;
+    const LifeCounters& c = w_.sim.counters;
     out << (interruptRequested() ? "interrupted" : "finished") << " after " << stepsDone_
-        << " steps (" << std::fixed << std::setprecision(1) << w_.simData.simulationTime
+        << " steps (" << std::fixed << std::setprecision(1) << w_.sim.time
         << " simulated s) in " << wallSeconds() << " s\n";
     if (windowed)
         out << "  frames drawn " << frames_ << ", " << skippedFrames_
             << " of them with the drawing skipped (" << skippedSeconds_ << " simulated s)\n";
-    out << "  population " << w_.population.size() << ", foods on the ground "
-        << w_.foods.foods.size() << "\n"
+    out << "  population " << w_.sim.population.size() << ", foods on the ground "
+        << w_.sim.foods.foods.size() << "\n"
         << "  foods eaten " << c.foodsEaten << ", births " << c.births << ", refills " << c.refills
         << "\n"
         << "  deaths: starved " << c.deathsStarved << ", fallen " << c.deathsFallen

@@ -3,12 +3,15 @@
 // of steps and frames, the outputs after every frame and the closing
 // summary.
 #pragma once
+#ifndef CREATURES_FLOOR_APP
+#error "app/ is for app/ and the floors above it"
+#endif
 
 #include <chrono>
 #include <iosfwd>
 
 #include "app/options.h"
-#include "ecology/world.h"
+#include "ui/world.h"
 
 class RunOutputs;
 

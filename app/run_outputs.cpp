@@ -21,8 +21,8 @@ long long periodOf(double time, double interval)
 RunOutputs::~RunOutputs()
 {
     if (world_) {
-        world_->statistics.clearSinks();
-        world_->lifeEvents = nullptr;
+        world_->sim.statistics.clearSinks();
+        world_->sim.lifeEvents = nullptr;
     }
 }
 
@@ -45,21 +45,21 @@ bool RunOutputs::open(World& w, const RunOptions& options, bool windowed, std::s
         if (!create(stats_, statsPath_, statsCsvHeader()))
             return false;
         // Flushed row by row, so a killed run leaves whole rows.
-        w.statistics.addSink(
+        w.sim.statistics.addSink(
             [this](const StatsSample& s) { write(stats_, statsPath_, statsCsvLine(s)); });
     }
     if (!options.lineageFile.empty()) {
         lineagePath_ = options.lineageFile;
         if (!create(lineage_, lineagePath_, lineageLogHeader()))
             return false;
-        w.lifeEvents = [this](const LifeEvent& e) {
+        w.sim.lifeEvents = [this](const LifeEvent& e) {
             write(lineage_, lineagePath_, lineageLogLine(e));
         };
     }
     autosaveSeconds_ = options.autosaveSeconds >= 0 ? options.autosaveSeconds
                        : windowed                   ? kWindowAutosaveSeconds
                                                     : 0.0;
-    lastAutosavePeriod_ = periodOf(w.simData.simulationTime, autosaveSeconds_);
+    lastAutosavePeriod_ = periodOf(w.sim.time, autosaveSeconds_);
     return true;
 }
 
@@ -67,17 +67,17 @@ void RunOutputs::afterFrame(World& w)
 {
     if (!(autosaveSeconds_ > 0))
         return;
-    const long long period = periodOf(w.simData.simulationTime, autosaveSeconds_);
+    const long long period = periodOf(w.sim.time, autosaveSeconds_);
     if (period == lastAutosavePeriod_)
         return;
     lastAutosavePeriod_ = period;
     try {
-        saveAll(w, kAutosaveFolder);
+        saveAll(w.sim, w.settings, kAutosaveFolder);
     } catch (const std::string& text) {
         // saveAll has written the reason to standard error.
         std::cerr << "creatures: the autosave failed; the run goes on\n";
         if (windowed_)
-            showMessage(w.message, text + "\nautosave failed", 5.0);
+            showMessage(w.driver.message, text + "\nautosave failed", 5.0);
     }
 }
 
@@ -95,7 +95,7 @@ void RunOutputs::write(std::ofstream& file, const std::string& path, const std::
 
 void RunOutputs::finish(World& w)
 {
-    write(stats_, statsPath_, statsCsvLine(w.statistics.sampleNow(w)));
+    write(stats_, statsPath_, statsCsvLine(w.sim.statistics.sampleNow(w.sim)));
     for (std::ofstream* file : {&stats_, &lineage_}) {
         if (!file->is_open())
             continue;
@@ -106,23 +106,23 @@ void RunOutputs::finish(World& w)
             writeFailed_ = true;
         }
     }
-    w.statistics.clearSinks();
-    w.lifeEvents = nullptr;
+    w.sim.statistics.clearSinks();
+    w.sim.lifeEvents = nullptr;
     world_ = nullptr;
 }
 
 std::string learningSummary(const World& w, double start)
 {
-    const double end = w.simData.simulationTime;
+    const double end = w.sim.time;
     const double tenth = (end - start) / 10.0;
     std::ostringstream o;
     o << std::fixed << std::setprecision(4);
-    if (!(tenth > 0) || w.statistics.history().size() < 2) {
+    if (!(tenth > 0) || w.sim.statistics.history().size() < 2) {
         o << "  mean progress: too short a run to compare\n";
         return o.str();
     }
-    const double first = w.statistics.meanProgressBetween(start, start + tenth);
-    const double last = w.statistics.meanProgressBetween(end - tenth, end);
+    const double first = w.sim.statistics.meanProgressBetween(start, start + tenth);
+    const double last = w.sim.statistics.meanProgressBetween(end - tenth, end);
     o << "  mean progress per cycle: first tenth " << first << ", last tenth " << last;
     if (first > 0)
         o << std::setprecision(2) << " (x" << last / first << ")";

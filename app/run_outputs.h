@@ -1,12 +1,15 @@
 // What a run writes besides the world itself, the same in the window and
 // headless: the statistics file, the lineage log and the autosaves.
 #pragma once
+#ifndef CREATURES_FLOOR_APP
+#error "app/ is for app/ and the floors above it"
+#endif
 
 #include <fstream>
 #include <string>
 
 #include "app/options.h"
-#include "ecology/world.h"
+#include "ui/world.h"
 
 // Folder the autosaves go into, in the working folder.
 constexpr const char* kAutosaveFolder = "autosave";

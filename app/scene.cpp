@@ -1,24 +1,29 @@
 #include "app/scene.h"
 
-#include "app/base/random.h"
-#include "ecology/simulation_step.h"
+#include "app/step_driver.h"
+#include "ui/view_setup.h"
 
 Scene::Scene(std::uint32_t seed, int minPopulation) : world_(std::make_unique<World>())
 {
-    rng().seed(seed);
-    world_->simData.minPopulation = minPopulation;
-    world_->miniDisplay = 0;
-    world_->viewCount = 1;
-    session_ = std::make_unique<PhysicsSession>(*world_, true);
+    World& w = *world_;
+    w.sim.random.seed(seed);
+    w.settings.minPopulation = minPopulation;
+    w.view.miniDisplay = 0;
+    w.view.viewCount = 1;
+    session_ = std::make_unique<PhysicsSession>(w.sim, w.settings, false);
+    startUpView(w);
+    resetWorld(w.sim, w.settings);
+    resetView(w);
 }
 
 Scene::~Scene()
 {
+    forgetAllCreatures(world_->view);
     session_.reset();
 }
 
 void Scene::step(int n)
 {
     for (int i = 0; i < n; ++i)
-        simulationStep(*world_);
+        stepWorld(*world_);
 }

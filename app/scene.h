@@ -1,12 +1,16 @@
 // A complete running world built from a seed: the one way tests, benchmarks
 // and tools bring up a world of N creatures.
 #pragma once
+#ifndef CREATURES_FLOOR_APP
+#error "app/ is for app/ and the floors above it"
+#endif
 
 #include <cstdint>
 #include <memory>
 
-#include "app/physics_world.h"
-#include "ecology/world.h"
+#include "ecology/arena.h"
+#include "ecology/physics_world.h"
+#include "ui/world.h"
 
 class Scene {
 public:

@@ -1,7 +1,8 @@
 #include "app/setting_overrides.h"
 
-#include "app/arena.h"
-#include "app/base/random.h"
+#include "ecology/arena.h"
+#include "ui/request_runner.h"
+#include "ui/view_setup.h"
 
 void applySettingOverrides(World& w, const std::vector<SettingOverride>& overrides, bool freshWorld,
                            std::uint32_t seed)
@@ -10,22 +11,26 @@ void applySettingOverrides(World& w, const std::vector<SettingOverride>& overrid
     const WorldSetting* gravity = findWorldSetting("gravity");
     bool remake = false;
     for (const auto& o : overrides) {
-        o.setting->set(w, o.value);
+        o.setting->set(w.settings, o.value);
         remake = remake || o.setting->shapesFreshWorld;
-        if (!w.world)
+        if (!w.sim.world)
             continue;
         // The arena's edge and the physics follow at once.
-        if (o.setting == groundSize)
-            resizeArena(w, w.simData.groundSize);
+        if (o.setting == groundSize) {
+            resizeArena(w.sim, w.settings);
+            showArena(w);
+        }
         if (o.setting == gravity)
-            dWorldSetGravity(w.world, w.gravity[0], w.gravity[1], w.gravity[2]);
+            dWorldSetGravity(w.sim.world, w.settings.gravity[0], w.settings.gravity[1],
+                             w.settings.gravity[2]);
     }
     if (!freshWorld || !remake)
         return;
     // As the Init button does, but from the run's seed: the first reset's
     // draws are made again with the new settings in place.
-    forgetAllCreatures(w);
-    clearPopulation(w.population);
-    rng().seed(seed);
-    resetWorld(w);
+    forgetAllCreatures(w.view);
+    clearCreatures(w.sim);
+    w.sim.random.seed(seed);
+    resetWorld(w.sim, w.settings);
+    resetView(w);
 }

@@ -2,11 +2,14 @@
 // running program: stored in the world record, and the arena, the physics
 // and a fresh world brought in line with them.
 #pragma once
+#ifndef CREATURES_FLOOR_APP
+#error "app/ is for app/ and the floors above it"
+#endif
 
 #include <cstdint>
 #include <vector>
 
-#include "ecology/world.h"
+#include "ui/world.h"
 #include "ecology/world_settings.h"
 
 // Applies the overrides in order (a later one of the same name wins).

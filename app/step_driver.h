@@ -1,19 +1,22 @@
-// The per-frame step driver: pacing, the frame rate, the queued requests, the
-// settings that need more than a new value, and the simulation steps.
+// The per-frame step driver: the queued requests, the settings that need more
+// than a new value, and the simulation steps with what the view does around
+// each of them. The window paces the frames and measures their rate before
+// calling it (ui/frame_pacing.h).
 #pragma once
+#ifndef CREATURES_FLOOR_APP
+#error "app/ is for app/ and the floors above it"
+#endif
 
-#include <string>
+#include "ui/world.h"
 
-#include "ecology/world.h"
-
-// One frame: pacing, frame-rate measurement, queued requests, ground-size and
-// mini-display changes, gravity, then the simulation steps. Does nothing
-// while paused.
+// One frame: queued requests, ground-size and mini-display changes, gravity,
+// then the simulation steps: stepsPerFrame of them, or as many as fit in the
+// skip-render budget while "Skip Render(x)" is on. Before each step the
+// mouse drag pulls its part; after it the view lets go of creatures that
+// left and takes the new births' bubbles. Does nothing while paused.
 void stepDriver(World& w, int pause);
 
-// Returns once the next frame slot of 1000/fps milliseconds has begun. A zero,
-// negative or non-finite target means no pacing.
-void paceFrame(World& w, float fps);
-
-// Folder name of a request: "saveData3", "saveDataOneCreature2", ...
-std::string requestFolder(const Request& r);
+// One simulation step with the view around it, as the driver runs each: the
+// drag's pull before it, the view letting go of creatures that left and
+// taking the new births' bubbles after it.
+void stepWorld(World& w);

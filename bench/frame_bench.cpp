@@ -21,11 +21,11 @@
 #include <string>
 #include <vector>
 
-#include "app/frame_callback.h"
-#include "app/physics_world.h"
+#include "ui/frame_callback.h"
+#include "ecology/physics_world.h"
 #include "app/scene.h"
 #include "app/step_driver.h"
-#include "app/windowed_run.h"
+#include "window/windowed_run.h"
 #include "drawlib/gl/window_backend.h"
 #include "ecology/simulation_step.h"
 #include "ui/camera.h"
@@ -154,11 +154,11 @@ int main(int argc, char** argv)
     for (int creatures : sizes) {
         Scene scene(4242, creatures);
         world = &scene.world();
-        world->targetFps = 0.0f;
+        world->driver.targetFps = 0.0f;
         if (quality >= 0)
             setGraphicQuality(*world, quality);
-        world->pickX = width / 2;
-        world->pickY = height / 2;
+        world->view.pickX = width / 2;
+        world->view.pickY = height / 2;
         if (panel) {
             buildControlBar(*world);
             backend->setPanel(onPanel);
@@ -166,14 +166,14 @@ int main(int argc, char** argv)
         frame = measured = 0;
         sum = WindowBackend::FrameTimes{};
         DrawCallbacks fn;
-        fn.start = [] { startCallback(*world); };
+        fn.start = [] { startCallback(world->sim); };
         fn.step = onStep;
         fn.timeDelta = onTimeDelta;
         fn.camera = onCamera;
         fn.frame = onFrame;
         fn.windowSize = [](int w, int h) {
-            world->windowWidth = w;
-            world->windowHeight = h;
+            world->view.windowWidth = w;
+            world->view.windowHeight = h;
         };
         backend->stopAfterFrames(frames + warmup + 1);
         dsSimulationLoop(0, nullptr, width, height, &fn);
@@ -190,21 +190,21 @@ int main(int argc, char** argv)
         // Skip-render: the steps of 15 frames (about three seconds) against
         // the headless rate of the same world, timed just after.
         if (creatures > 0 && !framesOnly) {
-            world->skipRender = 1;
+            world->driver.skipRender = 1;
             frame = 0;
             warmup = 1 << 30; // no frame times wanted
-            const long long steps0 = world->counters.steps;
+            const long long steps0 = world->sim.counters.steps;
             const auto t0 = std::chrono::steady_clock::now();
             backend->stopAfterFrames(15);
             dsSimulationLoop(0, nullptr, width, height, &fn);
-            const double windowRate = (world->counters.steps - steps0) / secondsSince(t0);
-            world->skipRender = 0;
+            const double windowRate = (world->sim.counters.steps - steps0) / secondsSince(t0);
+            world->driver.skipRender = 0;
             warmup = 30;
-            const long long steps1 = world->counters.steps;
+            const long long steps1 = world->sim.counters.steps;
             const auto t1 = std::chrono::steady_clock::now();
             while (secondsSince(t1) < 1.0)
                 scene.step(10);
-            const double headlessRate = (world->counters.steps - steps1) / secondsSince(t1);
+            const double headlessRate = (world->sim.counters.steps - steps1) / secondsSince(t1);
             skipRates.push_back({creatures, windowRate, headlessRate});
         }
         world = nullptr;

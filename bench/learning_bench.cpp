@@ -1,11 +1,11 @@
-// Simulation speed under the two learning rules at the same population.
+// Simulation speed under the learning rules at the same population.
 //
 // For populations of 10, 30 and 60 creatures (held up by minPopulation) one
 // world is built from a fixed seed and settled, then timed in alternating
-// blocks of steps under learningRule 0 and learningRule 1, so both rules run
-// the same creatures in the same places. Thread CPU time is measured, so
-// other load on the machine disturbs the figures little. Prints steps per
-// second under each rule and the difference.
+// blocks of steps under each rule of the table, so every rule runs the same
+// creatures in the same places. Thread CPU time is measured, so other load
+// on the machine disturbs the figures little. Prints steps per second under
+// each rule and each one's difference from the first.
 #include <time.h>
 
 #include <algorithm>
@@ -19,7 +19,14 @@
 int main(int argc, char** argv)
 {
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 9;
-    std::printf("%-11s %14s %14s %10s\n", "population", "rule 0", "rule 1", "change");
+    const std::vector<LearningRule>& rules = learningRules();
+    const int variants = static_cast<int>(rules.size());
+    std::printf("%-11s", "population");
+    for (const LearningRule& r : rules)
+        std::printf(" %14s", r.name);
+    for (int v = 1; v < variants; ++v)
+        std::printf(" %10s", "change");
+    std::printf("\n");
     for (int n : {10, 30, 60}) {
         Scene scene(20261207u, n);
         World& w = scene.world();
@@ -27,17 +34,15 @@ int main(int argc, char** argv)
 
         // Blocks long enough for every creature to pass a few cycle starts.
         const int block = std::max(200, 6000 / n);
-        std::vector<double> t0, t1;
-        for (int r = 0; r < rounds; ++r) {
-            for (int rule : {0, 1}) {
-                w.learningRule = rule;
-                (rule == 0 ? t0 : t1).push_back(timeBlock(scene, block) / block);
-            }
-        }
-        const double a = median(t0);
-        const double b = median(t1);
-        std::printf("%-11d %10.0f st/s %10.0f st/s %+9.1f%%\n", n, 1.0 / a, 1.0 / b,
-                    (a / b - 1.0) * 100.0);
+        const std::vector<double> t = alternatingSecondsPerStep(
+            scene, rounds, block, variants,
+            [&](int v) { w.settings.learningRule = static_cast<LearningRuleId>(v); });
+        std::printf("%-11d", n);
+        for (double x : t)
+            std::printf(" %9.0f st/s", 1.0 / x);
+        for (int v = 1; v < variants; ++v)
+            std::printf(" %+9.1f%%", (t[0] / t[static_cast<std::size_t>(v)] - 1.0) * 100.0);
+        std::printf("\n");
     }
     return 0;
 }

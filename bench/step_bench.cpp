@@ -32,40 +32,40 @@
 int bodiesOf(const World& w)
 {
     int n = 0;
-    for (const auto& a : w.population)
+    for (const auto& a : w.sim.population)
         for (const auto& p : a.parts)
             n += p.exists;
     return n;
 }
 
-void physicsModes(int rounds)
+// The first two physics set-ups of the table, side by side.
+void physicsSetupsCompared(int rounds)
 {
-    std::printf("%-11s %8s %14s %14s %18s %14s %10s\n", "population", "bodies", "specified",
-                "fast", "us/body specified", "us/body fast", "speed-up");
+    const char* a = physicsSetups()[0].name;
+    const char* b = physicsSetups()[1].name;
+    std::printf("%-11s %8s %14s %14s %11s%-7s %9s%-5s %10s\n", "population", "bodies", a, b,
+                "us/body ", a, "us/body ", b, "speed-up");
     double perBody10[2] = {0, 0};
     for (int n : {10, 50, 100, 200}) {
         Scene scene(20261207u, n);
         World& w = scene.world();
         scene.step(300);
         const int block = std::max(10, 2000 / n);
-        std::vector<double> t[2];
-        for (int r = 0; r < rounds; ++r)
-            for (int mode : {0, 1}) {
-                w.physics = mode;
-                scene.step(1); // the parts change spaces outside the timing
-                t[mode].push_back(timeBlock(scene, block) / block);
-            }
+        // The parts change spaces in the first step after a switch, outside
+        // the timing.
+        const std::vector<double> t = alternatingSecondsPerStep(
+            scene, rounds, block, 2,
+            [&](int v) { w.settings.physics = static_cast<PhysicsSetupId>(v); }, 1);
         const int bodies = bodiesOf(w);
         double perBody[2];
-        for (int mode : {0, 1}) {
-            perBody[mode] = median(t[mode]) / bodies * 1e6;
+        for (int v : {0, 1}) {
+            perBody[v] = t[v] / bodies * 1e6;
             if (n == 10)
-                perBody10[mode] = perBody[mode];
+                perBody10[v] = perBody[v];
         }
         std::printf("%-11d %8d %9.0f st/s %9.0f st/s %11.2f (%.2fx) %7.2f (%.2fx) %9.2fx\n", n,
-                    bodies, 1.0 / median(t[0]), 1.0 / median(t[1]), perBody[0],
-                    perBody[0] / perBody10[0], perBody[1], perBody[1] / perBody10[1],
-                    median(t[0]) / median(t[1]));
+                    bodies, 1.0 / t[0], 1.0 / t[1], perBody[0], perBody[0] / perBody10[0],
+                    perBody[1], perBody[1] / perBody10[1], t[0] / t[1]);
     }
     std::printf("(x) after the cost per body: against the same set-up at 10 creatures\n");
 }
@@ -74,7 +74,7 @@ int main(int argc, char** argv)
 {
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
     if (argc > 2 && std::string(argv[2]) == "physics") {
-        physicsModes(rounds);
+        physicsSetupsCompared(rounds);
         return 0;
     }
     std::printf("%-11s %14s %14s %10s\n", "population", "ecology on", "physics only", "ecology %");
@@ -85,23 +85,18 @@ int main(int argc, char** argv)
         scene.step(300); // settle: bodies unfold and land
 
         const int block = std::max(20, 2000 / n);
-        std::vector<double> on, off;
-        for (int r = 0; r < rounds; ++r) {
-            w.ecologyEnabled = 1;
-            on.push_back(timeBlock(scene, block) / block);
-            w.ecologyEnabled = 0;
-            off.push_back(timeBlock(scene, block) / block);
-        }
-        w.ecologyEnabled = 1;
-        const double tOn = median(on);
-        const double tOff = median(off);
+        const std::vector<double> t = alternatingSecondsPerStep(
+            scene, rounds, block, 2, [&](int v) { w.sim.ecologyEnabled = v == 0; });
+        w.sim.ecologyEnabled = true;
+        const double tOn = t[0];
+        const double tOff = t[1];
         std::printf("%-11d %10.0f st/s %10.0f st/s %9.1f%%\n", n, 1.0 / tOn, 1.0 / tOff,
                     (tOn / tOff - 1.0) * 100.0);
         steps.push_back(tOn);
     }
 
     std::printf("\n");
-    physicsModes(rounds);
+    physicsSetupsCompared(rounds);
 
     // Recording, on a world of each size: a fresh recorder fed as the step
     // feeds it, one simulated second every 1/stepSize calls, with a sink
@@ -116,18 +111,18 @@ int main(int argc, char** argv)
         StatisticsRecorder recorder;
         std::ostringstream file;
         recorder.addSink([&file](const StatsSample& x) { file << statsCsvLine(x); });
-        const double t0 = w.simData.simulationTime;
+        const double t0 = w.sim.time;
         const int calls = 200000;
         const double c0 = cpuSeconds();
         for (int i = 0; i < calls; ++i) {
-            w.simData.simulationTime = t0 + i * w.stepSize;
-            recorder.afterStep(w);
+            w.sim.time = t0 + i * w.sim.stepSize;
+            recorder.afterStep(w.sim);
             if (i % 100 == 0)
-                file << lineageLogLine(lifeEventOf(LifeEvent::Birth, w.population.front(),
-                                                   w.simData.simulationTime));
+                file << lineageLogLine(lifeEventOf(LifeEvent::Birth, w.sim.population.front(),
+                                                   w.sim.time));
         }
         const double perStep = (cpuSeconds() - c0) / calls;
-        w.simData.simulationTime = t0;
+        w.sim.time = t0;
         std::printf("%-11d %11.1f us %11.3f us %9.2f%%\n", n, steps[k] * 1e6, perStep * 1e6,
                     perStep / steps[k] * 100.0);
         ++k;

@@ -2,9 +2,7 @@
 
 #include <iterator>
 
-#include "app/base/random.h"
-
-int nextCreatureId = 0;
+#include "base/random.h"
 
 MY_VECTOR3 Intention::target() const
 {
@@ -13,10 +11,6 @@ MY_VECTOR3 Intention::target() const
     if (mode == Mate && partner)
         return partner->centre;
     return MY_VECTOR3{};
-}
-
-Agent::Agent() : creatureId(nextCreatureId++)
-{
 }
 
 Agent::Agent(const Agent& other)
@@ -78,7 +72,7 @@ void Agent::destroyBody()
     destroyParts(parts);
 }
 
-void Agent::initialize()
+void Agent::initialize(Random& random)
 {
     // A record is initialized before its body exists; a body left over from
     // earlier use is released rather than leaked.
@@ -89,7 +83,7 @@ void Agent::initialize()
     parts.clear();
     joints.clear();
 
-    energy = 1.25 + 0.5 * rng().uniform();
+    energy = 1.25 + 0.5 * random.uniform();
     lifeState = Alive;
     deathCause = Alive;
     dyingProgress = 0.0f;
@@ -114,7 +108,7 @@ void Agent::initialize()
     cycleStart = 0.0;
 
     jointCount = kJoints;
-    temperature = 0.3 * rng().uniform();
+    temperature = 0.3 * random.uniform();
 
     parts.resize(kParts);
     for (auto& p : parts) {
@@ -123,7 +117,7 @@ void Agent::initialize()
     }
     joints.resize(static_cast<size_t>(jointCount));
 
-    gene.randomize(kPhases, jointCount, kParts);
-    workingGene.randomize(kPhases, jointCount, kParts);
-    learning.reset(gene);
+    gene.randomize(kPhases, jointCount, kParts, random);
+    workingGene.randomize(kPhases, jointCount, kParts, random);
+    learning.reset(gene, random);
 }

@@ -5,6 +5,9 @@
 // them. Records are held by value in the population list and are never copied
 // once their body is built.
 #pragma once
+#ifndef CREATURES_FLOOR_CREATURE
+#error "creature/ is for creature/ and the floors above it"
+#endif
 
 #include <ode/ode.h>
 
@@ -12,24 +15,22 @@
 #include <list>
 #include <vector>
 
-#include "app/base/shared_types.h"
+#include "base/shared_types.h"
 #include "creature/body_part.h"
 #include "creature/gene.h"
 #include "creature/intention.h"
 #include "creature/movement_store.h"
 
+class Random;
 struct Environment;
 struct EcologyParams;
 
 enum LifeState : int { Alive = 0, Starved = 1, Fallen = 2, Removable = 3 };
 
-// Identification number the next constructed creature takes.
-extern int nextCreatureId;
-
 struct Agent {
-    static constexpr int kParts = 30;
-    static constexpr int kJoints = 29;
-    static constexpr int kPhases = 2;
+    static constexpr int kParts = kGeneParts;
+    static constexpr int kJoints = kGeneJoints;
+    static constexpr int kPhases = kGenePhases;
 
     dWorldID world = nullptr;
     dSpaceID space = nullptr;
@@ -86,8 +87,9 @@ struct Agent {
     };
     PendingCredit credit;
 
-    // Takes the next creature id; initialize must follow before use.
-    Agent();
+    // An empty record; its maker gives it its id, and initialize must
+    // follow before use.
+    Agent() = default;
     // Deep copy; physics handles and references are copied as they are, the
     // current movement is re-pointed into the copied store.
     Agent(const Agent& other);
@@ -100,7 +102,7 @@ struct Agent {
                                              const AlgLearanAction::DeltaMove* move);
 
     // Newborn values with two random genomes and a fresh movement store.
-    void initialize();
+    void initialize(Random& random);
 
     // Body construction from `gene` around `centre`.
     void buildBody(dWorldID world, dSpaceID space, Environment* environment);

@@ -1,6 +1,9 @@
 // A creature kept apart from the world: its record without a body, and the
 // pose its parts had, so that it can still be saved after it has died.
 #pragma once
+#ifndef CREATURES_FLOOR_CREATURE
+#error "creature/ is for creature/ and the floors above it"
+#endif
 
 #include <memory>
 #include <vector>

@@ -17,6 +17,9 @@
 // and its movements, and Agent. The whole-simulation records (SimData, the
 // food store) are laid out in persist/world_archive.h.
 #pragma once
+#ifndef CREATURES_FLOOR_CREATURE
+#error "creature/ is for creature/ and the floors above it"
+#endif
 
 #include <boost/archive/binary_iarchive.hpp>
 #include <boost/archive/binary_oarchive.hpp>
@@ -34,7 +37,7 @@
 #include <string>
 #include <vector>
 
-#include "app/base/shared_types.h"
+#include "base/shared_types.h"
 #include "creature/agent.h"
 #include "creature/gene.h"
 #include "creature/intention.h"

@@ -6,6 +6,9 @@
 // creature, so the contact handling reaches both in constant time. Wall
 // bodies carry no user data.
 #pragma once
+#ifndef CREATURES_FLOOR_CREATURE
+#error "creature/ is for creature/ and the floors above it"
+#endif
 
 #include <ode/ode.h>
 

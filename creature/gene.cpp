@@ -1,10 +1,8 @@
 #include "creature/gene.h"
 
-#include "app/base/random.h"
-
 #include <cmath>
 
-GeneParam geneParams[GENE_ROW_COUNT];
+#include "base/random.h"
 
 namespace {
 
@@ -60,9 +58,48 @@ int geneLength(int phases, int joints, int parts)
     return 10 + 7 * phases * joints + 3 * parts;
 }
 
-double perturbValue(double v, const GeneParam& row)
+GeneParam geneRow(int row, int phases, int joints, int parts)
 {
-    v = v + rng().signedDraw() * (row.max - row.min) * 0.3;
+    GeneParam p;
+    p.name = kRows[row].name;
+    p.min = kRows[row].min;
+    p.max = kRows[row].max;
+    p.isMutable = kRows[row].isMutable;
+    p.blend = kRows[row].rule == Rule::Blend;
+    p.perturbProb = kRows[row].rule == Rule::PerturbOrPick ? 0.1 : 0.0;
+    p.count = rowCount(row, phases, joints, parts);
+    p.start = 0;
+    for (int r = 0; r < row; ++r)
+        p.start += rowCount(r, phases, joints, parts);
+    return p;
+}
+
+const GeneParam geneParams[GENE_ROW_COUNT] = {
+    geneRow(0, kGenePhases, kGeneJoints, kGeneParts),
+    geneRow(1, kGenePhases, kGeneJoints, kGeneParts),
+    geneRow(2, kGenePhases, kGeneJoints, kGeneParts),
+    geneRow(3, kGenePhases, kGeneJoints, kGeneParts),
+    geneRow(4, kGenePhases, kGeneJoints, kGeneParts),
+    geneRow(5, kGenePhases, kGeneJoints, kGeneParts),
+    geneRow(6, kGenePhases, kGeneJoints, kGeneParts),
+    geneRow(7, kGenePhases, kGeneJoints, kGeneParts),
+    geneRow(8, kGenePhases, kGeneJoints, kGeneParts),
+    geneRow(9, kGenePhases, kGeneJoints, kGeneParts),
+    geneRow(10, kGenePhases, kGeneJoints, kGeneParts),
+    geneRow(11, kGenePhases, kGeneJoints, kGeneParts),
+    geneRow(12, kGenePhases, kGeneJoints, kGeneParts),
+    geneRow(13, kGenePhases, kGeneJoints, kGeneParts),
+    geneRow(14, kGenePhases, kGeneJoints, kGeneParts),
+    geneRow(15, kGenePhases, kGeneJoints, kGeneParts),
+    geneRow(16, kGenePhases, kGeneJoints, kGeneParts),
+    geneRow(17, kGenePhases, kGeneJoints, kGeneParts),
+    geneRow(18, kGenePhases, kGeneJoints, kGeneParts),
+    geneRow(19, kGenePhases, kGeneJoints, kGeneParts),
+};
+
+double perturbValue(double v, const GeneParam& row, Random& random)
+{
+    v = v + random.signedDraw() * (row.max - row.min) * 0.3;
     if (v > row.max)
         v = row.max;
     if (v < row.min)
@@ -70,20 +107,22 @@ double perturbValue(double v, const GeneParam& row)
     return v;
 }
 
-Gene::Gene()
+int Gene::start(int row) const
 {
-    for (int r = 0; r < GENE_ROW_COUNT; ++r) {
-        GeneParam& p = geneParams[r];
-        p.name = kRows[r].name;
-        p.min = kRows[r].min;
-        p.max = kRows[r].max;
-        p.isMutable = kRows[r].isMutable;
-        p.blend = kRows[r].rule == Rule::Blend;
-        p.perturbProb = kRows[r].rule == Rule::PerturbOrPick ? 0.1 : 0.0;
-    }
+    if (row < PARENT_FACE_SWITCH)
+        return row;
+    const int pj = phases * joints;
+    if (row < PART_LENGTH)
+        return PARENT_FACE_SWITCH + (row - PARENT_FACE_SWITCH) * pj;
+    return PARENT_FACE_SWITCH + 7 * pj + (row - PART_LENGTH) * parts;
 }
 
-void Gene::randomize(int newPhases, int newJoints, int newParts)
+int Gene::count(int row) const
+{
+    return rowCount(row, phases, joints, parts);
+}
+
+void Gene::randomize(int newPhases, int newJoints, int newParts, Random& random)
 {
     if (newPhases != -1)
         phases = newPhases;
@@ -91,31 +130,24 @@ void Gene::randomize(int newPhases, int newJoints, int newParts)
         joints = newJoints;
     if (newParts != -1)
         parts = newParts;
-
-    int start = 0;
-    for (int r = 0; r < GENE_ROW_COUNT; ++r) {
-        geneParams[r].count = rowCount(r, phases, joints, parts);
-        geneParams[r].start = start;
-        start += geneParams[r].count;
-    }
     values.clear();
-    values.resize(static_cast<size_t>(start), 0.0);
-    fillRandom();
+    values.resize(static_cast<size_t>(geneLength(phases, joints, parts)), 0.0);
+    fillRandom(random);
 }
 
-void Gene::fillRandom()
+void Gene::fillRandom(Random& random)
 {
     for (int r = 0; r < GENE_ROW_COUNT; ++r) {
-        const GeneParam& p = geneParams[r];
+        const GeneParam p = geneRow(r, phases, joints, parts);
         for (int i = 0; i < p.count; ++i)
-            values[p.start + i] = p.min + (p.max - p.min) * rng().uniform();
+            values[p.start + i] = p.min + (p.max - p.min) * random.uniform();
     }
 }
 
-void Gene::crossover(const Gene& a, const Gene& b)
+void Gene::crossover(const Gene& a, const Gene& b, Random& random)
 {
     for (int r = 0; r < GENE_ROW_COUNT; ++r) {
-        const GeneParam& p = geneParams[r];
+        const GeneParam p = geneRow(r, phases, joints, parts);
         for (int i = 0; i < p.count; ++i) {
             const int k = p.start + i;
             const double x = a.values[k];
@@ -131,24 +163,24 @@ void Gene::crossover(const Gene& a, const Gene& b)
                 values[k] = c;
             } else if (p.blend) {
                 values[k] = 0.8 * x + 0.2 * y;
-            } else if (p.perturbProb > rng().uniform()) {
-                values[k] = perturbValue(values[k], p);
+            } else if (p.perturbProb > random.uniform()) {
+                values[k] = perturbValue(values[k], p, random);
             } else {
-                values[k] = rng().uniform() < 0.5 ? x : y;
+                values[k] = random.uniform() < 0.5 ? x : y;
             }
         }
     }
 }
 
-void Gene::mutate(double rate)
+void Gene::mutate(double rate, Random& random)
 {
     for (int r = 0; r < GENE_ROW_COUNT; ++r) {
-        const GeneParam& p = geneParams[r];
+        const GeneParam p = geneRow(r, phases, joints, parts);
         if (!p.isMutable)
             continue;
         for (int i = 0; i < p.count; ++i) {
-            if (rate > rng().uniform())
-                values[p.start + i] = perturbValue(values[p.start + i], p);
+            if (rate > random.uniform())
+                values[p.start + i] = perturbValue(values[p.start + i], p, random);
         }
     }
 }

@@ -1,8 +1,15 @@
-// Gene: a creature's genome, a flat vector of doubles laid out by one
-// process-wide table of 20 parameter rows.
+// Gene: a creature's genome, a flat vector of doubles laid out in 20
+// parameter rows. Where a row's values sit follows from the genome's own
+// counts of phases, joints and parts; every creature has the same counts, so
+// geneParams gives the rows of a creature's genome once for all.
 #pragma once
+#ifndef CREATURES_FLOOR_CREATURE
+#error "creature/ is for creature/ and the floors above it"
+#endif
 
 #include <vector>
+
+class Random;
 
 // Row identifiers of the parameter table.
 enum GeneRow : int {
@@ -41,9 +48,17 @@ struct GeneParam {
     double perturbProb = 0.0;
 };
 
-// The process-wide parameter table. Bounds and flags are written by every
-// Gene constructor, counts and starts by every Gene::randomize.
-extern GeneParam geneParams[GENE_ROW_COUNT];
+// Counts of a creature's genome.
+constexpr int kGenePhases = 2;
+constexpr int kGeneJoints = 29;
+constexpr int kGeneParts = 30;
+
+// The rows of a creature's genome (the counts above). Constant: nothing
+// writes it, so any number of worlds may use it at once.
+extern const GeneParam geneParams[GENE_ROW_COUNT];
+
+// The rows of a genome of any counts.
+GeneParam geneRow(int row, int phases, int joints, int parts);
 
 // Layout length for the given counts: 10 + 7 * phases * joints + 3 * parts.
 int geneLength(int phases, int joints, int parts);
@@ -54,24 +69,26 @@ struct Gene {
     int joints = 0;
     int parts = 0;
 
-    Gene();
-
-    // -1 keeps a count; other values replace it. Rewrites the table layout,
-    // resizes the values and draws them all anew.
-    void randomize(int newPhases, int newJoints, int newParts);
+    // -1 keeps a count; other values replace it. Resizes the values and
+    // draws them all anew.
+    void randomize(int newPhases, int newJoints, int newParts, Random& random);
     // Draws every value uniformly within its row's bounds.
-    void fillRandom();
+    void fillRandom(Random& random);
     // Changes this (already full) gene in place from the parents a and b.
-    void crossover(const Gene& a, const Gene& b);
+    void crossover(const Gene& a, const Gene& b, Random& random);
     // Perturbs values of the mutable rows, each with probability rate.
-    void mutate(double rate);
+    void mutate(double rate, Random& random);
+
+    // Where row `row` starts in this genome, and its number of values.
+    int start(int row) const;
+    int count(int row) const;
 
     // First value of a row.
-    double operator[](int row) const { return values[geneParams[row].start]; }
+    double operator[](int row) const { return values[start(row)]; }
     // Value number i of a row.
-    double at(int row, int i) const { return values[geneParams[row].start + i]; }
+    double at(int row, int i) const { return values[start(row) + i]; }
 };
 
 // Perturbs one value of a row by a signed draw times 0.3 of the row's range,
 // then clamps it to the row's bounds.
-double perturbValue(double v, const GeneParam& row);
+double perturbValue(double v, const GeneParam& row, Random& random);

@@ -1,7 +1,10 @@
 // What a creature goes for: a food, a mate, or nothing.
 #pragma once
+#ifndef CREATURES_FLOOR_CREATURE
+#error "creature/ is for creature/ and the floors above it"
+#endif
 
-#include "app/base/shared_types.h"
+#include "base/shared_types.h"
 
 struct Agent;
 

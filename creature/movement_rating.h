@@ -5,6 +5,9 @@
 // measured many times, and an untried movement is worth the prior instead of
 // the unit length it starts with.
 #pragma once
+#ifndef CREATURES_FLOOR_CREATURE
+#error "creature/ is for creature/ and the floors above it"
+#endif
 
 #include "creature/movement_store.h"
 

@@ -32,11 +32,11 @@ SectorCounts countSectors(const std::list<AlgLearanAction::DeltaMove>& moves)
 }
 
 // A fresh random movement for direction t, with the counts of `like`.
-AlgLearanAction::DeltaMove freshMove(const Gene& like, double t)
+AlgLearanAction::DeltaMove freshMove(const Gene& like, double t, Random& random)
 {
     AlgLearanAction::DeltaMove m;
     m.gene = like;
-    m.gene.randomize(-1, -1, -1);
+    m.gene.randomize(-1, -1, -1, random);
     m.angle = t;
     m.meanX = guardTrig(std::cos(t));
     m.meanY = guardTrig(std::sin(t));
@@ -70,21 +70,21 @@ int angleSector(double angle)
     return static_cast<int>(s);
 }
 
-void AlgLearanAction::reset(const Gene& gene)
+void AlgLearanAction::reset(const Gene& gene, Random& random)
 {
     moves.clear();
     for (int i = 0; i < kInitialMoves; ++i) {
         const double a = (i - 16) * 0.03125 * 2 * 3.141592653589793;
-        DeltaMove m = freshMove(gene, a);
+        DeltaMove m = freshMove(gene, a, random);
         moves.push_back(std::move(m));
     }
 }
 
-AlgLearanAction::DeltaMove* AlgLearanAction::selectMove(const MY_VECTOR2& d)
+AlgLearanAction::DeltaMove* AlgLearanAction::selectMove(const MY_VECTOR2& d, Random& random)
 {
     if (moves.empty())
         return nullptr;
-    fillSector(d);
+    fillSector(d, random);
 
     const double ld = std::sqrt(d.x * d.x + d.y * d.y);
     double best = -1.0;
@@ -111,14 +111,14 @@ AlgLearanAction::DeltaMove* AlgLearanAction::selectMove(const MY_VECTOR2& d)
     return chosen;
 }
 
-void AlgLearanAction::fillSector(const MY_VECTOR2& d)
+void AlgLearanAction::fillSector(const MY_VECTOR2& d, Random& random)
 {
     if (moves.empty())
         return;
     const SectorCounts counts = countSectors(moves);
     const double t = dirAngle(d);
     if (counts[angleSector(t)] < kPerSector)
-        moves.push_back(freshMove(moves.front().gene, t));
+        moves.push_back(freshMove(moves.front().gene, t, random));
 }
 
 AlgLearanAction::DeltaMove AlgLearanAction::DeltaMove::firstSeen(const Gene& g,

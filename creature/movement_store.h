@@ -1,11 +1,16 @@
 // The movement store: what a creature has learnt about which movements carry
 // its body in which direction, measured in its own frame.
 #pragma once
+#ifndef CREATURES_FLOOR_CREATURE
+#error "creature/ is for creature/ and the floors above it"
+#endif
 
 #include <list>
 
-#include "app/base/shared_types.h"
+#include "base/shared_types.h"
 #include "creature/gene.h"
+
+class Random;
 
 // Signed angle from u to v in radians, 0 for degenerate input and for
 // results outside (-3.14159265358979, 3.14159265358979).
@@ -39,13 +44,13 @@ struct AlgLearanAction {
 
     // Empties the store and fills it with 32 random movements, four per
     // sector, whose genes take the counts of the given gene.
-    void reset(const Gene& gene);
+    void reset(const Gene& gene, Random& random);
     // Chooses the movement pointing best towards d (body frame); may first
     // append a fresh movement for a thin sector. Null only for an empty store.
-    DeltaMove* selectMove(const MY_VECTOR2& d);
+    DeltaMove* selectMove(const MY_VECTOR2& d, Random& random);
     // Appends a fresh random movement in the direction of d when d's sector
     // holds fewer than four, so every wanted direction has candidates.
-    void fillSector(const MY_VECTOR2& d);
+    void fillSector(const MY_VECTOR2& d, Random& random);
     // Folds the displacement e achieved by `tried` into it, or, when tried is
     // null, stores gene g as a new movement and prunes over-full sectors.
     void recordMove(DeltaMove* tried, const Gene& g, const MY_VECTOR2& e);

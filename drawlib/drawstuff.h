@@ -2,6 +2,9 @@
 // picking. The operations forward to the active backend: a headless one that
 // draws nothing (the default) or the window backend of the GUI.
 #pragma once
+#ifndef CREATURES_FLOOR_DRAWLIB
+#error "drawlib/ is for drawlib/ and the floors above it"
+#endif
 
 #include <cstdint>
 

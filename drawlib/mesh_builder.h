@@ -3,6 +3,9 @@
 // capsule chain that makes a creature's smooth skin. The window backend
 // streams what this builds to the GPU once per view.
 #pragma once
+#ifndef CREATURES_FLOOR_DRAWLIB
+#error "drawlib/ is for drawlib/ and the floors above it"
+#endif
 
 #include <cstdint>
 #include <vector>

@@ -3,6 +3,9 @@
 // gives the answer of a colour-ID render in microseconds instead of a whole
 // extra frame.
 #pragma once
+#ifndef CREATURES_FLOOR_DRAWLIB
+#error "drawlib/ is for drawlib/ and the floors above it"
+#endif
 
 #include "drawlib/view_math.h"
 

@@ -5,6 +5,9 @@
 // them (on the GPU, or here with poseSkinnedMesh), so a body that moves as a
 // whole is drawn exactly as if built anew, and a bent joint bends its tube.
 #pragma once
+#ifndef CREATURES_FLOOR_DRAWLIB
+#error "drawlib/ is for drawlib/ and the floors above it"
+#endif
 
 #include <cstdint>
 #include <vector>

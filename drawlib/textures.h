@@ -2,6 +2,9 @@
 // and the clouds of the sky. Pure image generation; the window backend
 // uploads them.
 #pragma once
+#ifndef CREATURES_FLOOR_DRAWLIB
+#error "drawlib/ is for drawlib/ and the floors above it"
+#endif
 
 #include <cstdint>
 #include <vector>

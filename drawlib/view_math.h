@@ -2,6 +2,9 @@
 // and its picking: the view of an eye with heading, pitch and roll in
 // degrees, the perspective of a view, and the ray under a cursor.
 #pragma once
+#ifndef CREATURES_FLOOR_DRAWLIB
+#error "drawlib/ is for drawlib/ and the floors above it"
+#endif
 
 // A 4x4 matrix in OpenGL's column-major order.
 struct Mat4 {

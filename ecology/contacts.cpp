@@ -1,13 +1,11 @@
 #include "ecology/contacts.h"
 
-#include "ecology/world.h"
+#include "ecology/simulation.h"
+#include "ecology/world_settings.h"
 
 namespace {
 
 constexpr int kMaxContacts = 8;
-
-// Reused for every pair of every step; fields never written stay zero.
-dContact contactBuffer[kMaxContacts];
 
 BodyPart* partOf(dBodyID b)
 {
@@ -34,13 +32,16 @@ double groundSoftCfm(double h)
 
 void nearCallback(void* data, dGeomID o1, dGeomID o2)
 {
-    World& w = *static_cast<World*>(data);
+    const ContactContext& context = *static_cast<const ContactContext*>(data);
+    Simulation& sim = *context.sim;
+    // Reused for every pair of every step; fields never written stay zero.
+    dContact* contactBuffer = sim.contacts;
     const dBodyID b1 = dGeomGetBody(o1);
     const dBodyID b2 = dGeomGetBody(o2);
     if (b1 && b2 && dAreConnected(b1, b2))
         return;
 
-    const dBodyID g = dGeomGetBody(w.groundPlane);
+    const dBodyID g = dGeomGetBody(sim.groundPlane);
     const bool groundPair = (b1 == g || b2 == g);
     const dBodyID other = (b1 == g) ? b2 : b1;
 
@@ -52,7 +53,7 @@ void nearCallback(void* data, dGeomID o1, dGeomID o2)
         // Bodies whose centre left the square, or sank below a surface that
         // falls away towards the edge, get no ground contact.
         const dReal* p = dBodyGetPosition(other);
-        const double S = w.simData.groundSize;
+        const double S = context.settings->groundSize;
         const double ex = p[0] > 0 ? S - p[0] : p[0] + S;
         const double ey = p[1] > 0 ? S - p[1] : p[1] + S;
         const double e = ex < ey ? ex : ey;
@@ -73,7 +74,7 @@ void nearCallback(void* data, dGeomID o1, dGeomID o2)
     }
 
     const int n = dCollide(o1, o2, kMaxContacts, &contactBuffer[0].geom, sizeof(dContact));
-    const double h = w.stepSize;
+    const double h = sim.stepSize;
     for (int i = 0; i < n; ++i) {
         dSurfaceParameters& s = contactBuffer[i].surface;
         // Friction pyramid approximation in both friction directions.
@@ -90,7 +91,7 @@ void nearCallback(void* data, dGeomID o1, dGeomID o2)
             s.soft_erp = 0.8;
             s.soft_cfm = 1e-10;
         }
-        const dJointID j = dJointCreateContact(w.world, w.contactGroup, &contactBuffer[i]);
+        const dJointID j = dJointCreateContact(sim.world, sim.contactGroup, &contactBuffer[i]);
         dJointAttach(j, b1, b2);
     }
 }

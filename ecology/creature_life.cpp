@@ -6,10 +6,12 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/base/random.h"
-#include "ecology/improved_life.h"
-#include "ecology/physics_mode.h"
-#include "ecology/world.h"
+#include "base/random.h"
+#include "ecology/cycle_learning.h"
+#include "ecology/physics_setup.h"
+#include "ecology/simulation.h"
+#include "ecology/simulation_step.h"
+#include "ecology/world_settings.h"
 
 namespace {
 
@@ -39,50 +41,54 @@ bool allFinite(const dReal* v, int n)
     return true;
 }
 
-void mate(World& w, Agent& self, Agent& partner)
+// Children are conceived in every step of a busy world; a view takes the
+// new ones after each frame, so only the last few are kept.
+constexpr std::size_t kKeptConceptions = 64;
+
+void mate(Simulation& sim, const WorldSettings& settings, Agent& self, Agent& partner)
 {
     self.matingCount += 1;
-    BirthMarker marker;
-    marker.centre = MY_VECTOR3{(self.centre.x + partner.centre.x) * 0.5,
-                               (self.centre.y + partner.centre.y) * 0.5,
-                               (self.centre.z + partner.centre.z) * 0.5};
-    w.birthMarkers.push_back(marker);
-    const EcologyParams& p = w.ecology;
+    Conception conception;
+    conception.birth = sim.counters.births + 1;
+    conception.time = sim.time;
+    conception.centre = MY_VECTOR3{(self.centre.x + partner.centre.x) * 0.5,
+                                   (self.centre.y + partner.centre.y) * 0.5,
+                                   (self.centre.z + partner.centre.z) * 0.5};
+    sim.conceptions.push_back(conception);
+    if (sim.conceptions.size() > kKeptConceptions)
+        sim.conceptions.pop_front();
+    const EcologyParams& p = settings.ecology;
     self.energy -= p.matingCost;
 
-    Agent& child = appendCreature(w.population);
-    child.initialize();
+    const LearningSetup learning = learningSetup(sim, settings);
+    const LearningRule& rule = learningRule(settings.learningRule);
+    Agent& child = appendCreature(sim);
+    child.initialize(sim.random);
     child.centre.x = self.centre.x + p.childPlacement * (partner.centre.x - self.centre.x);
     child.centre.y = self.centre.y + p.childPlacement * (partner.centre.y - self.centre.y);
     child.centre.z =
         self.centre.z + p.childPlacement * (partner.centre.z - self.centre.z) + p.childLift;
-    const bool improved = w.learningRule == static_cast<int>(LearningRule::Improved);
-    // Under the improved rules the child's store is its parent's, not fresh.
-    if (!improved)
-        child.learning.reset(self.gene);
-    child.gene.crossover(self.gene, partner.gene);
-    child.energy = p.childEnergyBase + p.childEnergySpread * rng().next() / 32767.0;
-    // ... and so is its body, so that the movements it inherits fit it; the
-    // rest of its genome (thresholds, senses, exploring) is the crossover's.
-    if (improved) {
-        inheritBody(child.gene, self.gene);
-        inheritMovements(child, self, w.learningParams);
-    }
-    child.buildBody(w.world, bodySpace(w), &w.environment);
+    if (rule.childBeforeCrossover)
+        rule.childBeforeCrossover(child, self, learning);
+    child.gene.crossover(self.gene, partner.gene, sim.random);
+    child.energy = p.childEnergyBase + p.childEnergySpread * sim.random.next() / 32767.0;
+    if (rule.childAfterCrossover)
+        rule.childAfterCrossover(child, self, learning);
+    child.buildBody(sim.world, bodySpace(sim, settings.physics), &sim.environment);
     child.generation = std::max(self.generation, partner.generation) + 1;
     child.parentIds[0] = self.creatureId;
     child.parentIds[1] = partner.creatureId;
     ++self.children;
     ++partner.children;
-    ++w.counters.births;
-    if (w.lifeEvents)
-        w.lifeEvents(lifeEventOf(LifeEvent::Birth, child, w.simData.simulationTime));
+    ++sim.counters.births;
+    if (sim.lifeEvents)
+        sim.lifeEvents(lifeEventOf(LifeEvent::Birth, child, sim.time));
 }
 
 // Takes a creature whose bodies went non-finite or far off out of the
 // physics: its bodies are put back at a finite place within the bound,
 // stopped and disabled, its geoms no longer collide, and it dies as fallen.
-void quarantine(World& w, Agent& a)
+void quarantine(Simulation& sim, Agent& a)
 {
     MY_VECTOR3 c = a.centre;
     if (!std::isfinite(c.x) || !std::isfinite(c.y) || !std::isfinite(c.z))
@@ -109,12 +115,12 @@ void quarantine(World& w, Agent& a)
             dGeomDisable(p.geom);
     }
     a.centre = c;
-    endDragOn(w, &a);
+    sim.quarantined.push_back(&a);
     if (a.lifeState == Alive) {
         a.lifeState = Fallen;
         a.dyingProgress = 0.0f;
     }
-    ++w.counters.nonFinite;
+    ++sim.counters.nonFinite;
 }
 
 } // namespace
@@ -145,63 +151,65 @@ bool hasFarOffBody(const Agent& a)
     return false;
 }
 
-void takeOutRunawayBodies(World& w)
+void takeOutRunawayBodies(Simulation& sim)
 {
-    for (auto& a : w.population)
+    for (auto& a : sim.population)
         if (a.lifeState != Removable && (hasNonFiniteBody(a) || hasFarOffBody(a)))
-            quarantine(w, a);
+            quarantine(sim, a);
 }
 
-void feedingAndMatingPass(World& w)
+void feedingAndMatingPass(Simulation& sim, const WorldSettings& settings)
 {
     bool eatenThisStep = false;
-    for (auto& a : w.population) {
+    const EcologyParams& p = settings.ecology;
+    for (auto& a : sim.population) {
         if (a.intention.mode == Intention::Food) {
             AimPoint* food = a.intention.food;
             if (!eatenThisStep && food &&
-                distanceSquared(a.centre, food->position) < w.ecology.eatRangeSquared) {
-                w.foods.eaten = food;
-                a.energy += w.ecology.foodEnergy;
+                distanceSquared(a.centre, food->position) < p.eatRangeSquared) {
+                sim.foods.eaten = food;
+                a.energy += p.foodEnergy;
                 a.foodCount += 1;
                 eatenThisStep = true;
-                ++w.counters.foodsEaten;
+                ++sim.counters.foodsEaten;
             }
         } else if (a.intention.mode == Intention::Mate) {
             Agent* partner = a.intention.partner;
-            if (partner && distanceSquared(a.centre, partner->centre) < w.ecology.mateRangeSquared)
-                mate(w, a, *partner);
+            if (partner && distanceSquared(a.centre, partner->centre) < p.mateRangeSquared)
+                mate(sim, settings, a, *partner);
         }
     }
 }
 
-void refillPopulation(World& w)
+void refillPopulation(Simulation& sim, const WorldSettings& settings)
 {
-    const double S = w.simData.groundSize;
-    while (static_cast<int>(w.population.size()) < w.simData.minPopulation) {
-        Agent& c = appendCreature(w.population);
-        c.initialize();
-        c.learning.reset(w.population.front().gene);
-        c.gene.randomize(-1, -1, -1);
-        c.centre.y = (rng().next() - 16384) * 2 / 32767.0 * S;
-        c.centre.x = (rng().next() - 16384) * 2 / 32767.0 * S;
-        c.centre.z = w.ecology.refillHeight;
-        c.buildBody(w.world, bodySpace(w), &w.environment);
-        ++w.counters.refills;
-        if (w.lifeEvents)
-            w.lifeEvents(lifeEventOf(LifeEvent::Refill, c, w.simData.simulationTime));
+    const double S = settings.groundSize;
+    while (static_cast<int>(sim.population.size()) < settings.minPopulation) {
+        Agent& c = appendCreature(sim);
+        c.initialize(sim.random);
+        c.learning.reset(sim.population.front().gene, sim.random);
+        c.gene.randomize(-1, -1, -1, sim.random);
+        c.centre.y = (sim.random.next() - 16384) * 2 / 32767.0 * S;
+        c.centre.x = (sim.random.next() - 16384) * 2 / 32767.0 * S;
+        c.centre.z = settings.ecology.refillHeight;
+        c.buildBody(sim.world, bodySpace(sim, settings.physics), &sim.environment);
+        ++sim.counters.refills;
+        if (sim.lifeEvents)
+            sim.lifeEvents(lifeEventOf(LifeEvent::Refill, c, sim.time));
     }
 }
 
-void deathPass(World& w)
+void deathPass(Simulation& sim, const WorldSettings& settings)
 {
-    for (auto it = w.population.begin(); it != w.population.end();) {
+    const EcologyParams& p = settings.ecology;
+    for (auto it = sim.population.begin(); it != sim.population.end();) {
         Agent& a = *it;
         // Also here, before the physics: a body made non-finite between two
         // steps (by a drag, a tool or a test) would trip the solver.
         if (a.lifeState != Removable && (hasNonFiniteBody(a) || hasFarOffBody(a)))
-            quarantine(w, a);
+            quarantine(sim, a);
         if (a.lifeState == Alive) {
-            if (a.centre.z < w.ecology.fallDepth) {
+            if (a.centre.z < p.fallDepth) {
                 a.lifeState = Fallen;
                 a.dyingProgress = 0.0f;
             }
@@ -212,13 +220,14 @@ void deathPass(World& w)
         }
         if (a.lifeState == Removable) {
             if (a.deathCause == Starved)
-                ++w.counters.deathsStarved;
+                ++sim.counters.deathsStarved;
             else
-                ++w.counters.deathsFallen;
-            if (w.lifeEvents)
-                w.lifeEvents(lifeEventOf(LifeEvent::Death, a, w.simData.simulationTime));
-            forgetCreature(w, &a);
-            it = w.population.erase(it);
+                ++sim.counters.deathsFallen;
+            if (sim.lifeEvents)
+                sim.lifeEvents(lifeEventOf(LifeEvent::Death, a, sim.time));
+            sim.hallOfFame.leaves(a);
+            sim.removed.push_back(Departure{&a, a.parts.data(), a.parts.size()});
+            it = sim.population.erase(it);
             continue;
         }
         ++it;

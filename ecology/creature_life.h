@@ -2,9 +2,13 @@
 // the population, dying and removal. The per-creature update and intention
 // choice are Agent members defined alongside.
 #pragma once
+#ifndef CREATURES_FLOOR_ECOLOGY
+#error "ecology/ is for ecology/ and the floors above it"
+#endif
 
-struct World;
 struct Agent;
+struct Simulation;
+struct WorldSettings;
 
 // Farthest a creature's body may be from the origin along any axis. A body
 // beyond it has long left the arena (thrown by a solver blow-up) and only
@@ -16,14 +20,15 @@ constexpr double kMaxBodyCoordinate = 1e6;
 // Feeding and mating pass: at most one food is eaten per step, by the first
 // creature in list order within reach; creatures within reach of their
 // partner make a child.
-void feedingAndMatingPass(World& w);
+void feedingAndMatingPass(Simulation& sim, const WorldSettings& settings);
 
 // Appends random creatures until the population holds minPopulation.
-void refillPopulation(World& w);
+void refillPopulation(Simulation& sim, const WorldSettings& settings);
 
 // Starts the dying of creatures that fell or starved and removes those whose
-// dying has finished; quarantines creatures whose bodies went non-finite.
-void deathPass(World& w);
+// dying has finished (noting them in sim.removed); quarantines creatures
+// whose bodies went non-finite (noting them in sim.quarantined).
+void deathPass(Simulation& sim, const WorldSettings& settings);
 
 // True when any existing body part of the creature has a non-finite
 // position, rotation or velocity.
@@ -36,4 +41,4 @@ bool hasFarOffBody(const Agent& a);
 // Takes out of the physics every creature that is not yet removable and has
 // a non-finite or far-off body; the step runs it after the physics, so a
 // save between two steps never holds such a body.
-void takeOutRunawayBodies(World& w);
+void takeOutRunawayBodies(Simulation& sim);

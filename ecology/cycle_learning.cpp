@@ -1,11 +1,9 @@
 #include "ecology/cycle_learning.h"
 
-#include <algorithm>
 #include <cmath>
 
-#include "app/base/random.h"
+#include "base/random.h"
 #include "creature/agent.h"
-#include "creature/movement_rating.h"
 
 namespace {
 
@@ -19,17 +17,12 @@ double guardTrig(double v)
 
 } // namespace
 
-namespace {
-
-// A displacement seen from a heading: (forwards, to its left).
 MY_VECTOR2 inHeadingFrame(double dx, double dy, const MY_VECTOR2& heading)
 {
     const double th = dirAngle(heading);
     return MY_VECTOR2{dx * std::cos(-th) - dy * std::sin(-th),
                       dx * std::sin(-th) + dy * std::cos(-th)};
 }
-
-} // namespace
 
 CycleDisplacement cycleDisplacement(const Agent& a)
 {
@@ -42,10 +35,6 @@ CycleDisplacement cycleDisplacement(const Agent& a)
     return d;
 }
 
-namespace {
-
-// The specified scoring without the store: the progress towards the target
-// enters the score, the recent progress and the tally.
 void addProgress(Agent& a, const CycleDisplacement& d, CycleTally* tally)
 {
     const MY_VECTOR3 t = a.intention.target();
@@ -66,8 +55,6 @@ void addProgress(Agent& a, const CycleDisplacement& d, CycleTally* tally)
     }
 }
 
-// The direction towards the target relative to the current heading, as
-// (cos, sin) of the angle between them.
 MY_VECTOR2 wantedDirection(const Agent& a)
 {
     const MY_VECTOR3 t = a.intention.target();
@@ -82,98 +69,22 @@ MY_VECTOR2 wantedDirection(const Agent& a)
     return MY_VECTOR2{guardTrig(std::cos(angle)), guardTrig(std::sin(angle))};
 }
 
-MovementRating ratingOf(const Agent& a, const LearningParams& p)
+void takeMove(Agent& a, AlgLearanAction::DeltaMove* m)
 {
-    return MovementRating{medianStrength(a.learning, p.emptyStorePrior), p.priorWeight};
-}
-
-} // namespace
-
-void scoreCycle(Agent& a, const CycleDisplacement& d, CycleTally* tally)
-{
-    if (a.disturbed) {
-        a.disturbed = false;
-        return;
-    }
-    addProgress(a, d, tally);
-    a.learning.recordMove(a.currentMove, a.workingGene, MY_VECTOR2{d.fx, d.fy});
-}
-
-void chooseMove(Agent& a)
-{
-    AlgLearanAction::DeltaMove* m = a.learning.selectMove(wantedDirection(a));
     a.currentMove = m;
     if (m)
         a.workingGene = m->gene;
 }
 
-void exploreMove(Agent& a, const LearningSetup& setup)
+void tryNewMove(Agent& a, Random& random)
 {
-    if (!setup.mutation)
-        return;
-    const int r = rng().next();
-    if (a.workingGene[PROB_SETUDO_PROB] > r / 32767.0) {
-        a.currentMove = nullptr;
-        a.workingGene.mutate(a.workingGene[PROB_SETUDO_AMOUNT] + a.temperature);
-    }
-}
-
-void scoreCycleImproved(Agent& a, const CycleDisplacement& d, CycleTally* tally)
-{
-    if (a.disturbed) {
-        a.disturbed = false;
-        a.credit.disturbed = true;
-        return;
-    }
-    addProgress(a, d, tally);
-}
-
-void chooseMoveImproved(Agent& a, const LearningParams& p)
-{
-    const MY_VECTOR2 d = wantedDirection(a);
-    a.learning.fillSector(d);
-    AlgLearanAction::DeltaMove* m = bestRated(a.learning, d, ratingOf(a, p), false);
-    a.currentMove = m;
-    if (m)
-        a.workingGene = m->gene;
-}
-
-void exploreMoveImproved(Agent& a, const LearningSetup& setup)
-{
-    if (!setup.mutation)
-        return;
-    const LearningParams& p = *setup.params;
-    const int tried = triedMovements(a.learning);
-    const double chance = std::max(p.exploreFloor, p.exploreScale / (p.exploreScale + tried));
-    // An untried movement is tried as it is: mutating it would only swap one
-    // unknown for another.
-    const bool untried = a.currentMove && a.currentMove->count == 0;
-    if (chance > rng().uniform() && !untried) {
-        a.currentMove = nullptr;
-        a.workingGene.mutate(a.workingGene[PROB_SETUDO_AMOUNT] + a.temperature);
-    }
-}
-
-void restEndLearning(Agent& a, const LearningParams& p)
-{
-    Agent::PendingCredit& c = a.credit;
-    if (c.active && !c.disturbed && !a.disturbed) {
-        const MY_VECTOR2 f =
-            inHeadingFrame(a.centre.x - c.centre.x, a.centre.y - c.centre.y, c.heading);
-        if (f.x > -10000 && f.x < 10000 && f.y > -10000 && f.y < 10000)
-            recordRated(a.learning, c.move, c.gene, f, ratingOf(a, p), a.currentMove);
-    }
-    c.active = true;
-    c.move = a.currentMove;
-    if (!c.move)
-        c.gene = a.workingGene;
-    c.centre = a.centre;
-    c.heading = a.heading;
-    c.disturbed = false;
+    a.currentMove = nullptr;
+    a.workingGene.mutate(a.workingGene[PROB_SETUDO_AMOUNT] + a.temperature, random);
 }
 
 void cycleStartLearning(Agent& a, const LearningSetup& setup, CycleTally* tally)
 {
+    const LearningRule& rule = learningRule(setup.rule);
     a.cycleStart = a.age;
     a.track.push_back(a.centre);
     if (static_cast<int>(a.track.size()) > kTrackLength)
@@ -183,22 +94,23 @@ void cycleStartLearning(Agent& a, const LearningSetup& setup, CycleTally* tally)
     // A displacement out of range (or not a number) changes nothing but the
     // start of the next cycle.
     if (d.fx > -10000 && d.fx < 10000) {
-        if (setup.rule == LearningRule::Improved) {
-            scoreCycleImproved(a, d, tally);
-            chooseMoveImproved(a, *setup.params);
-            exploreMoveImproved(a, setup);
-        } else {
-            scoreCycle(a, d, tally);
-            chooseMove(a);
-            exploreMove(a, setup);
-        }
+        rule.score(a, d, tally);
+        rule.choose(a, setup);
+        rule.explore(a, setup);
     }
-    // The specified rules credit no movement at rest ends, and their scoring
-    // may have dropped the one awaiting credit from the store: should the
-    // world switch back to the improved rules, nothing stale is credited.
-    if (setup.rule != LearningRule::Improved)
+    // A rule that credits nothing at rest ends leaves no movement awaiting
+    // credit: its scoring may have dropped that movement from the store, and
+    // should the world switch to a rule that does, nothing stale is credited.
+    if (!rule.restEnd)
         a.credit = Agent::PendingCredit{};
 
     a.cycleStartCentre = a.centre;
     a.cycleStartHeading = a.heading;
+}
+
+void restEndLearning(Agent& a, const LearningSetup& setup)
+{
+    const LearningRule& rule = learningRule(setup.rule);
+    if (rule.restEnd)
+        rule.restEnd(a, setup);
 }

@@ -3,6 +3,9 @@
 // rules the simulation is made with, and a new rule adds a field here rather
 // than a number in the code.
 #pragma once
+#ifndef CREATURES_FLOOR_ECOLOGY
+#error "ecology/ is for ecology/ and the floors above it"
+#endif
 
 struct EcologyParams {
     // Energy every creature loses in every step, dying ones included.

@@ -1,16 +1,15 @@
 #include "ecology/food_store.h"
 
-#include "app/base/random.h"
+#include "base/random.h"
 
-void AimPointHander::reset(SimData* simData)
+void AimPointHander::reset()
 {
-    settings = simData;
     eaten = nullptr;
     timer = 0.0;
     foods.clear();
 }
 
-void AimPointHander::update(double h)
+void AimPointHander::update(double h, int foodInterval, double groundSize, Random& random)
 {
     if (eaten) {
         *eaten = foods.back();
@@ -18,12 +17,12 @@ void AimPointHander::update(double h)
         eaten = nullptr;
     }
     timer += h;
-    if (timer > static_cast<double>(settings->foodInterval)) {
+    if (timer > static_cast<double>(foodInterval)) {
         timer = 0.0;
-        const double d = settings->groundSize * 0.8 * 0.8;
+        const double d = groundSize * 0.8 * 0.8;
         AimPoint food;
-        food.position.x = (rng().next() - 16384) * 2 / 32767.0 * d;
-        food.position.y = (rng().next() - 16384) * 2 / 32767.0 * d;
+        food.position.x = (random.next() - 16384) * 2 / 32767.0 * d;
+        food.position.y = (random.next() - 16384) * 2 / 32767.0 * d;
         food.position.z = 0.0;
         foods.push_back(food);
     }

@@ -4,6 +4,9 @@
 // Keeping it only reads the world: a run with or without anyone looking at
 // it is the same run.
 #pragma once
+#ifndef CREATURES_FLOOR_ECOLOGY
+#error "ecology/ is for ecology/ and the floors above it"
+#endif
 
 #include <cstddef>
 #include <vector>

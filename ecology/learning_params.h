@@ -3,6 +3,9 @@
 // The world record holds one record of them; the specified rules read none
 // of them.
 #pragma once
+#ifndef CREATURES_FLOOR_ECOLOGY
+#error "ecology/ is for ecology/ and the floors above it"
+#endif
 
 struct LearningParams {
     // Rating a movement: its mean displacement per phase second, with its

@@ -1,6 +1,9 @@
 // Family lines: the life events of creatures (random arrival, birth by
 // mating, death) as they happen, for a lineage log.
 #pragma once
+#ifndef CREATURES_FLOOR_ECOLOGY
+#error "ecology/ is for ecology/ and the floors above it"
+#endif
 
 #include <functional>
 #include <string>

@@ -1,30 +1,9 @@
 #include "ecology/population.h"
 
-Agent& appendCreature(Population& population)
-{
-    population.emplace_back();
-    return population.back();
-}
-
-void resizePopulation(Population& population, int n)
-{
-    if (n < 0)
-        n = 0;
-    while (static_cast<int>(population.size()) < n)
-        population.emplace_back();
-    while (static_cast<int>(population.size()) > n)
-        population.pop_back();
-}
-
 void removeLastCreature(Population& population)
 {
     if (!population.empty())
         population.pop_back();
-}
-
-void clearPopulation(Population& population)
-{
-    population.clear();
 }
 
 namespace {
@@ -45,6 +24,11 @@ template <typename Key> Agent* firstWithHighest(Population& population, Key key)
 Agent* bestByScore(Population& population)
 {
     return firstWithHighest(population, [](const Agent& a) { return a.score; });
+}
+
+const Agent* bestByScore(const Population& population)
+{
+    return bestByScore(const_cast<Population&>(population));
 }
 
 Agent* oldest(Population& population)

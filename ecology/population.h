@@ -1,5 +1,8 @@
 // The population of creatures and the environment every creature sees.
 #pragma once
+#ifndef CREATURES_FLOOR_ECOLOGY
+#error "ecology/ is for ecology/ and the floors above it"
+#endif
 
 #include <list>
 
@@ -17,18 +20,12 @@ struct Environment {
     AimPointHander* foods = nullptr;
 };
 
-// Appends a newly constructed creature (taking the next id) at the back and
-// returns it; the caller initializes it and builds its body.
-Agent& appendCreature(Population& population);
-// Appends or removes creatures at the back until the list holds n.
-void resizePopulation(Population& population, int n);
 // Removes and destroys the last creature.
 void removeLastCreature(Population& population);
-// Destroys every creature.
-void clearPopulation(Population& population);
 
 // First creature with the highest score; null for an empty population.
 Agent* bestByScore(Population& population);
+const Agent* bestByScore(const Population& population);
 // First creature with the highest age; null for an empty population.
 Agent* oldest(Population& population);
 // Nearest other creature by 3-D centre distance; self when there is none.

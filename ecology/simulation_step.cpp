@@ -2,12 +2,13 @@
 
 #include <cmath>
 
-#include "ecology/walls.h"
-#include "ecology/world.h"
 #include "ecology/contacts.h"
 #include "ecology/creature_life.h"
 #include "ecology/cycle_learning.h"
-#include "ecology/physics_mode.h"
+#include "ecology/physics_setup.h"
+#include "ecology/simulation.h"
+#include "ecology/walls.h"
+#include "ecology/world_settings.h"
 
 namespace {
 
@@ -58,8 +59,8 @@ void driveMotors(Agent& a, const LearningSetup& learning, CycleTally* tally)
         a.phase = p;
         if (p == 0)
             cycleStartLearning(a, learning, tally);
-        else if (p == 1 && learning.rule == LearningRule::Improved)
-            restEndLearning(a, *learning.params);
+        else if (p == 1)
+            restEndLearning(a, learning);
     }
     if (p == 0) {
         restPose(a);
@@ -76,55 +77,47 @@ void driveMotors(Agent& a, const LearningSetup& learning, CycleTally* tally)
     }
 }
 
-void applyDragForce(DragState& drag, double h)
+LearningSetup learningSetup(Simulation& sim, const WorldSettings& settings)
 {
-    GrabbedPart& part = *drag.grabbed;
-    dBodyEnable(part.body);
-    const dReal* p = dGeomGetPosition(part.geom);
-    const double d[3] = {drag.target[0] - p[0], drag.target[1] - p[1], drag.target[2] - p[2]};
-    if (std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]) == 0) {
-        drag.force[0] = drag.force[1] = drag.force[2] = 0.0;
-        return;
-    }
-    const dReal* v = dBodyGetLinearVel(part.body);
-    for (int i = 0; i < 3; ++i)
-        drag.force[i] = part.mass * (d[i] * (1 / h) - v[i]) * (1 / h);
-    dBodySetForce(part.body, drag.force[0], drag.force[1], drag.force[2]);
+    return LearningSetup{settings.learningRule, settings.learningMutation != 0,
+                         &settings.learningParams, &sim.random};
 }
 
-void simulationStep(World& w)
+void simulationStep(Simulation& sim, const WorldSettings& settings)
 {
-    const double h = w.stepSize;
-    w.simData.simulationTime += h;
-    ++w.counters.steps;
-    arrangeSpaces(w);
+    const double h = sim.stepSize;
+    sim.time += h;
+    ++sim.counters.steps;
+    sim.removed.clear();
+    sim.quarantined.clear();
+    arrangeSpaces(sim, settings.physics);
 
-    if (w.ecologyEnabled == 1) {
-        feedingAndMatingPass(w);
-        refillPopulation(w);
-        const LearningSetup learning = learningSetup(w);
-        for (auto& a : w.population)
-            driveMotors(a, learning, &w.counters.cycles);
-        for (auto& a : w.population)
-            a.energy -= w.ecology.energyDecay;
-        deathPass(w);
-        w.foods.update(h);
-        for (auto& a : w.population)
-            a.update(h, w.ecology);
+    if (sim.ecologyEnabled) {
+        feedingAndMatingPass(sim, settings);
+        refillPopulation(sim, settings);
+        const LearningSetup learning = learningSetup(sim, settings);
+        for (auto& a : sim.population)
+            driveMotors(a, learning, &sim.counters.cycles);
+        for (auto& a : sim.population)
+            a.energy -= settings.ecology.energyDecay;
+        deathPass(sim, settings);
+        sim.foods.update(h, settings.foodInterval, settings.groundSize, sim.random);
+        for (auto& a : sim.population)
+            a.update(h, settings.ecology);
     }
 
-    if (w.drag.active && w.drag.grabbed) {
-        w.selectedAgent = w.hoveredAgent;
-        applyDragForce(w.drag, h);
-    }
+    ContactContext contacts{&sim, &settings};
+    collideWorld(sim, settings.physics, &contacts, nearCallback);
+    // The solver's generator is the process's; this world's state of it is
+    // handed over for the step and taken back after it.
+    dRandSetSeed(sim.solverSeed);
+    dWorldQuickStep(sim.world, h);
+    sim.solverSeed = static_cast<std::uint32_t>(dRandGetSeed());
+    dJointGroupEmpty(sim.contactGroup);
+    takeOutRunawayBodies(sim);
+    sim.statistics.afterStep(sim);
+    sim.hallOfFame.afterStep(sim.population, sim.time);
 
-    collideWorld(w, &w, nearCallback);
-    dWorldQuickStep(w.world, h);
-    dJointGroupEmpty(w.contactGroup);
-    takeOutRunawayBodies(w);
-    w.statistics.afterStep(w);
-    w.hallOfFame.afterStep(w.population, w.simData.simulationTime);
-
-    if (w.walls.exist)
-        placeWalls(w, w.simData.groundSize, w.simData.wallHeight);
+    if (sim.walls.exist)
+        placeWalls(sim, settings.groundSize, settings.wallHeight);
 }

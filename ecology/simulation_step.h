@@ -1,19 +1,24 @@
 // One fixed step of the whole world: creature life, motors and learning,
-// foods, the mouse drag, collisions and the rigid-body integration.
+// foods, collisions and the rigid-body integration.
 #pragma once
+#ifndef CREATURES_FLOOR_ECOLOGY
+#error "ecology/ is for ecology/ and the floors above it"
+#endif
 
-struct World;
+#include "ecology/learning_rule.h"
+
 struct Agent;
-struct DragState;
-struct CycleTally;
-struct LearningSetup;
+struct Simulation;
+struct WorldSettings;
 
-// Advances the world by one step of w.stepSize seconds.
-void simulationStep(World& w);
+// Advances the world by one step of sim.stepSize seconds. Creatures that
+// left the world in it are listed in sim.removed, those whose bodies ran
+// away in sim.quarantined (both emptied at its start).
+void simulationStep(Simulation& sim, const WorldSettings& settings);
+
+// The learning rule and its numbers as the step hands them on.
+LearningSetup learningSetup(Simulation& sim, const WorldSettings& settings);
 
 // Drives the joint motors of one creature by its intention; at the start of a
 // motor cycle it runs the cycle-start learning first.
 void driveMotors(Agent& a, const LearningSetup& learning, CycleTally* tally = nullptr);
-
-// Pulls the grabbed part towards the drag target within one step of h.
-void applyDragForce(DragState& drag, double h);

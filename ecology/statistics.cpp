@@ -4,7 +4,7 @@
 #include <cmath>
 #include <sstream>
 
-#include "ecology/world.h"
+#include "ecology/simulation.h"
 
 namespace {
 
@@ -80,13 +80,13 @@ std::string statsCsvLine(const StatsSample& s)
     return o.str();
 }
 
-StatsSample StatisticsRecorder::sampleNow(World& w) const
+StatsSample StatisticsRecorder::sampleNow(const Simulation& sim) const
 {
     StatsSample s;
-    const LifeCounters& c = w.counters;
-    s.time = w.simData.simulationTime;
-    s.population = static_cast<long long>(w.population.size());
-    s.foods = static_cast<long long>(w.foods.foods.size());
+    const LifeCounters& c = sim.counters;
+    s.time = sim.time;
+    s.population = static_cast<long long>(sim.population.size());
+    s.foods = static_cast<long long>(sim.foods.foods.size());
     s.births = c.births;
     s.refills = c.refills;
     s.deathsStarved = c.deathsStarved;
@@ -94,16 +94,16 @@ StatsSample StatisticsRecorder::sampleNow(World& w) const
     s.foodsEaten = c.foodsEaten;
     double energy = 0.0;
     double generations = 0.0;
-    for (const auto& a : w.population) {
+    for (const auto& a : sim.population) {
         energy += a.energy;
         generations += a.generation;
         s.maxGeneration = std::max(s.maxGeneration, a.generation);
     }
-    if (!w.population.empty()) {
-        s.meanEnergy = energy / static_cast<double>(w.population.size());
-        s.meanGeneration = generations / static_cast<double>(w.population.size());
+    if (!sim.population.empty()) {
+        s.meanEnergy = energy / static_cast<double>(sim.population.size());
+        s.meanGeneration = generations / static_cast<double>(sim.population.size());
     }
-    const Agent* best = bestByScore(w.population);
+    const Agent* best = bestByScore(sim.population);
     s.bestScore = best ? best->score : 0.0;
     s.totalCycles = c.cycles.cycles;
     s.totalProgress = c.cycles.progress;
@@ -113,9 +113,9 @@ StatsSample StatisticsRecorder::sampleNow(World& w) const
     return s;
 }
 
-void StatisticsRecorder::afterStep(World& w)
+void StatisticsRecorder::afterStep(const Simulation& sim)
 {
-    const double t = w.simData.simulationTime;
+    const double t = sim.time;
     if (!(std::fabs(t) < 1e15))
         return;
     const long long second = static_cast<long long>(std::floor(t));
@@ -130,7 +130,7 @@ void StatisticsRecorder::afterStep(World& w)
         taken_ = 0;
     }
 
-    latest_ = sampleNow(w);
+    latest_ = sampleNow(sim);
     cyclesAtLastSample_ = latest_.totalCycles;
     progressAtLastSample_ = latest_.totalProgress;
     if (taken_ % stride_ == 0) {

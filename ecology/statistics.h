@@ -5,12 +5,15 @@
 // Recording only reads the world: a run with or without anything reading the
 // samples is the same run.
 #pragma once
+#ifndef CREATURES_FLOOR_ECOLOGY
+#error "ecology/ is for ecology/ and the floors above it"
+#endif
 
 #include <functional>
 #include <string>
 #include <vector>
 
-struct World;
+struct Simulation;
 
 struct StatsSample {
     double time = 0.0; // simulated seconds
@@ -77,10 +80,10 @@ public:
 
     // Called by the step at its end: takes a sample when the simulated time
     // has entered a new whole second.
-    void afterStep(World& w);
+    void afterStep(const Simulation& sim);
     // A sample of the world as it is now (for the closing line of a file);
     // it does not enter the history.
-    StatsSample sampleNow(World& w) const;
+    StatsSample sampleNow(const Simulation& sim) const;
 
     // Receives every sample as it is taken.
     void addSink(Sink sink) { sinks_.push_back(std::move(sink)); }

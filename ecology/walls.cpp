@@ -2,11 +2,11 @@
 
 #include <cmath>
 
-#include "ecology/world.h"
+#include "ecology/simulation.h"
 
-void createWalls(World& w, double S)
+void createWalls(Simulation& sim, double S)
 {
-    Walls& walls = w.walls;
+    Walls& walls = sim.walls;
     walls.sinkDepth = 80.0;
     walls.exist = true;
     walls.blockSize[0] = 2 * S - 0.001;
@@ -14,15 +14,15 @@ void createWalls(World& w, double S)
     walls.blockSize[2] = 80.0;
     walls.blocks.resize(4);
     for (auto& block : walls.blocks) {
-        makeBox(w.world, w.space, block, walls.blockSize, 10000.0);
+        makeBox(sim.world, sim.space, block, walls.blockSize, 10000.0);
         block.owner = nullptr;
         dBodySetData(block.body, nullptr);
     }
 }
 
-void placeWalls(World& w, double S, double H)
+void placeWalls(Simulation& sim, double S, double H)
 {
-    Walls& walls = w.walls;
+    Walls& walls = sim.walls;
     for (int i = 0; i < static_cast<int>(walls.blocks.size()); ++i) {
         const double a = i * 3.141592653589793 * 0.5;
         dMatrix3 R;

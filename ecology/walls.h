@@ -2,12 +2,15 @@
 // edges of the square, rising wallHeight above it. They are ordinary bodies
 // that stay put because the step puts them back after every step.
 #pragma once
+#ifndef CREATURES_FLOOR_ECOLOGY
+#error "ecology/ is for ecology/ and the floors above it"
+#endif
 
 #include <vector>
 
 #include "creature/body_part.h"
 
-struct World;
+struct Simulation;
 
 // The four wall blocks around the ground square.
 struct Walls {
@@ -18,6 +21,6 @@ struct Walls {
 };
 
 // (Re)creates the four wall blocks for the half-extent S.
-void createWalls(World& w, double S);
+void createWalls(Simulation& sim, double S);
 // Puts the blocks at the edges of the square, their tops at height H, at rest.
-void placeWalls(World& w, double S, double H);
+void placeWalls(Simulation& sim, double S, double H);

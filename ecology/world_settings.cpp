@@ -1,53 +1,93 @@
 #include "ecology/world_settings.h"
 
 #include <cmath>
-#include <cstdlib>
 #include <iomanip>
-#include <memory>
 #include <sstream>
 
-#include "app/base/decimal.h"
-#include "ecology/world.h"
+#include "base/decimal.h"
+#include "ecology/population.h"
 
 namespace {
 
 using Type = WorldSetting::Type;
+using Saved = WorldSetting::Saved;
+
+// Reading and writing one field of the record, whatever its type.
+template <auto Field> double getField(const WorldSettings& s)
+{
+    return static_cast<double>(s.*Field);
+}
+template <auto Field> void putField(WorldSettings& s, double v)
+{
+    using T = std::remove_reference_t<decltype(s.*Field)>;
+    if constexpr (std::is_enum_v<T>)
+        s.*Field = static_cast<T>(static_cast<int>(v));
+    else
+        s.*Field = static_cast<T>(v);
+}
+
+const char* learningRuleName(int i)
+{
+    return learningRules()[static_cast<std::size_t>(i)].name;
+}
+const char* learningRuleDescription(int i)
+{
+    return learningRules()[static_cast<std::size_t>(i)].description;
+}
+int learningRuleCount()
+{
+    return static_cast<int>(learningRules().size());
+}
+const char* physicsName(int i)
+{
+    return physicsSetups()[static_cast<std::size_t>(i)].name;
+}
+const char* physicsDescription(int i)
+{
+    return physicsSetups()[static_cast<std::size_t>(i)].description;
+}
+int physicsCount()
+{
+    return static_cast<int>(physicsSetups().size());
+}
 
 // The ground size is taken in whole metres only from the command line: the
-// step driver compares the size with its truncated copy and would rebuild
-// the walls at every frame for a fraction (the control bar, as specified,
-// steps it by whole metres but lets a fraction be typed). The minimum
-// population stays within what a saved world may hold.
-const char* const kPhysicsNames[] = {"specified", "fast"};
-
+// frame driver compares the size with its truncated copy and would rebuild
+// the walls at every frame for a fraction (the control bar steps it by whole
+// metres but lets a fraction be typed). The minimum population stays within
+// what a saved world may hold. The learning rule is kept by its number in
+// rules.txt, the physics set-up by its name.
 const std::vector<WorldSetting> kSettings = {
     {"groundSize", "Size of Ground", "half-width of the square ground, whole metres", Type::Double,
-     3, 150, 1, true, true, nullptr, [](World& w) -> double& { return w.simData.groundSize; }, nullptr},
+     3, 150, 1, true, true, Saved::Config, getField<&WorldSettings::groundSize>,
+     putField<&WorldSettings::groundSize>},
     {"foodInterval", "Foods Growing Rate", "simulated seconds between two new foods", Type::Int, 1,
-     100, 1, true, false, [](World& w) -> int& { return w.simData.foodInterval; }, nullptr, nullptr},
+     100, 1, true, false, Saved::Config, getField<&WorldSettings::foodInterval>,
+     putField<&WorldSettings::foodInterval>},
     {"wallHeight", "Height of Wall", "height of the wall tops above the ground", Type::Double, 0,
-     10, 0.1, false, false, nullptr, [](World& w) -> double& { return w.simData.wallHeight; }, nullptr},
+     10, 0.1, false, false, Saved::Config, getField<&WorldSettings::wallHeight>,
+     putField<&WorldSettings::wallHeight>},
     {"minPopulation", "", "creatures made by a reset, and kept by refilling", Type::Int, 1,
-     kMaxMinPopulation, 1, true, true, [](World& w) -> int& { return w.simData.minPopulation; }, nullptr,
-     nullptr},
+     kMaxMinPopulation, 1, true, true, Saved::Config, getField<&WorldSettings::minPopulation>,
+     putField<&WorldSettings::minPopulation>},
     {"learningMutation", "", "1: learning mutates the movements at cycle starts, 0: not",
-     Type::Flag, 0, 1, 1, true, false, nullptr, nullptr,
-     [](World& w) -> std::uint8_t& { return w.simData.learningMutation; }},
-    {"learningRule", "Learning",
-     "0: the original learning rules, 1: the improved ones (rated movements, fading "
-     "exploration, children inherit body and movements)",
-     Type::Int, 0, 1, 1, true, false, [](World& w) -> int& { return w.learningRule; }, nullptr,
-     nullptr},
+     Type::Flag, 0, 1, 1, true, false, Saved::No, getField<&WorldSettings::learningMutation>,
+     putField<&WorldSettings::learningMutation>},
+    {"learningRule", "Learning", "the learning rules every creature follows", Type::Int, 0,
+     static_cast<double>(learningRuleCount() - 1), 1, true, false, Saved::RulesFile,
+     getField<&WorldSettings::learningRule>, putField<&WorldSettings::learningRule>,
+     learningRuleName, learningRuleCount, learningRuleDescription},
     {"gravity", "Gravity", "vertical gravity, m/s^2 (negative pulls down)", Type::Double, -20, 1,
-     0.2, false, false, nullptr, [](World& w) -> double& { return w.gravity[2]; }, nullptr},
+     0.2, false, false, Saved::No, [](const WorldSettings& s) { return s.gravity[2]; },
+     [](WorldSettings& s, double v) { s.gravity[2] = v; }},
     {"stepsPerFrame", "Simulation Speed",
-     "steps per drawn frame in the window (headless runs step singly)", Type::Int, 1, 5, 1, true, false,
-     [](World& w) -> int& { return w.stepsPerFrame; }, nullptr, nullptr},
-    {"physics", "Physics",
-     "specified: one hash space for every part; fast: sweep and prune over a space a "
-     "creature (the same contacts, a faster and different run)",
-     Type::Int, 0, 1, 1, true, false, [](World& w) -> int& { return w.physics; }, nullptr, nullptr,
-     kPhysicsNames, 2},
+     "steps per drawn frame in the window (headless runs step singly)", Type::Int, 1, 5, 1, true,
+     false, Saved::No, getField<&WorldSettings::stepsPerFrame>,
+     putField<&WorldSettings::stepsPerFrame>},
+    {"physics", "Physics", "how the world's geoms are sorted for collisions", Type::Choice, 0,
+     static_cast<double>(physicsCount() - 1), 1, true, false, Saved::RulesFile,
+     getField<&WorldSettings::physics>, putField<&WorldSettings::physics>, physicsName,
+     physicsCount, physicsDescription},
 };
 
 std::string number(double v)
@@ -57,28 +97,29 @@ std::string number(double v)
     return o.str();
 }
 
-} // namespace
-
-double WorldSetting::get(const World& w) const
+// The value a name stands for: an entry's name, or the word saves and sweep
+// files written before the default set-ups were renamed use for them.
+bool namedValue(const WorldSetting& s, const std::string& text, double& value)
 {
-    // The accessors only hand out a place; reading through them changes
-    // nothing.
-    World& place = const_cast<World&>(w);
-    switch (type) {
-    case Type::Int: return integer(place);
-    case Type::Double: return real(place);
-    case Type::Flag: return flag(place);
+    if (!s.valueName)
+        return false;
+    for (int i = 0; i < s.valueCount(); ++i)
+        if (text == s.valueName(i)) {
+            value = i;
+            return true;
+        }
+    if (text == "specified") {
+        value = 0;
+        return true;
     }
-    return 0.0;
+    return false;
 }
 
-void WorldSetting::set(World& w, double value) const
+} // namespace
+
+void WorldSetting::set(WorldSettings& s, double value) const
 {
-    switch (type) {
-    case Type::Int: integer(w) = static_cast<int>(std::lround(value)); break;
-    case Type::Double: real(w) = value; break;
-    case Type::Flag: flag(w) = static_cast<std::uint8_t>(std::lround(value)); break;
-    }
+    put(s, type == Type::Double ? value : static_cast<double>(std::lround(value)));
 }
 
 const std::vector<WorldSetting>& worldSettings()
@@ -109,16 +150,15 @@ bool parseSettingOverride(const std::string& text, SettingOverride& out, std::st
         return false;
     }
     double v = 0;
-    for (int i = 0; i < s->choiceCount; ++i)
-        if (value == s->choices[i]) {
-            out.setting = s;
-            out.value = i;
-            return true;
-        }
-    if (!readDecimal(value, v) && s->choices) {
+    if (namedValue(*s, value, v)) {
+        out.setting = s;
+        out.value = v;
+        return true;
+    }
+    if (!readDecimal(value, v) && s->type == Type::Choice) {
         error = "--set " + name + " needs one of";
-        for (int i = 0; i < s->choiceCount; ++i)
-            error += std::string(" ") + s->choices[i];
+        for (int i = 0; i < s->valueCount(); ++i)
+            error += std::string(" ") + s->valueName(i);
         error += ", not '" + value + "'";
         return false;
     }
@@ -143,24 +183,27 @@ bool parseSettingOverride(const std::string& text, SettingOverride& out, std::st
 std::string settingValueText(const WorldSetting& s, double value)
 {
     const int i = static_cast<int>(std::lround(value));
-    if (s.choices && i >= 0 && i < s.choiceCount)
-        return s.choices[i];
+    if (s.type == Type::Choice && i >= 0 && i < s.valueCount())
+        return s.valueName(i);
     return number(value);
 }
 
 std::string worldSettingsUsage()
 {
-    // A fresh record holds the defaults; it is large, so it is not put on the
-    // stack.
-    const auto fresh = std::make_unique<World>();
+    const WorldSettings fresh;
     std::ostringstream o;
     for (const auto& s : kSettings) {
-        o << "  " << std::left << std::setw(18) << s.name << s.description << "\n"
-          << std::string(20, ' ') << "default " << settingValueText(s, s.get(*fresh));
-        if (s.choices) {
+        o << "  " << std::left << std::setw(18) << s.name << s.description << "\n";
+        const std::string indent(20, ' ');
+        if (s.valueName)
+            for (int i = 0; i < s.valueCount(); ++i)
+                o << indent << (s.type == Type::Choice ? "" : std::to_string(i) + " ")
+                  << s.valueName(i) << ": " << s.valueDescription(i) << "\n";
+        o << indent << "default " << settingValueText(s, s.get(fresh));
+        if (s.type == Type::Choice) {
             o << ", one of";
-            for (int i = 0; i < s.choiceCount; ++i)
-                o << " " << s.choices[i];
+            for (int i = 0; i < s.valueCount(); ++i)
+                o << " " << s.valueName(i);
             o << "\n";
         } else {
             o << ", range " << number(s.min) << ".." << number(s.max) << "\n";

@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "app/scene.h"
-#include "ecology/world.h"
+#include "ui/world.h"
 #include "persist/file_io.h"
 
 namespace fuzz {
@@ -79,7 +79,7 @@ inline void writeSeed(const std::string& folder, const std::string& name,
 // seeds.
 inline void keepMoves(World& w, std::size_t n)
 {
-    for (auto& a : w.population) {
+    for (auto& a : w.sim.population) {
         while (a.learning.moves.size() > n)
             a.learning.moves.pop_back();
         a.currentMove = nullptr;

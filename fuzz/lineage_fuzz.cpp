@@ -16,7 +16,7 @@ void writeCorpus(const std::string& folder)
 {
     Scene s(31, 5);
     s.step(200);
-    fuzz::writeSeed(folder, "lineage", encodeLineage(s.world().population));
+    fuzz::writeSeed(folder, "lineage", encodeLineage(s.world().sim.population));
     fuzz::writeSeed(folder, "header-only", "index,id,generation,parent_a,parent_b,children\n");
 }
 
@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     MemorySource source("fuzz");
     source.put(kLineageFile, std::string(reinterpret_cast<const char*>(data), size));
-    Population& creatures = target->world().population;
+    Population& creatures = target->world().sim.population;
     for (auto& a : creatures) {
         a.generation = -7;
         a.parentIds[0] = a.parentIds[1] = -7;

@@ -16,11 +16,11 @@ const char* const kFixed[] = {"config.dat", "posAgent.dat", "AimPosData.dat"};
 
 std::string seedOf(const World& w)
 {
-    const SavedFiles files = simulationFiles(w);
+    const SavedFiles files = simulationFiles(w.sim, w.settings);
     std::vector<std::string> parts;
     for (const char* name : kFixed)
         parts.push_back(fuzz::fileOf(files, name));
-    for (std::size_t i = 0; i < w.population.size(); ++i)
+    for (std::size_t i = 0; i < w.sim.population.size(); ++i)
         parts.push_back(fuzz::fileOf(files, std::to_string(i) + ".dat"));
     return fuzz::joinFiles(parts);
 }
@@ -63,11 +63,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         source.put(i < 3 ? kFixed[i] : std::to_string(i - 3) + ".dat", files[i]);
     World& w = target->world();
     try {
-        loadAllFrom(w, source);
+        loadAllFrom(w.sim, w.settings, source);
     } catch (const std::string&) {
         return 0;
     }
     for (int i = 0; i < 3; ++i)
-        simulationStep(w);
+        simulationStep(w.sim, w.settings);
     return 0;
 }

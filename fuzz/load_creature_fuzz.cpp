@@ -25,11 +25,11 @@ void writeCorpus(const std::string& folder)
 {
     Scene s(21, 3);
     s.step(150);
-    fuzz::writeSeed(folder, "full-store", seedOf(s.world().population.front()));
+    fuzz::writeSeed(folder, "full-store", seedOf(s.world().sim.population.front()));
     fuzz::keepMoves(s.world(), 1);
-    fuzz::writeSeed(folder, "one-move", seedOf(s.world().population.back()));
+    fuzz::writeSeed(folder, "one-move", seedOf(s.world().sim.population.back()));
     fuzz::keepMoves(s.world(), 0);
-    fuzz::writeSeed(folder, "no-moves", seedOf(*std::next(s.world().population.begin())));
+    fuzz::writeSeed(folder, "no-moves", seedOf(*std::next(s.world().sim.population.begin())));
 }
 
 Scene* target = nullptr;
@@ -40,8 +40,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     fuzz::startTarget(writeCorpus);
     target = new Scene(2, 3);
-    target->world().mainCamera.target[0] = 4.0f;
-    target->world().mainCamera.target[1] = -3.0f;
+    target->world().view.mainCamera.target[0] = 4.0f;
+    target->world().view.mainCamera.target[1] = -3.0f;
     return 0;
 }
 
@@ -52,23 +52,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i < files.size() && i < 2; ++i)
         source.put(kFiles[i], files[i]);
     World& w = target->world();
-    const std::size_t before = w.population.size();
+    const std::size_t before = w.sim.population.size();
     try {
-        loadCreatureFrom(w, source);
+        loadCreatureFrom(w.sim, w.settings, source, underCamera(w));
     } catch (const std::string&) {
-        if (w.population.size() != before)
+        if (w.sim.population.size() != before)
             std::abort(); // a failed load must not change the population
         return 0;
     }
     for (int i = 0; i < 3; ++i)
-        simulationStep(w);
+        simulationStep(w.sim, w.settings);
     // Back to the start, the way the program removes creatures: those beyond
     // the first three are marked as dead and the next step takes them out
     // (clearing every reference to them and choosing new partners).
-    for (auto it = std::next(w.population.begin(), 3); it != w.population.end(); ++it) {
+    for (auto it = std::next(w.sim.population.begin(), 3); it != w.sim.population.end(); ++it) {
         it->deathCause = Starved;
         it->lifeState = Removable;
     }
-    simulationStep(w);
+    simulationStep(w.sim, w.settings);
     return 0;
 }

@@ -3,6 +3,9 @@
 // The layouts of the records are in creature/archive.h; this is where a
 // record becomes the contents of one file and back.
 #pragma once
+#ifndef CREATURES_FLOOR_PERSIST
+#error "persist/ is for persist/ and the floors above it"
+#endif
 
 #include <boost/archive/archive_exception.hpp>
 

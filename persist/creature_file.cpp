@@ -7,7 +7,7 @@
 #include <cstdio>
 
 #include "creature/agent.h"
-#include "ecology/world.h"
+#include "ecology/simulation.h"
 #include "persist/archive_io.h"
 #include "persist/creature_save.h"
 #include "persist/file_io.h"
@@ -100,16 +100,18 @@ void writeCreatureFile(const std::string& path, const std::string& contents)
     }
 }
 
-bool loadCreatureFileContents(World& w, const std::string& path, const std::string& contents)
+bool loadCreatureFileContents(Simulation& sim, const WorldSettings& settings,
+                              const std::string& path, const std::string& contents, PlacePoint at)
 {
     MemorySource source(path);
     std::string reason;
     if (!decodeSections(contents, source, reason))
         throwDamaged(path, reason);
-    return loadCreatureFrom(w, source);
+    return loadCreatureFrom(sim, settings, source, at);
 }
 
-bool loadCreatureFile(World& w, const std::string& path)
+bool loadCreatureFile(Simulation& sim, const WorldSettings& settings, const std::string& path,
+                      PlacePoint at)
 {
     std::string bytes;
     switch (readRegularFile(path, bytes, kMaxCreatureFileBytes)) {
@@ -118,5 +120,5 @@ bool loadCreatureFile(World& w, const std::string& path)
     case ReadResult::Interrupted: throwFailed(path, "interrupted");
     default: throwCannotOpen(path);
     }
-    return loadCreatureFileContents(w, path, bytes);
+    return loadCreatureFileContents(sim, settings, path, bytes, at);
 }

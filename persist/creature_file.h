@@ -12,12 +12,17 @@
 //
 // Each section is a line with its name and length, then that many bytes.
 #pragma once
+#ifndef CREATURES_FLOOR_PERSIST
+#error "persist/ is for persist/ and the floors above it"
+#endif
 
 #include <string>
 #include <vector>
 
 struct Agent;
-struct World;
+struct PlacePoint;
+struct Simulation;
+struct WorldSettings;
 
 constexpr const char* kCreatureFileExtension = ".creature";
 
@@ -30,11 +35,13 @@ std::string encodeCreatureFile(const Agent& record, const std::vector<double>& p
 // cannot be made or is not a file, "cannot write:PATH" when writing fails.
 void writeCreatureFile(const std::string& path, const std::string& contents);
 
-// Adds the creature of the file to the population under the main camera's
-// target, in its saved posture, as a slot load does. On failure the
+// Adds the creature of the file to the population at the point, in its saved
+// posture, as a slot load does. On failure the
 // population is as before and the text is thrown: "cannot open:PATH", or
 // "damaged file:PATH (...)" for a file that is not a creature file or whose
 // sections are damaged.
-bool loadCreatureFile(World& w, const std::string& path);
+bool loadCreatureFile(Simulation& sim, const WorldSettings& settings, const std::string& path,
+                      PlacePoint at);
 // The same from contents in memory, named `path` in messages.
-bool loadCreatureFileContents(World& w, const std::string& path, const std::string& contents);
+bool loadCreatureFileContents(Simulation& sim, const WorldSettings& settings,
+                              const std::string& path, const std::string& contents, PlacePoint at);

@@ -3,8 +3,9 @@
 #include <list>
 #include <vector>
 
-#include "ecology/physics_mode.h"
-#include "ecology/world.h"
+#include "ecology/physics_setup.h"
+#include "ecology/simulation.h"
+#include "ecology/world_settings.h"
 #include "persist/folder_source.h"
 #include "persist/load_support.h"
 #include "persist/positions.h"
@@ -18,35 +19,36 @@ constexpr const char* kCreatureFile = "agent.dat";
 // recomputes it from its parts.
 constexpr double kPutDownHeight = 0.25;
 
-bool inPopulation(const World& w, const Agent* agent)
+bool inPopulation(const Simulation& sim, const Agent* agent)
 {
-    for (const auto& a : w.population)
+    for (const auto& a : sim.population)
         if (&a == agent)
             return true;
     return false;
 }
 
 // The whole load; the public entry points add the failure texts.
-bool load(World& w, const FileSource& source)
+bool load(Simulation& sim, const WorldSettings& settings, const FileSource& source, PlacePoint at)
 {
-    LoadGuard guard;
+    LoadGuard guard(sim);
 
     // The creature is read into a list of its own and joins the population
     // only once its archive and its poses are known to be good.
     std::list<Agent> loaded;
     Agent& a = loaded.emplace_back();
-    a.initialize();
+    a.creatureId = sim.nextCreatureId++;
+    a.initialize(sim.random);
     readRecord(source, kCreatureFile, a, checkCreature);
     a.layoutParts();
 
     const std::vector<double> poses =
         readPositions(source, existingParts(a), kCreatureEntryDoubles);
 
-    a.buildBody(w.world, bodySpace(w), &w.environment);
-    w.population.splice(w.population.end(), loaded);
-    a.update(0.0, w.ecology);
-    const double x = w.mainCamera.target[0];
-    const double y = w.mainCamera.target[1];
+    a.buildBody(sim.world, bodySpace(sim, settings.physics), &sim.environment);
+    sim.population.splice(sim.population.end(), loaded);
+    a.update(0.0, settings.ecology);
+    const double x = at.x;
+    const double y = at.y;
     applyCreaturePositions(a, poses, x, y);
     a.centre = MY_VECTOR3{x, y, kPutDownHeight};
     // The cycle under way began where the creature was saved: measured from
@@ -67,22 +69,26 @@ SavedFiles creatureFiles(const Agent& a)
     return files;
 }
 
-bool saveCreature(World& w, const std::string& folder, std::string* unfinished)
+bool saveCreature(const Simulation& sim, const Agent* selected, const std::string& folder,
+                  std::string* unfinished)
 {
-    if (!w.selectedAgent || !inPopulation(w, w.selectedAgent))
+    if (!selected || !inPopulation(sim, selected))
         throw std::string("Select a Creature!\nnot saved");
     return runFolderOperation(folder, [&] {
-        reportUnfinished(folder, writeFolder(folder, creatureFiles(*w.selectedAgent)), unfinished);
+        reportUnfinished(folder, writeFolder(folder, creatureFiles(*selected)), unfinished);
         return true;
     });
 }
 
-bool loadCreature(World& w, const std::string& folder)
+bool loadCreature(Simulation& sim, const WorldSettings& settings, const std::string& folder,
+                  PlacePoint at)
 {
-    return runFolderOperation(folder, [&] { return load(w, FolderSource(folder)); });
+    return runFolderOperation(folder,
+                              [&] { return load(sim, settings, FolderSource(folder), at); });
 }
 
-bool loadCreatureFrom(World& w, const FileSource& source)
+bool loadCreatureFrom(Simulation& sim, const WorldSettings& settings, const FileSource& source,
+                      PlacePoint at)
 {
-    return runFolderOperation(source.folder(), [&] { return load(w, source); });
+    return runFolderOperation(source.folder(), [&] { return load(sim, settings, source, at); });
 }

@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <iostream>
 
-#include "app/base/interrupt.h"
+#include "base/interrupt.h"
 #include "persist/manifest.h"
 #include "persist/sha256.h"
 

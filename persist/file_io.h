@@ -1,6 +1,9 @@
 // Files of the save folders: the failure texts, the sources loads read their
 // files from, and the low-level reading and writing of whole files.
 #pragma once
+#ifndef CREATURES_FLOOR_PERSIST
+#error "persist/ is for persist/ and the floors above it"
+#endif
 
 #include <cstddef>
 #include <exception>

@@ -8,7 +8,7 @@
 #include <chrono>
 #include <thread>
 
-#include "app/base/interrupt.h"
+#include "base/interrupt.h"
 #include "persist/file_io.h"
 
 double folderLockWaitSeconds = 60.0;

@@ -3,6 +3,9 @@
 // behind. A save holds it alone, loads share it; a second saver or a loader
 // waits for a save in progress, for a bounded time.
 #pragma once
+#ifndef CREATURES_FLOOR_PERSIST
+#error "persist/ is for persist/ and the floors above it"
+#endif
 
 #include <string>
 

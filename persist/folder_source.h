@@ -1,5 +1,8 @@
 // The files of a save folder on disk, as loads read them.
 #pragma once
+#ifndef CREATURES_FLOOR_PERSIST
+#error "persist/ is for persist/ and the floors above it"
+#endif
 
 #include <string>
 #include <vector>

@@ -7,6 +7,9 @@
 // is reported as a warning and treated the same, since the world itself is
 // whole without it.
 #pragma once
+#ifndef CREATURES_FLOOR_PERSIST
+#error "persist/ is for persist/ and the floors above it"
+#endif
 
 #include <string>
 

@@ -1,12 +1,17 @@
 // Shared steps of the loaders: reading a record from a file with the failure
-// texts, and putting back the process-wide counters a failed load touched.
+// texts, and putting back the generator and the next id a failed load
+// touched.
 #pragma once
+#ifndef CREATURES_FLOOR_PERSIST
+#error "persist/ is for persist/ and the floors above it"
+#endif
 
 #include <cstdint>
 #include <string>
 
-#include "app/base/random.h"
+#include "base/random.h"
 #include "creature/agent.h"
+#include "ecology/simulation.h"
 #include "persist/archive_io.h"
 #include "persist/file_io.h"
 
@@ -31,12 +36,15 @@ void readRecord(const FileSource& source, const std::string& name, Record& recor
 // commits, both are put back, so a refused load leaves no trace.
 class LoadGuard {
 public:
-    LoadGuard() : rngState_(rng().state()), nextId_(nextCreatureId) {}
+    explicit LoadGuard(Simulation& sim)
+        : sim_(sim), rngState_(sim.random.state()), nextId_(sim.nextCreatureId)
+    {
+    }
     ~LoadGuard()
     {
         if (!committed_) {
-            rng().seed(rngState_);
-            nextCreatureId = nextId_;
+            sim_.random.seed(rngState_);
+            sim_.nextCreatureId = nextId_;
         }
     }
     LoadGuard(const LoadGuard&) = delete;
@@ -44,6 +52,7 @@ public:
     void commit() { committed_ = true; }
 
 private:
+    Simulation& sim_;
     std::uint32_t rngState_;
     int nextId_;
     bool committed_ = false;

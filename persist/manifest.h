@@ -4,6 +4,9 @@
 // manifest names; a save without one (older, or made by another program)
 // loads as before.
 #pragma once
+#ifndef CREATURES_FLOOR_PERSIST
+#error "persist/ is for persist/ and the floors above it"
+#endif
 
 #include <map>
 #include <string>

@@ -5,6 +5,9 @@
 // that runs the machine out of memory or crawls. The load checks the
 // estimate before reading the creatures.
 #pragma once
+#ifndef CREATURES_FLOOR_PERSIST
+#error "persist/ is for persist/ and the floors above it"
+#endif
 
 #include <cstdint>
 #include <string>

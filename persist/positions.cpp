@@ -173,28 +173,3 @@ std::vector<double> readPositions(const FileSource& source, int parts, int entry
         throwDamaged(source.path(kPositionFile), e.what());
     }
 }
-
-void savePositions(World& w, const std::string& folder)
-{
-    writeWholeFile(folder + "/" + kPositionFile, encodePositions(w.population));
-}
-
-void loadPositions(World& w, const std::string& folder)
-{
-    int parts = 0;
-    for (const auto& a : w.population)
-        parts += existingParts(a);
-    applyPositions(w.population, readPositions(FolderSource(folder), parts, kWholeEntryDoubles));
-}
-
-void saveCreaturePositions(const std::string& folder, const Agent& a)
-{
-    writeWholeFile(folder + "/" + kPositionFile, encodeCreaturePositions(a));
-}
-
-void loadCreaturePositions(World& w, const std::string& folder, Agent& a)
-{
-    const std::vector<double> values =
-        readPositions(FolderSource(folder), existingParts(a), kCreatureEntryDoubles);
-    applyCreaturePositions(a, values, w.mainCamera.target[0], w.mainCamera.target[1]);
-}

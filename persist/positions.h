@@ -9,11 +9,14 @@
 // existing part of the creatures it has, so the file must hold exactly that
 // many entries.
 #pragma once
+#ifndef CREATURES_FLOOR_PERSIST
+#error "persist/ is for persist/ and the floors above it"
+#endif
 
 #include <string>
 #include <vector>
 
-#include "ecology/world.h"
+#include "ecology/simulation.h"
 #include "ecology/creature_life.h"
 
 class FileSource;
@@ -56,8 +59,4 @@ void applyCreaturePositions(Agent& a, const std::vector<double>& values, double 
 
 // File operations on folder + "/posAgent.dat", with the "cannot open:" rule.
 // A load that fails (file missing, size or values wrong) moves nothing.
-void savePositions(World& w, const std::string& folder);
-void loadPositions(World& w, const std::string& folder);
-void saveCreaturePositions(const std::string& folder, const Agent& a);
-// Puts the creature down under the main camera's target.
-void loadCreaturePositions(World& w, const std::string& folder, Agent& a);
+

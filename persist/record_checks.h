@@ -8,10 +8,13 @@
 // the arena degenerate or the refill exhaust memory. Each check returns an
 // empty string for a record that is fine, else the reason.
 #pragma once
+#ifndef CREATURES_FLOOR_PERSIST
+#error "persist/ is for persist/ and the floors above it"
+#endif
 
 #include <string>
 
-#include "app/base/sim_data.h"
+#include "persist/sim_data.h"
 #include "creature/agent.h"
 #include "ecology/creature_life.h"
 #include "ecology/food_store.h"

@@ -5,8 +5,9 @@
 #include <utility>
 #include <vector>
 
-#include "ecology/physics_mode.h"
-#include "ecology/world.h"
+#include "ecology/physics_setup.h"
+#include "ecology/simulation.h"
+#include "ecology/world_settings.h"
 #include "persist/folder_source.h"
 #include "persist/lineage_file.h"
 #include "persist/load_support.h"
@@ -14,6 +15,7 @@
 #include "persist/positions.h"
 #include "persist/record_checks.h"
 #include "persist/save_folder.h"
+#include "persist/sim_data.h"
 #include "persist/world_rules.h"
 
 namespace {
@@ -44,14 +46,49 @@ bool creatureFileBeyond(const std::string& name, int count)
     return n >= count;
 }
 
-// The whole load; the public entry points add the failure texts.
-bool load(World& w, const FileSource& source)
+} // namespace
+
+SimData configOf(const Simulation& sim, const WorldSettings& settings)
 {
-    LoadGuard guard;
+    SimData d;
+    d.spareValue = sim.extras.spareValue;
+    d.simulationTime = sim.time;
+    d.wallHeight = settings.wallHeight;
+    d.foodInterval = settings.foodInterval;
+    d.populationCount = static_cast<int>(sim.population.size());
+    d.minPopulation = settings.minPopulation;
+    d.groundSize = settings.groundSize;
+    d.savedSerial = sim.extras.savedSerial;
+    d.spareSeries1 = sim.extras.spareSeries1;
+    d.spareSeries2 = sim.extras.spareSeries2;
+    return d;
+}
+
+namespace {
+
+void takeConfig(Simulation& sim, WorldSettings& settings, SimData&& d)
+{
+    sim.extras.spareValue = d.spareValue;
+    sim.time = d.simulationTime;
+    settings.wallHeight = d.wallHeight;
+    settings.foodInterval = d.foodInterval;
+    sim.extras.populationCount = d.populationCount;
+    settings.minPopulation = d.minPopulation;
+    settings.groundSize = d.groundSize;
+    sim.extras.savedSerial = d.savedSerial;
+    sim.extras.spareSeries1 = std::move(d.spareSeries1);
+    sim.extras.spareSeries2 = std::move(d.spareSeries2);
+}
+
+// The whole load; the public entry points add the failure texts.
+bool load(Simulation& sim, WorldSettings& settings, const FileSource& source)
+{
+    LoadGuard guard(sim);
 
     // Everything is read and checked into records of its own first; the
     // running world changes only once all of it is good.
-    SimData config = w.simData;
+    SimData config = configOf(sim, settings);
+    config.populationCount = sim.extras.populationCount;
     readRecord(source, kConfigFile, config, checkSimData);
     checkWorldSize(source.folder(), config.populationCount, config.minPopulation);
 
@@ -59,7 +96,8 @@ bool load(World& w, const FileSource& source)
     int parts = 0;
     for (int i = 0; i < config.populationCount; ++i) {
         Agent& a = creatures.emplace_back();
-        a.initialize();
+        a.creatureId = sim.nextCreatureId++;
+        a.initialize(sim.random);
         readRecord(source, creatureFile(i), a, checkCreature);
         a.layoutParts();
         parts += existingParts(a);
@@ -70,32 +108,31 @@ bool load(World& w, const FileSource& source)
 
     AimPointHander foods;
     readRecord(source, kFoodFile, foods, checkFoods);
-    const WorldRules rules = readRules(source);
+    WorldSettings rules = settings;
+    readRules(source, rules);
 
     // Bodies: built from the loaded genome at the loaded centre, updated once
     // with no time passing (centre, heading and the intention, chosen among
     // the loaded creatures and foods), then put in their saved poses.
     Environment loaded{&creatures, &foods};
     for (auto& a : creatures) {
-        a.buildBody(w.world, bodySpace(w), &loaded);
-        a.update(0.0, w.ecology);
+        a.buildBody(sim.world, bodySpace(sim, settings.physics), &loaded);
+        a.update(0.0, settings.ecology);
     }
     applyPositions(creatures, poses);
 
     // Commit. Splicing keeps the creatures in place and swapping keeps the
     // food storage, so the intentions' partners and foods stay valid.
-    forgetAllCreatures(w);
-    clearPopulation(w.population);
-    w.population.splice(w.population.end(), creatures);
-    for (auto& a : w.population)
-        a.environment = &w.environment;
-    w.foods.foods.swap(foods.foods);
-    w.foods.timer = foods.timer;
-    w.foods.eaten = nullptr;
-    w.foods.settings = &w.simData;
-    w.simData = std::move(config);
-    nextCreatureId = w.simData.savedSerial;
-    applyRules(w, rules);
+    clearCreatures(sim);
+    sim.population.splice(sim.population.end(), creatures);
+    for (auto& a : sim.population)
+        a.environment = &sim.environment;
+    sim.foods.foods.swap(foods.foods);
+    sim.foods.timer = foods.timer;
+    sim.foods.eaten = nullptr;
+    takeConfig(sim, settings, std::move(config));
+    sim.nextCreatureId = sim.extras.savedSerial;
+    takeRules(settings, rules);
     guard.commit();
     std::cout << "read" << std::endl;
     return true;
@@ -103,29 +140,29 @@ bool load(World& w, const FileSource& source)
 
 } // namespace
 
-SavedFiles simulationFiles(const World& w)
+SavedFiles simulationFiles(const Simulation& sim, const WorldSettings& settings)
 {
-    SimData config = w.simData;
-    config.populationCount = static_cast<int>(w.population.size());
+    const SimData config = configOf(sim, settings);
     SavedFiles files;
     files.emplace_back(kConfigFile, saveArchive(config));
     int i = 0;
-    for (const auto& a : w.population)
+    for (const auto& a : sim.population)
         files.emplace_back(creatureFile(i++), saveArchive(a));
-    files.emplace_back(kPositionFile, encodePositions(w.population));
-    files.emplace_back(kFoodFile, saveArchive(w.foods));
-    files.emplace_back(kLineageFile, encodeLineage(w.population));
-    const std::string rules = encodeRules(rulesOf(w));
+    files.emplace_back(kPositionFile, encodePositions(sim.population));
+    files.emplace_back(kFoodFile, saveArchive(sim.foods));
+    files.emplace_back(kLineageFile, encodeLineage(sim.population));
+    const std::string rules = encodeRules(settings);
     if (!rules.empty())
         files.emplace_back(kRulesFile, rules);
     return files;
 }
 
-bool saveAll(World& w, const std::string& folder, std::string* unfinished)
+bool saveAll(Simulation& sim, const WorldSettings& settings, const std::string& folder,
+             std::string* unfinished)
 {
     return runFolderOperation(folder, [&] {
-        const int count = static_cast<int>(w.population.size());
-        const SavedFiles files = simulationFiles(w);
+        const int count = static_cast<int>(sim.population.size());
+        const SavedFiles files = simulationFiles(sim, settings);
         // Files of an earlier save that this one does not replace: creatures
         // beyond the population, and the rules file when the rules are the
         // defaults again.
@@ -134,19 +171,20 @@ bool saveAll(World& w, const std::string& folder, std::string* unfinished)
             writeFolder(folder, files, [count, rulesWritten](const std::string& name) {
                 return creatureFileBeyond(name, count) || (!rulesWritten && name == kRulesFile);
             });
-        w.simData.populationCount = static_cast<int>(w.population.size());
+        sim.extras.populationCount = count;
         std::cout << "write" << std::endl;
         reportUnfinished(folder, left, unfinished);
         return true;
     });
 }
 
-bool loadAll(World& w, const std::string& folder)
+bool loadAll(Simulation& sim, WorldSettings& settings, const std::string& folder)
 {
-    return runFolderOperation(folder, [&] { return load(w, FolderSource(folder)); });
+    return runFolderOperation(folder,
+                              [&] { return load(sim, settings, FolderSource(folder)); });
 }
 
-bool loadAllFrom(World& w, const FileSource& source)
+bool loadAllFrom(Simulation& sim, WorldSettings& settings, const FileSource& source)
 {
-    return runFolderOperation(source.folder(), [&] { return load(w, source); });
+    return runFolderOperation(source.folder(), [&] { return load(sim, settings, source); });
 }

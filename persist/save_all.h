@@ -1,11 +1,15 @@
 // Saving and loading a whole simulation to and from a folder.
 #pragma once
+#ifndef CREATURES_FLOOR_PERSIST
+#error "persist/ is for persist/ and the floors above it"
+#endif
 
 #include <string>
 
 #include "persist/file_io.h"
 
-struct World;
+struct Simulation;
+struct WorldSettings;
 
 // Writes config.dat, one archive per creature (0.dat, 1.dat, ...),
 // posAgent.dat, AimPosData.dat, lineage.csv and the manifest into the folder
@@ -13,15 +17,23 @@ struct World;
 // std::string, leaving any earlier save in the folder intact. A save that
 // took effect but whose end could not be finished (writeFolder) is done: a
 // warning says what was left, and `unfinished`, when given, receives it.
-bool saveAll(World& w, const std::string& folder, std::string* unfinished = nullptr);
+bool saveAll(Simulation& sim, const WorldSettings& settings, const std::string& folder,
+             std::string* unfinished = nullptr);
 
-// Reads a whole simulation from the folder and prints "read". All or
-// nothing: on failure the running world is untouched and the failure text is
-// thrown as a std::string.
-bool loadAll(World& w, const std::string& folder);
+// Reads a whole simulation from the folder and prints "read": its creatures,
+// foods and clock replace the running world's, and the settings it keeps
+// replace the running ones. All or nothing: on failure the running world is
+// untouched and the failure text is thrown as a std::string. The creatures
+// the world held are gone, so whatever pointed at them must let go.
+bool loadAll(Simulation& sim, WorldSettings& settings, const std::string& folder);
 
 // The files saveAll writes, in writing order.
-SavedFiles simulationFiles(const World& w);
+SavedFiles simulationFiles(const Simulation& sim, const WorldSettings& settings);
+
+// The record config.dat holds: the settings it keeps, the clock and what
+// the save carries along.
+struct SimData;
+SimData configOf(const Simulation& sim, const WorldSettings& settings);
 
 // loadAll from any source of files.
-bool loadAllFrom(World& w, const FileSource& source);
+bool loadAllFrom(Simulation& sim, WorldSettings& settings, const FileSource& source);

@@ -20,6 +20,9 @@
 // staging folder to its end, so a staging folder found then was left by a
 // save that no longer runs.
 #pragma once
+#ifndef CREATURES_FLOOR_PERSIST
+#error "persist/ is for persist/ and the floors above it"
+#endif
 
 #include <functional>
 #include <string>

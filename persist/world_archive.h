@@ -3,11 +3,14 @@
 // store. Same rules as the creature layouts: library defaults, one member
 // order for saving and loading, containers read with their counts checked.
 #pragma once
+#ifndef CREATURES_FLOOR_PERSIST
+#error "persist/ is for persist/ and the floors above it"
+#endif
 
 #include <vector>
 
-#include "app/base/shared_types.h"
-#include "app/base/sim_data.h"
+#include "base/shared_types.h"
+#include "persist/sim_data.h"
 #include "creature/archive.h"
 #include "ecology/food_store.h"
 

@@ -2,56 +2,42 @@
 
 #include <sstream>
 
-#include "ecology/world.h"
 #include "ecology/world_settings.h"
 
 namespace {
 
-// Every rule the file may hold, with where its value lives in WorldRules.
-struct RuleField {
-    const char* name;
-    int WorldRules::*value;
-};
-constexpr RuleField kRuleFields[] = {
-    {"learningRule", &WorldRules::learningRule},
-    {"physics", &WorldRules::physics},
-};
+bool inRulesFile(const WorldSetting& s)
+{
+    return s.saved == WorldSetting::Saved::RulesFile;
+}
 
 } // namespace
 
-WorldRules rulesOf(const World& w)
+std::string encodeRules(const WorldSettings& settings)
 {
-    WorldRules r;
-    r.learningRule = w.learningRule;
-    r.physics = w.physics;
-    return r;
-}
-
-void applyRules(World& w, const WorldRules& rules)
-{
-    w.learningRule = rules.learningRule;
-    w.physics = rules.physics;
-}
-
-std::string encodeRules(const WorldRules& rules)
-{
-    const WorldRules defaults;
+    const WorldSettings defaults;
     std::string text;
-    for (const RuleField& f : kRuleFields)
-        if (rules.*f.value != defaults.*f.value)
-            text += std::string(f.name) + "=" +
-                    settingValueText(*findWorldSetting(f.name), rules.*f.value) + "\n";
+    for (const WorldSetting& s : worldSettings())
+        if (inRulesFile(s) && s.get(settings) != s.get(defaults))
+            text += std::string(s.name) + "=" + settingValueText(s, s.get(settings)) + "\n";
     return text;
 }
 
-WorldRules readRules(const FileSource& source)
+void takeRules(WorldSettings& to, const WorldSettings& from)
 {
-    WorldRules rules;
+    for (const WorldSetting& s : worldSettings())
+        if (inRulesFile(s))
+            s.set(to, s.get(from));
+}
+
+void readRules(const FileSource& source, WorldSettings& into)
+{
+    takeRules(into, WorldSettings());
     if (!source.belongsToSave(kRulesFile))
-        return rules;
+        return;
     std::string text;
     switch (source.tryRead(kRulesFile, text, 4096)) {
-    case ReadResult::Missing: return rules;
+    case ReadResult::Missing: return;
     case ReadResult::Done: break;
     case ReadResult::NotAFile: throwDamaged(source.path(kRulesFile), "not a regular file");
     case ReadResult::TooLarge: throwDamaged(source.path(kRulesFile), "larger than 4096 bytes");
@@ -67,11 +53,8 @@ WorldRules readRules(const FileSource& source)
             continue;
         const std::string where = "line " + std::to_string(number);
         const std::string name = line.substr(0, line.find('='));
-        const RuleField* field = nullptr;
-        for (const RuleField& f : kRuleFields)
-            if (name == f.name)
-                field = &f;
-        if (!field)
+        const WorldSetting* setting = findWorldSetting(name);
+        if (!setting || !inRulesFile(*setting))
             throwDamaged(source.path(kRulesFile), where + " names no rule");
         // The value is checked against the setting's range; the error text
         // of the command line is not used, since it would quote the file.
@@ -80,7 +63,6 @@ WorldRules readRules(const FileSource& source)
         if (!parseSettingOverride(line, value, error))
             throwDamaged(source.path(kRulesFile),
                          where + ": " + name + " needs a value it can take");
-        rules.*field->value = static_cast<int>(value.value);
+        setting->set(into, value.value);
     }
-    return rules;
 }

@@ -1,32 +1,32 @@
 // The rules a saved world runs by that its archives do not hold: the
-// learning rule and the physics set-up. They are kept in a
-// small text file of the save folder, one NAME=VALUE line each, written only
-// when some rule differs from its default, so a world under the default rules
-// saves exactly the files it always did.
+// settings marked as kept in the rules file (the learning rule, the physics
+// set-up). They are kept in a small text file of the save folder, one
+// NAME=VALUE line each, written only when some of them differ from their
+// defaults, so a world under the default rules saves exactly the files it
+// always did.
 #pragma once
+#ifndef CREATURES_FLOOR_PERSIST
+#error "persist/ is for persist/ and the floors above it"
+#endif
 
 #include <string>
 
 #include "persist/file_io.h"
 
-struct World;
+struct WorldSettings;
 
 constexpr const char* kRulesFile = "rules.txt";
 
-// The values of the rules, as a save holds them.
-struct WorldRules {
-    int learningRule = 0;
-    int physics = 0;
-};
+// The file's text: a line for each such setting that is not its default;
+// empty when all are.
+std::string encodeRules(const WorldSettings& settings);
 
-WorldRules rulesOf(const World& w);
-void applyRules(World& w, const WorldRules& rules);
+// Reads the rules of a save into those settings of `into`: their defaults
+// when the save has no rules file (or one its manifest does not name, left
+// from an earlier save). A rules file that is not a small regular file of
+// known NAME=VALUE lines in range ends the load with the damaged text naming
+// it.
+void readRules(const FileSource& source, WorldSettings& into);
 
-// The file's text; empty when every rule has its default value.
-std::string encodeRules(const WorldRules& rules);
-
-// Reads the rules of a save: defaults when it has no rules file (or one its
-// manifest does not name, left from an earlier save). A rules
-// file that is not a small regular file of known NAME=VALUE lines in range
-// ends the load with the damaged text naming it.
-WorldRules readRules(const FileSource& source);
+// Copies the settings kept in the rules file from one record to another.
+void takeRules(WorldSettings& to, const WorldSettings& from);

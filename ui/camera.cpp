@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/base/clock.h"
+#include "base/clock.h"
 #include "drawlib/view_math.h"
 #include "ui/draw_world.h"
 
@@ -67,13 +67,13 @@ template <typename Key> Agent* firstWithHighest(Population& population, Key key)
 // The creature the main view follows under the given mode, or null.
 Agent* chooseFollowed(World& w, int mode)
 {
-    Population& p = w.population;
+    Population& p = w.sim.population;
     switch (mode) {
     case 1: return firstWithHighest(p, [](const Agent& a) { return a.score; });
     case 2: return firstWithHighest(p, [](const Agent& a) { return a.age; });
     case 3: return firstWithHighest(p, [](const Agent& a) { return a.foodCount; });
     case 4: return firstWithHighest(p, [](const Agent& a) { return a.matingCount; });
-    case 5: return w.selectedAgent;
+    case 5: return w.view.selectedAgent;
     default: return nullptr;
     }
 }
@@ -101,12 +101,12 @@ void handViewpoint(OrbitCamera& c)
 
 void mainViewCamera(World& w)
 {
-    OrbitCamera& camera = w.mainCamera;
-    CameraFollowState& f = w.cameraFollow;
-    if (w.autoRotate)
+    OrbitCamera& camera = w.view.mainCamera;
+    CameraFollowState& f = w.view.cameraFollow;
+    if (w.view.autoRotate)
         camera.heading += 0.00314f;
-    if (w.followMode == 0) {
-        applyOrbit(camera, w.timeDelta);
+    if (w.view.followMode == 0) {
+        applyOrbit(camera, w.view.timeDelta);
         return;
     }
 
@@ -115,28 +115,28 @@ void mainViewCamera(World& w)
         f.startMs = processClockMs();
     }
     const double t = (processClockMs() - f.startMs) / 1000.0;
-    if (t - f.followChosenAt > w.followInterval || !w.followedAgent) {
+    if (t - f.followChosenAt > w.view.followInterval || !w.view.followedAgent) {
         f.followChosenAt = static_cast<int>(t);
-        w.followedAgent = chooseFollowed(w, w.followMode);
-        if (!w.followedAgent) {
-            applyOrbit(camera, w.timeDelta);
+        w.view.followedAgent = chooseFollowed(w, w.view.followMode);
+        if (!w.view.followedAgent) {
+            applyOrbit(camera, w.view.timeDelta);
             return;
         }
     }
 
-    smoothTowards(f.followedPosition, w.followedAgent->centre);
+    smoothTowards(f.followedPosition, w.view.followedAgent->centre);
     setTarget(camera, f.followedPosition);
-    applyLookAt(camera, smoothPopulationCentre(f.populationCentre, w.population), w.timeDelta);
+    applyLookAt(camera, smoothPopulationCentre(f.populationCentre, w.sim.population), w.view.timeDelta);
 }
 
 void miniViewCamera(World& w)
 {
-    OrbitCamera& camera = w.miniCamera;
-    CameraFollowState& f = w.cameraFollow;
+    OrbitCamera& camera = w.view.miniCamera;
+    CameraFollowState& f = w.view.cameraFollow;
     Agent* best = nullptr;
     double bestScore = -2147483647.0;
-    if (w.miniViewFollow) {
-        for (auto& a : w.population) {
+    if (w.view.miniViewFollow) {
+        for (auto& a : w.sim.population) {
             if (a.score > bestScore) {
                 bestScore = a.score;
                 best = &a;
@@ -144,12 +144,12 @@ void miniViewCamera(World& w)
         }
     }
     if (!best) {
-        applyOrbit(camera, w.timeDelta);
+        applyOrbit(camera, w.view.timeDelta);
         return;
     }
     smoothTowards(f.bestPosition, best->centre);
     setTarget(camera, f.bestPosition);
-    applyLookAt(camera, smoothPopulationCentre(f.miniPopulationCentre, w.population), w.timeDelta);
+    applyLookAt(camera, smoothPopulationCentre(f.miniPopulationCentre, w.sim.population), w.view.timeDelta);
 }
 
 } // namespace
@@ -160,15 +160,15 @@ float closeFollowDistance(World& w, int viewWidth, int viewHeight)
     // reach of about 3 m within seconds.
     constexpr double kUnfoldedReach = 3.0;
     constexpr double kBodyHeight = 1.0;
-    const Agent* first = firstWithHighest(w.population, [](const Agent& a) { return a.score; });
+    const Agent* first = firstWithHighest(w.sim.population, [](const Agent& a) { return a.score; });
     const double reach = std::max(first ? creatureReach(*first) : 0.0, kUnfoldedReach);
     const float aspect = viewHeight > 0 ? static_cast<float>(viewWidth) / viewHeight : 1.0f;
     // Seen from the camera's pitch, its span (twice its reach) rises
     // span * sin(pitch) on the screen, and its body a little more; at
     // distance d the view spans 2 d tan(half the vertical angle).
-    const double seen = 2 * reach * std::sin(w.mainCamera.pitch) + kBodyHeight;
+    const double seen = 2 * reach * std::sin(w.view.mainCamera.pitch) + kBodyHeight;
     const double distance = seen / (0.1 * 2 * tanHalfFovY(aspect));
-    return static_cast<float>(std::clamp(distance, 3.0, static_cast<double>(w.mainCamera.maxDistance)));
+    return static_cast<float>(std::clamp(distance, 3.0, static_cast<double>(w.view.mainCamera.maxDistance)));
 }
 
 void updateZoom(OrbitCamera& camera, double dt)

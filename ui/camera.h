@@ -1,9 +1,12 @@
 // The orbit cameras of the two views: zoom, orbit placement, looking across
 // the target, and the per-view camera callback that follows creatures.
 #pragma once
+#ifndef CREATURES_FLOOR_UI
+#error "ui/ is for ui/ and the floors above it"
+#endif
 
-#include "app/base/shared_types.h"
-#include "ecology/world.h"
+#include "base/shared_types.h"
+#include "ui/world.h"
 
 // Advances the zoom clock by dt; with zoom mode 1 the distance approaches
 // zoomEnd exponentially from zoomStart + zoomEnd.

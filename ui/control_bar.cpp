@@ -9,13 +9,13 @@
 void keyCommand(World& w, int key)
 {
     if (key == 'X' || key == 'x')
-        w.skipRender = w.skipRender ? 0 : 1;
+        w.driver.skipRender = w.driver.skipRender ? 0 : 1;
 }
 
 void windowSizeCallback(World& w, int width, int height)
 {
-    w.windowWidth = width;
-    w.windowHeight = height;
+    w.view.windowWidth = width;
+    w.view.windowHeight = height;
 }
 
 ControlBarPosition controlBarPosition(int windowWidth)
@@ -36,31 +36,31 @@ const QualityPreset kQualityPresets[kQualityLevelCount] = {
 
 void setFollowMode(World& w, int mode)
 {
-    w.followMode = mode;
-    w.cameraFollow.followChosenAt = -w.followInterval;
+    w.view.followMode = mode;
+    w.view.cameraFollow.followChosenAt = -w.view.followInterval;
 }
 
 int getFollowMode(const World& w)
 {
-    return w.followMode;
+    return w.view.followMode;
 }
 
 void setGraphicQuality(World& w, int level)
 {
-    w.graphicQuality = level;
+    w.view.graphicQuality = level;
     if (level < 0 || level >= kQualityLevelCount)
         return;
     const QualityPreset& p = kQualityPresets[level];
-    w.sphereQuality = p.sphereQuality;
-    w.arrowQuality = p.arrowQuality;
-    w.lodScale = p.lodScale;
-    w.drawShadows = p.drawShadows;
-    w.drawTexture = p.drawTexture;
+    w.view.sphereQuality = p.sphereQuality;
+    w.view.arrowQuality = p.arrowQuality;
+    w.view.lodScale = p.lodScale;
+    w.view.drawShadows = p.drawShadows;
+    w.view.drawTexture = p.drawTexture;
 }
 
 int getGraphicQuality(const World& w)
 {
-    return w.graphicQuality;
+    return w.view.graphicQuality;
 }
 
 namespace {
@@ -88,19 +88,18 @@ public:
     void setting(World& w, const char* name)
     {
         const WorldSetting& s = *findWorldSetting(name);
-        if (s.choices) {
+        if (s.type == WorldSetting::Type::Choice) {
             ControlItem& it = add(ControlKind::Enum, s.label);
-            it.names = s.choices;
-            it.nameCount = s.choiceCount;
-            it.integer = &s.integer(w);
+            for (int i = 0; i < s.valueCount(); ++i)
+                it.names.push_back(s.valueName(i));
+            it.setting = &s;
+            it.settings = &w.settings;
             return;
         }
         const bool whole = s.type == WorldSetting::Type::Int;
         ControlItem& it = add(whole ? ControlKind::Int : ControlKind::Double, s.label);
-        if (whole)
-            it.integer = &s.integer(w);
-        else
-            it.real = &s.real(w);
+        it.setting = &s;
+        it.settings = &w.settings;
         it.min = s.min;
         it.max = s.max;
         it.step = s.step;
@@ -109,8 +108,7 @@ public:
                 void (*set)(World&, int))
     {
         ControlItem& it = add(ControlKind::Enum, label);
-        it.names = names;
-        it.nameCount = count;
+        it.names.assign(names, names + count);
         it.get = get;
         it.set = set;
     }
@@ -153,13 +151,13 @@ std::vector<ControlItem> controlBarItems(World& w)
     list.separator("Sep0");
 
     list.group("Camera");
-    list.flag("Mini Dysplay", w.miniDisplay);
+    list.flag("Mini Dysplay", w.view.miniDisplay);
     list.choice("Follow a Creature", kFollowModeNames, kFollowModeCount, getFollowMode,
                 setFollowMode);
 
     list.group("SimulationSpeed");
     list.setting(w, "stepsPerFrame");
-    list.flag("Skip Render(x)", w.skipRender);
+    list.flag("Skip Render(x)", w.driver.skipRender);
 
     list.group("Config");
     list.setting(w, "gravity");
@@ -172,11 +170,11 @@ std::vector<ControlItem> controlBarItems(World& w)
     list.group("Graphic");
     list.choice("Graphic Quality", kQualityLevelNames, kQualityLevelCount, getGraphicQuality,
                 setGraphicQuality);
-    list.flag("Draw Tracks", w.drawTracks);
-    list.flag("Draw Shadows", w.drawShadows);
-    list.flag("Draw Arrows", w.drawArrows);
-    list.flag("Draw Texture", w.drawTexture);
-    list.flag("Draw Skin", w.drawSkin);
+    list.flag("Draw Tracks", w.view.drawTracks);
+    list.flag("Draw Shadows", w.view.drawShadows);
+    list.flag("Draw Arrows", w.view.drawArrows);
+    list.flag("Draw Texture", w.view.drawTexture);
+    list.flag("Draw Skin", w.view.drawSkin);
 
     list.group("");
     list.separator("Sep1");
@@ -196,10 +194,8 @@ std::vector<ControlItem> controlBarItems(World& w)
 
 double itemValue(const ControlItem& item)
 {
-    if (item.kind == ControlKind::Int && item.integer)
-        return *item.integer;
-    if (item.kind == ControlKind::Double && item.real)
-        return *item.real;
+    if ((item.kind == ControlKind::Int || item.kind == ControlKind::Double) && item.setting)
+        return item.setting->get(*item.settings);
     return 0.0;
 }
 
@@ -208,10 +204,25 @@ void setItemValue(const ControlItem& item, double value)
     if (std::isnan(value))
         return;
     value = std::clamp(value, item.min, item.max);
-    if (item.kind == ControlKind::Int && item.integer)
-        *item.integer = static_cast<int>(std::lround(value));
-    else if (item.kind == ControlKind::Double && item.real)
-        *item.real = value;
+    if ((item.kind == ControlKind::Int || item.kind == ControlKind::Double) && item.setting)
+        item.setting->set(*item.settings, value);
+}
+
+int itemChoice(const World& w, const ControlItem& item)
+{
+    if (item.get)
+        return item.get(w);
+    if (item.setting)
+        return static_cast<int>(std::lround(item.setting->get(*item.settings)));
+    return 0;
+}
+
+void chooseItem(World& w, const ControlItem& item, int choice)
+{
+    if (item.set)
+        item.set(w, choice);
+    else if (item.setting)
+        item.setting->set(*item.settings, choice);
 }
 
 void stepItem(const ControlItem& item, int steps)

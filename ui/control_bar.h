@@ -7,12 +7,16 @@
 // and the panel's items as a table in display order. The drawing half
 // (ui/control_panel.cpp) walks that table every frame.
 #pragma once
+#ifndef CREATURES_FLOOR_UI
+#error "ui/ is for ui/ and the floors above it"
+#endif
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "ecology/world.h"
+#include "ecology/world_settings.h"
+#include "ui/world.h"
 
 // X and x toggle "Skip Render(x)"; every other key is ignored.
 void keyCommand(World& w, int key);
@@ -70,18 +74,18 @@ struct ControlItem {
     ControlKind kind = ControlKind::Separator;
     std::string label; // shown text; the name of a separator
     std::string group; // empty at the top level
-    // Bool, Int and Double: the bound setting (exactly one, by kind).
+    // Bool: the bound switch.
     std::uint8_t* flag = nullptr;
-    int* integer = nullptr;
-    double* real = nullptr;
+    // Int, Double and Enum of a world setting: the setting and the record
+    // it is read from and written to.
+    const WorldSetting* setting = nullptr;
+    WorldSettings* settings = nullptr;
     // Int and Double: range and the step of the plus and minus buttons.
     double min = 0.0;
     double max = 0.0;
     double step = 0.0;
-    // Enum: choice names and the get/set handlers, or (for a world setting
-    // with named values) the bound setting in `integer` and no handlers.
-    const char* const* names = nullptr;
-    int nameCount = 0;
+    // Enum: choice names, and the get/set handlers unless it is a setting.
+    std::vector<std::string> names;
     int (*get)(const World&) = nullptr;
     void (*set)(World&, int) = nullptr;
     // Button: what a press does, with the folder or slot number.
@@ -95,6 +99,9 @@ std::vector<ControlItem> controlBarItems(World& w);
 
 // Value of an Int or Double item, as a double.
 double itemValue(const ControlItem& item);
+// The chosen entry of an Enum item, and choosing one.
+int itemChoice(const World& w, const ControlItem& item);
+void chooseItem(World& w, const ControlItem& item, int choice);
 // Sets an Int (rounded to the nearest integer) or Double item, clamped to its
 // range.
 void setItemValue(const ControlItem& item, double value);

@@ -16,7 +16,7 @@ std::string number(double v, int decimals)
 
 bool inPopulation(const World& w, const Agent* agent, int id)
 {
-    for (const auto& a : w.population)
+    for (const auto& a : w.sim.population)
         if (&a == agent)
             return a.creatureId == id;
     return false;
@@ -51,7 +51,7 @@ void CreatureInspector::close()
 
 void CreatureInspector::update(World& w)
 {
-    Agent* selected = w.selectedAgent;
+    Agent* selected = w.view.selectedAgent;
     if (!selected)
         dismissed_ = nullptr;
     const bool dismissed = selected == dismissed_ && selected && selected->creatureId == dismissedId_;

@@ -1,11 +1,14 @@
 // What the creature inspector shows: the selected creature's life, learning
 // and genome, followed from frame to frame until it dies.
 #pragma once
+#ifndef CREATURES_FLOOR_UI
+#error "ui/ is for ui/ and the floors above it"
+#endif
 
 #include <string>
 #include <vector>
 
-#include "ecology/world.h"
+#include "ui/world.h"
 
 struct InspectorRow {
     std::string label;

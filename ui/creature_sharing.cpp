@@ -20,10 +20,10 @@ std::string saveContents(World& w, const std::string& contents, int id)
     try {
         writeCreatureFile(name, contents);
     } catch (const std::string& text) {
-        showMessage(w.message, text, 4.0);
+        showMessage(w.driver.message, text, 4.0);
         return std::string();
     }
-    showMessage(w.message, "Saved " + name, 3.0);
+    showMessage(w.driver.message, "Saved " + name, 3.0);
     return name;
 }
 
@@ -59,13 +59,13 @@ bool showAlone(World& w, const std::string& file)
     char self[4096];
     const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
     if (n <= 0) {
-        showMessage(w.message, "cannot start a second window", 3.0);
+        showMessage(w.driver.message, "cannot start a second window", 3.0);
         return false;
     }
     self[n] = '\0';
     const pid_t child = ::fork();
     if (child < 0) {
-        showMessage(w.message, "cannot start a second window", 3.0);
+        showMessage(w.driver.message, "cannot start a second window", 3.0);
         return false;
     }
     if (child == 0) {
@@ -78,6 +78,6 @@ bool showAlone(World& w, const std::string& file)
         ::_exit(0);
     }
     ::waitpid(child, nullptr, 0);
-    showMessage(w.message, "Showing " + file + " alone in a second window", 3.0);
+    showMessage(w.driver.message, "Showing " + file + " alone in a second window", 3.0);
     return true;
 }

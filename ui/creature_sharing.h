@@ -2,10 +2,13 @@
 // file of its own in the working folder, and a creature shown alone in a
 // second program window.
 #pragma once
+#ifndef CREATURES_FLOOR_UI
+#error "ui/ is for ui/ and the floors above it"
+#endif
 
 #include <string>
 
-#include "ecology/world.h"
+#include "ui/world.h"
 
 // "creature-12.creature", or "creature-12-2.creature" and on when that file
 // is there already.

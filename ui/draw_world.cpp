@@ -73,11 +73,11 @@ void drawCreature(World& w, Agent& a, const OrbitCamera& camera, int viewWidth, 
                   bool pickingPass, const GrabbedPart* pickedObject, SkinSlots& skin)
 {
     skin.reset();
-    dsSetShadows(w.drawShadows);
+    dsSetShadows(w.view.drawShadows);
     dsSetTexture(1);
 
     const int level = levelOfDetail(lodSize(a.gene[BODY_SCALE]), camera.eye, a.centre, viewWidth,
-                                    viewHeight, w.lodScale);
+                                    viewHeight, w.view.lodScale);
     if (level == 2)
         dsSetShadows(0);
     if (level == 1) {
@@ -87,7 +87,7 @@ void drawCreature(World& w, Agent& a, const OrbitCamera& camera, int viewWidth, 
     int capsuleLevel = level;
     if (pickingPass)
         capsuleLevel = std::max(level - 1, 2);
-    if (!w.drawSkin)
+    if (!w.view.drawSkin)
         capsuleLevel = std::max(capsuleLevel, 2);
     dsSetCapsuleQuality(capsuleLevel);
     if (pickingPass)
@@ -112,14 +112,14 @@ void drawCreature(World& w, Agent& a, const OrbitCamera& camera, int viewWidth, 
             N_SetObjName(&p);
         const bool hovered = &p == pickedObject;
         if (hovered) {
-            w.hoveredAgent = &a;
+            w.view.hoveredAgent = &a;
             hoveredSlot = slot;
         }
-        if (!w.drawSkin)
+        if (!w.view.drawSkin)
             drawPart(p, hovered);
         ++slot;
     }
-    if (w.drawSkin) {
+    if (w.view.drawSkin) {
         N_MaterialColor(kSkinMaterial[0], kSkinMaterial[1], kSkinMaterial[2], kSkinMaterial[3]);
         fillSkinSlots(skin, a.parts, a.joints);
         if (hoveredSlot >= 0 && hoveredSlot < skin.count)
@@ -133,20 +133,20 @@ void drawCreature(World& w, Agent& a, const OrbitCamera& camera, int viewWidth, 
 
 void drawWalls(const World& w)
 {
-    if (!w.walls.exist)
+    if (!w.sim.walls.exist)
         return;
     dsSetShadows(0);
     dsSetColor(0.71484375f, 0.71484375f, 0.78515625f);
-    for (const BodyPart& block : w.walls.blocks)
-        dsDrawBoxD(dGeomGetPosition(block.geom), dGeomGetRotation(block.geom), w.walls.blockSize);
-    dsSetShadows(w.drawShadows);
+    for (const BodyPart& block : w.sim.walls.blocks)
+        dsDrawBoxD(dGeomGetPosition(block.geom), dGeomGetRotation(block.geom), w.sim.walls.blockSize);
+    dsSetShadows(w.view.drawShadows);
     dsSetColor(0.8f, 0.8f, 0.8f);
 }
 
 // Each track point joined to the one before it.
 void drawTracks(const World& w)
 {
-    for (const Agent& a : w.population) {
+    for (const Agent& a : w.sim.population) {
         const MY_VECTOR3* previous = nullptr;
         for (const MY_VECTOR3& point : a.track) {
             if (previous) {
@@ -164,11 +164,11 @@ void drawFoods(const World& w)
 {
     dsSetShadows(0);
     dsSetColorAlpha(0.5f, 0.8f, 0.5f, 0.5f);
-    for (const AimPoint& food : w.foods.foods) {
+    for (const AimPoint& food : w.sim.foods.foods) {
         const double pos[3] = {food.position.x, food.position.y, food.position.z};
-        dsDrawSphereD(pos, w.identityRotation, 0.5f);
+        dsDrawSphereD(pos, w.sim.identityRotation, 0.5f);
     }
-    dsSetShadows(w.drawShadows);
+    dsSetShadows(w.view.drawShadows);
 }
 
 // An arrow from each creature towards the food or mate it goes for. A
@@ -177,7 +177,7 @@ void drawArrows(const World& w)
 {
     dsSetColor(0.9f, 0.9f, 0.9f);
     dsSetShadows(0);
-    for (const Agent& a : w.population) {
+    for (const Agent& a : w.sim.population) {
         const Intention& in = a.intention;
         MY_VECTOR3 target;
         if (in.mode == Intention::Food && in.food)
@@ -199,32 +199,32 @@ void drawArrows(const World& w)
                                 viaFloat(static_cast<float>(c.z) + 0.2f)};
         dMatrix3 R;
         dRFromZAxis(R, (c.x + 3 * d[0]) - c.x, (c.y + 3 * d[1]) - c.y, (c.z + 3 * d[2]) - c.z);
-        N_DrawArrow(base, R, 2.25, 0.1, w.arrowQuality);
+        N_DrawArrow(base, R, 2.25, 0.1, w.view.arrowQuality);
     }
-    dsSetShadows(w.drawShadows);
+    dsSetShadows(w.view.drawShadows);
 }
 
 void drawSelectionMarker(const World& w)
 {
     dsSetShadows(0);
-    if (w.selectedAgent) {
-        const MY_VECTOR3& c = w.selectedAgent->centre;
+    if (w.view.selectedAgent) {
+        const MY_VECTOR3& c = w.view.selectedAgent->centre;
         const double pos[3] = {viaFloat(c.x), viaFloat(c.y), viaFloat(c.z)};
         dsSetColorAlpha(1.0f, 1.0f, 1.0f, 0.5f);
-        dsDrawSphereD(pos, w.identityRotation, 2.0f);
+        dsDrawSphereD(pos, w.sim.identityRotation, 2.0f);
     }
-    dsSetShadows(w.drawShadows);
+    dsSetShadows(w.view.drawShadows);
 }
 
 void drawBirthMarkers(World& w, double dt)
 {
     dsSetShadows(0);
-    ageBirthMarkers(w.birthMarkers, dt, [](const BirthMarker& m) {
+    ageBirthMarkers(w.view.birthMarkers, dt, [](const BirthMarker& m) {
         const double pos[3] = {m.centre.x, m.centre.y, m.centre.z};
         dsSetColorAlpha(1.0f, 1.0f, 1.0f, static_cast<float>(1.0 - m.age));
         dsDrawSphereD(pos, kIdentity, static_cast<float>(m.size * m.age));
     });
-    dsSetShadows(w.drawShadows);
+    dsSetShadows(w.view.drawShadows);
 }
 
 } // namespace
@@ -303,7 +303,7 @@ std::string creatureLabel(const Agent& a)
 
 void drawFollowMarker(const World& w)
 {
-    const Agent* a = w.followedAgent;
+    const Agent* a = w.view.followedAgent;
     if (!a || !std::isfinite(a->centre.x) || !std::isfinite(a->centre.y))
         return;
     // A ring of short flat bars just above the ground.
@@ -323,7 +323,7 @@ void drawFollowMarker(const World& w)
         dRFromAxisAndAngle(R, 0, 0, 1, t + pi / 2);
         dsDrawBoxD(pos, R, sides);
     }
-    dsSetShadows(w.drawShadows);
+    dsSetShadows(w.view.drawShadows);
     dsSetColor(0.8f, 0.8f, 0.8f);
     const double top[3] = {a->centre.x, a->centre.y, a->centre.z + 1.2};
     N_DrawLabel(top, creatureLabel(*a).c_str());
@@ -377,9 +377,9 @@ void fillSkinSlots(SkinSlots& s, const std::vector<BodyPart>& parts,
 void drawWorld(World& w, const OrbitCamera& camera, int viewWidth, int viewHeight, bool pickingPass,
                const GrabbedPart* pickedObject, double dt)
 {
-    N_SetTextures(w.drawTexture);
+    N_SetTextures(w.view.drawTexture);
     SkinSlots skin;
-    for (Agent& a : w.population)
+    for (Agent& a : w.sim.population)
         drawCreature(w, a, camera, viewWidth, viewHeight, pickingPass, pickedObject, skin);
     dsSetTexture(0);
     N_MaterialColor(0.5f, 0.5f, 0.5f, 5.0f);
@@ -388,12 +388,12 @@ void drawWorld(World& w, const OrbitCamera& camera, int viewWidth, int viewHeigh
         return;
 
     drawWalls(w);
-    if (w.drawTracks)
+    if (w.view.drawTracks)
         drawTracks(w);
     drawFoods(w);
-    if (w.drawArrows)
+    if (w.view.drawArrows)
         drawArrows(w);
-    if (w.drawSelectionMarker)
+    if (w.view.drawSelectionMarker)
         drawSelectionMarker(w);
     drawBirthMarkers(w, dt);
 }

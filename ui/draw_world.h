@@ -4,12 +4,15 @@
 // markers. The same drawing, stopped after the creatures and with a name on
 // every part, is the picking pass.
 #pragma once
+#ifndef CREATURES_FLOOR_UI
+#error "ui/ is for ui/ and the floors above it"
+#endif
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "ecology/world.h"
+#include "ui/world.h"
 
 // Draws one view. viewWidth and viewHeight only set the level of detail;
 // pickedObject is the part under the cursor (its creature becomes

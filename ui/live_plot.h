@@ -3,6 +3,9 @@
 // few simulated minutes. It is drawn only when the plotting program has an
 // on-screen terminal and there is a display; otherwise nothing is sent.
 #pragma once
+#ifndef CREATURES_FLOOR_UI
+#error "ui/ is for ui/ and the floors above it"
+#endif
 
 #include <string>
 #include <vector>

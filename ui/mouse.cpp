@@ -23,7 +23,7 @@ bool isRelease(int message)
 // and right held), releasing every button ends it.
 bool objectHandler(World& w, int message, int buttons, int x, int y)
 {
-    DragState& d = w.drag;
+    DragState& d = w.view.drag;
     d.buttons = buttons;
     if (isPress(message)) {
         if (buttons == 1 && d.grabbed) {
@@ -43,7 +43,7 @@ bool objectHandler(World& w, int message, int buttons, int x, int y)
         const int sy = static_cast<int>((y - d.lastY) * 3.0);
         d.lastX = x;
         d.lastY = y;
-        const double h = w.mainCamera.heading;
+        const double h = w.view.mainCamera.heading;
         if (buttons == 1) {
             d.target[0] += (std::cos(h) * sy - std::sin(h) * sx) * 0.03;
             d.target[1] += (std::cos(h) * sx + std::sin(h) * sy) * 0.03;
@@ -57,7 +57,7 @@ bool objectHandler(World& w, int message, int buttons, int x, int y)
 // The camera drag of the main camera.
 bool cameraHandler(World& w, int message, int buttons, int x, int y)
 {
-    CameraDrag& c = w.cameraDrag;
+    CameraDrag& c = w.view.cameraDrag;
     c.buttons = buttons;
     if (isPress(message)) {
         if (!c.active) {
@@ -79,7 +79,7 @@ bool cameraHandler(World& w, int message, int buttons, int x, int y)
         const int dx = x - c.lastX, dy = y - c.lastY;
         c.lastX = x;
         c.lastY = y;
-        mouseMotion(w.mainCamera, buttons, dx, dy);
+        mouseMotion(w.view.mainCamera, buttons, dx, dy);
         return true;
     }
     return false;
@@ -121,19 +121,40 @@ void mouseMotion(OrbitCamera& camera, int buttons, int dx, int dy)
 bool mouseCallback(World& w, int message, int buttons, int x, int y, int pickX, int pickY)
 {
     N_SetHandCursor();
-    w.pickX = pickX;
-    w.pickY = pickY;
-    if (buttons == 1 && !w.cameraDrag.active) {
-        w.mouseMode = 0;
+    w.view.pickX = pickX;
+    w.view.pickY = pickY;
+    if (buttons == 1 && !w.view.cameraDrag.active) {
+        w.view.mouseMode = 0;
         return objectHandler(w, message, buttons, x, y);
     }
-    if ((buttons == 2 || buttons == 4) && !w.drag.active) {
-        w.mouseMode = 1;
+    if ((buttons == 2 || buttons == 4) && !w.view.drag.active) {
+        w.view.mouseMode = 1;
         return cameraHandler(w, message, buttons, x, y);
     }
-    switch (w.mouseMode) {
+    switch (w.view.mouseMode) {
     case 0: return objectHandler(w, message, buttons, x, y);
     case 1: return cameraHandler(w, message, buttons, x, y);
     default: return false;
     }
+}
+
+void applyDragForce(World& w)
+{
+    DragState& drag = w.view.drag;
+    if (!drag.active || !drag.grabbed)
+        return;
+    w.view.selectedAgent = w.view.hoveredAgent;
+    const double h = w.sim.stepSize;
+    GrabbedPart& part = *drag.grabbed;
+    dBodyEnable(part.body);
+    const dReal* p = dGeomGetPosition(part.geom);
+    const double d[3] = {drag.target[0] - p[0], drag.target[1] - p[1], drag.target[2] - p[2]};
+    if (std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]) == 0) {
+        drag.force[0] = drag.force[1] = drag.force[2] = 0.0;
+        return;
+    }
+    const dReal* v = dBodyGetLinearVel(part.body);
+    for (int i = 0; i < 3; ++i)
+        drag.force[i] = part.mass * (d[i] * (1 / h) - v[i]) * (1 / h);
+    dBodySetForce(part.body, drag.force[0], drag.force[1], drag.force[2]);
 }

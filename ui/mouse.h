@@ -2,9 +2,12 @@
 // cursor (and selects its creature), right, middle and combined drags turn,
 // zoom, pan and tilt the main camera.
 #pragma once
+#ifndef CREATURES_FLOOR_UI
+#error "ui/ is for ui/ and the floors above it"
+#endif
 
 #include "drawlib/drawstuff.h"
-#include "ecology/world.h"
+#include "ui/world.h"
 
 // Camera movement for a drag of dx, dy pixels with the given buttons held
 // (4 right: turn and zoom; 5 left and right: tilt; 6 middle and right: raise
@@ -17,3 +20,8 @@ void mouseMotion(OrbitCamera& camera, int buttons, int dx, int dy);
 // alone the camera drag (unless an object drag is going on); other events go
 // to the current owner. True when the event was used.
 bool mouseCallback(World& w, int message, int buttons, int x, int y, int pickX, int pickY);
+
+// Before every step while an object drag holds a part: its creature becomes
+// the selected one, and the part is pulled towards the drag target within
+// one step.
+void applyDragForce(World& w);

@@ -5,6 +5,9 @@
 // the centred message and the followed creature (the middle of the view)
 // stay clear of both.
 #pragma once
+#ifndef CREATURES_FLOOR_UI
+#error "ui/ is for ui/ and the floors above it"
+#endif
 
 struct PanelRect {
     float x = 0.0f, y = 0.0f, width = 0.0f, height = 0.0f;

@@ -2,6 +2,9 @@
 // once, told "set mouse", closed at the end. A plotting program that is
 // missing, or whose window the user closed, never ends the simulator.
 #pragma once
+#ifndef CREATURES_FLOOR_UI
+#error "ui/ is for ui/ and the floors above it"
+#endif
 
 #include <cstdio>
 #include <string>

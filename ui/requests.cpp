@@ -10,28 +10,28 @@ constexpr double kUntilReplaced = 10000.0;
 
 void requestInitialize(World& w)
 {
-    showMessage(w.message, "Initialized", kUntilReplaced);
-    w.requestQueue.push_back(Request{Request::Initialize, -1});
+    showMessage(w.driver.message, "Initialized", kUntilReplaced);
+    w.driver.requestQueue.push_back(Request{Request::Initialize, -1});
 }
 
 void requestSaveAll(World& w, int folder)
 {
-    showMessage(w.message, "Saved" + std::to_string(folder), kUntilReplaced);
-    w.requestQueue.push_back(Request{Request::SaveAll, folder});
+    showMessage(w.driver.message, "Saved" + std::to_string(folder), kUntilReplaced);
+    w.driver.requestQueue.push_back(Request{Request::SaveAll, folder});
 }
 
 void requestLoadAll(World& w, int folder)
 {
-    showMessage(w.message, "Loaded" + std::to_string(folder), kUntilReplaced);
-    w.requestQueue.push_back(Request{Request::LoadAll, folder});
+    showMessage(w.driver.message, "Loaded" + std::to_string(folder), kUntilReplaced);
+    w.driver.requestQueue.push_back(Request{Request::LoadAll, folder});
 }
 
 void requestSaveCreature(World& w, int folder)
 {
-    w.requestQueue.push_back(Request{Request::SaveCreature, folder});
+    w.driver.requestQueue.push_back(Request{Request::SaveCreature, folder});
 }
 
 void requestLoadCreature(World& w, int folder)
 {
-    w.requestQueue.push_back(Request{Request::LoadCreature, folder});
+    w.driver.requestQueue.push_back(Request{Request::LoadCreature, folder});
 }

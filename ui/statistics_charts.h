@@ -2,6 +2,9 @@
 // run, made from the statistics recorder's kept samples (the same samples the
 // statistics file is written from).
 #pragma once
+#ifndef CREATURES_FLOOR_UI
+#error "ui/ is for ui/ and the floors above it"
+#endif
 
 #include <string>
 #include <vector>

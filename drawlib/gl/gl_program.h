@@ -1,6 +1,9 @@
 // Shader programs: compiling and linking GLSL sources with their
 // attributes bound to locations in the order given.
 #pragma once
+#ifndef CREATURES_FLOOR_DRAWLIB_GL
+#error "drawlib/gl/ is for drawlib/gl/ and the floors above it"
+#endif
 
 #include <initializer_list>
 #include <string>

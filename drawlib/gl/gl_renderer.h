@@ -7,6 +7,9 @@
 // runs it well: per-pixel lighting and fog in small shaders, planar shadows
 // with the stencil buffer, no render targets.
 #pragma once
+#ifndef CREATURES_FLOOR_DRAWLIB_GL
+#error "drawlib/gl/ is for drawlib/gl/ and the floors above it"
+#endif
 
 #include <cstdint>
 #include <string>

@@ -4,6 +4,9 @@
 // vertex shader places every vertex. A skin whose chain changed is built
 // anew; skins no view asked for in a while are let go.
 #pragma once
+#ifndef CREATURES_FLOOR_DRAWLIB_GL
+#error "drawlib/gl/ is for drawlib/gl/ and the floors above it"
+#endif
 
 #include <map>
 #include <string>

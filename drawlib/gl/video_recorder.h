@@ -3,6 +3,9 @@
 // the file at 30 frames per second. Without ffmpeg nothing is recorded and
 // one line says why.
 #pragma once
+#ifndef CREATURES_FLOOR_DRAWLIB_GL
+#error "drawlib/gl/ is for drawlib/gl/ and the floors above it"
+#endif
 
 #include <cstdio>
 #include <string>

@@ -7,6 +7,9 @@
 // Keys of the library itself: Ctrl+P pauses and resumes, Ctrl+Q and Ctrl+X
 // close the window. Every other key goes to the command callback.
 #pragma once
+#ifndef CREATURES_FLOOR_DRAWLIB_GL
+#error "drawlib/gl/ is for drawlib/gl/ and the floors above it"
+#endif
 
 #include <map>
 #include <memory>

@@ -10,7 +10,7 @@
 #include <sstream>
 #include <string>
 
-#include "app/base/random.h"
+#include "base/random.h"
 #include "support/creature_helpers.h"
 #include "support/ode_fixture.h"
 
@@ -42,9 +42,9 @@ TEST(Determinism, TheOriginalLearningRuleReadsNoneOfTheImprovedRulesNumbers)
     auto run = [](int rule, bool otherNumbers) {
         Scene scene(4321, 10);
         World& w = scene.world();
-        w.learningRule = rule;
+        w.settings.learningRule = static_cast<LearningRuleId>(rule);
         if (otherNumbers) {
-            LearningParams& p = w.learningParams;
+            LearningParams& p = w.settings.learningParams;
             p.priorWeight = 7.0;
             p.emptyStorePrior = 3.0;
             p.exploreScale = 0.5;
@@ -53,7 +53,7 @@ TEST(Determinism, TheOriginalLearningRuleReadsNoneOfTheImprovedRulesNumbers)
         }
         scene.step(4000);
         std::vector<double> f = worldFingerprint(w);
-        f.push_back(rng().state());
+        f.push_back(testRandom().state());
         return f;
     };
     const auto plain = run(0, false);

@@ -60,10 +60,10 @@ protected:
     {
         Scene scene(1, 0);
         testing::internal::CaptureStdout();
-        const bool loaded = loadAll(scene.world(), (dir / save).string());
+        const bool loaded = loadAll(scene.world().sim, scene.world().settings, (dir / save).string());
         testing::internal::GetCapturedStdout();
         EXPECT_TRUE(loaded) << save;
-        return scene.world().simData.simulationTime;
+        return scene.world().sim.time;
     }
 
     fs::path dir;

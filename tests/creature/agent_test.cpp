@@ -4,28 +4,33 @@
 
 #include <iterator>
 
-#include "app/base/random.h"
+#include "support/creature_helpers.h"
+#include "base/random.h"
 #include "creature/agent.h"
 
-TEST(AgentRecord, ConstructionTakesConsecutiveIds)
+TEST(AgentRecord, ANewCreatureTakesItsWorldsNextIdAndInitializeKeepsIt)
 {
-    const int next = nextCreatureId;
-    Agent a;
-    Agent b;
-    Agent c;
-    EXPECT_EQ(a.creatureId, next);
-    EXPECT_EQ(b.creatureId, next + 1);
-    EXPECT_EQ(c.creatureId, next + 2);
-    EXPECT_EQ(nextCreatureId, next + 3);
-    // initialize keeps the id.
-    b.initialize();
-    EXPECT_EQ(b.creatureId, next + 1);
+    Simulation sim;
+    sim.nextCreatureId = 41;
+    Agent& a = appendCreature(sim);
+    Agent& b = appendCreature(sim);
+    Agent& c = appendCreature(sim);
+    EXPECT_EQ(a.creatureId, 41);
+    EXPECT_EQ(b.creatureId, 42);
+    EXPECT_EQ(c.creatureId, 43);
+    EXPECT_EQ(sim.nextCreatureId, 44);
+    b.initialize(sim.random);
+    EXPECT_EQ(b.creatureId, 42);
+    // Another world counts on its own.
+    Simulation other;
+    EXPECT_EQ(appendCreature(other).creatureId, 0);
+    sim.population.clear();
 }
 
 TEST(AgentRecord, InitializeGivesANewbornFromTwoLeadingDraws)
 {
     for (std::uint32_t seed : {1u, 7u, 99u, 12345u, 0xFFFFFFFFu}) {
-        rng().seed(seed);
+        testRandom().seed(seed);
         Random probe(seed);
         const double u1 = probe.next() / 32767.0;
         const double u2 = probe.next() / 32767.0;
@@ -34,7 +39,7 @@ TEST(AgentRecord, InitializeGivesANewbornFromTwoLeadingDraws)
         a.age = 4.0;
         a.lifeState = Starved;
         a.track.push_back(MY_VECTOR3{1, 2, 3});
-        a.initialize();
+        a.initialize(testRandom());
 
         EXPECT_EQ(a.energy, 1.25 + 0.5 * u1) << seed;
         EXPECT_EQ(a.temperature, 0.3 * u2) << seed;
@@ -60,7 +65,7 @@ TEST(AgentRecord, InitializeGivesANewbornFromTwoLeadingDraws)
 TEST(AgentRecord, CopyIsDeepAndKeepsItsOwnCurrentMove)
 {
     Agent a;
-    a.initialize();
+    a.initialize(testRandom());
     a.track.push_back(MY_VECTOR3{1, 2, 3});
     a.currentMove = &*std::next(a.learning.moves.begin(), 5);
     const auto geneBefore = a.gene.values;
@@ -90,7 +95,7 @@ TEST(AgentRecord, CopyIsDeepAndKeepsItsOwnCurrentMove)
     EXPECT_NE(a.parts[3].length, 99.0);
 
     Agent none;
-    none.initialize();
+    none.initialize(testRandom());
     Agent noneCopy(none);
     EXPECT_EQ(noneCopy.currentMove, nullptr);
 }

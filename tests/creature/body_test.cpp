@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "support/creature_helpers.h"
 #include "creature/agent.h"
 #include "support/ode_fixture.h"
 
@@ -24,7 +25,7 @@ void setGene(Agent& a, int row, int i, double v)
 // hinge axis (1, 0, 0).
 void plainGene(Agent& a)
 {
-    a.initialize();
+    a.initialize(testRandom());
     for (int i = 0; i < Agent::kJoints; ++i) {
         setGene(a, PARENT_FACE_SWITCH, i, 0.0);
         setGene(a, CHILD_FACE_SWITCH, i, 0.0);
@@ -210,10 +211,10 @@ TEST_F(BodyBuild, PartBuildersGiveVolumeMassAndShapes)
     std::vector<BodyPart> parts(2);
     parts[0].length = 0.2;
     parts[0].radius = 0.1;
-    buildPart(w().world, w().space, parts[0]);
+    buildPart(w().sim.world, w().sim.space, parts[0]);
     EXPECT_NEAR(parts[0].mass, 0.0104719755, 1e-10);
     const double sides[3] = {1.0, 2.0, 3.0};
-    makeBox(w().world, w().space, parts[1], sides, 7.0);
+    makeBox(w().sim.world, w().sim.space, parts[1], sides, 7.0);
 
     const double masses[2] = {capsuleVolume(0.2, 0.1), 7.0};
     for (int i = 0; i < 2; ++i) {
@@ -246,8 +247,8 @@ TEST_F(BodyBuild, JointAnchorsSitOnTheChosenFaces)
     for (int pf = 0; pf < 6; ++pf) {
         for (int cf = 0; cf < 6; ++cf) {
             std::vector<BodyPart> parts(2);
-            makeCapsule(w().world, w().space, parts[0], 0.4, 0.1, 1.0);
-            makeCapsule(w().world, w().space, parts[1], 0.6, 0.15, 1.0);
+            makeCapsule(w().sim.world, w().sim.space, parts[0], 0.4, 0.1, 1.0);
+            makeCapsule(w().sim.world, w().sim.space, parts[1], 0.6, 0.15, 1.0);
             BodyJoint j;
             j.exists = true;
             j.parentPart = 0;
@@ -255,7 +256,7 @@ TEST_F(BodyBuild, JointAnchorsSitOnTheChosenFaces)
             j.parentFace = pf;
             j.childFace = cf;
             j.axis[1] = 1.0;
-            buildJoint(w().world, j, parts);
+            buildJoint(w().sim.world, j, parts);
 
             EXPECT_GT(dBodyGetPosition(parts[0].body)[0], 0.0);
             EXPECT_LT(dBodyGetPosition(parts[1].body)[0], 0.0);
@@ -290,8 +291,8 @@ TEST_F(BodyBuild, JointAnchorsSitOnTheChosenFaces)
 
 TEST_F(BodyBuild, BuiltCreaturesCarryMassesOwnersAndJoints)
 {
-    ASSERT_EQ(w().population.size(), 10u);
-    for (Agent& a : w().population) {
+    ASSERT_EQ(w().sim.population.size(), 10u);
+    for (Agent& a : w().sim.population) {
         for (BodyPart& p : a.parts) {
             if (!p.exists) {
                 EXPECT_EQ(p.body, nullptr);
@@ -322,7 +323,7 @@ TEST_F(BodyBuild, BuiltCreaturesCarryMassesOwnersAndJoints)
             parts += p.exists ? 1 : 0;
         EXPECT_EQ(existingJoints(a), parts - 1);
     }
-    for (const BodyPart& block : w().walls.blocks)
+    for (const BodyPart& block : w().sim.walls.blocks)
         EXPECT_EQ(dBodyGetData(block.body), nullptr);
 }
 
@@ -334,7 +335,7 @@ TEST_F(BodyBuild, MinimalCreatureIsBuiltAtItsCentre)
         setGene(a, PART_PRESENCE, i, 0.5);
     a.centre = MY_VECTOR3{5.0, -4.0, 3.0};
     a.disturbed = true;
-    a.buildBody(w().world, w().space, &w().environment);
+    a.buildBody(w().sim.world, w().sim.space, &w().sim.environment);
 
     for (int i : {0, 27}) {
         const dReal* pos = dBodyGetPosition(a.parts[i].body);

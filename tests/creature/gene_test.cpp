@@ -4,8 +4,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/base/random.h"
+#include "base/random.h"
 #include "creature/gene.h"
+#include "support/creature_helpers.h"
 
 namespace {
 
@@ -47,7 +48,7 @@ const int kStart[GENE_ROW_COUNT + 1] = {0,  1,   2,   3,   4,   5,   6,   7,   8
 Gene creatureGene()
 {
     Gene g;
-    g.randomize(2, 29, 30);
+    g.randomize(2, 29, 30, testRandom());
     return g;
 }
 
@@ -103,38 +104,42 @@ TEST(GeneLayout, StartsAndLengthFollowTheCounts)
     for (int r = 0; r < GENE_ROW_COUNT; ++r) {
         EXPECT_EQ(geneParams[r].start, kStart[r]) << "row " << r;
         EXPECT_EQ(geneParams[r].count, kStart[r + 1] - kStart[r]) << "row " << r;
+        EXPECT_EQ(g.start(r), kStart[r]) << "row " << r;
+        EXPECT_EQ(g.count(r), kStart[r + 1] - kStart[r]) << "row " << r;
     }
 
     // Other counts: 10 single values, 7 rows of 1*3, 3 rows of 4.
     Gene s;
-    s.randomize(1, 3, 4);
+    s.randomize(1, 3, 4, testRandom());
     ASSERT_EQ(s.values.size(), 43u);
     const int smallStarts[10] = {10, 13, 16, 19, 22, 25, 28, 31, 35, 39};
-    for (int r = 10; r < GENE_ROW_COUNT; ++r)
-        EXPECT_EQ(geneParams[r].start, smallStarts[r - 10]) << "row " << r;
-    s.randomize(-1, -1, -1); // keeps every count
+    for (int r = 10; r < GENE_ROW_COUNT; ++r) {
+        EXPECT_EQ(s.start(r), smallStarts[r - 10]) << "row " << r;
+        EXPECT_EQ(geneRow(r, 1, 3, 4).start, smallStarts[r - 10]) << "row " << r;
+    }
+    s.randomize(-1, -1, -1, testRandom()); // keeps every count
     EXPECT_EQ(s.values.size(), 43u);
-    EXPECT_EQ(geneParams[PART_PRESENCE].start, 39);
-    s.randomize(2, -1, -1); // replaces only the phases
+    EXPECT_EQ(s.start(PART_PRESENCE), 39);
+    s.randomize(2, -1, -1, testRandom()); // replaces only the phases
     EXPECT_EQ(s.phases, 2);
     EXPECT_EQ(s.joints, 3);
     EXPECT_EQ(s.parts, 4);
     EXPECT_EQ(s.values.size(), 64u);
 
-    creatureGene(); // the shared table goes back to the creature layout
+    // The creatures' table is not touched by genomes of other counts.
     EXPECT_EQ(geneParams[PART_PRESENCE].start, 476);
 }
 
 TEST(GeneFill, RandomizeDrawsEveryValueInOrderWithinItsBounds)
 {
-    rng().seed(2024);
+    testRandom().seed(2024);
     Gene g = creatureGene();
     Random replay(2024);
     EXPECT_EQ(g.values, replayFill(replay));
 
     const std::vector<double> old = g.values;
-    const std::uint32_t s = rng().state();
-    g.randomize(-1, -1, -1);
+    const std::uint32_t s = testRandom().state();
+    g.randomize(-1, -1, -1, testRandom());
     EXPECT_EQ(g.phases, 2);
     EXPECT_EQ(g.joints, 29);
     EXPECT_EQ(g.parts, 30);
@@ -143,8 +148,8 @@ TEST(GeneFill, RandomizeDrawsEveryValueInOrderWithinItsBounds)
     EXPECT_NE(g.values, old);
 
     for (int seed = 1; seed <= 20; ++seed) {
-        rng().seed(seed);
-        g.randomize(-1, -1, -1);
+        testRandom().seed(seed);
+        g.randomize(-1, -1, -1, testRandom());
         EXPECT_EQ(g.values[CONSTANT_ONE], 1.0);
         for (int row = 0; row < GENE_ROW_COUNT; ++row)
             for (int k = kStart[row]; k < kStart[row + 1]; ++k) {
@@ -158,7 +163,7 @@ TEST(GeneFill, TopDrawGivesExactlyMax)
 {
     for (int row = 0; row < GENE_ROW_COUNT; ++row) {
         const int k = kStart[row + 1] - 1; // last value of the row
-        rng().seed(stateWithDraw(k, 32767));
+        testRandom().seed(stateWithDraw(k, 32767));
         Gene g = creatureGene();
         EXPECT_EQ(g.values[k], kTable[row].max) << "row " << row;
     }
@@ -170,46 +175,46 @@ TEST(GenePerturb, ClampsAtTheBoundsAndScalesByThreeTenthsOfTheRange)
     const GeneParam& joint = geneParams[JOINT_TARGET];
     const GeneParam& t = geneParams[T];
 
-    rng().seed(stateWithDraw(0, 30000)); // positive signed draw
-    EXPECT_EQ(perturbValue(kJ, joint), kJ);
-    rng().seed(stateWithDraw(0, 32767));
-    EXPECT_EQ(perturbValue(0.95, t), 1.0); // 0.95 + 0.18 overshoots
-    rng().seed(stateWithDraw(0, 100));     // negative signed draw
-    EXPECT_EQ(perturbValue(-kJ, joint), -kJ);
-    rng().seed(stateWithDraw(0, 0)); // -1.0000305
-    EXPECT_EQ(perturbValue(0.45, t), 0.4);
+    testRandom().seed(stateWithDraw(0, 30000)); // positive signed draw
+    EXPECT_EQ(perturbValue(kJ, joint, testRandom()), kJ);
+    testRandom().seed(stateWithDraw(0, 32767));
+    EXPECT_EQ(perturbValue(0.95, t, testRandom()), 1.0); // 0.95 + 0.18 overshoots
+    testRandom().seed(stateWithDraw(0, 100));     // negative signed draw
+    EXPECT_EQ(perturbValue(-kJ, joint, testRandom()), -kJ);
+    testRandom().seed(stateWithDraw(0, 0)); // -1.0000305
+    EXPECT_EQ(perturbValue(0.45, t, testRandom()), 0.4);
 
     // Inside the bounds: v + s * 0.6 * 0.3 for row T, s = (24576 - 16384) * 2 / 32767.
-    rng().seed(stateWithDraw(0, 24576));
-    EXPECT_NEAR(perturbValue(0.5, t), 0.5 + (8192.0 * 2 / 32767) * 0.18, 1e-15);
-    rng().seed(stateWithDraw(0, 8192));
-    EXPECT_NEAR(perturbValue(0.0, joint), -(8192.0 * 2 / 32767) * 2 * kJ * 0.3, 1e-15);
+    testRandom().seed(stateWithDraw(0, 24576));
+    EXPECT_NEAR(perturbValue(0.5, t, testRandom()), 0.5 + (8192.0 * 2 / 32767) * 0.18, 1e-15);
+    testRandom().seed(stateWithDraw(0, 8192));
+    EXPECT_NEAR(perturbValue(0.0, joint, testRandom()), -(8192.0 * 2 / 32767) * 2 * kJ * 0.3, 1e-15);
 }
 
 TEST(GeneMutate, ZeroRateDrawsOncePerMutableValueAndChangesNothing)
 {
     Gene g = creatureGene();
     const std::vector<double> before = g.values;
-    rng().seed(555);
-    g.mutate(0.0);
+    testRandom().seed(555);
+    g.mutate(0.0, testRandom());
     Random replay(555);
     for (int i = 0; i < 117; ++i) // rows 0, 14 and 16: 1 + 58 + 58 values
         replay.next();
-    EXPECT_EQ(rng().state(), replay.state());
+    EXPECT_EQ(testRandom().state(), replay.state());
     EXPECT_EQ(g.values, before);
 }
 
 TEST(GeneMutate, PerturbsMutableValuesWithTheGivenRate)
 {
     for (double rate : {1.0, 0.3}) {
-        rng().seed(77);
+        testRandom().seed(77);
         Gene g = creatureGene();
         const std::vector<double> before = g.values;
-        rng().seed(31337);
-        g.mutate(rate);
+        testRandom().seed(31337);
+        g.mutate(rate, testRandom());
         Random replay(31337);
         EXPECT_EQ(g.values, replayMutate(before, rate, replay)) << "rate " << rate;
-        EXPECT_EQ(rng().state(), replay.state());
+        EXPECT_EQ(testRandom().state(), replay.state());
 
         int changed = 0;
         for (int k = 0; k < kStart[GENE_ROW_COUNT]; ++k) {
@@ -231,8 +236,8 @@ TEST(GeneMutate, PerturbsMutableValuesWithTheGivenRate)
     Gene g = creatureGene();
     const std::vector<double> before = g.values;
     const std::uint32_t s = stateWithDraw(0, 32767);
-    rng().seed(s);
-    g.mutate(1.0);
+    testRandom().seed(s);
+    g.mutate(1.0, testRandom());
     EXPECT_EQ(g.values[T], before[T]);
     Random replay(s);
     EXPECT_EQ(g.values, replayMutate(before, 1.0, replay));
@@ -249,20 +254,20 @@ TEST(GeneCrossover, CircularMeanOfBodyColor)
         Gene a = creatureGene(), b = creatureGene(), child = creatureGene();
         a.values[BODY_COLOR] = c.x;
         b.values[BODY_COLOR] = c.y;
-        child.crossover(a, b);
+        child.crossover(a, b, testRandom());
         EXPECT_DOUBLE_EQ(child.values[BODY_COLOR], c.mean) << c.x << " and " << c.y;
     }
 }
 
 TEST(GeneCrossover, IdenticalParentsPassOnTheirValuesUnlessPerturbed)
 {
-    rng().seed(4242);
+    testRandom().seed(4242);
     const Gene parent = creatureGene();
     const Gene twin = parent;
     Gene child = creatureGene();
     const std::vector<double> own = child.values;
-    const std::uint32_t s = rng().state();
-    child.crossover(parent, twin);
+    const std::uint32_t s = testRandom().state();
+    child.crossover(parent, twin, testRandom());
 
     Random replay(s);
     int perturbedCount = 0, pickedCount = 0;
@@ -293,12 +298,12 @@ TEST(GeneCrossover, IdenticalParentsPassOnTheirValuesUnlessPerturbed)
 
 TEST(GeneCrossover, ReplaysTheDocumentedDrawOrder)
 {
-    rng().seed(99);
+    testRandom().seed(99);
     const Gene a = creatureGene(), b = creatureGene();
     Gene child = creatureGene();
     std::vector<double> expected = child.values;
-    const std::uint32_t s = rng().state();
-    child.crossover(a, b);
+    const std::uint32_t s = testRandom().state();
+    child.crossover(a, b, testRandom());
 
     Random replay(s);
     for (int row = 0; row < GENE_ROW_COUNT; ++row) {
@@ -325,5 +330,5 @@ TEST(GeneCrossover, ReplaysTheDocumentedDrawOrder)
     Random counted(s);
     for (int i = 0; i < 2 * 389; ++i)
         counted.next();
-    EXPECT_EQ(rng().state(), counted.state());
+    EXPECT_EQ(testRandom().state(), counted.state());
 }

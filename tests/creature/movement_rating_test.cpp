@@ -5,6 +5,7 @@
 #include <cmath>
 #include <vector>
 
+#include "support/creature_helpers.h"
 #include "creature/movement_rating.h"
 
 namespace {
@@ -15,7 +16,7 @@ constexpr double kPi = 3.141592653589793;
 Gene geneWithPhase(double T)
 {
     Gene g;
-    g.randomize(2, 29, 30);
+    g.randomize(2, 29, 30, testRandom());
     g.values[geneParams[GeneRow::T].start] = T;
     return g;
 }

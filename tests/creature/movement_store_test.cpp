@@ -6,7 +6,8 @@
 #include <iterator>
 #include <vector>
 
-#include "app/base/random.h"
+#include "support/creature_helpers.h"
+#include "base/random.h"
 #include "creature/movement_store.h"
 
 namespace {
@@ -17,7 +18,7 @@ constexpr double kPi = 3.141592653589793;
 Gene creatureGene()
 {
     Gene g;
-    g.randomize(2, 29, 30);
+    g.randomize(2, 29, 30, testRandom());
     return g;
 }
 
@@ -85,11 +86,11 @@ TEST(MovementStoreReset, FourFreshUnitRecordsPerSector)
     const Gene g = creatureGene();
     AlgLearanAction store;
     store.moves.push_back(learnt(0.1, 1, g)); // emptied first
-    rng().seed(8080);
-    store.reset(g);
+    testRandom().seed(8080);
+    store.reset(g, testRandom());
     ASSERT_EQ(store.moves.size(), 32u);
 
-    rng().seed(8080); // each record's gene is a copy of g randomized in turn
+    testRandom().seed(8080); // each record's gene is a copy of g randomized in turn
     int i = 0;
     for (const Move& m : store.moves) {
         const double a = -kPi + i * kPi / 16;
@@ -101,7 +102,7 @@ TEST(MovementStoreReset, FourFreshUnitRecordsPerSector)
         EXPECT_EQ(m.meanSqY, 0.0);
         EXPECT_EQ(m.count, 0);
         Gene expected = g;
-        expected.randomize(-1, -1, -1);
+        expected.randomize(-1, -1, -1, testRandom());
         EXPECT_EQ(m.gene.parts, 30);
         EXPECT_EQ(m.gene.values, expected.values) << "record " << i;
         ++i;
@@ -117,45 +118,44 @@ TEST(MovementStoreReset, OnlyTheCountsOfTheGivenGeneMatter)
     g.joints = 3;
     g.parts = 4;
     AlgLearanAction store;
-    store.reset(g);
+    store.reset(g, testRandom());
     ASSERT_EQ(store.moves.size(), 32u);
     for (const Move& m : store.moves) {
         EXPECT_EQ(m.gene.values.size(), 43u); // 10 + 7 * 3 + 3 * 4
         EXPECT_EQ(m.gene.joints, 3);
+        EXPECT_EQ(m.gene.start(PART_PRESENCE), 39);
     }
-    EXPECT_EQ(geneParams[PART_PRESENCE].start, 39);
-    creatureGene(); // the shared layout goes back to (2, 29, 30)
 }
 
 TEST(MovementStoreSelect, AfterResetAddsNothingAndPicksTheNearestDirection)
 {
     AlgLearanAction store;
-    store.reset(creatureGene());
+    store.reset(creatureGene(), testRandom());
     for (int k = 0; k < 64; ++k) {
         const double want = -kPi + k * kPi / 32 + 0.01;
-        Move* chosen = store.selectMove(polar(want, 2.5));
+        Move* chosen = store.selectMove(polar(want, 2.5), testRandom());
         ASSERT_EQ(store.moves.size(), 32u);
         // The record whose direction (-pi + i pi/16) is nearest to `want`.
         const int nearest = static_cast<int>(std::lround((want + kPi) / (kPi / 16))) % 32;
         EXPECT_EQ(chosen, &nth(store, nearest)) << "direction " << want;
     }
     // A zero direction: every projection is 0 and every angle 0, so the first wins.
-    EXPECT_EQ(store.selectMove({0, 0}), &store.moves.front());
+    EXPECT_EQ(store.selectMove({0, 0}, testRandom()), &store.moves.front());
     EXPECT_EQ(store.moves.size(), 32u);
 }
 
 TEST(MovementStoreSelect, ThinSectorGetsOneRecordForTheWantedDirection)
 {
     AlgLearanAction store;
-    store.reset(creatureGene());
+    store.reset(creatureGene(), testRandom());
     store.moves.erase(std::next(store.moves.begin(), 9)); // sector 2 keeps 3
 
-    store.selectMove({1, 0}); // sector 4 is full: nothing added
+    store.selectMove({1, 0}, testRandom()); // sector 4 is full: nothing added
     EXPECT_EQ(store.moves.size(), 31u);
 
     const MY_VECTOR2 d = polar(-1.0, 3.0); // sector 2
-    rng().seed(1234);
-    Move* chosen = store.selectMove(d);
+    testRandom().seed(1234);
+    Move* chosen = store.selectMove(d, testRandom());
     ASSERT_EQ(store.moves.size(), 32u);
     const Move& added = store.moves.back();
     EXPECT_EQ(chosen, &added); // it points exactly at d
@@ -166,13 +166,13 @@ TEST(MovementStoreSelect, ThinSectorGetsOneRecordForTheWantedDirection)
     EXPECT_EQ(added.count, 0);
     EXPECT_EQ(added.meanSqX, 0.0);
     EXPECT_EQ(added.meanSqY, 0.0);
-    rng().seed(1234);
+    testRandom().seed(1234);
     Gene expected = store.moves.front().gene;
-    expected.randomize(-1, -1, -1);
+    expected.randomize(-1, -1, -1, testRandom());
     EXPECT_EQ(added.gene.values, expected.values);
     EXPECT_EQ(added.gene.joints, 29);
 
-    EXPECT_EQ(store.selectMove(d), &added); // sector 2 is full again
+    EXPECT_EQ(store.selectMove(d, testRandom()), &added); // sector 2 is full again
     EXPECT_EQ(store.moves.size(), 32u);
     EXPECT_EQ(sectorCounts(store)[2], 4);
 }
@@ -190,7 +190,7 @@ TEST(MovementStoreSelect, LargestProjectionInsideTheConeWins)
     store.moves.push_back(learnt(-0.7, 5.0, g));     // outside, sector 3, p = 7.65
     store.moves.push_back(learnt(0.52, 0.95, g));    // equal to the winner, later
     store.moves.push_back(learnt(-0.5, 0.8, g));     // inside, p = 1.404
-    Move* chosen = store.selectMove({2, 0});
+    Move* chosen = store.selectMove({2, 0}, testRandom());
     EXPECT_EQ(store.moves.size(), 8u);
     EXPECT_EQ(chosen, &nth(store, 3));
 }
@@ -209,7 +209,7 @@ TEST(MovementStoreSelect, WithNothingInsideTheConeTheLargestProjectionWins)
     store.moves.push_back(learnt(-1.2, 10.0, g)); // equal, later
     store.moves.push_back(learnt(0.7, 1.0, g));   // p = 0.765
     store.moves.push_back(learnt(1.6, 20.0, g));  // p = -0.584
-    Move* chosen = store.selectMove({1, 0});
+    Move* chosen = store.selectMove({1, 0}, testRandom());
     EXPECT_EQ(store.moves.size(), 9u);
     EXPECT_EQ(chosen, &nth(store, 4));
 }
@@ -218,7 +218,7 @@ TEST(MovementStoreRecord, TriedRecordKeepsRunningMeans)
 {
     AlgLearanAction store;
     const Gene g = creatureGene();
-    store.reset(g);
+    store.reset(g, testRandom());
     Move* r = &nth(store, 20);
     const MY_VECTOR2 e[3] = {{0.3, 0.4}, {-0.1, 0.6}, {0.5, -0.2}};
     store.recordMove(r, g, e[0]);
@@ -276,7 +276,7 @@ TEST(MovementStoreRecord, NewRecordIsAppendedAndTheWeakestOfAFullSectorIsPruned)
     // make record 5 (sector 1, not over-full) the weakest of all.
     auto prepared = [&] {
         AlgLearanAction s;
-        s.reset(g);
+        s.reset(g, testRandom());
         const double len[4] = {1.0, 0.5, 0.7, 0.9};
         for (int i = 0; i < 4; ++i)
             nth(s, 16 + i) = learnt(nth(s, 16 + i).angle, len[i], g);

@@ -42,30 +42,40 @@ protected:
         probes.emplace_back();
         BodyPart& p = probes.back();
         const double sides[3] = {sx, sy, sz};
-        makeBox(w().world, w().space, p, sides, mass);
+        makeBox(w().sim.world, w().sim.space, p, sides, mass);
         p.owner = owner;
         dBodySetData(p.body, owner ? &p : nullptr);
         upright(p.body, x, y, z);
         return p;
     }
 
+    // What the near callback is handed: the world and its settings.
+    ContactContext* context()
+    {
+        contactContext = ContactContext{&w().sim, &w().settings};
+        return &contactContext;
+    }
+    ContactContext contactContext{nullptr, nullptr};
+
     // Steps only this pair for n steps and returns the slider's x velocity.
     double slide(BodyPart& slider, dGeomID floor, int n)
     {
+        // The solver's generator as the world's step hands it over.
+        dRandSetSeed(w().sim.solverSeed);
         for (int i = 0; i < n; ++i) {
-            dJointGroupEmpty(w().contactGroup);
-            nearCallback(&w(), slider.geom, floor);
+            dJointGroupEmpty(w().sim.contactGroup);
+            nearCallback(context(), slider.geom, floor);
             lastContacts = contactsOn(slider.body);
-            dWorldQuickStep(w().world, w().stepSize);
+            dWorldQuickStep(w().sim.world, w().sim.stepSize);
         }
-        dJointGroupEmpty(w().contactGroup);
+        dJointGroupEmpty(w().sim.contactGroup);
         return dBodyGetLinearVel(slider.body)[0];
     }
 
     void TearDown() override
     {
         if (scene) {
-            dJointGroupEmpty(w().contactGroup);
+            dJointGroupEmpty(w().sim.contactGroup);
             for (BodyPart& p : probes) {
                 dBodyDestroy(p.body);
                 dGeomDestroy(p.geom);
@@ -83,7 +93,7 @@ protected:
 TEST_F(Contacts, JointedPartsNeverTouchUnjoinedPartsTouchWithoutMarks)
 {
     bool sawJoined = false, sawUnjoined = false;
-    for (Agent& a : w().population) {
+    for (Agent& a : w().sim.population) {
         std::vector<int> present;
         for (int i = 0; i < static_cast<int>(a.parts.size()); ++i)
             if (a.parts[i].exists)
@@ -100,9 +110,9 @@ TEST_F(Contacts, JointedPartsNeverTouchUnjoinedPartsTouchWithoutMarks)
                 upright(q.body, 30, 30 + 0.5 * (p.radius + q.radius), 10);
                 dContactGeom probeContacts[8];
                 ASSERT_GT(dCollide(p.geom, q.geom, 8, probeContacts, sizeof(dContactGeom)), 0);
-                dJointGroupEmpty(w().contactGroup);
+                dJointGroupEmpty(w().sim.contactGroup);
                 a.disturbed = false;
-                nearCallback(&w(), p.geom, q.geom);
+                nearCallback(context(), p.geom, q.geom);
                 if (joined)
                     EXPECT_EQ(contactsOn(p.body), 0);
                 else
@@ -118,7 +128,7 @@ TEST_F(Contacts, JointedPartsNeverTouchUnjoinedPartsTouchWithoutMarks)
 
 TEST_F(Contacts, DifferentCreaturesMarkEachOtherOnProximityAlone)
 {
-    auto it = w().population.begin();
+    auto it = w().sim.population.begin();
     Agent& A = *it++;
     Agent& B = *it++;
     Agent& C = *it;
@@ -127,7 +137,7 @@ TEST_F(Contacts, DifferentCreaturesMarkEachOtherOnProximityAlone)
     upright(pa.body, 0, 0, 10);
     upright(pb.body, 0, pa.radius + pb.radius + 1.0, 10);
     A.disturbed = B.disturbed = C.disturbed = false;
-    nearCallback(&w(), pa.geom, pb.geom);
+    nearCallback(context(), pa.geom, pb.geom);
     EXPECT_EQ(contactsOn(pa.body), 0);
     EXPECT_TRUE(A.disturbed);
     EXPECT_TRUE(B.disturbed);
@@ -136,7 +146,7 @@ TEST_F(Contacts, DifferentCreaturesMarkEachOtherOnProximityAlone)
     // Overlapping: contacts join the two bodies in the callback's order.
     A.disturbed = B.disturbed = false;
     upright(pb.body, 0, 0.5 * (pa.radius + pb.radius), 10);
-    nearCallback(&w(), pa.geom, pb.geom);
+    nearCallback(context(), pa.geom, pb.geom);
     EXPECT_TRUE(A.disturbed && B.disturbed);
     ASSERT_GT(contactsOn(pa.body), 0);
     for (int i = 0; i < dBodyGetNumJoints(pa.body); ++i) {
@@ -148,11 +158,11 @@ TEST_F(Contacts, DifferentCreaturesMarkEachOtherOnProximityAlone)
     }
 
     // A wall block touches but does not disturb.
-    dJointGroupEmpty(w().contactGroup);
+    dJointGroupEmpty(w().sim.contactGroup);
     A.disturbed = false;
-    const BodyPart& wall = w().walls.blocks[0];
+    const BodyPart& wall = w().sim.walls.blocks[0];
     upright(pa.body, 0, dBodyGetPosition(wall.body)[1], -0.05);
-    nearCallback(&w(), wall.geom, pa.geom);
+    nearCallback(context(), wall.geom, pa.geom);
     EXPECT_GT(contactsOn(pa.body), 0);
     EXPECT_FALSE(A.disturbed);
 }
@@ -160,7 +170,7 @@ TEST_F(Contacts, DifferentCreaturesMarkEachOtherOnProximityAlone)
 TEST_F(Contacts, GroundCutOffFollowsTheDistanceToTheEdge)
 {
     makeScene(4242, 0);
-    const double S = w().simData.groundSize;
+    const double S = w().settings.groundSize;
     BodyPart& p = probe(0.4, 0.4, 0.4, 1.0, &ownerA, 0, 0, 0);
     struct Case {
         double x, y, z;
@@ -183,13 +193,13 @@ TEST_F(Contacts, GroundCutOffFollowsTheDistanceToTheEdge)
     };
     for (const Case& c : cases) {
         for (int order = 0; order < 2; ++order) {
-            dJointGroupEmpty(w().contactGroup);
+            dJointGroupEmpty(w().sim.contactGroup);
             p.groundTouch = 0.0;
             upright(p.body, c.x, c.y, c.z);
             if (order == 0)
-                nearCallback(&w(), w().groundPlane, p.geom);
+                nearCallback(context(), w().sim.groundPlane, p.geom);
             else
-                nearCallback(&w(), p.geom, w().groundPlane);
+                nearCallback(context(), p.geom, w().sim.groundPlane);
             const bool expectContacts = c.allowed && c.touching;
             EXPECT_EQ(contactsOn(p.body) > 0, expectContacts)
                 << c.x << "," << c.y << "," << c.z << " order " << order;
@@ -200,9 +210,9 @@ TEST_F(Contacts, GroundCutOffFollowsTheDistanceToTheEdge)
     EXPECT_FALSE(ownerA.disturbed);
 
     // Wall blocks stand outside the square.
-    dJointGroupEmpty(w().contactGroup);
-    const BodyPart& wall = w().walls.blocks[1];
-    nearCallback(&w(), w().groundPlane, wall.geom);
+    dJointGroupEmpty(w().sim.contactGroup);
+    const BodyPart& wall = w().sim.walls.blocks[1];
+    nearCallback(context(), w().sim.groundPlane, wall.geom);
     EXPECT_EQ(contactsOn(wall.body), 0);
 }
 
@@ -238,7 +248,7 @@ TEST_F(Contacts, FrictionHoldsAgainstWallsAndGroundButNotBetweenCreatures)
     EXPECT_FALSE(ownerA.disturbed);
 
     BodyPart& onGround = slider(0, 0.1 - 0.0005);
-    EXPECT_LT(std::abs(slide(onGround, w().groundPlane, steps)), 0.05);
+    EXPECT_LT(std::abs(slide(onGround, w().sim.groundPlane, steps)), 0.05);
     EXPECT_GT(lastContacts, 0);
     EXPECT_EQ(onGround.groundTouch, 1.0);
 }
@@ -252,7 +262,7 @@ TEST_F(Contacts, GroundIsASoftSpringWallsAreStiff)
     // Every ground contact is a spring of stiffness 200: at rest the weight
     // spreads over the contacts, each pressed in by its share / 200.
     BodyPart& onGround = probe(1, 1, 0.2, mass, &ownerA, 0, 0, 0.1);
-    slide(onGround, w().groundPlane, 200);
+    slide(onGround, w().sim.groundPlane, 200);
     ASSERT_GT(lastContacts, 0);
     const double sunk = 0.1 - dBodyGetPosition(onGround.body)[2];
     const double expected = mass * g / (lastContacts * 200.0);

@@ -5,19 +5,26 @@
 #include <iterator>
 #include <vector>
 
-#include "app/base/random.h"
-#include "ecology/world.h"
+#include "support/creature_helpers.h"
+#include "base/random.h"
+#include "ui/world.h"
 #include "ecology/food_store.h"
 #include "ecology/population.h"
 
 namespace {
 
+// What the food store's growth depends on.
+struct FoodRules {
+    int foodInterval = 15;
+    double groundSize = 60.0;
+};
+
 // Store with foods at x = 0, 1, 2, ... that grows none for a long time.
-AimPointHander storeOf(SimData& sd, int n)
+AimPointHander storeOf(FoodRules& sd, int n)
 {
     sd.foodInterval = 1000000;
     AimPointHander store;
-    store.reset(&sd);
+    store.reset();
     for (int i = 0; i < n; ++i) {
         AimPoint f;
         f.position.x = i;
@@ -38,35 +45,35 @@ std::vector<double> xs(const AimPointHander& store)
 
 TEST(FoodStore, EatenFoodIsReplacedByTheLastOne)
 {
-    SimData sd;
+    FoodRules sd;
     AimPointHander store = storeOf(sd, 5);
     store.eaten = &store.foods[1];
-    store.update(kStepSize);
+    store.update(kStepSize, sd.foodInterval, sd.groundSize, testRandom());
     EXPECT_EQ(xs(store), (std::vector<double>{0, 4, 2, 3}));
     EXPECT_EQ(store.eaten, nullptr);
 
     store.eaten = &store.foods.back();
-    store.update(kStepSize);
+    store.update(kStepSize, sd.foodInterval, sd.groundSize, testRandom());
     EXPECT_EQ(xs(store), (std::vector<double>{0, 4, 2}));
 
-    store.update(kStepSize); // nothing eaten: nothing removed
+    store.update(kStepSize, sd.foodInterval, sd.groundSize, testRandom()); // nothing eaten: nothing removed
     EXPECT_EQ(store.foods.size(), 3u);
 
     AimPointHander single = storeOf(sd, 1);
     single.eaten = &single.foods[0];
-    single.update(kStepSize);
+    single.update(kStepSize, sd.foodInterval, sd.groundSize, testRandom());
     EXPECT_TRUE(single.foods.empty());
 }
 
 TEST(FoodStore, EatenFoodLeavesBeforeANewOneGrows)
 {
-    SimData sd;
+    FoodRules sd;
     AimPointHander store = storeOf(sd, 3);
     sd.foodInterval = 0;
     sd.groundSize = 10.0;
     store.eaten = &store.foods[0];
-    Random probe(rng().state());
-    store.update(kStepSize);
+    Random probe(testRandom().state());
+    store.update(kStepSize, sd.foodInterval, sd.groundSize, testRandom());
     ASSERT_EQ(store.foods.size(), 3u);
     EXPECT_EQ(store.foods[0].position.x, 2.0);
     EXPECT_EQ(store.foods[1].position.x, 1.0);
@@ -86,13 +93,13 @@ TEST(FoodStore, FoodsGrowOneAtATimeAfterTheInterval)
         int stepsPerFood;
     };
     for (const Case c : {Case{15, 501}, Case{1, 34}, Case{0, 1}}) {
-        SimData sd;
+        FoodRules sd;
         AimPointHander store = storeOf(sd, 0);
         sd.foodInterval = c.interval;
         std::vector<int> growthSteps;
         for (int step = 1; growthSteps.size() < 4 && step < 5000; ++step) {
             const size_t before = store.foods.size();
-            store.update(kStepSize);
+            store.update(kStepSize, sd.foodInterval, sd.groundSize, testRandom());
             ASSERT_LE(store.foods.size(), before + 1);
             if (store.foods.size() > before) {
                 growthSteps.push_back(step);
@@ -108,41 +115,37 @@ TEST(FoodStore, FoodsGrowOneAtATimeAfterTheInterval)
     }
 
     // A long update still grows a single food.
-    SimData sd;
+    FoodRules sd;
     AimPointHander store = storeOf(sd, 0);
     sd.foodInterval = 1;
-    store.update(100.0);
+    store.update(100.0, sd.foodInterval, sd.groundSize, testRandom());
     EXPECT_EQ(store.foods.size(), 1u);
     EXPECT_EQ(store.timer, 0.0);
 }
 
-TEST(PopulationList, ResizeAndAppendWorkAtTheBack)
+TEST(PopulationList, AppendAndRemoveWorkAtTheBack)
 {
-    Population pop;
-    const int first = nextCreatureId;
-    resizePopulation(pop, 4);
-    ASSERT_EQ(pop.size(), 4u);
+    Simulation sim;
+    const int first = sim.nextCreatureId;
+    for (int i = 0; i < 4; ++i)
+        appendCreature(sim);
+    ASSERT_EQ(sim.population.size(), 4u);
     int id = first;
-    for (const Agent& a : pop)
+    for (const Agent& a : sim.population)
         EXPECT_EQ(a.creatureId, id++);
-    Agent& appended = appendCreature(pop);
-    EXPECT_EQ(&appended, &pop.back());
+    Agent& appended = appendCreature(sim);
+    EXPECT_EQ(&appended, &sim.population.back());
     EXPECT_EQ(appended.creatureId, first + 4);
 
-    resizePopulation(pop, 2);
-    ASSERT_EQ(pop.size(), 2u);
-    EXPECT_EQ(pop.front().creatureId, first);
-    EXPECT_EQ(pop.back().creatureId, first + 1);
-    removeLastCreature(pop);
-    EXPECT_EQ(pop.back().creatureId, first);
-    clearPopulation(pop);
-    EXPECT_TRUE(pop.empty());
+    removeLastCreature(sim.population);
+    EXPECT_EQ(sim.population.back().creatureId, first + 3);
+    clearCreatures(sim);
+    EXPECT_TRUE(sim.population.empty());
 }
 
 TEST(PopulationList, BestAndOldestPreferTheFirstAmongEquals)
 {
-    Population pop;
-    resizePopulation(pop, 4);
+    Population pop(4);
     for (Agent& a : pop) {
         a.score = 1.5;
         a.age = 20.0;

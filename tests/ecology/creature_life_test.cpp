@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "app/base/random.h"
+#include "base/random.h"
 #include "ecology/creature_life.h"
 #include "ecology/simulation_step.h"
 #include "support/creature_helpers.h"
@@ -18,9 +18,9 @@ protected:
 
     AimPoint& foodAt(double x, double y)
     {
-        w().foods.foods.clear();
-        w().foods.foods.push_back(AimPoint{MY_VECTOR3{x, y, 0.0}});
-        return w().foods.foods.back();
+        w().sim.foods.foods.clear();
+        w().sim.foods.foods.push_back(AimPoint{MY_VECTOR3{x, y, 0.0}});
+        return w().sim.foods.foods.back();
     }
 };
 
@@ -28,28 +28,29 @@ TEST_F(CreatureLifeTest, OnlyTheFrontMostCreatureInReachEatsInAStep)
 {
     Agent& a = addCreatureAt(w(), 0, 0, 3);
     Agent& b = addCreatureAt(w(), 10, 0, 3);
-    w().foods.foods.clear();
-    w().foods.foods.push_back(AimPoint{MY_VECTOR3{0, 0, 0}});
-    w().foods.foods.push_back(AimPoint{MY_VECTOR3{10, 0, 0}});
+    w().sim.foods.foods.clear();
+    w().sim.foods.foods.push_back(AimPoint{MY_VECTOR3{0, 0, 0}});
+    w().sim.foods.foods.push_back(AimPoint{MY_VECTOR3{10, 0, 0}});
     a.centre = MY_VECTOR3{0.5, 0, 0.5};
     b.centre = MY_VECTOR3{10.5, 0, 0.5};
     a.intention.mode = b.intention.mode = Intention::Food;
-    a.intention.food = &w().foods.foods[0];
-    b.intention.food = &w().foods.foods[1];
+    a.intention.food = &w().sim.foods.foods[0];
+    b.intention.food = &w().sim.foods.foods[1];
     const double ea = a.energy, eb = b.energy;
 
-    feedingAndMatingPass(w());
+    feedingAndMatingPass(w().sim, w().settings);
     EXPECT_EQ(a.foodCount, 1);
     EXPECT_DOUBLE_EQ(a.energy, ea + 0.375);
     EXPECT_EQ(b.foodCount, 0);
     EXPECT_EQ(b.energy, eb);
-    EXPECT_EQ(w().foods.eaten, &w().foods.foods[0]);
+    EXPECT_EQ(w().sim.foods.eaten, &w().sim.foods.foods[0]);
 
     // The food update takes the eaten food out; the last food takes its slot.
-    w().foods.update(kStepSize);
-    ASSERT_EQ(w().foods.foods.size(), 1u);
-    EXPECT_EQ(w().foods.foods[0].position.x, 10.0);
-    EXPECT_EQ(w().foods.eaten, nullptr);
+    w().sim.foods.update(kStepSize, w().settings.foodInterval, w().settings.groundSize,
+                         w().sim.random);
+    ASSERT_EQ(w().sim.foods.foods.size(), 1u);
+    EXPECT_EQ(w().sim.foods.foods[0].position.x, 10.0);
+    EXPECT_EQ(w().sim.foods.eaten, nullptr);
 }
 
 TEST_F(CreatureLifeTest, FoodsAreReachedInThreeDimensions)
@@ -59,10 +60,10 @@ TEST_F(CreatureLifeTest, FoodsAreReachedInThreeDimensions)
     a.intention.mode = Intention::Food;
     a.intention.food = &f;
     a.centre = MY_VECTOR3{0, 0, 2.0}; // straight above, but 2 up
-    feedingAndMatingPass(w());
+    feedingAndMatingPass(w().sim, w().settings);
     EXPECT_EQ(a.foodCount, 0);
     a.centre = MY_VECTOR3{1.0, 1.0, 1.0}; // sqrt(3) away
-    feedingAndMatingPass(w());
+    feedingAndMatingPass(w().sim, w().settings);
     EXPECT_EQ(a.foodCount, 1);
 }
 
@@ -79,9 +80,9 @@ TEST_F(CreatureLifeTest, MatingRepeatsWhileAboveThresholdAndPlacesChildAndMarker
     const double eb = b.energy;
     const Gene bGene = b.gene;
 
-    feedingAndMatingPass(w());
-    ASSERT_EQ(w().population.size(), 3u);
-    Agent& child = w().population.back();
+    feedingAndMatingPass(w().sim, w().settings);
+    ASSERT_EQ(w().sim.population.size(), 3u);
+    Agent& child = w().sim.population.back();
     EXPECT_EQ(a.matingCount, 1);
     EXPECT_DOUBLE_EQ(a.energy, 2.5);
     EXPECT_EQ(b.energy, eb);
@@ -92,20 +93,23 @@ TEST_F(CreatureLifeTest, MatingRepeatsWhileAboveThresholdAndPlacesChildAndMarker
     EXPECT_GE(child.energy, 1.25);
     EXPECT_LE(child.energy, 1.75);
     EXPECT_TRUE(child.parts[0].body != nullptr);
-    ASSERT_EQ(w().birthMarkers.size(), 1u);
-    EXPECT_DOUBLE_EQ(w().birthMarkers.back().centre.x, 1.5);
-    EXPECT_DOUBLE_EQ(w().birthMarkers.back().centre.z, 1.0);
-    EXPECT_EQ(w().birthMarkers.back().size, 1.0);
+    ASSERT_EQ(w().sim.conceptions.size(), 1u);
+    EXPECT_EQ(w().sim.conceptions.back().birth, w().sim.counters.births);
+    takeConceptions(w().view, w().sim);
+    ASSERT_EQ(w().view.birthMarkers.size(), 1u);
+    EXPECT_DOUBLE_EQ(w().view.birthMarkers.back().centre.x, 1.5);
+    EXPECT_DOUBLE_EQ(w().view.birthMarkers.back().centre.z, 1.0);
+    EXPECT_EQ(w().view.birthMarkers.back().size, 1.0);
     // Blended rows come 80 % from the initiator, 20 % from the partner.
     const int k = geneParams[JOINT_GAIN].start + 5;
     EXPECT_DOUBLE_EQ(child.gene.values[k], 0.8 * a.gene.values[k] + 0.2 * b.gene.values[k]);
 
     // Nothing stops a second mating in the next pass.
-    feedingAndMatingPass(w());
+    feedingAndMatingPass(w().sim, w().settings);
     EXPECT_EQ(a.matingCount, 2);
-    EXPECT_EQ(w().population.size(), 4u);
+    EXPECT_EQ(w().sim.population.size(), 4u);
     EXPECT_DOUBLE_EQ(a.energy, 1.5);
-    EXPECT_EQ(w().counters.births, 2);
+    EXPECT_EQ(w().sim.counters.births, 2);
 }
 
 TEST_F(CreatureLifeTest, IntentionChoice)
@@ -114,12 +118,12 @@ TEST_F(CreatureLifeTest, IntentionChoice)
     AimPoint& f = foodAt(5, 5);
     // A single creature never seeks a mate, whatever its energy.
     a.energy = 100;
-    a.chooseIntention(w().environment);
+    a.chooseIntention(w().sim.environment);
     EXPECT_EQ(a.intention.mode, Intention::Food);
     EXPECT_EQ(a.intention.food, &f);
     // With no food left it has no target.
-    w().foods.foods.clear();
-    a.chooseIntention(w().environment);
+    w().sim.foods.foods.clear();
+    a.chooseIntention(w().sim.environment);
     EXPECT_EQ(a.intention.mode, Intention::NoTarget);
 
     Agent& b = addCreatureAt(w(), 8, 0, 3);
@@ -128,10 +132,10 @@ TEST_F(CreatureLifeTest, IntentionChoice)
     b.centre = MY_VECTOR3{8, 0, 0};
     c.centre = MY_VECTOR3{4, 0, 0};
     a.energy = a.gene[TH_KOUSA]; // not strictly above
-    a.chooseIntention(w().environment);
+    a.chooseIntention(w().sim.environment);
     EXPECT_EQ(a.intention.mode, Intention::NoTarget);
     a.energy = a.gene[TH_KOUSA] + 1e-9;
-    a.chooseIntention(w().environment);
+    a.chooseIntention(w().sim.environment);
     EXPECT_EQ(a.intention.mode, Intention::Mate);
     EXPECT_EQ(a.intention.partner, &c);
 }
@@ -141,7 +145,7 @@ TEST_F(CreatureLifeTest, StarvingWinsOverFallingAndDyingTakes112Steps)
     Agent& a = addCreatureAt(w(), 0, 0, 3);
     a.centre.z = -6.0;
     a.energy = -0.1;
-    deathPass(w());
+    deathPass(w().sim, w().settings);
     EXPECT_EQ(a.lifeState, Starved);
     EXPECT_EQ(a.dyingProgress, 0.0f);
 
@@ -149,85 +153,89 @@ TEST_F(CreatureLifeTest, StarvingWinsOverFallingAndDyingTakes112Steps)
     a.energy = 5.0;
     int steps = 0;
     while (a.lifeState != Removable && steps < 1000) {
-        a.update(kStepSize, w().ecology);
+        a.update(kStepSize, w().settings.ecology);
         ++steps;
         if (a.lifeState != Removable) {
-            deathPass(w());
+            deathPass(w().sim, w().settings);
             ASSERT_EQ(a.lifeState, Starved);
         }
     }
     EXPECT_EQ(steps, 112);
-    deathPass(w());
-    EXPECT_TRUE(w().population.empty());
-    EXPECT_EQ(w().counters.deathsStarved, 1);
+    deathPass(w().sim, w().settings);
+    EXPECT_TRUE(w().sim.population.empty());
+    EXPECT_EQ(w().sim.counters.deathsStarved, 1);
 }
 
 TEST_F(CreatureLifeTest, RemovalClearsEveryReferenceToTheCreature)
 {
     Agent& a = addCreatureAt(w(), 0, 0, 3);
     Agent& b = addCreatureAt(w(), 5, 0, 3);
-    w().hoveredAgent = &a;
-    w().selectedAgent = &a;
-    w().followedAgent = &a;
+    w().view.hoveredAgent = &a;
+    w().view.selectedAgent = &a;
+    w().view.followedAgent = &a;
     a.lifeState = Removable;
     a.deathCause = Fallen;
-    deathPass(w());
-    ASSERT_EQ(w().population.size(), 1u);
-    EXPECT_EQ(&w().population.front(), &b);
-    EXPECT_EQ(w().hoveredAgent, nullptr);
-    EXPECT_EQ(w().selectedAgent, nullptr);
-    EXPECT_EQ(w().followedAgent, nullptr);
-    EXPECT_EQ(w().counters.deathsFallen, 1);
+    const Agent* gone = &a;
+    deathPass(w().sim, w().settings);
+    ASSERT_EQ(w().sim.population.size(), 1u);
+    EXPECT_EQ(&w().sim.population.front(), &b);
+    ASSERT_EQ(w().sim.removed.size(), 1u);
+    EXPECT_EQ(w().sim.removed.front().agent, gone);
+    forgetGoneCreatures(w().view, w().sim);
+    EXPECT_EQ(w().view.hoveredAgent, nullptr);
+    EXPECT_EQ(w().view.selectedAgent, nullptr);
+    EXPECT_EQ(w().view.followedAgent, nullptr);
+    EXPECT_EQ(w().sim.counters.deathsFallen, 1);
 }
 
 TEST_F(CreatureLifeTest, FallingBelowFiveStartsDying)
 {
     Agent& a = addCreatureAt(w(), 0, 0, 3);
     a.centre.z = -5.0;
-    deathPass(w());
+    deathPass(w().sim, w().settings);
     EXPECT_EQ(a.lifeState, Alive);
     a.centre.z = -5.01;
-    deathPass(w());
+    deathPass(w().sim, w().settings);
     EXPECT_EQ(a.lifeState, Fallen);
 }
 
 TEST_F(CreatureLifeTest, WhenAllDieTheNextStepRefillsWithRandomCreatures)
 {
-    w().simData.minPopulation = 6;
+    w().settings.minPopulation = 6;
     for (int i = 0; i < 6; ++i)
         addCreatureAt(w(), i * 5.0, 0, 3);
-    for (Agent& a : w().population) {
+    for (Agent& a : w().sim.population) {
         a.lifeState = Removable;
         a.deathCause = Starved;
     }
     scene->step(); // removes them all (death pass), refill waits for the next step
-    EXPECT_TRUE(w().population.empty());
+    EXPECT_TRUE(w().sim.population.empty());
     scene->step();
-    ASSERT_EQ(w().population.size(), 6u);
-    const double S = w().simData.groundSize;
-    for (const Agent& a : w().population) {
+    ASSERT_EQ(w().sim.population.size(), 6u);
+    const double S = w().settings.groundSize;
+    for (const Agent& a : w().sim.population) {
         EXPECT_LE(std::abs(a.cycleStartCentre.x), S * 1.0001);
         EXPECT_LE(std::abs(a.cycleStartCentre.y), S * 1.0001);
         EXPECT_EQ(a.cycleStartCentre.z, 3.0);
         EXPECT_EQ(a.gene.values.size(), 506u);
     }
-    EXPECT_EQ(w().counters.refills, 6);
+    EXPECT_EQ(w().sim.counters.refills, 6);
 }
 
 TEST_F(CreatureLifeTest, RefillDrawsYBeforeXAndUsesTheFrontGenomeCounts)
 {
-    w().simData.minPopulation = 1;
-    Random replay(rng().state());
-    refillPopulation(w());
-    ASSERT_EQ(w().population.size(), 1u);
+    w().settings.minPopulation = 1;
+    Random replay(w().sim.random.state());
+    refillPopulation(w().sim, w().settings);
+    ASSERT_EQ(w().sim.population.size(), 1u);
     // initialize: 2 draws + 2 * 506 gene draws, learning reset: 32 * 506;
     // learning reset again: 32 * 506; randomize: 506; then y, then x.
     for (int i = 0; i < 2 + 2 * 506 + 32 * 506 + 32 * 506 + 506; ++i)
         replay.next();
-    const double S = w().simData.groundSize;
+    const double S = w().settings.groundSize;
     const double y = (replay.next() - 16384) * 2 / 32767.0 * S;
     const double x = (replay.next() - 16384) * 2 / 32767.0 * S;
-    const Agent& a = w().population.front();
+    const Agent& a = w().sim.population.front();
     EXPECT_DOUBLE_EQ(a.cycleStartCentre.x, x);
     EXPECT_DOUBLE_EQ(a.cycleStartCentre.y, y);
 }
@@ -240,7 +248,7 @@ TEST_F(CreatureLifeTest, UnderTheImprovedRulesAChildInheritsItsInitiatorsBodyAnd
                             JOINT_GAIN, PART_LENGTH, PART_RADIUS, PART_PRESENCE};
     for (const int rule : {0, 1}) {
         makeScene(4242, 0);
-        w().learningRule = rule;
+        w().settings.learningRule = static_cast<LearningRuleId>(rule);
         Agent& a = addCreatureAt(w(), 0, 0, 3);
         Agent& b = addCreatureAt(w(), 3, 0, 3);
         a.centre = MY_VECTOR3{0, 0, 1};
@@ -255,9 +263,9 @@ TEST_F(CreatureLifeTest, UnderTheImprovedRulesAChildInheritsItsInitiatorsBodyAnd
             m.count = n++ % 6;
             m.meanX = 0.01 * n;
         }
-        feedingAndMatingPass(w());
-        ASSERT_EQ(w().population.size(), 3u) << rule;
-        const Agent& child = w().population.back();
+        feedingAndMatingPass(w().sim, w().settings);
+        ASSERT_EQ(w().sim.population.size(), 3u) << rule;
+        const Agent& child = w().sim.population.back();
 
         int sameBodyRows = 0;
         for (const int row : bodyRows) {
@@ -274,7 +282,7 @@ TEST_F(CreatureLifeTest, UnderTheImprovedRulesAChildInheritsItsInitiatorsBodyAnd
             for (const auto& c : child.learning.moves) {
                 EXPECT_EQ(c.gene.values, m->gene.values);
                 EXPECT_EQ(c.meanX, m->meanX);
-                EXPECT_EQ(c.count, std::min(m->count, w().learningParams.inheritedSamples));
+                EXPECT_EQ(c.count, std::min(m->count, w().settings.learningParams.inheritedSamples));
                 ++m;
             }
             // The body is built from the inherited genome, its first movement

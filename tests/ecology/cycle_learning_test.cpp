@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "app/base/random.h"
+#include "base/random.h"
 #include "ecology/cycle_learning.h"
 #include "ecology/simulation_step.h"
 #include "support/creature_helpers.h"
@@ -19,14 +19,19 @@ protected:
     {
         makeScene(99, 0);
         agent = &addCreatureAt(w(), 0, 0, 3);
-        w().foods.foods.clear();
-        w().foods.foods.push_back(AimPoint{MY_VECTOR3{10, 0, 0}});
+        w().sim.foods.foods.clear();
+        w().sim.foods.foods.push_back(AimPoint{MY_VECTOR3{10, 0, 0}});
         agent->intention.mode = Intention::Food;
-        agent->intention.food = &w().foods.foods.back();
+        agent->intention.food = &w().sim.foods.foods.back();
         agent->heading = MY_VECTOR2{1, 0};
         agent->cycleStartHeading = MY_VECTOR2{1, 0};
         agent->cycleStartCentre = MY_VECTOR3{0, 0, 0};
         agent->centre = MY_VECTOR3{2, 1, 0};
+    }
+    // What the step would hand the learning under a rule.
+    LearningSetup setupOf(LearningRuleId rule, bool mutation)
+    {
+        return LearningSetup{rule, mutation, &w().settings.learningParams, &w().sim.random};
     }
     Agent* agent = nullptr;
 };
@@ -37,7 +42,7 @@ TEST_F(CycleLearningTest, AnUndisturbedCycleIsScoredAndStoredAsANewMovement)
     a.age = 7.5;
     const size_t moves = a.learning.moves.size();
     const double T = a.workingGene[GeneRow::T];
-    cycleStartLearning(a, LearningSetup{LearningRule::Specified, false});
+    cycleStartLearning(a, setupOf(LearningRuleId::Original, false));
     EXPECT_EQ(a.cycleStart, 7.5);
     // Target straight along x: progress 2 over the cycle.
     EXPECT_DOUBLE_EQ(a.score, 3 * 2.0 / T);
@@ -60,7 +65,7 @@ TEST_F(CycleLearningTest, DisturbedCycleIsNeitherScoredNorRecordedButMoveIsChose
     Agent& a = *agent;
     a.disturbed = true;
     const auto before = a.learning.moves.size();
-    cycleStartLearning(a, LearningSetup{LearningRule::Specified, false});
+    cycleStartLearning(a, setupOf(LearningRuleId::Original, false));
     EXPECT_FALSE(a.disturbed);
     EXPECT_EQ(a.score, 0.0);
     for (const auto& m : a.learning.moves)
@@ -78,7 +83,7 @@ TEST_F(CycleLearningTest, NonFiniteDisplacementChangesNothingAndKeepsDisturbed)
     a.centre.x = std::numeric_limits<double>::quiet_NaN();
     const Gene working = a.workingGene;
     const auto before = a.learning.moves.size();
-    cycleStartLearning(a, LearningSetup{LearningRule::Specified, true});
+    cycleStartLearning(a, setupOf(LearningRuleId::Original, true));
     EXPECT_TRUE(a.disturbed);
     EXPECT_EQ(a.currentMove, nullptr);
     EXPECT_EQ(a.learning.moves.size(), before);
@@ -92,7 +97,7 @@ TEST_F(CycleLearningTest, MutationProbabilityZeroAndOne)
     for (auto& m : a.learning.moves)
         m.gene.values[geneParams[PROB_SETUDO_PROB].start] = 0.0;
     a.disturbed = true;
-    cycleStartLearning(a, LearningSetup{LearningRule::Specified, true});
+    cycleStartLearning(a, setupOf(LearningRuleId::Original, true));
     ASSERT_NE(a.currentMove, nullptr);
     EXPECT_EQ(a.workingGene.values, a.currentMove->gene.values);
 
@@ -100,12 +105,12 @@ TEST_F(CycleLearningTest, MutationProbabilityZeroAndOne)
         m.gene.values[geneParams[PROB_SETUDO_PROB].start] = 1.0;
     for (int cycle = 0; cycle < 5; ++cycle) {
         a.disturbed = true;
-        cycleStartLearning(a, LearningSetup{LearningRule::Specified, true});
+        cycleStartLearning(a, setupOf(LearningRuleId::Original, true));
         EXPECT_EQ(a.currentMove, nullptr) << "cycle " << cycle;
     }
     // With mutation switched off by the world, nothing mutates.
     a.disturbed = true;
-    cycleStartLearning(a, LearningSetup{LearningRule::Specified, false});
+    cycleStartLearning(a, setupOf(LearningRuleId::Original, false));
     EXPECT_NE(a.currentMove, nullptr);
 }
 
@@ -115,7 +120,7 @@ TEST_F(CycleLearningTest, TrackKeepsTheLastFifteenCentres)
     for (int i = 0; i < 16; ++i) {
         a.centre = MY_VECTOR3{static_cast<double>(i), 0, 0};
         a.disturbed = true;
-        cycleStartLearning(a, LearningSetup{LearningRule::Specified, false});
+        cycleStartLearning(a, setupOf(LearningRuleId::Original, false));
     }
     ASSERT_EQ(a.track.size(), 15u);
     EXPECT_EQ(a.track.front().x, 1.0);
@@ -129,7 +134,7 @@ TEST_F(CycleLearningTest, DisplacementIsMeasuredAgainstTheStartHeading)
     a.cycleStartHeading = MY_VECTOR2{0, 2};
     a.centre = MY_VECTOR3{0, 3, 0};
     a.currentMove = nullptr;
-    cycleStartLearning(a, LearningSetup{LearningRule::Specified, false});
+    cycleStartLearning(a, setupOf(LearningRuleId::Original, false));
     bool found = false;
     for (const auto& m : a.learning.moves)
         if (m.count == 1 && std::abs(m.meanX - 3.0) < 1e-12 && std::abs(m.meanY) < 1e-12)
@@ -143,10 +148,10 @@ TEST_F(CycleLearningTest, CreaturesLearnToApproachFoodOverTime)
     // creatures towards their targets are found and reused.
     makeScene(2024, 10);
     scene->step(4000);
-    Agent* best = bestByScore(w().population);
+    Agent* best = bestByScore(w().sim.population);
     ASSERT_NE(best, nullptr);
     EXPECT_GT(best->score, 0.0);
-    EXPECT_GT(w().counters.foodsEaten, 0);
+    EXPECT_GT(w().sim.counters.foodsEaten, 0);
 }
 
 // The improved rules, on a crafted store: a creature facing +x with its food
@@ -156,7 +161,7 @@ protected:
     void SetUp() override
     {
         CycleLearningTest::SetUp();
-        setup = LearningSetup{LearningRule::Improved, true, &params};
+        setup = LearningSetup{LearningRuleId::Improved, true, &params, &w().sim.random};
     }
     // A tried movement of displacement len in direction a, phase 0.5 s.
     AlgLearanAction::DeltaMove& addMove(double a, double len, int count)
@@ -185,7 +190,7 @@ TEST_F(ImprovedLearningTest, ScoringAddsProgressButLeavesTheStoreToTheRestEnd)
     a.currentMove = &m;
     a.workingGene = m.gene;
     CycleTally tally;
-    scoreCycleImproved(a, cycleDisplacement(a), &tally);
+    learningRule(LearningRuleId::Improved).score(a, cycleDisplacement(a), &tally);
     EXPECT_DOUBLE_EQ(a.score, 3 * 2.0 / 0.5);
     EXPECT_EQ(tally.cycles, 1);
     EXPECT_DOUBLE_EQ(tally.progress, 2.0 / 0.5);
@@ -194,7 +199,7 @@ TEST_F(ImprovedLearningTest, ScoringAddsProgressButLeavesTheStoreToTheRestEnd)
 
     // A disturbed cycle is not scored; the movement awaiting credit is marked.
     a.disturbed = true;
-    scoreCycleImproved(a, cycleDisplacement(a), &tally);
+    learningRule(LearningRuleId::Improved).score(a, cycleDisplacement(a), &tally);
     EXPECT_FALSE(a.disturbed);
     EXPECT_TRUE(a.credit.disturbed);
     EXPECT_EQ(tally.cycles, 1);
@@ -237,7 +242,7 @@ TEST_F(ImprovedLearningTest, TheRestEndCreditsTheMovementAwaitingIt)
         a.heading = MY_VECTOR2{1, 0};
         a.currentMove = &next;
 
-        restEndLearning(a, params);
+        restEndLearning(a, setup);
         if (c.credited && c.record) {
             // (1, 0.5) seen facing +y: 0.5 forward, 1 to the right.
             EXPECT_EQ(tried.count, 3) << c.name;
@@ -272,7 +277,7 @@ TEST_F(ImprovedLearningTest, ChoosingTakesTheBestRatedMovementTowardsTheTarget)
     AlgLearanAction::DeltaMove& lucky = addMove(0.1, 0.3, 1);
     AlgLearanAction::DeltaMove& steady = addMove(-0.1, 0.2, 20);
     const size_t size = a.learning.moves.size();
-    chooseMoveImproved(a, params);
+    learningRule(LearningRuleId::Improved).choose(a, setup);
     // The steady one promises (20 * 0.4 + 2 * median) / 22 against the lucky
     // one's (0.6 + 2 * median) / 3, the median being 0.02.
     EXPECT_EQ(a.currentMove, &steady);
@@ -283,7 +288,7 @@ TEST_F(ImprovedLearningTest, ChoosingTakesTheBestRatedMovementTowardsTheTarget)
     // Turned round, the target is behind: the best movement backwards.
     a.heading = MY_VECTOR2{-1, 0};
     AlgLearanAction::DeltaMove& back = addMove(3.1, 0.15, 4);
-    chooseMoveImproved(a, params);
+    learningRule(LearningRuleId::Improved).choose(a, setup);
     EXPECT_EQ(a.currentMove, &back);
 }
 
@@ -307,13 +312,13 @@ TEST_F(ImprovedLearningTest, ExplorationFadesAsTheStoreFillsAndTriesUntriedMovem
             addMove(i * 0.05, 0.1, 1);
         AlgLearanAction::DeltaMove& chosen = addMove(0, 0.1, c.chosenTried ? 1 : 0);
         setup.mutation = c.mutation;
-        rng().seed(77);
+        w().sim.random.seed(77);
         const int draws = 4000;
         int mutated = 0;
         for (int i = 0; i < draws; ++i) {
             a.currentMove = &chosen;
             a.workingGene = chosen.gene;
-            exploreMoveImproved(a, setup);
+            learningRule(LearningRuleId::Improved).explore(a, setup);
             if (!a.currentMove) {
                 ++mutated;
                 EXPECT_NE(a.workingGene.values, chosen.gene.values);
@@ -325,12 +330,12 @@ TEST_F(ImprovedLearningTest, ExplorationFadesAsTheStoreFillsAndTriesUntriedMovem
 
 TEST_F(ImprovedLearningTest, OnlyTheImprovedRulesCreditAtTheRestEnd)
 {
-    for (const LearningRule rule : {LearningRule::Specified, LearningRule::Improved}) {
+    for (const LearningRuleId rule : {LearningRuleId::Original, LearningRuleId::Improved}) {
         makeScene(99, 0);
         Agent& a = addCreatureAt(w(), 0, 0, 3);
         a.intention.mode = Intention::Food;
-        a.intention.food = &w().foods.foods.front();
-        const LearningSetup s{rule, true, &params};
+        a.intention.food = &w().sim.foods.foods.front();
+        const LearningSetup s{rule, true, &params, &w().sim.random};
         // From the start of the first cycle into its first moving phase.
         int steps = 0;
         while (a.phase != 1 && steps < 200) {
@@ -339,7 +344,7 @@ TEST_F(ImprovedLearningTest, OnlyTheImprovedRulesCreditAtTheRestEnd)
             ++steps;
         }
         ASSERT_EQ(a.phase, 1);
-        EXPECT_EQ(a.credit.active, rule == LearningRule::Improved);
+        EXPECT_EQ(a.credit.active, rule == LearningRuleId::Improved);
     }
 }
 
@@ -363,9 +368,9 @@ TEST_F(ImprovedLearningTest, SwitchingRulesMidRunLeavesNoStaleCredit)
     };
     int awaiting = 0;
     for (int block = 0; block < 16; ++block) {
-        w().learningRule = block % 2;
+        w().settings.learningRule = static_cast<LearningRuleId>(block % 2);
         scene->step(150);
-        for (const Agent& a : w().population) {
+        for (const Agent& a : w().sim.population) {
             EXPECT_TRUE(own(a, a.credit.move)) << "block " << block << " creature " << a.creatureId;
             EXPECT_TRUE(own(a, a.currentMove)) << "block " << block << " creature " << a.creatureId;
             awaiting += a.credit.move != nullptr;

@@ -30,7 +30,7 @@ class Watching : public WorldTest {};
 
 TEST_F(Watching, TheRecorderSamplesEachSecondAndEveryReaderSeesTheSameSamples)
 {
-    World& s = w();
+    Simulation& s = w().sim;
     std::vector<StatsSample> delivered;
     s.statistics.addSink([&](const StatsSample& x) { delivered.push_back(x); });
 
@@ -90,7 +90,7 @@ TEST_F(Watching, TheRecorderSamplesEachSecondAndEveryReaderSeesTheSameSamples)
 
     StatisticsRecorder big;
     for (int t = 0; t < 20000; ++t) {
-        s.simData.simulationTime = t + 0.5;
+        s.time = t + 0.5;
         big.afterStep(s);
     }
     EXPECT_LE(big.history().size(), StatisticsRecorder::kHistoryLimit);
@@ -103,16 +103,16 @@ TEST_F(Watching, GenerationsAndParentsFollowMatingsAndSurviveASave)
 {
     makeScene(4242, 0);
     std::vector<LifeEvent> events;
-    w().lifeEvents = [&](const LifeEvent& e) { events.push_back(e); };
+    w().sim.lifeEvents = [&](const LifeEvent& e) { events.push_back(e); };
     Agent& a = addCreatureAt(w(), 0, 0, 3);
     Agent& b = addCreatureAt(w(), 1, 0, 3);
     auto mateNow = [&](Agent& x, Agent& y) {
-        for (auto& c : w().population)
+        for (auto& c : w().sim.population)
             c.intention.mode = Intention::None;
         x.intention.mode = Intention::Mate;
         x.intention.partner = &y;
-        feedingAndMatingPass(w());
-        return &w().population.back();
+        feedingAndMatingPass(w().sim, w().settings);
+        return &w().sim.population.back();
     };
     Agent* child = mateNow(a, b);
     EXPECT_EQ(child->generation, 1);
@@ -130,7 +130,7 @@ TEST_F(Watching, GenerationsAndParentsFollowMatingsAndSurviveASave)
     const std::string dir = ::testing::TempDir() + "lineage-save";
     std::filesystem::remove_all(dir);
     testing::internal::CaptureStdout();
-    saveAll(w(), dir);
+    saveAll(w().sim, w().settings, dir);
     testing::internal::GetCapturedStdout();
     const int grandchildId = grandchild->creatureId;
     const int aId = a.creatureId;
@@ -149,10 +149,10 @@ TEST_F(Watching, GenerationsAndParentsFollowMatingsAndSurviveASave)
         makeScene(9, 0);
         testing::internal::CaptureStdout();
         testing::internal::CaptureStderr();
-        ASSERT_TRUE(loadAll(w(), dir));
+        ASSERT_TRUE(loadAll(w().sim, w().settings, dir));
         testing::internal::GetCapturedStdout();
         const std::string err = testing::internal::GetCapturedStderr();
-        const Agent& back = w().population.back();
+        const Agent& back = w().sim.population.back();
         EXPECT_EQ(back.creatureId, grandchildId);
         const bool kept = std::string(variant) == "kept";
         EXPECT_EQ(back.generation, kept ? 2 : 0);
@@ -171,7 +171,7 @@ TEST_F(Watching, TheInspectorFollowsTheSelectionUntilItsCreatureIsGone)
 
     scene->step(200);
     Agent& a = creature(3);
-    w().selectedAgent = &a;
+    w().view.selectedAgent = &a;
     inspector.update(w());
     ASSERT_TRUE(inspector.isOpen());
     const std::vector<InspectorRow> rows = inspector.rows();
@@ -191,9 +191,9 @@ TEST_F(Watching, TheInspectorFollowsTheSelectionUntilItsCreatureIsGone)
     inspector.close();
     inspector.update(w());
     EXPECT_FALSE(inspector.isOpen());
-    w().selectedAgent = nullptr;
+    w().view.selectedAgent = nullptr;
     inspector.update(w());
-    w().selectedAgent = &a;
+    w().view.selectedAgent = &a;
     inspector.update(w());
     EXPECT_TRUE(inspector.isOpen());
 

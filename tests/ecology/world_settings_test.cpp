@@ -28,9 +28,9 @@ TEST(WorldSettings, RangesAreTheControlBarsWhereItHasTheSetting)
             continue;
         for (const WorldSetting& s : worldSettings()) {
             setItemValue(item, item.min);
-            const bool atMin = s.get(w) == item.min;
+            const bool atMin = s.get(w.settings) == item.min;
             setItemValue(item, item.max);
-            if (!atMin || s.get(w) != item.max)
+            if (!atMin || s.get(w.settings) != item.max)
                 continue;
             twins.insert(s.name);
             EXPECT_EQ(s.min, item.min) << s.name;
@@ -65,7 +65,7 @@ TEST(WorldSettings, ParsingAcceptsValuesInRangeAndNamesWhatItRefuses)
         {"learningRule=0.5", "learningRule needs a whole number"},
         {"physics=fast", nullptr},
         {"physics=1", nullptr},
-        {"physics=slow", "physics needs one of specified fast, not 'slow'"},
+        {"physics=slow", "physics needs one of classic fast, not 'slow'"},
     };
     for (const Case& c : cases) {
         SettingOverride o;
@@ -87,13 +87,13 @@ protected:
             ASSERT_TRUE(parseSettingOverride(texts[i], overrides[i], error)) << error;
         applySettingOverrides(w(), overrides, fresh, 12345);
         for (size_t i = 0; i < texts.size(); ++i)
-            EXPECT_EQ(overrides[i].setting->get(w()), overrides[i].value) << texts[i];
+            EXPECT_EQ(overrides[i].setting->get(w().settings), overrides[i].value) << texts[i];
     }
     // Largest |x| and |y| of the wall blocks.
     double wallReach()
     {
         double r = 0;
-        for (const BodyPart& b : w().walls.blocks) {
+        for (const BodyPart& b : w().sim.walls.blocks) {
             const dReal* p = dBodyGetPosition(b.body);
             r = std::max({r, std::fabs(p[0]), std::fabs(p[1])});
         }
@@ -108,16 +108,16 @@ TEST_F(WorldSettingsApplied, EachSettingReachesTheFreshWorld)
           true);
     // The world is made again: four creatures, all inside the smaller arena.
     EXPECT_NEAR(wallReach(), 20.25, 0.01);
-    ASSERT_EQ(w().population.size(), 4u);
-    for (const Agent& a : w().population)
+    ASSERT_EQ(w().sim.population.size(), 4u);
+    for (const Agent& a : w().sim.population)
         EXPECT_LE(std::max(std::fabs(a.centre.x), std::fabs(a.centre.y)), 20.001);
-    for (const auto& f : w().foods.foods)
+    for (const auto& f : w().sim.foods.foods)
         EXPECT_LE(std::fabs(f.position.x), 20 * 0.64 + 0.001);
     dVector3 g;
-    dWorldGetGravity(w().world, g);
+    dWorldGetGravity(w().sim.world, g);
     EXPECT_EQ(g[2], -3);
     scene->step(1);
-    const Walls& walls = w().walls;
+    const Walls& walls = w().sim.walls;
     EXPECT_NEAR(dBodyGetPosition(walls.blocks[0].body)[2] + walls.blockSize[2] / 2, 2.5, 1e-6);
 }
 
@@ -125,7 +125,7 @@ TEST_F(WorldSettingsApplied, ALoadedWorldKeepsItsCreaturesAndGetsNewWalls)
 {
     apply({"minPopulation=4", "groundSize=30"}, false);
     EXPECT_NEAR(wallReach(), 30.25, 0.01);
-    EXPECT_EQ(w().population.size(), 10u);
+    EXPECT_EQ(w().sim.population.size(), 10u);
 }
 
 std::string readFile(const std::string& path)
@@ -179,10 +179,10 @@ TEST_F(WorldSettingsApplied, SettingsReachTheSavedWorldAndOverrideALoadedOne)
                            second),
               0);
     for (const auto& [folder, groundSize] : {std::pair{first, 25.0}, std::pair{second, 30.0}}) {
-        ASSERT_TRUE(loadAll(w(), folder));
-        EXPECT_EQ(w().simData.groundSize, groundSize) << folder;
-        EXPECT_EQ(w().simData.wallHeight, 1.5) << folder;
-        EXPECT_EQ(w().simData.minPopulation, 4) << folder;
+        ASSERT_TRUE(loadAll(w().sim, w().settings, folder));
+        EXPECT_EQ(w().settings.groundSize, groundSize) << folder;
+        EXPECT_EQ(w().settings.wallHeight, 1.5) << folder;
+        EXPECT_EQ(w().settings.minPopulation, 4) << folder;
     }
 }
 

@@ -17,7 +17,7 @@
 
 #include "app/options.h"
 #include "app/scene.h"
-#include "app/windowed_run.h"
+#include "window/windowed_run.h"
 #include "drawlib/drawstuff.h"
 #include "drawlib/view_math.h"
 #include "drawlib/gl/window_backend.h"
@@ -134,22 +134,22 @@ TEST_F(WindowTest, TheDefaultWorldShowsSkyGroundAndCreaturesAndPickingFindsWhatI
 
     // Picking: a part of the followed creature, projected onto the screen,
     // is found under its pixel; the sky has nothing.
-    ASSERT_FALSE(w.population.empty());
-    Agent* target = w.followedAgent ? w.followedAgent : &w.population.front();
+    ASSERT_FALSE(w.sim.population.empty());
+    Agent* target = w.view.followedAgent ? w.view.followedAgent : &w.sim.population.front();
     const BodyPart* part = nullptr;
     for (const BodyPart& p : target->parts)
         if (p.exists && !part)
             part = &p;
     ASSERT_NE(part, nullptr);
     int x = 0, y = 0;
-    ASSERT_TRUE(project(w.mainCamera, 640, 480, dGeomGetPosition(part->geom), x, y));
+    ASSERT_TRUE(project(w.view.mainCamera, 640, 480, dGeomGetPosition(part->geom), x, y));
     N_MousePickingPreFunc(x, y);
-    drawWorld(w, w.mainCamera, 640, 480, true, nullptr, 0.0);
+    drawWorld(w, w.view.mainCamera, 640, 480, true, nullptr, 0.0);
     const auto* picked = static_cast<const BodyPart*>(N_MousePickingAfterRenderFunc(x, y));
     ASSERT_NE(picked, nullptr);
     EXPECT_EQ(picked->owner, target);
     N_MousePickingPreFunc(320, 1);
-    drawWorld(w, w.mainCamera, 640, 480, true, nullptr, 0.0);
+    drawWorld(w, w.view.mainCamera, 640, 480, true, nullptr, 0.0);
     EXPECT_EQ(N_MousePickingAfterRenderFunc(320, 1), nullptr);
 }
 
@@ -159,15 +159,15 @@ TEST_F(WindowTest, CreaturesAndTheMiniViewChangeThePicture)
     scene = std::make_unique<Scene>(7, 10);
     World& w = scene->world();
     const Picture with = frames(20, "with.png");
-    forgetAllCreatures(w);
-    clearPopulation(w.population);
-    w.simData.minPopulation = 0;
-    w.stepsPerFrame = 1;
+    forgetAllCreatures(w.view);
+    clearCreatures(w.sim);
+    w.settings.minPopulation = 0;
+    w.settings.stepsPerFrame = 1;
     const Picture without = frames(1, "without.png");
     EXPECT_GT(differing(with, without, 0, 60, 640, 480), 200);
 
     // The mini view: its corner shows another camera's picture, framed.
-    w.miniDisplay = 1;
+    w.view.miniDisplay = 1;
     const Picture mini = frames(2, "mini.png");
     // Inside the corner, clear of its frame and of where the text was.
     EXPECT_GT(differing(mini, without, 10, 85, 214, 160), 3000);
@@ -180,42 +180,42 @@ TEST_F(WindowTest, ALeftDragOnAPartSelectsItsCreatureAndPullsIt)
     World& w = scene->world();
     frames(10, "before.png");
     // A still camera and a paused world while the cursor is aimed.
-    w.followMode = 0;
+    w.view.followMode = 0;
     windowBackend()->setPaused(true);
     frames(1, "still.png");
-    Agent* target = w.followedAgent ? w.followedAgent : &w.population.front();
+    Agent* target = w.view.followedAgent ? w.view.followedAgent : &w.sim.population.front();
     BodyPart* part = nullptr;
     for (BodyPart& p : target->parts)
         if (p.exists && !part)
             part = &p;
     ASSERT_NE(part, nullptr);
     int x = 0, y = 0;
-    ASSERT_TRUE(project(w.mainCamera, 640, 480, dGeomGetPosition(part->geom), x, y));
+    ASSERT_TRUE(project(w.view.mainCamera, 640, 480, dGeomGetPosition(part->geom), x, y));
 
     // The cursor comes to rest on the part: the next frame's picking pass
     // finds it.
     EXPECT_FALSE(mouseCallback(w, MouseMove, 0, x, y, x, y));
     frames(1, "hover.png");
-    ASSERT_NE(w.drag.grabbed, nullptr);
-    EXPECT_EQ(w.drag.grabbed->owner, target);
-    EXPECT_EQ(w.hoveredAgent, target);
+    ASSERT_NE(w.view.drag.grabbed, nullptr);
+    EXPECT_EQ(w.view.drag.grabbed->owner, target);
+    EXPECT_EQ(w.view.hoveredAgent, target);
 
     // Press and pull 40 pixels to the side: the creature is selected and its
     // part follows the target.
     windowBackend()->setPaused(false);
     ASSERT_TRUE(mouseCallback(w, LeftDown, 1, x, y, x, y));
-    const double start[3] = {w.drag.target[0], w.drag.target[1], w.drag.target[2]};
+    const double start[3] = {w.view.drag.target[0], w.view.drag.target[1], w.view.drag.target[2]};
     ASSERT_TRUE(mouseCallback(w, MouseMove, 1, x + 40, y, x + 40, y));
-    const double moved = std::hypot(w.drag.target[0] - start[0], w.drag.target[1] - start[1]);
+    const double moved = std::hypot(w.view.drag.target[0] - start[0], w.view.drag.target[1] - start[1]);
     EXPECT_NEAR(moved, 120 * 0.03, 1e-6);
-    const BodyPart* grabbed = w.drag.grabbed;
+    const BodyPart* grabbed = w.view.drag.grabbed;
     frames(15, "drag.png");
-    EXPECT_EQ(w.selectedAgent, target);
-    EXPECT_EQ(w.drag.grabbed, grabbed); // no picking while dragging
+    EXPECT_EQ(w.view.selectedAgent, target);
+    EXPECT_EQ(w.view.drag.grabbed, grabbed); // no picking while dragging
     const dReal* now = dGeomGetPosition(grabbed->geom);
-    EXPECT_LT(std::hypot(now[0] - w.drag.target[0], now[1] - w.drag.target[1]), moved);
+    EXPECT_LT(std::hypot(now[0] - w.view.drag.target[0], now[1] - w.view.drag.target[1]), moved);
     EXPECT_FALSE(mouseCallback(w, LeftUp, 0, x + 40, y, x + 40, y));
-    EXPECT_FALSE(w.drag.active);
+    EXPECT_FALSE(w.view.drag.active);
 }
 
 // Mean brightness (sum of the channels) of the pixels in a box.
@@ -235,13 +235,13 @@ TEST_F(WindowTest, APartUnderTheRestingCursorLightsUpWithAndWithoutSkins)
     World& w = scene->world();
     frames(10, "before.png");
     // A still camera, and no follow marker over the parts.
-    w.followMode = 0;
-    Agent* target = w.followedAgent ? w.followedAgent : &w.population.front();
-    w.followedAgent = nullptr;
+    w.view.followMode = 0;
+    Agent* target = w.view.followedAgent ? w.view.followedAgent : &w.sim.population.front();
+    w.view.followedAgent = nullptr;
     windowBackend()->setPaused(true);
     for (std::uint8_t skin : {1, 0}) {
         SCOPED_TRACE(skin ? "skins on" : "skins off");
-        w.drawSkin = skin;
+        w.view.drawSkin = skin;
         // The cursor away from every creature, then resting on a part.
         EXPECT_FALSE(mouseCallback(w, MouseMove, 0, 320, 1, 320, 1));
         frames(2, "away.png");
@@ -251,11 +251,11 @@ TEST_F(WindowTest, APartUnderTheRestingCursorLightsUpWithAndWithoutSkins)
             if (p.exists && !part)
                 part = &p;
         ASSERT_NE(part, nullptr);
-        ASSERT_TRUE(project(w.mainCamera, 640, 480, dGeomGetPosition(part->geom), x, y));
+        ASSERT_TRUE(project(w.view.mainCamera, 640, 480, dGeomGetPosition(part->geom), x, y));
         const Picture away = frames(1, "away.png");
         EXPECT_FALSE(mouseCallback(w, MouseMove, 0, x, y, x, y));
         frames(1, "resting.png");
-        ASSERT_EQ(w.drag.grabbed, part);
+        ASSERT_EQ(w.view.drag.grabbed, part);
         const Picture lit = frames(1, "lit.png");
         // The part brightens where it is; far from it nothing changes.
         EXPECT_GT(brightness(lit, x - 3, y - 3, x + 4, y + 4),
@@ -271,12 +271,12 @@ TEST_F(WindowTest, MessagesAndThePauseMarkShowAbovePanels)
     scene = std::make_unique<Scene>(7, 10);
     World& w = scene->world();
     // The inspector and the statistics open, over the middle of the window.
-    w.selectedAgent = &*std::next(w.population.begin(), 2);
+    w.view.selectedAgent = &*std::next(w.sim.population.begin(), 2);
     ImGui::SetWindowCollapsed("###Statistics", false);
     frames(30, "panels.png");
     windowBackend()->setPaused(true);
     const Picture plain = frames(1, "plain.png");
-    showMessage(w.message, "Saved2...", 1000.0);
+    showMessage(w.driver.message, "Saved2...", 1000.0);
     const Picture shown = frames(1, "message.png");
     // White letters at the middle of the window, and at its top the pause mark.
     auto whitePixels = [](const Picture& p, int x0, int y0, int x1, int y1) {
@@ -314,8 +314,8 @@ TEST_F(WindowTest, TheStatisticsWindowAndTheInspectorShowTheirCreatureAndCharts)
     EXPECT_LT(panelPixels(closed, 5, 420, 425, 455), 2000);
     EXPECT_LT(panelPixels(closed, 440, 210, 630, 400), 2000);
 
-    Agent& chosen = *std::next(w.population.begin(), 2);
-    w.selectedAgent = &chosen;
+    Agent& chosen = *std::next(w.sim.population.begin(), 2);
+    w.view.selectedAgent = &chosen;
     ImGui::SetWindowCollapsed("###Statistics", false);
     const Picture open = frames(60, "open.png");
     EXPECT_GT(panelPixels(open, 5, 420, 425, 455), 4000);
@@ -344,10 +344,10 @@ TEST(WindowLayout, PanelsLeaveTheSceneFreeAtThreeSizes)
             ASSERT_EQ(runWindowed(w, o, 0, nullptr), 0);
             // Every window open: the inspector with a creature, the hall of
             // fame and the statistics expanded, and a message up.
-            w.selectedAgent = &*std::next(w.population.begin(), 2);
+            w.view.selectedAgent = &*std::next(w.sim.population.begin(), 2);
             ImGui::SetWindowCollapsed("###Statistics", false);
             ImGui::SetWindowCollapsed("Hall of fame", false);
-            showMessage(w.message, "Saved2...", 1000.0);
+            showMessage(w.driver.message, "Saved2...", 1000.0);
             const std::string file =
                 (dir / ("layout-" + std::to_string(width) + ".png")).string();
             o.frames = 20;

@@ -10,7 +10,8 @@
 #include <limits>
 #include <string>
 
-#include "app/base/random.h"
+#include "support/creature_helpers.h"
+#include "base/random.h"
 #include "persist/archive_io.h"
 #include "persist_support.h"
 
@@ -67,7 +68,7 @@ private:
 Gene runningGene()
 {
     Gene g;
-    g.randomize(Agent::kPhases, Agent::kJoints, Agent::kParts);
+    g.randomize(Agent::kPhases, Agent::kJoints, Agent::kParts, testRandom());
     return g;
 }
 
@@ -109,7 +110,6 @@ TEST(ArchiveLayout, SimDataMembersAreWrittenInOrder)
     d.groundSize = 75.0;
     d.spareSeries2 = {1.5, -2.5};
     d.savedSerial = 7;
-    d.learningMutation = 0; // not saved
     const std::string bytes = saveArchive(d);
 
     Walk r(bytes, kHeader);
@@ -130,13 +130,11 @@ TEST(ArchiveLayout, SimDataMembersAreWrittenInOrder)
     EXPECT_EQ(r.at(), bytes.size());
 
     SimData back;
-    back.learningMutation = 1;
     loadArchive(bytes, back);
     EXPECT_EQ(back.foodInterval, 17);
     EXPECT_EQ(back.spareSeries1.size(), 0u);
     EXPECT_EQ(back.spareSeries2, d.spareSeries2);
     EXPECT_EQ(back.savedSerial, 7);
-    EXPECT_EQ(back.learningMutation, 1);
 }
 
 TEST(ArchiveLayout, GeneWritesItsValuesThenPhasesPartsJoints)
@@ -157,7 +155,7 @@ TEST(ArchiveLayout, GeneWritesItsValuesThenPhasesPartsJoints)
 TEST(ArchiveLayout, FreshCreatureIsWrittenMemberByMemberWithThirtyTwoMovements)
 {
     Agent a;
-    a.initialize();
+    a.initialize(testRandom());
     a.jointCount = Agent::kJoints;
     a.energy = 1.75;
     a.lifeState = Removable;
@@ -224,7 +222,7 @@ TEST(ArchiveLayout, FreshCreatureIsWrittenMemberByMemberWithThirtyTwoMovements)
     // Read back into a record with other values: every saved member returns,
     // a dying creature past 1.0 included.
     Agent b;
-    b.initialize();
+    b.initialize(testRandom());
     loadArchive(bytes, b);
     EXPECT_EQ(b.lifeState, Removable);
     EXPECT_EQ(b.dyingProgress, 1.5f);
@@ -274,13 +272,13 @@ TEST(ArchiveRefusal, ClassVersionsAboveOursAreRefused)
 
     // A movement's class, deep inside a creature.
     Agent a;
-    a.initialize();
+    a.initialize(testRandom());
     std::string agent = saveArchive(a);
     const std::size_t moveInfo = 4295; // after the movement list's count and item version
     ASSERT_EQ(getRaw<std::uint64_t>(agent, moveInfo - 12), 32u);
     putRaw<std::uint32_t>(agent, moveInfo + 1, 3);
     Agent b;
-    b.initialize();
+    b.initialize(testRandom());
     EXPECT_NE(refusalOf(agent, b).find("class version 3"), std::string::npos);
 }
 
@@ -330,14 +328,14 @@ TEST(ArchiveRefusal, CountsLargerThanTheInputAreRefusedBeforeAllocating)
     // The genome's value count, the movement count and the food count, each
     // set to a huge value and to one more than the bytes could hold.
     Agent a;
-    a.initialize();
+    a.initialize(testRandom());
     const std::string agent = saveArchive(a);
     for (std::size_t at : {std::size_t(108), std::size_t(4283)}) {
         for (std::uint64_t count : {std::uint64_t(1) << 60, std::uint64_t(agent.size())}) {
             std::string bytes = agent;
             putRaw<std::uint64_t>(bytes, at, count);
             Agent b;
-            b.initialize();
+            b.initialize(testRandom());
             EXPECT_NE(refusalOf(bytes, b).find("is larger than the file"), std::string::npos)
                 << "count at " << at;
         }

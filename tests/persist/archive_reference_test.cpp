@@ -17,7 +17,8 @@
 #include <sstream>
 #include <vector>
 
-#include "app/base/random.h"
+#include "support/creature_helpers.h"
+#include "base/random.h"
 #include "persist/archive_io.h"
 
 namespace {
@@ -196,7 +197,7 @@ template <class T> T libraryLoad(const std::string& bytes)
 // statistics of their own.
 void makeExperienced(Agent& a)
 {
-    a.initialize();
+    a.initialize(testRandom());
     a.energy = 2.5;
     a.lifeState = Starved;
     a.dyingProgress = 0.5f;
@@ -215,7 +216,7 @@ void makeExperienced(Agent& a)
 
 TEST(ArchiveReference, CreatureBytesEqualTheLibrarysContainerSerialization)
 {
-    rng().seed(99);
+    testRandom().seed(99);
     Agent a;
     makeExperienced(a);
     const std::string ours = saveArchive(a);
@@ -223,7 +224,7 @@ TEST(ArchiveReference, CreatureBytesEqualTheLibrarysContainerSerialization)
 
     // An empty movement store is the count alone with its item version.
     Agent empty;
-    empty.initialize();
+    empty.initialize(testRandom());
     empty.learning.moves.clear();
     EXPECT_EQ(saveArchive(empty), librarySave(mirror(empty)));
 
@@ -232,7 +233,7 @@ TEST(ArchiveReference, CreatureBytesEqualTheLibrarysContainerSerialization)
     EXPECT_EQ(librarySave(viaLibrary), ours);
     // ...and we read the library's.
     Agent back;
-    back.initialize();
+    back.initialize(testRandom());
     loadArchive(librarySave(mirror(a)), back);
     EXPECT_EQ(back.gene.values, a.gene.values);
     ASSERT_EQ(back.learning.moves.size(), a.learning.moves.size());
@@ -248,7 +249,7 @@ TEST(ArchiveReference, CreatureBytesEqualTheLibrarysContainerSerialization)
 
 TEST(ArchiveReference, FoodsSimDataAndGenesEqualTheLibrarysBytes)
 {
-    rng().seed(5);
+    testRandom().seed(5);
     for (int n : {0, 1, 3}) {
         AimPointHander foods;
         foods.timer = 0.75 * n;
@@ -276,6 +277,6 @@ TEST(ArchiveReference, FoodsSimDataAndGenesEqualTheLibrarysBytes)
     EXPECT_TRUE(back.spareSeries2.empty());
 
     Gene g;
-    g.randomize(Agent::kPhases, Agent::kJoints, Agent::kParts);
+    g.randomize(Agent::kPhases, Agent::kJoints, Agent::kParts, testRandom());
     EXPECT_EQ(saveArchive(g), librarySave(mirror(g)));
 }

@@ -22,13 +22,13 @@ TEST_F(CreatureFile, TheHallOfFameKeepsTheTenBestAndWhatItNeedsOfTheDead)
 {
     makeScene(5, 14);
     scene->step(1200); // 36 s: scores spread
-    const HallOfFame& hall = w().hallOfFame;
+    const HallOfFame& hall = w().sim.hallOfFame;
     ASSERT_EQ(hall.entries().size(), HallOfFame::kSize);
     for (std::size_t i = 1; i < hall.entries().size(); ++i)
         EXPECT_GE(hall.entries()[i - 1].score, hall.entries()[i].score);
     // Every member reached its score; no creature outside scores above the last.
     double best = -1e9;
-    for (const Agent& a : w().population)
+    for (const Agent& a : w().sim.population)
         best = std::max(best, a.score);
     EXPECT_GE(hall.entries().front().score, best);
 
@@ -44,21 +44,21 @@ TEST_F(CreatureFile, TheHallOfFameKeepsTheTenBestAndWhatItNeedsOfTheDead)
     EXPECT_EQ(kept.id, id);
     ASSERT_NE(kept.kept.record, nullptr);
     writeCreatureFile("kept.creature", encodeCreatureFile(*kept.kept.record, kept.kept.pose));
-    const std::size_t before = w().population.size();
-    printedBy([&] { EXPECT_TRUE(loadCreatureFile(w(), "kept.creature")); });
-    ASSERT_EQ(w().population.size(), before + 1);
-    const Agent& back = w().population.back();
+    const std::size_t before = w().sim.population.size();
+    printedBy([&] { EXPECT_TRUE(loadCreatureFile(w().sim, w().settings, "kept.creature", underCamera(w()))); });
+    ASSERT_EQ(w().sim.population.size(), before + 1);
+    const Agent& back = w().sim.population.back();
     EXPECT_EQ(back.gene.values, genome);
     EXPECT_EQ(back.lifeState, Alive);
     EXPECT_GT(back.energy, 0.0);
     scene->step(30);
-    EXPECT_EQ(w().population.back().lifeState, Alive);
+    EXPECT_EQ(w().sim.population.back().lifeState, Alive);
 }
 
 TEST_F(CreatureFile, AFileHoldsACreatureWholeAndWhatIsNotOneIsRefusedUntouched)
 {
     scene->step(100);
-    const Agent& a = *std::next(w().population.begin(), 2);
+    const Agent& a = *std::next(w().sim.population.begin(), 2);
     writeCreatureFile("one.creature", encodeCreatureFile(a));
     const std::string bytes = readBytes("one.creature");
     struct Case {
@@ -80,19 +80,19 @@ TEST_F(CreatureFile, AFileHoldsACreatureWholeAndWhatIsNotOneIsRefusedUntouched)
         SCOPED_TRACE(c.what);
         writeBytes("f.creature", c.contents);
         const auto before = persist_test::fingerprint(w());
-        const std::size_t size = w().population.size();
+        const std::size_t size = w().sim.population.size();
         std::string text;
         printedBy([&] {
             try {
-                loadCreatureFile(w(), "f.creature");
+                loadCreatureFile(w().sim, w().settings, "f.creature", underCamera(w()));
             } catch (const std::string& t) {
                 text = t;
             }
         });
         if (c.refusal.empty()) {
             EXPECT_EQ(text, "");
-            EXPECT_EQ(w().population.size(), size + 1);
-            EXPECT_EQ(w().population.back().gene.values, a.gene.values);
+            EXPECT_EQ(w().sim.population.size(), size + 1);
+            EXPECT_EQ(w().sim.population.back().gene.values, a.gene.values);
         } else {
             EXPECT_EQ(text.rfind(c.refusal, 0), 0u) << text;
             EXPECT_EQ(persist_test::firstDifference(before, persist_test::fingerprint(w())), -1);
@@ -101,14 +101,14 @@ TEST_F(CreatureFile, AFileHoldsACreatureWholeAndWhatIsNotOneIsRefusedUntouched)
     // A folder where the file goes is refused, a missing file cannot be opened.
     std::filesystem::create_directory("dir.creature");
     EXPECT_EQ(failureOf([&] { writeCreatureFile("dir.creature", bytes); }), "cannot open:dir.creature");
-    EXPECT_EQ(failureOf([&] { loadCreatureFile(w(), "missing.creature"); }),
+    EXPECT_EQ(failureOf([&] { loadCreatureFile(w().sim, w().settings, "missing.creature", underCamera(w())); }),
               "cannot open:missing.creature");
 }
 
 TEST_F(CreatureFile, TheProgramTakesACreatureInOrShowsItAloneForAsLongAsItRuns)
 {
     scene->step(100);
-    writeCreatureFile("one.creature", encodeCreatureFile(w().population.front()));
+    writeCreatureFile("one.creature", encodeCreatureFile(w().sim.population.front()));
     auto run = [](const std::string& args) {
         const std::string cmd = std::string(CREATURES_BINARY) + " --headless --seed 4 " + args +
                                 " > out.txt 2>&1";

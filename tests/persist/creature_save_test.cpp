@@ -25,8 +25,8 @@ class CreatureSave : public PersistTest {};
 
 TEST_F(CreatureSave, NothingSelectedSavesNothing)
 {
-    w().selectedAgent = nullptr;
-    EXPECT_EQ(failureOf([&] { saveCreature(w(), "saveDataOneCreature1"); }),
+    w().view.selectedAgent = nullptr;
+    EXPECT_EQ(failureOf([&] { saveCreature(w().sim, w().view.selectedAgent, "saveDataOneCreature1"); }),
               "Select a Creature!\nnot saved");
     EXPECT_FALSE(exists("saveDataOneCreature1"));
     EXPECT_TRUE(persist_test::entriesStartingWith("saveDataOneCreature1").empty());
@@ -35,9 +35,9 @@ TEST_F(CreatureSave, NothingSelectedSavesNothing)
 TEST_F(CreatureSave, LoadedCreatureJoinsUnderTheCameraTargetInItsSavedPosture)
 {
     scene->step(300);
-    Agent& chosen = *std::next(w().population.begin(), 3);
-    w().selectedAgent = &chosen;
-    EXPECT_TRUE(saveCreature(w(), "saveDataOneCreature2"));
+    Agent& chosen = *std::next(w().sim.population.begin(), 3);
+    w().view.selectedAgent = &chosen;
+    EXPECT_TRUE(saveCreature(w().sim, w().view.selectedAgent, "saveDataOneCreature2"));
     EXPECT_EQ(folderContents("saveDataOneCreature2").size(), 3u); // with the manifest
     EXPECT_EQ(readBytes("saveDataOneCreature2/posAgent.dat").size(),
               static_cast<std::size_t>(existingParts(chosen)) * 104);
@@ -59,20 +59,20 @@ TEST_F(CreatureSave, LoadedCreatureJoinsUnderTheCameraTargetInItsSavedPosture)
     }
 
     scene->step(20);
-    w().mainCamera.target[0] = -12.5f;
-    w().mainCamera.target[1] = 30.25f;
-    const std::size_t before = w().population.size();
-    const int idBefore = nextCreatureId;
-    EXPECT_TRUE(loadCreature(w(), "saveDataOneCreature2"));
-    ASSERT_EQ(w().population.size(), before + 1);
-    EXPECT_EQ(nextCreatureId, idBefore + 1);
+    w().view.mainCamera.target[0] = -12.5f;
+    w().view.mainCamera.target[1] = 30.25f;
+    const std::size_t before = w().sim.population.size();
+    const int idBefore = w().sim.nextCreatureId;
+    EXPECT_TRUE(loadCreature(w().sim, w().settings, "saveDataOneCreature2", underCamera(w())));
+    ASSERT_EQ(w().sim.population.size(), before + 1);
+    EXPECT_EQ(w().sim.nextCreatureId, idBefore + 1);
 
-    const Agent& b = w().population.back();
+    const Agent& b = w().sim.population.back();
     EXPECT_EQ(b.gene.values, gene);
     EXPECT_EQ(b.creatureId, id); // kept, even when another creature has it
     EXPECT_EQ(b.temperature, temperature);
     EXPECT_EQ(b.learning.moves.size(), moves);
-    EXPECT_EQ(b.environment, &w().environment);
+    EXPECT_EQ(b.environment, &w().sim.environment);
     EXPECT_EQ(b.centre.x, -12.5);
     EXPECT_EQ(b.centre.y, 30.25);
     EXPECT_EQ(b.centre.z, 0.25);
@@ -110,14 +110,14 @@ TEST_F(CreatureSave, LoadedCreatureJoinsUnderTheCameraTargetInItsSavedPosture)
 TEST_F(CreatureSave, FailedLoadsLeaveThePopulationAsItWas)
 {
     scene->step(30);
-    w().selectedAgent = &w().population.front();
-    saveCreature(w(), "saveDataOneCreature1");
+    w().view.selectedAgent = &w().sim.population.front();
+    saveCreature(w().sim, w().view.selectedAgent, "saveDataOneCreature1");
     const auto before = fingerprint(w());
-    const std::size_t size = w().population.size();
+    const std::size_t size = w().sim.population.size();
 
-    EXPECT_EQ(failureOf([&] { loadCreature(w(), "saveDataOneCreature4"); }),
+    EXPECT_EQ(failureOf([&] { loadCreature(w().sim, w().settings, "saveDataOneCreature4", underCamera(w())); }),
               "cannot open:saveDataOneCreature4/agent.dat");
-    EXPECT_EQ(w().population.size(), size);
+    EXPECT_EQ(w().sim.population.size(), size);
     EXPECT_EQ(firstDifference(before, fingerprint(w())), -1);
 
     // A position file with one entry too few for the creature.
@@ -125,13 +125,13 @@ TEST_F(CreatureSave, FailedLoadsLeaveThePopulationAsItWas)
     const std::string poses = readBytes("saveDataOneCreature3/posAgent.dat");
     writeBytes("saveDataOneCreature3/posAgent.dat", poses.substr(0, poses.size() - 104));
     std::filesystem::remove("saveDataOneCreature3/SHA256SUMS");
-    const std::string text = failureOf([&] { loadCreature(w(), "saveDataOneCreature3"); });
+    const std::string text = failureOf([&] { loadCreature(w().sim, w().settings, "saveDataOneCreature3", underCamera(w())); });
     EXPECT_EQ(text.rfind("damaged file:saveDataOneCreature3/posAgent.dat (holds ", 0), 0u) << text;
     EXPECT_EQ(firstDifference(before, fingerprint(w())), -1);
 
     // Saving over a folder that is a file fails without touching it.
     writeBytes("saveDataOneCreature2", "not a folder");
-    EXPECT_EQ(failureOf([&] { saveCreature(w(), "saveDataOneCreature2"); }),
+    EXPECT_EQ(failureOf([&] { saveCreature(w().sim, w().view.selectedAgent, "saveDataOneCreature2"); }),
               "cannot open:saveDataOneCreature2");
     EXPECT_EQ(readBytes("saveDataOneCreature2"), "not a folder");
 }

@@ -8,6 +8,7 @@
 #include <functional>
 #include <limits>
 
+#include "support/creature_helpers.h"
 #include "persist/archive_io.h"
 #include "persist/creature_save.h"
 #include "persist/save_all.h"
@@ -40,7 +41,7 @@ void edit(const std::string& path, const std::function<void(Record&)>& change)
 void editCreature(const std::string& path, const std::function<void(Agent&)>& change)
 {
     Agent a;
-    a.initialize();
+    a.initialize(testRandom());
     loadArchive(readBytes(path), a);
     change(a);
     writeBytes(path, saveArchive(a));
@@ -69,16 +70,16 @@ protected:
         makeScene(2024, 4);
         scene->step(150);
         persist_test::printedBy([&] {
-            saveAll(w(), "saveData1");
-            w().selectedAgent = &w().population.front();
-            saveCreature(w(), "saveDataOneCreature1");
+            saveAll(w().sim, w().settings, "saveData1");
+            w().view.selectedAgent = &w().sim.population.front();
+            saveCreature(w().sim, w().view.selectedAgent, "saveDataOneCreature1");
         });
         // The damages below test the readers' own checks, as a save without
         // a manifest meets them (one of another program or an older
         // version); with the manifest every one of them is a checksum.
         std::filesystem::remove("saveData1/SHA256SUMS");
         std::filesystem::remove("saveDataOneCreature1/SHA256SUMS");
-        population = static_cast<int>(w().population.size());
+        population = static_cast<int>(w().sim.population.size());
         // The running world moves on, so a partial load would show.
         scene->step(40);
     }
@@ -292,13 +293,13 @@ TEST_F(DamagedInput, WholeSimulationLoadsRefuseEveryKindOfDamage)
          "damaged file:DIR/AimPosData.dat (food timer is negative or not finite)", false},
     };
     const auto refused = persist_test::printedBy([&] {
-        expectRefused("saveData1", damages, [&](const std::string& dir) { loadAll(w(), dir); });
+        expectRefused("saveData1", damages, [&](const std::string& dir) { loadAll(w().sim, w().settings, dir); });
     });
     EXPECT_EQ(refused.out, "") << "a refused load printed read";
 
     // The undamaged save still loads.
-    EXPECT_EQ(persist_test::printedBy([&] { loadAll(w(), "saveData1"); }).out, "read\n");
-    EXPECT_EQ(static_cast<int>(w().population.size()), population);
+    EXPECT_EQ(persist_test::printedBy([&] { loadAll(w().sim, w().settings, "saveData1"); }).out, "read\n");
+    EXPECT_EQ(static_cast<int>(w().sim.population.size()), population);
 }
 
 TEST_F(DamagedInput, CreatureLoadsRefuseEveryKindOfDamage)
@@ -336,12 +337,12 @@ TEST_F(DamagedInput, CreatureLoadsRefuseEveryKindOfDamage)
          },
          "damaged file:DIR/posAgent.dat (entry 2 has a non-finite or far-off position)", false},
     };
-    const std::size_t size = w().population.size();
+    const std::size_t size = w().sim.population.size();
     expectRefused("saveDataOneCreature1", damages,
-                  [&](const std::string& dir) { loadCreature(w(), dir); });
-    EXPECT_EQ(w().population.size(), size);
-    loadCreature(w(), "saveDataOneCreature1");
-    EXPECT_EQ(w().population.size(), size + 1);
+                  [&](const std::string& dir) { loadCreature(w().sim, w().settings, dir, underCamera(w())); });
+    EXPECT_EQ(w().sim.population.size(), size);
+    loadCreature(w().sim, w().settings, "saveDataOneCreature1", underCamera(w()));
+    EXPECT_EQ(w().sim.population.size(), size + 1);
 }
 
 TEST_F(DamagedInput, FailuresOtherThanFilesBecomeTextsToo)
@@ -360,8 +361,8 @@ TEST_F(DamagedInput, FailuresOtherThanFilesBecomeTextsToo)
     };
     Failing source("broken");
     const auto before = fingerprint(w());
-    EXPECT_EQ(failureOf([&] { loadAllFrom(w(), source); }), "failed:broken (disk on fire)");
+    EXPECT_EQ(failureOf([&] { loadAllFrom(w().sim, w().settings, source); }), "failed:broken (disk on fire)");
     source.outOfMemory = true;
-    EXPECT_EQ(failureOf([&] { loadCreatureFrom(w(), source); }), "failed:broken (out of memory)");
+    EXPECT_EQ(failureOf([&] { loadCreatureFrom(w().sim, w().settings, source, underCamera(w())); }), "failed:broken (out of memory)");
     EXPECT_EQ(firstDifference(before, fingerprint(w())), -1);
 }

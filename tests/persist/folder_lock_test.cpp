@@ -74,23 +74,23 @@ protected:
 TEST_F(FolderLockTest, AFolderBeingSavedIsWaitedForAndThenRefusedUntouched)
 {
     scene->step(10);
-    printedBy([&] { saveAll(w(), "s"); });
+    printedBy([&] { saveAll(w().sim, w().settings, "s"); });
     const auto before = folderDigest("s");
     const pid_t other = holdLock("s");
     ASSERT_GT(other, 0);
     scene->step(10);
     std::string saveText, loadText;
     printedBy([&] {
-        saveText = failureOf([&] { saveAll(w(), "s"); });
-        loadText = failureOf([&] { loadAll(w(), "s"); });
+        saveText = failureOf([&] { saveAll(w().sim, w().settings, "s"); });
+        loadText = failureOf([&] { loadAll(w().sim, w().settings, "s"); });
     });
     EXPECT_EQ(saveText, "cannot save: s is being saved by another process");
     EXPECT_EQ(loadText, "cannot load: s is being saved by another process");
     EXPECT_EQ(folderDigest("s"), before);
     release(other);
     printedBy([&] {
-        EXPECT_TRUE(saveAll(w(), "s"));
-        EXPECT_TRUE(loadAll(w(), "s"));
+        EXPECT_TRUE(saveAll(w().sim, w().settings, "s"));
+        EXPECT_TRUE(loadAll(w().sim, w().settings, "s"));
     });
 }
 
@@ -117,8 +117,8 @@ TEST_F(FolderLockTest, TwoProgramsSavingIntoOneFolderLeaveOneWholeSave)
         EXPECT_EQ(WEXITSTATUS(sa), 0) << persist_test::readBytes("a.log");
         EXPECT_EQ(WEXITSTATUS(sb), 0) << persist_test::readBytes("b.log");
         Scene loaded(9, 1);
-        printedBy([&] { EXPECT_TRUE(loadAll(loaded.world(), "cc")); });
-        const auto n = loaded.world().population.size();
+        printedBy([&] { EXPECT_TRUE(loadAll(loaded.world().sim, loaded.world().settings, "cc")); });
+        const auto n = loaded.world().sim.population.size();
         EXPECT_TRUE(n == 60u || n == 50u) << n;
         EXPECT_FALSE(persist_test::exists(std::string("cc/") + kStagingName));
     }
@@ -127,12 +127,12 @@ TEST_F(FolderLockTest, TwoProgramsSavingIntoOneFolderLeaveOneWholeSave)
 TEST_F(FolderLockTest, ASaveTheSystemStopsAfterItTookEffectIsReportedAsSuch)
 {
     scene->step(10);
-    printedBy([&] { saveAll(w(), "s"); });
+    printedBy([&] { saveAll(w().sim, w().settings, "s"); });
     if (!chattr("+i", "s/config.dat"))
         GTEST_SKIP() << "no file attributes here";
     // Refused up front: an immutable file cannot be replaced.
     std::string text;
-    printedBy([&] { text = failureOf([&] { saveAll(w(), "s"); }); });
+    printedBy([&] { text = failureOf([&] { saveAll(w().sim, w().settings, "s"); }); });
     EXPECT_EQ(text, "cannot open:s/config.dat");
     chattr("-i", "s/config.dat");
 
@@ -144,26 +144,26 @@ TEST_F(FolderLockTest, ASaveTheSystemStopsAfterItTookEffectIsReportedAsSuch)
             chattr("+i", "s/config.dat");
     };
     std::string unfinished;
-    const auto printed = printedBy([&] { EXPECT_TRUE(saveAll(w(), "s", &unfinished)); });
+    const auto printed = printedBy([&] { EXPECT_TRUE(saveAll(w().sim, w().settings, "s", &unfinished)); });
     saveCheckpointForTests = nullptr;
     EXPECT_EQ(unfinished.rfind("cannot replace s/config.dat: ", 0), 0u) << unfinished;
     EXPECT_NE(printed.err.find("warning: saved s, but its end could not be finished"),
               std::string::npos);
-    const auto saved = simulationFiles(w());
+    const auto saved = simulationFiles(w().sim, w().settings);
     Scene loaded(9, 1);
-    printedBy([&] { EXPECT_TRUE(loadAll(loaded.world(), "s")); });
-    EXPECT_EQ(simulationFiles(loaded.world())[0].second, saved[0].second);
+    printedBy([&] { EXPECT_TRUE(loadAll(loaded.world().sim, loaded.world().settings, "s")); });
+    EXPECT_EQ(simulationFiles(loaded.world().sim, loaded.world().settings)[0].second, saved[0].second);
 
     // The next save says why it cannot finish the earlier one; once the
     // file can be replaced again, it does.
-    printedBy([&] { text = failureOf([&] { saveAll(w(), "s"); }); });
+    printedBy([&] { text = failureOf([&] { saveAll(w().sim, w().settings, "s"); }); });
     EXPECT_EQ(text.rfind("cannot save: s holds an earlier save that cannot be finished (cannot "
                          "replace s/config.dat: ",
                          0),
               0u)
         << text;
     chattr("-i", "s/config.dat");
-    printedBy([&] { EXPECT_TRUE(saveAll(w(), "s")); });
+    printedBy([&] { EXPECT_TRUE(saveAll(w().sim, w().settings, "s")); });
     EXPECT_FALSE(persist_test::exists(std::string("s/") + kStagingName));
     EXPECT_EQ(std::system("cd s && sha256sum --quiet -c SHA256SUMS"), 0);
 }
@@ -171,7 +171,7 @@ TEST_F(FolderLockTest, ASaveTheSystemStopsAfterItTookEffectIsReportedAsSuch)
 TEST_F(FolderLockTest, AnotherUsersFilesInAStickyFolderAreRefusedUntouched)
 {
     scene->step(10);
-    printedBy([&] { saveAll(w(), "s"); });
+    printedBy([&] { saveAll(w().sim, w().settings, "s"); });
     ASSERT_EQ(::chmod(".", 0755), 0);
     ASSERT_EQ(::chmod("s", 01777), 0);
     const auto before = folderDigest("s");
@@ -183,7 +183,7 @@ TEST_F(FolderLockTest, AnotherUsersFilesInAStickyFolderAreRefusedUntouched)
             ::_exit(2);
         std::string text;
         try {
-            printedBy([&] { saveAll(w(), "s"); });
+            printedBy([&] { saveAll(w().sim, w().settings, "s"); });
         } catch (const std::string& t) {
             text = t;
         }

@@ -29,9 +29,9 @@ protected:
         makeScene(77, 5);
         scene->step(60);
         printedBy([&] {
-            saveAll(w(), "whole");
-            w().selectedAgent = &w().population.front();
-            saveCreature(w(), "one");
+            saveAll(w().sim, w().settings, "whole");
+            w().view.selectedAgent = &w().sim.population.front();
+            saveCreature(w().sim, w().view.selectedAgent, "one");
         });
         scene->step(20);
     }
@@ -54,8 +54,8 @@ TEST_F(Manifest, AFlippedBitInAnyFileIsRefusedAsDamage)
         const char* folder;
         std::function<void(const std::string&)> load;
     };
-    const Save saves[] = {{"whole", [&](const std::string& d) { loadAll(w(), d); }},
-                          {"one", [&](const std::string& d) { loadCreature(w(), d); }}};
+    const Save saves[] = {{"whole", [&](const std::string& d) { loadAll(w().sim, w().settings, d); }},
+                          {"one", [&](const std::string& d) { loadCreature(w().sim, w().settings, d, underCamera(w())); }}};
     int n = 0;
     for (const Save& save : saves) {
         for (const auto& [name, bytes] : persist_test::folderContents(save.folder)) {
@@ -75,7 +75,7 @@ TEST_F(Manifest, AFlippedBitInAnyFileIsRefusedAsDamage)
     // A manifest that is not one refuses the save too.
     copyFolder("whole", "badManifest");
     writeBytes("badManifest/SHA256SUMS", "0123  config.dat\n");
-    EXPECT_EQ(refusal("badManifest", [&](const std::string& d) { loadAll(w(), d); }),
+    EXPECT_EQ(refusal("badManifest", [&](const std::string& d) { loadAll(w().sim, w().settings, d); }),
               "damaged file:badManifest/SHA256SUMS (line 1 is not a sum and a file name)");
 }
 
@@ -89,7 +89,7 @@ TEST_F(Manifest, JournalsAndStagingFoldersNotLeftByASaveAreRefused)
         writeBytes(staging + "/config.dat", readBytes("whole/config.dat"));
         writeBytes(staging + "/journal", journal);
     };
-    const auto loadWhole = [&](const std::string& d) { loadAll(w(), d); };
+    const auto loadWhole = [&](const std::string& d) { loadAll(w().sim, w().settings, d); };
 
     journalled("cut", "move config.dat\n"); // its end line removed
     EXPECT_EQ(refusal("cut", loadWhole),
@@ -112,7 +112,7 @@ TEST_F(Manifest, JournalsAndStagingFoldersNotLeftByASaveAreRefused)
 
     // A whole journal is read through: the staged file is the save's.
     journalled("whole2", "move config.dat\nend\n");
-    printedBy([&] { EXPECT_TRUE(loadAll(w(), "whole2")); });
+    printedBy([&] { EXPECT_TRUE(loadAll(w().sim, w().settings, "whole2")); });
 }
 
 TEST_F(Manifest, ALineageFileThatDoesNotFitIsIgnoredWithOneWarningThatQuotesNothing)
@@ -163,13 +163,13 @@ TEST_F(Manifest, ALineageFileThatDoesNotFitIsIgnoredWithOneWarningThatQuotesNoth
         std::filesystem::remove(dir + "/lineage.csv");
         c.make(dir + "/lineage.csv");
         makeScene(9, 0);
-        const auto printed = printedBy([&] { EXPECT_TRUE(loadAll(w(), dir)); });
+        const auto printed = printedBy([&] { EXPECT_TRUE(loadAll(w().sim, w().settings, dir)); });
         const std::string warning = "warning: " + dir + "/lineage.csv ignored (";
         EXPECT_EQ(printed.err.find(warning), 0u) << printed.err;
         EXPECT_NE(printed.err.find(c.reason), std::string::npos) << printed.err;
         EXPECT_EQ(printed.err.find(marker), std::string::npos) << printed.err;
         EXPECT_EQ(std::count(printed.err.begin(), printed.err.end(), '\n'), 1);
-        for (const Agent& a : w().population)
+        for (const Agent& a : w().sim.population)
             EXPECT_EQ(a.generation, 0);
     }
 }

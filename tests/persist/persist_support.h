@@ -20,8 +20,8 @@
 #include <string>
 #include <vector>
 
-#include "app/base/random.h"
-#include "ecology/world.h"
+#include "base/random.h"
+#include "ui/world.h"
 #include "persist/sha256.h"
 #include "support/creature_helpers.h"
 #include "support/ode_fixture.h"
@@ -138,7 +138,7 @@ inline std::vector<double> fingerprint(const World& w)
 {
     std::vector<double> f = worldFingerprint(w);
     auto add = [&f](double v) { f.push_back(v); };
-    for (const auto& a : w.population) {
+    for (const auto& a : w.sim.population) {
         for (const auto& m : a.learning.moves) {
             add(m.meanX);
             add(m.count);
@@ -148,13 +148,13 @@ inline std::vector<double> fingerprint(const World& w)
         for (const auto& p : a.parts)
             add(p.exists);
     }
-    add(static_cast<double>(w.foods.foods.size()));
-    add(w.simData.groundSize);
-    add(w.simData.minPopulation);
-    add(w.simData.populationCount);
-    add(w.selectedAgent ? 1 : 0);
-    add(nextCreatureId);
-    add(rng().state());
+    add(static_cast<double>(w.sim.foods.foods.size()));
+    add(w.settings.groundSize);
+    add(w.settings.minPopulation);
+    add(w.sim.extras.populationCount);
+    add(w.view.selectedAgent ? 1 : 0);
+    add(w.sim.nextCreatureId);
+    add(w.sim.random.state());
     return f;
 }
 

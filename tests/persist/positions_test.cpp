@@ -8,7 +8,10 @@
 #include <cmath>
 #include <limits>
 
+#include "support/creature_helpers.h"
+#include "persist/folder_source.h"
 #include "persist/positions.h"
+#include "persist/save_folder.h"
 #include "persist_support.h"
 
 namespace {
@@ -18,12 +21,40 @@ using persist_test::putRaw;
 using persist_test::readBytes;
 using persist_test::writeBytes;
 
+// The position file of a folder, written and read back as the savers and
+// loaders do.
+void savePositions(World& w, const std::string& folder)
+{
+    writeWholeFile(folder + "/" + kPositionFile, encodePositions(w.sim.population));
+}
+
+void loadPositions(World& w, const std::string& folder)
+{
+    int parts = 0;
+    for (const auto& a : w.sim.population)
+        parts += existingParts(a);
+    applyPositions(w.sim.population,
+                   readPositions(FolderSource(folder), parts, kWholeEntryDoubles));
+}
+
+void saveCreaturePositions(const std::string& folder, const Agent& a)
+{
+    writeWholeFile(folder + "/" + kPositionFile, encodeCreaturePositions(a));
+}
+
+void loadCreaturePositions(World& w, const std::string& folder, Agent& a)
+{
+    const std::vector<double> values =
+        readPositions(FolderSource(folder), existingParts(a), kCreatureEntryDoubles);
+    applyCreaturePositions(a, values, w.view.mainCamera.target[0], w.view.mainCamera.target[1]);
+}
+
 // Appends a creature built with exactly `existing` parts (part 0 and the
 // heading part always exist; a presence value of at least 1 keeps another).
 Agent& addCreatureWithParts(World& w, int existing, double x, double y)
 {
-    Agent& a = appendCreature(w.population);
-    a.initialize();
+    Agent& a = appendCreature(w.sim);
+    a.initialize(w.sim.random);
     const int start = geneParams[PART_PRESENCE].start;
     int kept = 2;
     for (int i = 0; i < Agent::kParts; ++i) {
@@ -35,7 +66,7 @@ Agent& addCreatureWithParts(World& w, int existing, double x, double y)
         a.gene.values[start + i] = keep ? 1.5 : 0.6;
     }
     a.centre = MY_VECTOR3{x, y, 3.0};
-    a.buildBody(w.world, w.space, &w.environment);
+    a.buildBody(w.sim.world, w.sim.space, &w.sim.environment);
     return a;
 }
 
@@ -44,9 +75,9 @@ protected:
     void SetUp() override
     {
         PersistTest::SetUp();
-        forgetAllCreatures(w());
-        clearPopulation(w().population);
-        w().simData.minPopulation = 0; // no refill around the hand-made creatures
+        forgetAllCreatures(w().view);
+        clearCreatures(w().sim);
+        w().settings.minPopulation = 0; // no refill around the hand-made creatures
         ASSERT_EQ(::mkdir("pos", 0777), 0);
     }
 };
@@ -144,8 +175,8 @@ TEST_F(PositionFile, CreatureLayoutIsRelativeToTheCentreAndLandsUnderTheTarget)
         saved.push_back(e);
     }
 
-    w().mainCamera.target[0] = 1.5f;
-    w().mainCamera.target[1] = -2.25f;
+    w().view.mainCamera.target[0] = 1.5f;
+    w().view.mainCamera.target[1] = -2.25f;
     scene->step(5);
     loadCreaturePositions(w(), "pos", a);
     std::size_t k = 0;

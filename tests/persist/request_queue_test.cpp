@@ -17,14 +17,14 @@ protected:
     void SetUp() override
     {
         PersistTest::SetUp();
-        w().targetFps = 0.0f;   // no pacing
-        w().ecologyEnabled = 0; // the population changes only through requests
+        w().driver.targetFps = 0.0f;   // no pacing
+        w().sim.ecologyEnabled = 0; // the population changes only through requests
     }
     // Runs one frame and returns the message it left.
     std::string frame()
     {
         persist_test::printedBy([&] { stepDriver(w(), 0); });
-        return w().message.text;
+        return w().driver.message.text;
     }
 };
 
@@ -42,10 +42,10 @@ int run(std::vector<std::string> args)
 TEST_F(FolderRequests, ShowTheOutcomeOfEachOperation)
 {
     requestSaveAll(w(), 2);
-    EXPECT_EQ(w().message.text, "Saved2");
+    EXPECT_EQ(w().driver.message.text, "Saved2");
     EXPECT_EQ(frame(), "Saved2...");
     EXPECT_TRUE(exists("saveData2/config.dat"));
-    EXPECT_EQ(w().message.duration, 2000.0);
+    EXPECT_EQ(w().driver.message.duration, 2000.0);
 
     requestLoadAll(w(), 2);
     EXPECT_EQ(frame(), "Loaded2...");
@@ -53,18 +53,18 @@ TEST_F(FolderRequests, ShowTheOutcomeOfEachOperation)
     requestLoadAll(w(), 4);
     EXPECT_EQ(frame(), "cannot open:saveData4/config.dat");
 
-    w().selectedAgent = nullptr;
+    w().view.selectedAgent = nullptr;
     requestSaveCreature(w(), 1);
     EXPECT_EQ(frame(), "Select a Creature!\nnot saved");
     EXPECT_FALSE(exists("saveDataOneCreature1"));
 
-    w().selectedAgent = &w().population.front();
+    w().view.selectedAgent = &w().sim.population.front();
     requestSaveCreature(w(), 3);
     EXPECT_EQ(frame(), "Saved3...");
-    const std::size_t size = w().population.size();
+    const std::size_t size = w().sim.population.size();
     requestLoadCreature(w(), 3);
     EXPECT_EQ(frame(), "Loaded3...");
-    EXPECT_EQ(w().population.size(), size + 1);
+    EXPECT_EQ(w().sim.population.size(), size + 1);
 
     // Failed creature loads take nothing away, damaged or missing.
     requestLoadCreature(w(), 4);
@@ -73,7 +73,7 @@ TEST_F(FolderRequests, ShowTheOutcomeOfEachOperation)
     std::filesystem::remove("saveDataOneCreature3/SHA256SUMS");
     requestLoadCreature(w(), 3);
     EXPECT_EQ(frame(), "damaged file:saveDataOneCreature3/agent.dat (ends too early)");
-    EXPECT_EQ(w().population.size(), size + 1);
+    EXPECT_EQ(w().sim.population.size(), size + 1);
 }
 
 TEST_F(FolderRequests, CommandLineLoadsAndSavesAndFailsOnABadLoad)

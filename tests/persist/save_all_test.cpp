@@ -118,7 +118,7 @@ class SaveAll : public PersistTest {
 protected:
     std::string save(const std::string& folder)
     {
-        return persist_test::printedBy([&] { saveAll(w(), folder); }).out;
+        return persist_test::printedBy([&] { saveAll(w().sim, w().settings, folder); }).out;
     }
 };
 
@@ -128,7 +128,7 @@ TEST_F(SaveAll, WritesOneArchivePerCreatureAndReplacesAnEarlierSaveWhole)
 {
     makeScene(4321, 12);
     scene->step(20);
-    ASSERT_EQ(w().population.size(), 12u);
+    ASSERT_EQ(w().sim.population.size(), 12u);
     EXPECT_EQ(save("saveData1"), "write\n");
     auto files = folderContents("saveData1");
     std::vector<std::string> names;
@@ -140,13 +140,13 @@ TEST_F(SaveAll, WritesOneArchivePerCreatureAndReplacesAnEarlierSaveWhole)
         want.push_back(std::to_string(i) + ".dat");
     std::sort(want.begin(), want.end());
     EXPECT_EQ(names, want);
-    EXPECT_EQ(w().simData.populationCount, 12);
+    EXPECT_EQ(w().sim.extras.populationCount, 12);
     // The manifest is one the standard tool checks.
     EXPECT_EQ(std::system("cd saveData1 && sha256sum --quiet -c SHA256SUMS"), 0);
 
     // A smaller population saved into the same folder leaves no stale files.
-    while (w().population.size() > 3)
-        removeLastCreature(w().population);
+    while (w().sim.population.size() > 3)
+        removeLastCreature(w().sim.population);
     save("saveData1");
     EXPECT_EQ(folderContents("saveData1").size(), 3u + 5u);
     EXPECT_FALSE(exists("saveData1/3.dat"));
@@ -157,69 +157,66 @@ TEST_F(SaveAll, LoadGivesBackTheSavedSimulation)
 {
     scene->step(400);
     World& s = w();
-    s.simData.wallHeight = 2.5;
-    s.simData.foodInterval = 7;
-    s.simData.minPopulation = 8;
-    s.simData.spareSeries1 = {1.0, 2.0};
+    s.settings.wallHeight = 2.5;
+    s.settings.foodInterval = 7;
+    s.settings.minPopulation = 8;
+    s.sim.extras.spareSeries1 = {1.0, 2.0};
     std::vector<Expected> creatures;
-    for (const auto& a : s.population)
+    for (const auto& a : s.sim.population)
         creatures.push_back(expect(a));
-    const std::vector<AimPoint> foods = s.foods.foods;
-    const double timer = s.foods.timer;
-    const double time = s.simData.simulationTime;
+    const std::vector<AimPoint> foods = s.sim.foods.foods;
+    const double timer = s.sim.foods.timer;
+    const double time = s.sim.time;
     ASSERT_GT(foods.size(), 0u);
     save("saveData2");
 
     // Another world, with a selection, loads it.
     makeScene(777, 6);
     scene->step(50);
-    w().selectedAgent = &w().population.front();
-    w().followedAgent = &w().population.back();
-    w().simData.learningMutation = 0;
-    EXPECT_EQ(persist_test::printedBy([&] { EXPECT_TRUE(loadAll(w(), "saveData2")); }).out,
+    w().view.selectedAgent = &w().sim.population.front();
+    w().view.followedAgent = &w().sim.population.back();
+    w().settings.learningMutation = 0;
+    EXPECT_EQ(persist_test::printedBy([&] { EXPECT_TRUE(loadAll(w().sim, w().settings, "saveData2")); }).out,
               "read\n");
 
-    ASSERT_EQ(w().population.size(), creatures.size());
+    ASSERT_EQ(w().sim.population.size(), creatures.size());
     std::size_t i = 0;
-    for (const auto& a : w().population) {
+    for (const auto& a : w().sim.population) {
         SCOPED_TRACE("creature " + std::to_string(i));
         compare(creatures[i++], a);
-        EXPECT_EQ(a.environment, &w().environment);
+        EXPECT_EQ(a.environment, &w().sim.environment);
     }
-    ASSERT_EQ(w().foods.foods.size(), foods.size());
+    ASSERT_EQ(w().sim.foods.foods.size(), foods.size());
     for (std::size_t k = 0; k < foods.size(); ++k) {
-        EXPECT_EQ(w().foods.foods[k].position.x, foods[k].position.x);
-        EXPECT_EQ(w().foods.foods[k].position.y, foods[k].position.y);
+        EXPECT_EQ(w().sim.foods.foods[k].position.x, foods[k].position.x);
+        EXPECT_EQ(w().sim.foods.foods[k].position.y, foods[k].position.y);
     }
-    EXPECT_EQ(w().foods.timer, timer);
-    EXPECT_EQ(w().foods.eaten, nullptr);
-    EXPECT_EQ(w().foods.settings, &w().simData);
-    EXPECT_EQ(w().simData.simulationTime, time);
-    EXPECT_EQ(w().simData.wallHeight, 2.5);
-    EXPECT_EQ(w().simData.foodInterval, 7);
-    EXPECT_EQ(w().simData.minPopulation, 8);
-    EXPECT_EQ(w().simData.spareSeries1, (std::vector<double>{1.0, 2.0}));
-    EXPECT_EQ(w().simData.learningMutation, 0); // not part of a save
-    EXPECT_EQ(nextCreatureId, w().simData.savedSerial);
-    EXPECT_EQ(w().selectedAgent, nullptr);
-    EXPECT_EQ(w().followedAgent, nullptr);
+    EXPECT_EQ(w().sim.foods.timer, timer);
+    EXPECT_EQ(w().sim.foods.eaten, nullptr);
+    EXPECT_EQ(w().sim.time, time);
+    EXPECT_EQ(w().settings.wallHeight, 2.5);
+    EXPECT_EQ(w().settings.foodInterval, 7);
+    EXPECT_EQ(w().settings.minPopulation, 8);
+    EXPECT_EQ(w().sim.extras.spareSeries1, (std::vector<double>{1.0, 2.0}));
+    EXPECT_EQ(w().settings.learningMutation, 0); // not part of a save
+    EXPECT_EQ(w().sim.nextCreatureId, w().sim.extras.savedSerial);
 
     // The loaded world runs on.
     scene->step(200);
-    EXPECT_GE(w().population.size(), 8u);
+    EXPECT_GE(w().sim.population.size(), 8u);
 }
 
 TEST_F(SaveAll, EmptyPopulationLoadsEmptyAndIsRefilledByTheNextStep)
 {
-    forgetAllCreatures(w());
-    clearPopulation(w().population);
+    forgetAllCreatures(w().view);
+    clearCreatures(w().sim);
     save("saveData3");
     EXPECT_EQ(readBytes("saveData3/posAgent.dat"), "");
     makeScene(31, 10);
-    persist_test::printedBy([&] { loadAll(w(), "saveData3"); });
-    EXPECT_TRUE(w().population.empty());
+    persist_test::printedBy([&] { loadAll(w().sim, w().settings, "saveData3"); });
+    EXPECT_TRUE(w().sim.population.empty());
     scene->step(1);
-    EXPECT_EQ(w().population.size(), 10u);
+    EXPECT_EQ(w().sim.population.size(), 10u);
 }
 
 TEST_F(SaveAll, FailedSavesLeaveTheEarlierSaveAsItWas)
@@ -231,9 +228,9 @@ TEST_F(SaveAll, FailedSavesLeaveTheEarlierSaveAsItWas)
 
     // A folder whose parent is a file, and a target that is a file.
     writeBytes("plain", "x");
-    EXPECT_EQ(failureOf([&] { saveAll(w(), "plain/saveData1"); }), "cannot open:plain/saveData1");
+    EXPECT_EQ(failureOf([&] { saveAll(w().sim, w().settings, "plain/saveData1"); }), "cannot open:plain/saveData1");
     writeBytes("saveData4", "keep me");
-    EXPECT_EQ(failureOf([&] { saveAll(w(), "saveData4"); }), "cannot open:saveData4");
+    EXPECT_EQ(failureOf([&] { saveAll(w().sim, w().settings, "saveData4"); }), "cannot open:saveData4");
     EXPECT_EQ(readBytes("saveData4"), "keep me");
 
     // Writing stops part-way (files above 20000 bytes cannot be written):
@@ -241,7 +238,7 @@ TEST_F(SaveAll, FailedSavesLeaveTheEarlierSaveAsItWas)
     std::string text;
     {
         const persist_test::FileSizeLimit limit(20000);
-        text = failureOf([&] { saveAll(w(), "saveData1"); });
+        text = failureOf([&] { saveAll(w().sim, w().settings, "saveData1"); });
     }
     EXPECT_EQ(text, "cannot write:saveData1/0.dat");
 

@@ -85,18 +85,18 @@ TEST_F(Truncation, EveryCutOfEverySimulationFileIsRefused)
 {
     makeScene(808, 3);
     scene->step(200);
-    const SavedFiles files = simulationFiles(w());
+    const SavedFiles files = simulationFiles(w().sim, w().settings);
     // The cut points of each archive, from the records the archive writes.
     std::map<std::string, std::set<std::size_t>> boundaries;
-    SimData config = w().simData;
-    config.populationCount = static_cast<int>(w().population.size());
+    SimData config = configOf(w().sim, w().settings);
+    config.populationCount = static_cast<int>(w().sim.population.size());
     boundaries["config.dat"] = recordEnds(config, files.front().second);
     std::size_t file = 1;
-    for (const auto& a : w().population) {
+    for (const auto& a : w().sim.population) {
         boundaries[files[file].first] = recordEnds(a, files[file].second);
         ++file;
     }
-    boundaries["AimPosData.dat"] = recordEnds(w().foods, files[file + 1].second);
+    boundaries["AimPosData.dat"] = recordEnds(w().sim.foods, files[file + 1].second);
 
     makeScene(909, 4);
     scene->step(20);
@@ -116,7 +116,7 @@ TEST_F(Truncation, EveryCutOfEverySimulationFileIsRefused)
             for (const auto& [other, contents] : files)
                 source.put(other, other == name ? contents.substr(0, cut) : contents);
             try {
-                loadAllFrom(w(), source);
+                loadAllFrom(w().sim, w().settings, source);
                 ADD_FAILURE() << name << " cut at " << cut << " was loaded";
             } catch (const std::string& text) {
                 ASSERT_EQ(text.rfind("damaged file:saveData1/" + name + " (", 0), 0u)
@@ -132,8 +132,8 @@ TEST_F(Truncation, EveryCutOfEverySimulationFileIsRefused)
 TEST_F(Truncation, EveryCutOfACreatureSaveIsRefused)
 {
     scene->step(200);
-    const SavedFiles files = creatureFiles(w().population.front());
-    const auto agentEnds = recordEnds(w().population.front(), files.front().second);
+    const SavedFiles files = creatureFiles(w().sim.population.front());
+    const auto agentEnds = recordEnds(w().sim.population.front(), files.front().second);
     const auto before = fingerprint(w());
     std::mt19937 random(7);
     for (const auto& [name, bytes] : files) {
@@ -145,7 +145,7 @@ TEST_F(Truncation, EveryCutOfACreatureSaveIsRefused)
             for (const auto& [other, contents] : files)
                 source.put(other, other == name ? contents.substr(0, cut) : contents);
             try {
-                loadCreatureFrom(w(), source);
+                loadCreatureFrom(w().sim, w().settings, source, underCamera(w()));
                 ADD_FAILURE() << name << " cut at " << cut << " was loaded";
             } catch (const std::string& text) {
                 ASSERT_EQ(text.rfind("damaged file:saveDataOneCreature1/" + name + " (", 0), 0u)

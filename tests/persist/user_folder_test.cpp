@@ -12,7 +12,7 @@
 #include <functional>
 #include <set>
 
-#include "app/base/interrupt.h"
+#include "base/interrupt.h"
 #include "persist/archive_io.h"
 #include "persist/creature_save.h"
 #include "persist/memory_estimate.h"
@@ -72,7 +72,7 @@ std::set<std::string> ownFiles(const World& w, int stalePopulation)
 {
     std::set<std::string> names = {"/config.dat", "/posAgent.dat", "/AimPosData.dat",
                                    "/lineage.csv", "/SHA256SUMS"};
-    for (int i = 0; i < std::max(stalePopulation, static_cast<int>(w.population.size())); ++i)
+    for (int i = 0; i < std::max(stalePopulation, static_cast<int>(w.sim.population.size())); ++i)
         names.insert("/" + std::to_string(i) + ".dat");
     return names;
 }
@@ -83,14 +83,14 @@ protected:
     void earlierSave(const std::string& folder)
     {
         scene->step(20);
-        persist_test::printedBy([&] { saveAll(w(), folder); });
-        while (w().population.size() > 7)
-            removeLastCreature(w().population);
+        persist_test::printedBy([&] { saveAll(w().sim, w().settings, folder); });
+        while (w().sim.population.size() > 7)
+            removeLastCreature(w().sim.population);
     }
     std::string saveFails(const std::string& folder)
     {
         std::string text;
-        persist_test::printedBy([&] { text = failureOf([&] { saveAll(w(), folder); }); });
+        persist_test::printedBy([&] { text = failureOf([&] { saveAll(w().sim, w().settings, folder); }); });
         return text;
     }
 };
@@ -141,14 +141,14 @@ TEST_F(UserFolder, ASaveWritesOnlyItsOwnFilesAndRefusesWhatTheUserProtected)
         row.prepare();
         const auto before = snapshot(row.watched);
         if (row.failure.empty()) {
-            persist_test::printedBy([&] { EXPECT_TRUE(saveAll(w(), row.folder)); });
+            persist_test::printedBy([&] { EXPECT_TRUE(saveAll(w().sim, w().settings, row.folder)); });
             const auto after = snapshot(row.watched);
             EXPECT_EQ(changed(before, after, ownFiles(w(), 10)), std::vector<std::string>{});
             EXPECT_FALSE(exists(row.watched + "/7.dat")) << "stale creature file kept";
             // It loads, and it is the new save.
             makeScene(1, 3);
-            persist_test::printedBy([&] { EXPECT_TRUE(loadAll(w(), row.folder)); });
-            EXPECT_EQ(w().population.size(), 7u);
+            persist_test::printedBy([&] { EXPECT_TRUE(loadAll(w().sim, w().settings, row.folder)); });
+            EXPECT_EQ(w().sim.population.size(), 7u);
         } else {
             EXPECT_EQ(saveFails(row.folder), row.failure);
             EXPECT_EQ(changed(before, snapshot(row.watched)), std::vector<std::string>{});
@@ -162,8 +162,8 @@ TEST_F(UserFolder, ASaveWritesOnlyItsOwnFilesAndRefusesWhatTheUserProtected)
     // A single creature's folder keeps what else is in it too.
     std::filesystem::create_directory("one");
     writeBytes("one/notes.txt", "mine");
-    w().selectedAgent = &w().population.front();
-    EXPECT_TRUE(saveCreature(w(), "one"));
+    w().view.selectedAgent = &w().sim.population.front();
+    EXPECT_TRUE(saveCreature(w().sim, w().view.selectedAgent, "one"));
     EXPECT_EQ(readBytes("one/notes.txt"), "mine");
     EXPECT_TRUE(exists("one/agent.dat"));
 }
@@ -174,9 +174,9 @@ TEST_F(UserFolder, ASaveKilledAtAnyPointLeavesOneCompleteSaveAndTheNextSaveTidie
     std::map<std::string, std::string> oldFiles, newFiles;
     for (const auto& e : std::filesystem::directory_iterator("pristine"))
         oldFiles[e.path().filename().string()] = readBytes(e.path().string());
-    for (const auto& [name, bytes] : simulationFiles(w()))
+    for (const auto& [name, bytes] : simulationFiles(w().sim, w().settings))
         newFiles[name] = bytes;
-    newFiles[kManifestFile] = encodeManifest(simulationFiles(w()));
+    newFiles[kManifestFile] = encodeManifest(simulationFiles(w().sim, w().settings));
 
     // What a load of the folder sees, for the names of a save.
     auto seen = [](const std::map<std::string, std::string>& save) {
@@ -205,7 +205,7 @@ TEST_F(UserFolder, ASaveKilledAtAnyPointLeavesOneCompleteSaveAndTheNextSaveTidie
                     ::raise(SIGKILL);
             };
             ::freopen("/dev/null", "w", stdout);
-            saveAll(w(), "target");
+            saveAll(w().sim, w().settings, "target");
             ::_exit(0);
         }
         int status = 0;
@@ -216,11 +216,11 @@ TEST_F(UserFolder, ASaveKilledAtAnyPointLeavesOneCompleteSaveAndTheNextSaveTidie
         EXPECT_TRUE(isNew || seen(oldFiles) == oldFiles) << "a mixture of two saves";
         EXPECT_TRUE(killed || isNew);
         Scene loaded(9, 2);
-        persist_test::printedBy([&] { EXPECT_TRUE(loadAll(loaded.world(), "target")); });
-        EXPECT_EQ(loaded.world().population.size(), isNew ? 7u : 10u);
+        persist_test::printedBy([&] { EXPECT_TRUE(loadAll(loaded.world().sim, loaded.world().settings, "target")); });
+        EXPECT_EQ(loaded.world().sim.population.size(), isNew ? 7u : 10u);
 
         // The next save finishes or removes what the killed one left.
-        persist_test::printedBy([&] { saveAll(w(), "target"); });
+        persist_test::printedBy([&] { saveAll(w().sim, w().settings, "target"); });
         EXPECT_FALSE(exists(std::string("target/") + kStagingName));
         EXPECT_EQ(persist_test::folderContents("target"), newFiles);
         if (!killed)
@@ -239,25 +239,25 @@ TEST_F(UserFolder, WhateverTheStepLeavesLoads)
     // A body thrown far off within one step dies as fallen, and the save
     // made right after that step loads.
     scene->step(10);
-    Agent& thrown = w().population.front();
+    Agent& thrown = w().sim.population.front();
     dBodySetLinearVel(thrown.parts[0].body, 1e10, 0, 0);
     scene->step();
     EXPECT_EQ(thrown.lifeState, Fallen);
     EXPECT_FALSE(hasFarOffBody(thrown));
-    persist_test::printedBy([&] { saveAll(w(), "thrown"); });
+    persist_test::printedBy([&] { saveAll(w().sim, w().settings, "thrown"); });
     makeScene(2, 3);
-    persist_test::printedBy([&] { EXPECT_TRUE(loadAll(w(), "thrown")); });
-    EXPECT_EQ(w().population.size(), 10u);
+    persist_test::printedBy([&] { EXPECT_TRUE(loadAll(w().sim, w().settings, "thrown")); });
+    EXPECT_EQ(w().sim.population.size(), 10u);
 }
 
 TEST_F(UserFolder, LoadsRefuseWhatWouldHangOrExhaustMemory)
 {
     scene->step(20);
-    persist_test::printedBy([&] { saveAll(w(), "s"); });
+    persist_test::printedBy([&] { saveAll(w().sim, w().settings, "s"); });
     const auto before = persist_test::fingerprint(w());
     auto loadFailure = [&](const std::string& folder) {
         std::string text;
-        persist_test::printedBy([&] { text = failureOf([&] { loadAll(w(), folder); }); });
+        persist_test::printedBy([&] { text = failureOf([&] { loadAll(w().sim, w().settings, folder); }); });
         EXPECT_EQ(persist_test::firstDifference(before, persist_test::fingerprint(w())), -1);
         return text;
     };
@@ -300,7 +300,7 @@ TEST_F(UserFolder, LoadsRefuseWhatWouldHangOrExhaustMemory)
         EXPECT_EQ(judgeWorldSize(loadedPopulation(r.saved, r.minimum), r.available), r.verdict)
             << r.saved << " " << r.minimum;
 
-    SimData huge = w().simData;
+    SimData huge = configOf(w().sim, w().settings);
     huge.populationCount = kMaxSavedPopulation;
     persist_test::copyFolder("s", "huge");
     std::filesystem::remove("huge/SHA256SUMS");
@@ -309,13 +309,13 @@ TEST_F(UserFolder, LoadsRefuseWhatWouldHangOrExhaustMemory)
         EXPECT_NE(loadFailure("huge").find("creatures needs about"), std::string::npos);
     }
 
-    SimData crowded = w().simData;
+    SimData crowded = configOf(w().sim, w().settings);
     crowded.populationCount = 10;
     crowded.minPopulation = kMaxMinPopulation;
     persist_test::copyFolder("s", "crowded");
     std::filesystem::remove("crowded/SHA256SUMS");
     writeBytes("crowded/config.dat", saveArchive(crowded));
-    const auto printed = persist_test::printedBy([&] { loadAll(w(), "crowded"); });
+    const auto printed = persist_test::printedBy([&] { loadAll(w().sim, w().settings, "crowded"); });
     EXPECT_NE(printed.err.find("warning: crowded makes a world of 1000 creatures"),
               std::string::npos)
         << printed.err;

@@ -22,38 +22,38 @@ TEST_F(WorldRulesFile, TheLearningRuleTravelsWithTheSaveAndOnlyWhenItIsNotTheDef
 {
     makeScene(31, 4);
     scene->step(30);
-    w().learningRule = 1;
-    w().physics = 1;
-    printedBy([&] { saveAll(w(), "improved"); });
+    w().settings.learningRule = LearningRuleId::Improved;
+    w().settings.physics = PhysicsSetupId::Fast;
+    printedBy([&] { saveAll(w().sim, w().settings, "improved"); });
     EXPECT_EQ(readBytes("improved/rules.txt"), "learningRule=1\nphysics=fast\n");
     EXPECT_NE(readBytes("improved/SHA256SUMS").find("  rules.txt\n"), std::string::npos);
 
     // Back under the default rules: the same folder saved again loses the
     // file, a load of it gives rule 0.
-    w().learningRule = 0;
-    w().physics = 0;
-    printedBy([&] { ASSERT_TRUE(loadAll(w(), "improved")); });
-    EXPECT_EQ(w().learningRule, 1);
-    EXPECT_EQ(w().physics, 1);
-    w().learningRule = 0;
-    w().physics = 0;
-    printedBy([&] { saveAll(w(), "improved"); });
+    w().settings.learningRule = LearningRuleId::Original;
+    w().settings.physics = PhysicsSetupId::Classic;
+    printedBy([&] { ASSERT_TRUE(loadAll(w().sim, w().settings, "improved")); });
+    EXPECT_EQ(w().settings.learningRule, LearningRuleId::Improved);
+    EXPECT_EQ(w().settings.physics, PhysicsSetupId::Fast);
+    w().settings.learningRule = LearningRuleId::Original;
+    w().settings.physics = PhysicsSetupId::Classic;
+    printedBy([&] { saveAll(w().sim, w().settings, "improved"); });
     EXPECT_FALSE(exists("improved/rules.txt"));
-    w().learningRule = 1;
-    printedBy([&] { ASSERT_TRUE(loadAll(w(), "improved")); });
-    EXPECT_EQ(w().learningRule, 0);
+    w().settings.learningRule = LearningRuleId::Improved;
+    printedBy([&] { ASSERT_TRUE(loadAll(w().sim, w().settings, "improved")); });
+    EXPECT_EQ(w().settings.learningRule, LearningRuleId::Original);
     // A rules file the manifest does not name is not the save's: it is left
     // from another and read by nobody.
     writeBytes("improved/rules.txt", "learningRule=1\n");
-    printedBy([&] { ASSERT_TRUE(loadAll(w(), "improved")); });
-    EXPECT_EQ(w().learningRule, 0);
+    printedBy([&] { ASSERT_TRUE(loadAll(w().sim, w().settings, "improved")); });
+    EXPECT_EQ(w().settings.learningRule, LearningRuleId::Original);
 }
 
 TEST_F(WorldRulesFile, ARulesFileThatIsNotOneIsRefusedAndChangesNothing)
 {
     makeScene(32, 4);
     scene->step(30);
-    printedBy([&] { saveAll(w(), "plain"); });
+    printedBy([&] { saveAll(w().sim, w().settings, "plain"); });
     std::remove("plain/SHA256SUMS"); // as a save made without a manifest
     const struct {
         const char* text;
@@ -66,19 +66,19 @@ TEST_F(WorldRulesFile, ARulesFileThatIsNotOneIsRefusedAndChangesNothing)
         {"\x7f\x45\x4c\x46\n", "line 1 names no rule"},
         {nullptr, "larger than 4096 bytes"},
     };
-    w().learningRule = 1;
+    w().settings.learningRule = LearningRuleId::Improved;
     for (const auto& c : cases) {
         writeBytes("plain/rules.txt", c.text ? c.text : std::string(5000, '\n'));
         const auto before = fingerprint(w());
         std::string text;
-        printedBy([&] { text = failureOf([&] { loadAll(w(), "plain"); }); });
+        printedBy([&] { text = failureOf([&] { loadAll(w().sim, w().settings, "plain"); }); });
         EXPECT_EQ(text, std::string("damaged file:plain/rules.txt (") + c.reason + ")");
         EXPECT_EQ(firstDifference(before, fingerprint(w())), -1);
-        EXPECT_EQ(w().learningRule, 1);
+        EXPECT_EQ(w().settings.learningRule, LearningRuleId::Improved);
     }
     writeBytes("plain/rules.txt", "learningRule=0\n");
-    printedBy([&] { ASSERT_TRUE(loadAll(w(), "plain")); });
-    EXPECT_EQ(w().learningRule, 0);
+    printedBy([&] { ASSERT_TRUE(loadAll(w().sim, w().settings, "plain")); });
+    EXPECT_EQ(w().settings.learningRule, LearningRuleId::Original);
 }
 
 } // namespace

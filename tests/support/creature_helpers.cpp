@@ -1,20 +1,31 @@
 #include "support/creature_helpers.h"
 
+Random& testRandom()
+{
+    static Random random;
+    return random;
+}
+
 Agent& addCreatureAt(World& w, double x, double y, double z)
 {
-    Agent& a = appendCreature(w.population);
-    a.initialize();
+    Agent& a = appendCreature(w.sim);
+    a.initialize(w.sim.random);
     a.centre = MY_VECTOR3{x, y, z};
-    a.buildBody(w.world, w.space, &w.environment);
+    a.buildBody(w.sim.world, w.sim.space, &w.sim.environment);
     return a;
+}
+
+PlacePoint underCamera(const World& w)
+{
+    return PlacePoint{w.view.mainCamera.target[0], w.view.mainCamera.target[1]};
 }
 
 std::vector<double> worldFingerprint(const World& w)
 {
     std::vector<double> f;
-    f.push_back(w.simData.simulationTime);
-    f.push_back(static_cast<double>(w.population.size()));
-    for (const auto& a : w.population) {
+    f.push_back(w.sim.time);
+    f.push_back(static_cast<double>(w.sim.population.size()));
+    for (const auto& a : w.sim.population) {
         f.insert(f.end(), {static_cast<double>(a.creatureId), a.energy, a.age, a.score,
                            a.temperature, a.centre.x, a.centre.y, a.centre.z,
                            static_cast<double>(a.lifeState), static_cast<double>(a.intention.mode),
@@ -35,8 +46,8 @@ std::vector<double> worldFingerprint(const World& w)
             f.insert(f.end(), ang, ang + 3);
         }
     }
-    f.push_back(w.foods.timer);
-    for (const auto& food : w.foods.foods)
+    f.push_back(w.sim.foods.timer);
+    for (const auto& food : w.sim.foods.foods)
         f.insert(f.end(), {food.position.x, food.position.y, food.position.z});
     return f;
 }

@@ -26,7 +26,7 @@ protected:
     void TearDown() override { scene.reset(); }
     World& w() { return scene->world(); }
     // The i-th creature of the population, in list order.
-    Agent& creature(int i) { return *std::next(w().population.begin(), i); }
+    Agent& creature(int i) { return *std::next(w().sim.population.begin(), i); }
 
     std::unique_ptr<Scene> scene;
 };

@@ -139,7 +139,7 @@ if SLURM_ARRAY_TASK_ID=5 bash array.sh 2>/dev/null; then fail "task 5 ran"; fi
 for bad in "sets 1" "seeds 1-x" "set groundSize 10 500|groundSize=500 is outside its range" \
   "seconds 2|a second 'seconds' line" "set foodInterval 10 10.0 1e1|has a value twice" \
   "seeds 4294967296|--seed needs a whole number" "set foodInterval 0x10|'0x10' is not a number" \
-  "set physics fast fast|has a value twice" "set physics slow|needs one of specified fast"; do
+  "set physics fast fast|has a value twice" "set physics slow|needs one of classic fast"; do
   printf 'seconds 1\nseeds 1\n%s\n' "${bad%%|*}" >bad.sweep
   status=0
   bash "$sweep" bad.sweep -o badres --program "$program" 2>err.txt || status=$?

@@ -52,25 +52,25 @@ TEST_F(CameraFollowTest, ModesChooseTheFirstHighestAndChooseAgainAfterTheInterva
     for (int mode = 1; mode <= 4; ++mode) {
         for (int i = 0; i < 6; ++i)
             setters[mode - 1](creature(i), i == 2 || i == 4 ? 5 : 1);
-        w().followMode = mode;
-        w().followedAgent = nullptr;
+        w().view.followMode = mode;
+        w().view.followedAgent = nullptr;
         cameraCallback(w(), 0);
-        EXPECT_EQ(w().followedAgent, &creature(2)) << mode;
+        EXPECT_EQ(w().view.followedAgent, &creature(2)) << mode;
         setters[mode - 1](creature(5), 9);
         cameraCallback(w(), 0);
-        EXPECT_EQ(w().followedAgent, &creature(2)) << mode;
-        w().cameraFollow.followChosenAt = -w().followInterval; // as a mode change does
+        EXPECT_EQ(w().view.followedAgent, &creature(2)) << mode;
+        w().view.cameraFollow.followChosenAt = -w().view.followInterval; // as a mode change does
         cameraCallback(w(), 0);
-        EXPECT_EQ(w().followedAgent, &creature(5)) << mode;
+        EXPECT_EQ(w().view.followedAgent, &creature(5)) << mode;
     }
-    w().followMode = 5;
-    w().cameraFollow.followChosenAt = -w().followInterval;
-    w().selectedAgent = &creature(3);
+    w().view.followMode = 5;
+    w().view.cameraFollow.followChosenAt = -w().view.followInterval;
+    w().view.selectedAgent = &creature(3);
     cameraCallback(w(), 0);
-    EXPECT_EQ(w().followedAgent, &creature(3));
+    EXPECT_EQ(w().view.followedAgent, &creature(3));
     // The mini view moves a tenth of the way to the best score's centre.
     cameraCallback(w(), 1);
-    EXPECT_FLOAT_EQ(w().miniCamera.target[0], float(creature(5).centre.x * 0.1));
+    EXPECT_FLOAT_EQ(w().view.miniCamera.target[0], float(creature(5).centre.x * 0.1));
 }
 
 TEST_F(CameraFollowTest, WithNothingToFollowTheCamerasOrbit)
@@ -79,13 +79,13 @@ TEST_F(CameraFollowTest, WithNothingToFollowTheCamerasOrbit)
     const std::array<int, 3> cases[] = {{6, 5, 1}, {0, 5, 2}, {0, 1, 2}};
     for (const auto& [population, mode, views] : cases) {
         makeScene(999, population);
-        w().followMode = mode;
+        w().view.followMode = mode;
         for (int view = 0; view < views; ++view) {
-            OrbitCamera& cam = view == 0 ? w().mainCamera : w().miniCamera;
+            OrbitCamera& cam = view == 0 ? w().view.mainCamera : w().view.miniCamera;
             const std::vector<float> target(cam.target, cam.target + 3);
             rec.calls.clear();
             cameraCallback(w(), view);
-            EXPECT_EQ(w().followedAgent, nullptr);
+            EXPECT_EQ(w().view.followedAgent, nullptr);
             EXPECT_EQ(std::vector<float>(cam.target, cam.target + 3), target);
             EXPECT_FLOAT_EQ(cam.eye[2], target[2] + std::sin(cam.pitch) * cam.distance);
             EXPECT_EQ(rec.count("setViewpoint"), 1u);

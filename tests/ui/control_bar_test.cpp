@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "ecology/world.h"
+#include "ui/world.h"
 #include "ui/control_bar.h"
 
 namespace {
@@ -24,13 +24,13 @@ TEST(ControlBar, QualityLevelsWriteTheirPresetAndOtherLevelsOnlyTheLevel)
     for (const Case& c : cases) {
         World w;
         setGraphicQuality(w, c.level);
-        EXPECT_EQ(w.graphicQuality, c.level);
+        EXPECT_EQ(w.view.graphicQuality, c.level);
         EXPECT_EQ(getGraphicQuality(w), c.level);
-        EXPECT_EQ(w.sphereQuality, c.sphere) << c.level;
-        EXPECT_EQ(w.arrowQuality, c.arrow) << c.level;
-        EXPECT_FLOAT_EQ(w.lodScale, c.lod) << c.level;
-        EXPECT_EQ(w.drawShadows, c.shadows) << c.level;
-        EXPECT_EQ(w.drawTexture, c.texture) << c.level;
+        EXPECT_EQ(w.view.sphereQuality, c.sphere) << c.level;
+        EXPECT_EQ(w.view.arrowQuality, c.arrow) << c.level;
+        EXPECT_FLOAT_EQ(w.view.lodScale, c.lod) << c.level;
+        EXPECT_EQ(w.view.drawShadows, c.shadows) << c.level;
+        EXPECT_EQ(w.view.drawTexture, c.texture) << c.level;
     }
 }
 
@@ -38,22 +38,22 @@ TEST(ControlBar, NormalAfterLowestRestoresShadowsAndTextures)
 {
     World w;
     setGraphicQuality(w, 0);
-    ASSERT_EQ(w.drawShadows, 0);
+    ASSERT_EQ(w.view.drawShadows, 0);
     setGraphicQuality(w, 2);
-    EXPECT_EQ(w.drawShadows, 1);
-    EXPECT_EQ(w.drawTexture, 1);
+    EXPECT_EQ(w.view.drawShadows, 1);
+    EXPECT_EQ(w.view.drawTexture, 1);
 }
 
 TEST(ControlBar, FollowModeEvenTheSameOneMakesTheNextCameraUpdateChoose)
 {
     for (int interval : {3, 7}) {
         World w;
-        w.followInterval = interval;
-        w.cameraFollow.followChosenAt = 42;
-        setFollowMode(w, w.followMode);
-        EXPECT_EQ(w.cameraFollow.followChosenAt, -interval);
+        w.view.followInterval = interval;
+        w.view.cameraFollow.followChosenAt = 42;
+        setFollowMode(w, w.view.followMode);
+        EXPECT_EQ(w.view.cameraFollow.followChosenAt, -interval);
         setFollowMode(w, 4);
-        EXPECT_EQ(w.followMode, 4);
+        EXPECT_EQ(w.view.followMode, 4);
         EXPECT_EQ(getFollowMode(w), 4);
     }
 }
@@ -64,9 +64,9 @@ TEST(ControlBar, WindowSizeIsStoredAndThePanelKeepsFivePixelsFromTopAndRight)
     for (const auto& c : cases) {
         World w;
         windowSizeCallback(w, c[0], c[1]);
-        EXPECT_EQ(w.windowWidth, c[0]);
-        EXPECT_EQ(w.windowHeight, c[1]);
-        const ControlBarPosition at = controlBarPosition(w.windowWidth);
+        EXPECT_EQ(w.view.windowWidth, c[0]);
+        EXPECT_EQ(w.view.windowHeight, c[1]);
+        const ControlBarPosition at = controlBarPosition(w.view.windowWidth);
         EXPECT_EQ(at.x, c[2]);
         EXPECT_EQ(at.y, 5);
     }
@@ -78,7 +78,7 @@ TEST(ControlBar, XAndLowerXToggleSkipRenderOtherKeysDoNothing)
     const int presses[][2] = {{'X', 1}, {'x', 0}, {'x', 1}, {'y', 1}, {'S', 1}, {0, 1}, {'X', 0}};
     for (const auto& p : presses) {
         keyCommand(w, p[0]);
-        EXPECT_EQ(w.skipRender, p[1]) << p[0];
+        EXPECT_EQ(w.driver.skipRender, p[1]) << p[0];
     }
 }
 
@@ -90,27 +90,27 @@ TEST(ControlBar, ItemsInOrderWithGroupsRangesStepsAndBindings)
         K kind;
         std::string label, group;
         double min, max, step;
-        const void* binding; // the bound setting, if any
+        const void* binding; // the bound switch, or the name of the bound world setting
     };
     std::vector<Expected> expected = {
         {K::Button, "Init", "", 0, 0, 0, nullptr},
         {K::Separator, "Sep0", "", 0, 0, 0, nullptr},
-        {K::Bool, "Mini Dysplay", "Camera", 0, 0, 0, &w.miniDisplay},
+        {K::Bool, "Mini Dysplay", "Camera", 0, 0, 0, &w.view.miniDisplay},
         {K::Enum, "Follow a Creature", "Camera", 0, 0, 0, nullptr},
-        {K::Int, "Simulation Speed", "SimulationSpeed", 1, 5, 1, &w.stepsPerFrame},
-        {K::Bool, "Skip Render(x)", "SimulationSpeed", 0, 0, 0, &w.skipRender},
-        {K::Double, "Gravity", "Config", -20, 1, 0.2, &w.gravity[2]},
-        {K::Double, "Size of Ground", "Config", 3, 150, 1, &w.simData.groundSize},
-        {K::Int, "Foods Growing Rate", "Config", 1, 100, 1, &w.simData.foodInterval},
-        {K::Double, "Height of Wall", "Config", 0, 10, 0.1, &w.simData.wallHeight},
-        {K::Int, "Learning", "Config", 0, 1, 1, &w.learningRule},
-        {K::Enum, "Physics", "Config", 0, 0, 0, &w.physics},
+        {K::Int, "Simulation Speed", "SimulationSpeed", 1, 5, 1, "stepsPerFrame"},
+        {K::Bool, "Skip Render(x)", "SimulationSpeed", 0, 0, 0, &w.driver.skipRender},
+        {K::Double, "Gravity", "Config", -20, 1, 0.2, "gravity"},
+        {K::Double, "Size of Ground", "Config", 3, 150, 1, "groundSize"},
+        {K::Int, "Foods Growing Rate", "Config", 1, 100, 1, "foodInterval"},
+        {K::Double, "Height of Wall", "Config", 0, 10, 0.1, "wallHeight"},
+        {K::Int, "Learning", "Config", 0, 1, 1, "learningRule"},
+        {K::Enum, "Physics", "Config", 0, 0, 0, "physics"},
         {K::Enum, "Graphic Quality", "Graphic", 0, 0, 0, nullptr},
-        {K::Bool, "Draw Tracks", "Graphic", 0, 0, 0, &w.drawTracks},
-        {K::Bool, "Draw Shadows", "Graphic", 0, 0, 0, &w.drawShadows},
-        {K::Bool, "Draw Arrows", "Graphic", 0, 0, 0, &w.drawArrows},
-        {K::Bool, "Draw Texture", "Graphic", 0, 0, 0, &w.drawTexture},
-        {K::Bool, "Draw Skin", "Graphic", 0, 0, 0, &w.drawSkin},
+        {K::Bool, "Draw Tracks", "Graphic", 0, 0, 0, &w.view.drawTracks},
+        {K::Bool, "Draw Shadows", "Graphic", 0, 0, 0, &w.view.drawShadows},
+        {K::Bool, "Draw Arrows", "Graphic", 0, 0, 0, &w.view.drawArrows},
+        {K::Bool, "Draw Texture", "Graphic", 0, 0, 0, &w.view.drawTexture},
+        {K::Bool, "Draw Skin", "Graphic", 0, 0, 0, &w.view.drawSkin},
         {K::Separator, "Sep1", "", 0, 0, 0, nullptr}};
     const auto buttons = [&](const std::string& label, const std::string& group,
                              const char* separator) {
@@ -139,10 +139,13 @@ TEST(ControlBar, ItemsInOrderWithGroupsRangesStepsAndBindings)
         EXPECT_EQ(it.min, e.min);
         EXPECT_EQ(it.max, e.max);
         EXPECT_EQ(it.step, e.step);
-        const void* bound = it.flag      ? static_cast<const void*>(it.flag)
-                            : it.integer ? static_cast<const void*>(it.integer)
-                                         : static_cast<const void*>(it.real);
-        EXPECT_EQ(bound, e.binding);
+        if (it.setting) {
+            ASSERT_NE(e.binding, nullptr);
+            EXPECT_STREQ(it.setting->name, static_cast<const char*>(e.binding));
+            EXPECT_EQ(it.settings, &w.settings);
+        } else {
+            EXPECT_EQ(static_cast<const void*>(it.flag), e.binding);
+        }
         EXPECT_EQ(it.press != nullptr, e.kind == K::Button);
     }
 
@@ -150,12 +153,9 @@ TEST(ControlBar, ItemsInOrderWithGroupsRangesStepsAndBindings)
     using Names = std::vector<std::string>;
     EXPECT_TRUE(items[3].set == setFollowMode && items[3].get == getFollowMode);
     EXPECT_TRUE(items[12].set == setGraphicQuality && items[12].get == getGraphicQuality);
-    EXPECT_EQ(Names(items[3].names, items[3].names + items[3].nameCount),
-              (Names{"none", "Elite", "Age", "Foods", "Children", "Selected"}));
-    EXPECT_EQ(Names(items[12].names, items[12].names + items[12].nameCount),
-              (Names{"Lowest", "Low", "Normal", "High"}));
-    EXPECT_EQ(Names(items[11].names, items[11].names + items[11].nameCount),
-              (Names{"specified", "fast"}));
+    EXPECT_EQ(items[3].names, (Names{"none", "Elite", "Age", "Foods", "Children", "Selected"}));
+    EXPECT_EQ(items[12].names, (Names{"Lowest", "Low", "Normal", "High"}));
+    EXPECT_EQ(items[11].names, (Names{"classic", "fast"}));
 
     // Pressing every button queues its request, in order.
     std::vector<std::pair<int, int>> wanted = {{Request::Initialize, -1}};
@@ -167,7 +167,7 @@ TEST(ControlBar, ItemsInOrderWithGroupsRangesStepsAndBindings)
         if (it.kind == K::Button)
             it.press(w, it.number);
     std::vector<std::pair<int, int>> queued;
-    for (const Request& r : w.requestQueue)
+    for (const Request& r : w.driver.requestQueue)
         queued.push_back({r.kind, r.number});
     EXPECT_EQ(queued, wanted);
 }

@@ -71,16 +71,16 @@ TEST_F(DrawWorldTest, SkinSlotsAreCompactedWithParentsAndCapsAtTheirSlots)
 
 TEST_F(DrawWorldTest, PickingTagsOnlyPartsAndTheMainPassHighlightsFadesAndPoints)
 {
-    w().birthMarkers.push_back(BirthMarker{1, 2.0, {}, 0.5});
+    w().view.birthMarkers.push_back(BirthMarker{1, 2.0, {}, 0.5});
     std::vector<const void*> parts;
-    for (const Agent& a : w().population)
+    for (const Agent& a : w().sim.population)
         for (const BodyPart& p : a.parts)
             if (p.exists)
                 parts.push_back(&p);
     for (std::uint8_t skin : {0, 1}) {
-        w().drawSkin = skin;
+        w().view.drawSkin = skin;
         rec.calls.clear();
-        drawWorld(w(), w().mainCamera, 640, 480, true, nullptr, 0.15);
+        drawWorld(w(), w().view.mainCamera, 640, 480, true, nullptr, 0.15);
         std::vector<const void*> names;
         for (const DrawCall& c : rec.calls) {
             EXPECT_EQ(c.op.find("draw"), c.op.find("drawCapsule")) << c.op; // nothing else drawn
@@ -90,17 +90,17 @@ TEST_F(DrawWorldTest, PickingTagsOnlyPartsAndTheMainPassHighlightsFadesAndPoints
         EXPECT_EQ(names, parts);
         EXPECT_EQ(rec.count(skin ? "drawCapsuleArray" : "drawCapsule"), skin ? 3u : parts.size());
     }
-    EXPECT_EQ(w().birthMarkers.front().age, 0.5); // not aged by picking
+    EXPECT_EQ(w().view.birthMarkers.front().age, 0.5); // not aged by picking
 
-    for (Agent& a : w().population)
+    for (Agent& a : w().sim.population)
         a.intention = Intention{};
     creature(0).lifeState = Starved;
     creature(0).dyingProgress = 0.25f;
     creature(1).intention =
         Intention{Intention::Mate, &creature(1), nullptr}; // target at its centre
     rec.calls.clear();
-    drawWorld(w(), w().mainCamera, 640, 480, false, &creature(1).parts[0], 0.15);
-    EXPECT_EQ(w().hoveredAgent, &creature(1));
+    drawWorld(w(), w().view.mainCamera, 640, 480, false, &creature(1).parts[0], 0.15);
+    EXPECT_EQ(w().view.hoveredAgent, &creature(1));
     const auto alphas = rec.only("setColorAlpha");
     EXPECT_EQ(alphas.front().args, (std::vector<double>{0.8f, 0.8f, 0.8f, 0.75f}));
     // One arrow, at the centre in single precision, its z axis along +x.
@@ -111,7 +111,7 @@ TEST_F(DrawWorldTest, PickingTagsOnlyPartsAndTheMainPassHighlightsFadesAndPoints
     EXPECT_EQ(a[1], static_cast<float>(creature(1).centre.y));
     EXPECT_EQ(a[2], static_cast<float>(creature(1).centre.z) + 0.2f);
     EXPECT_EQ((std::vector<double>{a[5], a[9], a[13], a[15], a[16], a[17]}),
-              (std::vector<double>{1, 0, 0, 2.25, 0.1, double(w().arrowQuality)}));
+              (std::vector<double>{1, 0, 0, 2.25, 0.1, double(w().view.arrowQuality)}));
     // The birth marker comes last: aged, faded and grown.
     EXPECT_NEAR(alphas.back().args[3], 1 - 0.53, 1e-6);
     EXPECT_NEAR(rec.only("drawSphere").back().args[15], 2 * 0.53, 1e-6);

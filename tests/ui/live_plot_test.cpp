@@ -95,10 +95,10 @@ TEST_F(LivePlotTest, ChartsComeEveryTwoSimulatedMinutesWithTheWholeRun)
         LivePlot live(pipe, "qt");
         EXPECT_FALSE(off.active());
         for (int t = 0; t < 400; ++t) {
-            w().simData.simulationTime = t + 0.5;
-            w().counters.cycles.cycles += 2;
-            w().counters.cycles.progress += 0.01 * t;
-            recorder.afterStep(w());
+            w().sim.time = t + 0.5;
+            w().sim.counters.cycles.cycles += 2;
+            w().sim.counters.cycles.progress += 0.01 * t;
+            recorder.afterStep(w().sim);
             off.update(recorder);
             live.update(recorder);
         }
@@ -128,10 +128,10 @@ TEST_F(LivePlotTest, ThePlottingProgramDrawsTheCommandsWithoutComplaint)
         FAIL() << "gnuplot is not on the PATH (the setup installs it)";
     StatisticsRecorder recorder;
     for (int t = 0; t < 3000; ++t) {
-        w().simData.simulationTime = t + 0.5;
-        w().counters.cycles.cycles += 1 + t % 3;
-        w().counters.cycles.progress += 0.002 * (t % 7);
-        recorder.afterStep(w());
+        w().sim.time = t + 0.5;
+        w().sim.counters.cycles.cycles += 1 + t % 3;
+        w().sim.counters.cycles.progress += 0.002 * (t % 7);
+        recorder.afterStep(w().sim);
     }
     const std::string commands = livePlotCommands(statisticsCharts(recorder), 200);
     ASSERT_FALSE(commands.empty());

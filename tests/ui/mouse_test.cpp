@@ -29,47 +29,47 @@ protected:
 
 TEST_F(MouseTest, NothingIsTakenBeforeAPressAndAPressOnEmptyGroundStartsNoDrag)
 {
-    const OrbitCamera before = w().mainCamera;
+    const OrbitCamera before = w().view.mainCamera;
     EXPECT_FALSE(send(MouseMove, 0, 10, 20));
-    EXPECT_EQ(w().mouseMode, -1);
-    EXPECT_EQ(w().pickX, 11);
-    EXPECT_EQ(w().pickY, 22);
+    EXPECT_EQ(w().view.mouseMode, -1);
+    EXPECT_EQ(w().view.pickX, 11);
+    EXPECT_EQ(w().view.pickY, 22);
     EXPECT_FALSE(send(LeftDown, 1, 10, 20)); // nothing under the cursor
-    EXPECT_FALSE(w().drag.active);
+    EXPECT_FALSE(w().view.drag.active);
     EXPECT_FALSE(send(MouseMove, 1, 30, 40));
     EXPECT_FALSE(send(LeftUp, 0, 30, 40));
-    EXPECT_EQ(w().mainCamera.distance, before.distance);
-    EXPECT_EQ(w().mainCamera.heading, before.heading);
+    EXPECT_EQ(w().view.mainCamera.distance, before.distance);
+    EXPECT_EQ(w().view.mainCamera.heading, before.heading);
 }
 
 TEST_F(MouseTest, ALeftDragPullsThePartsTargetRelativeToTheCameraHeading)
 {
     BodyPart& part = firstPart();
-    w().drag.grabbed = &part;
-    w().mainCamera.heading = 0.5f;
+    w().view.drag.grabbed = &part;
+    w().view.mainCamera.heading = 0.5f;
     ASSERT_TRUE(send(LeftDown, 1, 100, 100));
     const dReal* p = dGeomGetPosition(part.geom);
     const double start[3] = {p[0], p[1], p[2]};
-    EXPECT_EQ(w().drag.target[0], start[0]);
+    EXPECT_EQ(w().view.drag.target[0], start[0]);
 
     // 1 and 2 pixels become 3 and 6 drag units.
     ASSERT_TRUE(send(MouseMove, 1, 101, 102));
     const double h = 0.5f;
-    EXPECT_NEAR(w().drag.target[0], start[0] + (std::cos(h) * 6 - std::sin(h) * 3) * 0.03, 1e-9);
-    EXPECT_NEAR(w().drag.target[1], start[1] + (std::cos(h) * 3 + std::sin(h) * 6) * 0.03, 1e-9);
+    EXPECT_NEAR(w().view.drag.target[0], start[0] + (std::cos(h) * 6 - std::sin(h) * 3) * 0.03, 1e-9);
+    EXPECT_NEAR(w().view.drag.target[1], start[1] + (std::cos(h) * 3 + std::sin(h) * 6) * 0.03, 1e-9);
     // The right button joins: the object drag keeps the mouse and moves up.
     ASSERT_TRUE(send(RightDown, 5, 101, 102));
     ASSERT_TRUE(send(MouseMove, 5, 101, 92));
-    EXPECT_NEAR(w().drag.target[2], start[2] + 30 * 0.03, 1e-9);
-    EXPECT_FALSE(w().cameraDrag.active);
+    EXPECT_NEAR(w().view.drag.target[2], start[2] + 30 * 0.03, 1e-9);
+    EXPECT_FALSE(w().view.cameraDrag.active);
     EXPECT_TRUE(send(RightUp, 1, 101, 92));
     EXPECT_FALSE(send(LeftUp, 0, 101, 92));
-    EXPECT_FALSE(w().drag.active);
+    EXPECT_FALSE(w().view.drag.active);
 }
 
 TEST_F(MouseTest, RightMiddleAndCombinedDragsMoveTheMainCamera)
 {
-    OrbitCamera& c = w().mainCamera;
+    OrbitCamera& c = w().view.mainCamera;
     c.distance = 5.0f;
     EXPECT_TRUE(send(RightDown, 4, 50, 50));
     EXPECT_TRUE(send(MouseMove, 4, 50, 40)); // dy = -10
@@ -83,10 +83,10 @@ TEST_F(MouseTest, RightMiddleAndCombinedDragsMoveTheMainCamera)
     EXPECT_FLOAT_EQ(c.pitch, 3.1415927f / 2);
     EXPECT_TRUE(send(MouseMove, 5, 50, -10000));
     EXPECT_FLOAT_EQ(c.pitch, 0.0f);
-    EXPECT_FALSE(w().drag.active);
+    EXPECT_FALSE(w().view.drag.active);
     EXPECT_TRUE(send(LeftUp, 4, 50, -10000));
     EXPECT_FALSE(send(RightUp, 0, 50, -10000));
-    EXPECT_FALSE(w().cameraDrag.active);
+    EXPECT_FALSE(w().view.cameraDrag.active);
 
     // Middle pans along the heading; middle and right raise the target.
     c.heading = 0.0f;

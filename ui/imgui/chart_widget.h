@@ -3,6 +3,9 @@
 // the times it spans under it; a noisy quantity faint, its trend drawn over
 // it.
 #pragma once
+#ifndef CREATURES_FLOOR_UI_IMGUI
+#error "ui/imgui/ is for ui/imgui/ and the floors above it"
+#endif
 
 #include "ui/statistics_charts.h"
 

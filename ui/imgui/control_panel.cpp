@@ -60,13 +60,13 @@ void numberRow(const ControlItem& item, float valueX)
     ImGui::SetNextItemWidth(fieldWidth);
     const float speed = static_cast<float>(item.step);
     if (item.kind == ControlKind::Int) {
-        int value = *item.integer;
+        int value = static_cast<int>(itemValue(item));
         const int lo = static_cast<int>(item.min), hi = static_cast<int>(item.max);
         if (ImGui::DragScalar("##value", ImGuiDataType_S32, &value, speed, &lo, &hi, "%d",
                               ImGuiSliderFlags_AlwaysClamp))
             setItemValue(item, value);
     } else {
-        double value = *item.real;
+        double value = itemValue(item);
         if (ImGui::DragScalar("##value", ImGuiDataType_Double, &value, speed, &item.min, &item.max,
                               "%.6g", ImGuiSliderFlags_AlwaysClamp))
             setItemValue(item, value);
@@ -99,20 +99,16 @@ void enumRow(World& w, const ControlItem& item, float valueX)
     rowLabel(item, valueX - ImGui::GetStyle().ItemSpacing.x);
     ImGui::SameLine(valueX);
     ImGui::SetNextItemWidth(kControlBarValuesWidth);
-    const int current = item.get ? item.get(w) : *item.integer;
-    const std::string shown = current >= 0 && current < item.nameCount
-                                  ? std::string(item.names[current])
-                                  : std::to_string(current);
+    const int current = itemChoice(w, item);
+    const int count = static_cast<int>(item.names.size());
+    const std::string shown =
+        current >= 0 && current < count ? item.names[current] : std::to_string(current);
     if (ImGui::BeginCombo("##value", shown.c_str(), ImGuiComboFlags_NoArrowButton)) {
         ImGui::SetWindowFontScale(kFontScale);
-        for (int k = 0; k < item.nameCount; ++k) {
+        for (int k = 0; k < count; ++k) {
             const bool selected = k == current;
-            if (ImGui::Selectable(item.names[k], selected)) {
-                if (item.set)
-                    item.set(w, k);
-                else
-                    *item.integer = k;
-            }
+            if (ImGui::Selectable(item.names[k].c_str(), selected))
+                chooseItem(w, item, k);
             if (selected)
                 ImGui::SetItemDefaultFocus();
         }
@@ -128,9 +124,9 @@ void recordButton(World& w)
         const std::string path = file;
         if (ImGui::Button("Stop recording", ImVec2(-FLT_MIN, 0.0f))) {
             if (N_StopVideo())
-                showMessage(w.message, "Video written to " + path, 3.0);
+                showMessage(w.driver.message, "Video written to " + path, 3.0);
             else
-                showMessage(w.message, "cannot write:" + path, 3.0);
+                showMessage(w.driver.message, "cannot write:" + path, 3.0);
         }
         return;
     }
@@ -139,9 +135,9 @@ void recordButton(World& w)
         const std::time_t now = std::time(nullptr);
         std::strftime(name, sizeof name, "creatures-%Y%m%d-%H%M%S.mp4", std::localtime(&now));
         if (N_RecordVideo(name, 1))
-            showMessage(w.message, std::string("Recording ") + name, 2.0);
+            showMessage(w.driver.message, std::string("Recording ") + name, 2.0);
         else
-            showMessage(w.message, "No video: is ffmpeg installed?", 3.0);
+            showMessage(w.driver.message, "No video: is ffmpeg installed?", 3.0);
     }
 }
 

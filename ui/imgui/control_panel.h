@@ -1,8 +1,11 @@
 // The control bar drawn with Dear ImGui: the window "ControlBar" at the top
 // right, its items from controlBarItems (ui/control_bar.h).
 #pragma once
+#ifndef CREATURES_FLOOR_UI_IMGUI
+#error "ui/imgui/ is for ui/imgui/ and the floors above it"
+#endif
 
-#include "ecology/world.h"
+#include "ui/world.h"
 
 // Prepares the panel once at start-up, after the ImGui context exists. On
 // failure prints the reason once to the standard error stream and returns

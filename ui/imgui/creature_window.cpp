@@ -79,7 +79,7 @@ void drawInspectorWindow(World& w)
 
         if (cause.empty()) {
             if (ImGui::Button("Follow")) {
-                w.selectedAgent = inspector.creature();
+                w.view.selectedAgent = inspector.creature();
                 setFollowMode(w, kSelectedFollowMode);
             }
             ImGui::SameLine();
@@ -92,7 +92,7 @@ void drawInspectorWindow(World& w)
                     showAlone(w, file);
             }
             if (ImGui::Button("Save to")) {
-                w.selectedAgent = inspector.creature();
+                w.view.selectedAgent = inspector.creature();
                 requestSaveCreature(w, saveSlot);
             }
             ImGui::SameLine();

@@ -32,7 +32,7 @@ void drawHallOfFameWindow(World& w)
                          ImGuiWindowFlags_NoMove);
     ImGui::SetWindowFontScale(kFontScale);
     if (visible) {
-        const std::vector<FameEntry>& entries = w.hallOfFame.entries();
+        const std::vector<FameEntry>& entries = w.sim.hallOfFame.entries();
         const FameEntry* chosen = nullptr;
         if (entries.empty())
             ImGui::TextUnformatted("No creature has scored yet.");
@@ -72,7 +72,7 @@ void drawHallOfFameWindow(World& w)
         if (!alive)
             ImGui::BeginDisabled();
         if (ImGui::Button("Follow") && alive) {
-            w.selectedAgent = const_cast<Agent*>(chosen->agent);
+            w.view.selectedAgent = const_cast<Agent*>(chosen->agent);
             setFollowMode(w, kSelectedFollowMode);
         }
         if (!alive)

@@ -2,8 +2,11 @@
 // the right column under the inspector, collapsed at start. A row chosen in
 // it can be followed (while it lives) and saved to a file of its own.
 #pragma once
+#ifndef CREATURES_FLOOR_UI_IMGUI
+#error "ui/imgui/ is for ui/imgui/ and the floors above it"
+#endif
 
-#include "ecology/world.h"
+#include "ui/world.h"
 
 // Once per frame, between ImGui::NewFrame and ImGui::Render.
 void drawHallOfFameWindow(World& w);

@@ -17,7 +17,7 @@ float cursor = 0.0f;
 
 void beginColumn(const World& w)
 {
-    layout = dockLayout(w.windowWidth, w.windowHeight);
+    layout = dockLayout(w.view.windowWidth, w.view.windowHeight);
     cursor = layout.columnTop;
 }
 

@@ -3,8 +3,11 @@
 // top, in the order they are drawn, each as tall as its contents within
 // what the column has left.
 #pragma once
+#ifndef CREATURES_FLOOR_UI_IMGUI
+#error "ui/imgui/ is for ui/imgui/ and the floors above it"
+#endif
 
-#include "ecology/world.h"
+#include "ui/world.h"
 
 // Starts the column for this frame's window size.
 void beginColumn(const World& w);

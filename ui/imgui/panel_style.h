@@ -1,6 +1,9 @@
 // The look the program's ImGui windows share: the control bar's colours,
 // all shades of its background, and its slightly smaller font.
 #pragma once
+#ifndef CREATURES_FLOOR_UI_IMGUI
+#error "ui/imgui/ is for ui/imgui/ and the floors above it"
+#endif
 
 #include <imgui.h>
 

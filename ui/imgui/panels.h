@@ -3,8 +3,11 @@
 // column, the statistics along the bottom, and the tooltip of the creature
 // under the cursor.
 #pragma once
+#ifndef CREATURES_FLOOR_UI_IMGUI
+#error "ui/imgui/ is for ui/imgui/ and the floors above it"
+#endif
 
-#include "ecology/world.h"
+#include "ui/world.h"
 
 // Between ImGui::NewFrame and ImGui::Render; does nothing without an ImGui
 // frame.

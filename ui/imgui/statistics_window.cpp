@@ -28,7 +28,7 @@ void drawStatisticsWindow(World& w)
         return;
     // Docked along the bottom, left of the column; its title bar alone while
     // collapsed (as it starts).
-    const DockLayout dock = dockLayout(w.windowWidth, w.windowHeight);
+    const DockLayout dock = dockLayout(w.view.windowWidth, w.view.windowHeight);
     ImGui::SetNextWindowPos(ImVec2(dock.strip.x, dock.strip.bottom()), ImGuiCond_Always,
                             ImVec2(0.0f, 1.0f));
     ImGui::SetNextWindowSize(ImVec2(dock.strip.width, dock.strip.height), ImGuiCond_Always);
@@ -47,7 +47,7 @@ void drawStatisticsWindow(World& w)
     ImGui::SetWindowFontScale(kFontScale);
     hiddenCharts = false;
     if (visible) {
-        const StatisticsRecorder& rec = w.statistics;
+        const StatisticsRecorder& rec = w.sim.statistics;
         if (rec.empty()) {
             ImGui::TextUnformatted("No samples yet.");
         } else {

@@ -1,7 +1,0 @@
-#include "app/base/random.h"
-
-Random& rng()
-{
-    static Random instance;
-    return instance;
-}

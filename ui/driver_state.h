@@ -1,0 +1,36 @@
+// The frame driver's state: the pacing and the frame rate of the window,
+// skipping the drawing, the requests the buttons queue for the next frame and
+// the message the driver shows about them.
+#pragma once
+#ifndef CREATURES_FLOOR_UI
+#error "ui/ is for ui/ and the floors above it"
+#endif
+
+#include <cstdint>
+#include <list>
+
+#include "base/message.h"
+#include "base/request.h"
+
+// Frames per second the window paces itself to.
+constexpr float kTargetFps = 30.0f;
+
+// Pacing and the frame-rate measurement of the window.
+struct FramePacing {
+    int frameCount = 0;
+    bool windowStarted = false;
+    std::uint32_t windowIndex = 0;
+    long long pacingTick = 0;
+    float lastPacingTarget = -1.0f;
+};
+
+struct DriverState {
+    std::uint8_t skipRender = 0;    // "Skip Render(x)": step for a budget, draw seldom
+    float skipRenderBudget = 0.2f;  // wall seconds of steps per frame while skipping
+    float targetFps = kTargetFps;   // 0: no pacing
+    int fps = 0;                    // measured over windows of 3 seconds
+    FramePacing pacing;
+    int runNumber = 10;
+    std::list<Request> requestQueue;
+    Message message;
+};

@@ -1,0 +1,26 @@
+// The per-view drawing callback of the frame loop: picking, the world, the
+// status text and the centred message.
+#pragma once
+#ifndef CREATURES_FLOOR_UI
+#error "ui/ is for ui/ and the floors above it"
+#endif
+
+#include "ui/world.h"
+
+// Size in pixels of the mini view in the top-left corner of the window.
+struct ViewSize {
+    int width = 0;
+    int height = 0;
+};
+ViewSize miniViewSize(const World& w);
+
+// Draws one view after the step driver has advanced the world. View 0, the
+// main view: the picking pass (unless an object drag holds its part), the
+// world with the part under the cursor highlighted, the status text below
+// the mini view and the message. View 1, the mini view: only the world.
+// Other views only set the sphere quality.
+void frameCallback(World& w, int view);
+
+// Simulated time since the previous call (0 on the first), for the cameras'
+// zoom and the bubbles.
+void timeDeltaCallback(World& w);

@@ -1,0 +1,194 @@
+#include "window/windowed_run.h"
+
+#include <iostream>
+#include <memory>
+
+#include "base/clock.h"
+#include "ui/frame_callback.h"
+#include "ui/frame_pacing.h"
+#include "ecology/physics_world.h"
+#include "app/program_run.h"
+#include "app/run_outputs.h"
+#include "app/step_driver.h"
+#include "drawlib/gl/window_backend.h"
+#include "ui/camera.h"
+#include "ui/control_bar.h"
+#include "ui/imgui/control_panel.h"
+#include "ui/mouse.h"
+#include "ui/live_plot.h"
+#include "ui/plot_pipe.h"
+#include "ui/imgui/panels.h"
+
+namespace {
+
+std::unique_ptr<WindowBackend> backend;
+
+// The run in the window, reached from the callbacks.
+World* current = nullptr;
+ProgramRun* program = nullptr;
+LivePlot* livePlot = nullptr;
+
+World& world()
+{
+    return *current;
+}
+
+void onStart()
+{
+    startCallback(world().sim);
+}
+
+void onStep(int pause)
+{
+    if (frameClockOn())
+        advanceFrameClock();
+    // The window paces its frames and measures their rate; the step driver
+    // then runs the frame.
+    if (!pause) {
+        paceFrame(world().driver.pacing, world().driver.targetFps);
+        countFrame(world().driver);
+    }
+    if (!program->frame(pause))
+        dsStop();
+    if (livePlot)
+        livePlot->update(world().sim.statistics);
+}
+
+void onCommand(int key)
+{
+    keyCommand(world(), key);
+}
+
+void onPanel()
+{
+    drawPanels(world());
+}
+
+bool onMouse(int message, int buttons, int x, int y, int pickX, int pickY)
+{
+    return mouseCallback(world(), message, buttons, x, y, pickX, pickY);
+}
+
+void onTimeDelta()
+{
+    timeDeltaCallback(world());
+}
+
+void onWindowSize(int width, int height)
+{
+    windowSizeCallback(world(), width, height);
+}
+
+void onCamera(int view)
+{
+    cameraCallback(world(), view);
+}
+
+void onFrame(int view)
+{
+    frameCallback(world(), view);
+}
+
+} // namespace
+
+bool openWindow(std::string& error)
+{
+    return openWindow(kDefaultWindowWidth, kDefaultWindowHeight, error);
+}
+
+bool openWindow(int width, int height, std::string& error)
+{
+    auto b = std::make_unique<WindowBackend>();
+    if (!b->open(width, height, "creatures", error))
+        return false;
+    backend = std::move(b);
+    setDrawBackend(backend.get());
+    return true;
+}
+
+WindowBackend* windowBackend()
+{
+    return backend.get();
+}
+
+void closeWindow()
+{
+    setDrawBackend(nullptr);
+    backend.reset();
+}
+
+int runWindowed(World& w, const RunOptions& options, int argc, char** argv, RunOutputs* outputs)
+{
+    if (!backend)
+        return 1;
+    ProgramRun run(w, options, outputs);
+    current = &w;
+    program = &run;
+
+    const bool screenshot = !options.screenshotFile.empty();
+    if (screenshot) {
+        // A frame clock at 30 frames per second and no waiting: the same
+        // seed gives the same picture on any machine.
+        useFrameClock(1000.0 / 30.0);
+        w.driver.targetFps = 0.0f;
+        backend->stopAfterFrames(static_cast<int>(options.frames), options.screenshotFile);
+    } else if (options.framesGiven) {
+        backend->stopAfterFrames(static_cast<int>(options.frames));
+    }
+
+    if (!options.recordFile.empty())
+        N_RecordVideo(options.recordFile.c_str(), static_cast<int>(options.recordEvery));
+
+    // Close enough to the creature followed first that it is seen walking:
+    // about a tenth of the view's height.
+    w.view.mainCamera.distance = closeFollowDistance(w, w.view.windowWidth, w.view.windowHeight);
+
+    // The panel over the window, built once before the first frame.
+    buildControlBar(w);
+    backend->setPanel(onPanel);
+
+    DrawCallbacks fn;
+    fn.version = 2;
+    fn.start = onStart;
+    fn.step = onStep;
+    fn.command = onCommand;
+    fn.stop = nullptr;
+    fn.pathToTextures = "textures";
+    fn.mouse = onMouse;
+    fn.flag = 0;
+    fn.timeDelta = onTimeDelta;
+    fn.windowSize = onWindowSize;
+    fn.camera = onCamera;
+    fn.frame = onFrame;
+    {
+        // The plotting program lives as long as the window; screenshot runs
+        // start none.
+        std::unique_ptr<PlotPipe> plot;
+        std::unique_ptr<LivePlot> live;
+        if (!screenshot) {
+            plot = std::make_unique<PlotPipe>();
+            if (plot->isOpen()) {
+                live = std::make_unique<LivePlot>(*plot, onScreenTerminalOf("gnuplot"));
+                livePlot = live.get();
+            }
+        }
+        dsSimulationLoop(argc, argv, w.view.windowWidth, w.view.windowHeight, &fn);
+        livePlot = nullptr;
+    }
+    program = nullptr;
+    N_StopVideo();
+    run.summary(std::cerr, true);
+
+    if (screenshot) {
+        useFrameClock(0.0);
+        if (!backend->screenshotWritten()) {
+            std::cerr << "creatures: no screenshot: "
+                      << (backend->screenshotError().empty() ? "the window closed first"
+                                                             : backend->screenshotError())
+                      << "\n";
+            return 1;
+        }
+        std::cerr << "screenshot written to " << options.screenshotFile << "\n";
+    }
+    return 0;
+}
