@@ -70,6 +70,221 @@ std::string pathProblem(const std::string& path, bool folder)
     return std::string();
 }
 
+// Helpers of the table below.
+using Take = bool (*)(RunOptions& out, const std::string& option, const std::string& value,
+                      std::string& error);
+
+bool takeName(std::string& target, const std::string& option, const std::string& value,
+              std::string& error)
+{
+    if (value.empty()) {
+        error = option + (option == "--load-all" || option == "--save-all" ? " needs a folder name"
+                                                                            : " needs a file name");
+        return false;
+    }
+    target = value;
+    return true;
+}
+
+// Every option: its name, its argument (none for a switch), its lines of
+// --help, and what it does with its value. --set alone may be given more
+// than once (once a setting, which it checks itself).
+struct OptionSpec {
+    const char* name;
+    const char* argument; // nullptr: a switch
+    const char* help;     // lines after the first are indented under it
+    Take take;
+    bool repeatable = false;
+};
+
+const std::vector<OptionSpec>& optionTable()
+{
+    static const std::vector<OptionSpec> table = {
+        {"--headless", nullptr,
+         "no window and no frame pacing: run as fast as possible\n"
+         "(also what happens when there is no display)",
+         [](RunOptions& o, const std::string&, const std::string&, std::string&) {
+             o.headless = true;
+             return true;
+         }},
+        {"--seed", "N", "seed the random generator with N exactly (repeatable runs)",
+         [](RunOptions& o, const std::string&, const std::string& v, std::string& error) {
+             unsigned long long n = 0;
+             if (!readWholeNumber(v, 0xFFFFFFFFull, n)) {
+                 error = "--seed needs a whole number from 0 to 4294967295, not '" + v + "'";
+                 return false;
+             }
+             o.seedGiven = true;
+             o.seed = static_cast<std::uint32_t>(n);
+             return true;
+         }},
+        {"--steps", "N", "stop after N simulation steps of 0.03 s",
+         [](RunOptions& o, const std::string&, const std::string& v, std::string& error) {
+             unsigned long long n = 0;
+             if (!readWholeNumber(v, 1ull << 62, n)) {
+                 error = "--steps needs a whole number of steps, not '" + v + "'";
+                 return false;
+             }
+             o.steps = static_cast<long long>(n);
+             return true;
+         }},
+        {"--seconds", "S", "stop after S seconds of simulated time",
+         [](RunOptions& o, const std::string&, const std::string& v, std::string& error) {
+             if (readSeconds(v, o.seconds))
+                 return true;
+             error = "--seconds needs a number of simulated seconds, not '" + v + "'";
+             return false;
+         }},
+        {"--stats", "FILE", "write a CSV row of statistics per simulated second",
+         [](RunOptions& o, const std::string& n, const std::string& v, std::string& e) {
+             return takeName(o.statsFile, n, v, e);
+         }},
+        {"--lineage", "FILE", "write a CSV row per birth and per death",
+         [](RunOptions& o, const std::string& n, const std::string& v, std::string& e) {
+             return takeName(o.lineageFile, n, v, e);
+         }},
+        {"--autosave", "S",
+         "save the whole simulation into the folder autosave every\n"
+         "S simulated seconds (0: never; default 600 in the window,\n"
+         "never headless)",
+         [](RunOptions& o, const std::string&, const std::string& v, std::string& error) {
+             if (readSeconds(v, o.autosaveSeconds) &&
+                 !(o.autosaveSeconds > 0 && o.autosaveSeconds < kStepSize))
+                 return true;
+             error = "--autosave needs 0 (never) or at least one step of 0.03 simulated "
+                     "seconds, not '" +
+                     v + "'";
+             return false;
+         }},
+        {"--load-all", "DIR", "load a saved simulation before the run starts",
+         [](RunOptions& o, const std::string& n, const std::string& v, std::string& e) {
+             return takeName(o.loadAllDir, n, v, e);
+         }},
+        {"--load-creature", "FILE", "add the creature of a .creature file to the world at start",
+         [](RunOptions& o, const std::string& n, const std::string& v, std::string& e) {
+             return takeName(o.loadCreatureFile, n, v, e);
+         }},
+        {"--show-creature", "FILE",
+         "show the creature of a .creature file alone on empty\n"
+         "ground, the camera following it (it comes back when it\n"
+         "dies)",
+         [](RunOptions& o, const std::string& n, const std::string& v, std::string& e) {
+             return takeName(o.showCreatureFile, n, v, e);
+         }},
+        {"--save-all", "DIR", "save the simulation when the run ends (also after Ctrl-C)",
+         [](RunOptions& o, const std::string& n, const std::string& v, std::string& e) {
+             return takeName(o.saveAllDir, n, v, e);
+         }},
+        {"--screenshot", "FILE", "draw --frames frames in the window, save it as a PNG, exit",
+         [](RunOptions& o, const std::string&, const std::string& v, std::string& error) {
+             if (!v.empty()) {
+                 o.screenshotFile = v;
+                 return true;
+             }
+             error = "--screenshot needs a file name";
+             return false;
+         }},
+        {"--frames", "N",
+         "frames drawn before the screenshot (default 120); without\n"
+         "--screenshot the window closes after N frames",
+         [](RunOptions& o, const std::string&, const std::string& v, std::string& error) {
+             unsigned long long n = 0;
+             if (!readWholeNumber(v, 1000000, n) || n == 0) {
+                 error = "--frames needs a whole number from 1 to 1000000, not '" + v + "'";
+                 return false;
+             }
+             o.frames = static_cast<long long>(n);
+             o.framesGiven = true;
+             return true;
+         }},
+        {"--window", "WxH",
+         "the window's size in pixels (default: most of the screen;\n"
+         "640x480 for --screenshot)",
+         [](RunOptions& o, const std::string&, const std::string& v, std::string& error) {
+             const std::size_t x = v.find('x');
+             unsigned long long width = 0, height = 0;
+             if (x == std::string::npos || !readWholeNumber(v.substr(0, x), 16384, width) ||
+                 !readWholeNumber(v.substr(x + 1), 16384, height) || width < 320 ||
+                 height < 240) {
+                 error = "--window needs WIDTHxHEIGHT in pixels, at least 320x240, not '" + v +
+                         "'";
+                 return false;
+             }
+             o.windowWidth = static_cast<int>(width);
+             o.windowHeight = static_cast<int>(height);
+             return true;
+         }},
+        {"--record", "FILE",
+         "record a video of the window (30 frames per second,\n"
+         "through ffmpeg from the PATH), e.g. --record run.mp4",
+         [](RunOptions& o, const std::string& n, const std::string& v, std::string& e) {
+             return takeName(o.recordFile, n, v, e);
+         }},
+        {"--record-every", "N", "a timelapse: every Nth frame goes into the video",
+         [](RunOptions& o, const std::string&, const std::string& v, std::string& error) {
+             unsigned long long n = 0;
+             if (!readWholeNumber(v, 1000000, n) || n == 0) {
+                 error = "--record-every needs a whole number of frames from 1, not '" + v + "'";
+                 return false;
+             }
+             o.recordEvery = static_cast<long long>(n);
+             return true;
+         }},
+        {"--set", "NAME=VALUE",
+         "change a world setting (repeatable; see below); with\n"
+         "--load-all it overrides the loaded value",
+         [](RunOptions& o, const std::string&, const std::string& v, std::string& error) {
+             SettingOverride s;
+             if (!parseSettingOverride(v, s, error))
+                 return false;
+             for (const SettingOverride& earlier : o.settings) {
+                 if (earlier.setting == s.setting) {
+                     error = std::string("--set ") + s.setting->name + " is given twice";
+                     return false;
+                 }
+             }
+             o.settings.push_back(s);
+             return true;
+         },
+         true},
+        {"--help", nullptr, "show this text",
+         [](RunOptions& o, const std::string&, const std::string&, std::string&) {
+             o.help = true;
+             return true;
+         }},
+    };
+    return table;
+}
+
+const OptionSpec* findOption(const std::string& name)
+{
+    for (const OptionSpec& o : optionTable())
+        if (name == o.name)
+            return &o;
+    return nullptr;
+}
+
+// The option lines of --help: the name and argument, then the help text
+// from column 20, on the next line when the name is too long for that.
+std::string optionsUsage()
+{
+    std::string text;
+    for (const OptionSpec& o : optionTable()) {
+        std::string head = std::string("  ") + o.name;
+        if (o.argument)
+            head += std::string(" ") + o.argument;
+        const std::string indent(20, ' ');
+        text += head.size() < 20 ? head + std::string(20 - head.size(), ' ') : head + "\n" + indent;
+        for (const char* c = o.help; *c; ++c) {
+            text += *c;
+            if (*c == '\n')
+                text += indent;
+        }
+        text += "\n";
+    }
+    return text;
+}
+
 } // namespace
 
 bool parseOptions(int argc, const char* const* argv, RunOptions& out, std::string& error)
@@ -86,140 +301,37 @@ bool parseOptions(int argc, const char* const* argv, RunOptions& out, std::strin
             out.remaining.push_back(arg);
             continue;
         }
-        // Every option once; --set once per setting, checked below.
-        if (arg != "--set" && !seen.insert(arg).second) {
+        const OptionSpec* spec = findOption(arg);
+        if (!spec) {
+            error = "unknown option " + arg;
+            return false;
+        }
+        if (!spec->repeatable && !seen.insert(arg).second) {
             error = "option " + arg + " is given twice";
             return false;
         }
         // The value of an option: the next argument, unless it is missing or
         // is itself an option.
-        auto value = [&](std::string& v) {
+        std::string value;
+        if (spec->argument) {
             if (i + 1 >= argc) {
                 error = "option " + arg + " needs a value";
                 return false;
             }
-            const std::string next = argv[i + 1];
-            if (next.rfind("--", 0) == 0) {
-                error = "option " + arg + " needs a value, not the option " + next;
+            value = argv[i + 1];
+            if (value.rfind("--", 0) == 0) {
+                error = "option " + arg + " needs a value, not the option " + value;
                 return false;
             }
-            v = next;
             ++i;
-            return true;
-        };
-        std::string v;
-        unsigned long long n = 0;
-        if (arg == "--headless") {
-            out.headless = true;
-        } else if (arg == "--help") {
-            out.help = true;
-        } else if (arg == "--seed") {
-            if (!value(v))
-                return false;
-            if (!readWholeNumber(v, 0xFFFFFFFFull, n)) {
-                error = "--seed needs a whole number from 0 to 4294967295, not '" + v + "'";
-                return false;
-            }
-            out.seedGiven = true;
-            out.seed = static_cast<std::uint32_t>(n);
-        } else if (arg == "--steps") {
-            if (!value(v))
-                return false;
-            if (!readWholeNumber(v, 1ull << 62, n)) {
-                error = "--steps needs a whole number of steps, not '" + v + "'";
-                return false;
-            }
-            out.steps = static_cast<long long>(n);
-        } else if (arg == "--seconds") {
-            if (!value(v))
-                return false;
-            if (!readSeconds(v, out.seconds)) {
-                error = "--seconds needs a number of simulated seconds, not '" + v + "'";
-                return false;
-            }
-        } else if (arg == "--load-all" || arg == "--save-all" || arg == "--stats" ||
-                   arg == "--lineage" || arg == "--load-creature" || arg == "--show-creature" ||
-                   arg == "--record") {
-            std::string& target = arg == "--load-all"        ? out.loadAllDir
-                                  : arg == "--save-all"      ? out.saveAllDir
-                                  : arg == "--stats"         ? out.statsFile
-                                  : arg == "--lineage"       ? out.lineageFile
-                                  : arg == "--load-creature" ? out.loadCreatureFile
-                                  : arg == "--show-creature" ? out.showCreatureFile
-                                                             : out.recordFile;
-            if (!value(target))
-                return false;
-            if (target.empty()) {
-                error = arg + (arg == "--load-all" || arg == "--save-all" ? " needs a folder name"
-                                                                          : " needs a file name");
-                return false;
-            }
-        } else if (arg == "--autosave") {
-            if (!value(v))
-                return false;
-            if (!readSeconds(v, out.autosaveSeconds) ||
-                (out.autosaveSeconds > 0 && out.autosaveSeconds < kStepSize)) {
-                error = "--autosave needs 0 (never) or at least one step of 0.03 simulated "
-                        "seconds, not '" +
-                        v + "'";
-                return false;
-            }
-        } else if (arg == "--set") {
-            SettingOverride o;
-            if (!value(v) || !parseSettingOverride(v, o, error))
-                return false;
-            for (const SettingOverride& earlier : out.settings) {
-                if (earlier.setting == o.setting) {
-                    error = std::string("--set ") + o.setting->name + " is given twice";
-                    return false;
-                }
-            }
-            out.settings.push_back(o);
-        } else if (arg == "--screenshot") {
-            if (!value(out.screenshotFile))
-                return false;
-            if (out.screenshotFile.empty()) {
-                error = "--screenshot needs a file name";
-                return false;
-            }
-        } else if (arg == "--window") {
-            if (!value(v))
-                return false;
-            const std::size_t x = v.find('x');
-            unsigned long long width = 0, height = 0;
-            if (x == std::string::npos || !readWholeNumber(v.substr(0, x), 16384, width) ||
-                !readWholeNumber(v.substr(x + 1), 16384, height) || width < 320 || height < 240) {
-                error = "--window needs WIDTHxHEIGHT in pixels, at least 320x240, not '" + v + "'";
-                return false;
-            }
-            out.windowWidth = static_cast<int>(width);
-            out.windowHeight = static_cast<int>(height);
-        } else if (arg == "--record-every") {
-            if (!value(v))
-                return false;
-            if (!readWholeNumber(v, 1000000, n) || n == 0) {
-                error = "--record-every needs a whole number of frames from 1, not '" + v + "'";
-                return false;
-            }
-            out.recordEvery = static_cast<long long>(n);
-        } else if (arg == "--frames") {
-            if (!value(v))
-                return false;
-            if (!readWholeNumber(v, 1000000, n) || n == 0) {
-                error = "--frames needs a whole number from 1 to 1000000, not '" + v + "'";
-                return false;
-            }
-            out.frames = static_cast<long long>(n);
-            out.framesGiven = true;
-        } else {
-            error = "unknown option " + arg;
-            return false;
         }
+        if (!spec->take(out, arg, value, error))
+            return false;
     }
 
     // The run number: one word at most, read like "%d" (leading blanks, a
     // sign, digits); out-of-range numbers are clamped instead of overflowing.
-    out.runNumber = 10;
+    out.runNumber = kDefaultRunNumber;
     if (out.remaining.size() > 1) {
         error = "one run number at most, not also '" + out.remaining[1] + "'";
         return false;
@@ -284,39 +396,13 @@ std::string usageText()
     return "usage: creatures [options] [run-number]\n"
            "\n"
            "An artificial-life simulation: creatures built from genomes learn to walk,\n"
-           "eat, mate and evolve on a square of ground. The run number (default 10) is\n"
+           "eat, mate and evolve on a square of ground. The run number (default " +
+           std::to_string(kDefaultRunNumber) +
+           ") is\n"
            "printed at start and mixed into the random seed.\n"
            "\n"
-           "options:\n"
-           "  --headless        no window and no frame pacing: run as fast as possible\n"
-           "                    (also what happens when there is no display)\n"
-           "  --seed N          seed the random generator with N exactly (repeatable runs)\n"
-           "  --steps N         stop after N simulation steps of 0.03 s\n"
-           "  --seconds S       stop after S seconds of simulated time\n"
-           "  --stats FILE      write a CSV row of statistics per simulated second\n"
-           "  --lineage FILE    write a CSV row per birth and per death\n"
-           "  --autosave S      save the whole simulation into the folder autosave every\n"
-           "                    S simulated seconds (0: never; default 600 in the window,\n"
-           "                    never headless)\n"
-           "  --load-all DIR    load a saved simulation before the run starts\n"
-           "  --load-creature FILE\n"
-           "                    add the creature of a .creature file to the world at start\n"
-           "  --show-creature FILE\n"
-           "                    show the creature of a .creature file alone on empty\n"
-           "                    ground, the camera following it (it comes back when it\n"
-           "                    dies)\n"
-           "  --save-all DIR    save the simulation when the run ends (also after Ctrl-C)\n"
-           "  --screenshot FILE draw --frames frames in the window, save it as a PNG, exit\n"
-           "  --frames N        frames drawn before the screenshot (default 120); without\n"
-           "                    --screenshot the window closes after N frames\n"
-           "  --window WxH      the window's size in pixels (default: most of the screen;\n"
-           "                    640x480 for --screenshot)\n"
-           "  --record FILE     record a video of the window (30 frames per second,\n"
-           "                    through ffmpeg from the PATH), e.g. --record run.mp4\n"
-           "  --record-every N  a timelapse: every Nth frame goes into the video\n"
-           "  --set NAME=VALUE  change a world setting (repeatable; see below); with\n"
-           "                    --load-all it overrides the loaded value\n"
-           "  --help            show this text\n"
+           "options:\n" +
+           optionsUsage() +
            "\n"
            "world settings for --set:\n" +
            worldSettingsUsage() +

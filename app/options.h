@@ -13,6 +13,9 @@
 
 #include "ecology/world_settings.h"
 
+// The run number when the command line gives none.
+constexpr int kDefaultRunNumber = 10;
+
 struct RunOptions {
     bool headless = false;
     bool help = false;
@@ -34,7 +37,7 @@ struct RunOptions {
     std::string showCreatureFile; // a creature shown alone on empty ground
     std::string recordFile;       // a video of the window, through ffmpeg
     long long recordEvery = 1;    // every Nth frame goes into the video
-    int runNumber = 10;
+    int runNumber = kDefaultRunNumber;
     std::vector<SettingOverride> settings; // --set NAME=VALUE, in the order given
     std::vector<std::string> remaining; // non-option arguments, in order
 };

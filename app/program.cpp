@@ -78,14 +78,13 @@ int runUnguarded(int argc, char** argv, const WindowRunner* window)
     }
 
     World& w = theWorld();
-    w.driver.runNumber = options.runNumber;
     w.view.miniDisplay = 0;
     w.view.viewCount = 1;
-    std::printf("%d", w.driver.runNumber);
+    std::printf("%d", options.runNumber);
     std::fflush(stdout);
 
     const std::uint32_t seed =
-        options.seedGiven ? options.seed : nowMs() + 100u * static_cast<std::uint32_t>(w.driver.runNumber);
+        options.seedGiven ? options.seed : nowMs() + 100u * static_cast<std::uint32_t>(options.runNumber);
     w.sim.random.seed(seed);
 
     // The window when it can be had; otherwise a headless run, said so.

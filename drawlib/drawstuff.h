@@ -33,6 +33,21 @@ constexpr int kLitCapsule = 1;
 // its top-left corner.
 constexpr double kMiniViewFraction = 0.35;
 
+// The mini view's rectangle in a window of the given size: its width and
+// height in pixels (its left and top edges are the window's).
+struct ViewSize {
+    int width = 0;
+    int height = 0;
+};
+inline ViewSize miniViewSize(int windowWidth, int windowHeight)
+{
+    return ViewSize{static_cast<int>(windowWidth * kMiniViewFraction),
+                    static_cast<int>(windowHeight * kMiniViewFraction)};
+}
+
+// Frames per second of the window's pacing and of its videos.
+constexpr int kFramesPerSecond = 30;
+
 // Text sizes of N_drawStr: the status text and the centred message.
 constexpr int kStatusTextSize = 10;
 constexpr int kMessageTextSize = 18;

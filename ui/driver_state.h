@@ -11,9 +11,8 @@
 
 #include "base/message.h"
 #include "base/request.h"
+#include "drawlib/drawstuff.h"
 
-// Frames per second the window paces itself to.
-constexpr float kTargetFps = 30.0f;
 
 // Pacing and the frame-rate measurement of the window.
 struct FramePacing {
@@ -27,10 +26,9 @@ struct FramePacing {
 struct DriverState {
     std::uint8_t skipRender = 0;    // "Skip Render(x)": step for a budget, draw seldom
     float skipRenderBudget = 0.2f;  // wall seconds of steps per frame while skipping
-    float targetFps = kTargetFps;   // 0: no pacing
+    float targetFps = kFramesPerSecond; // 0: no pacing
     int fps = 0;                    // measured over windows of 3 seconds
     FramePacing pacing;
-    int runNumber = 10;
     std::list<Request> requestQueue;
     Message message;
 };

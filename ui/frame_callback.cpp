@@ -60,8 +60,7 @@ void drawHoverTip(const World& w)
 
 ViewSize miniViewSize(const World& w)
 {
-    return ViewSize{static_cast<int>(w.view.windowWidth * kMiniViewFraction),
-                    static_cast<int>(w.view.windowHeight * kMiniViewFraction)};
+    return miniViewSize(w.view.windowWidth, w.view.windowHeight);
 }
 
 void frameCallback(World& w, int view)
@@ -82,7 +81,7 @@ void frameCallback(World& w, int view)
     drawFollowMarker(w);
 
     // The text starts below the mini view while that is shown.
-    const int y = w.view.viewCount == 1 ? 0 : static_cast<int>(w.view.windowHeight * kMiniViewFraction + 3);
+    const int y = w.view.viewCount == 1 ? 0 : miniViewSize(w).height + 3;
     N_drawStr(kStatusTextSize, 3, y, w.view.windowWidth, w.view.windowHeight, statusText(w).c_str());
     drawHoverTip(w);
     drawMessage(w);

@@ -8,10 +8,6 @@
 #include "ui/world.h"
 
 // Size in pixels of the mini view in the top-left corner of the window.
-struct ViewSize {
-    int width = 0;
-    int height = 0;
-};
 ViewSize miniViewSize(const World& w);
 
 // Draws one view after the step driver has advanced the world. View 0, the

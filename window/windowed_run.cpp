@@ -129,7 +129,7 @@ int runWindowed(World& w, const RunOptions& options, int argc, char** argv, RunO
     if (screenshot) {
         // A frame clock at 30 frames per second and no waiting: the same
         // seed gives the same picture on any machine.
-        useFrameClock(1000.0 / 30.0);
+        useFrameClock(1000.0 / kFramesPerSecond);
         w.driver.targetFps = 0.0f;
         backend->stopAfterFrames(static_cast<int>(options.frames), options.screenshotFile);
     } else if (options.framesGiven) {

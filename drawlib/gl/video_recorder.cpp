@@ -5,6 +5,8 @@
 #include <csignal>
 #include <cstdlib>
 
+#include "drawlib/drawstuff.h"
+
 namespace {
 
 std::string shellQuoted(const std::string& text)
@@ -60,7 +62,7 @@ bool VideoRecorder::start(const std::string& path, int width, int height, int ev
     const std::string command =
         "ffmpeg -loglevel error -y -f rawvideo -pixel_format rgb24 -video_size " +
         std::to_string(width_) + "x" + std::to_string(height_) +
-        " -framerate 30 -i - -vf vflip -c:v libx264 -pix_fmt yuv420p -movflags +faststart " +
+        " -framerate " + std::to_string(kFramesPerSecond) + " -i - -vf vflip -c:v libx264 -pix_fmt yuv420p -movflags +faststart " +
         shellQuoted("file:" + path);
     pipe_ = ::popen(command.c_str(), "w");
     if (!pipe_) {

@@ -316,8 +316,9 @@ void WindowBackend::drawView(int view, const DrawCallbacks& fn)
     int x = 0, y = 0, w = fbw, h = fbh;
     if (view == 1) {
         // The mini view, in the top-left corner.
-        w = static_cast<int>(fbw * kMiniViewFraction);
-        h = static_cast<int>(fbh * kMiniViewFraction);
+        const ViewSize mini = miniViewSize(fbw, fbh);
+        w = mini.width;
+        h = mini.height;
         y = fbh - h;
     }
     if (w <= 0 || h <= 0)
@@ -352,8 +353,9 @@ void WindowBackend::drawOverlay()
     const ImGuiIO& io = ImGui::GetIO();
     if (pip_) {
         // A thin frame around the mini view.
-        const float w = std::floor(io.DisplaySize.x * static_cast<float>(kMiniViewFraction)),
-                    h = std::floor(io.DisplaySize.y * static_cast<float>(kMiniViewFraction));
+        const ViewSize mini = miniViewSize(static_cast<int>(io.DisplaySize.x),
+                                           static_cast<int>(io.DisplaySize.y));
+        const float w = static_cast<float>(mini.width), h = static_cast<float>(mini.height);
         ImGui::GetBackgroundDrawList()->AddRect(ImVec2(0, 0), ImVec2(w, h),
                                                 IM_COL32(20, 28, 40, 200), 0.0f, 0, 2.0f);
     }
