@@ -301,19 +301,19 @@ bool parseOptions(int argc, const char* const* argv, RunOptions& out, std::strin
             out.remaining.push_back(arg);
             continue;
         }
-        const OptionSpec* spec = findOption(arg);
-        if (!spec) {
+        const OptionSpec* option = findOption(arg);
+        if (!option) {
             error = "unknown option " + arg;
             return false;
         }
-        if (!spec->repeatable && !seen.insert(arg).second) {
+        if (!option->repeatable && !seen.insert(arg).second) {
             error = "option " + arg + " is given twice";
             return false;
         }
         // The value of an option: the next argument, unless it is missing or
         // is itself an option.
         std::string value;
-        if (spec->argument) {
+        if (option->argument) {
             if (i + 1 >= argc) {
                 error = "option " + arg + " needs a value";
                 return false;
@@ -325,7 +325,7 @@ bool parseOptions(int argc, const char* const* argv, RunOptions& out, std::strin
             }
             ++i;
         }
-        if (!spec->take(out, arg, value, error))
+        if (!option->take(out, arg, value, error))
             return false;
     }
 

@@ -1,6 +1,6 @@
 // The numbers of the improved learning rules: how a creature rates the
 // movements it knows, how often it tries new ones and what a child inherits.
-// The world record holds one record of them; the specified rules read none
+// The world record holds one record of them; the original rules read none
 // of them.
 #pragma once
 #ifndef CREATURES_FLOOR_ECOLOGY

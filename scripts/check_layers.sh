@@ -1,62 +1,64 @@
 #!/usr/bin/env bash
-# Checks that the includes of the program's own code run one way, and that
-# only the GUI files include GL, GLFW or Dear ImGui. Prints every offending
-# include and fails; prints one line and succeeds otherwise.
-#
-# The floors, from the ground up (a file may include its own floor and the
-# floors below it):
-#   0 app/base/, drawlib/ (the drawing interface and its geometry)
-#   1 creature/      2 ecology/      3 persist/      4 ui/
-#   5 drawlib/gl/, ui/imgui/ (the two GUI sides)
-#   6 app/ (arena, physics world, step driver, frame callback, scene)
-#   7 app/ runners (options, program, program_run, headless_run,
-#     windowed_run, run_outputs, main): included by nobody below them.
+# What the compiler cannot check about the floors, over every source file in
+# the tree, tracked by git or not (build folders aside):
+#   - every header of a floor refuses to be included below it: it opens
+#     with its floor's guard (#ifndef CREATURES_FLOOR_<NAME> / #error), which
+#     the floor's library hands only to the targets that link it, so an
+#     include that runs up a floor fails to compile however it is spelt;
+#   - only the GUI folders (drawlib/gl/, ui/imgui/) and the window's tests
+#     include GL, GLFW or Dear ImGui.
+# Prints every offence and fails; prints one line and succeeds otherwise.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-runners=" app/options app/setting_overrides app/program app/program_run app/headless_run app/windowed_run app/run_outputs app/main "
+# folder:guard name, one per floor (see CMakeLists.txt).
+floors="base:BASE drawlib:DRAWLIB drawlib/gl:DRAWLIB_GL creature:CREATURE ecology:ECOLOGY
+persist:PERSIST ui:UI ui/imgui:UI_IMGUI app:APP window:WINDOW"
 
-floor() {
-  local f="${1%.*}"
-  case "$f" in
-    app/base/*) echo 0 ;;
-    drawlib/gl/* | ui/imgui/*) echo 5 ;;
-    drawlib/*) echo 0 ;;
-    creature/*) echo 1 ;;
-    ecology/*) echo 2 ;;
-    persist/*) echo 3 ;;
-    ui/*) echo 4 ;;
-    app/*) if [[ "$runners" == *" $f "* ]]; then echo 7; else echo 6; fi ;;
-    *) echo 99 ;;
-  esac
+# Every C++ source of the tree, build output left out.
+sources() {
+  find . \( -path './build*' -o -path './.git' \) -prune -o -type f \( -name '*.h' -o -name '*.cpp' \) \
+    -print | sed 's#^\./##' | sort
 }
 
 bad=0
-while IFS= read -r file; do
-  own=$(floor "$file")
-  while IFS= read -r line; do
-    inc=$(sed -n 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"\([^"]*\)".*/\1/p' <<<"$line")
-    [ -n "$inc" ] || continue
-    [ -f "$inc" ] || continue
-    theirs=$(floor "$inc")
-    if [ "$theirs" -gt "$own" ]; then
-      echo "$file includes $inc, which stands above it"
+for entry in $floors; do
+  folder=${entry%%:*} name=${entry##*:}
+  for header in "$folder"/*.h; do
+    [ -e "$header" ] || continue
+    if ! grep -q "^#ifndef CREATURES_FLOOR_${name}\$" "$header" ||
+       ! grep -q "^#error \"${folder}/ is for ${folder}/ and the floors above it\"\$" "$header"; then
+      echo "$header lacks the guard of its floor (CREATURES_FLOOR_${name})"
       bad=1
     fi
-  done < <(grep -E '^[[:space:]]*#[[:space:]]*include' "$file")
-done < <(git ls-files -- app creature ecology persist ui drawlib | grep -E '\.(h|cpp)$')
+  done
+done
 
-# GL, GLFW and ImGui only in the GUI files (and the tests of the window).
-while IFS= read -r hit; do
-  case "${hit%%:*}" in
-    drawlib/gl/* | ui/imgui/* | tests/gui/*) ;;
-    *) echo "${hit%%:*} is no GUI file but includes ${hit#*:}"; bad=1 ;;
+# Folders with code that stand on no floor of their own.
+known=" base drawlib drawlib/gl creature ecology persist ui ui/imgui app window main tests bench fuzz "
+while IFS= read -r file; do
+  top=${file%%/*}
+  dir=$(dirname "$file")
+  case "$known" in
+    *" $dir "* | *" $top "*) ;;
+    *) echo "$file is in no folder of a floor"; bad=1 ;;
   esac
-done < <(git grep -nE '^[[:space:]]*#[[:space:]]*include[[:space:]]*<(GL/|GLFW/|imgui|backends/imgui)' \
-  -- '*.h' '*.cpp' | sed -E 's/^([^:]*):[0-9]+:[[:space:]]*#[[:space:]]*include[[:space:]]*/\1:/')
+  [ "$top" = "$file" ] && { echo "$file lies outside every folder"; bad=1; }
+done < <(sources)
+
+# GL, GLFW and ImGui only in the GUI folders and the window's tests.
+while IFS= read -r file; do
+  case "$file" in
+    drawlib/gl/* | ui/imgui/* | tests/gui/*) continue ;;
+  esac
+  if grep -qE '^[[:space:]]*#[[:space:]]*include[[:space:]]*<(GL/|GLFW/|imgui|backends/imgui)' "$file"; then
+    echo "$file is no GUI file but includes GL, GLFW or ImGui"
+    bad=1
+  fi
+done < <(sources)
 
 if [ "$bad" -ne 0 ]; then
-  echo "layers: includes run the wrong way (see above)"
+  echo "layers: see above"
   exit 1
 fi
-echo "layers: every include runs down; GL, GLFW and ImGui only in the GUI files"
+echo "layers: every floor's headers carry its guard; GL, GLFW and ImGui only in the GUI folders"

@@ -1,4 +1,4 @@
-// The fast physics set-up: the same pairs of geoms meet as in the specified
+// The fast physics set-up: the same pairs of geoms meet as in the classic
 // one, creatures keep their spaces through births, deaths and a change of
 // set-up, and a run under it goes on as a living world.
 #include <gtest/gtest.h>
@@ -65,8 +65,8 @@ TEST_F(PhysicsMode, TheSamePairsMeetAndTheWorldLivesOn)
         EXPECT_NE(a.space, w().sim.space) << "a creature built under the fast physics has its own";
 
     const auto fast = touchingUnder(1);
-    const auto specified = touchingUnder(0);
-    EXPECT_EQ(fast, specified);
+    const auto classic = touchingUnder(0);
+    EXPECT_EQ(fast, classic);
     for (const Agent& a : w().sim.population)
         EXPECT_EQ(a.space, w().sim.space);
 

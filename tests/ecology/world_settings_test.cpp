@@ -65,6 +65,11 @@ TEST(WorldSettings, ParsingAcceptsValuesInRangeAndNamesWhatItRefuses)
         {"learningRule=0.5", "learningRule needs a whole number"},
         {"physics=fast", nullptr},
         {"physics=1", nullptr},
+        {"physics=classic", nullptr},
+        {"physics=specified", nullptr}, // the old word for classic
+        {"learningRule=improved", nullptr},
+        {"learningRule=original", nullptr},
+        {"learningRule=best", "learningRule needs a number, not 'best'"},
         {"physics=slow", "physics needs one of classic fast, not 'slow'"},
     };
     for (const Case& c : cases) {

@@ -76,6 +76,12 @@ TEST_F(WorldRulesFile, ARulesFileThatIsNotOneIsRefusedAndChangesNothing)
         EXPECT_EQ(firstDifference(before, fingerprint(w())), -1);
         EXPECT_EQ(w().settings.learningRule, LearningRuleId::Improved);
     }
+    // Saves made before the default set-up was renamed name it "specified".
+    w().settings.physics = PhysicsSetupId::Fast;
+    writeBytes("plain/rules.txt", "learningRule=1\nphysics=specified\n");
+    printedBy([&] { ASSERT_TRUE(loadAll(w().sim, w().settings, "plain")); });
+    EXPECT_EQ(w().settings.learningRule, LearningRuleId::Improved);
+    EXPECT_EQ(w().settings.physics, PhysicsSetupId::Classic);
     writeBytes("plain/rules.txt", "learningRule=0\n");
     printedBy([&] { ASSERT_TRUE(loadAll(w().sim, w().settings, "plain")); });
     EXPECT_EQ(w().settings.learningRule, LearningRuleId::Original);
