@@ -9,7 +9,7 @@
 #include <set>
 
 #include "base/decimal.h"
-#include "ui/world.h"
+#include "ecology/simulation.h"
 
 namespace {
 
