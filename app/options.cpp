@@ -143,6 +143,35 @@ const std::vector<OptionSpec>& optionTable()
          [](RunOptions& o, const std::string& n, const std::string& v, std::string& e) {
              return takeName(o.lineageFile, n, v, e);
          }},
+        {"--champions", "DIR",
+         "every simulated hour (and at the end) write the hour's best\n"
+         "creature to DIR/hour-N.creature (DIR is made if missing)",
+         [](RunOptions& o, const std::string& n, const std::string& v, std::string& e) {
+             return takeName(o.championsDir, n, v, e);
+         }},
+        {"--trial", "FILE...",
+         "set each creature file (this and every word after the options)\n"
+         "alone on the standard course and print a row of figures each;\n"
+         "no run is made (see --trial-csv, --trial-fresh)",
+         [](RunOptions& o, const std::string& n, const std::string& v, std::string& e) {
+             o.trialFiles.clear();
+             std::string file;
+             if (!takeName(file, n, v, e))
+                 return false;
+             o.trialFiles.push_back(file);
+             return true;
+         }},
+        {"--trial-csv", "FILE", "write the trial's rows as CSV",
+         [](RunOptions& o, const std::string& n, const std::string& v, std::string& e) {
+             return takeName(o.trialCsv, n, v, e);
+         }},
+        {"--trial-fresh", nullptr,
+         "creatures enter the trial with a fresh movement store (what\n"
+         "their genome lets them learn) instead of what they learned",
+         [](RunOptions& o, const std::string&, const std::string&, std::string&) {
+             o.trialFresh = true;
+             return true;
+         }},
         {"--autosave", "S",
          "save the whole simulation into the folder autosave every\n"
          "S simulated seconds (0: never; default 600 in the window,\n"
@@ -329,6 +358,24 @@ bool parseOptions(int argc, const char* const* argv, RunOptions& out, std::strin
             return false;
     }
 
+    // A trial takes the words after the options as more creature files, and
+    // makes no run: only the rules (--set) and its own options go with it.
+    if (!out.trialFiles.empty()) {
+        out.trialFiles.insert(out.trialFiles.end(), out.remaining.begin(), out.remaining.end());
+        out.remaining.clear();
+        for (int i = 1; i < argc; ++i) {
+            const std::string arg = argv[i];
+            if (arg.rfind("--", 0) == 0 && arg != "--trial" && arg != "--trial-csv" &&
+                arg != "--trial-fresh" && arg != "--set" && arg != "--headless") {
+                error = "--trial makes no run; it cannot go with " + arg;
+                return false;
+            }
+        }
+    } else if (!out.trialCsv.empty() || out.trialFresh) {
+        error = std::string(out.trialFresh ? "--trial-fresh" : "--trial-csv") + " goes with --trial";
+        return false;
+    }
+
     // The run number: one word at most, read like "%d" (leading blanks, a
     // sign, digits); out-of-range numbers are clamped instead of overflowing.
     out.runNumber = kDefaultRunNumber;
@@ -375,6 +422,8 @@ bool checkOutputPaths(const RunOptions& options, std::string& error)
         const std::string& path;
         bool folder;
     } paths[] = {{"--save-all", options.saveAllDir, true},
+                 {"--champions", options.championsDir, true},
+                 {"--trial-csv", options.trialCsv, false},
                  {"--stats", options.statsFile, false},
                  {"--lineage", options.lineageFile, false},
                  {"--screenshot", options.screenshotFile, false},

@@ -25,6 +25,10 @@ struct RunOptions {
     double seconds = -1.0;      // stop after this much simulated time (-1: none)
     std::string statsFile;      // CSV of statistics, one row per simulated second
     std::string lineageFile;    // CSV of births and deaths
+    std::string championsDir;   // the best creature of every simulated hour goes here
+    std::vector<std::string> trialFiles; // creatures set on the standard course, then exit
+    std::string trialCsv;       // the trial's rows for scripts
+    bool trialFresh = false;    // creatures enter the trial with a fresh movement store
     double autosaveSeconds = -1.0; // simulated seconds between autosaves (-1: default)
     std::string loadAllDir;     // simulation folder loaded before the run
     std::string saveAllDir;     // simulation folder saved when the run ends

@@ -12,6 +12,7 @@
 #include "app/headless_run.h"
 #include "ecology/physics_world.h"
 #include "app/run_outputs.h"
+#include "app/trial.h"
 #include "app/setting_overrides.h"
 #include "drawlib/drawstuff.h"
 #include "persist/creature_file.h"
@@ -76,6 +77,8 @@ int runUnguarded(int argc, char** argv, const WindowRunner* window)
         std::cout << usageText();
         return 0;
     }
+    if (!options.trialFiles.empty())
+        return runTrials(options);
 
     World& w = theWorld();
     w.view.miniDisplay = 0;

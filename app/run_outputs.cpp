@@ -1,5 +1,8 @@
 #include "app/run_outputs.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cmath>
 #include <iomanip>
 #include <iostream>
@@ -56,6 +59,18 @@ bool RunOutputs::open(World& w, const RunOptions& options, bool windowed, std::s
             write(lineage_, lineagePath_, lineageLogLine(e));
         };
     }
+    if (!options.championsDir.empty()) {
+        // The folder is made now (its parent was checked at the start); one
+        // another process makes at the same time is as good.
+        struct stat st;
+        if (::mkdir(options.championsDir.c_str(), 0777) != 0 &&
+            !(errno == EEXIST && ::stat(options.championsDir.c_str(), &st) == 0 &&
+              S_ISDIR(st.st_mode))) {
+            error = "cannot open:" + options.championsDir;
+            return false;
+        }
+        champions_ = std::make_unique<ChampionKeeper>(options.championsDir);
+    }
     autosaveSeconds_ = options.autosaveSeconds >= 0 ? options.autosaveSeconds
                        : windowed                   ? kWindowAutosaveSeconds
                                                     : 0.0;
@@ -65,6 +80,8 @@ bool RunOutputs::open(World& w, const RunOptions& options, bool windowed, std::s
 
 void RunOutputs::afterFrame(World& w)
 {
+    if (champions_)
+        champions_->afterFrame(w);
     if (!(autosaveSeconds_ > 0))
         return;
     const long long period = periodOf(w.sim.time, autosaveSeconds_);
@@ -95,6 +112,8 @@ void RunOutputs::write(std::ofstream& file, const std::string& path, const std::
 
 void RunOutputs::finish(World& w)
 {
+    if (champions_)
+        champions_->finish(w);
     write(stats_, statsPath_, statsCsvLine(w.sim.statistics.sampleNow(w.sim)));
     for (std::ofstream* file : {&stats_, &lineage_}) {
         if (!file->is_open())

@@ -1,13 +1,16 @@
 // What a run writes besides the world itself, the same in the window and
-// headless: the statistics file, the lineage log and the autosaves.
+// headless: the statistics file, the lineage log, the champions of every
+// hour and the autosaves.
 #pragma once
 #ifndef CREATURES_FLOOR_APP
 #error "app/ is for app/ and the floors above it"
 #endif
 
 #include <fstream>
+#include <memory>
 #include <string>
 
+#include "app/champions.h"
 #include "app/options.h"
 #include "ui/world.h"
 
@@ -44,7 +47,10 @@ public:
     // disk, the file-size limit): "cannot write:" and the path was said once,
     // that file is written no further, and the run ends with a failure
     // status.
-    bool writeFailed() const { return writeFailed_; }
+    bool writeFailed() const
+    {
+        return writeFailed_ || (champions_ && champions_->writeFailed());
+    }
 
 private:
     World* world_ = nullptr;
@@ -57,6 +63,7 @@ private:
     std::string statsPath_;
     std::string lineagePath_;
     bool writeFailed_ = false;
+    std::unique_ptr<ChampionKeeper> champions_;
     double autosaveSeconds_ = 0.0;
     long long lastAutosavePeriod_ = 0;
     bool windowed_ = false;

@@ -1,0 +1,65 @@
+// The champions of a run: every simulated hour the best creature of that
+// hour is written to DIR/hour-N.creature (the creature file of
+// persist/creature_file.h), so the best walkers of hour 1 and hour 6 can be
+// set against each other later (--trial).
+//
+// The measure is a creature's mean progress per scored motor cycle over its
+// life so far (the displacement towards its target per phase second, the
+// quantity learning scores), among the creatures with at least
+// kChampionCycles scored cycles, so a lucky stride of a newborn does not
+// count; while none has that many, the best score decides. The creatures are
+// looked at once a simulated second; the champion is copied when it is
+// chosen, so one that dies before its hour ends is kept as it was then.
+// Hour N covers the simulated time from N-1 to N hours; at the end of a run
+// the hour under way is written too.
+#pragma once
+#ifndef CREATURES_FLOOR_APP
+#error "app/ is for app/ and the floors above it"
+#endif
+
+#include <memory>
+#include <string>
+
+#include "creature/agent_record.h"
+#include "ui/world.h"
+
+// Scored cycles a creature needs before its mean progress counts.
+constexpr long long kChampionCycles = 30;
+
+// How a creature ranks as a champion: higher is better.
+struct ChampionRank {
+    bool proven = false;  // at least kChampionCycles scored cycles
+    double value = 0.0;   // mean progress per cycle when proven, else the score
+    bool operator>(const ChampionRank& other) const;
+};
+ChampionRank championRank(const Agent& a);
+
+class ChampionKeeper {
+public:
+    explicit ChampionKeeper(std::string folder);
+
+    // After every frame: looks at the creatures when a new simulated second
+    // has begun, and writes the champion of an hour that has ended.
+    void afterFrame(const World& w);
+    // At the end of the run: the hour under way.
+    void finish(const World& w);
+
+    // Whether writing a file failed (said once on standard error).
+    bool writeFailed() const { return writeFailed_; }
+    // Files written so far.
+    int written() const { return written_; }
+
+private:
+    void look(const World& w);
+    void write(long long hour);
+
+    std::string folder_;
+    long long hour_ = -1;       // hours since start of the hour under way (0 based)
+    long long lastSecond_ = -1;
+    bool haveChampion_ = false;
+    ChampionRank rank_;
+    int championId_ = -1;
+    DetachedCreature champion_;
+    bool writeFailed_ = false;
+    int written_ = 0;
+};

@@ -1,0 +1,145 @@
+// The champions of every hour and the standard trial that sets them against
+// each other.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "app/champions.h"
+#include "app/trial.h"
+#include "persist/creature_file.h"
+#include "support/creature_helpers.h"
+#include "support/ode_fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class Champions : public WorldTest {
+protected:
+    void SetUp() override
+    {
+        WorldTest::SetUp();
+        dir = fs::path(testing::TempDir()) / "champions";
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    // A creature with n scored cycles of the given mean progress and score.
+    void record(Agent& a, long long n, double meanProgress, double score)
+    {
+        a.scoredCycles = n;
+        a.progressTotal = meanProgress * static_cast<double>(n);
+        a.score = score;
+    }
+    // The genome of the creature a champion file holds.
+    std::vector<double> geneIn(const std::string& file)
+    {
+        Scene other(5, 0);
+        other.world().settings.minPopulation = 0;
+        loadCreatureFile(other.world().sim, other.world().settings, file, PlacePoint{});
+        return other.world().sim.population.back().gene.values;
+    }
+    fs::path dir;
+};
+
+TEST(ChampionRank, ProvenWalkersOutrankTheUnprovenThenMeanProgressDecides)
+{
+    struct Case {
+        long long cycles;
+        double progress, score;
+        long long otherCycles;
+        double otherProgress, otherScore;
+        bool first; // the first outranks the second
+    };
+    const Case cases[] = {
+        {30, 0.1, 0, 29, 9.0, 99, true},  // proven beats a great newcomer
+        {40, 0.3, 0, 40, 0.2, 50, true},  // both proven: mean progress
+        {40, 0.2, 50, 40, 0.3, 0, false},
+        {5, 0, 7.5, 10, 0, 7.0, true},    // nobody proven: the score
+        {0, 0, -1, 0, 0, -1, false},      // equal: no change of champion
+    };
+    for (const Case& c : cases) {
+        Agent a, b;
+        a.scoredCycles = c.cycles;
+        a.progressTotal = c.progress * c.cycles;
+        a.score = c.score;
+        b.scoredCycles = c.otherCycles;
+        b.progressTotal = c.otherProgress * c.otherCycles;
+        b.score = c.otherScore;
+        EXPECT_EQ(championRank(a) > championRank(b), c.first) << c.cycles << " " << c.progress;
+    }
+}
+
+TEST_F(Champions, EachHourWritesItsBestAsItWasAtItsBestAndTheRunsEndWritesTheHourUnderWay)
+{
+    World& world = w();
+    ChampionKeeper keeper(dir.string());
+    Agent& a = creature(0);
+    Agent& b = creature(1);
+    Agent& c = creature(2);
+    for (Agent& x : world.sim.population)
+        record(x, 0, 0, 0);
+    record(a, 50, 0.2, 1);
+    world.sim.time = 10.5;
+    keeper.afterFrame(world);
+    // B walks best later in hour 1, then falls back: kept as it was at its best.
+    record(b, 60, 0.5, 1);
+    const std::vector<double> bGene = b.gene.values;
+    world.sim.time = 3000.2;
+    keeper.afterFrame(world);
+    record(b, 70, 0.01, 1);
+    world.sim.time = 3000.7; // the same second: not looked at again
+    record(c, 80, 0.9, 1);
+    keeper.afterFrame(world);
+    // Hour 2 begins: hour 1's champion is written, the new hour starts afresh.
+    world.sim.time = 3600.1;
+    keeper.afterFrame(world);
+    EXPECT_EQ(keeper.written(), 1);
+    ASSERT_TRUE(fs::exists(dir / "hour-1.creature"));
+    EXPECT_EQ(geneIn((dir / "hour-1.creature").string()), bGene);
+    // In hour 2, C (now the best) wins; the run ends in it.
+    world.sim.time = 5000.5;
+    keeper.afterFrame(world);
+    keeper.finish(world);
+    EXPECT_EQ(keeper.written(), 2);
+    EXPECT_EQ(geneIn((dir / "hour-2.creature").string()), c.gene.values);
+    EXPECT_FALSE(keeper.writeFailed());
+
+    // A folder that cannot be written is said once and counts as a failure.
+    ChampionKeeper broken((dir / "missing" / "deeper").string());
+    world.sim.time = 1.5;
+    broken.afterFrame(world);
+    broken.finish(world);
+    EXPECT_TRUE(broken.writeFailed());
+}
+
+TEST_F(Champions, TheTrialRepeatsItselfAndMeasuresLearnedSkillOrAFreshStore)
+{
+    scene->step(300);
+    Agent& a = creature(0);
+    const std::string file = (dir / "a.creature").string();
+    writeCreatureFile(file, encodeCreatureFile(a));
+    const WorldSettings settings;
+    const TrialResult one = runTrial(file, settings, false, 20.0);
+    const TrialResult two = runTrial(file, settings, false, 20.0);
+    ASSERT_TRUE(one.loaded);
+    EXPECT_EQ(trialCsv({one}, false), trialCsv({two}, false));
+    EXPECT_GT(one.cycles, 4 * 5); // a motor cycle takes 1.2 to 3 s; four courses of 20 s
+    EXPECT_EQ(one.falls, 0);
+    const TrialResult fresh = runTrial(file, settings, true, 20.0);
+    EXPECT_NE(trialCsv({fresh}, true), trialCsv({one}, true));
+
+    const TrialResult missing = runTrial((dir / "none.creature").string(), settings, false, 20.0);
+    EXPECT_FALSE(missing.loaded);
+    const std::string table = trialTable({one, missing}, false);
+    EXPECT_NE(table.find("not read"), std::string::npos);
+    // The CSV leaves unread files out and quotes names that need it.
+    TrialResult odd = one;
+    odd.file = "a,b\"c.creature";
+    const std::string csv = trialCsv({odd, missing}, false);
+    EXPECT_NE(csv.find("\"a,b\"\"c.creature\",learned,4,"), std::string::npos) << csv;
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 2);
+}
+
+} // namespace
