@@ -2,7 +2,8 @@
 # One job of a sweep:
 #   sweep_job.sh PROGRAM JOBDIR SECONDS SEED SETTINGS
 # SETTINGS is NAME=VALUE[,NAME=VALUE...], or - for none. Runs the program
-# headless into JOBDIR (stats.csv, save/, log.txt, stdout.txt) and, only when
+# headless into JOBDIR (stats.csv, save/, champions/ when the program keeps
+# champions, log.txt, stdout.txt) and, only when
 # the run went to its end, writes JOBDIR/job.txt with the wall time and the
 # speed. The exit status is 0 only then, so an interrupted or killed job is
 # run again when the sweep is resumed. A job folder that already holds
@@ -31,9 +32,16 @@ if [ "$settings" != "-" ]; then
   done
 fi
 
+# The best creature of every simulated hour, for --trial, when the program
+# keeps them.
+champion_args=()
+if "$program" --help 2>/dev/null | grep -q -- '--champions'; then
+  champion_args=(--champions "$dir/champions")
+fi
+
 start=$(date +%s.%N)
 "$program" --headless --seed "$seed" --seconds "$seconds" --stats "$dir/stats.csv" \
-  --save-all "$dir/save" "${set_args[@]}" >"$dir/stdout.txt" 2>"$dir/log.txt"
+  --save-all "$dir/save" "${champion_args[@]}" "${set_args[@]}" >"$dir/stdout.txt" 2>"$dir/log.txt"
 status=$?
 end=$(date +%s.%N)
 
