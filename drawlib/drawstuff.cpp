@@ -175,6 +175,11 @@ const char* N_VideoRecording()
 {
     return drawBackend().videoRecording();
 }
+
+int N_VideoFailures()
+{
+    return drawBackend().videoFailures();
+}
 void N_SetHandCursor()
 {
     drawBackend().setHandCursor();

@@ -145,6 +145,8 @@ public:
     virtual bool stopVideo() { return false; }
     // The file being recorded, or null.
     virtual const char* videoRecording() const { return nullptr; }
+    // Videos that did not end whole since the window opened.
+    virtual int videoFailures() const { return 0; }
 
     int pip() const { return pip_; }
     double groundSize() const { return groundSize_; }
@@ -192,4 +194,5 @@ void N_DrawLabel(const double pos[3], const char* text);
 bool N_RecordVideo(const char* path, int every);
 bool N_StopVideo();
 const char* N_VideoRecording();
+int N_VideoFailures();
 void N_SetHandCursor();

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "creature/agent.h"
@@ -39,6 +40,7 @@ bool decodeSections(const std::string& text, MemorySource& source, std::string& 
         return false;
     }
     ++at;
+    std::vector<std::string> sections;
     while (at < text.size()) {
         const std::size_t end = text.find('\n', at);
         const std::size_t space = text.find(' ', at);
@@ -61,6 +63,12 @@ bool decodeSections(const std::string& text, MemorySource& source, std::string& 
         }
         source.put(name, text.substr(end + 1, n));
         at = end + 1 + n;
+        sections.push_back(name);
+    }
+    // Every file this program writes carries its checksum section.
+    if (std::find(sections.begin(), sections.end(), kManifestFile) == sections.end()) {
+        reason = "no checksum section";
+        return false;
     }
     return true;
 }

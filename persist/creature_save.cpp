@@ -31,6 +31,7 @@ bool inPopulation(const Simulation& sim, const Agent* agent)
 bool load(Simulation& sim, const WorldSettings& settings, const FileSource& source, PlacePoint at)
 {
     LoadGuard guard(sim);
+    source.requireManifestOf({kCreatureFile, kPositionFile}, {});
 
     // The creature is read into a list of its own and joins the population
     // only once its archive and its poses are known to be good.

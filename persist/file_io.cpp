@@ -223,7 +223,28 @@ ReadResult FileSource::tryRead(const std::string& name, std::string& bytes,
     const ReadResult r = fetch(name, bytes, limit);
     if (r == ReadResult::Done)
         verify(name, bytes);
+    if (r == ReadResult::Missing) {
+        readManifest();
+        if (sums_.count(name) > 0)
+            throwDamaged(path(name), std::string("missing, though ") + kManifestFile + " names it");
+    }
     return r;
+}
+
+void FileSource::requireManifestOf(const std::vector<std::string>& own,
+                                   const std::vector<std::string>& ownIfPresent) const
+{
+    readManifest();
+    if (sums_.empty())
+        return;
+    for (const std::string& name : own)
+        if (sums_.count(name) == 0)
+            throwDamaged(path(kManifestFile), "it does not name " + name);
+    for (const std::string& name : ownIfPresent) {
+        std::string bytes;
+        if (sums_.count(name) == 0 && fetch(name, bytes, 0) != ReadResult::Missing)
+            throwDamaged(path(kManifestFile), "it does not name " + name);
+    }
 }
 
 ReadResult MemorySource::fetch(const std::string& name, std::string& bytes,

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <exception>
 #include <map>
+#include <vector>
 #include <new>
 #include <string>
 #include <utility>
@@ -68,8 +69,15 @@ public:
     std::string read(const std::string& name) const;
     // The whole contents of a file that may be missing, of at most `limit`
     // bytes: Done, or what kept it from being read, with no message. A file
-    // whose sum is not the manifest's throws the damaged text.
+    // whose sum is not the manifest's, or that is missing though the
+    // manifest names it, throws the damaged text.
     ReadResult tryRead(const std::string& name, std::string& bytes, std::size_t limit) const;
+    // When the source holds a manifest: it must name every file of `own`
+    // (the save's files, present or not) and every file of `ownIfPresent`
+    // that the source holds; otherwise the manifest is not this save's whole
+    // list and is refused as damaged. Nothing is checked without a manifest.
+    void requireManifestOf(const std::vector<std::string>& own,
+                           const std::vector<std::string>& ownIfPresent) const;
     // Whether a file the save may or may not hold is the save's: named by its
     // manifest, or any file of a save without one. A file a save left behind
     // because it could not remove it is not.

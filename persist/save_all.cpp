@@ -87,10 +87,17 @@ bool load(Simulation& sim, WorldSettings& settings, const FileSource& source)
 
     // Everything is read and checked into records of its own first; the
     // running world changes only once all of it is good.
+    // A save's checksum list names all of its files; one that does not is
+    // not this save's whole list (a flipped name, say).
+    source.requireManifestOf({kConfigFile, kPositionFile, kFoodFile}, {kRulesFile, kLineageFile});
     SimData config = configOf(sim, settings);
     config.populationCount = sim.extras.populationCount;
     readRecord(source, kConfigFile, config, checkSimData);
     checkWorldSize(source.folder(), config.populationCount, config.minPopulation);
+    std::vector<std::string> archives;
+    for (int i = 0; i < config.populationCount; ++i)
+        archives.push_back(creatureFile(i));
+    source.requireManifestOf(archives, {});
 
     std::list<Agent> creatures;
     int parts = 0;

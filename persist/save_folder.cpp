@@ -312,10 +312,15 @@ std::string writeFolder(const std::string& folderName, const SavedFiles& savedFi
     SavedFiles files = savedFiles;
     files.emplace_back(kManifestFile, encodeManifest(savedFiles));
 
-    // The folder itself: made when missing, never replaced.
+    // The folder itself: made when missing, never replaced. One that another
+    // process makes in the same instant is as good: its lock is waited for
+    // below as any folder's.
     struct stat folderStat;
     if (::stat(folder.c_str(), &folderStat) != 0) {
-        if (errno != ENOENT || ::mkdir(folder.c_str(), 0777) != 0 ||
+        const int missing = errno == ENOENT;
+        if (missing && saveCheckpointForTests)
+            saveCheckpointForTests(0); // the folder is about to be made
+        if (!missing || (::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) ||
             ::stat(folder.c_str(), &folderStat) != 0)
             throwCannotOpen(folder);
         syncFolder(parentOf(folder));

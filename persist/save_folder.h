@@ -71,5 +71,6 @@ JournalState readSaveJournal(const std::string& folder, std::vector<std::string>
 
 // For tests: called with a growing count at every point where a save could
 // be killed (after each staged file, after the journal, after each rename,
-// after the clean-up). Empty in normal runs.
+// after the clean-up), and with 0 just before a missing folder is made.
+// Empty in normal runs.
 extern std::function<void(int point)> saveCheckpointForTests;

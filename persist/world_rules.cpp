@@ -1,6 +1,8 @@
 #include "persist/world_rules.h"
 
+#include <algorithm>
 #include <sstream>
+#include <vector>
 
 #include "ecology/world_settings.h"
 
@@ -47,6 +49,7 @@ void readRules(const FileSource& source, WorldSettings& into)
     std::istringstream lines(text);
     std::string line;
     int number = 0;
+    std::vector<const WorldSetting*> seen;
     while (std::getline(lines, line)) {
         ++number;
         if (line.empty())
@@ -56,6 +59,9 @@ void readRules(const FileSource& source, WorldSettings& into)
         const WorldSetting* setting = findWorldSetting(name);
         if (!setting || !inRulesFile(*setting))
             throwDamaged(source.path(kRulesFile), where + " names no rule");
+        if (std::find(seen.begin(), seen.end(), setting) != seen.end())
+            throwDamaged(source.path(kRulesFile), where + " gives " + name + " a second time");
+        seen.push_back(setting);
         // The value is checked against the setting's range; the error text
         // of the command line is not used, since it would quote the file.
         SettingOverride value;

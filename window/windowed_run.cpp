@@ -178,6 +178,9 @@ int runWindowed(World& w, const RunOptions& options, int argc, char** argv, RunO
     program = nullptr;
     N_StopVideo();
     run.summary(std::cerr, true);
+    // A video that did not end whole fails the run, as a statistics file
+    // that could not be written does.
+    const int failedVideos = N_VideoFailures();
 
     if (screenshot) {
         useFrameClock(0.0);
@@ -190,5 +193,5 @@ int runWindowed(World& w, const RunOptions& options, int argc, char** argv, RunO
         }
         std::cerr << "screenshot written to " << options.screenshotFile << "\n";
     }
-    return 0;
+    return failedVideos > 0 ? 1 : 0;
 }

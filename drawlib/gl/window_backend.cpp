@@ -443,9 +443,15 @@ bool WindowBackend::stopVideo()
         std::fprintf(stderr, "video written to %s (%lld frames)\n", video_.path().c_str(),
                      video_.framesWritten());
     else
-        std::fprintf(stderr, "creatures: cannot write: %s (ffmpeg failed)\n",
-                     video_.path().c_str());
+        videoFailed();
     return whole;
+}
+
+void WindowBackend::videoFailed()
+{
+    ++videoFailures_;
+    std::fprintf(stderr, "creatures: cannot write: %s (%s; the unfinished file was removed)\n",
+                 video_.path().c_str(), video_.failure().c_str());
 }
 
 const char* WindowBackend::videoRecording() const
@@ -470,8 +476,7 @@ void WindowBackend::recordFrame()
     glReadPixels(0, 0, video_.width(), video_.height(), GL_RGB, GL_UNSIGNED_BYTE,
                  videoPixels_.data());
     if (!video_.addFrame(videoPixels_.data()))
-        std::fprintf(stderr, "creatures: cannot write: %s (ffmpeg stopped taking frames)\n",
-                     video_.path().c_str());
+        videoFailed();
 }
 
 bool WindowBackend::writeScreenshot(const std::string& path)

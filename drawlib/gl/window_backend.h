@@ -116,6 +116,7 @@ public:
     bool recordVideo(const char* path, int every) override;
     bool stopVideo() override;
     const char* videoRecording() const override;
+    int videoFailures() const override { return videoFailures_; }
 
     // GLFW event entry points (public for the C callbacks).
     void onCursor(double x, double y);
@@ -198,5 +199,8 @@ private:
     std::vector<ChainCapsule> chain_;
     const void* meshKey_ = nullptr;
     VideoRecorder video_;
+    int videoFailures_ = 0;
+    // Says why the video ended unfinished and counts it.
+    void videoFailed();
     std::vector<unsigned char> videoPixels_;
 };

@@ -135,23 +135,40 @@ TEST_F(Watching, GenerationsAndParentsFollowMatingsAndSurviveASave)
     const int grandchildId = grandchild->creatureId;
     const int aId = a.creatureId;
 
-    // Loaded with the file, without it (another program's save), and with
-    // a damaged one (a warning; the world still loads).
-    for (const char* variant : {"kept", "missing", "damaged"}) {
+    // Loaded with the file; without it while the checksum list names it
+    // (refused: part of the save is gone); without it and without the list
+    // (another program's save); and with a damaged one and no list (a
+    // warning; the world still loads).
+    for (const char* variant : {"kept", "lost", "missing", "damaged"}) {
         SCOPED_TRACE(variant);
-        if (std::string(variant) == "missing")
-            std::filesystem::remove(dir + "/" + kLineageFile);
+        if (std::string(variant) == "lost")
+            std::filesystem::rename(dir + "/" + kLineageFile, dir + "/kept.csv");
+        if (std::string(variant) == "missing") {
+            std::filesystem::remove(dir + "/SHA256SUMS");
+            std::filesystem::remove(dir + "/kept.csv");
+        }
         if (std::string(variant) == "damaged") {
             // As another program's save would hold it: no manifest.
-            std::filesystem::remove(dir + "/SHA256SUMS");
             std::ofstream(dir + "/" + kLineageFile) << "index,id,generation,parent_a,parent_b,children\n0,x\n";
         }
         makeScene(9, 0);
         testing::internal::CaptureStdout();
         testing::internal::CaptureStderr();
-        ASSERT_TRUE(loadAll(w().sim, w().settings, dir));
+        bool loaded = false;
+        try {
+            loaded = loadAll(w().sim, w().settings, dir);
+        } catch (const std::string&) {
+        }
         testing::internal::GetCapturedStdout();
         const std::string err = testing::internal::GetCapturedStderr();
+        if (std::string(variant) == "lost") {
+            EXPECT_FALSE(loaded);
+            EXPECT_NE(err.find("damaged file:" + dir + "/" + kLineageFile + " (missing"),
+                      std::string::npos)
+                << err;
+            continue;
+        }
+        ASSERT_TRUE(loaded) << err;
         const Agent& back = w().sim.population.back();
         EXPECT_EQ(back.creatureId, grandchildId);
         const bool kept = std::string(variant) == "kept";

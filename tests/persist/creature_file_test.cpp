@@ -68,6 +68,11 @@ TEST_F(CreatureFile, AFileHoldsACreatureWholeAndWhatIsNotOneIsRefusedUntouched)
     };
     std::string flipped = bytes;
     flipped[bytes.size() / 2] ^= 0x10;
+    // The file without its checksum section (the last section), and with a
+    // section's name changed.
+    const std::string unchecked = bytes.substr(0, bytes.rfind("SHA256SUMS "));
+    std::string renamed = bytes;
+    renamed.replace(renamed.find("agent.dat"), 9, "agent.daT");
     const std::vector<Case> cases = {
         {"the file", bytes, ""},
         {"another file", "hello\n", "damaged file:f.creature (not a creature file)"},
@@ -75,6 +80,8 @@ TEST_F(CreatureFile, AFileHoldsACreatureWholeAndWhatIsNotOneIsRefusedUntouched)
          "damaged file:f.creature (a section's length does not fit the file)"},
         {"a flipped bit", flipped, "damaged file:f.creature/"},
         {"empty", "", "damaged file:f.creature (not a creature file)"},
+        {"no checksum section", unchecked, "damaged file:f.creature (no checksum section)"},
+        {"a section renamed", renamed, "damaged file:f.creature (an unknown section)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -79,6 +79,97 @@ TEST_F(Manifest, AFlippedBitInAnyFileIsRefusedAsDamage)
               "damaged file:badManifest/SHA256SUMS (line 1 is not a sum and a file name)");
 }
 
+// The checksum list is the save's whole list: a file it names must be there,
+// and it must name every file of the save. Every bit flipped in a name of
+// the list is caught so, as are lost files and a rules file with a key twice.
+TEST_F(Manifest, TheListNamesExactlyTheSavesFilesAndAFileItNamesMustBeThere)
+{
+    // A whole save under other rules, so it holds rules.txt too.
+    w().settings.learningRule = LearningRuleId::Improved;
+    w().settings.physics = PhysicsSetupId::Fast;
+    printedBy([&] { saveAll(w().sim, w().settings, "ruled"); });
+    const auto loadWhole = [&](const std::string& d) { loadAll(w().sim, w().settings, d); };
+    const auto loadOne = [&](const std::string& d) {
+        loadCreature(w().sim, w().settings, d, underCamera(w()));
+    };
+    struct Case {
+        const char* name;
+        const char* from;
+        std::function<void(const std::string&)> damage;
+        const char* refusal; // after "damaged file:DIR/"
+        bool whole;
+    };
+    const auto list = [](const std::string& dir, const std::string& was, const std::string& is) {
+        std::string text = readBytes(dir + "/SHA256SUMS");
+        text.replace(text.find("  " + was + "\n"), was.size() + 3, "  " + is + "\n");
+        writeBytes(dir + "/SHA256SUMS", text);
+    };
+    const Case cases[] = {
+        {"rules lost", "ruled", [](const std::string& d) { std::remove((d + "/rules.txt").c_str()); },
+         "rules.txt (missing, though SHA256SUMS names it)", true},
+        {"rules renamed in the list", "ruled", [&](const std::string& d) { list(d, "rules.txt", "rules.tx4"); },
+         "SHA256SUMS (it does not name rules.txt)", true},
+        {"lineage lost", "ruled", [](const std::string& d) { std::remove((d + "/lineage.csv").c_str()); },
+         "lineage.csv (missing, though SHA256SUMS names it)", true},
+        {"config renamed", "ruled", [&](const std::string& d) { list(d, "config.dat", "config.daT"); },
+         "SHA256SUMS (it does not name config.dat)", true},
+        {"archive renamed", "ruled", [&](const std::string& d) { list(d, "3.dat", "3.dau"); },
+         "SHA256SUMS (it does not name 3.dat)", true},
+        {"positions renamed", "ruled", [&](const std::string& d) { list(d, "posAgent.dat", "posAgent.dav"); },
+         "SHA256SUMS (it does not name posAgent.dat)", true},
+        {"rules key twice", "ruled", [](const std::string& d) {
+             writeBytes(d + "/rules.txt", "learningRule=1\nlearningRule=0\n");
+             std::remove((d + "/SHA256SUMS").c_str());
+         }, "rules.txt (line 2 gives learningRule a second time)", true},
+        {"slot archive renamed", "one", [&](const std::string& d) { list(d, "agent.dat", "agent.daT"); },
+         "SHA256SUMS (it does not name agent.dat)", false},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string dir = "listed" + std::to_string(n++);
+        copyFolder(c.from, dir);
+        c.damage(dir);
+        EXPECT_EQ(refusal(dir, c.whole ? std::function<void(const std::string&)>(loadWhole)
+                                       : std::function<void(const std::string&)>(loadOne)),
+                  "damaged file:" + dir + "/" + c.refusal);
+    }
+
+    // Every single bit flipped in a name of the list refuses the save.
+    for (const char* from : {"ruled", "one"}) {
+        const std::string text = readBytes(std::string(from) + "/SHA256SUMS");
+        int flips = 0;
+        for (std::size_t line = 0; line < text.size(); line = text.find('\n', line) + 1) {
+            const std::size_t nameAt = line + 66, end = text.find('\n', line);
+            for (std::size_t at = nameAt; at < end; ++at)
+                for (int bit = 0; bit < 8; bit += 3) {
+                    std::string flipped = text;
+                    flipped[at] = static_cast<char>(flipped[at] ^ (1 << bit));
+                    const std::string dir = "nameflip" + std::to_string(n++);
+                    copyFolder(from, dir);
+                    writeBytes(dir + "/SHA256SUMS", flipped);
+                    std::string why;
+                    printedBy([&] {
+                        why = failureOf([&] {
+                            if (std::string(from) == "one")
+                                loadOne(dir);
+                            else
+                                loadWhole(dir);
+                        });
+                    });
+                    EXPECT_FALSE(why.empty()) << from << " byte " << at << " bit " << bit;
+                    ++flips;
+                }
+        }
+        EXPECT_GT(flips, 20) << from;
+    }
+
+    // A save without any list still loads as before.
+    copyFolder("ruled", "unlisted");
+    std::remove("unlisted/SHA256SUMS");
+    printedBy([&] { EXPECT_TRUE(loadAll(w().sim, w().settings, "unlisted")); });
+}
+
 TEST_F(Manifest, JournalsAndStagingFoldersNotLeftByASaveAreRefused)
 {
     // A save cut short after it took effect: its journal names the staged files.

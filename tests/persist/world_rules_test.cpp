@@ -42,11 +42,15 @@ TEST_F(WorldRulesFile, TheLearningRuleTravelsWithTheSaveAndOnlyWhenItIsNotTheDef
     w().settings.learningRule = LearningRuleId::Improved;
     printedBy([&] { ASSERT_TRUE(loadAll(w().sim, w().settings, "improved")); });
     EXPECT_EQ(w().settings.learningRule, LearningRuleId::Original);
-    // A rules file the manifest does not name is not the save's: it is left
-    // from another and read by nobody.
+    // A rules file beside a checksum list that does not name it: the list
+    // is not the save's whole list, so the save is refused and nothing
+    // changes.
     writeBytes("improved/rules.txt", "learningRule=1\n");
-    printedBy([&] { ASSERT_TRUE(loadAll(w().sim, w().settings, "improved")); });
-    EXPECT_EQ(w().settings.learningRule, LearningRuleId::Original);
+    w().settings.learningRule = LearningRuleId::Improved;
+    std::string text;
+    printedBy([&] { text = failureOf([&] { loadAll(w().sim, w().settings, "improved"); }); });
+    EXPECT_EQ(text, "damaged file:improved/SHA256SUMS (it does not name rules.txt)");
+    EXPECT_EQ(w().settings.learningRule, LearningRuleId::Improved);
 }
 
 TEST_F(WorldRulesFile, ARulesFileThatIsNotOneIsRefusedAndChangesNothing)
