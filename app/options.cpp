@@ -3,9 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <climits>
-#include <cstdlib>
 #include <set>
 
 #include "base/decimal.h"
@@ -13,13 +11,10 @@
 
 namespace {
 
-// Up to about 30,000 years of simulated time.
-constexpr double kMaxSeconds = 1e12;
-
 bool readSeconds(const std::string& s, double& out)
 {
     double v = 0;
-    if (!readDecimal(s, v) || v < 0 || v > kMaxSeconds)
+    if (!readDecimal(s, v) || v < 0 || v > kMaxRunSeconds)
         return false;
     out = v;
     return true;
@@ -128,7 +123,9 @@ const std::vector<OptionSpec>& optionTable()
              o.steps = static_cast<long long>(n);
              return true;
          }},
-        {"--seconds", "S", "stop after S seconds of simulated time",
+        {"--seconds", "S",
+         "stop after S seconds of simulated time (with --summarize:\n"
+         "the length of the run that wrote the file)",
          [](RunOptions& o, const std::string&, const std::string& v, std::string& error) {
              if (readSeconds(v, o.seconds))
                  return true;
@@ -276,6 +273,19 @@ const std::vector<OptionSpec>& optionTable()
              return true;
          },
          true},
+        {"--summarize", "FILE",
+         "run nothing: print the summary of a run's statistics file\n"
+         "(--stats) as two CSV tables: its totals at the end, the mean\n"
+         "progress of the first and the last 20 simulated minutes and\n"
+         "the highest generation; then per time bin (a 400th of the\n"
+         "run in whole seconds, at least 1) the population and, over\n"
+         "the last minute, births and deaths per minute and the mean\n"
+         "progress, with its trend over the last five minutes. The\n"
+         "run's length is --seconds S, else the file's last time.\n"
+         "Goes with --seconds only",
+         [](RunOptions& o, const std::string& n, const std::string& v, std::string& e) {
+             return takeName(o.summarizeFile, n, v, e);
+         }},
         {"--help", nullptr, "show this text",
          [](RunOptions& o, const std::string&, const std::string&, std::string&) {
              o.help = true;
@@ -319,6 +329,7 @@ std::string optionsUsage()
 bool parseOptions(int argc, const char* const* argv, RunOptions& out, std::string& error)
 {
     out = RunOptions{};
+    std::vector<std::string> given; // the options, in the order given
     std::set<std::string> seen;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -339,6 +350,7 @@ bool parseOptions(int argc, const char* const* argv, RunOptions& out, std::strin
             error = "option " + arg + " is given twice";
             return false;
         }
+        given.push_back(arg);
         // The value of an option: the next argument, unless it is missing or
         // is itself an option.
         std::string value;
@@ -363,11 +375,10 @@ bool parseOptions(int argc, const char* const* argv, RunOptions& out, std::strin
     if (!out.trialFiles.empty()) {
         out.trialFiles.insert(out.trialFiles.end(), out.remaining.begin(), out.remaining.end());
         out.remaining.clear();
-        for (int i = 1; i < argc; ++i) {
-            const std::string arg = argv[i];
-            if (arg.rfind("--", 0) == 0 && arg != "--trial" && arg != "--trial-csv" &&
-                arg != "--trial-fresh" && arg != "--set" && arg != "--headless") {
-                error = "--trial makes no run; it cannot go with " + arg;
+        for (const std::string& option : given) {
+            if (option != "--trial" && option != "--trial-csv" && option != "--trial-fresh" &&
+                option != "--set" && option != "--headless") {
+                error = "--trial makes no run; it cannot go with " + option;
                 return false;
             }
         }
@@ -376,28 +387,42 @@ bool parseOptions(int argc, const char* const* argv, RunOptions& out, std::strin
         return false;
     }
 
-    // The run number: one word at most, read like "%d" (leading blanks, a
-    // sign, digits); out-of-range numbers are clamped instead of overflowing.
+    // The run number: one word at most, a whole number with an optional
+    // sign and nothing around it. It is mixed into the seed, so one the
+    // program would have to change to hold (beyond an int) is refused.
     out.runNumber = kDefaultRunNumber;
     if (out.remaining.size() > 1) {
         error = "one run number at most, not also '" + out.remaining[1] + "'";
         return false;
     }
     if (out.remaining.size() == 1) {
-        const char* text = out.remaining[0].c_str();
-        char* end = nullptr;
-        errno = 0;
-        const long long n = std::strtoll(text, &end, 10);
-        if (end == text) {
-            error = "the run number must be a whole number, not '" + out.remaining[0] + "'";
+        const std::string& text = out.remaining[0];
+        const bool negative = text[0] == '-';
+        const bool sign = negative || text[0] == '+';
+        const unsigned long long limit =
+            negative ? static_cast<unsigned long long>(INT_MAX) + 1 : INT_MAX;
+        unsigned long long magnitude = 0;
+        if (!readWholeNumber(text.substr(sign ? 1 : 0), limit, magnitude)) {
+            error = "the run number must be a whole number from " + std::to_string(INT_MIN) +
+                    " to " + std::to_string(INT_MAX) + ", not '" + text + "'";
             return false;
         }
-        if (n > INT_MAX || (errno == ERANGE && n > 0))
-            out.runNumber = INT_MAX;
-        else if (n < INT_MIN || (errno == ERANGE && n < 0))
-            out.runNumber = INT_MIN;
-        else
-            out.runNumber = static_cast<int>(n);
+        out.runNumber = static_cast<int>(negative ? -static_cast<long long>(magnitude)
+                                                  : static_cast<long long>(magnitude));
+    }
+    // --summarize reads a file and runs nothing: an option of a run beside
+    // it would be silently left out, so it is refused.
+    if (!out.summarizeFile.empty()) {
+        for (const std::string& option : given) {
+            if (option != "--summarize" && option != "--seconds" && option != "--help") {
+                error = "--summarize runs nothing; it cannot go with " + option;
+                return false;
+            }
+        }
+        if (!out.remaining.empty()) {
+            error = "--summarize runs nothing; it cannot go with a run number";
+            return false;
+        }
     }
     if (out.headless && !out.screenshotFile.empty()) {
         error = "--screenshot needs the window; it cannot go with --headless";
@@ -446,9 +471,10 @@ std::string usageText()
            "\n"
            "An artificial-life simulation: creatures built from genomes learn to walk,\n"
            "eat, mate and evolve on a square of ground. The run number (default " +
-           std::to_string(kDefaultRunNumber) +
-           ") is\n"
-           "printed at start and mixed into the random seed.\n"
+           std::to_string(kDefaultRunNumber) + "), a\n" + "whole number from " +
+           std::to_string(INT_MIN) + " to " + std::to_string(INT_MAX) +
+           ", is printed at start and mixed\n"
+           "into the random seed.\n"
            "\n"
            "options:\n" +
            optionsUsage() +

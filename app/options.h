@@ -1,7 +1,8 @@
 // Command-line options of the creatures program.
 //
 // Options start with "--" and are taken out first; what remains is at most
-// one run number (scanned as a decimal integer, 10 when there is none).
+// one run number (a whole number with an optional sign, in the range of an
+// int; 10 when there is none).
 #pragma once
 #ifndef CREATURES_FLOOR_APP
 #error "app/ is for app/ and the floors above it"
@@ -15,6 +16,9 @@
 
 // The run number when the command line gives none.
 constexpr int kDefaultRunNumber = 10;
+
+// The longest run --seconds takes, in simulated seconds (about 30,000 years).
+constexpr double kMaxRunSeconds = 1e12;
 
 struct RunOptions {
     bool headless = false;
@@ -42,14 +46,18 @@ struct RunOptions {
     std::string recordFile;       // a video of the window, through ffmpeg
     long long recordEvery = 1;    // every Nth frame goes into the video
     int runNumber = kDefaultRunNumber;
+    // --summarize: the statistics file whose summary is printed instead of
+    // running (with --seconds, the length of the run that wrote it).
+    std::string summarizeFile;
     std::vector<SettingOverride> settings; // --set NAME=VALUE, in the order given
     std::vector<std::string> remaining; // non-option arguments, in order
 };
 
 // Parses argv. Returns false and sets `error` (one line naming what is wrong)
 // for an unknown option (one dash or two), an option given twice, a missing
-// value or one that is another option, a bad value, or more than one run
-// number or one that is not a number.
+// value or one that is another option, a bad value, more than one run number
+// or one that is not a whole number in the range of an int, and --summarize
+// with anything but --seconds and --help.
 bool parseOptions(int argc, const char* const* argv, RunOptions& out, std::string& error);
 
 // Checks, without making anything, that the files and folder the run will

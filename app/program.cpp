@@ -12,6 +12,7 @@
 #include "app/headless_run.h"
 #include "ecology/physics_world.h"
 #include "app/run_outputs.h"
+#include "app/run_summary.h"
 #include "app/trial.h"
 #include "app/setting_overrides.h"
 #include "drawlib/drawstuff.h"
@@ -79,6 +80,21 @@ int runUnguarded(int argc, char** argv, const WindowRunner* window)
     }
     if (!options.trialFiles.empty())
         return runTrials(options);
+    // A tool mode: a file is read and its summary printed; no world is made.
+    if (!options.summarizeFile.empty()) {
+        RunSummary summary;
+        if (!summarizeRunFile(options.summarizeFile, options.seconds, summary, error)) {
+            std::cerr << "creatures: --summarize " << options.summarizeFile << ": " << error
+                      << std::endl;
+            return 2;
+        }
+        std::cout << runSummaryText(summary) << std::flush;
+        if (!std::cout) {
+            std::cerr << "creatures: the summary could not be written" << std::endl;
+            return 1;
+        }
+        return 0;
+    }
 
     World& w = theWorld();
     w.view.miniDisplay = 0;

@@ -42,19 +42,35 @@ die() {
   exit 2
 }
 
+# Lets the program check its own options: dies naming the sweep file's line
+# with what the program refuses.
+check() { # line, then the program's options
+  local where=$1 message
+  shift
+  if ! message=$("$program" --help "$@" 2>&1 >/dev/null); then
+    message=${message#creatures: }
+    die "$where: ${message%; see creatures --help}"
+  fi
+}
+
 sweepfile="" results="results" jobs="" program="$repo/build/creatures" remote_program=""
 sshlogin="" slf="" slurm="" dry_run=0 summary_only=0 yes=0
 sbatch_lines=()
 while [ "$#" -gt 0 ]; do
   case "$1" in
-    -o | --results) results=${2:?}; shift ;;
-    -j | --jobs) jobs=${2:?}; shift ;;
-    --program) program=${2:?}; shift ;;
-    -S | --sshlogin) sshlogin=${2:?}; shift ;;
-    --slf | --sshloginfile) slf=${2:?}; shift ;;
-    --remote-program) remote_program=${2:?}; shift ;;
-    --slurm) slurm=${2:?}; shift ;;
-    --sbatch) sbatch_lines+=("${2:?}"); shift ;;
+    -o | --results | -j | --jobs | --program | -S | --sshlogin | --slf | --sshloginfile | \
+      --remote-program | --slurm | --sbatch)
+      [ "$#" -ge 2 ] && [ -n "$2" ] || die "$1 needs a value (see --help)" ;;
+  esac
+  case "$1" in
+    -o | --results) results=$2; shift ;;
+    -j | --jobs) jobs=$2; shift ;;
+    --program) program=$2; shift ;;
+    -S | --sshlogin) sshlogin=$2; shift ;;
+    --slf | --sshloginfile) slf=$2; shift ;;
+    --remote-program) remote_program=$2; shift ;;
+    --slurm) slurm=$2; shift ;;
+    --sbatch) sbatch_lines+=("$2"); shift ;;
     --dry-run) dry_run=1 ;;
     --summary) summary_only=1 ;;
     --yes) yes=1 ;;
@@ -76,125 +92,177 @@ if [ -n "$jobs" ] && ! [[ "$jobs" =~ ^[1-9][0-9]*%?$ ]]; then
   die "-j needs a number of jobs, not '$jobs'"
 fi
 case "$program" in /*) ;; *) program="$(pwd)/$program" ;; esac
+# An absolute path from here on, so that no name (-x, -, --) is taken for an
+# option or for cd's last folder.
+case "$results" in /*) ;; *) results="$(pwd)/$results" ;; esac
 
-# --- The sweep file.
-number='^[-+]?([0-9]+\.?[0-9]*|\.[0-9]+)([eE][-+]?[0-9]+)?$'
-seconds="" seconds_line="" seeds=() seed_lines=() set_names=() set_values=() set_lines=()
-lineno=0
-while IFS= read -r line || [ -n "$line" ]; do
-  lineno=$((lineno + 1))
-  line=${line%%#*}
-  read -r -a words <<<"$line" || true
-  [ "${#words[@]}" -gt 0 ] || continue
-  where="$sweepfile:$lineno"
-  case "${words[0]}" in
-    seconds)
-      [ -z "$seconds" ] || die "$where: a second 'seconds' line"
-      [ "${#words[@]}" -eq 2 ] && [[ "${words[1]}" =~ $number ]] && [[ "${words[1]}" != -* ]] ||
-        die "$where: seconds needs one number of simulated seconds"
-      seconds=${words[1]}
-      seconds_line=$where
-      ;;
-    seeds)
-      [ "${#words[@]}" -ge 2 ] || die "$where: seeds needs at least one seed"
-      for s in "${words[@]:1}"; do
-        if [[ "$s" =~ ^[0-9]+$ ]]; then
-          seeds+=("$s")
-          seed_lines+=("$where")
-        elif [[ "$s" =~ ^([0-9]{1,10})-([0-9]{1,10})$ ]] && [ "${BASH_REMATCH[1]}" -le "${BASH_REMATCH[2]}" ]; then
-          for ((k = 10#${BASH_REMATCH[1]}; k <= 10#${BASH_REMATCH[2]}; k++)); do
-            seeds+=("$k")
-            seed_lines+=("$where")
-          done
-        else
-          die "$where: '$s' is not a seed or a range A-B of seeds"
-        fi
-      done
-      ;;
-    set)
-      [ "${#words[@]}" -ge 3 ] || die "$where: set needs a setting name and at least one value"
-      [[ "${words[1]}" =~ ^[A-Za-z]+$ ]] || die "$where: '${words[1]}' is not a setting name"
-      for n in "${set_names[@]}"; do
-        [ "$n" != "${words[1]}" ] || die "$where: ${words[1]} is set twice"
-      done
-      for v in "${words[@]:2}"; do
-        [[ "$v" =~ $number || "$v" =~ ^[A-Za-z]+$ ]] || die "$where: '$v' is not a number or a name"
-      done
-      # Values equal as numbers are the same value (10, 10.0, 1e1); names
-      # (a setting's named values, e.g. physics fast) are compared as words.
-      if [ "$(printf '%s\n' "${words[@]:2}" | awk '/^[A-Za-z]+$/ { print; next } { printf "%.17g\n", $1 + 0 }' | sort | uniq -d)" != "" ]; then
-        die "$where: ${words[1]} has a value twice"
-      fi
-      set_names+=("${words[1]}")
-      set_values+=("${words[*]:2}")
-      set_lines+=("$where")
-      ;;
-    *) die "$where: unknown statement '${words[0]}' (seconds, seeds or set)" ;;
-  esac
-done <"$sweepfile"
-[ -n "$seconds" ] || die "$sweepfile: no 'seconds' line"
-[ "${#seeds[@]}" -gt 0 ] || die "$sweepfile: no 'seeds' line"
-if [ "$(printf '%s\n' "${seeds[@]}" | sort | uniq -d)" != "" ]; then
-  die "$sweepfile: a seed is given twice"
+# --- The sweep file, read in one pass by awk (a line of many thousand seeds
+# or values takes no longer than a short one). Its records, one a line:
+#   S LINE SECONDS           the seconds line
+#   R LINE LOW HIGH          a seed or a range of seeds (a seed is a range of
+#                            one), written without leading zeros (01 is 1)
+#   V LINE NAME V1 V2 ...    a set line, its values as written
+#   N SEEDS LOWLINE LOW HIGHLINE HIGH
+#                            how many seeds, the lowest and the highest
+# or, in place of the last record, what is wrong:
+#   E LINE MESSAGE           a line is refused
+#   F MESSAGE                the file is refused
+#   BIG LINE SEED            a seed of more digits than any seed (the program
+#                            is asked for its words, below)
+# Seeds are never written out one by one here: the number of jobs is
+# counted, and a sweep too large refused, before any job is made.
+parsed=$(awk '
+  function fail(message) { print "E", FNR, message; failed = 1; exit }
+  function canonical(s) { sub(/^0+/, "", s); return s == "" ? "0" : s }
+  BEGIN {
+    number = "^[-+]?([0-9]+\\.?[0-9]*|\\.[0-9]+)([eE][-+]?[0-9]+)?$"
+    word = "^[A-Za-z]+$"
+  }
+  { sub(/#.*/, "") }
+  NF == 0 { next }
+  $1 == "seconds" {
+    if (seconds != "") fail("a second '\''seconds'\'' line")
+    if (NF != 2 || $2 !~ number || $2 ~ /^-/) fail("seconds needs one number of simulated seconds")
+    seconds = $2
+    print "S", FNR, $2
+    next
+  }
+  $1 == "seeds" {
+    if (NF < 2) fail("seeds needs at least one seed")
+    for (i = 2; i <= NF; i++) {
+      if ($i !~ /^[0-9]+(-[0-9]+)?$/) fail("'\''" $i "'\'' is not a seed or a range A-B of seeds")
+      dash = index($i, "-")
+      low = canonical(dash ? substr($i, 1, dash - 1) : $i)
+      high = canonical(dash ? substr($i, dash + 1) : $i)
+      # Beyond ten digits, beyond every seed and beyond exact arithmetic.
+      if (length(low) > 10 || length(high) > 10) {
+        print "BIG", FNR, (length(low) > 10 ? low : high)
+        failed = 1
+        exit
+      }
+      if (low + 0 > high + 0) fail("'\''" $i "'\'' is not a seed or a range A-B of seeds")
+      print "R", FNR, low, high
+      nseeds += high - low + 1
+      if (nranges++ == 0 || low + 0 < lowest + 0) { lowest = low; lowestLine = FNR }
+      if (nranges == 1 || high + 0 > highest + 0) { highest = high; highestLine = FNR }
+    }
+    next
+  }
+  $1 == "set" {
+    if (NF < 3) fail("set needs a setting name and at least one value")
+    if ($2 !~ word) fail("'\''" $2 "'\'' is not a setting name")
+    if ($2 in setLine) fail($2 " is set twice")
+    setLine[$2] = FNR
+    for (i = 3; i <= NF; i++)
+      if ($i !~ number && $i !~ word) fail("'\''" $i "'\'' is not a number or a name")
+    # Values equal as numbers are the same value (10, 10.0, 1e1); names
+    # (a setting'\''s named values, e.g. physics fast) are compared as words.
+    split("", seen)
+    for (i = 3; i <= NF; i++) {
+      key = $i ~ word ? $i : sprintf("%.17g", $i + 0)
+      if (key in seen) fail($2 " has a value twice")
+      seen[key] = 1
+    }
+    $1 = "V " FNR # the line again, its words one space apart
+    print
+    next
+  }
+  { fail("unknown statement '\''" $1 "'\'' (seconds, seeds or set)") }
+  END {
+    if (failed) exit
+    if (seconds == "") { print "F no '\''seconds'\'' line"; exit }
+    if (!nranges) { print "F no '\''seeds'\'' line"; exit }
+    printf "N %.0f %d %s %d %s\n", nseeds, lowestLine, lowest, highestLine, highest
+  }' "$sweepfile")
+last=$(tail -n 1 <<<"$parsed")
+read -r kind at what <<<"$last"
+case "$kind" in
+  E) die "$sweepfile:$at: $what" ;;
+  F) die "$sweepfile: $at${what:+ $what}" ;;
+  BIG)
+    [ ! -x "$program" ] || check "$sweepfile:$at" --seed "$what"
+    die "$sweepfile:$at: '$what' is not a seed" ;;
+esac
+read -r _ nseeds low_line low high_line high <<<"$last"
+read -r _ seconds_line seconds <<<"$(awk '$1 == "S"' <<<"$parsed")"
+seconds_line="$sweepfile:$seconds_line"
+set_names=() set_values=() set_lines=()
+while read -r _ at name values; do
+  set_names+=("$name") set_values+=("$values") set_lines+=("$sweepfile:$at")
+done < <(awk '$1 == "V"' <<<"$parsed")
+# A seed given twice: ranges that overlap, found in order of their starts;
+# the later line of the two is named.
+twice=$(awk '$1 == "R" { print $3, $4, $2 }' <<<"$parsed" | sort -n -k1,1 -k3,3 |
+  awk '!found && NR > 1 && $1 <= high { print ($3 > at ? $3 : at), $1; found = 1 }
+       NR == 1 || $2 > high { high = $2; at = $3 }')
+if [ -n "$twice" ]; then
+  die "$sweepfile:${twice% *}: seed ${twice#* } is given twice"
 fi
 
 # --- The grid: every combination of the set lines (the first varies
-# slowest), each with every seed. A job is named by its settings and seed,
-# name and value run together (foodInterval5_seed1): the names hold only
-# characters that pass unquoted through parallel's transfers.
-combos=("")
+# slowest), each with every seed. Counted first: the product of the numbers
+# of values and the number of seeds (beyond any that could run, it is
+# refused as too large to count).
+njobs=$nseeds
 for i in "${!set_names[@]}"; do
-  next=()
-  for c in "${combos[@]}"; do
-    for v in ${set_values[$i]}; do
-      next+=("${c:+$c,}${set_names[$i]}=$v")
-    done
-  done
-  combos=("${next[@]}")
+  read -r -a values <<<"${set_values[$i]}"
+  [ "$njobs" -le $((4000000000000000000 / ${#values[@]})) ] ||
+    die "$sweepfile: the sweep has more jobs than can be counted; make it smaller"
+  njobs=$((njobs * ${#values[@]}))
 done
-table=$(
-  printf 'job\tseed\tseconds\tsettings\n'
-  for c in "${combos[@]}"; do
-    for s in "${seeds[@]}"; do
-      name="${c//,/_}${c:+_}seed$s"
-      name=${name//=/}
-      printf '%s\t%s\t%s\t%s\n' "$name" "$s" "$seconds" "${c:--}"
-    done
-  done
-)
-njobs=$(($(wc -l <<<"$table") - 1))
-
-# The program checks the seconds, every seed and every value itself, before
-# anything runs; what it refuses is named with its line.
-check() { # line, then the program's options
-  local where=$1 message
-  shift
-  if ! message=$("$program" --help "$@" 2>&1 >/dev/null); then
-    message=${message#creatures: }
-    die "$where: ${message%; see creatures --help}"
-  fi
-}
-if [ -x "$program" ]; then
-  check "$seconds_line" --seconds "$seconds"
-  # Seeds are whole numbers: when the smallest and the largest pass, all do.
-  low=0 high=0
-  for k in "${!seeds[@]}"; do
-    [ "${#seeds[$k]}" -lt "${#seeds[$low]}" ] || { [ "${#seeds[$k]}" -eq "${#seeds[$low]}" ] && [[ "${seeds[$k]}" < "${seeds[$low]}" ]]; } && low=$k
-    [ "${#seeds[$k]}" -gt "${#seeds[$high]}" ] || { [ "${#seeds[$k]}" -eq "${#seeds[$high]}" ] && [[ "${seeds[$k]}" > "${seeds[$high]}" ]]; } && high=$k
-  done
-  check "${seed_lines[$low]}" --seed "${seeds[$low]}"
-  check "${seed_lines[$high]}" --seed "${seeds[$high]}"
-  for i in "${!set_names[@]}"; do
-    for v in ${set_values[$i]}; do check "${set_lines[$i]}" --set "${set_names[$i]}=$v"; done
-  done
-elif [ ! -x "$program" ] && [ "$summary_only" -eq 0 ] && [ -z "$slurm" ] && [ -z "$sshlogin$slf" ]; then
-  die "no program $program (build it, or give --program)"
-fi
-
 echo "sweep: $njobs jobs" >&2
 if [ "$njobs" -ge 10000 ] && [ "$yes" -eq 0 ] && [ "$dry_run" -eq 0 ] && [ "$summary_only" -eq 0 ]; then
   die "a sweep of $njobs jobs is large; give --yes to run it"
 fi
+
+# The program checks the seconds, every seed and every value itself, before
+# anything runs; what it refuses is named with its line.
+if [ -x "$program" ]; then
+  check "$seconds_line" --seconds "$seconds"
+  # Seeds are whole numbers: when the smallest and the largest pass, all do.
+  check "$sweepfile:$low_line" --seed "$low"
+  check "$sweepfile:$high_line" --seed "$high"
+  for i in "${!set_names[@]}"; do
+    for v in ${set_values[$i]}; do check "${set_lines[$i]}" --set "${set_names[$i]}=$v"; done
+  done
+elif [ "$dry_run" -eq 0 ] && [ -z "$slurm" ]; then
+  # Runs and summaries need it here (a summary is made by the program).
+  die "no program $program (build it, or give --program)"
+fi
+
+# The table of jobs (jobs.tsv), written out one job a line as it is read. A
+# job is named by its settings and seed, name and value run together
+# (foodInterval5_seed1): the names hold only characters that pass unquoted
+# through parallel's transfers.
+job_table() {
+  SWEEP_SECONDS=$seconds awk '
+    $1 == "R" { low[++nr] = $3; high[nr] = $4 }
+    $1 == "V" {
+      name[++ns] = $3
+      nv[ns] = NF - 3
+      for (j = 4; j <= NF; j++) value[ns, j - 3] = $j
+      at[ns] = 1
+    }
+    END {
+      print "job\tseed\tseconds\tsettings"
+      do {
+        settings = prefix = ""
+        for (i = 1; i <= ns; i++) {
+          settings = settings (i > 1 ? "," : "") name[i] "=" value[i, at[i]]
+          prefix = prefix name[i] value[i, at[i]] "_"
+        }
+        if (settings == "") settings = "-"
+        for (r = 1; r <= nr; r++)
+          for (s = low[r] + 0; s <= high[r] + 0; s++)
+            printf "%sseed%.0f\t%.0f\t%s\t%s\n", prefix, s, s, ENVIRON["SWEEP_SECONDS"], settings
+        # The next combination: the last set line turns fastest.
+        for (i = ns; i >= 1; i--) {
+          if (++at[i] <= nv[i]) break
+          at[i] = 1
+        }
+      } while (i >= 1)
+    }' <<<"$parsed"
+}
 
 run_program=${remote_program:-$program}
 [ -n "$sshlogin$slf" ] || run_program=$program
@@ -202,14 +270,13 @@ job_command() { # job seconds seed settings
   printf 'bash ./sweep_job.sh %q %q %q %q %q' "$run_program" "jobs/$1" "$2" "$3" "$4"
 }
 each_job() { # runs job_command for every job, one a line
-  tail -n +2 <<<"$table" | while IFS=$'\t' read -r job seed secs settings; do
+  job_table | tail -n +2 | while IFS=$'\t' read -r job seed secs settings; do
     job_command "$job" "$secs" "$seed" "$settings"
     echo
   done
 }
 
 if [ "$dry_run" -eq 1 ]; then
-  case "$results" in /*) ;; *) results="$(pwd)/$results" ;; esac
   echo "cd $(printf '%q' "$results")"
   each_job
   exit 0
@@ -220,17 +287,31 @@ fi
 mkdir -p "$results/jobs"
 results=$(cd "$results" && pwd)
 if [ -f "$results/jobs.tsv" ]; then
-  if [ "$(cat "$results/jobs.tsv")" != "$table" ]; then
+  if ! job_table | cmp -s - "$results/jobs.tsv"; then
     die "$results holds the results of another sweep (its jobs.tsv differs); choose another -o folder"
   fi
 else
-  printf '%s\n' "$table" >"$results/jobs.tsv"
+  job_table >"$results/jobs.tsv"
 fi
 cp "$here/sweep_job.sh" "$results/sweep_job.sh"
 
+# The program summarizes each finished job (a job is finished when it has
+# its job.txt); the awk script only gathers and averages what it prints.
 summarise() {
   mkdir -p "$results/charts"
-  RESULTS=$results awk -f "$here/sweep_summary.awk" "$results/jobs.tsv"
+  local k=0 job seed secs settings dir
+  tail -n +2 "$results/jobs.tsv" | while IFS=$'\t' read -r job seed secs settings; do
+    k=$((k + 1))
+    printf 'job\t%d\n' "$k"
+    dir="$results/jobs/$job"
+    if [ -r "$dir/job.txt" ] && [ -s "$dir/job.txt" ]; then
+      # The sweep's seconds set the bins, so that every job of a
+      # combination is binned alike (a run's last row can fall just short
+      # of them). A statistics file the program refuses leaves the job
+      # unfinished, said in its words.
+      "$program" --summarize "$dir/stats.csv" --seconds "$secs" || true
+    fi
+  done | RESULTS=$results awk -f "$here/sweep_summary.awk" "$results/jobs.tsv" -
   if [ "$(cat "$results/charts/finished.txt")" -eq 0 ]; then
     echo "sweep: no finished jobs, no charts" >&2
   elif command -v gnuplot >/dev/null 2>&1; then
@@ -252,7 +333,7 @@ if [ -n "$slurm" ]; then
     echo "# Slurm job array of a sweep: one task per job, $njobs jobs. Submit it with"
     echo "# sbatch; when every task is done:"
     echo "#   scripts/sweep.sh $(printf '%q' "$sweepfile") -o $(printf '%q' "$results") --summary"
-    echo "#SBATCH --job-name=sweep-$(basename "${sweepfile%.*}" | tr -c 'A-Za-z0-9_.-' _)"
+    echo "#SBATCH --job-name=sweep-$(basename -- "${sweepfile%.*}" | tr -c 'A-Za-z0-9_.-' _)"
     echo "#SBATCH --array=1-$njobs"
     echo "#SBATCH --ntasks=1"
     echo "#SBATCH --cpus-per-task=1"
@@ -278,7 +359,7 @@ args=(--will-cite --header : --colsep '\t' --joblog "$results/joblog" --resume-f
 if [ -n "$sshlogin$slf" ]; then
   command -v rsync >/dev/null 2>&1 || die "jobs on other machines need rsync here and there (apt-get install rsync)"
   [ -z "$sshlogin" ] || args+=(--sshlogin "$sshlogin")
-  [ -z "$slf" ] || args+=(--sshloginfile "$(cd "$(dirname "$slf")" && pwd)/$(basename "$slf")")
+  [ -z "$slf" ] || args+=(--sshloginfile "$(cd -- "$(dirname -- "$slf")" && pwd)/$(basename -- "$slf")")
   # Remote jobs run in the login folder: the job script goes there once per
   # machine, each job's folder comes back here packed, and both are removed
   # there.

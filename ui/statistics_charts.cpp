@@ -13,20 +13,6 @@ std::string formatValue(double v, int decimals)
     return text;
 }
 
-// For each sample, the index of the earliest sample at most `window`
-// seconds before it; the one just before it when that is further back.
-std::vector<std::size_t> windowStarts(const std::vector<StatsSample>& h, double window)
-{
-    std::vector<std::size_t> start(h.size(), 0);
-    std::size_t j = 0;
-    for (std::size_t i = 0; i < h.size(); ++i) {
-        while (j < i && h[i].time - h[j].time > window)
-            ++j;
-        start[i] = (j == i && i > 0) ? i - 1 : j;
-    }
-    return start;
-}
-
 // Mean progress per scored cycle between two samples; 0 without cycles.
 double progressBetween(const StatsSample& from, const StatsSample& to)
 {
@@ -53,11 +39,27 @@ void setRange(Chart& c, bool fromZero)
 
 } // namespace
 
+std::vector<std::size_t> windowStarts(const std::vector<double>& times, double window)
+{
+    std::vector<std::size_t> start(times.size(), 0);
+    std::size_t j = 0;
+    for (std::size_t i = 0; i < times.size(); ++i) {
+        while (j < i && times[i] - times[j] > window)
+            ++j;
+        start[i] = (j == i && i > 0) ? i - 1 : j;
+    }
+    return start;
+}
+
 std::vector<Chart> statisticsCharts(const StatisticsRecorder& recorder)
 {
     const std::vector<StatsSample>& h = recorder.history();
-    const std::vector<std::size_t> from = windowStarts(h, kRateWindowSeconds);
-    const std::vector<std::size_t> trendFrom = windowStarts(h, kTrendWindowSeconds);
+    std::vector<double> times;
+    times.reserve(h.size());
+    for (const StatsSample& s : h)
+        times.push_back(s.time);
+    const std::vector<std::size_t> from = windowStarts(times, kRateWindowSeconds);
+    const std::vector<std::size_t> trendFrom = windowStarts(times, kTrendWindowSeconds);
     std::vector<Chart> charts;
     for (const StatsColumn& column : statsColumns()) {
         if (column.chart == ChartKind::None || !column.chartTitle)
@@ -68,7 +70,7 @@ std::vector<Chart> statisticsCharts(const StatisticsRecorder& recorder)
             const double dt = h[i].time - h[j].time;
             switch (column.chart) {
             case ChartKind::PerMinute:
-                return dt > 0 ? (column.value(h[i]) - column.value(h[j])) * 60.0 / dt : 0.0;
+                return dt > 0 ? (column.value(h[i]) - column.value(h[j])) * kSecondsPerMinute / dt : 0.0;
             case ChartKind::ProgressMean: return progressBetween(h[j], h[i]);
             default: return column.value(h[i]);
             }

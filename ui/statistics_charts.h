@@ -27,6 +27,14 @@ struct Chart {
 constexpr double kRateWindowSeconds = 60.0;
 // Seconds over which the mean progress is smoothed into its trend.
 constexpr double kTrendWindowSeconds = 300.0;
+// A rate per minute is a change over a window scaled by this over the
+// window's seconds.
+constexpr double kSecondsPerMinute = 60.0;
+
+// For each of a series of times (oldest first), the index of the earliest
+// time at most `window` seconds before it, or of the one just before it when
+// that is further back: the span a charted rate or mean is taken over.
+std::vector<std::size_t> windowStarts(const std::vector<double>& times, double window);
 
 // Mean progress (with its trend), population, births and deaths per
 // minute, generation (mean; the maximum beside it), best score, foods,

@@ -20,12 +20,28 @@ RunOptions parse(std::vector<const char*> args, bool expectOk = true)
 TEST(Options, RunNumberFollowsTheRemainingArguments)
 {
     EXPECT_EQ(parse({}).runNumber, 10);
-    EXPECT_EQ(parse({"3"}).runNumber, 3);
     EXPECT_EQ(parse({"--headless", "7", "--steps", "5"}).runNumber, 7);
-    EXPECT_EQ(parse({"12xyz"}).runNumber, 12); // scanned like %d
-    EXPECT_EQ(parse({" -4"}).runNumber, -4);
-    EXPECT_EQ(parse({"-4"}).runNumber, -4);
-    EXPECT_EQ(parse({"99999999999999999999"}).runNumber, INT_MAX);
+    // A whole number with an optional sign, in the range of an int.
+    const struct {
+        const char* text;
+        int value;
+    } taken[] = {{"3", 3},          {"-4", -4},         {"+5", 5},
+                 {"007", 7},        {"-0", 0},          {"2147483647", INT_MAX},
+                 {"-2147483648", INT_MIN}};
+    for (const auto& c : taken)
+        EXPECT_EQ(parse({c.text}).runNumber, c.value) << c.text;
+    // Anything else is refused by name, nothing read out of it.
+    for (const char* text : {"12abc", "12xyz", "7 8", " -4", "-4 ", "", "+", "-", "1.5",
+                             "1e3", "0x10", "2147483648", "-2147483649",
+                             "99999999999999999999"}) {
+        const std::vector<const char*> args = {"creatures", text};
+        RunOptions o;
+        std::string error;
+        EXPECT_FALSE(parseOptions(2, args.data(), o, error)) << text;
+        EXPECT_EQ(error, std::string("the run number must be a whole number from -2147483648 to "
+                                     "2147483647, not '") +
+                             text + "'");
+    }
 }
 
 TEST(Options, WhatIsNotUnderstoodIsRefusedByName)
@@ -39,7 +55,12 @@ TEST(Options, WhatIsNotUnderstoodIsRefusedByName)
         {{"-seed", "5"}, "unknown option -seed (options start with two dashes)"},
         {{"-h"}, "unknown option -h"},
         {{"3", "4"}, "one run number at most, not also '4'"},
-        {{"abc"}, "the run number must be a whole number, not 'abc'"},
+        {{"abc"}, "the run number must be a whole number from -2147483648 to 2147483647, not 'abc'"},
+        {{"--summarize", "s.csv", "--headless"}, "--summarize runs nothing; it cannot go with --headless"},
+        {{"--stats", "s.csv", "--summarize", "s.csv"}, "--summarize runs nothing; it cannot go with --stats"},
+        {{"--summarize", "s.csv", "--set", "gravity=-2"}, "--summarize runs nothing; it cannot go with --set"},
+        {{"--summarize", "s.csv", "3"}, "--summarize runs nothing; it cannot go with a run number"},
+        {{"--summarize", ""}, "--summarize needs a file name"},
         {{"--save-all"}, "option --save-all needs a value"},
         {{"--save-all", "--steps", "1"}, "option --save-all needs a value, not the option --steps"},
         {{"--seed", "0x10"}, "--seed needs a whole number"},
@@ -61,6 +82,10 @@ TEST(Options, WhatIsNotUnderstoodIsRefusedByName)
         EXPECT_FALSE(parseOptions(static_cast<int>(args.size()), args.data(), o, error)) << c.error;
         EXPECT_EQ(error.rfind(c.error, 0), 0u) << error;
     }
+    // What goes with --summarize: the run's length and --help.
+    const RunOptions summarize = parse({"--summarize", "s.csv", "--seconds", "1e3", "--help"});
+    EXPECT_EQ(summarize.summarizeFile, "s.csv");
+    EXPECT_EQ(summarize.seconds, 1000.0);
     // Decimal numbers in every form, the same for every option.
     EXPECT_EQ(parse({"--seconds", "1e2"}).seconds, 100.0);
     EXPECT_EQ(parse({"--autosave", "0"}).autosaveSeconds, 0.0);

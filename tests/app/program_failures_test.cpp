@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -119,6 +120,9 @@ TEST_F(ProgramFailures, ACommandLineItDoesNotUnderstandRunsNothingAndWritesNothi
         {"-seed", "5"},
         {"-h"},
         {"7", "8"},
+        {"12abc"},
+        {"7 8"},
+        {"--summarize", "s.csv"},
         {"--save-all", "--steps", "1"},
         {"--seconds", "0x10"},
         {"--autosave", "0.001"},
@@ -141,6 +145,38 @@ TEST_F(ProgramFailures, ACommandLineItDoesNotUnderstandRunsNothingAndWritesNothi
         EXPECT_FALSE(fs::exists(dir / "s.csv"));
         EXPECT_FALSE(fs::exists(dir / "out"));
         EXPECT_FALSE(fs::exists(dir / "no"));
+    }
+}
+
+TEST_F(ProgramFailures, SummarizeReadsAFileAndRunsNothing)
+{
+    // A real run's statistics: summarized, with no run number, no world.
+    ASSERT_EQ(runIn(dir, {"--headless", "--seed", "3", "--seconds", "30", "--stats", "run.csv"})
+                  .status,
+              0);
+    const Outcome ok = runIn(dir, {"--summarize", "run.csv", "--seconds", "30"});
+    EXPECT_EQ(ok.status, 0) << ok.output;
+    EXPECT_EQ(ok.output.rfind("sim_seconds,final_population,", 0), 0u) << ok.output;
+    EXPECT_NE(ok.output.find("\n\ntime,population,births_per_min,"), std::string::npos);
+    // A bin a second: the 1000 steps of 0.03 s end just short of 30 s.
+    EXPECT_EQ(lines(ok.output, "\n"), 2 + 1 + 1 + 30) << ok.output;
+    EXPECT_FALSE(fs::exists(dir / "autosave"));
+
+    fs::create_directories(dir / "folder.csv");
+    std::ofstream(dir / "cut.csv") << "time,population,births\n1,10,0\n2,10\n";
+    const struct {
+        const char* file;
+        const char* said;
+    } cases[] = {
+        {"missing.csv", "creatures: --summarize missing.csv: no such file\n"},
+        {"folder.csv", "creatures: --summarize folder.csv: it is a folder\n"},
+        {"cut.csv", "creatures: --summarize cut.csv: line 3: 2 values, not 3 as in the first "
+                    "line\n"},
+    };
+    for (const auto& c : cases) {
+        const Outcome o = runIn(dir, {"--summarize", c.file});
+        EXPECT_EQ(o.status, 2) << c.file;
+        EXPECT_EQ(o.output, c.said);
     }
 }
 

@@ -84,24 +84,32 @@ fi
 # The series behind the charts, from two crafted runs of one combination:
 # births as rates per minute (2 and 4), the mean progress weighed by the
 # cycles scored (0.1 and 0.3 on 10 cycles a second), counts whole.
-summary_awk="$(dirname "$sweep")/sweep_summary.awk"
-mkdir -p craft/charts
-printf 'job\tseed\tseconds\tsettings\nj1\t1\t600\t-\nj2\t2\t600\t-\n' >craft/jobs.tsv
+printf 'seconds 600\nseeds 1 2\n' >craft.sweep
 for j in 1 2; do
-  mkdir -p "craft/jobs/j$j"
-  echo "wall_s=1" >"craft/jobs/j$j/job.txt"
+  mkdir -p "craft/jobs/seed$j"
+  echo "wall_s=1" >"craft/jobs/seed$j/job.txt"
   awk -v j=$j 'BEGIN {
     print "time,population,births,deaths_starved,deaths_fallen,cycles_evaluated,mean_progress"
     for (t = 0; t <= 600; t++)
       printf "%d,%d,%d,%d,0,10,%g\n", t, 8 + 2 * j, int(t * j / 30), int(t / 60), 0.2 * j - 0.1 }' \
-    >"craft/jobs/j$j/stats.csv"
+    >"craft/jobs/seed$j/stats.csv"
 done
-RESULTS=craft awk -f "$summary_awk" craft/jobs.tsv
+bash "$sweep" craft.sweep -o craft --summary --program "$program" >/dev/null 2>&1 || fail "crafted summary"
 last=$(grep -v '^#' craft/charts/series.dat | awk 'NF' | tail -n 1)
 [ "$last" = "600 2 11 1.41421 3 1.41421 1 0 0.2 0.141421 0.2 0.141421" ] ||
   fail "series at 600 s: $last"
 awk '!/^#/ && NF && ($5 < 0 || $7 < 0 || $3 != 11) { bad = 1 } END { exit bad }' \
   craft/charts/series.dat || fail "a negative rate or a wrong population in the series"
+
+# A finished job whose statistics are not one run's is unfinished in the
+# summary, and the program says why.
+cp -r craft craft2
+echo "5,10" >>craft2/jobs/seed2/stats.csv
+bash "$sweep" craft.sweep -o craft2 --summary --program "$program" >/dev/null 2>err.txt ||
+  fail "summary with a bad statistics file"
+grep -q "^seed2,2,0,unfinished,,," craft2/summary.csv && grep -q "^seed1,1,0,finished," craft2/summary.csv ||
+  fail "a bad statistics file: $(cat craft2/summary.csv)"
+grep -q "creatures: --summarize .*/seed2/stats.csv: line 603: 2 values" err.txt || fail "$(cat err.txt)"
 
 # Statistics files with other columns are read by name: columns moved and the
 # progress columns missing leave those cells empty, the rest unchanged.
@@ -139,7 +147,10 @@ if SLURM_ARRAY_TASK_ID=5 bash array.sh 2>/dev/null; then fail "task 5 ran"; fi
 for bad in "sets 1" "seeds 1-x" "set groundSize 10 500|groundSize=500 is outside its range" \
   "seconds 2|a second 'seconds' line" "set foodInterval 10 10.0 1e1|has a value twice" \
   "seeds 4294967296|--seed needs a whole number" "set foodInterval 0x10|'0x10' is not a number" \
-  "set physics fast fast|has a value twice" "set physics slow|needs one of classic fast"; do
+  "set physics fast fast|has a value twice" "set physics slow|needs one of classic fast" \
+  "seeds 01|seed 1 is given twice" "seeds 2 0002|seed 2 is given twice" \
+  "seeds 3-5 4|seed 4 is given twice" "seeds 0-1|seed 1 is given twice" \
+  "seeds 5-3|'5-3' is not a seed" "seeds 099999999999|--seed needs a whole number"; do
   printf 'seconds 1\nseeds 1\n%s\n' "${bad%%|*}" >bad.sweep
   status=0
   bash "$sweep" bad.sweep -o badres --program "$program" 2>err.txt || status=$?
@@ -151,25 +162,53 @@ done
 # Results folders of any name, and nothing in them reaches a shell: quotes,
 # spaces and a command substitution are taken as names, a line break refused.
 printf 'seconds 1\nseeds 1\nset foodInterval 5\n' >one.sweep
-for name in "it's here" 'a b' '$(touch INJECTED)' "inj'; touch INJECTED; echo '"; do
+for name in "it's here" 'a b' '$(touch INJECTED)' "inj'; touch INJECTED; echo '" -dash - --; do
   bash "$sweep" one.sweep -o "$name" --program "$program" >/dev/null 2>err.txt ||
     fail "-o '$name': $(cat err.txt)"
-  [ -s "$name/summary.csv" ] && grep -q ',finished,' "$name/summary.csv" || fail "-o '$name': no summary"
+  [ -s "$name/summary.csv" ] && grep -q -e ",finished," -- "$name/summary.csv" || fail "-o '$name': no summary"
   bash "$sweep" one.sweep -o "$name" --program "$program" --slurm "$name.sh" >/dev/null 2>&1 ||
     fail "--slurm with -o '$name'"
-  bash -n "$name.sh" || fail "the Slurm script of -o '$name' is not one script"
+  bash -n -- "$name.sh" || fail "the Slurm script of -o '$name' is not one script"
 done
 [ ! -e INJECTED ] || fail "a name was run as a command"
 if bash "$sweep" one.sweep -o "$(printf 'line\nbreak')" --program "$program" 2>err.txt; then
   fail "a line break in -o was taken"
 fi
 grep -q 'line break' err.txt || fail "$(cat err.txt)"
+[ "$(bash "$sweep" one.sweep -o -dash --program "$program" --dry-run 2>/dev/null | head -n 1)" = "cd $(printf '%q' "$tmp/-dash")" ] ||
+  fail "--dry-run with -o -dash"
+if bash "$sweep" one.sweep --program "$program" -o 2>err.txt; then fail "-o without a folder ran"; fi
+grep -qx 'sweep: -o needs a value (see --help)' err.txt || fail "-o without a folder: $(cat err.txt)"
+
+# Seeds are numbers: written without leading zeros in job names and
+# commands.
+for case in "00010|seed10 1 10" "08-010|seed8 1 8,seed9 1 9,seed10 1 10" \
+  "1-0000000000000000000002 7|seed1 1 1,seed2 1 2,seed7 1 7"; do
+  printf 'seconds 1\nseeds %s\n' "${case%%|*}" >seeds.sweep
+  got=$(bash "$sweep" seeds.sweep --program "$program" --dry-run 2>/dev/null | tail -n +2 |
+    awk '{ sub(/^jobs\//, "", $4); printf "%s%s %s %s", (NR > 1 ? "," : ""), $4, $5, $6 }')
+  [ "$got" = "${case#*|}" ] || fail "seeds ${case%%|*}: $got"
+done
 
 # The number of jobs is said; a large sweep runs only when asked.
 printf 'seconds 1\nseeds 1-10000\n' >large.sweep
 if bash "$sweep" large.sweep -o large --program "$program" 2>err.txt; then fail "10000 jobs ran"; fi
 grep -q '^sweep: 10000 jobs$' err.txt && grep -q 'give --yes' err.txt && [ ! -e large ] ||
   fail "large sweep: $(cat err.txt)"
+# Counted, not made: a sweep of billions of jobs is refused at once, without
+# a folder (the time limit only stops a sweep that would make them all).
+nl=$'\n' values="1 2 3 4 5 6 7 8 9 10"
+grid="seeds 1-100${nl}set groundSize 3 4 5 6 7 8 9 10 11 12${nl}set foodInterval $values"
+grid+="${nl}set minPopulation $values${nl}set wallHeight $values"
+grid+="${nl}set gravity -1 -2 -3 -4 -5 -6 -7 -8 -9 -10${nl}set stepsPerFrame 1 2 3 4 5"
+for case in "seeds 0-4294967295|4294967296" "seeds 1-1000000|1000000" "$grid|50000000" \
+  "seeds 1-4294967295 0${nl}set foodInterval $values${nl}set wallHeight $values|429496729600"; do
+  printf 'seconds 1\n%s\n' "${case%|*}" >large.sweep
+  status=0
+  timeout 120 bash "$sweep" large.sweep -o large --program "$program" 2>err.txt || status=$?
+  [ "$status" -eq 2 ] && [ ! -e large ] && grep -qx "sweep: ${case##*|} jobs" err.txt &&
+    grep -q 'give --yes' err.txt || fail "large sweep (status $status): $(cat err.txt)"
+done
 sed -i 's/seeds 1 2/seeds 1 2 3/' tiny.sweep
 if bash "$sweep" tiny.sweep -o res --program "$program" 2>err.txt; then fail "another sweep ran"; fi
 grep -q "another sweep" err.txt || fail "$(cat err.txt)"
