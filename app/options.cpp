@@ -141,15 +141,17 @@ const std::vector<OptionSpec>& optionTable()
              return takeName(o.lineageFile, n, v, e);
          }},
         {"--champions", "DIR",
-         "every simulated hour (and at the end) write the hour's best\n"
-         "creature to DIR/hour-N.creature (DIR is made if missing)",
+         "every simulated hour (and at the end) write the hour's\n"
+         "best creature to DIR/hour-N.creature (DIR is made if\n"
+         "missing)",
          [](RunOptions& o, const std::string& n, const std::string& v, std::string& e) {
              return takeName(o.championsDir, n, v, e);
          }},
         {"--trial", "FILE...",
-         "set each creature file (this and every word after the options)\n"
-         "alone on the standard course and print a row of figures each;\n"
-         "no run is made (see --trial-csv, --trial-fresh)",
+         "set each creature file (this and every word after the\n"
+         "options) alone on the standard course and print a row of\n"
+         "figures each; no run is made (see --trial-csv and\n"
+         "--trial-fresh)",
          [](RunOptions& o, const std::string& n, const std::string& v, std::string& e) {
              o.trialFiles.clear();
              std::string file;
@@ -163,8 +165,8 @@ const std::vector<OptionSpec>& optionTable()
              return takeName(o.trialCsv, n, v, e);
          }},
         {"--trial-fresh", nullptr,
-         "creatures enter the trial with a fresh movement store (what\n"
-         "their genome lets them learn) instead of what they learned",
+         "creatures enter the trial with a fresh movement store\n"
+         "(what their genome lets them learn), not what they learned",
          [](RunOptions& o, const std::string&, const std::string&, std::string&) {
              o.trialFresh = true;
              return true;

@@ -90,6 +90,31 @@ const std::vector<WorldSetting> kSettings = {
      physicsCount, physicsDescription},
 };
 
+// Text from column 20, broken between words before column 80.
+std::string wrapped(const std::string& text, std::size_t first)
+{
+    std::string out;
+    std::size_t column = first;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t end = text.find(' ', at);
+        if (end == std::string::npos)
+            end = text.size();
+        const std::string word = text.substr(at, end - at);
+        if (column > first && column + 1 + word.size() > 79) {
+            out += "\n" + std::string(20, ' ');
+            column = 20;
+        } else if (column > first) {
+            out += ' ';
+            ++column;
+        }
+        out += word;
+        column += word.size();
+        at = end + 1;
+    }
+    return out;
+}
+
 std::string number(double v)
 {
     std::ostringstream o;
@@ -193,12 +218,15 @@ std::string worldSettingsUsage()
     const WorldSettings fresh;
     std::ostringstream o;
     for (const auto& s : kSettings) {
-        o << "  " << std::left << std::setw(18) << s.name << s.description << "\n";
+        o << "  " << std::left << std::setw(18) << s.name << wrapped(s.description, 20) << "\n";
         const std::string indent(20, ' ');
         if (s.valueName)
             for (int i = 0; i < s.valueCount(); ++i)
-                o << indent << (s.type == Type::Choice ? "" : std::to_string(i) + " ")
-                  << s.valueName(i) << ": " << s.valueDescription(i) << "\n";
+                o << indent
+                  << wrapped((s.type == Type::Choice ? "" : std::to_string(i) + " ") +
+                                 s.valueName(i) + ": " + s.valueDescription(i),
+                             20)
+                  << "\n";
         o << indent << "default " << settingValueText(s, s.get(fresh));
         if (s.type == Type::Choice) {
             o << ", one of";
