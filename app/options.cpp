@@ -49,6 +49,11 @@ std::string pathProblem(const std::string& path, bool folder)
             return "it is not a folder";
         if (!folder && S_ISDIR(st.st_mode))
             return "it is a folder";
+        // Only regular files are written: a named pipe without a reader, a
+        // device or a socket could block the program or take the output
+        // somewhere no one looks.
+        if (!folder && !S_ISREG(st.st_mode))
+            return "it is not a regular file (a named pipe, a device or a socket)";
         if (::access(path.c_str(), folder ? W_OK | X_OK : W_OK) != 0)
             return "it cannot be written";
         return std::string();
@@ -442,13 +447,32 @@ bool parseOptions(int argc, const char* const* argv, RunOptions& out, std::strin
     return true;
 }
 
+namespace {
+
+struct OutputPath {
+    const char* option;
+    const std::string& path;
+    bool folder;
+};
+
+} // namespace
+
+std::vector<std::string> replacedOutputs(const RunOptions& options)
+{
+    std::vector<std::string> replaced;
+    for (const std::string* path : {&options.statsFile, &options.lineageFile,
+                                    &options.screenshotFile, &options.recordFile,
+                                    &options.trialCsv}) {
+        struct stat st;
+        if (!path->empty() && ::stat(path->c_str(), &st) == 0 && S_ISREG(st.st_mode))
+            replaced.push_back(*path);
+    }
+    return replaced;
+}
+
 bool checkOutputPaths(const RunOptions& options, std::string& error)
 {
-    const struct {
-        const char* option;
-        const std::string& path;
-        bool folder;
-    } paths[] = {{"--save-all", options.saveAllDir, true},
+    const OutputPath paths[] = {{"--save-all", options.saveAllDir, true},
                  {"--champions", options.championsDir, true},
                  {"--trial-csv", options.trialCsv, false},
                  {"--stats", options.statsFile, false},

@@ -65,5 +65,9 @@ bool parseOptions(int argc, const char* const* argv, RunOptions& out, std::strin
 // False with `error` naming the option and the path otherwise.
 bool checkOutputPaths(const RunOptions& options, std::string& error);
 
+// The output files of the options that exist already (regular files): the
+// run will replace them, and says so at its start.
+std::vector<std::string> replacedOutputs(const RunOptions& options);
+
 // Usage text for --help.
 std::string usageText();

@@ -78,6 +78,8 @@ int runUnguarded(int argc, char** argv, const WindowRunner* window)
         std::cout << usageText();
         return 0;
     }
+    for (const std::string& file : replacedOutputs(options))
+        std::cerr << "creatures: " << file << " exists and will be replaced" << std::endl;
     if (!options.trialFiles.empty())
         return runTrials(options);
     // A tool mode: a file is read and its summary printed; no world is made.

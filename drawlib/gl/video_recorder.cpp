@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <thread>
 #include <vector>
 
@@ -44,6 +45,28 @@ std::string onPath(const std::string& program)
 double secondsSince(Clock::time_point t)
 {
     return std::chrono::duration<double>(Clock::now() - t).count();
+}
+
+// Processor time a process has used, in clock ticks; -1 when it cannot be
+// read.
+long long processorTicks(pid_t pid)
+{
+    std::FILE* f = std::fopen(("/proc/" + std::to_string(pid) + "/stat").c_str(), "r");
+    if (!f)
+        return -1;
+    char line[1024];
+    const bool read = std::fgets(line, sizeof line, f) != nullptr;
+    std::fclose(f);
+    if (!read)
+        return -1;
+    // After the command name in parentheses: state, then 10 fields, then
+    // utime and stime.
+    const char* at = std::strrchr(line, ')');
+    long long utime = 0, stime = 0;
+    if (!at || std::sscanf(at + 1, " %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lld %lld",
+                           &utime, &stime) != 2)
+        return -1;
+    return utime + stime;
 }
 
 } // namespace
@@ -132,8 +155,12 @@ bool VideoRecorder::stop()
         return false;
     ::close(fd_);
     fd_ = -1;
-    // ffmpeg finishes the file once its input ends; it is given a while.
+    // ffmpeg finishes the file once its input ends. It is given the time it
+    // needs while it works on it, but one that does nothing (stopped, or
+    // hung) is given up soon.
     const Clock::time_point t0 = Clock::now();
+    Clock::time_point lastWork = t0;
+    long long ticks = processorTicks(pid_);
     int status = 0;
     for (;;) {
         const pid_t r = ::waitpid(pid_, &status, WNOHANG);
@@ -145,9 +172,13 @@ bool VideoRecorder::stop()
             std::remove(path_.c_str());
             return false;
         }
-        if (secondsSince(t0) > kVideoFinishSeconds) {
-            fail("ffmpeg did not finish the file in " +
-                 std::to_string(static_cast<int>(kVideoFinishSeconds)) + " s");
+        const long long now = processorTicks(pid_);
+        if (now != ticks) {
+            ticks = now;
+            lastWork = Clock::now();
+        }
+        if (secondsSince(lastWork) > kVideoStallSeconds || secondsSince(t0) > kVideoFinishSeconds) {
+            fail("ffmpeg did not finish the file");
             return false;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));

@@ -18,9 +18,11 @@
 
 #include <string>
 
-// Seconds ffmpeg may take a frame (or finish the file) before it is given up.
+// Seconds ffmpeg may take to take a frame, or to finish the file without
+// working on it (using no processor time), before it is given up; and the
+// longest it may take to finish a file at all.
 constexpr double kVideoStallSeconds = 3.0;
-constexpr double kVideoFinishSeconds = 30.0;
+constexpr double kVideoFinishSeconds = 60.0;
 
 class VideoRecorder {
 public:

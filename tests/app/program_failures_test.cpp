@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -146,6 +147,41 @@ TEST_F(ProgramFailures, ACommandLineItDoesNotUnderstandRunsNothingAndWritesNothi
         EXPECT_FALSE(fs::exists(dir / "out"));
         EXPECT_FALSE(fs::exists(dir / "no"));
     }
+}
+
+// Outputs are regular files or new names: a named pipe without a reader
+// would block the program for ever, a device or socket takes the output
+// where no one looks. Each is refused at the start; an existing file is said
+// to be replaced.
+TEST_F(ProgramFailures, OutputsThatAreNoRegularFilesAreRefusedAndReplacedOnesAreSaid)
+{
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    const std::vector<std::vector<std::string>> commandLines = {
+        {"--stats", "pipe"},
+        {"--lineage", "pipe"},
+        {"--stats", "/dev/null"},
+        {"--screenshot", "pipe"},
+        {"--record", "pipe"},
+        {"--trial", "x.creature", "--trial-csv", "pipe"},
+    };
+    for (const auto& args : commandLines) {
+        std::vector<std::string> all = {"--steps", "1"};
+        if (args.front() == "--trial")
+            all.clear();
+        else if (args.front() != "--screenshot" && args.front() != "--record")
+            all.push_back("--headless");
+        all.insert(all.end(), args.begin(), args.end());
+        const Outcome o = runIn(dir, all);
+        SCOPED_TRACE(o.output);
+        EXPECT_EQ(o.status, 2);
+        EXPECT_EQ(lines(o.output, "\n"), 1);
+        EXPECT_NE(o.output.find("it is not a regular file"), std::string::npos);
+    }
+    std::ofstream(dir / "old.csv") << "an earlier run's\n";
+    const Outcome o = runIn(dir, {"--headless", "--steps", "3", "--stats", "old.csv"});
+    EXPECT_EQ(o.status, 0) << o.output;
+    EXPECT_NE(o.output.find("creatures: old.csv exists and will be replaced\n"), std::string::npos)
+        << o.output;
 }
 
 TEST_F(ProgramFailures, SummarizeReadsAFileAndRunsNothing)

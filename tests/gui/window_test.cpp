@@ -431,18 +431,32 @@ TEST(ProgramVideo, RecordsEveryNthFrameAndRunsOnWithoutFfmpeg)
     const fs::path dir =
         fs::temp_directory_path() / ("creatures_video_" + std::to_string(::getpid()));
     fs::create_directories(dir);
-    struct Case { int every; const char* path; int frames; };
-    for (const Case c : {Case{1, "", 24}, Case{3, "", 8}, Case{1, "PATH=/nonexistent ", 0}}) {
+    // An ffmpeg that fails: the video is not whole, so the run fails.
+    fs::create_directories(dir / "bin");
+    std::ofstream(dir / "bin" / "ffmpeg") << "#!/bin/sh\nexit 1\n";
+    fs::permissions(dir / "bin" / "ffmpeg", fs::perms::owner_all);
+    const std::string failing = "PATH=" + (dir / "bin").string() + ":$PATH ";
+    struct Case { int every; std::string path; int frames; };
+    for (const Case& c : {Case{1, "", 24}, Case{3, "", 8}, Case{1, "PATH=/nonexistent ", 0},
+                          Case{2, failing, -1}}) {
         SCOPED_TRACE("every " + std::to_string(c.every) + " " + c.path);
         const fs::path video = dir / ("run" + std::to_string(c.every) + ".mp4");
         fs::remove(video);
-        const std::string cmd = std::string(c.path) + CREATURES_BINARY +
+        const std::string cmd = c.path + CREATURES_BINARY +
                                 " --seed 5 --frames 24 --window 320x240 --record " +
                                 video.string() + " --record-every " + std::to_string(c.every) +
                                 " > " + (dir / "out").string() + " 2>&1";
-        ASSERT_EQ(std::system(cmd.c_str()), 0);
+        const int status = std::system(cmd.c_str());
         std::ifstream outFile(dir / "out");
         const std::string out((std::istreambuf_iterator<char>(outFile)), {});
+        if (c.frames < 0) {
+            EXPECT_EQ(WEXITSTATUS(status), 1) << out;
+            EXPECT_NE(out.find("creatures: cannot write: " + video.string()), std::string::npos)
+                << out;
+            EXPECT_FALSE(fs::exists(video));
+            continue;
+        }
+        ASSERT_EQ(status, 0) << out;
         if (c.frames == 0) {
             EXPECT_NE(out.find("creatures: no video: ffmpeg is not on the PATH"), std::string::npos)
                 << out;
