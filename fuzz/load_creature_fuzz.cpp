@@ -54,7 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     World& w = target->world();
     const std::size_t before = w.sim.population.size();
     try {
-        loadCreatureFrom(w.sim, w.settings, source, underCamera(w));
+        loadCreatureFrom(w.sim, w.settings, source,
+                         PlacePoint{w.view.mainCamera.target[0], w.view.mainCamera.target[1]});
     } catch (const std::string&) {
         if (w.sim.population.size() != before)
             std::abort(); // a failed load must not change the population

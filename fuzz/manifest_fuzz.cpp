@@ -21,7 +21,7 @@ void writeCorpus(const std::string& folder)
 {
     Scene s(41, 2);
     s.step(60);
-    const SavedFiles files = simulationFiles(s.world());
+    const SavedFiles files = simulationFiles(s.world().sim, s.world().settings);
     fuzz::writeSeed(folder, "manifest", fuzz::joinFiles({encodeManifest(files)}));
     fuzz::writeSeed(folder, "manifest-and-config",
                     fuzz::joinFiles({encodeManifest(files), fuzz::fileOf(files, "config.dat")}));
@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     fuzz::startTarget(writeCorpus);
     Scene s(41, 2);
     s.step(60);
-    save = simulationFiles(s.world());
+    save = simulationFiles(s.world().sim, s.world().settings);
     target = new Scene(1, 2);
     return 0;
 }
@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool decoded = !files.empty() && decodeManifest(files[0], sums, reason);
     bool loaded = true;
     try {
-        loadAllFrom(target->world(), source);
+        loadAllFrom(target->world().sim, target->world().settings, source);
     } catch (const std::string&) {
         loaded = false;
     }

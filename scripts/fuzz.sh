@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Fuzzes what loads read for a short while: whole simulations, single
-# creatures, lineage.csv and the manifest.
+# creatures, lineage.csv, the manifest, whole save folders with their names
+# (rules.txt and the checksum list included) and creature files.
 #
 # Configures a clang build folder (build-fuzz) with AddressSanitizer,
 # UndefinedBehaviorSanitizer and libFuzzer, builds the fuzz targets, makes
@@ -13,7 +14,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${FUZZ_BUILD:-$root/build-fuzz}"
 seconds="${FUZZ_SECONDS:-25}"
-targets=(load_all_fuzz load_creature_fuzz lineage_fuzz manifest_fuzz)
+targets=(load_all_fuzz load_creature_fuzz lineage_fuzz manifest_fuzz save_folder_fuzz creature_file_fuzz)
 
 cmake -S "$root" -B "$build" -G Ninja \
   -DCMAKE_CXX_COMPILER=clang++ \
