@@ -78,10 +78,11 @@ int runUnguarded(int argc, char** argv, const WindowRunner* window)
         std::cout << usageText();
         return 0;
     }
-    for (const std::string& file : replacedOutputs(options))
-        std::cerr << "creatures: " << file << " exists and will be replaced" << std::endl;
-    if (!options.trialFiles.empty())
+    if (!options.trialFiles.empty()) {
+        for (const std::string& file : replacedOutputs(options))
+            std::cerr << "creatures: " << file << " exists and will be replaced" << std::endl;
         return runTrials(options);
+    }
     // A tool mode: a file is read and its summary printed; no world is made.
     if (!options.summarizeFile.empty()) {
         RunSummary summary;
@@ -110,6 +111,8 @@ int runUnguarded(int argc, char** argv, const WindowRunner* window)
 
     // The window when it can be had; otherwise a headless run, said so.
     std::cerr << "\n";
+    for (const std::string& file : replacedOutputs(options))
+        std::cerr << "creatures: " << file << " exists and will be replaced" << std::endl;
     ShutDown shutDown(w, window);
     bool& windowed = shutDown.windowOpen;
     if (!options.headless) {

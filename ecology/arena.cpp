@@ -71,6 +71,11 @@ void resetWorld(Simulation& sim, const WorldSettings& settings)
         a.buildBody(sim.world, bodySpace(sim, settings.physics), &sim.environment);
     }
 
+    // A new world: its family tree starts with its first creatures.
+    sim.family.clear();
+    for (const Agent& a : sim.population)
+        sim.family.arrive(a, sim.time, FamilyMember::StartUp);
+
     sim.environment.population = &sim.population;
     sim.environment.foods = &sim.foods;
     sim.foods.reset();

@@ -81,6 +81,7 @@ void mate(Simulation& sim, const WorldSettings& settings, Agent& self, Agent& pa
     ++self.children;
     ++partner.children;
     ++sim.counters.births;
+    sim.family.born(child, sim.time);
     if (sim.lifeEvents)
         sim.lifeEvents(lifeEventOf(LifeEvent::Birth, child, sim.time));
 }
@@ -194,6 +195,7 @@ void refillPopulation(Simulation& sim, const WorldSettings& settings)
         c.centre.z = settings.ecology.refillHeight;
         c.buildBody(sim.world, bodySpace(sim, settings.physics), &sim.environment);
         ++sim.counters.refills;
+        sim.family.arrive(c, sim.time, FamilyMember::Refill);
         if (sim.lifeEvents)
             sim.lifeEvents(lifeEventOf(LifeEvent::Refill, c, sim.time));
     }
@@ -226,6 +228,7 @@ void deathPass(Simulation& sim, const WorldSettings& settings)
             if (sim.lifeEvents)
                 sim.lifeEvents(lifeEventOf(LifeEvent::Death, a, sim.time));
             sim.hallOfFame.leaves(a);
+            sim.family.died(a, sim.time);
             sim.removed.push_back(Departure{&a, a.parts.data(), a.parts.size()});
             it = sim.population.erase(it);
             continue;

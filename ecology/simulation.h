@@ -17,6 +17,7 @@
 
 #include "base/random.h"
 #include "ecology/cycle_learning.h"
+#include "ecology/family_tree.h"
 #include "ecology/food_store.h"
 #include "ecology/hall_of_fame.h"
 #include "ecology/lineage.h"
@@ -109,6 +110,7 @@ struct Simulation {
     LifeCounters counters;
     StatisticsRecorder statistics;
     HallOfFame hallOfFame;
+    FamilyTree family;
     LifeEventSink lifeEvents;
 
     Simulation();

@@ -117,6 +117,7 @@ void simulationStep(Simulation& sim, const WorldSettings& settings)
     takeOutRunawayBodies(sim);
     sim.statistics.afterStep(sim);
     sim.hallOfFame.afterStep(sim.population, sim.time);
+    sim.family.afterStep(sim.population, sim.time);
 
     if (sim.walls.exist)
         placeWalls(sim, settings.groundSize, settings.wallHeight);

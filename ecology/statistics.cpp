@@ -38,6 +38,12 @@ const std::vector<StatsColumn> kColumns = {
      [](S s) { return double(s.maxGeneration); }, nullptr, 0},
     {"mean_generation", "Generation", ChartKind::Level, 2, false,
      [](S s) { return s.meanGeneration; }, [](S s) { return double(s.maxGeneration); }, 5},
+    {"founder_families", "Founder families", ChartKind::Level, 0, true,
+     [](S s) { return double(s.founderFamilies); }, nullptr, 10},
+    {"mrca_generation", nullptr, ChartKind::None, 0, true,
+     [](S s) { return double(s.commonAncestorGeneration); }, nullptr, 0},
+    {"mrca_age", nullptr, ChartKind::None, 0, false, [](S s) { return s.commonAncestorAge; },
+     nullptr, 0},
 };
 
 } // namespace
@@ -102,6 +108,12 @@ StatsSample StatisticsRecorder::sampleNow(const Simulation& sim) const
     if (!sim.population.empty()) {
         s.meanEnergy = energy / static_cast<double>(sim.population.size());
         s.meanGeneration = generations / static_cast<double>(sim.population.size());
+    }
+    s.founderFamilies = sim.family.livingFounders(sim.population);
+    const CommonAncestor ancestor = sim.family.commonAncestor(sim.population);
+    if (ancestor.found) {
+        s.commonAncestorGeneration = ancestor.generation;
+        s.commonAncestorAge = sim.time - ancestor.born;
     }
     const Agent* best = bestByScore(sim.population);
     s.bestScore = best ? best->score : 0.0;

@@ -33,6 +33,13 @@ struct StatsSample {
     double meanProgress = 0.0;
     int maxGeneration = 0;
     double meanGeneration = 0.0;
+    // Lineages of the living: how many founders (creatures that came
+    // without parents) have a living descendant, and the generation and age
+    // (simulated seconds since its birth) of the living's most recent common
+    // ancestor; -1 for both when they descend from several founders.
+    int founderFamilies = 0;
+    int commonAncestorGeneration = -1;
+    double commonAncestorAge = -1.0;
     // Totals of scored cycles and their progress since start-up.
     long long totalCycles = 0;
     double totalProgress = 0.0;

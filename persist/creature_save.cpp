@@ -37,9 +37,14 @@ bool load(Simulation& sim, const WorldSettings& settings, const FileSource& sour
     // only once its archive and its poses are known to be good.
     std::list<Agent> loaded;
     Agent& a = loaded.emplace_back();
-    a.creatureId = sim.nextCreatureId++;
+    const int id = sim.nextCreatureId++;
     a.initialize(sim.random);
     readRecord(source, kCreatureFile, a, checkCreature);
+    // A creature from elsewhere takes an id of this world; its parents are
+    // not of this world. Its old id goes into the family tree.
+    const int formerId = a.creatureId;
+    a.creatureId = id;
+    a.parentIds[0] = a.parentIds[1] = -1;
     a.layoutParts();
 
     const std::vector<double> poses =
@@ -56,6 +61,7 @@ bool load(Simulation& sim, const WorldSettings& settings, const FileSource& sour
     // there, the move to this place would count as a huge step forward and
     // be learned as the best movement. That cycle goes unscored.
     a.disturbed = true;
+    sim.family.arrive(a, sim.time, FamilyMember::Loaded, formerId);
     guard.commit();
     return true;
 }

@@ -1,5 +1,6 @@
 #include "persist/save_all.h"
 
+#include <algorithm>
 #include <iostream>
 #include <list>
 #include <utility>
@@ -22,6 +23,32 @@ namespace {
 
 constexpr const char* kConfigFile = "config.dat";
 constexpr const char* kFoodFile = "AimPosData.dat";
+constexpr const char* kFamilyFile = "family.csv";
+// A family row is some hundred bytes; a file far larger is not read.
+constexpr std::size_t kMaxFamilyBytes = std::size_t(64) << 20;
+
+// The family tree of a save, when it has one that fits its creatures; a tree
+// that does not fit is left with one warning, and the loaded creatures start
+// a tree of their own.
+bool readFamily(const FileSource& source, const Population& creatures,
+                std::vector<FamilyMember>& members)
+{
+    std::string text;
+    std::string reason;
+    switch (source.tryRead(kFamilyFile, text, kMaxFamilyBytes)) {
+    case ReadResult::Missing: return false;
+    case ReadResult::Done: break;
+    case ReadResult::NotAFile: reason = "it is not a regular file"; break;
+    case ReadResult::TooLarge: reason = "it is too large"; break;
+    case ReadResult::CannotOpen:
+    case ReadResult::Interrupted: reason = "it cannot be read"; break;
+    }
+    if (reason.empty() && decodeFamily(text, creatures, members, reason))
+        return true;
+    std::cerr << "warning: " << source.path(kFamilyFile) << " ignored (" << reason
+              << "); the family tree starts with the loaded creatures" << std::endl;
+    return false;
+}
 
 std::string creatureFile(int i)
 {
@@ -89,7 +116,8 @@ bool load(Simulation& sim, WorldSettings& settings, const FileSource& source)
     // running world changes only once all of it is good.
     // A save's checksum list names all of its files; one that does not is
     // not this save's whole list (a flipped name, say).
-    source.requireManifestOf({kConfigFile, kPositionFile, kFoodFile}, {kRulesFile, kLineageFile});
+    source.requireManifestOf({kConfigFile, kPositionFile, kFoodFile},
+                             {kRulesFile, kLineageFile, kFamilyFile});
     SimData config = configOf(sim, settings);
     config.populationCount = sim.extras.populationCount;
     readRecord(source, kConfigFile, config, checkSimData);
@@ -112,6 +140,8 @@ bool load(Simulation& sim, WorldSettings& settings, const FileSource& source)
 
     const std::vector<double> poses = readPositions(source, parts, kWholeEntryDoubles);
     readLineage(source, creatures);
+    std::vector<FamilyMember> family;
+    const bool haveFamily = readFamily(source, creatures, family);
 
     AimPointHander foods;
     readRecord(source, kFoodFile, foods, checkFoods);
@@ -138,7 +168,19 @@ bool load(Simulation& sim, WorldSettings& settings, const FileSource& source)
     sim.foods.timer = foods.timer;
     sim.foods.eaten = nullptr;
     takeConfig(sim, settings, std::move(config));
-    sim.nextCreatureId = sim.extras.savedSerial;
+    if (haveFamily) {
+        sim.family.assign(std::move(family));
+    } else {
+        sim.family.clear();
+        for (const Agent& a : sim.population)
+            sim.family.arrive(a, sim.time - a.age, FamilyMember::Loaded);
+    }
+    // Ids go on after every id the world has known, so no two creatures of
+    // its family tree share one.
+    int nextId = sim.extras.savedSerial;
+    for (const Agent& a : sim.population)
+        nextId = std::max(nextId, a.creatureId + 1);
+    sim.nextCreatureId = std::max(nextId, sim.family.largestId() + 1);
     takeRules(settings, rules);
     guard.commit();
     std::cout << "read" << std::endl;
@@ -158,6 +200,8 @@ SavedFiles simulationFiles(const Simulation& sim, const WorldSettings& settings)
     files.emplace_back(kPositionFile, encodePositions(sim.population));
     files.emplace_back(kFoodFile, saveArchive(sim.foods));
     files.emplace_back(kLineageFile, encodeLineage(sim.population));
+    if (!sim.family.empty())
+        files.emplace_back(kFamilyFile, encodeFamily(sim.family));
     const std::string rules = encodeRules(settings);
     if (!rules.empty())
         files.emplace_back(kRulesFile, rules);

@@ -69,7 +69,11 @@ TEST_F(CreatureSave, LoadedCreatureJoinsUnderTheCameraTargetInItsSavedPosture)
 
     const Agent& b = w().sim.population.back();
     EXPECT_EQ(b.gene.values, gene);
-    EXPECT_EQ(b.creatureId, id); // kept, even when another creature has it
+    // A new id of this world; the old one is noted in the family tree.
+    EXPECT_EQ(b.creatureId, idBefore);
+    ASSERT_NE(w().sim.family.find(b.creatureId), nullptr);
+    EXPECT_EQ(w().sim.family.find(b.creatureId)->formerId, id);
+    EXPECT_EQ(w().sim.family.find(b.creatureId)->origin, FamilyMember::Loaded);
     EXPECT_EQ(b.temperature, temperature);
     EXPECT_EQ(b.learning.moves.size(), moves);
     EXPECT_EQ(b.environment, &w().sim.environment);

@@ -134,8 +134,8 @@ TEST_F(SaveAll, WritesOneArchivePerCreatureAndReplacesAnEarlierSaveWhole)
     std::vector<std::string> names;
     for (const auto& f : files)
         names.push_back(f.first);
-    std::vector<std::string> want = {"AimPosData.dat", "SHA256SUMS", "config.dat", "lineage.csv",
-                                     "posAgent.dat"};
+    std::vector<std::string> want = {"AimPosData.dat", "SHA256SUMS", "config.dat", "family.csv",
+                                     "lineage.csv", "posAgent.dat"};
     for (int i = 0; i < 12; ++i)
         want.push_back(std::to_string(i) + ".dat");
     std::sort(want.begin(), want.end());
@@ -148,7 +148,7 @@ TEST_F(SaveAll, WritesOneArchivePerCreatureAndReplacesAnEarlierSaveWhole)
     while (w().sim.population.size() > 3)
         removeLastCreature(w().sim.population);
     save("saveData1");
-    EXPECT_EQ(folderContents("saveData1").size(), 3u + 5u);
+    EXPECT_EQ(folderContents("saveData1").size(), 3u + 6u);
     EXPECT_FALSE(exists("saveData1/3.dat"));
     EXPECT_EQ(entriesStartingWith("saveData1").size(), 1u) << "staging folders left behind";
 }
@@ -199,7 +199,10 @@ TEST_F(SaveAll, LoadGivesBackTheSavedSimulation)
     EXPECT_EQ(w().settings.minPopulation, 8);
     EXPECT_EQ(w().sim.extras.spareSeries1, (std::vector<double>{1.0, 2.0}));
     EXPECT_EQ(w().settings.learningMutation, 0); // not part of a save
-    EXPECT_EQ(w().sim.nextCreatureId, w().sim.extras.savedSerial);
+    // New ids go on after every id the loaded world has known.
+    for (const Agent& a : w().sim.population)
+        EXPECT_LT(a.creatureId, w().sim.nextCreatureId);
+    EXPECT_GT(w().sim.nextCreatureId, w().sim.family.largestId());
 
     // The loaded world runs on.
     scene->step(200);

@@ -12,6 +12,7 @@ Agent& addCreatureAt(World& w, double x, double y, double z)
     a.initialize(w.sim.random);
     a.centre = MY_VECTOR3{x, y, z};
     a.buildBody(w.sim.world, w.sim.space, &w.sim.environment);
+    w.sim.family.arrive(a, w.sim.time, FamilyMember::StartUp);
     return a;
 }
 

@@ -1,0 +1,256 @@
+#include "ecology/family_tree.h"
+
+#include <algorithm>
+#include <cmath>
+#include <sstream>
+#include <unordered_set>
+
+#include "creature/agent.h"
+#include "creature/gene.h"
+
+FamilyMember& FamilyTree::add(const Agent& a, double time)
+{
+    const auto it = byId_.find(a.creatureId);
+    FamilyMember* m = nullptr;
+    if (it != byId_.end()) {
+        // An id seen before (a world reset starts the ids afresh): the new
+        // creature takes over the entry.
+        m = &members_[it->second];
+        *m = FamilyMember{};
+    } else {
+        byId_[a.creatureId] = members_.size();
+        members_.emplace_back();
+        m = &members_.back();
+    }
+    m->id = a.creatureId;
+    m->parents[0] = a.parentIds[0];
+    m->parents[1] = a.parentIds[1];
+    m->generation = a.generation;
+    m->born = time;
+    m->founder = a.creatureId;
+    m->hue = static_cast<float>(a.gene.values.empty() ? 0.0 : a.gene[BODY_COLOR]);
+    largestId_ = std::max(largestId_, a.creatureId);
+    return *m;
+}
+
+void FamilyTree::arrive(const Agent& a, double time, FamilyMember::Origin origin, int formerId,
+                        int fromWorld)
+{
+    FamilyMember& m = add(a, time);
+    m.origin = origin;
+    m.formerId = formerId;
+    m.fromWorld = fromWorld;
+    // Parents it names that are members make it theirs (a creature saved
+    // with its family line and loaded back into the same world).
+    if (const FamilyMember* p = find(m.parents[0]); p && p->id != m.id)
+        m.founder = p->founder;
+}
+
+void FamilyTree::born(const Agent& child, double time)
+{
+    FamilyMember& m = add(child, time);
+    m.origin = FamilyMember::Birth;
+    if (const FamilyMember* p = find(m.parents[0]); p && p->id != m.id)
+        m.founder = p->founder;
+}
+
+void FamilyTree::died(const Agent& a, double time)
+{
+    const auto it = byId_.find(a.creatureId);
+    if (it == byId_.end())
+        return;
+    FamilyMember& m = members_[it->second];
+    m.died = time;
+    m.cause = a.deathCause;
+    m.foods = a.foodCount;
+    m.children = a.children;
+    m.bestScore = std::max(m.bestScore, a.score);
+    m.cycles = a.scoredCycles;
+    m.progress = a.progressTotal;
+}
+
+void FamilyTree::afterStep(const Population& population, double time)
+{
+    if (!(std::fabs(time) < 1e15))
+        return;
+    const long long second = static_cast<long long>(std::floor(time));
+    if (second == lastSecond_)
+        return;
+    lastSecond_ = second;
+    update(population);
+}
+
+void FamilyTree::update(const Population& population)
+{
+    for (const Agent& a : population) {
+        const auto it = byId_.find(a.creatureId);
+        if (it == byId_.end())
+            continue;
+        FamilyMember& m = members_[it->second];
+        m.foods = a.foodCount;
+        m.children = a.children;
+        if (std::isfinite(a.score))
+            m.bestScore = std::max(m.bestScore, a.score);
+        m.cycles = a.scoredCycles;
+        m.progress = a.progressTotal;
+    }
+}
+
+const FamilyMember* FamilyTree::initiator(const FamilyMember& m) const
+{
+    // A parent is born before its child; anything else (a damaged tree) ends
+    // the line.
+    const FamilyMember* up = find(m.parents[0]);
+    return up && up != &m && up->born < m.born ? up : nullptr;
+}
+
+const FamilyMember* FamilyTree::find(int id) const
+{
+    const auto it = byId_.find(id);
+    return it == byId_.end() ? nullptr : &members_[it->second];
+}
+
+void FamilyTree::clear()
+{
+    members_.clear();
+    byId_.clear();
+    largestId_ = -1;
+}
+
+void FamilyTree::assign(std::vector<FamilyMember> members)
+{
+    clear();
+    members_ = std::move(members);
+    for (std::size_t i = 0; i < members_.size(); ++i) {
+        byId_[members_[i].id] = i;
+        largestId_ = std::max(largestId_, members_[i].id);
+    }
+}
+
+int FamilyTree::livingFounders(const Population& population) const
+{
+    std::unordered_set<int> founders;
+    for (const Agent& a : population)
+        if (const FamilyMember* m = find(a.creatureId))
+            founders.insert(m->founder);
+    return static_cast<int>(founders.size());
+}
+
+CommonAncestor FamilyTree::commonAncestor(const Population& population) const
+{
+    CommonAncestor result;
+    if (population.empty())
+        return result;
+    // Every living creature counts itself and each of its ancestors once;
+    // the common ancestors are those every one counted, and the most recent
+    // of them is the first met going up from any living creature.
+    std::unordered_map<int, int> counts;
+    int living = 0;
+    for (const Agent& a : population) {
+        ++living;
+        for (const FamilyMember* m = find(a.creatureId); m; m = initiator(*m))
+            ++counts[m->id];
+    }
+    for (const FamilyMember* m = find(population.front().creatureId); m; m = initiator(*m)) {
+        if (counts[m->id] == living) {
+            result.found = true;
+            result.id = m->id;
+            result.generation = m->generation;
+            result.born = m->born;
+            return result;
+        }
+    }
+    return result;
+}
+
+namespace {
+
+constexpr const char* kFamilyHeader =
+    "id,parent_a,parent_b,generation,origin,founder,former_id,from_world,born,died,cause,hue,"
+    "foods,children,best_score,cycles,progress\n";
+constexpr int kFamilyColumns = 17;
+
+} // namespace
+
+std::string encodeFamily(const FamilyTree& tree)
+{
+    std::ostringstream o;
+    o.precision(17);
+    o << kFamilyHeader;
+    for (const FamilyMember& m : tree.members())
+        o << m.id << ',' << m.parents[0] << ',' << m.parents[1] << ',' << m.generation << ','
+          << static_cast<int>(m.origin) << ',' << m.founder << ',' << m.formerId << ','
+          << m.fromWorld << ',' << m.born << ',' << m.died << ',' << m.cause << ',' << m.hue
+          << ',' << m.foods << ',' << m.children << ',' << m.bestScore << ',' << m.cycles << ','
+          << m.progress << '\n';
+    return o.str();
+}
+
+bool decodeFamily(const std::string& text, const Population& living,
+                  std::vector<FamilyMember>& members, std::string& reason)
+{
+    members.clear();
+    std::istringstream lines(text);
+    std::string line;
+    if (!std::getline(lines, line) || line + "\n" != kFamilyHeader) {
+        reason = "its first line is not the family header";
+        return false;
+    }
+    std::unordered_map<int, std::size_t> byId;
+    int number = 1;
+    while (std::getline(lines, line)) {
+        ++number;
+        std::vector<double> v;
+        std::istringstream cells(line);
+        std::string cell;
+        while (std::getline(cells, cell, ',')) {
+            char* end = nullptr;
+            const double x = std::strtod(cell.c_str(), &end);
+            if (cell.empty() || *end != '\0' || !std::isfinite(x)) {
+                reason = "row " + std::to_string(number) + " holds a cell that is no number";
+                return false;
+            }
+            v.push_back(x);
+        }
+        auto whole = [](double x) { return x == std::floor(x) && std::fabs(x) < 2147483647.0; };
+        if (v.size() != static_cast<std::size_t>(kFamilyColumns) || !whole(v[0]) || v[0] < 0 ||
+            !whole(v[1]) || !whole(v[2]) || !whole(v[3]) || v[3] < 0 || !whole(v[4]) ||
+            v[4] < FamilyMember::StartUp || v[4] > FamilyMember::Migrant || !whole(v[5]) ||
+            !whole(v[6]) || !whole(v[7]) || v[8] < 0 || (v[9] < 0 && v[9] != -1) ||
+            !whole(v[10]) || !whole(v[12]) || !whole(v[13]) || v[15] < 0 || v[15] > 1e15) {
+            reason = "row " + std::to_string(number) + " is not a member";
+            return false;
+        }
+        FamilyMember m;
+        m.id = static_cast<int>(v[0]);
+        m.parents[0] = static_cast<int>(v[1]);
+        m.parents[1] = static_cast<int>(v[2]);
+        m.generation = static_cast<int>(v[3]);
+        m.origin = static_cast<FamilyMember::Origin>(static_cast<int>(v[4]));
+        m.founder = static_cast<int>(v[5]);
+        m.formerId = static_cast<int>(v[6]);
+        m.fromWorld = static_cast<int>(v[7]);
+        m.born = v[8];
+        m.died = v[9];
+        m.cause = static_cast<int>(v[10]);
+        m.hue = static_cast<float>(v[11]);
+        m.foods = static_cast<int>(v[12]);
+        m.children = static_cast<int>(v[13]);
+        m.bestScore = v[14];
+        m.cycles = static_cast<long long>(v[15]);
+        m.progress = v[16];
+        if (!byId.emplace(m.id, members.size()).second) {
+            reason = "row " + std::to_string(number) + " repeats id " + std::to_string(m.id);
+            return false;
+        }
+        members.push_back(m);
+    }
+    for (const Agent& a : living) {
+        const auto it = byId.find(a.creatureId);
+        if (it == byId.end() || !members[it->second].alive()) {
+            reason = "creature " + std::to_string(a.creatureId) + " of the save is no living member";
+            return false;
+        }
+    }
+    return true;
+}

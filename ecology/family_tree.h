@@ -1,0 +1,102 @@
+// The family tree of a run: every creature that has lived in the world, with
+// its parents, its birth and death, its colour and what it did, and the
+// measures of lineages drawn from it (the founder families still alive, the
+// most recent common ancestor of the living). The step keeps it; it only
+// records, so a run with or without anyone looking at it is the same run.
+//
+// A creature's family line follows its initiating parent (the first of its
+// two): its founder is the creature at the root of that line, one that came
+// into the world without parents (at a reset, by the refill, from a file or
+// a save without a tree, or from another world).
+#pragma once
+#ifndef CREATURES_FLOOR_ECOLOGY
+#error "ecology/ is for ecology/ and the floors above it"
+#endif
+
+#include <cstddef>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "ecology/population.h"
+
+struct FamilyMember {
+    // How a creature came into the world.
+    enum Origin : int { StartUp = 0, Refill = 1, Birth = 2, Loaded = 3, Migrant = 4 };
+
+    int id = 0;
+    int parents[2] = {-1, -1}; // the initiating parent first; -1: none
+    int generation = 0;
+    Origin origin = StartUp;
+    int founder = 0;     // id of the root of its initiating-parent line
+    int formerId = -1;   // its id where it came from (a file, another world)
+    int fromWorld = -1;  // the world it came from (islands), -1: none
+    double born = 0.0;   // simulated seconds
+    double died = -1.0;  // simulated seconds; -1 while it lives
+    int cause = 0;       // Starved or Fallen
+    float hue = 0.0f;    // BODY_COLOR, degrees
+    // Its figures, brought up to date while it lives.
+    int foods = 0;
+    int children = 0;
+    double bestScore = 0.0;
+    long long cycles = 0;   // motor cycles scored
+    double progress = 0.0;  // their total progress
+
+    bool alive() const { return died < 0; }
+    // Mean progress per scored cycle over its life.
+    double meanProgress() const { return cycles > 0 ? progress / static_cast<double>(cycles) : 0.0; }
+};
+
+// The most recent common ancestor of the living along their initiating
+// parents: none when they descend from several founders (or none live).
+struct CommonAncestor {
+    bool found = false;
+    int id = -1;
+    int generation = -1;
+    double born = 0.0;
+};
+
+class FamilyTree {
+public:
+    // A creature without parents in this world (or whose parents it does not
+    // know): a root of the tree.
+    void arrive(const Agent& a, double time, FamilyMember::Origin origin, int formerId = -1,
+                int fromWorld = -1);
+    // A child made by mating: its initiating parent's founder is its own.
+    void born(const Agent& child, double time);
+    void died(const Agent& a, double time);
+    // Brings the living members' figures up to date.
+    void update(const Population& population);
+    // Called by the step at its end: an update whenever the simulated time
+    // enters a new whole second.
+    void afterStep(const Population& population, double time);
+
+    const std::vector<FamilyMember>& members() const { return members_; }
+    const FamilyMember* find(int id) const;
+    // The member's initiating parent, when it is a member born before it.
+    const FamilyMember* initiator(const FamilyMember& m) const;
+    bool empty() const { return members_.empty(); }
+    // The largest id of any member, -1 when empty.
+    int largestId() const { return largestId_; }
+    void clear();
+    // Replaces the whole tree (a load).
+    void assign(std::vector<FamilyMember> members);
+
+    // Founders with a living descendant (themselves included).
+    int livingFounders(const Population& population) const;
+    CommonAncestor commonAncestor(const Population& population) const;
+
+private:
+    FamilyMember& add(const Agent& a, double time);
+    std::vector<FamilyMember> members_;
+    std::unordered_map<int, std::size_t> byId_;
+    int largestId_ = -1;
+    long long lastSecond_ = -1;
+};
+
+// The tree as a file of a save (family.csv): a header line and a row per
+// member; and back. Reading checks every row and that every living creature
+// of the save is a living member; false with the reason otherwise.
+std::string encodeFamily(const FamilyTree& tree);
+bool decodeFamily(const std::string& text, const Population& living,
+                  std::vector<FamilyMember>& members, std::string& reason);
