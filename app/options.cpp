@@ -6,6 +6,7 @@
 #include <climits>
 #include <set>
 
+#include "app/tree_export.h"
 #include "base/decimal.h"
 #include "ecology/simulation.h"
 
@@ -151,6 +152,19 @@ const std::vector<OptionSpec>& optionTable()
          "missing)",
          [](RunOptions& o, const std::string& n, const std::string& v, std::string& e) {
              return takeName(o.championsDir, n, v, e);
+         }},
+        {"--tree", "FILE",
+         "write the family tree when the run ends: Newick for FILE.nwk,\n"
+         "Graphviz DOT (both parents) for FILE.dot",
+         [](RunOptions& o, const std::string& n, const std::string& v, std::string& e) {
+             if (!takeName(o.treeFile, n, v, e))
+                 return false;
+             if (treeFormatOf(v) == TreeFormat::None) {
+                 e = "--tree needs a file ending in .nwk (Newick) or .dot (Graphviz), not '" + v +
+                     "'";
+                 return false;
+             }
+             return true;
          }},
         {"--trial", "FILE...",
          "set each creature file (this and every word after the\n"
@@ -460,7 +474,7 @@ struct OutputPath {
 std::vector<std::string> replacedOutputs(const RunOptions& options)
 {
     std::vector<std::string> replaced;
-    for (const std::string* path : {&options.statsFile, &options.lineageFile,
+    for (const std::string* path : {&options.statsFile, &options.lineageFile, &options.treeFile,
                                     &options.screenshotFile, &options.recordFile,
                                     &options.trialCsv}) {
         struct stat st;
@@ -475,6 +489,7 @@ bool checkOutputPaths(const RunOptions& options, std::string& error)
     const OutputPath paths[] = {{"--save-all", options.saveAllDir, true},
                  {"--champions", options.championsDir, true},
                  {"--trial-csv", options.trialCsv, false},
+                 {"--tree", options.treeFile, false},
                  {"--stats", options.statsFile, false},
                  {"--lineage", options.lineageFile, false},
                  {"--screenshot", options.screenshotFile, false},

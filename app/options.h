@@ -30,6 +30,7 @@ struct RunOptions {
     std::string statsFile;      // CSV of statistics, one row per simulated second
     std::string lineageFile;    // CSV of births and deaths
     std::string championsDir;   // the best creature of every simulated hour goes here
+    std::string treeFile;       // the family tree when the run ends (.nwk or .dot)
     std::vector<std::string> trialFiles; // creatures set on the standard course, then exit
     std::string trialCsv;       // the trial's rows for scripts
     bool trialFresh = false;    // creatures enter the trial with a fresh movement store

@@ -14,6 +14,7 @@
 #include "app/run_outputs.h"
 #include "app/run_summary.h"
 #include "app/trial.h"
+#include "app/tree_export.h"
 #include "app/setting_overrides.h"
 #include "drawlib/drawstuff.h"
 #include "persist/creature_file.h"
@@ -201,6 +202,10 @@ int runUnguarded(int argc, char** argv, const WindowRunner* window)
     // not write what was asked.
     if (outputs.writeFailed() && status == 0)
         status = 1;
+    if (!options.treeFile.empty() && !writeTree(w.sim.family, options.treeFile)) {
+        std::cerr << "cannot write:" << options.treeFile << std::endl;
+        status = 1;
+    }
 
     if (!options.saveAllDir.empty()) {
         try {
