@@ -47,6 +47,10 @@ bool RunOutputs::open(World& w, const RunOptions& options, bool windowed, std::s
         statsPath_ = options.statsFile;
         if (!create(stats_, statsPath_, statsCsvHeader()))
             return false;
+        // A world loaded with its statistics goes on from them: the kept
+        // samples of the run so far come first.
+        for (const StatsSample& s : w.sim.statistics.history())
+            write(stats_, statsPath_, statsCsvLine(s));
         // Flushed row by row, so a killed run leaves whole rows.
         w.sim.statistics.addSink(
             [this](const StatsSample& s) { write(stats_, statsPath_, statsCsvLine(s)); });

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <sstream>
 
 #include "ecology/simulation.h"
@@ -179,4 +181,119 @@ double StatisticsRecorder::meanProgressBetween(double from, double to) const
     const StatsSample b = nearest(to);
     const long long cycles = b.totalCycles - a.totalCycles;
     return cycles > 0 ? (b.totalProgress - a.totalProgress) / cycles : 0.0;
+}
+
+namespace {
+
+constexpr const char* kHistoryHead = "creatures statistics 1";
+
+// Every field of a sample, in this order.
+constexpr int kSampleFields = 19;
+
+void writeSample(std::ostream& o, const StatsSample& s)
+{
+    o << s.time << ',' << s.population << ',' << s.foods << ',' << s.births << ',' << s.refills
+      << ',' << s.deathsStarved << ',' << s.deathsFallen << ',' << s.foodsEaten << ','
+      << s.meanEnergy << ',' << s.bestScore << ',' << s.cyclesEvaluated << ',' << s.meanProgress
+      << ',' << s.maxGeneration << ',' << s.meanGeneration << ',' << s.totalCycles << ','
+      << s.totalProgress << ',' << s.founderFamilies << ',' << s.commonAncestorGeneration << ','
+      << s.commonAncestorAge << "\n";
+}
+
+bool readSample(const std::string& line, StatsSample& s)
+{
+    std::vector<double> v;
+    std::istringstream cells(line);
+    std::string cell;
+    while (std::getline(cells, cell, ',')) {
+        char* end = nullptr;
+        const double x = std::strtod(cell.c_str(), &end);
+        if (cell.empty() || *end != '\0' || !std::isfinite(x) || std::fabs(x) > 1e15)
+            return false;
+        v.push_back(x);
+    }
+    if (v.size() != kSampleFields || v[0] < 0)
+        return false;
+    s.time = v[0];
+    s.population = static_cast<long long>(v[1]);
+    s.foods = static_cast<long long>(v[2]);
+    s.births = static_cast<long long>(v[3]);
+    s.refills = static_cast<long long>(v[4]);
+    s.deathsStarved = static_cast<long long>(v[5]);
+    s.deathsFallen = static_cast<long long>(v[6]);
+    s.foodsEaten = static_cast<long long>(v[7]);
+    s.meanEnergy = v[8];
+    s.bestScore = v[9];
+    s.cyclesEvaluated = static_cast<long long>(v[10]);
+    s.meanProgress = v[11];
+    s.maxGeneration = static_cast<int>(v[12]);
+    s.meanGeneration = v[13];
+    s.totalCycles = static_cast<long long>(v[14]);
+    s.totalProgress = v[15];
+    s.founderFamilies = static_cast<int>(v[16]);
+    s.commonAncestorGeneration = static_cast<int>(v[17]);
+    s.commonAncestorAge = v[18];
+    return true;
+}
+
+} // namespace
+
+std::string StatisticsRecorder::encodeHistory() const
+{
+    std::ostringstream o;
+    o.precision(17);
+    o << kHistoryHead << " stride=" << stride_ << " taken=" << taken_ << "\n";
+    for (const StatsSample& s : history_)
+        writeSample(o, s);
+    return o.str();
+}
+
+bool StatisticsRecorder::restoreHistory(const std::string& text, std::string& reason)
+{
+    std::istringstream lines(text);
+    std::string line;
+    long long stride = 0, taken = 0;
+    if (!std::getline(lines, line) ||
+        std::sscanf(line.c_str(), "creatures statistics 1 stride=%lld taken=%lld", &stride,
+                    &taken) != 2 ||
+        stride < 1 || stride > (1LL << 40) || taken < 0 || taken > (1LL << 50)) {
+        reason = "its first line is not the statistics head";
+        return false;
+    }
+    std::vector<StatsSample> history;
+    int number = 1;
+    while (std::getline(lines, line)) {
+        ++number;
+        StatsSample s;
+        if (!readSample(line, s) || (!history.empty() && s.time < history.back().time)) {
+            reason = "row " + std::to_string(number) + " is not a sample after the one before";
+            return false;
+        }
+        history.push_back(s);
+    }
+    if (history.size() > kHistoryLimit) {
+        reason = "it holds more samples than are kept";
+        return false;
+    }
+    history_ = std::move(history);
+    stride_ = stride;
+    taken_ = history_.empty() ? 0 : taken;
+    if (!history_.empty()) {
+        latest_ = history_.back();
+        lastSecond_ = static_cast<long long>(std::floor(latest_.time));
+        cyclesAtLastSample_ = latest_.totalCycles;
+        progressAtLastSample_ = latest_.totalProgress;
+    }
+    return true;
+}
+
+void StatisticsRecorder::takeHistoryOf(const StatisticsRecorder& other)
+{
+    lastSecond_ = other.lastSecond_;
+    taken_ = other.taken_;
+    stride_ = other.stride_;
+    latest_ = other.latest_;
+    history_ = other.history_;
+    cyclesAtLastSample_ = other.cyclesAtLastSample_;
+    progressAtLastSample_ = other.progressAtLastSample_;
 }

@@ -10,6 +10,7 @@
 #endif
 
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -104,6 +105,15 @@ public:
     // Mean progress per scored cycle between two simulated times, from the
     // kept samples nearest to them; 0 when no cycle was scored.
     double meanProgressBetween(double from, double to) const;
+
+    // The kept samples as a file of a save (every field of each sample, and
+    // how they were thinned), and the recorder made again from one: the run's
+    // charts and statistics go on where the save left them. False with the
+    // reason for a text that is not such a file.
+    std::string encodeHistory() const;
+    bool restoreHistory(const std::string& text, std::string& reason);
+    // Takes over another recorder's samples and thinning (not its sinks).
+    void takeHistoryOf(const StatisticsRecorder& other);
 
 private:
     long long lastSecond_ = -1;

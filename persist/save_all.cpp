@@ -24,8 +24,30 @@ namespace {
 constexpr const char* kConfigFile = "config.dat";
 constexpr const char* kFoodFile = "AimPosData.dat";
 constexpr const char* kFamilyFile = "family.csv";
+constexpr const char* kStatisticsFile = "statistics.csv";
 // A family row is some hundred bytes; a file far larger is not read.
 constexpr std::size_t kMaxFamilyBytes = std::size_t(64) << 20;
+
+// The statistics samples of a save, when it has a file of them that is one;
+// one that is not is left with one warning.
+bool readStatistics(const FileSource& source, StatisticsRecorder& statistics)
+{
+    std::string text;
+    std::string reason;
+    switch (source.tryRead(kStatisticsFile, text, kMaxFamilyBytes)) {
+    case ReadResult::Missing: return false;
+    case ReadResult::Done: break;
+    case ReadResult::NotAFile: reason = "it is not a regular file"; break;
+    case ReadResult::TooLarge: reason = "it is too large"; break;
+    case ReadResult::CannotOpen:
+    case ReadResult::Interrupted: reason = "it cannot be read"; break;
+    }
+    if (reason.empty() && statistics.restoreHistory(text, reason))
+        return true;
+    std::cerr << "warning: " << source.path(kStatisticsFile) << " ignored (" << reason
+              << "); the statistics start afresh" << std::endl;
+    return false;
+}
 
 // The family tree of a save, when it has one that fits its creatures; a tree
 // that does not fit is left with one warning, and the loaded creatures start
@@ -117,7 +139,7 @@ bool load(Simulation& sim, WorldSettings& settings, const FileSource& source)
     // A save's checksum list names all of its files; one that does not is
     // not this save's whole list (a flipped name, say).
     source.requireManifestOf({kConfigFile, kPositionFile, kFoodFile},
-                             {kRulesFile, kLineageFile, kFamilyFile});
+                             {kRulesFile, kLineageFile, kFamilyFile, kStatisticsFile});
     SimData config = configOf(sim, settings);
     config.populationCount = sim.extras.populationCount;
     readRecord(source, kConfigFile, config, checkSimData);
@@ -142,6 +164,8 @@ bool load(Simulation& sim, WorldSettings& settings, const FileSource& source)
     readLineage(source, creatures);
     std::vector<FamilyMember> family;
     const bool haveFamily = readFamily(source, creatures, family);
+    StatisticsRecorder statistics;
+    const bool haveStatistics = readStatistics(source, statistics);
 
     AimPointHander foods;
     readRecord(source, kFoodFile, foods, checkFoods);
@@ -175,6 +199,21 @@ bool load(Simulation& sim, WorldSettings& settings, const FileSource& source)
         for (const Agent& a : sim.population)
             sim.family.arrive(a, sim.time - a.age, FamilyMember::Loaded);
     }
+    // The run's statistics go on where the save left them: its samples for
+    // the charts and the --stats file, its totals for the counts.
+    if (haveStatistics) {
+        sim.statistics.takeHistoryOf(statistics);
+        if (!sim.statistics.history().empty()) {
+            const StatsSample& last = sim.statistics.latest();
+            sim.counters.births = last.births;
+            sim.counters.refills = last.refills;
+            sim.counters.foodsEaten = last.foodsEaten;
+            sim.counters.deathsStarved = last.deathsStarved;
+            sim.counters.deathsFallen = last.deathsFallen;
+            sim.counters.cycles.cycles = last.totalCycles;
+            sim.counters.cycles.progress = last.totalProgress;
+        }
+    }
     // Ids go on after every id the world has known, so no two creatures of
     // its family tree share one.
     int nextId = sim.extras.savedSerial;
@@ -202,6 +241,8 @@ SavedFiles simulationFiles(const Simulation& sim, const WorldSettings& settings)
     files.emplace_back(kLineageFile, encodeLineage(sim.population));
     if (!sim.family.empty())
         files.emplace_back(kFamilyFile, encodeFamily(sim.family));
+    if (!sim.statistics.history().empty())
+        files.emplace_back(kStatisticsFile, sim.statistics.encodeHistory());
     const std::string rules = encodeRules(settings);
     if (!rules.empty())
         files.emplace_back(kRulesFile, rules);

@@ -134,8 +134,9 @@ TEST_F(SaveAll, WritesOneArchivePerCreatureAndReplacesAnEarlierSaveWhole)
     std::vector<std::string> names;
     for (const auto& f : files)
         names.push_back(f.first);
-    std::vector<std::string> want = {"AimPosData.dat", "SHA256SUMS", "config.dat", "family.csv",
-                                     "lineage.csv", "posAgent.dat"};
+    std::vector<std::string> want = {"AimPosData.dat", "SHA256SUMS",  "config.dat",
+                                     "family.csv",     "lineage.csv", "posAgent.dat",
+                                     "statistics.csv"};
     for (int i = 0; i < 12; ++i)
         want.push_back(std::to_string(i) + ".dat");
     std::sort(want.begin(), want.end());
@@ -148,7 +149,7 @@ TEST_F(SaveAll, WritesOneArchivePerCreatureAndReplacesAnEarlierSaveWhole)
     while (w().sim.population.size() > 3)
         removeLastCreature(w().sim.population);
     save("saveData1");
-    EXPECT_EQ(folderContents("saveData1").size(), 3u + 6u);
+    EXPECT_EQ(folderContents("saveData1").size(), 3u + 7u);
     EXPECT_FALSE(exists("saveData1/3.dat"));
     EXPECT_EQ(entriesStartingWith("saveData1").size(), 1u) << "staging folders left behind";
 }
@@ -248,4 +249,38 @@ TEST_F(SaveAll, FailedSavesLeaveTheEarlierSaveAsItWas)
     EXPECT_EQ(folderContents("saveData1"), earlier);
     EXPECT_EQ(entriesStartingWith("saveData1").size(), 1u) << "staging folders left behind";
     EXPECT_EQ(entriesStartingWith("plain").size(), 1u);
+}
+
+// A run saved and loaded goes on with its statistics: the charts' samples,
+// their thinning and the totals come back, and new samples follow on.
+TEST_F(SaveAll, TheRunsStatisticsComeBackWithTheWorld)
+{
+    makeScene(515, 6);
+    scene->step(4000); // two simulated minutes
+    const std::string history = w().sim.statistics.encodeHistory();
+    const LifeCounters counters = w().sim.counters;
+    ASSERT_GT(w().sim.statistics.history().size(), 100u);
+    save("withStats");
+
+    makeScene(3, 2);
+    scene->step(50);
+    persist_test::printedBy([&] { ASSERT_TRUE(loadAll(w().sim, w().settings, "withStats")); });
+    EXPECT_EQ(w().sim.statistics.encodeHistory(), history);
+    EXPECT_EQ(w().sim.counters.births, counters.births);
+    EXPECT_EQ(w().sim.counters.refills, counters.refills);
+    EXPECT_EQ(w().sim.counters.cycles.cycles, w().sim.statistics.latest().totalCycles);
+    const std::size_t before = w().sim.statistics.history().size();
+    scene->step(100);
+    EXPECT_GT(w().sim.statistics.history().size(), before);
+    EXPECT_GE(w().sim.statistics.latest().births, counters.births);
+
+    // A damaged samples file is left with a warning; the world loads.
+    writeBytes("withStats/statistics.csv", "creatures statistics 1 stride=1 taken=1\n5,x\n");
+    std::remove("withStats/SHA256SUMS");
+    makeScene(3, 2);
+    const auto out = persist_test::printedBy(
+        [&] { ASSERT_TRUE(loadAll(w().sim, w().settings, "withStats")); });
+    EXPECT_NE(out.err.find("statistics.csv ignored (row 2 is not a sample after the one before)"),
+              std::string::npos)
+        << out.err;
 }
