@@ -46,6 +46,7 @@ struct RunOptions {
     std::string showCreatureFile; // a creature shown alone on empty ground
     std::string recordFile;       // a video of the window, through ffmpeg
     long long recordEvery = 1;    // every Nth frame goes into the video
+    bool recordScene = false;     // the video holds the scene alone, no panels or texts
     int runNumber = kDefaultRunNumber;
     // --summarize: the statistics file whose summary is printed instead of
     // running (with --seconds, the length of the run that wrote it).

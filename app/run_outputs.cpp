@@ -79,6 +79,7 @@ bool RunOutputs::open(World& w, const RunOptions& options, bool windowed, std::s
                        : windowed                   ? kWindowAutosaveSeconds
                                                     : 0.0;
     lastAutosavePeriod_ = periodOf(w.sim.time, autosaveSeconds_);
+    restarts_ = w.sim.restarts;
     return true;
 }
 
@@ -89,6 +90,13 @@ void RunOutputs::afterFrame(World& w)
     if (!(autosaveSeconds_ > 0))
         return;
     const long long period = periodOf(w.sim.time, autosaveSeconds_);
+    // A world made anew (Init, a load) waits a whole interval for its first
+    // autosave: it is not saved over the one before at once.
+    if (w.sim.restarts != restarts_) {
+        restarts_ = w.sim.restarts;
+        lastAutosavePeriod_ = period;
+        return;
+    }
     if (period == lastAutosavePeriod_)
         return;
     lastAutosavePeriod_ = period;

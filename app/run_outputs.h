@@ -66,6 +66,7 @@ private:
     std::unique_ptr<ChampionKeeper> champions_;
     double autosaveSeconds_ = 0.0;
     long long lastAutosavePeriod_ = 0;
+    long long restarts_ = 0; // the world's restarts when the period was taken
     bool windowed_ = false;
 };
 

@@ -161,9 +161,9 @@ void N_DrawLabel(const double pos[3], const char* text)
     drawBackend().drawLabel(pos, text);
 }
 
-bool N_RecordVideo(const char* path, int every)
+bool N_RecordVideo(const char* path, int every, bool sceneOnly)
 {
-    return drawBackend().recordVideo(path, every);
+    return drawBackend().recordVideo(path, every, sceneOnly);
 }
 
 bool N_StopVideo()

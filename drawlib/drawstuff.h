@@ -138,9 +138,13 @@ public:
     }
     // A small label centred above a point of the scene in the current view.
     virtual void drawLabel(const double* /*pos*/, const char* /*text*/) {}
-    // A video of the window from the next frame on, every Nth frame of it;
-    // false (the reason said on standard error) when it cannot be made.
-    virtual bool recordVideo(const char* /*path*/, int /*every*/) { return false; }
+    // A video of the window from the next frame on, every Nth frame of it
+    // (of the scene alone, without panels and texts, when sceneOnly); false
+    // (the reason said on standard error) when it cannot be made.
+    virtual bool recordVideo(const char* /*path*/, int /*every*/, bool /*sceneOnly*/ = false)
+    {
+        return false;
+    }
     // True when the video was written whole.
     virtual bool stopVideo() { return false; }
     // The file being recorded, or null.
@@ -191,7 +195,7 @@ void N_dsSetGroundSize(double size);
 void N_fogDis(float start, float end);
 void N_drawStr(int size, int x, int y, int width, int height, const char* text);
 void N_DrawLabel(const double pos[3], const char* text);
-bool N_RecordVideo(const char* path, int every);
+bool N_RecordVideo(const char* path, int every, bool sceneOnly = false);
 bool N_StopVideo();
 const char* N_VideoRecording();
 int N_VideoFailures();

@@ -49,6 +49,8 @@ void resetWorld(Simulation& sim, const WorldSettings& settings)
 
     sim.time = 0.0;
     sim.nextCreatureId = 0;
+    ++sim.restarts;
+    sim.highestGeneration = 0;
     sim.extras.savedSerial = 0;
 
     const double S = settings.groundSize;

@@ -76,6 +76,7 @@ void mate(Simulation& sim, const WorldSettings& settings, Agent& self, Agent& pa
         rule.childAfterCrossover(child, self, learning);
     child.buildBody(sim.world, bodySpace(sim, settings.physics), &sim.environment);
     child.generation = std::max(self.generation, partner.generation) + 1;
+    sim.highestGeneration = std::max(sim.highestGeneration, child.generation);
     child.parentIds[0] = self.creatureId;
     child.parentIds[1] = partner.creatureId;
     ++self.children;

@@ -106,7 +106,7 @@ void inherit(Agent& child, const Agent& parent, const LearningSetup& setup)
 extern const LearningRule kImprovedLearning = {
     "improved",
     "rated movements, fading exploration, rest-to-rest credit; children inherit body and "
-    "movements",
+    "movements (walking within minutes, some 27 births an hour)",
     score,
     choose,
     explore,

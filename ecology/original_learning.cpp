@@ -47,7 +47,8 @@ void freshStore(Agent& child, const Agent& parent, const LearningSetup& setup)
 
 extern const LearningRule kOriginalLearning = {
     "original",
-    "movements rated by their mean displacement, mutated with the genome's probability",
+    "movements rated by their mean displacement, mutated with the genome's probability "
+    "(slow: the first births often come after half an hour)",
     score,
     choose,
     explore,

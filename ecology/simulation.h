@@ -93,6 +93,11 @@ struct Simulation {
     double time = 0.0;
     Random random;
     int nextCreatureId = 0;
+    // How often the world was made anew (a reset, a whole load): whatever
+    // follows the run's time starts over then.
+    long long restarts = 0;
+    // The highest generation any creature of the world has reached.
+    int highestGeneration = 0;
     SavedExtras extras;
 
     Population population;

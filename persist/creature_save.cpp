@@ -1,5 +1,6 @@
 #include "persist/creature_save.h"
 
+#include <algorithm>
 #include <list>
 #include <vector>
 
@@ -62,6 +63,7 @@ bool load(Simulation& sim, const WorldSettings& settings, const FileSource& sour
     // be learned as the best movement. That cycle goes unscored.
     a.disturbed = true;
     sim.family.arrive(a, sim.time, FamilyMember::Loaded, formerId);
+    sim.highestGeneration = std::max(sim.highestGeneration, a.generation);
     guard.commit();
     return true;
 }

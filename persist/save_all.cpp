@@ -192,7 +192,13 @@ bool load(Simulation& sim, WorldSettings& settings, const FileSource& source)
     sim.foods.timer = foods.timer;
     sim.foods.eaten = nullptr;
     takeConfig(sim, settings, std::move(config));
+    ++sim.restarts;
+    sim.highestGeneration = 0;
+    for (const Agent& a : sim.population)
+        sim.highestGeneration = std::max(sim.highestGeneration, a.generation);
     if (haveFamily) {
+        for (const FamilyMember& m : family)
+            sim.highestGeneration = std::max(sim.highestGeneration, m.generation);
         sim.family.assign(std::move(family));
     } else {
         sim.family.clear();

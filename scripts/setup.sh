@@ -12,6 +12,12 @@ PACKAGES=(
   parallel ffmpeg python3-biopython graphviz
 )
 
+# With a display, a gnuplot that draws on the screen, for the live chart the
+# window keeps up to date (gnuplot-nox has no on-screen terminal).
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+  PACKAGES+=(gnuplot-x11)
+fi
+
 missing=()
 for p in "${PACKAGES[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

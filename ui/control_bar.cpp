@@ -88,8 +88,15 @@ public:
     void setting(World& w, const char* name)
     {
         const WorldSetting& s = *findWorldSetting(name);
+        std::string help = s.description;
+        if (s.valueName)
+            for (int i = 0; i < s.valueCount(); ++i)
+                help += std::string("\n") +
+                        (s.type == WorldSetting::Type::Choice ? "" : std::to_string(i) + " ") +
+                        s.valueName(i) + ": " + s.valueDescription(i);
         if (s.type == WorldSetting::Type::Choice) {
             ControlItem& it = add(ControlKind::Enum, s.label);
+            it.help = help;
             for (int i = 0; i < s.valueCount(); ++i)
                 it.names.push_back(s.valueName(i));
             it.setting = &s;
@@ -98,6 +105,7 @@ public:
         }
         const bool whole = s.type == WorldSetting::Type::Int;
         ControlItem& it = add(whole ? ControlKind::Int : ControlKind::Double, s.label);
+        it.help = help;
         it.setting = &s;
         it.settings = &w.settings;
         it.min = s.min;

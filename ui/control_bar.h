@@ -84,6 +84,9 @@ struct ControlItem {
     double min = 0.0;
     double max = 0.0;
     double step = 0.0;
+    // What the item's tooltip says beside its value (a setting's
+    // description and its named values).
+    std::string help;
     // Enum: choice names, and the get/set handlers unless it is a setting.
     std::vector<std::string> names;
     int (*get)(const World&) = nullptr;

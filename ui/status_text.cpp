@@ -44,9 +44,9 @@ std::string statusText(const World& w)
         out << "  Number of Food:  " << a->foodCount << "\n";
         out << "  Number of Children:  " << a->matingCount << "\n";
     }
-    // How far evolution has come: the highest generation alive and the
-    // births so far.
-    int generation = 0;
+    // How far evolution has come: the highest generation reached so far
+    // (living or not) and the births so far.
+    int generation = w.sim.highestGeneration;
     for (const Agent& a : w.sim.population)
         generation = std::max(generation, a.generation);
     out << "\n";

@@ -137,7 +137,8 @@ int runWindowed(World& w, const RunOptions& options, int argc, char** argv, RunO
     }
 
     if (!options.recordFile.empty())
-        N_RecordVideo(options.recordFile.c_str(), static_cast<int>(options.recordEvery));
+        N_RecordVideo(options.recordFile.c_str(), static_cast<int>(options.recordEvery),
+                      options.recordScene);
 
     // Close enough to the creature followed first that it is seen walking:
     // about a tenth of the view's height.

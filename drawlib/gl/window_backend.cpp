@@ -274,6 +274,8 @@ void WindowBackend::simulationLoop(int, char**, int width, int height, const Dra
             drawView(1, fn);
         drawOverlay();
         renderer_.endFrame();
+        if (videoSceneOnly_)
+            recordFrame();
         const double panelStart = nowMs();
         if (drawPanel_ && panelsShown_)
             drawPanel_();
@@ -284,7 +286,8 @@ void WindowBackend::simulationLoop(int, char**, int width, int height, const Dra
         ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
         if (finishEachFrame_)
             glFinish();
-        recordFrame();
+        if (!videoSceneOnly_)
+            recordFrame();
         ++frames_;
         if (stopAfter_ >= 0 && frames_ >= stopAfter_) {
             if (!screenshotPath_.empty())
@@ -422,8 +425,9 @@ void WindowBackend::drawOverlay()
     }
 }
 
-bool WindowBackend::recordVideo(const char* path, int every)
+bool WindowBackend::recordVideo(const char* path, int every, bool sceneOnly)
 {
+    videoSceneOnly_ = sceneOnly;
     std::string error;
     if (window_)
         glfwGetFramebufferSize(window_, &framebufferW_, &framebufferH_);

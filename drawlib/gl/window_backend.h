@@ -113,7 +113,7 @@ public:
     void fogDistance(float start, float end) override;
     void drawStr(int size, int x, int y, int width, int height, const char* text) override;
     void drawLabel(const double* pos, const char* text) override;
-    bool recordVideo(const char* path, int every) override;
+    bool recordVideo(const char* path, int every, bool sceneOnly = false) override;
     bool stopVideo() override;
     const char* videoRecording() const override;
     int videoFailures() const override { return videoFailures_; }
@@ -199,6 +199,7 @@ private:
     std::vector<ChainCapsule> chain_;
     const void* meshKey_ = nullptr;
     VideoRecorder video_;
+    bool videoSceneOnly_ = false; // the video is read before the panels and texts
     int videoFailures_ = 0;
     // Says why the video ended unfinished and counts it.
     void videoFailed();

@@ -16,7 +16,9 @@
 #include <thread>
 
 #include "app/scene.h"
+#include "app/run_outputs.h"
 #include "persist/save_all.h"
+#include "../persist/persist_support.h"
 
 namespace {
 
@@ -129,6 +131,45 @@ TEST_F(RunOutputsProgram, AKilledRunLeavesItsLastCompleteAutosave)
         EXPECT_GE(t, 1.0);
         EXPECT_LT(t - std::floor(t), 0.031) << t;
     }
+}
+
+} // namespace
+
+namespace {
+
+// A world made anew (the Init button, a load in the window) waits a whole
+// interval before its first autosave, so the autosave of the run before is
+// not replaced at once.
+class AutosaveAfterALoad : public PersistTest {};
+
+TEST_F(AutosaveAfterALoad, WaitsAWholeIntervalBeforeItsFirstAutosave)
+{
+    RunOptions options;
+    options.autosaveSeconds = 5.0;
+    RunOutputs outputs;
+    std::string error;
+    ASSERT_TRUE(outputs.open(w(), options, true, error)) << error;
+    struct Moment {
+        double time;
+        bool restart; // the world is made anew first
+        bool saved;   // an autosave follows
+    };
+    const Moment moments[] = {
+        {3.0, false, false}, {5.1, false, true},    // the first interval's end
+        {100.0, true, false},                       // a load of a later world
+        {104.9, false, false}, {105.2, false, true}, // its next multiple of 5 s
+        {2.0, true, false},                          // Init: time starts at 0
+    };
+    for (const Moment& m : moments) {
+        SCOPED_TRACE(m.time);
+        std::filesystem::remove_all("autosave");
+        if (m.restart)
+            ++w().sim.restarts;
+        w().sim.time = m.time;
+        persist_test::printedBy([&] { outputs.afterFrame(w()); });
+        EXPECT_EQ(std::filesystem::exists("autosave/config.dat"), m.saved);
+    }
+    outputs.finish(w());
 }
 
 } // namespace

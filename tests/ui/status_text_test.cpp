@@ -34,6 +34,16 @@ TEST_F(StatusTextTest, LinesWithValuesCutNotRoundedAndTheSelectedCreature)
               "\nAbout Seleccted Creture\n  Yakinamasi:  0.25\n  Yakinamasi:  0.99995\n"
               "  Age(sec):  7\n  Energy:  1.45\n  Number of Food:  3\n"
               "  Number of Children:  12\n\nHighest Generation:  4\nBirths:  17\n");
+
+    // The highest generation ever reached stays when its creature is gone,
+    // and the rules other than the defaults are named, two spaces after the
+    // colon as every line.
+    w().sim.highestGeneration = 9;
+    w().settings.learningRule = LearningRuleId::Improved;
+    w().settings.physics = PhysicsSetupId::Fast;
+    const std::string later = statusText(w());
+    EXPECT_NE(later.find("Highest Generation:  9\n"), std::string::npos) << later;
+    EXPECT_NE(later.find("Learning:  improved\nPhysics:  fast\n"), std::string::npos) << later;
 }
 
 } // namespace

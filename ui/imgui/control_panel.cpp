@@ -72,8 +72,9 @@ void numberRow(const ControlItem& item, float valueX)
             setItemValue(item, value);
     }
     if (ImGui::IsItemHovered() && !ImGui::IsItemActive())
-        ImGui::SetTooltip("%s: %g (%g to %g, step %g)", item.label.c_str(), itemValue(item),
-                          item.min, item.max, item.step);
+        ImGui::SetTooltip("%s: %g (%g to %g, step %g)%s%s", item.label.c_str(), itemValue(item),
+                          item.min, item.max, item.step, item.help.empty() ? "" : "\n",
+                          item.help.c_str());
 
     ImGui::PushButtonRepeat(true);
     ImGui::SameLine(0.0f, gap);
