@@ -166,6 +166,52 @@ const std::vector<OptionSpec>& optionTable()
              }
              return true;
          }},
+        {"--islands", "N",
+         "an archipelago: N worlds of one experiment, each on a thread\n"
+         "(island i seeded with the seed + (i-1)*1000003), sending\n"
+         "their best creature round a ring every --migrate-every s",
+         [](RunOptions& o, const std::string&, const std::string& v, std::string& error) {
+             unsigned long long n = 0;
+             if (!readWholeNumber(v, kMaxIslands, n) || n < 1) {
+                 error = "--islands needs a whole number from 1 to " +
+                         std::to_string(kMaxIslands) + ", not '" + v + "'";
+                 return false;
+             }
+             o.islands = static_cast<int>(n);
+             return true;
+         }},
+        {"--threads", "K", "threads the islands run on (default: one a core)",
+         [](RunOptions& o, const std::string&, const std::string& v, std::string& error) {
+             unsigned long long n = 0;
+             if (!readWholeNumber(v, kMaxIslands, n) || n < 1) {
+                 error = "--threads needs a whole number from 1 to " +
+                         std::to_string(kMaxIslands) + ", not '" + v + "'";
+                 return false;
+             }
+             o.threads = static_cast<int>(n);
+             return true;
+         }},
+        {"--migrate-every", "S",
+         "simulated seconds between migrations of the islands\n"
+         "(default 600; 0: never)",
+         [](RunOptions& o, const std::string&, const std::string& v, std::string& error) {
+             if (readSeconds(v, o.migrateEvery) &&
+                 !(o.migrateEvery > 0 && o.migrateEvery < kStepSize)) {
+                 o.migrateGiven = true;
+                 return true;
+             }
+             error = "--migrate-every needs 0 (never) or at least one step of 0.03 simulated "
+                     "seconds, not '" +
+                     v + "'";
+             return false;
+         }},
+        {"--islands-mpi", nullptr,
+         "one island a process of an MPI run (mpirun -n N; builds\n"
+         "with -DCREATURES_MPI=ON)",
+         [](RunOptions& o, const std::string&, const std::string&, std::string&) {
+             o.islandsMpi = true;
+             return true;
+         }},
         {"--trial", "FILE...",
          "set each creature file (this and every word after the\n"
          "options) alone on the standard course and print a row of\n"
@@ -451,6 +497,20 @@ bool parseOptions(int argc, const char* const* argv, RunOptions& out, std::strin
             error = "--summarize runs nothing; it cannot go with a run number";
             return false;
         }
+    }
+    if ((out.threads > 0 || out.migrateGiven) && out.islands == 0 && !out.islandsMpi) {
+        error = std::string(out.threads > 0 ? "--threads" : "--migrate-every") +
+                " goes with --islands";
+        return false;
+    }
+    if (out.islandsMpi && out.islands > 0) {
+        error = "--islands-mpi takes its islands from the processes; it cannot go with --islands";
+        return false;
+    }
+    if ((out.islands > 0 || out.islandsMpi) &&
+        (!out.loadCreatureFile.empty() || !out.showCreatureFile.empty())) {
+        error = "an archipelago cannot go with --load-creature or --show-creature";
+        return false;
     }
     if (out.headless && !out.screenshotFile.empty()) {
         error = "--screenshot needs the window; it cannot go with --headless";

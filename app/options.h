@@ -16,6 +16,10 @@
 
 // The run number when the command line gives none.
 constexpr int kDefaultRunNumber = 10;
+// Folder the autosaves go into, in the working folder.
+constexpr const char* kAutosaveFolder = "autosave";
+// The most islands one run may have.
+constexpr int kMaxIslands = 1024;
 
 // The longest run --seconds takes, in simulated seconds (about 30,000 years).
 constexpr double kMaxRunSeconds = 1e12;
@@ -31,6 +35,12 @@ struct RunOptions {
     std::string lineageFile;    // CSV of births and deaths
     std::string championsDir;   // the best creature of every simulated hour goes here
     std::string treeFile;       // the family tree when the run ends (.nwk or .dot)
+    int islands = 0;            // worlds of one experiment, on threads (0: one world)
+    int threads = 0;            // threads they run on (0: one a core, at most one an island)
+    double migrateEvery = 600.0; // simulated seconds between migrations (0: never)
+    bool migrateGiven = false;
+    bool islandsMpi = false;    // one island a process of an MPI run
+    std::string autosaveFolder = kAutosaveFolder; // where autosaves go
     std::vector<std::string> trialFiles; // creatures set on the standard course, then exit
     std::string trialCsv;       // the trial's rows for scripts
     bool trialFresh = false;    // creatures enter the trial with a fresh movement store

@@ -11,7 +11,9 @@
 #include "base/interrupt.h"
 #include "app/headless_run.h"
 #include "ecology/physics_world.h"
+#include "app/archipelago.h"
 #include "app/run_outputs.h"
+#include "app/world_setup.h"
 #include "app/run_summary.h"
 #include "app/trial.h"
 #include "app/tree_export.h"
@@ -141,51 +143,26 @@ int runUnguarded(int argc, char** argv, const WindowRunner* window)
             std::cerr << why << ": running headless\n";
     }
 
-    // The solver settings follow from the frame loop's start callback.
-    startUpPhysics(w.sim, w.settings);
-    startUpView(w);
-    resetWorld(w.sim, w.settings);
-    resetView(w);
+    // An archipelago: asked for, or a saved one loaded.
+    const int savedCount = options.loadAllDir.empty() ? 0 : savedIslands(options.loadAllDir);
+    if (options.islands > 0 || savedCount > 0) {
+        if (options.islands > 0 && savedCount > 0 && options.islands != savedCount) {
+            std::cerr << "creatures: " << options.loadAllDir << " holds " << savedCount
+                      << " islands, not " << options.islands << "; the run does not start\n";
+            return 1;
+        }
+        Archipelago archipelago;
+        if (!archipelago.build(options, seed, std::max(options.islands, savedCount)))
+            return 1;
+        int status = archipelago.runHeadless(std::cerr);
+        if (!archipelago.finish() && status == 0)
+            status = 1;
+        return status;
+    }
 
     int status = 0;
-    if (!options.loadAllDir.empty()) {
-        const double builtFor = w.settings.groundSize;
-        try {
-            loadAll(w.sim, w.settings, options.loadAllDir);
-            forgetAllCreatures(w.view);
-            // The walls were built for the start-up ground before the load.
-            if (w.settings.groundSize != builtFor) {
-                resizeArena(w.sim, w.settings);
-                showArena(w);
-            }
-        } catch (const std::string&) {
-            // The loader has already written its message to standard error.
-            std::cerr << "\ncreatures: nothing was loaded from " << options.loadAllDir
-                      << "; the run does not start\n";
-            return 1;
-        }
-    }
-    // --set: over the loaded settings, or into the fresh world.
-    applySettingOverrides(w, options.settings, options.loadAllDir.empty(), seed);
-
-    // A creature of a file: shown alone (no others, no refill), or added.
-    const std::string& creatureFile =
-        options.showCreatureFile.empty() ? options.loadCreatureFile : options.showCreatureFile;
-    if (!options.showCreatureFile.empty()) {
-        w.settings.minPopulation = 0;
-        forgetAllCreatures(w.view);
-        clearCreatures(w.sim);
-    }
-    if (!creatureFile.empty()) {
-        try {
-            const OrbitCamera& c = w.view.mainCamera;
-            loadCreatureFile(w.sim, w.settings, creatureFile, PlacePoint{c.target[0], c.target[1]});
-        } catch (const std::string&) {
-            std::cerr << "\ncreatures: no creature was loaded from " << creatureFile
-                      << "; the run does not start\n";
-            return 1;
-        }
-    }
+    if (!prepareWorld(w, options, seed, options.loadAllDir))
+        return 1;
 
     RunOutputs outputs;
     std::string outputError;
@@ -202,20 +179,8 @@ int runUnguarded(int argc, char** argv, const WindowRunner* window)
     // not write what was asked.
     if (outputs.writeFailed() && status == 0)
         status = 1;
-    if (!options.treeFile.empty() && !writeTree(w.sim.family, options.treeFile)) {
-        std::cerr << "cannot write:" << options.treeFile << std::endl;
+    if (!finishWorld(w, options))
         status = 1;
-    }
-
-    if (!options.saveAllDir.empty()) {
-        try {
-            saveAll(w.sim, w.settings, options.saveAllDir);
-        } catch (const std::string&) {
-            std::cerr << "\ncreatures: the simulation was not saved to " << options.saveAllDir
-                      << "\n";
-            status = 1;
-        }
-    }
     return status;
 }
 

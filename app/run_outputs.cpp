@@ -75,6 +75,7 @@ bool RunOutputs::open(World& w, const RunOptions& options, bool windowed, std::s
         }
         champions_ = std::make_unique<ChampionKeeper>(options.championsDir);
     }
+    autosaveFolder_ = options.autosaveFolder;
     autosaveSeconds_ = options.autosaveSeconds >= 0 ? options.autosaveSeconds
                        : windowed                   ? kWindowAutosaveSeconds
                                                     : 0.0;
@@ -101,7 +102,7 @@ void RunOutputs::afterFrame(World& w)
         return;
     lastAutosavePeriod_ = period;
     try {
-        saveAll(w.sim, w.settings, kAutosaveFolder);
+        saveAll(w.sim, w.settings, autosaveFolder_);
     } catch (const std::string& text) {
         // saveAll has written the reason to standard error.
         std::cerr << "creatures: the autosave failed; the run goes on\n";

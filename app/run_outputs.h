@@ -14,8 +14,6 @@
 #include "app/options.h"
 #include "ui/world.h"
 
-// Folder the autosaves go into, in the working folder.
-constexpr const char* kAutosaveFolder = "autosave";
 // Simulated seconds between autosaves in the window when --autosave is not
 // given; headless runs autosave only when asked.
 constexpr double kWindowAutosaveSeconds = 600.0;
@@ -67,6 +65,7 @@ private:
     double autosaveSeconds_ = 0.0;
     long long lastAutosavePeriod_ = 0;
     long long restarts_ = 0; // the world's restarts when the period was taken
+    std::string autosaveFolder_ = kAutosaveFolder;
     bool windowed_ = false;
 };
 

@@ -54,6 +54,15 @@ void FamilyTree::born(const Agent& child, double time)
         m.founder = p->founder;
 }
 
+void FamilyTree::cameFrom(int id, FamilyMember::Origin origin, int fromWorld)
+{
+    const auto it = byId_.find(id);
+    if (it == byId_.end())
+        return;
+    members_[it->second].origin = origin;
+    members_[it->second].fromWorld = fromWorld;
+}
+
 void FamilyTree::died(const Agent& a, double time)
 {
     const auto it = byId_.find(a.creatureId);

@@ -65,6 +65,8 @@ public:
     // A child made by mating: its initiating parent's founder is its own.
     void born(const Agent& child, double time);
     void died(const Agent& a, double time);
+    // Where a member that arrived came from (a migrant's island).
+    void cameFrom(int id, FamilyMember::Origin origin, int fromWorld);
     // Brings the living members' figures up to date.
     void update(const Population& population);
     // Called by the step at its end: an update whenever the simulated time

@@ -35,6 +35,9 @@ void startUpPhysics(Simulation& sim, const WorldSettings& settings)
     dSetAllocHandler(allocateOrThrow);
     dSetReallocHandler(reallocateOrThrow);
     sim.world = dWorldCreate();
+    sim.solverThreading = dThreadingAllocateSelfThreadedImplementation();
+    dWorldSetStepThreadingImplementation(
+        sim.world, dThreadingImplementationGetFunctions(sim.solverThreading), sim.solverThreading);
     sim.space = dHashSpaceCreate(nullptr);
     sim.groundPlane = dCreatePlane(sim.space, 0, 0, 1, 0);
     sim.creatureSpace = dSweepAndPruneSpaceCreate(nullptr, dSAP_AXES_XYZ);
@@ -66,7 +69,10 @@ void shutDownPhysics(Simulation& sim)
     }
     dSpaceDestroy(sim.creatureSpace);
     dSpaceDestroy(sim.space);
+    dWorldSetStepThreadingImplementation(sim.world, nullptr, nullptr);
     dWorldDestroy(sim.world);
+    dThreadingFreeImplementation(sim.solverThreading);
+    sim.solverThreading = nullptr;
     dCloseODE();
     sim.space = nullptr;
     sim.creatureSpace = nullptr;

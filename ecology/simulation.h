@@ -76,6 +76,9 @@ struct Simulation {
     PhysicsSetupId physicsArranged = PhysicsSetupId::Classic; // what the spaces are sorted for
     dGeomID groundPlane = nullptr;
     dJointGroupID contactGroup = nullptr;
+    // The world's own (single-threaded) way of running the solver's jobs,
+    // so worlds on several threads share none.
+    dThreadingImplementationID solverThreading = nullptr;
     double stepSize = kStepSize;
     dMatrix3 identityRotation = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0};
     bool ecologyEnabled = true;

@@ -1,0 +1,325 @@
+#include "app/archipelago.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <exception>
+#include <iomanip>
+#include <iostream>
+#include <sstream>
+#include <thread>
+
+#include <ode/ode.h>
+
+#include "app/program_run.h"
+#include "app/step_driver.h"
+#include "app/world_setup.h"
+#include "ecology/physics_world.h"
+#include "base/interrupt.h"
+#include "persist/creature_file.h"
+#include "persist/creature_save.h"
+
+std::uint32_t islandSeed(std::uint32_t seed, int island)
+{
+    return seed + static_cast<std::uint32_t>(island - 1) * 1000003u;
+}
+
+std::string islandFileName(const std::string& name, int island)
+{
+    const std::size_t slash = name.rfind('/');
+    const std::size_t dot = name.rfind('.');
+    const std::string tag = "-island" + std::to_string(island);
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash) || dot == 0 ||
+        dot == slash + 1)
+        return name + tag;
+    return name.substr(0, dot) + tag + name.substr(dot);
+}
+
+namespace {
+
+std::string islandFolder(const std::string& folder, int island)
+{
+    return folder + "/island-" + std::to_string(island);
+}
+
+bool isFolder(const std::string& path)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// A folder for islands' folders: made when missing (its parent was checked
+// at the start); one another process makes at the same time is as good.
+bool makeFolder(const std::string& folder)
+{
+    return ::mkdir(folder.c_str(), 0777) == 0 || (errno == EEXIST && isFolder(folder));
+}
+
+} // namespace
+
+RunOptions islandOptions(const RunOptions& options, int island)
+{
+    RunOptions o = options;
+    if (!o.statsFile.empty())
+        o.statsFile = islandFileName(o.statsFile, island);
+    if (!o.lineageFile.empty())
+        o.lineageFile = islandFileName(o.lineageFile, island);
+    if (!o.treeFile.empty())
+        o.treeFile = islandFileName(o.treeFile, island);
+    if (!o.saveAllDir.empty())
+        o.saveAllDir = islandFolder(o.saveAllDir, island);
+    if (!o.championsDir.empty())
+        o.championsDir = islandFolder(o.championsDir, island);
+    if (!o.loadAllDir.empty())
+        o.loadAllDir = islandFolder(o.loadAllDir, island);
+    o.autosaveFolder = islandFolder(o.autosaveFolder, island);
+    return o;
+}
+
+int savedIslands(const std::string& folder)
+{
+    int n = 0;
+    while (isFolder(islandFolder(folder, n + 1)))
+        ++n;
+    return n;
+}
+
+std::string chooseMigrant(const World& w)
+{
+    const std::vector<FameEntry>& best = w.sim.hallOfFame.entries();
+    if (best.empty())
+        return std::string();
+    const FameEntry& e = best.front();
+    if (e.agent)
+        return encodeCreatureFile(*e.agent);
+    if (e.kept.record)
+        return encodeCreatureFile(*e.kept.record, e.kept.pose);
+    return std::string();
+}
+
+bool takeInMigrant(World& w, const std::string& contents, int from)
+{
+    try {
+        loadCreatureFileContents(w.sim, w.settings, "migrant from island " + std::to_string(from),
+                                 contents, PlacePoint{0.0, 0.0});
+    } catch (const std::string&) {
+        return false;
+    }
+    w.sim.family.cameFrom(w.sim.population.back().creatureId, FamilyMember::Migrant, from);
+    return true;
+}
+
+Archipelago::~Archipelago()
+{
+    // Not while an exception (running out of memory) passes: a world may be
+    // in the middle of a step then.
+    if (std::uncaught_exceptions() > 0)
+        return;
+    for (auto& island : islands_) {
+        forgetAllCreatures(island->world->view);
+        shutDownPhysics(island->world->sim);
+    }
+}
+
+World& Archipelago::island(int i)
+{
+    return *islands_[static_cast<std::size_t>(i)]->world;
+}
+
+bool Archipelago::build(const RunOptions& options, std::uint32_t seed, int count)
+{
+    options_ = options;
+    migrateEvery_ = options.migrateEvery;
+    for (const std::string* folder :
+         {&options.saveAllDir, &options.championsDir, &options.autosaveFolder})
+        if (!folder->empty() && !makeFolder(*folder)) {
+            std::cerr << "cannot open:" << *folder << std::endl;
+            return false;
+        }
+    for (int i = 1; i <= count; ++i) {
+        auto island = std::make_unique<Island>();
+        island->world = std::make_unique<World>();
+        island->options = islandOptions(options, i);
+        World& w = *island->world;
+        w.view.miniDisplay = 0;
+        w.view.viewCount = 1;
+        const std::uint32_t s = islandSeed(seed, i);
+        w.sim.random.seed(s);
+        if (!prepareWorld(w, island->options, s,
+                          options.loadAllDir.empty() ? std::string() : island->options.loadAllDir))
+            return false;
+        // The solver's settings, as the frame loop's start gives a plain run.
+        startCallback(w.sim);
+        std::string error;
+        if (!island->outputs.open(w, island->options, false, error)) {
+            std::cerr << error << "\n";
+            return false;
+        }
+        islands_.push_back(std::move(island));
+    }
+    const int cores = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    threads_ = std::max(1, std::min(size(), options.threads > 0 ? options.threads : cores));
+    chosen_.assign(islands_.size(), std::string());
+    return true;
+}
+
+void Archipelago::stepAll(long long steps)
+{
+    std::atomic<int> next{0};
+    auto work = [&] {
+        // The physics engine's data of this thread (collision caches).
+        dAllocateODEDataForThread(dAllocateMaskAll);
+        for (int i = next++; i < size(); i = next++) {
+            Island& island = *islands_[static_cast<std::size_t>(i)];
+            World& w = *island.world;
+            // One step a frame, as a headless run makes them.
+            const int stepsPerFrame = w.settings.stepsPerFrame;
+            w.settings.stepsPerFrame = 1;
+            for (long long s = 0; s < steps && !interruptRequested(); ++s) {
+                stepDriver(w, 0);
+                island.outputs.afterFrame(w);
+                // No window shows this island: its bubbles go at once.
+                w.view.birthMarkers.clear();
+                ++island.stepsDone;
+            }
+            w.settings.stepsPerFrame = stepsPerFrame;
+        }
+        dCleanupODEAllDataForThread();
+    };
+    std::vector<std::thread> pool;
+    for (int t = 1; t < threads_; ++t)
+        pool.emplace_back(work);
+    work();
+    for (std::thread& t : pool)
+        t.join();
+}
+
+void Archipelago::migrate()
+{
+    if (size() < 2)
+        return;
+    std::vector<std::string> chosen(islands_.size());
+    for (int i = 0; i < size(); ++i)
+        chosen[static_cast<std::size_t>(i)] = chooseMigrant(island(i));
+    for (int i = 0; i < size(); ++i) {
+        const int from = (i + size() - 1) % size();
+        const std::string& migrant = chosen_[static_cast<std::size_t>(from)];
+        if (!migrant.empty() && !takeInMigrant(island(i), migrant, from + 1))
+            std::cerr << "creatures: island " << i + 1 << " could not take in the migrant of island "
+                      << from + 1 << std::endl;
+    }
+    chosen_ = std::move(chosen);
+}
+
+namespace {
+
+std::string duration(double seconds)
+{
+    if (!(seconds >= 0) || seconds > 1e7)
+        return "?";
+    const long long s = std::llround(seconds);
+    std::ostringstream o;
+    if (s >= 3600)
+        o << s / 3600 << "h" << std::setw(2) << std::setfill('0') << (s % 3600) / 60 << "m";
+    else if (s >= 60)
+        o << s / 60 << "m" << std::setw(2) << std::setfill('0') << s % 60 << "s";
+    else
+        o << s << "s";
+    return o.str();
+}
+
+} // namespace
+
+int Archipelago::runHeadless(std::ostream& progress)
+{
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point started = Clock::now();
+    World& first = island(0);
+    const long long total = stepLimit(first, options_);
+    const double h = first.sim.stepSize;
+    const bool tty = &progress == &std::cerr && ::isatty(STDERR_FILENO);
+    std::cerr << "archipelago: " << size() << " islands on " << threads_ << " thread"
+              << (threads_ > 1 ? "s" : "") << ", migration "
+              << (migrateEvery_ > 0 ? "every " + duration(migrateEvery_) + " simulated" : "never")
+              << "\n";
+
+    auto report = [&](bool last) {
+        long long steps = 0, population = 0;
+        int slowest = 0;
+        for (int i = 0; i < size(); ++i) {
+            steps += islands_[static_cast<std::size_t>(i)]->stepsDone;
+            population += static_cast<long long>(island(i).sim.population.size());
+            if (island(i).sim.time < island(slowest).sim.time)
+                slowest = i;
+        }
+        const double wall = std::chrono::duration<double>(Clock::now() - started).count();
+        std::ostringstream line;
+        line << std::fixed << std::setprecision(1);
+        if (total > 0)
+            line << std::setw(5) << 100.0 * islands_[static_cast<std::size_t>(slowest)]->stepsDone / total
+                 << "%  ";
+        line << "sim " << duration(island(slowest).sim.time) << "  "
+             << static_cast<long long>(wall > 0 ? steps / wall : 0) << " steps/s  islands "
+             << size() << "  population " << population << "  slowest island " << slowest + 1;
+        if (tty)
+            progress << '\r' << line.str() << "\033[K" << (last ? "\n" : "") << std::flush;
+        else
+            progress << line.str() << '\n' << std::flush;
+    };
+
+    // Epochs at the multiples of the migration interval, in steps from the
+    // run's own start (islands start and stay at one time).
+    const long long epochSteps =
+        migrateEvery_ > 0 ? std::max(1LL, std::llround(migrateEvery_ / h)) : -1;
+    const long long startStep = std::llround(first.sim.time / h);
+    long long done = 0;
+    Clock::time_point lastReport = Clock::now();
+    while ((total < 0 || done < total) && !interruptRequested()) {
+        // The next stop: an epoch, the end, or a while for the progress line.
+        long long stop = total < 0 ? done + 1000 : total;
+        if (epochSteps > 0) {
+            const long long atEpoch = ((startStep + done) / epochSteps + 1) * epochSteps - startStep;
+            stop = std::min(stop, atEpoch);
+        }
+        stop = std::min(stop, done + 2000);
+        stepAll(stop - done);
+        done = stop;
+        if (epochSteps > 0 && (startStep + done) % epochSteps == 0 && !interruptRequested())
+            migrate();
+        if (std::chrono::duration<double>(Clock::now() - lastReport).count() > (tty ? 0.5 : 10.0)) {
+            report(false);
+            lastReport = Clock::now();
+        }
+    }
+    report(true);
+    const double wall = std::chrono::duration<double>(Clock::now() - started).count();
+    progress << (interruptRequested() ? "interrupted" : "finished") << " after " << done
+             << " steps an island (" << std::fixed << std::setprecision(1) << first.sim.time
+             << " simulated s) in " << wall << " s\n";
+    for (int i = 0; i < size(); ++i) {
+        const World& w = island(i);
+        progress << "  island " << i + 1 << ": population " << w.sim.population.size()
+                 << ", births " << w.sim.counters.births << ", highest generation "
+                 << w.sim.highestGeneration << "\n";
+    }
+    progress.unsetf(std::ios::fixed);
+    return 0;
+}
+
+bool Archipelago::finish()
+{
+    bool done = true;
+    for (auto& island : islands_) {
+        island->outputs.finish(*island->world);
+        if (island->outputs.writeFailed())
+            done = false;
+        if (!finishWorld(*island->world, island->options))
+            done = false;
+    }
+    return done;
+}

@@ -1,0 +1,99 @@
+// An archipelago: several worlds of one experiment, each on a thread of its
+// own, that now and then send their best creature to a neighbour.
+//
+// Island i (from 1) is seeded with the run's seed + (i - 1) * 1000003
+// (modulo 2^32), so island 1 is the world a plain run of the seed makes.
+// Every island runs as long as --steps or --seconds say. Migration happens at
+// fixed simulated times, the multiples of --migrate-every seconds (epochs):
+// at each, every island chooses a copy of its best creature by the hall of
+// fame's measure (the best score reached, living or dead) for the next
+// island of the ring, and takes in the one the island before it chose at the
+// epoch before, as a creature loaded from a file is taken in (a new id, its
+// family tree member noting the island it came from and its old id), at the
+// middle of the ground. All islands reach an epoch before any goes on, so
+// the same seed gives the same islands whatever the threads and their timing.
+//
+// The exchange of migrants is a seam: the islands of one process hand them
+// over in memory; islands in several processes (MPI) through a messenger.
+#pragma once
+#ifndef CREATURES_FLOOR_APP
+#error "app/ is for app/ and the floors above it"
+#endif
+
+#include <cstdint>
+#include <functional>
+#include <iosfwd>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/options.h"
+#include "app/run_outputs.h"
+#include "ui/world.h"
+
+// The seed of island `island` (from 1) of a run of the seed.
+std::uint32_t islandSeed(std::uint32_t seed, int island);
+
+// A file or folder name of an island's output: "run.csv" -> "run-island2.csv",
+// "tree.nwk" -> "tree-island2.nwk", "out" -> "out-island2".
+std::string islandFileName(const std::string& name, int island);
+
+// The options of one island: its own output files and folders (statistics,
+// lineage, tree: the island's number in their names; save, champions and
+// autosave folders: a folder island-N inside the one named), and its own
+// folder of a saved archipelago to load.
+RunOptions islandOptions(const RunOptions& options, int island);
+
+// The number of islands a saved archipelago in the folder holds (folders
+// island-1, island-2, ...), 0 when it is no archipelago.
+int savedIslands(const std::string& folder);
+
+// The best creature of a world by the hall of fame's measure, as the
+// contents of a creature file; empty when it has none.
+std::string chooseMigrant(const World& w);
+// Takes in a migrant from island `from` (from 1): false, said on standard
+// error, when its contents cannot be loaded.
+bool takeInMigrant(World& w, const std::string& contents, int from);
+
+class Archipelago {
+public:
+    Archipelago() = default;
+    // Shuts every island's physics down.
+    ~Archipelago();
+    Archipelago(const Archipelago&) = delete;
+    Archipelago& operator=(const Archipelago&) = delete;
+
+    // Builds the islands (prepareWorld each); `count` islands, or those of
+    // the saved archipelago in options.loadAllDir. False (said) when one
+    // cannot be made.
+    bool build(const RunOptions& options, std::uint32_t seed, int count);
+
+    int size() const { return static_cast<int>(islands_.size()); }
+    World& island(int i);
+
+    // The whole run without a window, with a progress line on `progress`.
+    // Returns the exit status.
+    int runHeadless(std::ostream& progress);
+
+    // At the end: every island's closing outputs, tree and save. False when
+    // one of them failed.
+    bool finish();
+
+private:
+    struct Island {
+        std::unique_ptr<World> world;
+        RunOptions options;
+        RunOutputs outputs;
+        long long stepsDone = 0;
+    };
+    // Runs every island `steps` steps, at most `threads_` at once.
+    void stepAll(long long steps);
+    void migrate();
+
+    std::vector<std::unique_ptr<Island>> islands_;
+    RunOptions options_;
+    int threads_ = 1;
+    double migrateEvery_ = 600.0;
+    // The migrants the islands chose at the last epoch, by island.
+    std::vector<std::string> chosen_;
+};

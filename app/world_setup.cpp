@@ -1,0 +1,82 @@
+#include "app/world_setup.h"
+
+#include <iostream>
+
+#include "app/setting_overrides.h"
+#include "app/tree_export.h"
+#include "ecology/arena.h"
+#include "ecology/physics_world.h"
+#include "persist/creature_file.h"
+#include "persist/creature_save.h"
+#include "persist/save_all.h"
+#include "ui/view_setup.h"
+
+bool prepareWorld(World& w, const RunOptions& options, std::uint32_t seed,
+                  const std::string& loadDir)
+{
+    // The solver settings follow from the frame loop's start callback.
+    startUpPhysics(w.sim, w.settings);
+    startUpView(w);
+    resetWorld(w.sim, w.settings);
+    resetView(w);
+
+    if (!loadDir.empty()) {
+        const double builtFor = w.settings.groundSize;
+        try {
+            loadAll(w.sim, w.settings, loadDir);
+            forgetAllCreatures(w.view);
+            // The walls were built for the start-up ground before the load.
+            if (w.settings.groundSize != builtFor) {
+                resizeArena(w.sim, w.settings);
+                showArena(w);
+            }
+        } catch (const std::string&) {
+            // The loader has already written its message to standard error.
+            std::cerr << "\ncreatures: nothing was loaded from " << loadDir
+                      << "; the run does not start\n";
+            return false;
+        }
+    }
+    // --set: over the loaded settings, or into the fresh world.
+    applySettingOverrides(w, options.settings, loadDir.empty(), seed);
+
+    // A creature of a file: shown alone (no others, no refill), or added.
+    const std::string& creatureFile =
+        options.showCreatureFile.empty() ? options.loadCreatureFile : options.showCreatureFile;
+    if (!options.showCreatureFile.empty()) {
+        w.settings.minPopulation = 0;
+        forgetAllCreatures(w.view);
+        clearCreatures(w.sim);
+    }
+    if (!creatureFile.empty()) {
+        try {
+            const OrbitCamera& c = w.view.mainCamera;
+            loadCreatureFile(w.sim, w.settings, creatureFile, PlacePoint{c.target[0], c.target[1]});
+        } catch (const std::string&) {
+            std::cerr << "\ncreatures: no creature was loaded from " << creatureFile
+                      << "; the run does not start\n";
+            return false;
+        }
+    }
+
+    return true;
+}
+
+bool finishWorld(World& w, const RunOptions& options)
+{
+    bool done = true;
+    if (!options.treeFile.empty() && !writeTree(w.sim.family, options.treeFile)) {
+        std::cerr << "cannot write:" << options.treeFile << std::endl;
+        done = false;
+    }
+    if (!options.saveAllDir.empty()) {
+        try {
+            saveAll(w.sim, w.settings, options.saveAllDir);
+        } catch (const std::string&) {
+            std::cerr << "\ncreatures: the simulation was not saved to " << options.saveAllDir
+                      << "\n";
+            done = false;
+        }
+    }
+    return done;
+}

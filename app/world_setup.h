@@ -1,0 +1,24 @@
+// Bringing up the world of a run and putting it away at the end, the same for
+// the one world of a plain run and for every island of an archipelago.
+#pragma once
+#ifndef CREATURES_FLOOR_APP
+#error "app/ is for app/ and the floors above it"
+#endif
+
+#include <cstdint>
+#include <string>
+
+#include "app/options.h"
+#include "ui/world.h"
+
+// Starts the physics and the view, resets the world from the seed (already
+// in w.sim.random), loads the simulation of `loadDir` (if any), applies the
+// --set overrides and adds or shows the creature of a file. False when
+// something could not be loaded (the message said on standard error): the
+// run does not start.
+bool prepareWorld(World& w, const RunOptions& options, std::uint32_t seed,
+                  const std::string& loadDir);
+
+// At the end of the run: the family tree of --tree and the save of
+// --save-all. False when one of them could not be written (said).
+bool finishWorld(World& w, const RunOptions& options);

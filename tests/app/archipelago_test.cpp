@@ -1,0 +1,108 @@
+// An archipelago of worlds on threads: repeatable whatever the threads,
+// island 1 the plain run of the seed, migrants taken in at every epoch and
+// noted in the family tree, outputs and saves by island.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "app/archipelago.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string contentsOf(const fs::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream o;
+    o << in.rdbuf();
+    return o.str();
+}
+
+// Every file of a folder and its sub-folders, by relative name.
+std::string digest(const fs::path& folder)
+{
+    std::string all;
+    std::vector<fs::path> files;
+    for (const auto& e : fs::recursive_directory_iterator(folder))
+        if (e.is_regular_file())
+            files.push_back(e.path());
+    std::sort(files.begin(), files.end());
+    for (const fs::path& f : files)
+        all += fs::relative(f, folder).string() + "\n" + contentsOf(f);
+    return all;
+}
+
+int run(const fs::path& dir, const std::string& args)
+{
+    const std::string cmd = "cd '" + dir.string() + "' && " + CREATURES_BINARY +
+                            " --headless --seed 7 " + args + " > out.txt 2>&1";
+    return WEXITSTATUS(std::system(cmd.c_str()));
+}
+
+TEST(Archipelago, NamesAndSeedsOfIslands)
+{
+    struct Name {
+        const char* name;
+        int island;
+        const char* is;
+    };
+    for (const Name& n : {Name{"run.csv", 2, "run-island2.csv"}, Name{"out", 1, "out-island1"},
+                          Name{"a.b/tree.nwk", 3, "a.b/tree-island3.nwk"},
+                          Name{"a.b/tree", 3, "a.b/tree-island3"}, Name{".hidden", 2, ".hidden-island2"}})
+        EXPECT_EQ(islandFileName(n.name, n.island), n.is) << n.name;
+    EXPECT_EQ(islandSeed(7, 1), 7u);
+    EXPECT_EQ(islandSeed(7, 3), 7u + 2u * 1000003u);
+    EXPECT_EQ(islandSeed(0xFFFFFFFFu, 2), 1000002u);
+}
+
+TEST(Archipelago, IslandsRepeatWhateverTheThreadsAndMigrantsArriveAtEveryEpoch)
+{
+    const fs::path dir = fs::path(testing::TempDir()) / "archipelago";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    // Three islands on the threads of the machine, and on one thread.
+    const std::string islands = "--seconds 100 --islands 3 --migrate-every 25 ";
+    ASSERT_EQ(run(dir, islands + "--save-all a --stats s.csv"), 0) << contentsOf(dir / "out.txt");
+    ASSERT_EQ(run(dir, islands + "--threads 1 --save-all c"), 0);
+    EXPECT_EQ(digest(dir / "a"), digest(dir / "c"));
+    for (int i = 1; i <= 3; ++i) {
+        EXPECT_TRUE(fs::exists(dir / "a" / ("island-" + std::to_string(i)) / "config.dat"));
+        EXPECT_TRUE(fs::exists(dir / ("s-island" + std::to_string(i) + ".csv")));
+        // Epochs at 25, 50, 75 and 100 s: a migrant from the island before
+        // arrives at each but the first.
+        std::istringstream family(contentsOf(dir / "a" / ("island-" + std::to_string(i)) /
+                                             "family.csv"));
+        std::string line;
+        int migrants = 0;
+        while (std::getline(family, line)) {
+            std::vector<std::string> cells;
+            std::istringstream row(line);
+            for (std::string c; std::getline(row, c, ',');)
+                cells.push_back(c);
+            if (cells.size() > 7 && cells[4] == "4") {
+                ++migrants;
+                EXPECT_EQ(cells[7], std::to_string(i == 1 ? 3 : i - 1)) << line;
+            }
+        }
+        EXPECT_EQ(migrants, 3) << "island " << i;
+    }
+
+    // Without migration, island 1 is the plain run of the seed.
+    ASSERT_EQ(run(dir, "--seconds 100 --save-all plain"), 0);
+    ASSERT_EQ(run(dir, "--seconds 100 --islands 2 --migrate-every 0 --save-all apart"), 0);
+    EXPECT_EQ(digest(dir / "plain"), digest(dir / "apart" / "island-1"));
+
+    // A saved archipelago loads as one, and goes on.
+    ASSERT_EQ(run(dir, "--load-all a --steps 100 --save-all again"), 0) << contentsOf(dir / "out.txt");
+    EXPECT_NE(contentsOf(dir / "out.txt").find("archipelago: 3 islands"), std::string::npos);
+    EXPECT_TRUE(fs::exists(dir / "again" / "island-3" / "config.dat"));
+    EXPECT_EQ(run(dir, "--load-all a --islands 2 --steps 1"), 1);
+    fs::remove_all(dir);
+}
+
+} // namespace
