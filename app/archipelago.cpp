@@ -131,9 +131,17 @@ World& Archipelago::island(int i)
     return *islands_[static_cast<std::size_t>(i)]->world;
 }
 
-bool Archipelago::build(const RunOptions& options, std::uint32_t seed, int count)
+int Archipelago::number(int i) const
+{
+    return islands_[static_cast<std::size_t>(i)]->number;
+}
+
+bool Archipelago::build(const RunOptions& options, std::uint32_t seed, int first, int count,
+                        int total)
 {
     options_ = options;
+    first_ = first;
+    total_ = total;
     migrateEvery_ = options.migrateEvery;
     for (const std::string* folder :
          {&options.saveAllDir, &options.championsDir, &options.autosaveFolder})
@@ -141,8 +149,9 @@ bool Archipelago::build(const RunOptions& options, std::uint32_t seed, int count
             std::cerr << "cannot open:" << *folder << std::endl;
             return false;
         }
-    for (int i = 1; i <= count; ++i) {
+    for (int i = first; i < first + count; ++i) {
         auto island = std::make_unique<Island>();
+        island->number = i;
         island->world = std::make_unique<World>();
         island->options = islandOptions(options, i);
         World& w = *island->world;
@@ -164,8 +173,22 @@ bool Archipelago::build(const RunOptions& options, std::uint32_t seed, int count
     }
     const int cores = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
     threads_ = std::max(1, std::min(size(), options.threads > 0 ? options.threads : cores));
-    chosen_.assign(islands_.size(), std::string());
+    arriving_.assign(islands_.size(), std::string());
+    if (!ring_)
+        ring_ = [](const std::vector<std::string>& chosen) {
+            std::vector<std::string> arriving(chosen.size());
+            for (std::size_t i = 0; i < chosen.size(); ++i)
+                arriving[i] = chosen[(i + chosen.size() - 1) % chosen.size()];
+            return arriving;
+        };
     return true;
+}
+
+long long Archipelago::startStep()
+{
+    if (startStep_ < 0)
+        startStep_ = std::llround(island(0).sim.time / island(0).sim.stepSize);
+    return startStep_;
 }
 
 void Archipelago::stepAll(long long steps)
@@ -201,19 +224,21 @@ void Archipelago::stepAll(long long steps)
 
 void Archipelago::migrate()
 {
-    if (size() < 2)
+    if (total_ < 2)
         return;
+    // Every island chooses before any takes in: a migrant goes on at the
+    // next epoch at the soonest.
     std::vector<std::string> chosen(islands_.size());
     for (int i = 0; i < size(); ++i)
         chosen[static_cast<std::size_t>(i)] = chooseMigrant(island(i));
     for (int i = 0; i < size(); ++i) {
-        const int from = (i + size() - 1) % size();
-        const std::string& migrant = chosen_[static_cast<std::size_t>(from)];
-        if (!migrant.empty() && !takeInMigrant(island(i), migrant, from + 1))
-            std::cerr << "creatures: island " << i + 1 << " could not take in the migrant of island "
-                      << from + 1 << std::endl;
+        const int from = (number(i) + total_ - 2) % total_ + 1;
+        const std::string& migrant = arriving_[static_cast<std::size_t>(i)];
+        if (!migrant.empty() && !takeInMigrant(island(i), migrant, from))
+            std::cerr << "creatures: island " << number(i)
+                      << " could not take in the migrant of island " << from << std::endl;
     }
-    chosen_ = std::move(chosen);
+    arriving_ = ring_(chosen);
 }
 
 namespace {
@@ -243,7 +268,7 @@ int Archipelago::runHeadless(std::ostream& progress)
     const long long total = stepLimit(first, options_);
     const double h = first.sim.stepSize;
     const bool tty = &progress == &std::cerr && ::isatty(STDERR_FILENO);
-    std::cerr << "archipelago: " << size() << " islands on " << threads_ << " thread"
+    progress << "archipelago: " << total_ << " islands, " << size() << " here on " << threads_ << " thread"
               << (threads_ > 1 ? "s" : "") << ", migration "
               << (migrateEvery_ > 0 ? "every " + duration(migrateEvery_) + " simulated" : "never")
               << "\n";
@@ -265,7 +290,7 @@ int Archipelago::runHeadless(std::ostream& progress)
                  << "%  ";
         line << "sim " << duration(island(slowest).sim.time) << "  "
              << static_cast<long long>(wall > 0 ? steps / wall : 0) << " steps/s  islands "
-             << size() << "  population " << population << "  slowest island " << slowest + 1;
+             << size() << "  population " << population << "  slowest island " << number(slowest);
         if (tty)
             progress << '\r' << line.str() << "\033[K" << (last ? "\n" : "") << std::flush;
         else
@@ -276,34 +301,37 @@ int Archipelago::runHeadless(std::ostream& progress)
     // run's own start (islands start and stay at one time).
     const long long epochSteps =
         migrateEvery_ > 0 ? std::max(1LL, std::llround(migrateEvery_ / h)) : -1;
-    const long long startStep = std::llround(first.sim.time / h);
+    const long long start = startStep();
     long long done = 0;
     Clock::time_point lastReport = Clock::now();
+    long long reported = -1;
     while ((total < 0 || done < total) && !interruptRequested()) {
         // The next stop: an epoch, the end, or a while for the progress line.
         long long stop = total < 0 ? done + 1000 : total;
         if (epochSteps > 0) {
-            const long long atEpoch = ((startStep + done) / epochSteps + 1) * epochSteps - startStep;
+            const long long atEpoch = ((start + done) / epochSteps + 1) * epochSteps - start;
             stop = std::min(stop, atEpoch);
         }
         stop = std::min(stop, done + 2000);
         stepAll(stop - done);
         done = stop;
-        if (epochSteps > 0 && (startStep + done) % epochSteps == 0 && !interruptRequested())
+        if (epochSteps > 0 && (start + done) % epochSteps == 0 && !interruptRequested())
             migrate();
         if (std::chrono::duration<double>(Clock::now() - lastReport).count() > (tty ? 0.5 : 10.0)) {
             report(false);
             lastReport = Clock::now();
+            reported = done;
         }
     }
-    report(true);
+    if (tty || reported != done)
+        report(true);
     const double wall = std::chrono::duration<double>(Clock::now() - started).count();
     progress << (interruptRequested() ? "interrupted" : "finished") << " after " << done
              << " steps an island (" << std::fixed << std::setprecision(1) << first.sim.time
              << " simulated s) in " << wall << " s\n";
     for (int i = 0; i < size(); ++i) {
         const World& w = island(i);
-        progress << "  island " << i + 1 << ": population " << w.sim.population.size()
+        progress << "  island " << number(i) << ": population " << w.sim.population.size()
                  << ", births " << w.sim.counters.births << ", highest generation "
                  << w.sim.highestGeneration << "\n";
     }

@@ -63,13 +63,30 @@ public:
     Archipelago(const Archipelago&) = delete;
     Archipelago& operator=(const Archipelago&) = delete;
 
-    // Builds the islands (prepareWorld each); `count` islands, or those of
-    // the saved archipelago in options.loadAllDir. False (said) when one
-    // cannot be made.
-    bool build(const RunOptions& options, std::uint32_t seed, int count);
+    // How the islands' migrants go round the ring: given the migrant each
+    // island of this process chose (in the order of its islands), the one
+    // each of them takes in at the next epoch: the choice of the island
+    // before it. The islands of one process hand them over in memory; the
+    // processes of an MPI run pass them on.
+    using Ring = std::function<std::vector<std::string>(const std::vector<std::string>& chosen)>;
+
+    // Builds `count` islands of an archipelago of `total`, numbered from
+    // `first` (prepareWorld each; from their folders of options.loadAllDir
+    // when it is given). False (said) when one cannot be made.
+    bool build(const RunOptions& options, std::uint32_t seed, int first, int count, int total);
+    // The ring of an MPI run in place of the ring in memory.
+    void setRing(Ring ring) { ring_ = std::move(ring); }
+    // The step the epochs count from: the first island's time, in steps.
+    // Islands loaded from saves made at different times keep their own
+    // clocks; the processes of an MPI run take the first process's start so
+    // that they meet at the same epochs.
+    long long startStep();
+    void setStartStep(long long step) { startStep_ = step; }
 
     int size() const { return static_cast<int>(islands_.size()); }
     World& island(int i);
+    // The number of island i of this process in the archipelago (from 1).
+    int number(int i) const;
 
     // The whole run without a window, with a progress line on `progress`.
     // Returns the exit status.
@@ -84,6 +101,7 @@ private:
         std::unique_ptr<World> world;
         RunOptions options;
         RunOutputs outputs;
+        int number = 1;
         long long stepsDone = 0;
     };
     // Runs every island `steps` steps, at most `threads_` at once.
@@ -92,8 +110,12 @@ private:
 
     std::vector<std::unique_ptr<Island>> islands_;
     RunOptions options_;
+    int first_ = 1;
+    int total_ = 1;
     int threads_ = 1;
     double migrateEvery_ = 600.0;
-    // The migrants the islands chose at the last epoch, by island.
-    std::vector<std::string> chosen_;
+    long long startStep_ = -1;
+    Ring ring_;
+    // The migrant each island takes in at the next epoch.
+    std::vector<std::string> arriving_;
 };

@@ -62,7 +62,8 @@ World& theWorld()
 
 namespace {
 
-int runUnguarded(int argc, char** argv, const WindowRunner* window)
+int runUnguarded(int argc, char** argv, const WindowRunner* window,
+                 const ProcessIslands* processes)
 {
     // Ctrl-C from the start ends the run cleanly (an interrupt during set-up
     // or a load ends it before the first step) instead of killing the
@@ -102,14 +103,24 @@ int runUnguarded(int argc, char** argv, const WindowRunner* window)
         return 0;
     }
 
+    const std::uint32_t seed =
+        options.seedGiven ? options.seed : nowMs() + 100u * static_cast<std::uint32_t>(options.runNumber);
+    // One island a process of an MPI run, headless; the processes agree on
+    // the seed and the first of them speaks for the run.
+    if (options.islandsMpi) {
+        if (!processes || !processes->run) {
+            std::cerr << "creatures: --islands-mpi needs a build with MPI (configure with "
+                         "-DCREATURES_MPI=ON)\n";
+            return 2;
+        }
+        return processes->run(options, seed);
+    }
+
     World& w = theWorld();
     w.view.miniDisplay = 0;
     w.view.viewCount = 1;
     std::printf("%d", options.runNumber);
     std::fflush(stdout);
-
-    const std::uint32_t seed =
-        options.seedGiven ? options.seed : nowMs() + 100u * static_cast<std::uint32_t>(options.runNumber);
     w.sim.random.seed(seed);
 
     // The window when it can be had; otherwise a headless run, said so.
@@ -152,7 +163,8 @@ int runUnguarded(int argc, char** argv, const WindowRunner* window)
             return 1;
         }
         Archipelago archipelago;
-        if (!archipelago.build(options, seed, std::max(options.islands, savedCount)))
+        const int count = std::max(options.islands, savedCount);
+        if (!archipelago.build(options, seed, 1, count, count))
             return 1;
         int status = archipelago.runHeadless(std::cerr);
         if (!archipelago.finish() && status == 0)
@@ -186,10 +198,11 @@ int runUnguarded(int argc, char** argv, const WindowRunner* window)
 
 } // namespace
 
-int runProgram(int argc, char** argv, const WindowRunner* window)
+int runProgram(int argc, char** argv, const WindowRunner* window,
+               const ProcessIslands* processes)
 {
     try {
-        return runUnguarded(argc, argv, window);
+        return runUnguarded(argc, argv, window, processes);
     } catch (const std::bad_alloc&) {
         // Out of memory in a step or the drawing (a load says so itself and
         // leaves the world as it was). The world may be half changed, so

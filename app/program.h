@@ -5,6 +5,7 @@
 #error "app/ is for app/ and the floors above it"
 #endif
 
+#include <cstdint>
 #include <string>
 
 #include "app/options.h"
@@ -22,6 +23,12 @@ struct WindowRunner {
     void (*close)() = nullptr;
 };
 
+// The archipelago across processes, when the program has one (MPI builds):
+// runs this process's island.
+struct ProcessIslands {
+    int (*run)(const RunOptions& options, std::uint32_t seed) = nullptr;
+};
+
 // The one world record of the program.
 World& theWorld();
 
@@ -32,4 +39,5 @@ constexpr int kOutOfMemoryStatus = 3;
 // up the world, runs it in the window (when a runner is given, a display is
 // there and --headless is not) or headless, and shuts down. Returns the exit
 // status.
-int runProgram(int argc, char** argv, const WindowRunner* window = nullptr);
+int runProgram(int argc, char** argv, const WindowRunner* window = nullptr,
+               const ProcessIslands* processes = nullptr);

@@ -4,15 +4,23 @@
 #ifdef CREATURES_WINDOW
 #include "window/windowed_run.h"
 #endif
+#ifdef CREATURES_MPI_RUN
+#include "mpi/mpi_islands.h"
+#endif
 
 int main(int argc, char** argv)
 {
+    const WindowRunner* window = nullptr;
+    const ProcessIslands* processes = nullptr;
 #ifdef CREATURES_WINDOW
-    static const WindowRunner window{
+    static const WindowRunner windowRunner{
         [](int width, int height, std::string& error) { return openWindow(width, height, error); },
         runWindowed, closeWindow};
-    return runProgram(argc, argv, &window);
-#else
-    return runProgram(argc, argv);
+    window = &windowRunner;
 #endif
+#ifdef CREATURES_MPI_RUN
+    static const ProcessIslands mpiIslands{runMpiIsland};
+    processes = &mpiIslands;
+#endif
+    return runProgram(argc, argv, window, processes);
 }

@@ -9,7 +9,7 @@ PACKAGES=(
   libglfw3-dev libimgui-dev libstb-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool fonts-dejavu-core gnuplot-nox clang libclang-rt-14-dev
-  parallel ffmpeg python3-biopython graphviz
+  parallel ffmpeg python3-biopython graphviz libopenmpi-dev openmpi-bin
 )
 
 # With a display, a gnuplot that draws on the screen, for the live chart the

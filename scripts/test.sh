@@ -2,7 +2,8 @@
 # Installs what is missing, checks that the includes run one way, builds and
 # runs the whole test suite: the normal build (warnings are errors), the
 # AddressSanitizer + UndefinedBehaviorSanitizer build, the core alone
-# without the GUI, and the short fuzzing runs of the loaders.
+# without the GUI but with the archipelago across MPI processes, and the
+# short fuzzing runs of the loaders.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -28,9 +29,9 @@ ninja -C build-asan -j "$JOBS"
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --output-on-failure -j "$JOBS") | tee "$logs/asan"
 
-echo "== build and test the core without the GUI (-DCREATURES_GUI=OFF)"
+echo "== build and test the core without the GUI, with the MPI archipelago"
 cmake -S . -B build-nogui -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCREATURES_GUI=OFF \
-  -DCREATURES_BENCH=OFF -DCREATURES_WERROR=ON >/dev/null
+  -DCREATURES_MPI=ON -DCREATURES_BENCH=OFF -DCREATURES_WERROR=ON >/dev/null
 ninja -C build-nogui -j "$JOBS"
 (cd build-nogui && ctest --output-on-failure -j "$JOBS") | tee "$logs/nogui"
 
