@@ -1,6 +1,7 @@
 #include "ecology/family_tree.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <sstream>
 #include <unordered_set>
@@ -8,8 +9,17 @@
 #include "creature/agent.h"
 #include "creature/gene.h"
 
+void FamilyTree::changed()
+{
+    // One count for every tree, so that a tree made in place of another
+    // never takes up the number the old one had.
+    static std::atomic<unsigned long long> counter{0};
+    changes_ = ++counter;
+}
+
 FamilyMember& FamilyTree::add(const Agent& a, double time)
 {
+    changed();
     const auto it = byId_.find(a.creatureId);
     FamilyMember* m = nullptr;
     if (it != byId_.end()) {
@@ -69,6 +79,7 @@ void FamilyTree::died(const Agent& a, double time)
     if (it == byId_.end())
         return;
     FamilyMember& m = members_[it->second];
+    changed();
     m.died = time;
     m.cause = a.deathCause;
     m.foods = a.foodCount;
@@ -121,6 +132,7 @@ const FamilyMember* FamilyTree::find(int id) const
 
 void FamilyTree::clear()
 {
+    changed();
     members_.clear();
     byId_.clear();
     largestId_ = -1;
@@ -129,6 +141,7 @@ void FamilyTree::clear()
 void FamilyTree::assign(std::vector<FamilyMember> members)
 {
     clear();
+    changed();
     members_ = std::move(members);
     for (std::size_t i = 0; i < members_.size(); ++i) {
         byId_[members_[i].id] = i;

@@ -74,6 +74,11 @@ public:
     void afterStep(const Population& population, double time);
 
     const std::vector<FamilyMember>& members() const { return members_; }
+    // A number that changes whenever a member arrives, is born or dies, or
+    // the tree is cleared or replaced (not when figures are brought up to
+    // date); no two trees of a process share one. What is drawn from the
+    // tree is made again only when it changes.
+    unsigned long long changes() const { return changes_; }
     const FamilyMember* find(int id) const;
     // The member's initiating parent, when it is a member born before it.
     const FamilyMember* initiator(const FamilyMember& m) const;
@@ -90,10 +95,12 @@ public:
 
 private:
     FamilyMember& add(const Agent& a, double time);
+    void changed();
     std::vector<FamilyMember> members_;
     std::unordered_map<int, std::size_t> byId_;
     int largestId_ = -1;
     long long lastSecond_ = -1;
+    unsigned long long changes_ = 0;
 };
 
 // The tree as a file of a save (family.csv): a header line and a row per

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "persist/positions.h"
+#include "ui/family_tree_view.h"
 
 namespace {
 
@@ -42,11 +43,14 @@ const char* const kGeneNames[GENE_ROW_COUNT] = {
 
 } // namespace
 
-void CreatureInspector::close()
+void CreatureInspector::close(World& w)
 {
     dismissed_ = agent_;
     dismissedId_ = id_;
     agent_ = nullptr;
+    recordId_ = -1;
+    kept_ = nullptr;
+    w.view.recordShown = -1;
 }
 
 void CreatureInspector::update(World& w)
@@ -56,17 +60,52 @@ void CreatureInspector::update(World& w)
         dismissed_ = nullptr;
     const bool dismissed = selected == dismissed_ && selected && selected->creatureId == dismissedId_;
     if (selected && selected != agent_ && !dismissed) {
+        // A creature selected (by grabbing it, in the tree, in the hall of
+        // fame) takes the place of a record shown.
         agent_ = selected;
         id_ = agent_->creatureId;
+        w.view.recordShown = -1;
     }
     if (agent_ && !inPopulation(w, agent_, id_))
         agent_ = nullptr;
+
+    // A dead creature chosen in the tree, while it is in the tree.
+    kept_ = nullptr;
+    const FamilyMember* m =
+        w.view.recordShown >= 0 ? w.sim.family.find(w.view.recordShown) : nullptr;
+    if (!m) {
+        recordId_ = -1;
+        w.view.recordShown = -1;
+        return;
+    }
+    if (recordId_ != m->id)
+        agent_ = nullptr;
+    if (agent_)
+        return;
+    recordId_ = m->id;
+    record_ = *m;
+    now_ = w.sim.time;
+    for (const FameEntry& e : w.sim.hallOfFame.entries())
+        if (e.id == m->id && e.generation == m->generation && !e.agent && e.kept.record)
+            kept_ = &e;
+}
+
+const Agent* CreatureInspector::genomeOwner() const
+{
+    if (agent_)
+        return agent_;
+    return kept_ ? kept_->kept.record.get() : nullptr;
 }
 
 std::string CreatureInspector::deathCause() const
 {
-    if (!agent_)
-        return "";
+    if (!agent_) {
+        if (recordId_ < 0)
+            return "";
+        return record_.cause == Starved  ? "starved"
+               : record_.cause == Fallen ? "fallen"
+                                         : "died";
+    }
     const int state = agent_->lifeState == Removable ? agent_->deathCause : agent_->lifeState;
     return state == Starved ? "starved" : state == Fallen ? "fallen" : "";
 }
@@ -74,8 +113,11 @@ std::string CreatureInspector::deathCause() const
 std::vector<InspectorRow> CreatureInspector::rows() const
 {
     std::vector<InspectorRow> r;
-    if (!agent_)
+    if (!agent_) {
+        if (recordId_ >= 0)
+            r = memberRows(record_, now_);
         return r;
+    }
     const Agent& a = *agent_;
     auto parent = [](int id) { return id >= 0 ? std::to_string(id) : std::string("-"); };
     const MY_VECTOR3 t = a.intention.target();
@@ -108,8 +150,8 @@ std::vector<InspectorRow> CreatureInspector::rows() const
 std::vector<float> CreatureInspector::recentProgress() const
 {
     std::vector<float> v;
-    if (agent_)
-        for (double p : agent_->recentProgress)
+    if (const Agent* a = genomeOwner())
+        for (double p : a->recentProgress)
             v.push_back(static_cast<float>(p));
     return v;
 }
@@ -117,9 +159,10 @@ std::vector<float> CreatureInspector::recentProgress() const
 std::vector<GeneView> CreatureInspector::genes() const
 {
     std::vector<GeneView> rows;
-    if (!agent_)
+    const Agent* owner = genomeOwner();
+    if (!owner)
         return rows;
-    const Gene& g = agent_->gene;
+    const Gene& g = owner->gene;
     for (int r = 0; r < GENE_ROW_COUNT; ++r) {
         const GeneParam& p = geneParams[r];
         if (!kGeneNames[r] || p.count <= 0 ||

@@ -25,6 +25,22 @@ DockLayout dockLayout(int windowWidth, int windowHeight)
     return d;
 }
 
+PanelRect familyTreeRect(const DockLayout& d, int windowHeight, bool statisticsOpen,
+                         float statisticsTop)
+{
+    const float h = static_cast<float>(windowHeight);
+    const float margin = static_cast<float>(kControlBarMargin);
+    const float bottom =
+        (statisticsTop >= 0.0f ? statisticsTop : statisticsOpen ? d.strip.y : d.stripCollapsed.y) -
+        margin;
+    // Clear of a box of 40 pixels around the middle, where the followed
+    // creature stands and the message shows.
+    const float highest = h / 2 + 20.0f + margin;
+    const float height =
+        std::max(kPanelTitleHeight, std::min(std::clamp(h * 0.3f, 120.0f, 400.0f), bottom - highest));
+    return PanelRect{d.strip.x, bottom - height, d.strip.width, height};
+}
+
 float uncoveredShare(int windowWidth, int windowHeight, const PanelRect* rects, int count,
                      float cell)
 {

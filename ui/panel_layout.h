@@ -1,9 +1,9 @@
 // Where the panels stand, so that they leave the scene free: a column at the
 // right edge of the window (the control bar, then the creature inspector,
 // then the hall of fame, each under the one before) and a strip along the
-// bottom, left of the column (the statistics). The status text (top left),
-// the centred message and the followed creature (the middle of the view)
-// stay clear of both.
+// bottom, left of the column (the statistics), with the family tree's band
+// on top of it. The status text (top left), the centred message and the
+// followed creature (the middle of the view) stay clear of them all.
 #pragma once
 #ifndef CREATURES_FLOOR_UI
 #error "ui/ is for ui/ and the floors above it"
@@ -35,6 +35,13 @@ struct DockLayout {
 constexpr float kPanelTitleHeight = 19.0f;
 
 DockLayout dockLayout(int windowWidth, int windowHeight);
+
+// The family tree's band: as wide as the statistics strip, standing on it
+// (on its title bar while it is collapsed; at `statisticsTop` when the
+// statistics window's top is known), three tenths of the window's height
+// but never reaching the middle of the window.
+PanelRect familyTreeRect(const DockLayout& d, int windowHeight, bool statisticsOpen,
+                         float statisticsTop = -1.0f);
 
 // Share of the window's area that no rectangle of the list covers (the
 // rectangles may overlap each other), counted on a grid of `cell` pixels.

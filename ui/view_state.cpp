@@ -29,6 +29,7 @@ void forgetAllCreatures(ViewState& view)
     view.hoveredAgent = nullptr;
     view.selectedAgent = nullptr;
     view.followedAgent = nullptr;
+    view.recordShown = -1;
     view.drag.grabbed = nullptr;
     view.drag.active = false;
 }

@@ -81,6 +81,9 @@ struct ViewState {
     Agent* hoveredAgent = nullptr;
     Agent* selectedAgent = nullptr;
     Agent* followedAgent = nullptr;
+    // A creature that has died, chosen in the family tree: the inspector
+    // shows its record (its id; -1: none).
+    int recordShown = -1;
     DragState drag;
     CameraDrag cameraDrag;
     int mouseMode = -1;

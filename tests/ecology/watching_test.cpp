@@ -205,7 +205,7 @@ TEST_F(Watching, TheInspectorFollowsTheSelectionUntilItsCreatureIsGone)
     EXPECT_TRUE(plotted && valued);
 
     // Closed by the user: stays closed for that selection.
-    inspector.close();
+    inspector.close(w());
     inspector.update(w());
     EXPECT_FALSE(inspector.isOpen());
     w().view.selectedAgent = nullptr;

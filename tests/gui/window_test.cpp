@@ -21,7 +21,10 @@
 #include "drawlib/drawstuff.h"
 #include "drawlib/view_math.h"
 #include "drawlib/gl/window_backend.h"
+#include "persist/save_all.h"
+#include "ui/control_bar.h"
 #include "ui/draw_world.h"
+#include "ui/imgui/family_tree_window.h"
 #include "ui/mouse.h"
 #include "ui/panel_layout.h"
 
@@ -387,6 +390,162 @@ TEST(WindowLayout, PanelsLeaveTheSceneFreeAtThreeSizes)
         }
         closeWindow();
     }
+    fs::remove_all(dir);
+}
+
+// The Family tree window on seeded runs. At three sizes, with every panel
+// open, it covers no other panel, no text and not the middle of the view,
+// and leaves most of the scene; Tab hides it with the rest. Then a click on
+// a living creature's bar selects it (the inspector opens, the tree marks
+// it), a double click follows it, a click on a dead one shows its record;
+// and after a save and a load the window draws the same tree.
+TEST(FamilyTreeWindow, DockedClickedAndTheSameAfterALoad)
+{
+    const fs::path dir = fs::temp_directory_path() / ("creatures_tree_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    auto run = [&](World& w, int frames, const std::string& name) {
+        RunOptions o;
+        o.frames = frames;
+        o.screenshotFile = (dir / name).string();
+        EXPECT_EQ(runWindowed(w, o, 0, nullptr), 0);
+        return load(o.screenshotFile);
+    };
+    auto rectOf = [](const char* name) {
+        const ImGuiWindow* win = ImGui::FindWindowByName(name);
+        return win && win->Active ? PanelRect{win->Pos.x, win->Pos.y, win->Size.x, win->Size.y}
+                                  : PanelRect{};
+    };
+    for (const auto& [width, height] : {std::pair{640, 480}, {1280, 800}, {1920, 1080}}) {
+        SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
+        std::string error;
+        ASSERT_TRUE(openWindow(width, height, error)) << error;
+        {
+            Scene scene(7, 10);
+            World& w = scene.world();
+            run(w, 20, "warm.png");
+            // Collapsed at start: its title bar alone, on the statistics'.
+            const PanelRect closed = rectOf("###FamilyTree");
+            EXPECT_NEAR(closed.height, kPanelTitleHeight, 2.0f);
+            EXPECT_NEAR(closed.bottom() + kControlBarMargin, rectOf("###Statistics").y, 1.0f);
+            w.view.selectedAgent = &*std::next(w.sim.population.begin(), 2);
+            for (const char* name : {"###Statistics", "Hall of fame", "###FamilyTree"})
+                ImGui::SetWindowCollapsed(name, false);
+            showMessage(w.driver.message, "Saved2...", 1000.0);
+            run(w, 10, "open.png");
+            std::vector<PanelRect> panels;
+            for (const char* name :
+                 {"###FamilyTree", "ControlBar", "Creature", "Hall of fame", "###Statistics"}) {
+                panels.push_back(rectOf(name));
+                ASSERT_GT(panels.back().area(), 0.0f) << name;
+            }
+            EXPECT_GT(panels[0].height, 0.25f * height);
+            for (std::size_t j = 1; j < panels.size(); ++j)
+                EXPECT_FALSE(panels[0].overlaps(panels[j])) << j;
+            for (const auto& t : windowBackend()->lastTextRects())
+                EXPECT_FALSE(panels[0].overlaps(PanelRect{t.x, t.y, t.width, t.height}))
+                    << "text of size " << t.size;
+            EXPECT_FALSE(panels[0].overlaps(
+                PanelRect{width / 2.0f - 20, height / 2.0f - 20, 40, 40}));
+            const float free =
+                uncoveredShare(width, height, panels.data(), static_cast<int>(panels.size()));
+            std::printf("%dx%d, every panel and the family tree open: %.1f%% of the scene free\n",
+                        width, height, 100.0f * free);
+            EXPECT_GE(free, 0.40f);
+            // Tab: no panel drawn, the tree neither.
+            windowBackend()->setPanelsShown(false);
+            run(w, 2, "hidden.png");
+            EXPECT_EQ(rectOf("###FamilyTree").area(), 0.0f);
+            windowBackend()->setPanelsShown(true);
+        }
+        closeWindow();
+    }
+
+    // A run with deaths: two creatures die, the refill brings others.
+    std::string error;
+    ASSERT_TRUE(openWindow(1280, 800, error)) << error;
+    auto scene = std::make_unique<Scene>(7, 10);
+    World& w = scene->world();
+    scene->step(600);
+    for (int i : {1, 4}) {
+        Agent& a = *std::next(w.sim.population.begin(), i);
+        a.lifeState = Removable;
+        a.deathCause = Fallen;
+    }
+    scene->step(30);
+    run(w, 1, "first.png"); // the window's panels exist from their first frame
+    ImGui::SetWindowCollapsed("###FamilyTree", false);
+    showEveryFamilyLine(true);
+    windowBackend()->setPaused(true);
+    run(w, 3, "tree.png");
+    const DrawnFamilyTree* drawn = drawnFamilyTree();
+    ASSERT_NE(drawn, nullptr);
+    ASSERT_EQ(drawn->layout->nodes.size(), w.sim.family.members().size());
+    // The middle of a living and of a dead creature's bar, on the canvas.
+    auto barMiddle = [&](bool alive, float& x, float& y) {
+        for (const TreeNode& n : drawn->layout->nodes)
+            if (n.alive() == alive) {
+                x = drawn->canvas.x((n.born + n.end(drawn->now)) / 2);
+                y = drawn->canvas.y(n.lane + 0.5);
+                return n.id;
+            }
+        return -1;
+    };
+    float x = 0, y = 0;
+    const int living = barMiddle(true, x, y);
+    ASSERT_GE(living, 0);
+    const Picture before = run(w, 1, "before.png");
+    EXPECT_EQ(clickFamilyTree(w, x, y, false), living);
+    ASSERT_NE(w.view.selectedAgent, nullptr);
+    EXPECT_EQ(w.view.selectedAgent->creatureId, living);
+    const Picture selected = run(w, 2, "selected.png");
+    EXPECT_GT(rectOf("Creature").area(), 0.0f);
+    // The white frame of the selection around the bar.
+    int white = 0;
+    for (int dx = -40; dx <= 40; ++dx)
+        for (int dy = -8; dy <= 8; ++dy) {
+            const unsigned char* p = selected.at(static_cast<int>(x) + dx, static_cast<int>(y) + dy);
+            const unsigned char* q = before.at(static_cast<int>(x) + dx, static_cast<int>(y) + dy);
+            white += p[0] > 240 && p[1] > 240 && p[2] > 240 && !(q[0] > 240 && q[1] > 240);
+        }
+    EXPECT_GT(white, 20);
+    EXPECT_EQ(clickFamilyTree(w, x, y, true), living);
+    windowBackend()->setPaused(false);
+    run(w, 5, "followed.png");
+    ASSERT_NE(w.view.followedAgent, nullptr);
+    EXPECT_EQ(w.view.followedAgent->creatureId, living);
+    windowBackend()->setPaused(true);
+    const int dead = barMiddle(false, x, y);
+    ASSERT_GE(dead, 0);
+    EXPECT_EQ(clickFamilyTree(w, x, y, false), dead);
+    EXPECT_EQ(w.view.recordShown, dead);
+    run(w, 2, "dead.png");
+    EXPECT_GT(rectOf("Creature").area(), 0.0f);
+    EXPECT_EQ(clickFamilyTree(w, drawn->canvas.x0 - 5, y, false), -1); // off the canvas
+
+    // Saved and loaded into a new world: the same tree in the window.
+    const std::size_t nodes = drawn->layout->nodes.size();
+    const std::size_t lanes = drawn->layout->lanes.size();
+    const std::string tree = encodeFamily(w.sim.family);
+    testing::internal::CaptureStdout();
+    ASSERT_TRUE(saveAll(w.sim, w.settings, (dir / "save").string()));
+    scene = std::make_unique<Scene>(8, 3);
+    ASSERT_TRUE(loadAll(scene->world().sim, scene->world().settings, (dir / "save").string()));
+    testing::internal::GetCapturedStdout();
+    forgetAllCreatures(scene->world().view);
+    run(scene->world(), 2, "loaded.png");
+    drawn = drawnFamilyTree();
+    EXPECT_EQ(encodeFamily(scene->world().sim.family), tree);
+    EXPECT_EQ(drawn->layout->nodes.size(), nodes);
+    EXPECT_EQ(drawn->layout->lanes.size(), lanes);
+    windowBackend()->setPaused(false);
+    showEveryFamilyLine(false);
+    scene.reset();
+    closeWindow();
+    if (const char* keep = std::getenv("CREATURES_KEEP_PICTURES"))
+        for (const auto& e : fs::directory_iterator(dir))
+            if (e.path().extension() == ".png")
+                fs::copy_file(e.path(), fs::path(keep) / ("tree_" + e.path().filename().string()),
+                              fs::copy_options::overwrite_existing);
     fs::remove_all(dir);
 }
 

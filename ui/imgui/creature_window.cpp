@@ -63,21 +63,43 @@ void drawInspectorWindow(World& w)
         // Values start after the longest label.
         const float valueX = ImGui::GetCursorPosX() + ImGui::CalcTextSize("stored movements").x + 8.0f;
         const std::string cause = inspector.deathCause();
-        if (!cause.empty())
+        const bool record = inspector.showsRecord();
+        if (record)
+            ImGui::TextColored(ImVec4(1.0f, 0.55f, 0.45f, 1.0f), "Died: %s (family tree)",
+                               cause.c_str());
+        else if (!cause.empty())
             ImGui::TextColored(ImVec4(1.0f, 0.55f, 0.45f, 1.0f), "Died: %s", cause.c_str());
         for (const InspectorRow& r : inspector.rows())
             row(r.label.c_str(), r.value, valueX);
 
-        // Progress of the last cycles, bars up or down from zero.
+        // Progress of the last cycles, bars up or down from zero (for a
+        // record, when its creature was kept).
         const std::vector<float> progress = inspector.recentProgress();
         float largest = 1e-3f;
         for (float p : progress)
             largest = std::max(largest, std::fabs(p));
-        ImGui::TextUnformatted("progress, last cycles");
-        ImGui::PlotHistogram("##progress", progress.data(), static_cast<int>(progress.size()), 0,
-                             nullptr, -largest, largest, ImVec2(kWidth - 12.0f, 30.0f));
+        if (!record || !progress.empty()) {
+            ImGui::TextUnformatted("progress, last cycles");
+            ImGui::PlotHistogram("##progress", progress.data(), static_cast<int>(progress.size()),
+                                 0, nullptr, -largest, largest, ImVec2(kWidth - 12.0f, 30.0f));
+        }
 
-        if (cause.empty()) {
+        if (record) {
+            // A dead creature's genome is there when the hall of fame kept it.
+            if (const FameEntry* kept = inspector.keptEntry()) {
+                if (ImGui::Button("Save file"))
+                    saveCreatureFile(w, *kept);
+                ImGui::SameLine();
+                if (ImGui::Button("Show alone")) {
+                    const std::string file = saveCreatureFile(w, *kept);
+                    if (!file.empty())
+                        showAlone(w, file);
+                }
+            } else {
+                ImGui::TextDisabled("genome not kept (the hall of fame");
+                ImGui::TextDisabled("keeps those of its ten best)");
+            }
+        } else if (cause.empty()) {
             if (ImGui::Button("Follow")) {
                 w.view.selectedAgent = inspector.creature();
                 setFollowMode(w, kSelectedFollowMode);
@@ -100,7 +122,7 @@ void drawInspectorWindow(World& w)
             ImGui::SliderInt("##slot", &saveSlot, 1, kCreatureSlots, "slot %d");
         }
 
-        if (ImGui::CollapsingHeader("Genome")) {
+        if ((!record || inspector.keptEntry()) && ImGui::CollapsingHeader("Genome")) {
             const float width = kWidth - 12.0f - valueX;
             for (const GeneView& g : inspector.genes()) {
                 ImGui::PushID(g.name.c_str());
@@ -120,5 +142,5 @@ void drawInspectorWindow(World& w)
     ImGui::End();
     ImGui::PopStyleVar(2);
     if (!open)
-        inspector.close();
+        inspector.close(w);
 }

@@ -5,6 +5,7 @@
 
 #include "ui/imgui/control_panel.h"
 #include "ui/imgui/creature_window.h"
+#include "ui/imgui/family_tree_window.h"
 #include "ui/imgui/hall_of_fame_window.h"
 #include "ui/imgui/panel_dock.h"
 #include "ui/imgui/statistics_window.h"
@@ -19,4 +20,5 @@ void drawPanels(World& w)
     drawInspectorWindow(w);
     drawHallOfFameWindow(w);
     drawStatisticsWindow(w);
+    drawFamilyTreeWindow(w);
 }
