@@ -21,7 +21,9 @@ protected:
     void SetUp() override
     {
         WorldTest::SetUp();
-        dir = fs::path(testing::TempDir()) / "champions";
+        // A folder of each test's own: CTest runs them side by side.
+        dir = fs::path(testing::TempDir()) /
+              ("champions-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(dir);
         fs::create_directories(dir);
     }
