@@ -2,10 +2,12 @@
 # The archipelago across MPI processes with the real program: the same seed
 # gives the same islands as on threads, a saved one loads on either, a save
 # of another number of islands is refused, and a rank that dies ends the run
-# with its number said while the last autosaves still load.
+# with its number said while the last autosaves still load; the Slurm batch
+# script runs the islands and, submitted again, goes on from their autosaves.
 #   mpi_islands_test.sh PROGRAM
 set -euo pipefail
 program=$(realpath "$1")
+slurm_script="$(cd "$(dirname "$0")/../.." && pwd)/scripts/islands_slurm.sh"
 tmp=$(mktemp -d)
 trap '[ -n "${KEEP:-}" ] && echo "kept $tmp" || rm -rf "$tmp"' EXIT
 cd "$tmp"
@@ -59,4 +61,26 @@ wait "$job" || status=$?
 grep -q "rank 1" killed.out || { cat killed.out; fail "the dead rank is not named"; }
 "$program" --headless --load-all autosave --seconds 5 >reload.out 2>&1 ||
   { cat reload.out; fail "the last autosaves do not load"; }
+# The batch script, with an srun that starts the tasks by mpirun on this
+# machine.
+mkdir bin
+printf '%s\n' '#!/usr/bin/env bash' '[[ "$1" == --kill-on-bad-exit* ]] && shift' \
+  'exec mpirun --oversubscribe -n "$SLURM_NTASKS" "$@"' >bin/srun
+chmod +x bin/srun
+bash "$slurm_script" -n 2 -o "$tmp/cluster" --program "$program" --autosave 20 \
+  --sbatch --time=1:00:00 -- --seed 4 --seconds 30 --stats "run stats.csv" >/dev/null ||
+  fail "no batch script"
+grep -qx "#SBATCH --ntasks=2" cluster/islands.sbatch || fail "no --ntasks line"
+grep -qx "#SBATCH --time=1:00:00" cluster/islands.sbatch || fail "no extra #SBATCH line"
+for round in 1 2; do
+  PATH="$tmp/bin:$PATH" SLURM_NTASKS=2 bash cluster/islands.sbatch >"batch$round.out" 2>&1 ||
+    { cat "batch$round.out"; fail "the batch script failed (round $round)"; }
+done
+[ -f "cluster/run stats-island2.csv" ] || fail "no statistics of island 2"
+if grep -q "^read" batch1.out; then fail "the first round loaded something"; fi
+[ "$(grep -c '^read' batch2.out)" = 2 ] || fail "the second round did not go on from the autosaves"
+if bash "$slurm_script" -n 2 -o x --program "$program" -- --islands 3 2>/dev/null; then
+  fail "--islands taken into a batch script"
+fi
+
 echo "mpi islands: ok"
