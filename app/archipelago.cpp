@@ -137,7 +137,7 @@ int Archipelago::number(int i) const
 }
 
 bool Archipelago::build(const RunOptions& options, std::uint32_t seed, int first, int count,
-                        int total)
+                        int total, bool windowed)
 {
     options_ = options;
     first_ = first;
@@ -165,7 +165,7 @@ bool Archipelago::build(const RunOptions& options, std::uint32_t seed, int first
         // The solver's settings, as the frame loop's start gives a plain run.
         startCallback(w.sim);
         std::string error;
-        if (!island->outputs.open(w, island->options, false, error)) {
+        if (!island->outputs.open(w, island->options, windowed, error)) {
             std::cerr << error << "\n";
             return false;
         }
@@ -184,6 +184,32 @@ bool Archipelago::build(const RunOptions& options, std::uint32_t seed, int first
     return true;
 }
 
+long long Archipelago::stepIsland(int i, long long steps)
+{
+    Island& island = *islands_[static_cast<std::size_t>(i)];
+    World& w = *island.world;
+    // One step a frame, as a headless run makes them.
+    const int stepsPerFrame = w.settings.stepsPerFrame;
+    w.settings.stepsPerFrame = 1;
+    long long s = 0;
+    for (; s < steps && !interruptRequested(); ++s) {
+        stepDriver(w, 0);
+        island.outputs.afterFrame(w);
+        // No window shows this island: its bubbles go at once.
+        w.view.birthMarkers.clear();
+        ++island.stepsDone;
+    }
+    w.settings.stepsPerFrame = stepsPerFrame;
+    return s;
+}
+
+long long Archipelago::epochSteps() const
+{
+    if (migrateEvery_ <= 0 || total_ < 2 || islands_.empty())
+        return -1;
+    return std::max(1LL, std::llround(migrateEvery_ / islands_.front()->world->sim.stepSize));
+}
+
 long long Archipelago::startStep()
 {
     if (startStep_ < 0)
@@ -197,21 +223,8 @@ void Archipelago::stepAll(long long steps)
     auto work = [&] {
         // The physics engine's data of this thread (collision caches).
         dAllocateODEDataForThread(dAllocateMaskAll);
-        for (int i = next++; i < size(); i = next++) {
-            Island& island = *islands_[static_cast<std::size_t>(i)];
-            World& w = *island.world;
-            // One step a frame, as a headless run makes them.
-            const int stepsPerFrame = w.settings.stepsPerFrame;
-            w.settings.stepsPerFrame = 1;
-            for (long long s = 0; s < steps && !interruptRequested(); ++s) {
-                stepDriver(w, 0);
-                island.outputs.afterFrame(w);
-                // No window shows this island: its bubbles go at once.
-                w.view.birthMarkers.clear();
-                ++island.stepsDone;
-            }
-            w.settings.stepsPerFrame = stepsPerFrame;
-        }
+        for (int i = next++; i < size(); i = next++)
+            stepIsland(i, steps);
         dCleanupODEAllDataForThread();
     };
     std::vector<std::thread> pool;
@@ -266,7 +279,6 @@ int Archipelago::runHeadless(std::ostream& progress)
     const Clock::time_point started = Clock::now();
     World& first = island(0);
     const long long total = stepLimit(first, options_);
-    const double h = first.sim.stepSize;
     const bool tty = &progress == &std::cerr && ::isatty(STDERR_FILENO);
     progress << "archipelago: " << total_ << " islands, " << size() << " here on " << threads_ << " thread"
               << (threads_ > 1 ? "s" : "") << ", migration "
@@ -299,8 +311,7 @@ int Archipelago::runHeadless(std::ostream& progress)
 
     // Epochs at the multiples of the migration interval, in steps from the
     // run's own start (islands start and stay at one time).
-    const long long epochSteps =
-        migrateEvery_ > 0 ? std::max(1LL, std::llround(migrateEvery_ / h)) : -1;
+    const long long every = epochSteps();
     const long long start = startStep();
     long long done = 0;
     Clock::time_point lastReport = Clock::now();
@@ -308,14 +319,14 @@ int Archipelago::runHeadless(std::ostream& progress)
     while ((total < 0 || done < total) && !interruptRequested()) {
         // The next stop: an epoch, the end, or a while for the progress line.
         long long stop = total < 0 ? done + 1000 : total;
-        if (epochSteps > 0) {
-            const long long atEpoch = ((start + done) / epochSteps + 1) * epochSteps - start;
+        if (every > 0) {
+            const long long atEpoch = ((start + done) / every + 1) * every - start;
             stop = std::min(stop, atEpoch);
         }
         stop = std::min(stop, done + 2000);
         stepAll(stop - done);
         done = stop;
-        if (epochSteps > 0 && (start + done) % epochSteps == 0 && !interruptRequested())
+        if (every > 0 && (start + done) % every == 0 && !interruptRequested())
             migrate();
         if (std::chrono::duration<double>(Clock::now() - lastReport).count() > (tty ? 0.5 : 10.0)) {
             report(false);
@@ -329,14 +340,19 @@ int Archipelago::runHeadless(std::ostream& progress)
     progress << (interruptRequested() ? "interrupted" : "finished") << " after " << done
              << " steps an island (" << std::fixed << std::setprecision(1) << first.sim.time
              << " simulated s) in " << wall << " s\n";
+    progress.unsetf(std::ios::fixed);
+    islandLines(progress);
+    return 0;
+}
+
+void Archipelago::islandLines(std::ostream& out)
+{
     for (int i = 0; i < size(); ++i) {
         const World& w = island(i);
-        progress << "  island " << number(i) << ": population " << w.sim.population.size()
-                 << ", births " << w.sim.counters.births << ", highest generation "
-                 << w.sim.highestGeneration << "\n";
+        out << "  island " << number(i) << ": population " << w.sim.population.size()
+            << ", births " << w.sim.counters.births << ", highest generation "
+            << w.sim.highestGeneration << "\n";
     }
-    progress.unsetf(std::ios::fixed);
-    return 0;
 }
 
 bool Archipelago::finish()

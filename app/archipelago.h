@@ -72,8 +72,10 @@ public:
 
     // Builds `count` islands of an archipelago of `total`, numbered from
     // `first` (prepareWorld each; from their folders of options.loadAllDir
-    // when it is given). False (said) when one cannot be made.
-    bool build(const RunOptions& options, std::uint32_t seed, int first, int count, int total);
+    // when it is given), their outputs as a windowed run's when `windowed`
+    // (the window's autosave). False (said) when one cannot be made.
+    bool build(const RunOptions& options, std::uint32_t seed, int first, int count, int total,
+               bool windowed = false);
     // The ring of an MPI run in place of the ring in memory.
     void setRing(Ring ring) { ring_ = std::move(ring); }
     // The step the epochs count from: the first island's time, in steps.
@@ -92,6 +94,28 @@ public:
     // Returns the exit status.
     int runHeadless(std::ostream& progress);
 
+    // A closing line for each island: population, births, highest generation.
+    void islandLines(std::ostream& out);
+
+    // Steps island i `steps` steps on the calling thread, one a frame as a
+    // headless run makes them, with its outputs after each; fewer when
+    // Ctrl-C arrives. Returns the steps made.
+    long long stepIsland(int i, long long steps);
+    // Steps of island i since the start of the run.
+    long long stepsDone(int i) const { return islands_[static_cast<std::size_t>(i)]->stepsDone; }
+    void addSteps(int i, long long steps) { islands_[static_cast<std::size_t>(i)]->stepsDone += steps; }
+    RunOutputs& outputs(int i) { return islands_[static_cast<std::size_t>(i)]->outputs; }
+    // Steps between migrations, -1 when there are none.
+    long long epochSteps() const;
+    // The threads the islands may use.
+    int threads() const { return threads_; }
+    double migrateEvery() const { return migrateEvery_; }
+    const RunOptions& options() const { return options_; }
+    // The epoch's migration, once every island has reached it: each island
+    // takes in the migrant chosen for it at the epoch before and chooses its
+    // own for the next. Call it with no island being stepped.
+    void migrate();
+
     // At the end: every island's closing outputs, tree and save. False when
     // one of them failed.
     bool finish();
@@ -106,7 +130,6 @@ private:
     };
     // Runs every island `steps` steps, at most `threads_` at once.
     void stepAll(long long steps);
-    void migrate();
 
     std::vector<std::unique_ptr<Island>> islands_;
     RunOptions options_;

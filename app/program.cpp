@@ -164,9 +164,11 @@ int runUnguarded(int argc, char** argv, const WindowRunner* window,
         }
         Archipelago archipelago;
         const int count = std::max(options.islands, savedCount);
-        if (!archipelago.build(options, seed, 1, count, count))
+        const bool inWindow = windowed && window->runIslands;
+        if (!archipelago.build(options, seed, 1, count, count, inWindow))
             return 1;
-        int status = archipelago.runHeadless(std::cerr);
+        int status = inWindow ? window->runIslands(archipelago, options, argc, argv)
+                              : archipelago.runHeadless(std::cerr);
         if (!archipelago.finish() && status == 0)
             status = 1;
         return status;

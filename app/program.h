@@ -11,6 +11,7 @@
 #include "app/options.h"
 #include "ui/world.h"
 
+class Archipelago;
 class RunOutputs;
 
 // The window front end, when the program has one: opens the window (false
@@ -21,6 +22,9 @@ struct WindowRunner {
     int (*run)(World& w, const RunOptions& options, int argc, char** argv,
                RunOutputs* outputs) = nullptr;
     void (*close)() = nullptr;
+    // Runs the frame loop on an archipelago: the scene shows one island.
+    int (*runIslands)(Archipelago& archipelago, const RunOptions& options, int argc,
+                      char** argv) = nullptr;
 };
 
 // The archipelago across processes, when the program has one (MPI builds):

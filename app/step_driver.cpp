@@ -24,12 +24,16 @@ void stepDriver(World& w, int pause)
 
     followViewSettings(w);
     followSettings(w.sim, w.settings);
+    if (w.driver.stepCap == 0)
+        return;
 
     const double t0 = processClockMs();
     int i = 0;
     for (;;) {
         ++i;
         stepWorld(w);
+        if (w.driver.stepCap > 0 && i >= w.driver.stepCap)
+            break;
         if (w.driver.skipRender &&
             w.driver.skipRenderBudget > (processClockMs() - t0) / 1000.0)
             continue;

@@ -15,7 +15,7 @@ int main(int argc, char** argv)
 #ifdef CREATURES_WINDOW
     static const WindowRunner windowRunner{
         [](int width, int height, std::string& error) { return openWindow(width, height, error); },
-        runWindowed, closeWindow};
+        runWindowed, closeWindow, runWindowedIslands};
     window = &windowRunner;
 #endif
 #ifdef CREATURES_MPI_RUN

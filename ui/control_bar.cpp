@@ -10,6 +10,9 @@ void keyCommand(World& w, int key)
 {
     if (key == 'X' || key == 'x')
         w.driver.skipRender = w.driver.skipRender ? 0 : 1;
+    // Keys 1 to 9 show the island of that number.
+    if (w.view.islands && key >= '1' && key <= '9')
+        requestIsland(*w.view.islands, key - '1');
 }
 
 void windowSizeCallback(World& w, int width, int height)

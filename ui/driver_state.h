@@ -29,6 +29,9 @@ struct DriverState {
     float targetFps = kFramesPerSecond; // 0: no pacing
     int fps = 0;                    // measured over windows of 3 seconds
     FramePacing pacing;
+    // Steps a frame may take at most, -1 for no limit: an island shown in the
+    // window stops at the archipelago's next migration (0: it waits there).
+    long long stepCap = -1;
     std::list<Request> requestQueue;
     Message message;
 };

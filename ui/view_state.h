@@ -15,6 +15,7 @@
 #include "creature/body_part.h"
 #include "drawlib/drawstuff.h"
 #include "ui/birth_marker.h"
+#include "ui/islands_view.h"
 
 struct Agent;
 struct Simulation;
@@ -116,6 +117,10 @@ struct ViewState {
     // Bubbles of births being shown, and the last conception taken.
     std::list<BirthMarker> birthMarkers;
     long long lastConception = 0;
+
+    // The archipelago this world is an island of, when the window shows one
+    // (shared by its islands' views); null otherwise.
+    IslandsView* islands = nullptr;
 };
 
 // Clears every creature reference (hovered, selected, followed) and any drag

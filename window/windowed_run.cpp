@@ -1,5 +1,8 @@
 #include "window/windowed_run.h"
 
+#include <chrono>
+#include <functional>
+#include <iomanip>
 #include <iostream>
 #include <memory>
 
@@ -8,6 +11,8 @@
 #include "ui/frame_pacing.h"
 #include "ecology/physics_world.h"
 #include "app/program_run.h"
+#include "app/shown_archipelago.h"
+#include "base/interrupt.h"
 #include "app/run_outputs.h"
 #include "app/step_driver.h"
 #include "drawlib/gl/window_backend.h"
@@ -23,9 +28,10 @@ namespace {
 
 std::unique_ptr<WindowBackend> backend;
 
-// The run in the window, reached from the callbacks.
+// The run in the window, reached from the callbacks: the world shown and
+// what a frame of the run does (false: the run is over).
 World* current = nullptr;
-ProgramRun* program = nullptr;
+std::function<bool(int pause)> runFrame;
 LivePlot* livePlot = nullptr;
 
 World& world()
@@ -48,7 +54,7 @@ void onStep(int pause)
         paceFrame(world().driver.pacing, world().driver.targetFps);
         countFrame(world().driver);
     }
-    if (!program->frame(pause))
+    if (!runFrame(pause))
         dsStop();
     if (livePlot)
         livePlot->update(world().sim.statistics);
@@ -117,13 +123,16 @@ void closeWindow()
     backend.reset();
 }
 
-int runWindowed(World& w, const RunOptions& options, int argc, char** argv, RunOutputs* outputs)
+namespace {
+
+// The frame loop in the open window on the world shown (`w` at the start),
+// each frame run by `frame`; `summary` writes the closing lines. Returns the
+// exit status.
+int runLoop(World& w, const RunOptions& options, int argc, char** argv,
+            std::function<bool(int pause)> frame, const std::function<void()>& summary)
 {
-    if (!backend)
-        return 1;
-    ProgramRun run(w, options, outputs);
     current = &w;
-    program = &run;
+    runFrame = std::move(frame);
 
     const bool screenshot = !options.screenshotFile.empty();
     if (screenshot) {
@@ -176,9 +185,9 @@ int runWindowed(World& w, const RunOptions& options, int argc, char** argv, RunO
         dsSimulationLoop(argc, argv, w.view.windowWidth, w.view.windowHeight, &fn);
         livePlot = nullptr;
     }
-    program = nullptr;
+    runFrame = nullptr;
     N_StopVideo();
-    run.summary(std::cerr, true);
+    summary();
     // A video that did not end whole fails the run, as a statistics file
     // that could not be written does.
     const int failedVideos = N_VideoFailures();
@@ -195,4 +204,47 @@ int runWindowed(World& w, const RunOptions& options, int argc, char** argv, RunO
         std::cerr << "screenshot written to " << options.screenshotFile << "\n";
     }
     return failedVideos > 0 ? 1 : 0;
+}
+
+} // namespace
+
+int runWindowed(World& w, const RunOptions& options, int argc, char** argv, RunOutputs* outputs)
+{
+    if (!backend)
+        return 1;
+    ProgramRun run(w, options, outputs);
+    return runLoop(
+        w, options, argc, argv, [&run](int pause) { return run.frame(pause); },
+        [&run] { run.summary(std::cerr, true); });
+}
+
+int runWindowedIslands(Archipelago& archipelago, const RunOptions& options, int argc, char** argv)
+{
+    if (!backend)
+        return 1;
+    ShownArchipelago islands(archipelago);
+    // Every island's camera starts as close as the first one's.
+    for (int i = 1; i < archipelago.size(); ++i) {
+        World& w = archipelago.island(i);
+        w.view.mainCamera.distance = closeFollowDistance(w, w.view.windowWidth, w.view.windowHeight);
+    }
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point started = Clock::now();
+    const int status = runLoop(
+        islands.shown(), options, argc, argv,
+        [&islands](int pause) {
+            const bool goesOn = islands.frame(pause);
+            current = &islands.shown();
+            return goesOn;
+        },
+        [&] {
+            islands.stop();
+            const double wall = std::chrono::duration<double>(Clock::now() - started).count();
+            std::cerr << (interruptRequested() ? "interrupted" : "finished") << " after "
+                      << islands.stepsDone() << " steps of " << archipelago.size()
+                      << " islands in " << std::fixed << std::setprecision(1) << wall << " s\n";
+            std::cerr.unsetf(std::ios::fixed);
+            archipelago.islandLines(std::cerr);
+        });
+    return status;
 }

@@ -27,6 +27,12 @@ bool openWindow(std::string& error);
 int runWindowed(World& w, const RunOptions& options, int argc, char** argv,
                 RunOutputs* outputs = nullptr);
 
+class Archipelago;
+// Runs the frame loop on an archipelago: the scene shows one island (the
+// panel's Islands window and keys 1 to 9 choose which), the others are
+// stepped on the other cores. Returns the process exit status.
+int runWindowedIslands(Archipelago& archipelago, const RunOptions& options, int argc, char** argv);
+
 // Closes the window and puts the headless backend back.
 void closeWindow();
 

@@ -31,6 +31,7 @@ constexpr std::ptrdiff_t kPartnerLinesUpTo = 1500;
 constexpr int kMullerRectangles = 3000;
 
 struct TreeWindow {
+    const FamilyTree* tree = nullptr; // the tree laid out (islands have one each)
     FamilyTreeLayout layout;
     bool laidOut = false;
     bool everything = false;
@@ -55,6 +56,11 @@ ImU32 colourOf(const TreeColour& c, int alpha = 255)
 void bringUpToDate(const World& w, int mullerBins)
 {
     const FamilyTree& tree = w.sim.family;
+    if (state.tree != &tree) {
+        state.tree = &tree;
+        state.laidOut = false;
+        state.mullerMade = false;
+    }
     if (!state.laidOut || state.layout.changes != tree.changes() ||
         state.layout.everything != state.everything) {
         state.layout = layOutFamilyTree(tree, state.everything);

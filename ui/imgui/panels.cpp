@@ -7,6 +7,7 @@
 #include "ui/imgui/creature_window.h"
 #include "ui/imgui/family_tree_window.h"
 #include "ui/imgui/hall_of_fame_window.h"
+#include "ui/imgui/islands_window.h"
 #include "ui/imgui/panel_dock.h"
 #include "ui/imgui/statistics_window.h"
 
@@ -21,4 +22,5 @@ void drawPanels(World& w)
     drawHallOfFameWindow(w);
     drawStatisticsWindow(w);
     drawFamilyTreeWindow(w);
+    drawIslandsWindow(w);
 }

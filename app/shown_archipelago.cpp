@@ -1,0 +1,223 @@
+#include "app/shown_archipelago.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <sstream>
+
+#include <ode/ode.h>
+
+#include "app/program_run.h"
+#include "app/step_driver.h"
+#include "base/interrupt.h"
+
+namespace {
+
+// Steps a worker makes before it looks again at what the window wants.
+constexpr long long kChunk = 60;
+// Points of an island's trend; beyond it every second one goes.
+constexpr std::size_t kTrendPoints = 600;
+// The trend: mean progress per scored cycle over this many simulated seconds.
+constexpr double kTrendWindow = 300.0;
+// Without migrations, how far workers go ahead of the shown island.
+constexpr double kAheadSeconds = 600.0;
+
+} // namespace
+
+ShownArchipelago::ShownArchipelago(Archipelago& archipelago)
+    : a_(archipelago), busy_(static_cast<std::size_t>(archipelago.size()), 0),
+      done_(static_cast<std::size_t>(archipelago.size()), 0),
+      trends_(static_cast<std::size_t>(archipelago.size()))
+{
+    const int n = a_.size();
+    for (int i = 0; i < n; ++i)
+        done_[static_cast<std::size_t>(i)] = a_.stepsDone(i);
+    const World& first = a_.island(0);
+    every_ = a_.epochSteps();
+    start_ = a_.startStep();
+    total_ = stepLimit(first, a_.options());
+    ahead_ = std::max(1LL, std::llround(kAheadSeconds / first.sim.stepSize));
+    if (every_ > 0)
+        barrier_ = ((start_ + done_[0]) / every_ + 1) * every_ - start_;
+    view_.count = n;
+    view_.trends.resize(static_cast<std::size_t>(n));
+    view_.migrateEvery = every_ > 0 ? a_.migrateEvery() : 0.0;
+    for (int i = 0; i < n; ++i) {
+        a_.island(i).view.islands = &view_;
+        trendPoint(i);
+    }
+    const int workers = std::max(1, a_.threads() - 1);
+    for (int t = 0; t < workers && n > 1; ++t)
+        workers_.emplace_back([this] { work(); });
+}
+
+ShownArchipelago::~ShownArchipelago()
+{
+    stop();
+    for (int i = 0; i < a_.size(); ++i)
+        a_.island(i).view.islands = nullptr;
+}
+
+void ShownArchipelago::stop()
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stopping_ = true;
+    }
+    changed_.notify_all();
+    for (std::thread& t : workers_)
+        t.join();
+    workers_.clear();
+}
+
+World& ShownArchipelago::shown()
+{
+    return a_.island(shown_);
+}
+
+long long ShownArchipelago::stepsDone()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    long long sum = 0;
+    for (long long d : done_)
+        sum += d;
+    return sum;
+}
+
+long long ShownArchipelago::targetLocked() const
+{
+    long long target = every_ > 0 ? barrier_ : done_[static_cast<std::size_t>(shown_)] + ahead_;
+    if (total_ >= 0)
+        target = std::min(target, total_);
+    return target;
+}
+
+// The island's trend at its present time, taken by the thread that steps it.
+void ShownArchipelago::trendPoint(int i)
+{
+    const World& w = a_.island(i);
+    const double t = w.sim.time;
+    const IslandTrendPoint point{t, w.sim.statistics.meanProgressBetween(t - kTrendWindow, t)};
+    std::vector<IslandTrendPoint>& trend = trends_[static_cast<std::size_t>(i)];
+    // A point every ten simulated seconds at most.
+    if (!trend.empty() && t >= trend.back().time && t - trend.back().time < 10.0)
+        return;
+    trend.push_back(point);
+    trendsChanged_ = true;
+    if (trend.size() > kTrendPoints) {
+        std::vector<IslandTrendPoint> kept;
+        for (std::size_t k = 0; k < trend.size(); k += 2)
+            kept.push_back(trend[k]);
+        trend.swap(kept);
+    }
+}
+
+void ShownArchipelago::work()
+{
+    // The physics engine's data of this thread (collision caches).
+    dAllocateODEDataForThread(dAllocateMaskAll);
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (!stopping_) {
+        // The island furthest behind that is not shown and not in hand.
+        const long long target = targetLocked();
+        int pick = -1;
+        for (int i = 0; i < a_.size(); ++i) {
+            const std::size_t k = static_cast<std::size_t>(i);
+            if (i == shown_ || busy_[k] || done_[k] >= target)
+                continue;
+            if (pick < 0 || done_[k] < done_[static_cast<std::size_t>(pick)])
+                pick = i;
+        }
+        if (pick < 0 || interruptRequested()) {
+            changed_.wait(lock);
+            continue;
+        }
+        const std::size_t k = static_cast<std::size_t>(pick);
+        busy_[k] = 1;
+        const long long steps = std::min(kChunk, target - done_[k]);
+        lock.unlock();
+        const long long made = a_.stepIsland(pick, steps);
+        lock.lock();
+        trendPoint(pick);
+        done_[k] += made;
+        busy_[k] = 0;
+        changed_.notify_all();
+    }
+    lock.unlock();
+    dCleanupODEAllDataForThread();
+}
+
+bool ShownArchipelago::frame(int pause)
+{
+    if (interruptRequested())
+        return false;
+    std::unique_lock<std::mutex> lock(mutex_);
+    // Another island asked for: once no worker has it in hand.
+    if (view_.requested >= 0 && view_.requested != shown_ && view_.requested < a_.size()) {
+        const int to = view_.requested;
+        changed_.wait(lock, [&] { return !busy_[static_cast<std::size_t>(to)]; });
+        World& from = a_.island(shown_);
+        World& next = a_.island(to);
+        // The new island is seen in the same window.
+        next.view.windowWidth = from.view.windowWidth;
+        next.view.windowHeight = from.view.windowHeight;
+        next.driver.skipRender = from.driver.skipRender;
+        next.driver.targetFps = from.driver.targetFps;
+        shown_ = to;
+        changed_.notify_all();
+    }
+    view_.requested = -1;
+    view_.shown = shown_;
+    const std::size_t s = static_cast<std::size_t>(shown_);
+
+    // The migration, when every island stands at it.
+    view_.waitingFor.clear();
+    if (every_ > 0 && done_[s] >= barrier_ && (total_ < 0 || barrier_ < total_)) {
+        std::ostringstream waiting;
+        for (int i = 0; i < a_.size(); ++i)
+            if (done_[static_cast<std::size_t>(i)] < barrier_)
+                waiting << (waiting.tellp() > 0 ? ", " : "") << a_.number(i);
+        view_.waitingFor = waiting.str();
+        if (view_.waitingFor.empty()) {
+            // Every island at the epoch: no worker steps one.
+            a_.migrate();
+            barrier_ += every_;
+            changed_.notify_all();
+        }
+    }
+
+    World& w = a_.island(shown_);
+    long long cap = -1;
+    if (every_ > 0)
+        cap = std::max(0LL, barrier_ - done_[s]);
+    if (total_ >= 0)
+        cap = cap < 0 ? std::max(0LL, total_ - done_[s]) : std::min(cap, std::max(0LL, total_ - done_[s]));
+    // The shown island stands at the epoch or at its end: rather than spin,
+    // give the workers a moment (the window still draws and answers).
+    if (cap == 0)
+        changed_.wait_for(lock, std::chrono::milliseconds(20));
+    const double h = w.sim.stepSize;
+    view_.nextMigration = every_ > 0 ? static_cast<double>(start_ + barrier_) * h : -1.0;
+    lock.unlock();
+
+    w.driver.stepCap = cap;
+    const long long before = w.sim.counters.steps;
+    stepDriver(w, pause);
+    w.driver.stepCap = -1;
+    const long long made = std::max(0LL, w.sim.counters.steps - before);
+    a_.addSteps(shown_, made);
+    a_.outputs(shown_).afterFrame(w);
+
+    lock.lock();
+    done_[s] += made;
+    trendPoint(shown_);
+    if (trendsChanged_)
+        view_.trends = trends_;
+    trendsChanged_ = false;
+    if (made > 0)
+        changed_.notify_all();
+    bool over = total_ >= 0;
+    for (long long d : done_)
+        over = over && d >= total_;
+    return !over;
+}

@@ -1,0 +1,70 @@
+// An archipelago in the window: the island the scene shows is stepped by the
+// window's frames, at the window's pace; the others by worker threads on the
+// other cores, never further than the next migration (or, without
+// migrations, ten simulated minutes ahead of the shown one). At a migration
+// every island waits until all have reached it, so the islands are the same
+// as a headless archipelago of the seed makes, whatever the frames, as long
+// as nobody lays a hand on the shown one. The user can show another island
+// at any time (the panel, keys 1 to 9).
+#pragma once
+#ifndef CREATURES_FLOOR_APP
+#error "app/ is for app/ and the floors above it"
+#endif
+
+#include <condition_variable>
+#include <iosfwd>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "app/archipelago.h"
+#include "ui/islands_view.h"
+
+class ShownArchipelago {
+public:
+    // Starts the workers: one fewer than the archipelago's threads, at least
+    // one. Every island's view gets the shared IslandsView.
+    explicit ShownArchipelago(Archipelago& archipelago);
+    // Stops the workers after the steps they are making.
+    ~ShownArchipelago();
+    ShownArchipelago(const ShownArchipelago&) = delete;
+    ShownArchipelago& operator=(const ShownArchipelago&) = delete;
+
+    // The world the scene shows.
+    World& shown();
+    IslandsView& view() { return view_; }
+
+    // One frame of the window: takes the island asked for, migrates once
+    // every island has reached the epoch, then runs the shown island's
+    // frame (the step driver, its outputs) up to the epoch at most. False
+    // when the run is over: every island has run its --steps or --seconds,
+    // or Ctrl-C has arrived.
+    bool frame(int pause);
+
+    // Stops the workers (waits for the steps under way).
+    void stop();
+    // Steps every island has made since the start, added up.
+    long long stepsDone();
+
+private:
+    long long targetLocked() const;
+    void work();
+    void trendPoint(int i);
+
+    Archipelago& a_;
+    IslandsView view_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<char> busy_;        // an island a worker is stepping
+    std::vector<long long> done_;   // each island's steps since the start
+    std::vector<std::vector<IslandTrendPoint>> trends_;
+    bool trendsChanged_ = true;
+    int shown_ = 0;
+    long long every_ = -1;   // steps between migrations, -1: none
+    long long start_ = 0;    // the step the epochs count from
+    long long barrier_ = -1; // steps done at the next migration
+    long long total_ = -1;   // steps of the run, -1: no end
+    long long ahead_ = 0;    // how far ahead workers go without migrations
+    bool stopping_ = false;
+    std::vector<std::thread> workers_;
+};
