@@ -2,10 +2,12 @@
 # One job of a sweep:
 #   sweep_job.sh PROGRAM JOBDIR SECONDS SEED SETTINGS
 # SETTINGS is NAME=VALUE[,NAME=VALUE...], or - for none. Runs the program
-# headless into JOBDIR (stats.csv, save/, champions/ when the program keeps
-# champions, log.txt, stdout.txt) and, only when
+# headless in JOBDIR (stats.csv, save/, champions/ when the program keeps
+# champions, log.txt, stdout.txt, autosave/ while it runs) and, only when
 # the run went to its end, writes JOBDIR/job.txt with the wall time and the
-# speed. The exit status is 0 only then, so an interrupted or killed job is
+# speed. A job stopped on the way goes on from its last autosave (every
+# tenth of the run, ten simulated minutes at most) when it is run again, so
+# a long sweep loses little to a restart of the machine. The exit status is 0 only then, so an interrupted or killed job is
 # run again when the sweep is resumed. A job folder that already holds
 # job.txt is left as it is (a resubmitted Slurm array skips finished tasks).
 # On a remote machine of the sweep the folder is packed into JOBDIR.tar.
@@ -16,6 +18,10 @@ if [ "$#" -ne 5 ]; then
   exit 2
 fi
 program=$1 dir=$2 seconds=$3 seed=$4 settings=$5
+# The program runs in the job's folder (its autosave goes there).
+case $program in
+  */*) [ -e "$program" ] && program=$(cd "$(dirname "$program")" && pwd)/$(basename "$program") ;;
+esac
 
 if [ -s "$dir/job.txt" ]; then
   echo "sweep_job: $dir is already finished"
@@ -36,30 +42,54 @@ fi
 # keeps them.
 champion_args=()
 if "$program" --help 2>/dev/null | grep -q -- '--champions'; then
-  champion_args=(--champions "$dir/champions")
+  champion_args=(--champions champions)
 fi
 
+# Goes on from the autosave of an earlier try, if there is one: its
+# statistics samples say how far it got; the statistics file then starts
+# with the samples the save keeps.
+autosave=$(awk -v s="$seconds" 'BEGIN { a = s / 10; if (a > 600) a = 600; printf "%.2f", a < 0.03 ? 0.03 : a }')
+left=$seconds
+resume_args=()
+resumed_at=0
+if [ -f "$dir/autosave/SHA256SUMS" ] && [ -f "$dir/autosave/statistics.csv" ]; then
+  resumed_at=$(awk -F, 'END { print $1 + 0 }' "$dir/autosave/statistics.csv")
+  left=$(awk -v s="$seconds" -v a="$resumed_at" 'BEGIN { l = s - a; printf "%.2f", l }')
+  if awk -v l="$left" 'BEGIN { exit !(l > 0.03) }'; then
+    resume_args=(--load-all autosave)
+    echo "sweep_job: $dir goes on from its autosave at $resumed_at simulated s" >>"$dir/log.txt"
+  else
+    left=$seconds resumed_at=0
+  fi
+fi
+
+# What this try says: the log's lines after those of earlier tries.
+before=$(cat "$dir/log.txt" 2>/dev/null | wc -l)
 start=$(date +%s.%N)
-"$program" --headless --seed "$seed" --seconds "$seconds" --stats "$dir/stats.csv" \
-  --save-all "$dir/save" "${champion_args[@]}" "${set_args[@]}" >"$dir/stdout.txt" 2>"$dir/log.txt"
+(cd "$dir" && exec "$program" --headless --seed "$seed" --seconds "$left" --stats stats.csv \
+  --save-all save --autosave "$autosave" "${resume_args[@]}" "${champion_args[@]}" "${set_args[@]}") \
+  >"$dir/stdout.txt" 2>>"$dir/log.txt"
 status=$?
 end=$(date +%s.%N)
 
 # The program's closing report: "finished after N steps (X simulated s) in W s";
 # a run stopped by a signal says "interrupted" and still exits with 0.
-finished=$(grep -E '^finished after [0-9]+ steps' "$dir/log.txt" | tail -n 1)
+said_now() { tail -n +"$((before + 1))" "$dir/log.txt"; }
+finished=$(said_now | grep -E '^finished after [0-9]+ steps' | tail -n 1)
 if [ "$status" -ne 0 ] || [ -z "$finished" ]; then
-  said=$(grep -E '^interrupted after' "$dir/log.txt" | tail -n 1)
+  said=$(said_now | grep -E '^interrupted after' | tail -n 1)
   echo "sweep_job: $dir did not finish (exit status $status): ${said:-$(tail -n 1 "$dir/log.txt")}" >&2
   [ "$status" -ne 0 ] && exit "$status"
   exit 3
 fi
 
 steps=$(sed -E 's/^finished after ([0-9]+) steps.*/\1/' <<<"$finished")
-awk -v s="$start" -v e="$end" -v n="$steps" -v host="$(hostname)" 'BEGIN {
+# The figures are those of the last try; resumed_at says where it began.
+awk -v s="$start" -v e="$end" -v n="$steps" -v host="$(hostname)" -v r="$resumed_at" 'BEGIN {
   wall = e - s
-  printf "steps=%d\nwall_s=%.3f\nsteps_per_s=%.1f\nhost=%s\n", n, wall, (wall > 0 ? n / wall : 0), host
+  printf "steps=%d\nwall_s=%.3f\nsteps_per_s=%.1f\nhost=%s\nresumed_at=%s\n", n, wall, (wall > 0 ? n / wall : 0), host, r
 }' >"$dir/job.txt.tmp" && mv "$dir/job.txt.tmp" "$dir/job.txt" || exit 1
+rm -rf "$dir/autosave"
 
 # On another machine of a sweep (GNU parallel says which login it ran on) the
 # folder goes back as one archive beside it: parallel's clean-up removes

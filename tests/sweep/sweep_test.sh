@@ -28,9 +28,7 @@ jobs=(foodInterval5_wallHeight0.5_seed1 foodInterval5_wallHeight0.5_seed2
 mkdir orders
 cat >shim.sh <<EOF
 #!/usr/bin/env bash
-prev=""
-for a; do [ "\$prev" = --stats ] && stats=\$a; prev=\$a; done
-order="$tmp/orders/\$(basename "\$(dirname "\$stats")")"
+order="$tmp/orders/\$(basename "\$PWD")"
 [ -f "\$order" ] || exec "$program" "\$@"
 signal=\$(cat "\$order"); rm "\$order"
 "$program" "\$@" & pid=\$!
@@ -59,6 +57,11 @@ for j in "${jobs[@]}"; do
   [ -s "res/jobs/$j/job.txt" ] && [ -d "res/jobs/$j/save" ] || fail "$j is incomplete"
   tail -n 1 "res/jobs/$j/stats.csv" | grep -q '^20\.0' || fail "$j stopped early"
 done
+# The killed job went on from its autosave, its statistics whole from 0 s.
+grep -q 'goes on from its autosave' "res/jobs/${jobs[2]}/log.txt" || fail "the killed job started again from 0 s"
+[ "$(wc -l <"res/jobs/${jobs[2]}/stats.csv")" -eq "$(wc -l <"res/jobs/${jobs[0]}/stats.csv")" ] ||
+  fail "the resumed job's statistics have gaps or repeats"
+[ ! -e "res/jobs/${jobs[2]}/autosave" ] || fail "a finished job kept its autosave"
 md5sum res/jobs/*/stats.csv >sums
 bash "$sweep" tiny.sweep -o res --program "$program" >third.log 2>&1 || fail "third run"
 [ "$(logged res)" -eq 6 ] || fail "a finished sweep ran jobs again"
@@ -124,11 +127,12 @@ bash "$sweep" tiny.sweep -o old --summary >/dev/null 2>&1 || fail "summary of ol
 [ "$(tail -n +2 old/summary.csv | cut -d, -f14-16 | sort -u)" = ",," ] || fail "progress cells"
 [ ! -e old/charts/mean_progress.png ] || fail "a progress chart without progress"
 
-# The same job alone gives byte-identical statistics (this one was stopped
-# and rerun).
-"$program" --headless --seed 2 --seconds 20 --set foodInterval=5 --set wallHeight=0.5 \
+# The same job alone gives byte-identical statistics: the sweep's own
+# options (its autosaves, the folder it runs in) change nothing. (A job that
+# went on from an autosave differs: a load is a new start of the generator.)
+"$program" --headless --seed 2 --seconds 20 --set foodInterval=20 --set wallHeight=0.5 \
   --stats alone.csv >/dev/null 2>&1
-cmp alone.csv "res/jobs/${jobs[1]}/stats.csv" || fail "the job alone differs"
+cmp alone.csv "res/jobs/${jobs[3]}/stats.csv" || fail "the job alone differs"
 
 # Slurm: one task per job, each the job command of the sweep.
 bash "$sweep" tiny.sweep -o slurm --program "$program" --slurm array.sh --sbatch --time=1:00:00 \
