@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # One job of a sweep:
-#   sweep_job.sh PROGRAM JOBDIR SECONDS SEED SETTINGS
+#   sweep_job.sh PROGRAM JOBDIR SECONDS SEED SETTINGS [OPTION ...]
 # SETTINGS is NAME=VALUE[,NAME=VALUE...], or - for none. Runs the program
 # headless in JOBDIR (stats.csv, save/, champions/ when the program keeps
 # champions, log.txt, stdout.txt, autosave/ while it runs) and, only when
@@ -13,11 +13,14 @@
 # On a remote machine of the sweep the folder is packed into JOBDIR.tar.
 set -u
 
-if [ "$#" -ne 5 ]; then
-  echo "usage: sweep_job.sh PROGRAM JOBDIR SECONDS SEED SETTINGS" >&2
+if [ "$#" -lt 5 ]; then
+  echo "usage: sweep_job.sh PROGRAM JOBDIR SECONDS SEED SETTINGS [OPTION ...]" >&2
   exit 2
 fi
 program=$1 dir=$2 seconds=$3 seed=$4 settings=$5
+shift 5
+# Further options go to the program as they are (--islands 2, say).
+extra_args=("$@")
 # The program runs in the job's folder (its autosave goes there).
 case $program in
   */*) [ -e "$program" ] && program=$(cd "$(dirname "$program")" && pwd)/$(basename "$program") ;;
@@ -52,8 +55,11 @@ autosave=$(awk -v s="$seconds" 'BEGIN { a = s / 10; if (a > 600) a = 600; printf
 left=$seconds
 resume_args=()
 resumed_at=0
-if [ -f "$dir/autosave/SHA256SUMS" ] && [ -f "$dir/autosave/statistics.csv" ]; then
-  resumed_at=$(awk -F, 'END { print $1 + 0 }' "$dir/autosave/statistics.csv")
+# An archipelago's autosave holds a folder an island; the first says.
+saved=$dir/autosave
+[ -d "$saved/island-1" ] && saved=$saved/island-1
+if [ -f "$saved/SHA256SUMS" ] && [ -f "$saved/statistics.csv" ]; then
+  resumed_at=$(awk -F, 'END { print $1 + 0 }' "$saved/statistics.csv")
   left=$(awk -v s="$seconds" -v a="$resumed_at" 'BEGIN { l = s - a; printf "%.2f", l }')
   if awk -v l="$left" 'BEGIN { exit !(l > 0.03) }'; then
     resume_args=(--load-all autosave)
@@ -67,7 +73,7 @@ fi
 before=$(cat "$dir/log.txt" 2>/dev/null | wc -l)
 start=$(date +%s.%N)
 (cd "$dir" && exec "$program" --headless --seed "$seed" --seconds "$left" --stats stats.csv \
-  --save-all save --autosave "$autosave" "${resume_args[@]}" "${champion_args[@]}" "${set_args[@]}") \
+  --save-all save --autosave "$autosave" "${resume_args[@]}" "${champion_args[@]}" "${set_args[@]}" "${extra_args[@]}") \
   >"$dir/stdout.txt" 2>>"$dir/log.txt"
 status=$?
 end=$(date +%s.%N)

@@ -1,0 +1,257 @@
+#!/usr/bin/env python3
+"""Evolution over hours, from the statistics files of long runs.
+
+    evolution_report.py [--hours N] [--csv FILE] [--chart FILE.png] RUN ...
+
+A RUN is a folder holding a run's statistics: stats.csv, or the islands'
+stats-island1.csv, stats-island2.csv, ... of an archipelago (taken together,
+as one experiment). Runs are grouped by their folder's name without its
+"_seedN" end (learningRule1_seed3 -> learningRule1), and for every group it
+prints, hour by hour, the mean over its runs (and the standard deviation
+between them) of:
+  - the mean progress per cycle in that hour: the progress of every cycle
+    scored in the hour over the number of those cycles (all islands pooled);
+  - the births in that hour (all islands added up);
+  - the highest generation reached by the hour's end.
+Then, per group, the wall time of its runs (from job.txt or wall.txt).
+--chart draws the mean progress per hour of every group (gnuplot, PNG).
+
+    evolution_report.py --trial TRIAL.csv [--chart FILE.png] [--hours 1,3,6]
+
+reads the rows of `creatures --trial ... --trial-csv TRIAL.csv` whose files
+are RUN/champions/[island-N/]hour-H.creature and sets, run by run, the
+champions of the given hours against each other: foods, distance towards the
+targets per minute and progress per cycle on the standard course, and on how
+many runs the last hour's champion beats the first's.
+"""
+import argparse
+import csv
+import glob
+import math
+import os
+import re
+import subprocess
+import sys
+from collections import OrderedDict
+
+
+def mean_sd(values):
+    values = [v for v in values if v is not None]
+    if not values:
+        return None, None
+    m = sum(values) / len(values)
+    if len(values) < 2:
+        return m, 0.0
+    return m, math.sqrt(sum((v - m) ** 2 for v in values) / (len(values) - 1))
+
+
+def fmt(m, sd, digits=3):
+    if m is None:
+        return "-"
+    return f"{m:.{digits}f} ± {sd:.{digits}f}"
+
+
+def read_stats(path):
+    with open(path, newline="") as f:
+        rows = list(csv.DictReader(f))
+    out = []
+    for r in rows:
+        try:
+            out.append((float(r["time"]), float(r["mean_progress"]), float(r["cycles_evaluated"]),
+                        float(r["births"]), float(r["max_generation"])))
+        except (KeyError, ValueError):
+            continue
+    return out
+
+
+def run_hours(folder, hours):
+    """Per hour: (mean progress, births, highest generation), or None past the run's end."""
+    files = sorted(glob.glob(os.path.join(folder, "stats-island*.csv"))) or \
+        [p for p in [os.path.join(folder, "stats.csv")] if os.path.exists(p)]
+    if not files:
+        return None
+    progress = [0.0] * hours
+    cycles = [0.0] * hours
+    births = [0.0] * hours
+    generation = [None] * hours
+    reached = 0.0
+    for path in files:
+        last_births = 0.0
+        top = 0.0
+        end = 0.0
+        for time, mean, n, born, gen in read_stats(path):
+            h = int(time // 3600)
+            end = max(end, time)
+            top = max(top, gen)
+            if h >= hours:
+                continue
+            progress[h] += mean * n
+            cycles[h] += n
+            births[h] += born - last_births
+            last_births = born
+            generation[h] = max(generation[h] or 0.0, top)
+        reached = end if reached == 0.0 else min(reached, end)
+    result = []
+    for h in range(hours):
+        # An hour counts once every island has run through it.
+        if reached < (h + 1) * 3600 - 1:
+            result.append(None)
+            continue
+        result.append((progress[h] / cycles[h] if cycles[h] else 0.0, births[h], generation[h]))
+    return result
+
+
+def wall_seconds(folder):
+    for name in ("job.txt", "wall.txt"):
+        path = os.path.join(folder, name)
+        if os.path.exists(path):
+            with open(path) as f:
+                for line in f:
+                    if line.startswith("wall_s="):
+                        return float(line.split("=", 1)[1])
+    return None
+
+
+def group_of(folder):
+    return re.sub(r"_?seed\d+$", "", os.path.basename(os.path.normpath(folder))) or "run"
+
+
+def gnuplot(script):
+    try:
+        subprocess.run(["gnuplot"], input=script, text=True, check=True)
+        return True
+    except (OSError, subprocess.CalledProcessError) as e:
+        print(f"evolution_report: no chart ({e})", file=sys.stderr)
+        return False
+
+
+def report(args):
+    groups = OrderedDict()
+    for folder in args.runs:
+        hours = run_hours(folder, args.hours)
+        if hours is None:
+            print(f"evolution_report: no statistics in {folder}", file=sys.stderr)
+            continue
+        groups.setdefault(group_of(folder), []).append((folder, hours))
+    if not groups:
+        return 1
+    rows = []
+    for name, runs in groups.items():
+        done = sum(1 for _, hs in runs if hs[-1] is not None)
+        print(f"{name}: {len(runs)} runs, {done} through hour {args.hours}")
+        print(f"  {'hour':>4}  {'runs':>4}  {'mean progress/cycle':>22}  {'births':>16}  {'highest generation':>18}")
+        for h in range(args.hours):
+            got = [hs[h] for _, hs in runs if hs[h] is not None]
+            p = mean_sd([g[0] for g in got])
+            b = mean_sd([g[1] for g in got])
+            g = mean_sd([g[2] for g in got])
+            print(f"  {h + 1:>4}  {len(got):>4}  {fmt(*p):>22}  {fmt(*b, 1):>16}  {fmt(*g, 1):>18}")
+            rows.append([name, h + 1, len(got), p[0], p[1], b[0], b[1], g[0], g[1]])
+        walls = [w for w in (wall_seconds(f) for f, _ in runs) if w is not None]
+        if walls:
+            m, sd = mean_sd(walls)
+            print(f"  wall time of a finished run: {m / 60:.1f} ± {sd / 60:.1f} min ({len(walls)} runs)")
+    if args.csv:
+        with open(args.csv, "w", newline="") as f:
+            w = csv.writer(f)
+            w.writerow(["group", "hour", "runs", "mean_progress", "sd", "births", "births_sd",
+                        "highest_generation", "highest_generation_sd"])
+            for r in rows:
+                w.writerow(["" if v is None else (f"{v:.6g}" if isinstance(v, float) else v) for v in r])
+    if args.chart and any(r[3] is not None for r in rows):
+        data = ""
+        plots = []
+        for i, name in enumerate(groups):
+            block = "\n".join(f"{r[1]} {r[3]} {r[4]}" for r in rows if r[0] == name and r[3] is not None)
+            if not block:
+                continue
+            data += f"$g{i} << EOD\n{block}\nEOD\n"
+            plots.append(f"$g{i} using ($1+{(i - (len(groups) - 1) / 2) * 0.06}):2:3 with yerrorlines "
+                         f"lw 2 pt 7 title '{name}'")
+        gnuplot(data + f"""set terminal pngcairo size 900,520 font 'sans,11' noenhanced
+set output '{args.chart}'
+set title 'Mean progress per cycle, hour by hour (mean ± sd over seeds)'
+set xlabel 'simulated hour'
+set ylabel 'mean progress per cycle'
+set xtics 1
+set grid
+set key left top
+set xrange [0.5:{args.hours + 0.5}]
+plot {", ".join(plots)}
+""")
+    return 0
+
+
+def trial(args):
+    wanted = [int(h) for h in args.trial_hours.split(",")]
+    table = OrderedDict()
+    with open(args.trial, newline="") as f:
+        for r in csv.DictReader(f):
+            m = re.search(r"(.*)/champions/(?:(island-\d+)/)?hour-(\d+)\.creature$", r["file"])
+            if not m:
+                continue
+            run = os.path.basename(m.group(1)) + (f" {m.group(2)}" if m.group(2) else "")
+            table.setdefault(run, {})[int(m.group(3))] = (
+                int(r["foods"]), float(r["towards_per_min"]), float(r["progress_per_cycle"]))
+    if not table:
+        print("evolution_report: no champions in the trial file", file=sys.stderr)
+        return 1
+    head = "  ".join(f"{'hour ' + str(h) + ' foods / m/min / prog':>30}" for h in wanted)
+    print(f"{'run':<28}  {head}")
+    first, last = wanted[0], wanted[-1]
+    beats, compared, ratios = 0, 0, []
+    for run, hours in table.items():
+        cells = []
+        for h in wanted:
+            v = hours.get(h)
+            cells.append(f"{'-':>30}" if v is None else f"{v[0]:>10} {v[1]:>9.2f} {v[2]:>9.3f}")
+        print(f"{run:<28}  {'  '.join(cells)}")
+        if first in hours and last in hours:
+            compared += 1
+            beats += hours[last][1] > hours[first][1]
+            if hours[first][1] > 0:
+                ratios.append(hours[last][1] / hours[first][1])
+    print(f"hour-{last} champion covers more ground towards its targets than hour-{first}'s "
+          f"on {beats} of {compared} runs" +
+          (f"; median ratio {sorted(ratios)[len(ratios) // 2]:.2f}" if ratios else ""))
+    if args.chart:
+        data, plots = "", []
+        for i, h in enumerate(wanted):
+            block = "\n".join(f"{k} {hours[h][1]}" for k, hours in enumerate(table.values()) if h in hours)
+            data += f"$h{i} << EOD\n{block}\nEOD\n"
+            width = 0.8 / len(wanted)
+            plots.append(f"$h{i} using ($1+{(i - (len(wanted) - 1) / 2) * width}):2:({width * 0.9}) "
+                         f"with boxes fill solid 0.8 title 'hour-{h} champion'")
+        labels = ", ".join(f"'{run}' {k}" for k, run in enumerate(table))
+        gnuplot(data + f"""set terminal pngcairo size 900,520 font 'sans,11' noenhanced
+set output '{args.chart}'
+set title 'Champions on the standard course: distance towards the targets per simulated minute'
+set ylabel 'm / min (4 courses of 300 s)'
+set xtics ({labels}) rotate by -30
+set grid ytics
+set key left top
+set yrange [0:*]
+set xrange [-0.6:{len(table) - 0.4}]
+plot {", ".join(plots)}
+""")
+    return 0
+
+
+def main():
+    p = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    p.add_argument("runs", nargs="*")
+    p.add_argument("--hours", type=int, default=6)
+    p.add_argument("--csv")
+    p.add_argument("--chart")
+    p.add_argument("--trial")
+    p.add_argument("--trial-hours", default="1,3,6")
+    args = p.parse_args()
+    if args.trial:
+        return trial(args)
+    if not args.runs:
+        p.error("give the run folders")
+    return report(args)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
