@@ -16,6 +16,7 @@
 
 #include <ode/ode.h>
 
+#include "app/headless_run.h"
 #include "app/program_run.h"
 #include "app/step_driver.h"
 #include "app/world_setup.h"
@@ -254,24 +255,6 @@ void Archipelago::migrate()
     arriving_ = ring_(chosen);
 }
 
-namespace {
-
-std::string duration(double seconds)
-{
-    if (!(seconds >= 0) || seconds > 1e7)
-        return "?";
-    const long long s = std::llround(seconds);
-    std::ostringstream o;
-    if (s >= 3600)
-        o << s / 3600 << "h" << std::setw(2) << std::setfill('0') << (s % 3600) / 60 << "m";
-    else if (s >= 60)
-        o << s / 60 << "m" << std::setw(2) << std::setfill('0') << s % 60 << "s";
-    else
-        o << s << "s";
-    return o.str();
-}
-
-} // namespace
 
 int Archipelago::runHeadless(std::ostream& progress)
 {
@@ -282,7 +265,7 @@ int Archipelago::runHeadless(std::ostream& progress)
     const bool tty = &progress == &std::cerr && ::isatty(STDERR_FILENO);
     progress << "archipelago: " << total_ << " islands, " << size() << " here on " << threads_ << " thread"
               << (threads_ > 1 ? "s" : "") << ", migration "
-              << (migrateEvery_ > 0 ? "every " + duration(migrateEvery_) + " simulated" : "never")
+              << (migrateEvery_ > 0 ? "every " + formatDuration(migrateEvery_) + " simulated" : "never")
               << "\n";
 
     auto report = [&](bool last) {
@@ -300,7 +283,7 @@ int Archipelago::runHeadless(std::ostream& progress)
         if (total > 0)
             line << std::setw(5) << 100.0 * islands_[static_cast<std::size_t>(slowest)]->stepsDone / total
                  << "%  ";
-        line << "sim " << duration(island(slowest).sim.time) << "  "
+        line << "sim " << formatDuration(island(slowest).sim.time) << "  "
              << static_cast<long long>(wall > 0 ? steps / wall : 0) << " steps/s  islands "
              << size() << "  population " << population << "  slowest island " << number(slowest);
         if (tty)

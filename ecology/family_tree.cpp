@@ -8,6 +8,7 @@
 
 #include "creature/agent.h"
 #include "creature/gene.h"
+#include "ecology/simulated_second.h"
 
 void FamilyTree::changed()
 {
@@ -91,13 +92,8 @@ void FamilyTree::died(const Agent& a, double time)
 
 void FamilyTree::afterStep(const Population& population, double time)
 {
-    if (!(std::fabs(time) < 1e15))
-        return;
-    const long long second = static_cast<long long>(std::floor(time));
-    if (second == lastSecond_)
-        return;
-    lastSecond_ = second;
-    update(population);
+    if (enteredNewSecond(time, lastSecond_))
+        update(population);
 }
 
 void FamilyTree::update(const Population& population)

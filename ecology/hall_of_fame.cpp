@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ecology/simulated_second.h"
+
 namespace {
 
 void takeFigures(FameEntry& e, const Agent& a)
@@ -46,13 +48,8 @@ void HallOfFame::update(const Population& population)
 
 void HallOfFame::afterStep(const Population& population, double time)
 {
-    if (!(std::fabs(time) < 1e15))
-        return;
-    const long long second = static_cast<long long>(std::floor(time));
-    if (second == lastSecond_)
-        return;
-    lastSecond_ = second;
-    update(population);
+    if (enteredNewSecond(time, lastSecond_))
+        update(population);
 }
 
 void HallOfFame::leaves(const Agent& a)

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "ecology/simulation.h"
+#include "ecology/simulated_second.h"
 
 namespace {
 
@@ -130,12 +131,8 @@ StatsSample StatisticsRecorder::sampleNow(const Simulation& sim) const
 void StatisticsRecorder::afterStep(const Simulation& sim)
 {
     const double t = sim.time;
-    if (!(std::fabs(t) < 1e15))
+    if (!enteredNewSecond(t, lastSecond_))
         return;
-    const long long second = static_cast<long long>(std::floor(t));
-    if (second == lastSecond_)
-        return;
-    lastSecond_ = second;
     // Time running backwards (a reset, or a load of an earlier save) starts
     // the charts afresh; the totals since start-up go on.
     if (taken_ > 0 && t < latest_.time - 1.0) {

@@ -28,13 +28,12 @@ constexpr const char* kStatisticsFile = "statistics.csv";
 // A family row is some hundred bytes; a file far larger is not read.
 constexpr std::size_t kMaxFamilyBytes = std::size_t(64) << 20;
 
-// The statistics samples of a save, when it has a file of them that is one;
-// one that is not is left with one warning.
-bool readStatistics(const FileSource& source, StatisticsRecorder& statistics)
+// A file a save may lack, read whole: false when it is not there; when it
+// is there but cannot be read, why in `reason`.
+bool readOptional(const FileSource& source, const char* name, std::string& text,
+                  std::string& reason)
 {
-    std::string text;
-    std::string reason;
-    switch (source.tryRead(kStatisticsFile, text, kMaxFamilyBytes)) {
+    switch (source.tryRead(name, text, kMaxFamilyBytes)) {
     case ReadResult::Missing: return false;
     case ReadResult::Done: break;
     case ReadResult::NotAFile: reason = "it is not a regular file"; break;
@@ -42,6 +41,17 @@ bool readStatistics(const FileSource& source, StatisticsRecorder& statistics)
     case ReadResult::CannotOpen:
     case ReadResult::Interrupted: reason = "it cannot be read"; break;
     }
+    return true;
+}
+
+// The statistics samples of a save, when it has a file of them that is one;
+// one that is not is left with one warning.
+bool readStatistics(const FileSource& source, StatisticsRecorder& statistics)
+{
+    std::string text;
+    std::string reason;
+    if (!readOptional(source, kStatisticsFile, text, reason))
+        return false;
     if (reason.empty() && statistics.restoreHistory(text, reason))
         return true;
     std::cerr << "warning: " << source.path(kStatisticsFile) << " ignored (" << reason
@@ -57,14 +67,8 @@ bool readFamily(const FileSource& source, const Population& creatures,
 {
     std::string text;
     std::string reason;
-    switch (source.tryRead(kFamilyFile, text, kMaxFamilyBytes)) {
-    case ReadResult::Missing: return false;
-    case ReadResult::Done: break;
-    case ReadResult::NotAFile: reason = "it is not a regular file"; break;
-    case ReadResult::TooLarge: reason = "it is too large"; break;
-    case ReadResult::CannotOpen:
-    case ReadResult::Interrupted: reason = "it cannot be read"; break;
-    }
+    if (!readOptional(source, kFamilyFile, text, reason))
+        return false;
     if (reason.empty() && decodeFamily(text, creatures, members, reason))
         return true;
     std::cerr << "warning: " << source.path(kFamilyFile) << " ignored (" << reason
