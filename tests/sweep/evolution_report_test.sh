@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# The evolution report on made-up statistics whose answers are known: the
+# hour's mean progress weighted by the cycles of each sample, births as
+# differences of the running count, islands pooled, hours a run has not
+# finished left out, runs grouped by name without the seed; and the trial's
+# count of runs whose last champion beats the first.
+#   evolution_report_test.sh SCRIPT
+set -euo pipefail
+report=$(realpath "$1")
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+cd "$tmp"
+fail() { echo "FAIL: $*" >&2; cat out.txt >&2 2>/dev/null || true; exit 1; }
+head='time,population,foods,births,refills,deaths_starved,deaths_fallen,foods_eaten,mean_energy,best_score,cycles_evaluated,mean_progress,max_generation,mean_generation'
+# rows: time births cycles progress generation
+stats() { echo "$head"; while read -r t b c p g; do echo "$t,10,30,$b,0,0,0,0,1,1,$c,$p,$g,0"; done; }
+
+mkdir -p a_seed1 a_seed2 isl_seed1
+# Hour 1: (1*0.2 + 3*0.6) / 4 = 0.5; hour 2: 0.9. Births 2 then 3;
+# with the other seed (0.3, no births) hour 1 is 0.4 and 1 birth.
+stats >a_seed1/stats.csv <<'EOF'
+10 1 1 0.2 0
+3000 2 3 0.6 1
+4000 4 2 0.9 2
+7199.5 5 0 0 3
+EOF
+# Stops within hour 2: only hour 1 counts (0.3).
+stats >a_seed2/stats.csv <<'EOF'
+100 0 2 0.3 0
+3700 1 2 5.0 1
+EOF
+# Two islands pooled: hour 1 (2*0.1 + 2*0.5) / 4 = 0.3, births 1 + 2.
+stats >isl_seed1/stats-island1.csv <<'EOF'
+50 1 2 0.1 1
+3600 1 0 0 1
+EOF
+stats >isl_seed1/stats-island2.csv <<'EOF'
+60 2 2 0.5 4
+3601 2 0 0 4
+EOF
+python3 "$report" --hours 2 --csv hours.csv a_seed1 a_seed2 isl_seed1 >out.txt || fail "the report failed"
+row() { grep "^$1,$2," hours.csv | cut -d, -f3-; }
+[ "$(row a 1 | cut -d, -f1-2)" = "2,0.4" ] || fail "group a, hour 1: $(row a 1)"
+[ "$(row a 2 | cut -d, -f1-2)" = "1,0.9" ] || fail "group a, hour 2: $(row a 2)"
+[ "$(row a 1 | cut -d, -f4)" = "1" ] || fail "births of group a, hour 1: $(row a 1)"
+[ "$(row isl 1 | cut -d, -f1,2,4,6)" = "1,0.3,3,4" ] || fail "islands pooled: $(row isl 1)"
+[ "$(row isl 2 | cut -d, -f1)" = "0" ] || fail "an hour no island finished: $(row isl 2)"
+
+cat >trial.csv <<'EOF'
+file,store,courses,seconds,foods,towards_per_min,progress_per_cycle,cycles,falls
+r/a_seed1/champions/hour-1.creature,learned,4,300,1,2.0,0.1,10,0
+r/a_seed1/champions/hour-3.creature,learned,4,300,9,8.0,0.9,10,0
+r/a_seed2/champions/hour-1.creature,learned,4,300,5,6.0,0.5,10,0
+r/a_seed2/champions/hour-3.creature,learned,4,300,2,3.0,0.2,10,0
+r/isl_seed1/champions/island-2/hour-1.creature,learned,4,300,1,1.0,0.1,10,0
+EOF
+python3 "$report" --trial trial.csv --trial-hours 1,3 >out.txt || fail "the trial report failed"
+grep -q "on 1 of 2 runs; median ratio 4.00" out.txt || fail "trial count"
+grep -q "^isl_seed1 island-2 " out.txt || fail "an island's champion"
+echo "evolution report: figures as made"
