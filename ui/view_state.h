@@ -63,6 +63,11 @@ struct CameraFollowState {
     MY_VECTOR3 populationCentre;
     MY_VECTOR3 bestPosition;         // the mini view's followed creature
     MY_VECTOR3 miniPopulationCentre; // the mini view's own centre
+    // The creature that leads the followed one under the follow mode (its
+    // id; -1: none), and since when, in seconds since the start.
+    int challengerId = -1;
+    double challengerSince = 0.0;
+    double followedSince = 0.0; // when the followed creature got the camera
 };
 
 struct ViewState {
@@ -81,6 +86,10 @@ struct ViewState {
     Agent* hoveredAgent = nullptr;
     Agent* selectedAgent = nullptr;
     Agent* followedAgent = nullptr;
+    // A creature the main camera follows whatever the follow mode would
+    // choose (the hall of fame's "Follow"), while it lives; choosing a
+    // follow mode lets go of it.
+    Agent* followPinned = nullptr;
     // A creature that has died, chosen in the family tree: the inspector
     // shows its record (its id; -1: none).
     int recordShown = -1;
