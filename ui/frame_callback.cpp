@@ -4,31 +4,16 @@
 #include "ui/status_text.h"
 #include "drawlib/drawstuff.h"
 #include "ui/draw_world.h"
+#include "ui/mouse.h"
 
 namespace {
 
-// The part a picking name stands for, if it is a part of a creature still in
-// the population; anything else (no name, a stale or foreign one) is no
-// part, so the drag and the step never reach a part that is gone.
-GrabbedPart* livePart(World& w, const void* name)
-{
-    if (!name)
-        return nullptr;
-    for (Agent& a : w.sim.population)
-        for (BodyPart& p : a.parts)
-            if (&p == name)
-                return p.exists ? &p : nullptr;
-    return nullptr;
-}
-
 void pickingPass(World& w)
 {
-    dsSetCapsuleQuality(1);
-    dsSetShadows(0);
+    // Timed by the backend as its picking pass.
     N_MousePickingPreFunc(w.view.pickX, w.view.pickY);
-    drawWorld(w, w.view.mainCamera, w.view.windowWidth, w.view.windowHeight, true, nullptr, 0.0);
-    w.view.drag.grabbed = livePart(w, N_MousePickingAfterRenderFunc(w.view.pickX, w.view.pickY));
-    dsSetShadows(w.view.drawShadows);
+    w.view.drag.grabbed = partUnderCursor(w, w.view.pickX, w.view.pickY);
+    N_MousePickingAfterRenderFunc(w.view.pickX, w.view.pickY);
 }
 
 // The message is drawn in every frame until its duration has passed, and
@@ -49,7 +34,8 @@ void drawMessage(World& w)
 void drawHoverTip(const World& w)
 {
     const GrabbedPart* part = w.view.drag.grabbed;
-    if (w.view.drag.active || !part || !part->owner)
+    // The followed creature has its label already.
+    if (w.view.drag.active || !part || !part->owner || part->owner == w.view.followedAgent)
         return;
     const std::string text = creatureLabel(*part->owner);
     N_drawStr(kStatusTextSize, w.view.pickX + 16, w.view.pickY + 12, w.view.windowWidth, w.view.windowHeight,

@@ -15,6 +15,7 @@
 #include "creature/body_part.h"
 #include "drawlib/drawstuff.h"
 #include "ui/birth_marker.h"
+#include "ui/creature_pick.h"
 
 struct Agent;
 struct Simulation;
@@ -98,6 +99,7 @@ struct ViewState {
     int mouseMode = -1;
     int pickX = 0;
     int pickY = 0;
+    CreaturePicker picker;
 
     // Drawing switches.
     int graphicQuality = 2;
