@@ -12,6 +12,7 @@
 #include "base/message.h"
 #include "base/request.h"
 #include "drawlib/drawstuff.h"
+#include "ui/speed_gauge.h"
 
 
 // Pacing and the frame-rate measurement of the window.
@@ -28,6 +29,7 @@ struct DriverState {
     float skipRenderBudget = 0.2f;  // wall seconds of steps per frame while skipping
     float targetFps = kFramesPerSecond; // 0: no pacing
     int fps = 0;                    // measured over windows of 3 seconds
+    SpeedGauge speed;               // simulated seconds per wall second
     FramePacing pacing;
     std::list<Request> requestQueue;
     Message message;

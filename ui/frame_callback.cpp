@@ -42,6 +42,17 @@ void drawHoverTip(const World& w)
               text.c_str());
 }
 
+// While skip-drawing is on, a mark at the top of the view says how fast the
+// world runs.
+void drawFastMark(const World& w)
+{
+    if (!w.driver.skipRender)
+        return;
+    const std::string text = "Fast: " + speedText(w.driver.speed.speed);
+    N_drawStr(kMessageTextSize, w.view.windowWidth / 2, kFastMarkTop, w.view.windowWidth,
+              w.view.windowHeight, text.c_str());
+}
+
 } // namespace
 
 ViewSize miniViewSize(const World& w)
@@ -59,6 +70,7 @@ void frameCallback(World& w, int view)
     }
     if (view != 0)
         return;
+    measureSpeed(w.driver.speed, w.sim.time, processClockMs() / 1000.0);
 
     // While an object drag is going on the dragged part stays the picked one.
     if (!w.view.drag.active)
@@ -70,6 +82,7 @@ void frameCallback(World& w, int view)
     const int y = w.view.viewCount == 1 ? 0 : miniViewSize(w).height + 3;
     N_drawStr(kStatusTextSize, 3, y, w.view.windowWidth, w.view.windowHeight, statusText(w).c_str());
     drawHoverTip(w);
+    drawFastMark(w);
     drawMessage(w);
 }
 
