@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <list>
+#include <string>
 
 #include "base/message.h"
 #include "base/request.h"
@@ -32,5 +33,6 @@ struct DriverState {
     SpeedGauge speed;               // simulated seconds per wall second
     FramePacing pacing;
     std::list<Request> requestQueue;
+    std::list<std::string> creatureFiles; // dropped or named, to be added to the world
     Message message;
 };

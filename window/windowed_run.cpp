@@ -13,6 +13,7 @@
 #include "drawlib/gl/window_backend.h"
 #include "ui/camera.h"
 #include "ui/control_bar.h"
+#include "ui/creature_file_loads.h"
 #include "ui/imgui/control_panel.h"
 #include "ui/mouse.h"
 #include "ui/live_plot.h"
@@ -89,6 +90,13 @@ void onFrame(int view)
     frameCallback(world(), view);
 }
 
+void onDrop(int count, const char** paths)
+{
+    for (int i = 0; i < count; ++i)
+        if (paths[i])
+            requestCreatureFile(world(), paths[i]);
+}
+
 } // namespace
 
 bool openWindow(std::string& error)
@@ -161,6 +169,7 @@ int runWindowed(World& w, const RunOptions& options, int argc, char** argv, RunO
     fn.windowSize = onWindowSize;
     fn.camera = onCamera;
     fn.frame = onFrame;
+    fn.drop = onDrop;
     {
         // The plotting program lives as long as the window; screenshot runs
         // start none.

@@ -12,6 +12,7 @@
 
 #include "drawlib/drawstuff.h"
 #include "ui/control_bar.h"
+#include "ui/creature_file_loads.h"
 #include "ui/imgui/panel_dock.h"
 #include "ui/imgui/panel_style.h"
 #include "ui/panel_layout.h"
@@ -144,6 +145,23 @@ void recordButton(World& w)
     }
 }
 
+// Under the slot buttons of "Load a Creature": a creature file by its name
+// (or path), added to the world as a dropped one is.
+constexpr const char* kLoadCreatureGroup = "Load a Creature";
+char creatureFileName[512] = "";
+
+void creatureFileField(World& w)
+{
+    ImGui::SetNextItemWidth(-FLT_MIN);
+    const bool entered = ImGui::InputTextWithHint("##creatureFile", "file.creature",
+                                                  creatureFileName, sizeof creatureFileName,
+                                                  ImGuiInputTextFlags_EnterReturnsTrue);
+    if (ImGui::IsItemHovered())
+        ImGui::SetTooltip("a .creature file to add (or drop files on the window)");
+    if ((ImGui::Button("Load file", ImVec2(-FLT_MIN, 0.0f)) || entered) && creatureFileName[0])
+        requestCreatureFile(w, creatureFileName);
+}
+
 void drawItem(World& w, const ControlItem& item, float valueX)
 {
     switch (item.kind) {
@@ -213,6 +231,8 @@ void drawControlBar(World& w)
         for (size_t i = 0; i < panel.items.size(); ++i) {
             const ControlItem& item = panel.items[i];
             if (item.group != group) {
+                if (group == kLoadCreatureGroup && open)
+                    creatureFileField(w);
                 if (!group.empty() && open)
                     ImGui::Unindent(indent);
                 group = item.group;
@@ -226,6 +246,8 @@ void drawControlBar(World& w)
             drawItem(w, item, valueX);
             ImGui::PopID();
         }
+        if (group == kLoadCreatureGroup && open)
+            creatureFileField(w);
         if (!group.empty() && open)
             ImGui::Unindent(indent);
         recordButton(w);
