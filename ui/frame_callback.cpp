@@ -13,6 +13,8 @@ void pickingPass(World& w)
     // Timed by the backend as its picking pass.
     N_MousePickingPreFunc(w.view.pickX, w.view.pickY);
     w.view.drag.grabbed = partUnderCursor(w, w.view.pickX, w.view.pickY);
+    w.view.drag.grabbedX = w.view.pickX;
+    w.view.drag.grabbedY = w.view.pickY;
     N_MousePickingAfterRenderFunc(w.view.pickX, w.view.pickY);
 }
 

@@ -27,10 +27,14 @@ bool objectHandler(World& w, int message, int buttons, int x, int y)
     d.buttons = buttons;
     if (isPress(message)) {
         // What is under the cursor now (a limb may have moved since the
-        // last frame's look), else what that look found.
-        if (buttons == 1)
+        // last frame's look), else what that look found if it was made at
+        // this pixel.
+        if (buttons == 1) {
             if (GrabbedPart* now = partUnderCursor(w, w.view.pickX, w.view.pickY))
                 d.grabbed = now;
+            else if (d.grabbedX != w.view.pickX || d.grabbedY != w.view.pickY)
+                d.grabbed = nullptr;
+        }
         if (buttons == 1 && d.grabbed) {
             w.view.selectedAgent = d.grabbed->owner;
             d.active = true;

@@ -42,6 +42,7 @@ struct DragState {
     bool active = false;
     int buttons = 0;
     GrabbedPart* grabbed = nullptr; // the picked object under the cursor
+    int grabbedX = -1, grabbedY = -1; // the pixel it was found under
     double target[3] = {0.0, 0.0, 0.0};
     double force[3] = {0.0, 0.0, 0.0};
 };

@@ -76,7 +76,8 @@ float heightSoFar()
 bool lastItemWhollyShown()
 {
     const ImGuiWindow* window = ImGui::GetCurrentWindowRead();
-    const ImRect clip = window->ClipRect;
+    // The window's own visible area (a table's clip rectangle is one cell).
+    const ImRect clip = window->InnerClipRect;
     const ImVec2 lo = ImGui::GetItemRectMin(), hi = ImGui::GetItemRectMax();
     return lo.x >= clip.Min.x - 0.5f && lo.y >= clip.Min.y - 0.5f && hi.x <= clip.Max.x + 0.5f &&
            hi.y <= clip.Max.y + 0.5f;
