@@ -97,4 +97,26 @@ TEST_F(FrameCallbackTest, MessageShownUntilItsTimeAndOnceMore)
     }
 }
 
+// The speed is measured by the frames of the main view, on the frame clock:
+// 6 simulated seconds a wall second. With skip-drawing on, the mark says so
+// at the top middle of the view.
+TEST_F(FrameCallbackTest, TheFastForwardMarkWhileSkippingTheDrawing)
+{
+    useFrameClock(100.0);
+    w().view.pickY = 0;
+    for (int frames = 0; frames < 40; ++frames) {
+        advanceFrameClock();
+        w().sim.time += 0.6;
+        frame(0);
+    }
+    EXPECT_NEAR(w().driver.speed.speed, 6.0, 1e-9);
+    EXPECT_EQ(frame(0).size(), 1u); // the status text alone
+    w().driver.skipRender = 1;
+    const auto texts = frame(0);
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[1].text, "Fast: \xC3\x97" "6.0");
+    EXPECT_EQ(texts[1].args, (std::vector<double>{18, 320, kFastMarkTop, 640, 480}));
+    useFrameClock(0.0);
+}
+
 } // namespace
