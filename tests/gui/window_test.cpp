@@ -553,6 +553,33 @@ TEST(WindowLayout, PanelsFitWithACreatureSelected)
     fs::remove_all(dir);
 }
 
+// A chart opened large (as a double click does): a window of its own over
+// the scene, above the strip, with the chart filling it; closed again.
+TEST_F(WindowTest, AChartOpensLarge)
+{
+    scene = std::make_unique<Scene>(7, 10);
+    World& w = scene->world();
+    scene->step(600);
+    frames(2, "start.png");
+    ImGui::SetWindowCollapsed("###Statistics", false);
+    frames(5, "strip.png");
+    showLargeChart("Population");
+    frames(5, "large.png");
+    EXPECT_EQ(largeChartShown(), "Population");
+    ImGuiWindow* large = ImGui::FindWindowByName("###LargeChart");
+    ASSERT_NE(large, nullptr);
+    EXPECT_TRUE(large->Active);
+    EXPECT_GE(large->Size.x, 320.0f);
+    EXPECT_GE(large->Size.y, 190.0f);
+    ImGuiWindow* strip = ImGui::FindWindowByName("###Statistics");
+    ASSERT_NE(strip, nullptr);
+    EXPECT_LE(large->Pos.y + large->Size.y, strip->Pos.y);
+    showLargeChart("");
+    frames(2, "closed.png");
+    EXPECT_FALSE(ImGui::FindWindowByName("###LargeChart")->Active);
+    (void)w;
+}
+
 // The Family tree window on seeded runs. At three sizes, with every panel
 // open, it covers no other panel, no text and not the middle of the view,
 // and leaves most of the scene; Tab hides it with the rest. Then a click on
