@@ -14,10 +14,10 @@ DockLayout dockLayout(int windowWidth, int windowHeight)
     d.columnWidth = static_cast<float>(kControlBarWidth);
     d.columnTop = static_cast<float>(bar.y);
     d.columnBottom = h - margin;
-    // The strip takes a sixth of the window's height, within bounds that
+    // The strip takes 15% of the window's height, within bounds that
     // keep a row of charts with their axes readable and most of a large
     // window for the scene.
-    const float stripHeight = std::clamp(h * 0.16f, 76.0f, 220.0f);
+    const float stripHeight = std::clamp(h * 0.15f, 72.0f, 220.0f);
     d.strip = PanelRect{margin, h - margin - stripHeight, std::max(0.0f, d.columnX - 2 * margin),
                         stripHeight};
     d.stripCollapsed = d.strip;

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "ui/control_bar.h"
 #include "ui/imgui/chart_widget.h"
 #include "ui/imgui/panel_style.h"
 #include "ui/statistics_charts.h"
@@ -78,7 +79,7 @@ void drawCharts(const std::vector<Chart>& charts)
 }
 
 // The chart chosen by a double click, in a window of its own over the
-// scene's lower half; closed by its button or another double click.
+// scene's lower half, above the family tree's bar; closed by its button or another double click.
 void drawLargeChart(const World& w, const std::vector<Chart>& charts, const PanelRect& strip0)
 {
     const Chart* chart = nullptr;
@@ -91,7 +92,9 @@ void drawLargeChart(const World& w, const std::vector<Chart>& charts, const Pane
     }
     const float width = std::max(320.0f, strip0.width * 0.7f);
     const float height = std::clamp(w.view.windowHeight * 0.4f, 200.0f, 480.0f);
-    ImGui::SetNextWindowPos(ImVec2(strip0.x + (strip0.width - width) * 0.5f, strip0.y - 8.0f),
+    // Its bottom above the family tree's bar, which sits on the strip.
+    const float bottom = strip0.y - kPanelTitleHeight - 2.0f * kControlBarMargin;
+    ImGui::SetNextWindowPos(ImVec2(strip0.x + (strip0.width - width) * 0.5f, bottom),
                             ImGuiCond_Appearing, ImVec2(0.0f, 1.0f));
     ImGui::SetNextWindowSize(ImVec2(width, height), ImGuiCond_Appearing);
     bool open = true;
