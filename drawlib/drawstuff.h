@@ -29,17 +29,6 @@ constexpr int kRightButton = 4;
 // The per-capsule int of dsDrawCapsuleArray that lights a capsule up.
 constexpr int kLitCapsule = 1;
 
-// The colour a part under the cursor takes: its own mixed with a warm gold,
-// so that it stands out from a pale or whitish part as much as from a dark
-// one.
-inline void hoverTint(const float rgb[3], float out[3])
-{
-    constexpr float kGold[3] = {1.0f, 0.62f, 0.1f};
-    constexpr float kMix = 0.65f;
-    for (int i = 0; i < 3; ++i)
-        out[i] = rgb[i] * (1.0f - kMix) + kGold[i] * kMix;
-}
-
 // The mini view covers this fraction of the window's width and height, in
 // its top-left corner.
 constexpr double kMiniViewFraction = 0.35;

@@ -93,14 +93,12 @@ void drawCreature(World& w, Agent& a, const OrbitCamera& camera, int viewWidth, 
     if (pickingPass)
         dsSetTexture(0);
 
-    float colour[4] = {1.0f, 1.0f, 1.0f, 1.0f};
     if (a.lifeState == Alive) {
-        bodyHue(static_cast<float>(a.gene[BODY_COLOR]), colour);
-        dsSetColor(colour[0], colour[1], colour[2]);
+        float rgb[3];
+        bodyHue(static_cast<float>(a.gene[BODY_COLOR]), rgb);
+        dsSetColor(rgb[0], rgb[1], rgb[2]);
     } else if (a.lifeState == Starved || a.lifeState == Fallen) {
-        colour[0] = colour[1] = colour[2] = 0.8f;
-        colour[3] = 1.0f - a.dyingProgress;
-        dsSetColorAlpha(colour[0], colour[1], colour[2], colour[3]);
+        dsSetColorAlpha(0.8f, 0.8f, 0.8f, 1.0f - a.dyingProgress);
     }
 
     // The part under the cursor lights up alone: drawn on its own it takes
@@ -117,16 +115,8 @@ void drawCreature(World& w, Agent& a, const OrbitCamera& camera, int viewWidth, 
             w.view.hoveredAgent = &a;
             hoveredSlot = slot;
         }
-        if (!w.view.drawSkin && hovered) {
-            // Lit and tinted, so that it shows on a pale part too.
-            float tint[3];
-            hoverTint(colour, tint);
-            dsSetColorAlpha(tint[0], tint[1], tint[2], colour[3]);
-            drawPart(p, true);
-            dsSetColorAlpha(colour[0], colour[1], colour[2], colour[3]);
-        } else if (!w.view.drawSkin) {
-            drawPart(p, false);
-        }
+        if (!w.view.drawSkin)
+            drawPart(p, hovered);
         ++slot;
     }
     if (w.view.drawSkin) {

@@ -705,7 +705,6 @@ void WindowBackend::drawCapsuleArray(int n, const float* positions, const float*
     const Style style = currentStyle();
     Style lit = style;
     lit.material[0] = 1.0f;
-    hoverTint(style.color, lit.color);
     // Fewer slices for a body small on screen.
     const float c[3] = {static_cast<float>(centre[0]), static_cast<float>(centre[1]),
                         static_cast<float>(centre[2])};

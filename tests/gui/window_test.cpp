@@ -308,13 +308,17 @@ TEST_F(WindowTest, APartUnderTheRestingCursorLightsUpWithAndWithoutSkinsAndTextu
     Agent* target = w.view.followedAgent ? w.view.followedAgent : &w.sim.population.front();
     w.view.followedAgent = nullptr;
     windowBackend()->setPaused(true);
-    // Skins, textures.
-    const std::pair<std::uint8_t, std::uint8_t> looks[] = {{1, 1}, {0, 1}, {1, 0}, {0, 0}};
-    for (const auto& [skin, textures] : looks) {
+    // Skins, textures, and a pale creature (the grey of a dying one).
+    struct Look { std::uint8_t skin, textures; bool pale; };
+    for (const Look& look : {Look{1, 1, false}, Look{0, 1, false}, Look{1, 0, false},
+                             Look{0, 0, false}, Look{1, 0, true}, Look{0, 0, true}}) {
+        const auto [skin, textures, pale] = look;
         SCOPED_TRACE(std::string(skin ? "skins on" : "skins off") +
-                     (textures ? ", textures on" : ", textures off"));
+                     (textures ? ", textures on" : ", textures off") + (pale ? ", pale" : ""));
         w.view.drawSkin = skin;
         w.view.drawTexture = textures;
+        target->lifeState = pale ? Starved : Alive;
+        target->dyingProgress = 0.0f;
         // The cursor away from every creature, then resting on a part.
         EXPECT_FALSE(mouseCallback(w, MouseMove, 0, 320, 1, 320, 1));
         frames(2, "away.png");
@@ -330,15 +334,16 @@ TEST_F(WindowTest, APartUnderTheRestingCursorLightsUpWithAndWithoutSkinsAndTextu
         frames(1, "resting.png");
         ASSERT_EQ(w.view.drag.grabbed, part);
         const Picture lit = frames(1, "lit.png");
-        // The part changes clearly where it is (lit and tinted); far from it
-        // nothing changes.
+        // The part changes clearly where it is (lit); far from it nothing
+        // changes.
         const double change = meanDifference(lit, away, x - 3, y - 3, x + 4, y + 4);
-        std::printf("%s, %s: the part under the cursor changes by %.0f (of 765)\n",
+        std::printf("%s, %s%s: the part under the cursor changes by %.0f (of 765)\n",
                     skin ? "skins on" : "skins off", textures ? "textures on" : "textures off",
-                    change);
-        EXPECT_GT(change, 90.0);
+                    pale ? ", pale" : "", change);
+        EXPECT_GT(change, 120.0);
         EXPECT_LT(differing(lit, away, 0, 0, 640, 480), 2500);
     }
+    target->lifeState = Alive;
     // Over the scene the cursor is the pointing hand the mouse asked for.
     EXPECT_EQ(windowBackend()->cursorShape(), GLFW_HAND_CURSOR);
 }
