@@ -3,6 +3,7 @@
 #include "base/clock.h"
 #include "ecology/arena.h"
 #include "ecology/simulation_step.h"
+#include "ui/creature_file_loads.h"
 #include "ui/mouse.h"
 #include "ui/request_runner.h"
 #include "ui/view_setup.h"
@@ -17,6 +18,8 @@ void stepWorld(World& w)
 
 void stepDriver(World& w, int pause)
 {
+    // Creature files named in the window come in even while paused.
+    loadRequestedCreatureFiles(w);
     if (pause)
         return;
     if (!runRequests(w))

@@ -13,7 +13,8 @@
 // then the simulation steps: stepsPerFrame of them, or as many as fit in the
 // skip-render budget while "Skip Render(x)" is on. Before each step the
 // mouse drag pulls its part; after it the view lets go of creatures that
-// left and takes the new births' bubbles. Does nothing while paused.
+// left and takes the new births' bubbles. While paused only the creature
+// files named in the window are added.
 void stepDriver(World& w, int pause);
 
 // One simulation step with the view around it, as the driver runs each: the

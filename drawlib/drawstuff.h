@@ -72,6 +72,8 @@ struct DrawCallbacks {
     void (*windowSize)(int width, int height) = nullptr;
     void (*camera)(int view) = nullptr;
     void (*frame)(int view) = nullptr;
+    // Files dropped on the window, by their paths.
+    void (*drop)(int count, const char** paths) = nullptr;
 };
 
 // What a backend implements. Every operation has a do-nothing default so the

@@ -31,7 +31,7 @@ const std::vector<StatsColumn> kColumns = {
      [](S s) { return double(s.foodsEaten); }, nullptr, 8},
     {"mean_energy", "Mean energy", ChartKind::Level, 2, false, [](S s) { return s.meanEnergy; },
      nullptr, 9},
-    {"best_score", "Best score", ChartKind::Level, 1, false, [](S s) { return s.bestScore; },
+    {"best_score", "Best living score", ChartKind::Level, 1, false, [](S s) { return s.bestScore; },
      nullptr, 6},
     {"cycles_evaluated", nullptr, ChartKind::None, 0, true,
      [](S s) { return double(s.cyclesEvaluated); }, nullptr, 0},

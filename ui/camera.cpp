@@ -78,6 +78,42 @@ Agent* chooseFollowed(World& w, int mode)
     }
 }
 
+// What a follow mode of 1 to 4 ranks creatures by.
+double followKey(const Agent& a, int mode)
+{
+    switch (mode) {
+    case 1: return a.score;
+    case 2: return a.age;
+    case 3: return a.foodCount;
+    case 4: return a.matingCount;
+    default: return 0.0;
+    }
+}
+
+// Whether the camera leaves the followed creature for the one that now
+// leads under the mode: the followed one must have had the camera for
+// kLeastStay seconds, and the leader must lead by a quarter of the followed
+// one's value (and at least 2) or have led for kLeadSeconds, so that two
+// creatures close to each other do not make the camera hop to and fro.
+constexpr double kLeadShare = 0.25;
+constexpr double kLeastLead = 2.0;
+constexpr double kLeadSeconds = 20.0;
+constexpr double kLeastStay = 30.0;
+
+bool takesOver(CameraFollowState& f, const Agent& leader, const Agent& followed, int mode,
+               double now)
+{
+    if (leader.creatureId != f.challengerId) {
+        f.challengerId = leader.creatureId;
+        f.challengerSince = now;
+    }
+    if (now - f.followedSince < kLeastStay)
+        return false;
+    const double lead = followKey(leader, mode) - followKey(followed, mode);
+    const double margin = std::max(kLeastLead, kLeadShare * std::fabs(followKey(followed, mode)));
+    return lead >= margin || now - f.challengerSince >= kLeadSeconds;
+}
+
 // Zoom, distance limit and eye position from the current heading and pitch.
 void placeEye(OrbitCamera& c, double dt)
 {
@@ -105,7 +141,10 @@ void mainViewCamera(World& w)
     CameraFollowState& f = w.view.cameraFollow;
     if (w.view.autoRotate)
         camera.heading += 0.00314f;
-    if (w.view.followMode == 0) {
+    if (w.view.followPinned) {
+        w.view.followedAgent = w.view.followPinned;
+    } else if (w.view.followMode == 0) {
+        w.view.followedAgent = nullptr;
         applyOrbit(camera, w.view.timeDelta);
         return;
     }
@@ -115,10 +154,21 @@ void mainViewCamera(World& w)
         f.startMs = processClockMs();
     }
     const double t = (processClockMs() - f.startMs) / 1000.0;
-    if (t - f.followChosenAt > w.view.followInterval || !w.view.followedAgent) {
+    Agent*& followed = w.view.followedAgent;
+    if (!w.view.followPinned && (t - f.followChosenAt > w.view.followInterval || !followed)) {
         f.followChosenAt = static_cast<int>(t);
-        w.view.followedAgent = chooseFollowed(w, w.view.followMode);
-        if (!w.view.followedAgent) {
+        Agent* leader = chooseFollowed(w, w.view.followMode);
+        const bool ranked = w.view.followMode >= 1 && w.view.followMode <= 4;
+        Agent* const before = followed;
+        if (!followed || !leader || !ranked)
+            followed = leader;
+        else if (leader == followed)
+            f.challengerId = -1;
+        else if (takesOver(f, *leader, *followed, w.view.followMode, t))
+            followed = leader;
+        if (followed != before)
+            f.followedSince = t;
+        if (!followed) {
             applyOrbit(camera, w.view.timeDelta);
             return;
         }

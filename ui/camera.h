@@ -28,8 +28,11 @@ void applyLookAt(OrbitCamera& camera, const MY_VECTOR3& point, double dt);
 float closeFollowDistance(World& w, int viewWidth, int viewHeight);
 
 // Camera of one view before it is drawn: view 0 follows the creature chosen
-// by the follow mode (re-chosen every followInterval seconds) and looks
-// across it towards the population centre; view 1 follows the best-scoring
-// creature. With no creature to follow a view simply orbits. Other views are
-// left alone.
+// by the follow mode (or the one the hall of fame pinned) and looks across it
+// towards the population centre. Every followInterval seconds the mode's
+// leader is looked for; under a ranking mode (1 to 4) it takes the camera
+// only when the followed creature has had it for half a minute and the
+// leader leads it by a margin or has led for a while. View 1 follows the best-scoring creature. With no creature to
+// follow (follow mode "none" among them) a view simply orbits, and view 0
+// follows none. Other views are left alone.
 void cameraCallback(World& w, int view);

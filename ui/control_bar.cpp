@@ -40,7 +40,16 @@ const QualityPreset kQualityPresets[kQualityLevelCount] = {
 void setFollowMode(World& w, int mode)
 {
     w.view.followMode = mode;
+    w.view.followPinned = nullptr;
+    w.view.followedAgent = nullptr;
     w.view.cameraFollow.followChosenAt = -w.view.followInterval;
+}
+
+void followCreature(World& w, Agent* agent)
+{
+    w.view.followPinned = agent;
+    w.view.followedAgent = agent;
+    w.view.cameraFollow.challengerId = -1;
 }
 
 int getFollowMode(const World& w)

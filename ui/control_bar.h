@@ -62,6 +62,11 @@ extern const QualityPreset kQualityPresets[kQualityLevelCount];
 void setFollowMode(World& w, int mode);
 int getFollowMode(const World& w);
 
+// The main camera follows this creature from its next update on, whatever
+// the follow mode would choose, until a follow mode is chosen or the
+// creature is gone. The selection is left as it is.
+void followCreature(World& w, Agent* agent);
+
 // "Graphic Quality": stores the level and applies its preset; a level outside
 // 0..3 is stored and changes nothing else.
 void setGraphicQuality(World& w, int level);

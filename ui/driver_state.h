@@ -8,10 +8,12 @@
 
 #include <cstdint>
 #include <list>
+#include <string>
 
 #include "base/message.h"
 #include "base/request.h"
 #include "drawlib/drawstuff.h"
+#include "ui/speed_gauge.h"
 
 
 // Pacing and the frame-rate measurement of the window.
@@ -28,10 +30,12 @@ struct DriverState {
     float skipRenderBudget = 0.2f;  // wall seconds of steps per frame while skipping
     float targetFps = kFramesPerSecond; // 0: no pacing
     int fps = 0;                    // measured over windows of 3 seconds
+    SpeedGauge speed;               // simulated seconds per wall second
     FramePacing pacing;
     // Steps a frame may take at most, -1 for no limit: an island shown in the
     // window stops at the archipelago's next migration (0: it waits there).
     long long stepCap = -1;
     std::list<Request> requestQueue;
+    std::list<std::string> creatureFiles; // dropped or named, to be added to the world
     Message message;
 };

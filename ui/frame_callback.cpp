@@ -4,31 +4,18 @@
 #include "ui/status_text.h"
 #include "drawlib/drawstuff.h"
 #include "ui/draw_world.h"
+#include "ui/mouse.h"
 
 namespace {
 
-// The part a picking name stands for, if it is a part of a creature still in
-// the population; anything else (no name, a stale or foreign one) is no
-// part, so the drag and the step never reach a part that is gone.
-GrabbedPart* livePart(World& w, const void* name)
-{
-    if (!name)
-        return nullptr;
-    for (Agent& a : w.sim.population)
-        for (BodyPart& p : a.parts)
-            if (&p == name)
-                return p.exists ? &p : nullptr;
-    return nullptr;
-}
-
 void pickingPass(World& w)
 {
-    dsSetCapsuleQuality(1);
-    dsSetShadows(0);
+    // Timed by the backend as its picking pass.
     N_MousePickingPreFunc(w.view.pickX, w.view.pickY);
-    drawWorld(w, w.view.mainCamera, w.view.windowWidth, w.view.windowHeight, true, nullptr, 0.0);
-    w.view.drag.grabbed = livePart(w, N_MousePickingAfterRenderFunc(w.view.pickX, w.view.pickY));
-    dsSetShadows(w.view.drawShadows);
+    w.view.drag.grabbed = partUnderCursor(w, w.view.pickX, w.view.pickY);
+    w.view.drag.grabbedX = w.view.pickX;
+    w.view.drag.grabbedY = w.view.pickY;
+    N_MousePickingAfterRenderFunc(w.view.pickX, w.view.pickY);
 }
 
 // The message is drawn in every frame until its duration has passed, and
@@ -49,11 +36,23 @@ void drawMessage(World& w)
 void drawHoverTip(const World& w)
 {
     const GrabbedPart* part = w.view.drag.grabbed;
-    if (w.view.drag.active || !part || !part->owner)
+    // The followed creature has its label already.
+    if (w.view.drag.active || !part || !part->owner || part->owner == w.view.followedAgent)
         return;
     const std::string text = creatureLabel(*part->owner);
     N_drawStr(kStatusTextSize, w.view.pickX + 16, w.view.pickY + 12, w.view.windowWidth, w.view.windowHeight,
               text.c_str());
+}
+
+// While skip-drawing is on, a mark at the top of the view says how fast the
+// world runs.
+void drawFastMark(const World& w)
+{
+    if (!w.driver.skipRender)
+        return;
+    const std::string text = "Fast: " + speedText(w.driver.speed.speed);
+    N_drawStr(kMessageTextSize, w.view.windowWidth / 2, kFastMarkTop, w.view.windowWidth,
+              w.view.windowHeight, text.c_str());
 }
 
 } // namespace
@@ -73,6 +72,7 @@ void frameCallback(World& w, int view)
     }
     if (view != 0)
         return;
+    measureSpeed(w.driver.speed, w.sim.time, processClockMs() / 1000.0);
 
     // While an object drag is going on the dragged part stays the picked one.
     if (!w.view.drag.active)
@@ -84,6 +84,7 @@ void frameCallback(World& w, int view)
     const int y = w.view.viewCount == 1 ? 0 : miniViewSize(w).height + 3;
     N_drawStr(kStatusTextSize, 3, y, w.view.windowWidth, w.view.windowHeight, statusText(w).c_str());
     drawHoverTip(w);
+    drawFastMark(w);
     drawMessage(w);
 }
 

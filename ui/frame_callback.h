@@ -10,10 +10,14 @@
 // Size in pixels of the mini view in the top-left corner of the window.
 ViewSize miniViewSize(const World& w);
 
+// Top of the fast-forward mark, under the place of the pause mark.
+constexpr int kFastMarkTop = 56;
+
 // Draws one view after the step driver has advanced the world. View 0, the
 // main view: the picking pass (unless an object drag holds its part), the
 // world with the part under the cursor highlighted, the status text below
-// the mini view and the message. View 1, the mini view: only the world.
+// the mini view, the fast-forward mark while skip-drawing and the message;
+// it also measures the world's speed. View 1, the mini view: only the world.
 // Other views only set the sphere quality.
 void frameCallback(World& w, int view);
 

@@ -26,7 +26,17 @@ bool objectHandler(World& w, int message, int buttons, int x, int y)
     DragState& d = w.view.drag;
     d.buttons = buttons;
     if (isPress(message)) {
+        // What is under the cursor now (a limb may have moved since the
+        // last frame's look), else what that look found if it was made at
+        // this pixel.
+        if (buttons == 1) {
+            if (GrabbedPart* now = partUnderCursor(w, w.view.pickX, w.view.pickY))
+                d.grabbed = now;
+            else if (d.grabbedX != w.view.pickX || d.grabbedY != w.view.pickY)
+                d.grabbed = nullptr;
+        }
         if (buttons == 1 && d.grabbed) {
+            w.view.selectedAgent = d.grabbed->owner;
             d.active = true;
             const dReal* p = dGeomGetPosition(d.grabbed->geom);
             d.target[0] = p[0];
@@ -86,6 +96,14 @@ bool cameraHandler(World& w, int message, int buttons, int x, int y)
 }
 
 } // namespace
+
+GrabbedPart* partUnderCursor(World& w, int x, int y)
+{
+    const ViewState& v = w.view;
+    const Ray ray = viewRay(v.mainCamera, x, y, v.windowWidth, v.windowHeight);
+    return w.view.picker.pick(w.sim.population, v.followedAgent, ray,
+                              pixelSlack(v.windowWidth, v.windowHeight, kPickSlackPixels));
+}
 
 void mouseMotion(OrbitCamera& camera, int buttons, int dx, int dy)
 {

@@ -1,5 +1,5 @@
-// The mouse in the scene: a left drag pulls the creature part under the
-// cursor (and selects its creature), right, middle and combined drags turn,
+// The mouse in the scene: a left press on or near a creature part selects
+// its creature (paused or not) and a drag pulls the part, right, middle and combined drags turn,
 // zoom, pan and tilt the main camera.
 #pragma once
 #ifndef CREATURES_FLOOR_UI
@@ -8,6 +8,11 @@
 
 #include "drawlib/drawstuff.h"
 #include "ui/world.h"
+
+// The creature part under the pixel (x, y) of the main view, or near it
+// within a few pixels, or the root part of the followed creature when the
+// pixel is on its ring; null for none.
+GrabbedPart* partUnderCursor(World& w, int x, int y);
 
 // Camera movement for a drag of dx, dy pixels with the given buttons held
 // (4 right: turn and zoom; 5 left and right: tilt; 6 middle and right: raise

@@ -14,9 +14,10 @@ DockLayout dockLayout(int windowWidth, int windowHeight)
     d.columnWidth = static_cast<float>(kControlBarWidth);
     d.columnTop = static_cast<float>(bar.y);
     d.columnBottom = h - margin;
-    // The strip takes an eighth of the window's height, within bounds that
-    // keep a row of charts readable and most of a large window for the scene.
-    const float stripHeight = std::clamp(h * 0.125f, 60.0f, 200.0f);
+    // The strip takes 15% of the window's height, within bounds that
+    // keep a row of charts with their axes readable and most of a large
+    // window for the scene.
+    const float stripHeight = std::clamp(h * 0.15f, 72.0f, 220.0f);
     d.strip = PanelRect{margin, h - margin - stripHeight, std::max(0.0f, d.columnX - 2 * margin),
                         stripHeight};
     d.stripCollapsed = d.strip;
@@ -39,6 +40,43 @@ PanelRect familyTreeRect(const DockLayout& d, int windowHeight, bool statisticsO
     const float height =
         std::max(kPanelTitleHeight, std::min(std::clamp(h * 0.3f, 120.0f, 400.0f), bottom - highest));
     return PanelRect{d.strip.x, bottom - height, d.strip.width, height};
+}
+
+std::vector<float> shareColumn(float room, float gap, const std::vector<ColumnWish>& wishes)
+{
+    std::vector<float> height(wishes.size(), 0.0f);
+    int shown = 0;
+    for (const ColumnWish& w : wishes)
+        shown += w.shown;
+    float left = room - gap * static_cast<float>(std::max(0, shown - 1));
+    // Every window its least, as long as there is room; a title bar always.
+    for (std::size_t i = 0; i < wishes.size(); ++i) {
+        if (!wishes[i].shown)
+            continue;
+        const float least = std::min(wishes[i].least, wishes[i].wanted);
+        height[i] = std::max(std::min(kPanelTitleHeight, least), std::min(least, left));
+        left -= height[i];
+    }
+    // Then, in turn, up to its share; then up to what it wants.
+    for (int pass = 0; pass < 2; ++pass)
+        for (std::size_t i = 0; i < wishes.size(); ++i) {
+            if (!wishes[i].shown || left <= 0.0f)
+                continue;
+            const float cap = pass == 0 ? std::min(wishes[i].wanted, wishes[i].share * room)
+                                        : wishes[i].wanted;
+            const float more = std::clamp(cap - height[i], 0.0f, left);
+            height[i] += more;
+            left -= more;
+        }
+    return height;
+}
+
+CellGrid cellsThatFit(float width, float height, float cellWidth, float cellHeight, float gap)
+{
+    CellGrid g;
+    g.columns = std::max(1, static_cast<int>((width + gap) / (cellWidth + gap)));
+    g.rows = std::max(1, static_cast<int>((height + gap) / (cellHeight + gap)));
+    return g;
 }
 
 float uncoveredShare(int windowWidth, int windowHeight, const PanelRect* rects, int count,

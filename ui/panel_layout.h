@@ -9,6 +9,8 @@
 #error "ui/ is for ui/ and the floors above it"
 #endif
 
+#include <vector>
+
 struct PanelRect {
     float x = 0.0f, y = 0.0f, width = 0.0f, height = 0.0f;
     float right() const { return x + width; }
@@ -42,6 +44,34 @@ DockLayout dockLayout(int windowWidth, int windowHeight);
 // but never reaching the middle of the window.
 PanelRect familyTreeRect(const DockLayout& d, int windowHeight, bool statisticsOpen,
                          float statisticsTop = -1.0f);
+
+// A window of the right column as the column sees it: how tall it would be
+// with everything it holds in sight, the least it must keep (its title bar
+// alone while collapsed), and the share of the column it may take before
+// the windows under it have what they want.
+struct ColumnWish {
+    bool shown = false;
+    float wanted = 0.0f;
+    float least = 0.0f;
+    float share = 1.0f;
+};
+
+// The heights of the column's windows, top to bottom, in `room` pixels with
+// `gap` between two shown windows (0 for a window not shown). Each first
+// gets its least (the lower ones go short when even that does not fit, down
+// to a title bar), then each in turn what it wants up to its share of the
+// room, then each in turn what it still wants of what is left. A window
+// taller than its height scrolls.
+std::vector<float> shareColumn(float room, float gap, const std::vector<ColumnWish>& wishes);
+
+// The places of whole cells of at least `cellWidth` by `cellHeight` in a
+// `width` by `height` area with `gap` between cells: how many rows and
+// columns fit (at least one of each).
+struct CellGrid {
+    int rows = 1;
+    int columns = 1;
+};
+CellGrid cellsThatFit(float width, float height, float cellWidth, float cellHeight, float gap);
 
 // Share of the window's area that no rectangle of the list covers (the
 // rectangles may overlap each other), counted on a grid of `cell` pixels.

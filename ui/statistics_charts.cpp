@@ -24,7 +24,7 @@ double progressBetween(const StatsSample& from, const StatsSample& to)
 void setRange(Chart& c, bool fromZero)
 {
     float low = fromZero ? 0.0f : 1e30f, high = fromZero ? 0.0f : -1e30f;
-    for (const auto* series : {&c.values, &c.smoothed})
+    for (const auto* series : {&c.values, &c.smoothed, &c.highest})
         for (float v : *series) {
             low = std::min(low, v);
             high = std::max(high, v);
@@ -88,11 +88,21 @@ std::vector<Chart> statisticsCharts(const StatisticsRecorder& recorder)
         if (column.chart == ChartKind::ProgressMean)
             for (std::size_t i = 0; i < h.size(); ++i)
                 c.smoothed.push_back(static_cast<float>(progressBetween(h[trendFrom[i]], h[i])));
+        // The best living score falls when its creature dies: the highest
+        // of its samples so far is drawn with it.
+        const bool best = c.column == "best_score";
+        if (best) {
+            float highest = -1e30f;
+            for (float v : c.values)
+                c.highest.push_back(highest = std::max(highest, v));
+        }
         if (!h.empty()) {
             c.current = formatValue(c.smoothed.empty() ? value(h.size() - 1) : c.smoothed.back(),
                                     column.decimals);
             if (column.maximum)
                 c.current += " (max " + formatValue(column.maximum(h.back()), 0) + ")";
+            if (best)
+                c.current += " (highest " + formatValue(c.highest.back(), column.decimals) + ")";
         }
         setRange(c, column.chart != ChartKind::ProgressMean && column.whole);
         c.place = column.chartPlace;
@@ -116,4 +126,117 @@ std::string chartSpanText(double seconds)
     else
         std::snprintf(text, sizeof text, "%lld h %02lld min", s / 3600, (s % 3600) / 60);
     return text;
+}
+
+namespace {
+
+// The smallest of 1, 2 and 5 times a power of ten that is at least `rough`.
+double roundStep(double rough)
+{
+    if (!(rough > 0.0) || !std::isfinite(rough))
+        return 1.0;
+    const double power = std::pow(10.0, std::floor(std::log10(rough)));
+    for (double m : {1.0, 2.0, 5.0, 10.0})
+        if (m * power >= rough * (1 - 1e-9))
+            return m * power;
+    return 10.0 * power;
+}
+
+// Decimals that show every multiple of the step apart.
+int decimalsFor(double step)
+{
+    int d = 0;
+    for (double s = step; d < 6 && std::fabs(s - std::round(s)) > 1e-6 * std::max(1.0, s); s *= 10)
+        ++d;
+    return d;
+}
+
+} // namespace
+
+AxisTicks valueTicks(double low, double high, int most)
+{
+    AxisTicks t;
+    most = std::max(1, most);
+    if (!std::isfinite(low) || !std::isfinite(high))
+        low = high = 0.0;
+    if (high < low)
+        std::swap(low, high);
+    double step = roundStep((high - low) / most);
+    if (high == low)
+        step = roundStep(std::max(std::fabs(high), 1.0) / most);
+    // Rounding both ends outwards can add a step: take a larger one then.
+    for (;;) {
+        const double first = std::floor(low / step + 1e-9) * step;
+        const double last = std::ceil(high / step - 1e-9) * step;
+        const long long steps = std::llround((last - first) / step);
+        if (steps <= most || steps <= 1) {
+            t.step = step;
+            for (long long k = 0; k <= std::max(1LL, steps); ++k)
+                t.values.push_back(first + static_cast<double>(k) * step);
+            return t;
+        }
+        step = roundStep(step * 1.5);
+    }
+}
+
+AxisTicks timeTicks(double from, double to, int most)
+{
+    static const double kSteps[] = {1,    2,    5,    10,    15,    30,    60,    120,
+                                    300,  600,  900,  1800,  3600,  7200,  10800, 21600,
+                                    43200, 86400, 172800, 432000, 864000};
+    AxisTicks t;
+    most = std::max(1, most);
+    if (!std::isfinite(from) || !std::isfinite(to) || to < from)
+        to = from = 0.0;
+    const double span = std::max(to - from, 1.0);
+    t.step = kSteps[sizeof kSteps / sizeof kSteps[0] - 1];
+    for (double s : kSteps)
+        if (span / s <= most) {
+            t.step = s;
+            break;
+        }
+    for (double v = std::ceil(from / t.step - 1e-9) * t.step; v <= to + 1e-9; v += t.step)
+        t.values.push_back(v);
+    return t;
+}
+
+std::string valueTickText(double value, double step)
+{
+    char text[32];
+    if (std::fabs(value) < step * 1e-6)
+        value = 0.0;
+    // Millions and thousands shortened once the values are that large.
+    const double a = std::fabs(value);
+    if (step >= 1e5 && a >= 1e6)
+        std::snprintf(text, sizeof text, "%.*fM", decimalsFor(step / 1e6), value / 1e6);
+    else if (step >= 1000.0 && a >= 10000.0)
+        std::snprintf(text, sizeof text, "%.*fk", decimalsFor(step / 1000.0), value / 1000.0);
+    else
+        std::snprintf(text, sizeof text, "%.*f", decimalsFor(step), value);
+    return text;
+}
+
+std::string timeTickText(double seconds, double step)
+{
+    char text[32];
+    if (step < 60.0)
+        std::snprintf(text, sizeof text, "%.0f s", seconds);
+    else if (step < 3600.0)
+        std::snprintf(text, sizeof text, "%.0f min", seconds / 60.0);
+    else
+        std::snprintf(text, sizeof text, "%.0f h", seconds / 3600.0);
+    return text;
+}
+
+std::size_t nearestSample(const std::vector<float>& times, double t)
+{
+    if (times.empty())
+        return 0;
+    const auto at = std::lower_bound(times.begin(), times.end(), t);
+    if (at == times.begin())
+        return 0;
+    if (at == times.end())
+        return times.size() - 1;
+    const std::size_t i = static_cast<std::size_t>(at - times.begin());
+    return t - times[i - 1] <= times[i] - t ? i - 1 : i;
 }

@@ -32,6 +32,7 @@ std::string statusText(const World& w)
     out << "\n";
     out << "FPS:  " << w.driver.fps << "\n";
     out << "Time(sec):  " << truncDecimals(w.sim.time, 10) << "\n";
+    out << "Speed:  " << speedText(w.driver.speed.speed) << "\n";
     out << "Number of Cretures:  " << w.sim.population.size() << "\n";
     out << "Number of Foods:  " << w.sim.foods.foods.size() << "\n";
     if (const Agent* a = w.view.selectedAgent) {

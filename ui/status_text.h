@@ -8,7 +8,7 @@
 
 #include "ui/world.h"
 
-// Frame rate, simulated time, numbers of creatures and foods, and, while a
+// Frame rate, simulated time, speed (simulated seconds per wall second), numbers of creatures and foods, and, while a
 // creature is selected, its temperature, cooling factor, age, energy, foods
 // eaten and children. One line-feed-terminated line per value.
 std::string statusText(const World& w);

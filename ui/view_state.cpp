@@ -13,6 +13,8 @@ void forgetCreature(ViewState& view, const Agent* agent)
         view.selectedAgent = nullptr;
     if (view.followedAgent == agent)
         view.followedAgent = nullptr;
+    if (view.followPinned == agent)
+        view.followPinned = nullptr;
     endDragOn(view, agent);
 }
 
@@ -29,6 +31,7 @@ void forgetAllCreatures(ViewState& view)
     view.hoveredAgent = nullptr;
     view.selectedAgent = nullptr;
     view.followedAgent = nullptr;
+    view.followPinned = nullptr;
     view.recordShown = -1;
     view.drag.grabbed = nullptr;
     view.drag.active = false;
@@ -46,6 +49,8 @@ void forgetGoneCreatures(ViewState& view, const Simulation& sim)
             view.selectedAgent = nullptr;
         if (view.followedAgent == d.agent)
             view.followedAgent = nullptr;
+        if (view.followPinned == d.agent)
+            view.followPinned = nullptr;
         const BodyPart* grabbed = view.drag.grabbed;
         if (grabbed && !before(grabbed, d.parts) && before(grabbed, d.parts + d.partCount)) {
             view.drag.grabbed = nullptr;

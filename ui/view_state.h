@@ -15,6 +15,7 @@
 #include "creature/body_part.h"
 #include "drawlib/drawstuff.h"
 #include "ui/birth_marker.h"
+#include "ui/creature_pick.h"
 #include "ui/islands_view.h"
 
 struct Agent;
@@ -42,6 +43,7 @@ struct DragState {
     bool active = false;
     int buttons = 0;
     GrabbedPart* grabbed = nullptr; // the picked object under the cursor
+    int grabbedX = -1, grabbedY = -1; // the pixel it was found under
     double target[3] = {0.0, 0.0, 0.0};
     double force[3] = {0.0, 0.0, 0.0};
 };
@@ -64,6 +66,11 @@ struct CameraFollowState {
     MY_VECTOR3 populationCentre;
     MY_VECTOR3 bestPosition;         // the mini view's followed creature
     MY_VECTOR3 miniPopulationCentre; // the mini view's own centre
+    // The creature that leads the followed one under the follow mode (its
+    // id; -1: none), and since when, in seconds since the start.
+    int challengerId = -1;
+    double challengerSince = 0.0;
+    double followedSince = 0.0; // when the followed creature got the camera
 };
 
 struct ViewState {
@@ -82,6 +89,10 @@ struct ViewState {
     Agent* hoveredAgent = nullptr;
     Agent* selectedAgent = nullptr;
     Agent* followedAgent = nullptr;
+    // A creature the main camera follows whatever the follow mode would
+    // choose (the hall of fame's "Follow"), while it lives; choosing a
+    // follow mode lets go of it.
+    Agent* followPinned = nullptr;
     // A creature that has died, chosen in the family tree: the inspector
     // shows its record (its id; -1: none).
     int recordShown = -1;
@@ -90,6 +101,7 @@ struct ViewState {
     int mouseMode = -1;
     int pickX = 0;
     int pickY = 0;
+    CreaturePicker picker;
 
     // Drawing switches.
     int graphicQuality = 2;

@@ -18,6 +18,7 @@
 #include "drawlib/gl/window_backend.h"
 #include "ui/camera.h"
 #include "ui/control_bar.h"
+#include "ui/creature_file_loads.h"
 #include "ui/imgui/control_panel.h"
 #include "ui/mouse.h"
 #include "ui/live_plot.h"
@@ -95,6 +96,13 @@ void onFrame(int view)
     frameCallback(world(), view);
 }
 
+void onDrop(int count, const char** paths)
+{
+    for (int i = 0; i < count; ++i)
+        if (paths[i])
+            requestCreatureFile(world(), paths[i]);
+}
+
 } // namespace
 
 bool openWindow(std::string& error)
@@ -170,6 +178,7 @@ int runLoop(World& w, const RunOptions& options, int argc, char** argv,
     fn.windowSize = onWindowSize;
     fn.camera = onCamera;
     fn.frame = onFrame;
+    fn.drop = onDrop;
     {
         // The plotting program lives as long as the window; screenshot runs
         // start none.

@@ -57,6 +57,10 @@ void charCallback(GLFWwindow* w, unsigned codepoint)
 {
     backendOf(w)->onChar(codepoint);
 }
+void dropCallback(GLFWwindow* w, int count, const char** paths)
+{
+    backendOf(w)->onDrop(count, paths);
+}
 
 // Bounding sphere of a capsule or box centred at pos.
 double capsuleReach(float length, float radius)
@@ -117,6 +121,7 @@ bool WindowBackend::open(int width, int height, const char* title, std::string& 
     glfwSetMouseButtonCallback(window_, buttonCallback);
     glfwSetKeyCallback(window_, keyCallback);
     glfwSetCharCallback(window_, charCallback);
+    glfwSetDropCallback(window_, dropCallback);
 
     if (!renderer_.init(error)) {
         close();
@@ -841,6 +846,12 @@ void WindowBackend::onKey(int key, int action, int mods)
         paused_ = !paused_;
     else if (key == GLFW_KEY_Q || key == GLFW_KEY_X)
         glfwSetWindowShouldClose(window_, GLFW_TRUE);
+}
+
+void WindowBackend::onDrop(int count, const char** paths)
+{
+    if (callbacks_ && callbacks_->drop && count > 0 && paths)
+        callbacks_->drop(count, paths);
 }
 
 void WindowBackend::onChar(unsigned codepoint)

@@ -123,6 +123,7 @@ public:
     void onButton(int button, int action, int mods);
     void onKey(int key, int action, int mods);
     void onChar(unsigned codepoint);
+    void onDrop(int count, const char** paths);
 
 private:
     struct Text {

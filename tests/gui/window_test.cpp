@@ -24,7 +24,11 @@
 #include "persist/save_all.h"
 #include "ui/control_bar.h"
 #include "ui/draw_world.h"
+#include "ui/creature_pick.h"
+#include "ui/imgui/creature_window.h"
 #include "ui/imgui/family_tree_window.h"
+#include "ui/imgui/hall_of_fame_window.h"
+#include "ui/imgui/statistics_window.h"
 #include "ui/mouse.h"
 #include "ui/panel_layout.h"
 
@@ -151,6 +155,11 @@ TEST_F(WindowTest, TheDefaultWorldShowsSkyGroundAndCreaturesAndPickingFindsWhatI
     const auto* picked = static_cast<const BodyPart*>(N_MousePickingAfterRenderFunc(x, y));
     ASSERT_NE(picked, nullptr);
     EXPECT_EQ(picked->owner, target);
+    // The picker of the mouse finds the same creature there.
+    const BodyPart* under = partUnderCursor(w, x, y);
+    ASSERT_NE(under, nullptr);
+    EXPECT_EQ(under->owner, target);
+    EXPECT_EQ(partUnderCursor(w, 320, 1), nullptr);
     N_MousePickingPreFunc(320, 1);
     drawWorld(w, w.view.mainCamera, 640, 480, true, nullptr, 0.0);
     EXPECT_EQ(N_MousePickingAfterRenderFunc(320, 1), nullptr);
@@ -221,18 +230,75 @@ TEST_F(WindowTest, ALeftDragOnAPartSelectsItsCreatureAndPullsIt)
     EXPECT_FALSE(w.view.drag.active);
 }
 
-// Mean brightness (sum of the channels) of the pixels in a box.
-double brightness(const Picture& p, int x0, int y0, int x1, int y1)
+// A click a few pixels beside a creature's part selects the creature, with
+// the world paused or running, and the drag then pulls the part; a click on
+// the empty sky selects nothing.
+TEST_F(WindowTest, AClickOnOrBesideACreatureSelectsItPausedOrRunning)
+{
+    scene = std::make_unique<Scene>(7, 10);
+    World& w = scene->world();
+    frames(10, "before.png");
+    w.view.followMode = 0; // a still camera
+    for (bool paused : {true, false}) {
+        SCOPED_TRACE(paused ? "paused" : "running");
+        windowBackend()->setPaused(true);
+        frames(1, "still.png");
+        w.view.selectedAgent = nullptr;
+        Agent& target = *std::next(w.sim.population.begin(), paused ? 0 : 3);
+        const BodyPart* part = nullptr;
+        for (const BodyPart& p : target.parts)
+            if (p.exists && !part)
+                part = &p;
+        ASSERT_NE(part, nullptr);
+        int x = 0, y = 0;
+        ASSERT_TRUE(project(w.view.mainCamera, 640, 480, dGeomGetPosition(part->geom), x, y));
+        // Rightwards from the part to the first pixel on no creature at all,
+        // then two more: beside the last creature crossed, not on it.
+        CreaturePicker exact;
+        auto exactly = [&](int px) {
+            return exact.pick(w.sim.population, nullptr, viewRay(w.view.mainCamera, px, y, 640, 480),
+                              0.0);
+        };
+        const Agent* beside = nullptr;
+        int off = x;
+        for (; off < 640 && exactly(off); ++off)
+            beside = exactly(off)->owner;
+        ASSERT_NE(beside, nullptr);
+        off += 2;
+        ASSERT_EQ(exactly(off), nullptr);
+
+        windowBackend()->setPaused(paused);
+        EXPECT_FALSE(mouseCallback(w, MouseMove, 0, off, y, off, y));
+        ASSERT_TRUE(mouseCallback(w, LeftDown, 1, off, y, off, y));
+        EXPECT_EQ(w.view.selectedAgent, beside);
+        ASSERT_NE(w.view.drag.grabbed, nullptr);
+        EXPECT_EQ(w.view.drag.grabbed->owner, beside);
+        frames(5, "pressed.png");
+        EXPECT_EQ(w.view.selectedAgent, beside);
+        EXPECT_FALSE(mouseCallback(w, LeftUp, 0, off, y, off, y));
+    }
+    // The sky: nothing taken, the selection stays.
+    const Agent* selected = w.view.selectedAgent;
+    EXPECT_FALSE(mouseCallback(w, MouseMove, 0, 320, 1, 320, 1));
+    EXPECT_FALSE(mouseCallback(w, LeftDown, 1, 320, 1, 320, 1));
+    EXPECT_EQ(w.view.selectedAgent, selected);
+    EXPECT_FALSE(mouseCallback(w, LeftUp, 0, 320, 1, 320, 1));
+    windowBackend()->setPaused(false);
+}
+
+// Mean difference (sum of the channels) between two pictures in a box.
+double meanDifference(const Picture& a, const Picture& b, int x0, int y0, int x1, int y1)
 {
     double sum = 0;
     int n = 0;
-    for (int y = std::max(y0, 0); y < std::min(y1, p.height); ++y)
-        for (int x = std::max(x0, 0); x < std::min(x1, p.width); ++x, ++n)
-            sum += p.at(x, y)[0] + p.at(x, y)[1] + p.at(x, y)[2];
+    for (int y = std::max(y0, 0); y < std::min(y1, a.height); ++y)
+        for (int x = std::max(x0, 0); x < std::min(x1, a.width); ++x, ++n)
+            for (int c = 0; c < 3; ++c)
+                sum += std::abs(a.at(x, y)[c] - b.at(x, y)[c]);
     return n ? sum / n : 0.0;
 }
 
-TEST_F(WindowTest, APartUnderTheRestingCursorLightsUpWithAndWithoutSkins)
+TEST_F(WindowTest, APartUnderTheRestingCursorLightsUpWithAndWithoutSkinsAndTextures)
 {
     scene = std::make_unique<Scene>(7, 10);
     World& w = scene->world();
@@ -242,9 +308,17 @@ TEST_F(WindowTest, APartUnderTheRestingCursorLightsUpWithAndWithoutSkins)
     Agent* target = w.view.followedAgent ? w.view.followedAgent : &w.sim.population.front();
     w.view.followedAgent = nullptr;
     windowBackend()->setPaused(true);
-    for (std::uint8_t skin : {1, 0}) {
-        SCOPED_TRACE(skin ? "skins on" : "skins off");
+    // Skins, textures, and a pale creature (the grey of a dying one).
+    struct Look { std::uint8_t skin, textures; bool pale; };
+    for (const Look& look : {Look{1, 1, false}, Look{0, 1, false}, Look{1, 0, false},
+                             Look{0, 0, false}, Look{1, 0, true}, Look{0, 0, true}}) {
+        const auto [skin, textures, pale] = look;
+        SCOPED_TRACE(std::string(skin ? "skins on" : "skins off") +
+                     (textures ? ", textures on" : ", textures off") + (pale ? ", pale" : ""));
         w.view.drawSkin = skin;
+        w.view.drawTexture = textures;
+        target->lifeState = pale ? Starved : Alive;
+        target->dyingProgress = 0.0f;
         // The cursor away from every creature, then resting on a part.
         EXPECT_FALSE(mouseCallback(w, MouseMove, 0, 320, 1, 320, 1));
         frames(2, "away.png");
@@ -260,11 +334,16 @@ TEST_F(WindowTest, APartUnderTheRestingCursorLightsUpWithAndWithoutSkins)
         frames(1, "resting.png");
         ASSERT_EQ(w.view.drag.grabbed, part);
         const Picture lit = frames(1, "lit.png");
-        // The part brightens where it is; far from it nothing changes.
-        EXPECT_GT(brightness(lit, x - 3, y - 3, x + 4, y + 4),
-                  brightness(away, x - 3, y - 3, x + 4, y + 4) + 40);
+        // The part changes clearly where it is (lit); far from it nothing
+        // changes.
+        const double change = meanDifference(lit, away, x - 3, y - 3, x + 4, y + 4);
+        std::printf("%s, %s%s: the part under the cursor changes by %.0f (of 765)\n",
+                    skin ? "skins on" : "skins off", textures ? "textures on" : "textures off",
+                    pale ? ", pale" : "", change);
+        EXPECT_GT(change, 120.0);
         EXPECT_LT(differing(lit, away, 0, 0, 640, 480), 2500);
     }
+    target->lifeState = Alive;
     // Over the scene the cursor is the pointing hand the mouse asked for.
     EXPECT_EQ(windowBackend()->cursorShape(), GLFW_HAND_CURSOR);
 }
@@ -391,6 +470,119 @@ TEST(WindowLayout, PanelsLeaveTheSceneFreeAtThreeSizes)
         closeWindow();
     }
     fs::remove_all(dir);
+}
+
+// Every window shown: content that does not fit has a scrollbar (a window
+// without one holds all it has). The names of those that clip.
+std::vector<std::string> clippedWithoutScrollbar()
+{
+    std::vector<std::string> clipped;
+    for (ImGuiWindow* win : ImGui::GetCurrentContext()->Windows) {
+        if (!win->Active || win->Hidden || win->Collapsed ||
+            (win->Flags & (ImGuiWindowFlags_Tooltip | ImGuiWindowFlags_Popup)))
+            continue;
+        if (win->ScrollMax.y > 1.5f && !win->ScrollbarY)
+            clipped.push_back(win->Name);
+    }
+    return clipped;
+}
+
+// At 800x600 and up, with the control bar's groups closed, a creature
+// selected and every window open: the inspector shows at least its first 8
+// rows, the hall of fame its header, 3 rows and its buttons, the statistics
+// strip whole charts only, and nothing is clipped without a scrollbar.
+TEST(WindowLayout, PanelsFitWithACreatureSelected)
+{
+    const fs::path dir = fs::temp_directory_path() / ("creatures_fit_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    for (const auto& [width, height] : {std::pair{800, 600}, {1280, 800}, {1920, 1080}}) {
+        SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
+        std::string error;
+        ASSERT_TRUE(openWindow(width, height, error)) << error;
+        {
+            Scene scene(7, 10);
+            World& w = scene.world();
+            // A minute of the run: the hall of fame has its rows.
+            scene.step(2000);
+            RunOptions o;
+            o.frames = 20;
+            o.screenshotFile = (dir / "warm.png").string();
+            ASSERT_EQ(runWindowed(w, o, 0, nullptr), 0);
+            w.view.selectedAgent = &*std::next(w.sim.population.begin(), 2);
+            ImGui::SetWindowCollapsed("###Statistics", false);
+            ImGui::SetWindowCollapsed("Hall of fame", false);
+            const std::string file =
+                (dir / ("fit-" + std::to_string(width) + "x" + std::to_string(height) + ".png"))
+                    .string();
+            o.frames = 20;
+            o.screenshotFile = file;
+            ASSERT_EQ(runWindowed(w, o, 0, nullptr), 0);
+
+            const int rows = inspectorRowsShown();
+            const FameShown fame = hallOfFameShown();
+            const StripShown& strip = statisticsStripShown();
+            std::printf("%dx%d: inspector %d rows, hall of fame %d rows%s, %zu of %d charts "
+                        "in the strip\n",
+                        width, height, rows, fame.rows, fame.buttons ? " and its buttons" : "",
+                        strip.cells.size(), strip.charts);
+            EXPECT_GE(rows, 8);
+            ASSERT_GE(w.sim.hallOfFame.entries().size(), 3u);
+            EXPECT_GE(fame.rows, 3);
+            EXPECT_TRUE(fame.buttons);
+            // Whole charts, inside the strip.
+            EXPECT_FALSE(strip.cells.empty());
+            for (const PanelRect& c : strip.cells) {
+                EXPECT_GE(c.x, strip.inside.x - 0.5f);
+                EXPECT_GE(c.y, strip.inside.y - 0.5f);
+                EXPECT_LE(c.right(), strip.inside.right() + 0.5f);
+                EXPECT_LE(c.y + c.height, strip.inside.y + strip.inside.height + 0.5f);
+            }
+            for (const std::string& name : clippedWithoutScrollbar())
+                ADD_FAILURE() << name << " clips its content without a scrollbar";
+            // The column's windows one under another.
+            std::vector<PanelRect> panels;
+            for (const char* name : {"ControlBar", "Creature", "Hall of fame", "###Statistics"}) {
+                ImGuiWindow* win = ImGui::FindWindowByName(name);
+                ASSERT_NE(win, nullptr) << name;
+                panels.push_back(PanelRect{win->Pos.x, win->Pos.y, win->Size.x, win->Size.y});
+            }
+            for (std::size_t i = 0; i < panels.size(); ++i)
+                for (std::size_t j = i + 1; j < panels.size(); ++j)
+                    EXPECT_FALSE(panels[i].overlaps(panels[j])) << i << " and " << j;
+            if (const char* keep = std::getenv("CREATURES_KEEP_PICTURES"))
+                fs::copy_file(file, fs::path(keep) / fs::path(file).filename(),
+                              fs::copy_options::overwrite_existing);
+        }
+        closeWindow();
+    }
+    fs::remove_all(dir);
+}
+
+// A chart opened large (as a double click does): a window of its own over
+// the scene, above the strip, with the chart filling it; closed again.
+TEST_F(WindowTest, AChartOpensLarge)
+{
+    scene = std::make_unique<Scene>(7, 10);
+    World& w = scene->world();
+    scene->step(600);
+    frames(2, "start.png");
+    ImGui::SetWindowCollapsed("###Statistics", false);
+    frames(5, "strip.png");
+    showLargeChart("Population");
+    frames(5, "large.png");
+    EXPECT_EQ(largeChartShown(), "Population");
+    ImGuiWindow* large = ImGui::FindWindowByName("###LargeChart");
+    ASSERT_NE(large, nullptr);
+    EXPECT_TRUE(large->Active);
+    EXPECT_GE(large->Size.x, 320.0f);
+    EXPECT_GE(large->Size.y, 190.0f);
+    ImGuiWindow* strip = ImGui::FindWindowByName("###Statistics");
+    ASSERT_NE(strip, nullptr);
+    EXPECT_LE(large->Pos.y + large->Size.y, strip->Pos.y);
+    showLargeChart("");
+    frames(2, "closed.png");
+    EXPECT_FALSE(ImGui::FindWindowByName("###LargeChart")->Active);
+    (void)w;
 }
 
 // The Family tree window on seeded runs. At three sizes, with every panel

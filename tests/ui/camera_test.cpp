@@ -6,7 +6,10 @@
 
 #include "support/ode_fixture.h"
 #include "support/recording_backend.h"
+#include "base/clock.h"
 #include "ui/camera.h"
+#include "ui/control_bar.h"
+#include "ui/view_state.h"
 
 namespace {
 
@@ -44,7 +47,7 @@ protected:
     ScopedDrawBackend use{rec};
 };
 
-TEST_F(CameraFollowTest, ModesChooseTheFirstHighestAndChooseAgainAfterTheInterval)
+TEST_F(CameraFollowTest, ModesChooseTheFirstHighestAndChooseAgainWhenTheModeIsChosen)
 {
     void (*const setters[])(Agent&, int) = {
         [](Agent& a, int v) { a.score = v; }, [](Agent& a, int v) { a.age = v; },
@@ -59,7 +62,7 @@ TEST_F(CameraFollowTest, ModesChooseTheFirstHighestAndChooseAgainAfterTheInterva
         setters[mode - 1](creature(5), 9);
         cameraCallback(w(), 0);
         EXPECT_EQ(w().view.followedAgent, &creature(2)) << mode;
-        w().view.cameraFollow.followChosenAt = -w().view.followInterval; // as a mode change does
+        setFollowMode(w(), mode); // chosen again: the new highest at once
         cameraCallback(w(), 0);
         EXPECT_EQ(w().view.followedAgent, &creature(5)) << mode;
     }
@@ -91,6 +94,81 @@ TEST_F(CameraFollowTest, WithNothingToFollowTheCamerasOrbit)
             EXPECT_EQ(rec.count("setViewpoint"), 1u);
         }
     }
+}
+
+// The followed leader under a ranking mode changes only after half a minute
+// with the camera, and then for a clear lead or a lasting one; a follow mode of "none" follows nothing (no ring, no
+// label).
+TEST_F(CameraFollowTest, TheLeaderTakesTheCameraOnlyByAClearOrALastingLead)
+{
+    useFrameClock(1000.0); // a second a frame
+    w().view.followMode = 1;
+    w().view.followInterval = 3;
+    for (int i = 0; i < 6; ++i)
+        creature(i).score = i == 2 ? 10 : 1;
+    cameraCallback(w(), 0);
+    ASSERT_EQ(w().view.followedAgent, &creature(2));
+    // A lead of 1 over 10: the camera stays for a while, then goes over.
+    creature(4).score = 11;
+    int hopAt = -1;
+    for (int second = 1; second <= 60 && hopAt < 0; ++second) {
+        advanceFrameClock();
+        cameraCallback(w(), 0);
+        if (w().view.followedAgent != &creature(2))
+            hopAt = second;
+    }
+    EXPECT_EQ(w().view.followedAgent, &creature(4));
+    EXPECT_GE(hopAt, 30);
+    EXPECT_LE(hopAt, 35);
+    // A lead of a third: not before the new one has had the camera for half
+    // a minute, then at the next look.
+    creature(1).score = 15;
+    for (int second = 1; second <= 36; ++second) {
+        advanceFrameClock();
+        cameraCallback(w(), 0);
+        if (second < 29) {
+            EXPECT_EQ(w().view.followedAgent, &creature(4)) << second;
+        }
+    }
+    EXPECT_EQ(w().view.followedAgent, &creature(1));
+    // Two close ones taking turns in the lead: no hop at all.
+    for (int second = 0; second < 60; ++second) {
+        creature(1).score = second % 8 < 4 ? 15 : 14;
+        creature(3).score = second % 8 < 4 ? 14 : 15.5;
+        advanceFrameClock();
+        cameraCallback(w(), 0);
+        EXPECT_EQ(w().view.followedAgent, &creature(1)) << second;
+    }
+    // "None": nothing followed, so no ring and no label.
+    w().view.followMode = 0;
+    cameraCallback(w(), 0);
+    EXPECT_EQ(w().view.followedAgent, nullptr);
+    useFrameClock(0.0);
+}
+
+// The first simulated minute of seed 7 seen as the window sees it (30
+// frames a second, 2 steps a frame, the default follow mode): the camera
+// goes from one creature to another at most once.
+TEST(CameraFollowSeed7, AtMostOneHopInTheFirstMinute)
+{
+    Scene scene(7);
+    World& w = scene.world();
+    useFrameClock(1000.0 / 30.0);
+    int hops = 0;
+    int followedId = -1;
+    while (w.sim.time < 60.0) {
+        advanceFrameClock();
+        scene.step(w.settings.stepsPerFrame);
+        cameraCallback(w, 0);
+        const Agent* now = w.view.followedAgent;
+        hops += now && followedId >= 0 && now->creatureId != followedId;
+        if (now)
+            followedId = now->creatureId;
+    }
+    useFrameClock(0.0);
+    std::printf("follow mode %d: %d hop(s) in the first simulated minute\n", w.view.followMode,
+                hops);
+    EXPECT_LE(hops, 1);
 }
 
 } // namespace

@@ -44,8 +44,11 @@ TEST_F(MouseTest, NothingIsTakenBeforeAPressAndAPressOnEmptyGroundStartsNoDrag)
 
 TEST_F(MouseTest, ALeftDragPullsThePartsTargetRelativeToTheCameraHeading)
 {
+    // The last frame found the part under the pixel the press comes at.
     BodyPart& part = firstPart();
     w().view.drag.grabbed = &part;
+    w().view.drag.grabbedX = 101;
+    w().view.drag.grabbedY = 102;
     w().view.mainCamera.heading = 0.5f;
     ASSERT_TRUE(send(LeftDown, 1, 100, 100));
     const dReal* p = dGeomGetPosition(part.geom);

@@ -16,6 +16,7 @@ TEST_F(StatusTextTest, LinesWithValuesCutNotRoundedAndTheSelectedCreature)
     for (const auto& [time, shown] : times) {
         w().sim.time = time;
         EXPECT_EQ(statusText(w()), "\nFPS:  29\nTime(sec):  " + shown +
+                                       "\nSpeed:  \xC3\x97" "0.00"
                                        "\nNumber of Cretures:  10\nNumber of Foods:  30\n"
                                        "\nHighest Generation:  0\nBirths:  0\n");
     }
@@ -41,7 +42,10 @@ TEST_F(StatusTextTest, LinesWithValuesCutNotRoundedAndTheSelectedCreature)
     w().sim.highestGeneration = 9;
     w().settings.learningRule = LearningRuleId::Improved;
     w().settings.physics = PhysicsSetupId::Fast;
+    w().sim.time = 12345.67;
+    w().driver.speed.speed = 38.2;
     const std::string later = statusText(w());
+    EXPECT_NE(later.find("Time(sec):  12345.6\nSpeed:  \xC3\x97" "38\n"), std::string::npos) << later;
     EXPECT_NE(later.find("Highest Generation:  9\n"), std::string::npos) << later;
     EXPECT_NE(later.find("Learning:  improved\nPhysics:  fast\n"), std::string::npos) << later;
 }

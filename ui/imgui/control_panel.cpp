@@ -3,6 +3,8 @@
 #include <imgui.h>
 #include <imgui_internal.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 #include <string>
@@ -10,6 +12,7 @@
 
 #include "drawlib/drawstuff.h"
 #include "ui/control_bar.h"
+#include "ui/creature_file_loads.h"
 #include "ui/imgui/panel_dock.h"
 #include "ui/imgui/panel_style.h"
 #include "ui/panel_layout.h"
@@ -142,6 +145,23 @@ void recordButton(World& w)
     }
 }
 
+// Under the slot buttons of "Load a Creature": a creature file by its name
+// (or path), added to the world as a dropped one is.
+constexpr const char* kLoadCreatureGroup = "Load a Creature";
+char creatureFileName[512] = "";
+
+void creatureFileField(World& w)
+{
+    ImGui::SetNextItemWidth(-FLT_MIN);
+    const bool entered = ImGui::InputTextWithHint("##creatureFile", "file.creature",
+                                                  creatureFileName, sizeof creatureFileName,
+                                                  ImGuiInputTextFlags_EnterReturnsTrue);
+    if (ImGui::IsItemHovered())
+        ImGui::SetTooltip("a .creature file to add (or drop files on the window)");
+    if ((ImGui::Button("Load file", ImVec2(-FLT_MIN, 0.0f)) || entered) && creatureFileName[0])
+        requestCreatureFile(w, creatureFileName);
+}
+
 void drawItem(World& w, const ControlItem& item, float valueX)
 {
     switch (item.kind) {
@@ -187,9 +207,9 @@ void drawControlBar(World& w)
         panel.world = &w;
     }
     // At the top right, 5 pixels from the edges, 200 pixels wide and as tall
-    // as its open groups (at most its full height): what it does not need is
-    // left to the windows docked under it and to the scene.
-    placeInColumn(static_cast<float>(kControlBarHeight), kPanelTitleHeight * 2);
+    // as its open groups (at most its full height) while the column has the
+    // room; what does not fit scrolls.
+    placeInColumn(ColumnSlot::ControlBar);
 
     const PanelColors colors;
     // A compact panel in a slightly smaller font, so that the labels fit
@@ -197,19 +217,22 @@ void drawControlBar(World& w)
     ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(5.0f, 4.0f));
     ImGui::PushStyleVar(ImGuiStyleVar_FramePadding, ImVec2(4.0f, 2.0f));
     ImGui::PushStyleVar(ImGuiStyleVar_ItemSpacing, ImVec2(4.0f, 3.0f));
-    const bool visible =
-        ImGui::Begin(kControlBarTitle, nullptr,
-                     ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_AlwaysAutoResize |
-                         ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoScrollbar);
+    const bool visible = ImGui::Begin(
+        kControlBarTitle, nullptr,
+        ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoResize);
     ImGui::SetWindowFontScale(kFontScale);
     if (visible) {
         const float valueX = ImGui::GetWindowContentRegionMax().x - kControlBarValuesWidth;
         const float indent = 6.0f;
         std::string group;
         bool open = true;
+        // The title, "Init" and three group headers at least.
+        const float least = ImGui::GetCursorPosY() + 4 * ImGui::GetFrameHeightWithSpacing();
         for (size_t i = 0; i < panel.items.size(); ++i) {
             const ControlItem& item = panel.items[i];
             if (item.group != group) {
+                if (group == kLoadCreatureGroup && open)
+                    creatureFileField(w);
                 if (!group.empty() && open)
                     ImGui::Unindent(indent);
                 group = item.group;
@@ -223,11 +246,17 @@ void drawControlBar(World& w)
             drawItem(w, item, valueX);
             ImGui::PopID();
         }
+        if (group == kLoadCreatureGroup && open)
+            creatureFileField(w);
         if (!group.empty() && open)
             ImGui::Unindent(indent);
         recordButton(w);
+        wishInColumn(ColumnSlot::ControlBar,
+                     std::min(std::ceil(heightSoFar()) + 1.0f, static_cast<float>(kControlBarHeight)),
+                     least);
+    } else {
+        wishInColumn(ColumnSlot::ControlBar, kPanelTitleHeight, kPanelTitleHeight);
     }
-    takeColumnSpace();
     ImGui::End();
     ImGui::PopStyleVar(3);
 }

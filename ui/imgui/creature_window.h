@@ -7,7 +7,17 @@
 
 #include "ui/world.h"
 
-// Once per frame, between ImGui::NewFrame and ImGui::Render; does nothing
-// without an ImGui frame. Opens when a creature is selected and closes once
-// it has died (its cause is shown while it is dying).
+// Once per frame before the column is shared: follows the selection and
+// tells whether the window is shown in this frame. It opens when a creature
+// is selected and closes once it has died (its cause is shown while it is
+// dying).
+bool updateInspectorWindow(World& w);
+
+// Once per frame after updateInspectorWindow, between ImGui::NewFrame and
+// ImGui::Render; does nothing without an ImGui frame. The rows, the chart
+// and the genome scroll; the buttons stay under them.
 void drawInspectorWindow(World& w);
+
+// Rows of the inspector wholly in sight in the last frame it was drawn
+// (the line of the cause of death counts as one).
+int inspectorRowsShown();

@@ -6,41 +6,79 @@
 #include <algorithm>
 
 #include "ui/control_bar.h"
-#include "ui/panel_layout.h"
 
 namespace {
 
-DockLayout layout;
-float cursor = 0.0f;
+// What each window last told, and where it goes in this frame. Until a
+// window has told its wishes it is given room for a few rows.
+struct Column {
+    DockLayout layout;
+    ColumnWish wishes[kColumnSlots] = {
+        {true, 240.0f, 100.0f, 1.0f},
+        {false, 320.0f, 180.0f, 0.6f},
+        {true, kPanelTitleHeight, kPanelTitleHeight, 1.0f},
+    };
+    PanelRect places[kColumnSlots];
+};
+Column column;
 
 } // namespace
 
-void beginColumn(const World& w)
+void beginColumn(const World& w, bool inspectorShown)
 {
-    layout = dockLayout(w.view.windowWidth, w.view.windowHeight);
-    cursor = layout.columnTop;
+    column.layout = dockLayout(w.view.windowWidth, w.view.windowHeight);
+    const DockLayout& d = column.layout;
+    column.wishes[static_cast<int>(ColumnSlot::Inspector)].shown = inspectorShown;
+    const std::vector<ColumnWish> wishes(column.wishes, column.wishes + kColumnSlots);
+    const float gap = static_cast<float>(kControlBarMargin);
+    const std::vector<float> heights = shareColumn(d.columnBottom - d.columnTop, gap, wishes);
+    float y = d.columnTop;
+    for (int i = 0; i < kColumnSlots; ++i) {
+        column.places[i] = PanelRect{d.columnX, y, d.columnWidth, heights[i]};
+        if (wishes[i].shown)
+            y += heights[i] + gap;
+    }
 }
 
-void placeInColumn(float maxHeight, float keepBelow)
+void placeInColumn(ColumnSlot slot)
 {
-    const float room = std::max(kPanelTitleHeight, layout.columnBottom - cursor - keepBelow);
-    ImGui::SetNextWindowPos(ImVec2(layout.columnX, cursor), ImGuiCond_Always);
-    ImGui::SetNextWindowSizeConstraints(ImVec2(layout.columnWidth, 0.0f),
-                                        ImVec2(layout.columnWidth, std::min(maxHeight, room)));
+    const PanelRect& r = column.places[static_cast<int>(slot)];
+    ImGui::SetNextWindowPos(ImVec2(r.x, r.y), ImGuiCond_Always);
+    ImGui::SetNextWindowSize(ImVec2(r.width, std::max(r.height, kPanelTitleHeight)),
+                             ImGuiCond_Always);
 }
 
-void takeColumnSpace()
+void wishInColumn(ColumnSlot slot, float wanted, float least)
 {
-    cursor = ImGui::GetWindowPos().y + ImGui::GetWindowHeight() + kControlBarMargin;
+    ColumnWish& w = column.wishes[static_cast<int>(slot)];
+    w.wanted = std::max(wanted, kPanelTitleHeight);
+    w.least = std::clamp(least, kPanelTitleHeight, w.wanted);
 }
 
-float columnRoomLeft()
+PanelRect columnPlace(ColumnSlot slot)
 {
-    return std::max(0.0f, layout.columnBottom - cursor);
+    const int i = static_cast<int>(slot);
+    return column.wishes[i].shown ? column.places[i] : PanelRect{};
 }
 
 bool expandedLastFrame(const char* name)
 {
     const ImGuiWindow* window = ImGui::FindWindowByName(name);
     return window && window->WasActive && !window->Collapsed;
+}
+
+float heightSoFar()
+{
+    const ImGuiStyle& style = ImGui::GetStyle();
+    return ImGui::GetCursorPosY() - style.ItemSpacing.y + style.WindowPadding.y;
+}
+
+bool lastItemWhollyShown()
+{
+    const ImGuiWindow* window = ImGui::GetCurrentWindowRead();
+    // The window's own visible area (a table's clip rectangle is one cell).
+    const ImRect clip = window->InnerClipRect;
+    const ImVec2 lo = ImGui::GetItemRectMin(), hi = ImGui::GetItemRectMax();
+    return lo.x >= clip.Min.x - 0.5f && lo.y >= clip.Min.y - 0.5f && hi.x <= clip.Max.x + 0.5f &&
+           hi.y <= clip.Max.y + 0.5f;
 }

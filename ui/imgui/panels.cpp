@@ -16,7 +16,7 @@ void drawPanels(World& w)
     ImGuiContext* context = ImGui::GetCurrentContext();
     if (!context || !context->WithinFrameScope)
         return;
-    beginColumn(w);
+    beginColumn(w, updateInspectorWindow(w));
     drawControlBar(w);
     drawInspectorWindow(w);
     drawHallOfFameWindow(w);
