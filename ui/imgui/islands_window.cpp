@@ -126,7 +126,13 @@ void drawIslandsWindow(World& w)
     ImGui::SetNextWindowSize(ImVec2(std::min(kWidth, std::max(160.0f, right - x)), 0.0f),
                              ImGuiCond_Always);
     const PanelColors colors;
-    if (ImGui::Begin("Islands", nullptr,
+    // Folded at start, so the scene keeps its top; the title says which
+    // island is shown.
+    ImGui::SetNextWindowCollapsed(true, ImGuiCond_Once);
+    char title[64];
+    std::snprintf(title, sizeof title, "Islands: %d of %d (keys 1-%d)###Islands", v.shown + 1, v.count,
+                  std::min(v.count, 9));
+    if (ImGui::Begin(title, nullptr,
                      ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoMove |
                          ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoScrollbar)) {
         ImGui::SetWindowFontScale(kFontScale);
