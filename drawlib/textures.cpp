@@ -106,30 +106,6 @@ Image makeGroundTexture(int size)
     return img;
 }
 
-Image makeGroundTile(int size)
-{
-    Image img{size, size, 4, std::vector<std::uint8_t>(size * size * 4)};
-    // The grain of makeGroundTexture (on a tile a ninth wider).
-    auto line = [size](int i) {
-        // Texels from the nearest line centre: the tile's edge and middle.
-        const float d = std::fabs(std::fmod(i + 0.5f, size * 0.5f) - size * 0.25f);
-        return std::clamp(1.0f - (size * 0.25f - d - 0.5f) / 1.5f, 0.0f, 1.0f);
-    };
-    for (int y = 0; y < size; ++y)
-        for (int x = 0; x < size; ++x) {
-            const float u = static_cast<float>(x) / size, v = static_cast<float>(y) / size;
-            const float coarse = fractal(u, v, 4, 3, 21);
-            const float fine = tileNoise(u * 64, v * 64, 64, 23);
-            const float value = 0.78f + 0.16f * coarse + 0.08f * (fine - 0.5f);
-            std::uint8_t* p = &img.pixels[(y * size + x) * 4];
-            p[0] = toByte(value * 1.00f);
-            p[1] = toByte(value * 0.99f);
-            p[2] = toByte(value * 0.96f);
-            p[3] = toByte(std::max(line(x), line(y)));
-        }
-    return img;
-}
-
 Image makeCloudTexture(int size)
 {
     Image img{size, size, 1, std::vector<std::uint8_t>(size * size)};

@@ -1,5 +1,5 @@
 // Textures made in code: tileable images for the creatures' skin, the ground
-// (with and without its grid) and the clouds of the sky. Pure image generation; the window backend
+// and the clouds of the sky. Pure image generation; the window backend
 // uploads them.
 #pragma once
 #ifndef CREATURES_FLOOR_DRAWLIB
@@ -21,10 +21,6 @@ struct Image {
 Image makeSkinTexture(int size = 128);
 // Fine grain for the ground: two octaves of noise, light grey.
 Image makeGroundTexture(int size = 256);
-// The lean ground's tile, four channels: the grain above, at the same scale
-// for a tile 10 units wide, and in alpha grid lines along two of its edges
-// and through its middle, so a grid every 5 units.
-Image makeGroundTile(int size = 512);
 // Cloud cover: fractal noise, one channel.
 Image makeCloudTexture(int size = 256);
 

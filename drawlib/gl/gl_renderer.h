@@ -38,6 +38,8 @@ public:
     // endView after the opaque bodies (so that what they cover is never
     // shaded), the sky only where nothing else is.
     void drawBackground(double groundSize, float fogStart, float fogEnd);
+    // How the sky and the ground are drawn (see sky_ground.h).
+    void setBackgroundLook(SkyGround::Look look) { skyGround_.setLook(look); }
     // Draws everything gathered since beginView.
     void endView();
 

@@ -1,10 +1,11 @@
 // The sky and the ground of every view: a dome around the eye and rings of
 // ground around the point below it, out to where the haze hides everything.
 //
-// Two looks. The lean one (the default) works out the colours, the haze and
-// the sun's glow per vertex; per pixel the ground takes one lookup of a tile
-// that holds its grain and its grid lines, the sky one lookup of the clouds,
-// and the sun's disc is a small fan of its own. The detailed one is the
+// Two looks. The lean one (the default) works out every colour per vertex
+// of finer meshes: the gradient, the sun's glow and the clouds of the sky,
+// the ground's grain (averaged over each cell), light and haze; per pixel
+// only the ground's grid lines and the arena's edge are worked out, with no
+// texture lookup, and the sun's disc is a small fan of its own. The detailed one is the
 // earlier per-pixel drawing (the grid from screen-space derivatives, the sun
 // and the arena's edge worked out at every pixel), kept to compare with.
 // Both draw at about the same place the same colours.
@@ -48,17 +49,27 @@ public:
     void draw(const View& view);
 
 private:
-    void drawGround(const View& view, unsigned program);
-    void drawSky(const View& view, unsigned program);
+    // A mesh of rings: its buffers and how wide its cells are, in radians
+    // for the dome, per unit of radius for the ground.
+    struct Shape {
+        unsigned vertices = 0, indices = 0;
+        int indexCount = 0;
+        float cellPerRadius = 0.0f;
+    };
+    static Shape makeDome(int rings, int segments);
+    static Shape makeRings(int rings, int segments);
+    void makeSun();
+    static void drawShape(const Shape& shape, int components);
+    void drawGround(const View& view, unsigned program, const Shape& shape);
+    void drawSky(const View& view, unsigned program, const Shape& shape);
     void drawSun(const View& view);
-    void makeMeshes();
 
     Look look_ = Look::Lean;
     unsigned groundProgram_ = 0, skyProgram_ = 0, sunProgram_ = 0;
     unsigned detailedGroundProgram_ = 0, detailedSkyProgram_ = 0;
-    unsigned groundTexture_ = 0, tileTexture_ = 0, cloudTexture_ = 0;
-    unsigned skyBuffer_ = 0, skyIndexBuffer_ = 0, groundBuffer_ = 0, groundIndexBuffer_ = 0,
-             sunBuffer_ = 0;
-    int skyIndexCount_ = 0, groundIndexCount_ = 0, sunVertexCount_ = 0;
+    unsigned groundTexture_ = 0, cloudTexture_ = 0;
+    Shape leanSky_, leanGround_, detailedSky_, detailedGround_;
+    unsigned sunBuffer_ = 0;
+    int sunVertexCount_ = 0;
     bool ready_ = false;
 };
