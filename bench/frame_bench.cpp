@@ -75,6 +75,7 @@ void onStep(int pause)
     }
     ++frame;
     stepDriver(*world, pause);
+    backend->setGlimpse(world->driver.skipRender != 0);
 }
 void onTimeDelta()
 {
@@ -195,6 +196,8 @@ int main(int argc, char** argv)
         int creatures;
         const char* drawing;
         double window, headless;
+        double step, draw, swap; // ms per frame
+
     };
     std::vector<SkipRate> skipRates;
     for (int creatures : sizes) {
@@ -265,8 +268,9 @@ int main(int argc, char** argv)
                 for (const Mode& mode : modes) {
                     backend->setLeanDrawing(mode.lean);
                     world->driver.skipRender = 1;
-                    frame = 0;
-                    warmup = 1 << 30; // no frame times wanted
+                    frame = measured = 0;
+                    warmup = 0;
+                    sum = WindowBackend::FrameTimes{};
                     const long long steps0 = world->sim.counters.steps;
                     const auto t0 = std::chrono::steady_clock::now();
                     backend->stopAfterFrames(15);
@@ -280,17 +284,21 @@ int main(int argc, char** argv)
                         scene.step(10);
                     const double headlessRate =
                         (world->sim.counters.steps - steps1) / secondsSince(t1);
-                    skipRates.push_back({creatures, mode.name, windowRate, headlessRate});
+                    const double n = measured > 0 ? measured : 1;
+                    skipRates.push_back({creatures, mode.name, windowRate, headlessRate,
+                                         sum.step / n, (sum.drawing + sum.picking) / n,
+                                         sum.swap / n});
                 }
         }
         world = nullptr;
     }
-    std::printf("\n%9s %8s %18s %18s %8s\n", "creatures", "drawing", "skip-render st/s",
-                "headless st/s", "ratio");
+    std::printf("\n%9s %8s %18s %18s %8s %10s %10s %10s\n", "creatures", "drawing",
+                "skip-render st/s", "headless st/s", "ratio", "steps ms", "draw ms", "swap ms");
     for (std::size_t i = 0; i < skipRates.size(); ++i) {
         const SkipRate& r = skipRates[i];
-        std::printf("%9d %8s %18.0f %18.0f %8.2f\n", r.creatures, r.drawing,
-                    r.window, r.headless, r.window / r.headless);
+        std::printf("%9d %8s %18.0f %18.0f %8.2f %10.1f %10.1f %10.1f\n", r.creatures,
+                    r.drawing, r.window, r.headless, r.window / r.headless, r.step, r.draw,
+                    r.swap);
     }
     std::printf("\nsim ms is two simulation steps (the default speed); headless ms is one step.\n"
                 "cpu ms is the processor time of all the program's threads per frame (the\n"

@@ -10,11 +10,16 @@ struct BodyDetail {
     bool shadow; // whether its shadow is drawn
 };
 
+// Earlier: the levels step at 8, 16, 32 and 64 pixels, every body has its
+// shadow. Lean: the same levels at twice the sizes, and no shadow under
+// kShadowlessPixels, where a shadow covers a few pixels of ground. Glimpse,
+// for the frames drawn now and then while the drawing is skipped: four times
+// the sizes for both.
+enum class DetailChoice { Earlier, Lean, Glimpse };
+
 // pixels: the radius on the screen of the body's bounding sphere; quality:
-// the finest level the graphic quality allows. The lean choice halves the
-// slices of a body twice as large on the screen as before, and leaves out the
-// shadows of bodies under kShadowlessPixels, where a shadow covers a few
-// pixels of ground; the earlier choice gives every body a shadow.
-BodyDetail bodyDetail(float pixels, int quality, bool lean, bool shadows);
+// the finest level the graphic quality allows; shadows: whether shadows are
+// drawn at all.
+BodyDetail bodyDetail(float pixels, int quality, DetailChoice choice, bool shadows);
 
 constexpr float kShadowlessPixels = 12.0f;

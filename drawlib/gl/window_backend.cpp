@@ -712,7 +712,10 @@ void WindowBackend::drawCapsuleArray(int n, const float* positions, const float*
     const float c[3] = {static_cast<float>(centre[0]), static_cast<float>(centre[1]),
                         static_cast<float>(centre[2])};
     const float pixels = renderer_.pixelRadius(c, static_cast<float>(reach));
-    const BodyDetail detail = bodyDetail(pixels, capsuleQuality_, leanDrawing_, shadows_);
+    const DetailChoice choice = !leanDrawing_ ? DetailChoice::Earlier
+                                : glimpse_    ? DetailChoice::Glimpse
+                                              : DetailChoice::Lean;
+    const BodyDetail detail = bodyDetail(pixels, capsuleQuality_, choice, shadows_);
     const int level = detail.level;
     if (key) {
         int litCapsule = -1;

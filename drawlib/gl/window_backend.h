@@ -52,6 +52,9 @@ public:
     // drawing, to measure one against the other.
     void setLeanDrawing(bool on);
     bool leanDrawing() const { return leanDrawing_; }
+    // Frames drawn now and then while the steps run on (skip-render): with
+    // the lean drawing, bodies coarser still (see body_detail.h).
+    void setGlimpse(bool on) { glimpse_ = on; }
     // The sky and the ground alone drawn another way (after setLeanDrawing,
     // which sets them too); Off measures what they cost.
     void setSkyGroundLook(SkyGround::Look look) { renderer_.setBackgroundLook(look); }
@@ -168,6 +171,7 @@ private:
     bool texturesOn_ = true;
     bool shadows_ = true;
     bool leanDrawing_ = true;
+    bool glimpse_ = false;
     int sphereQuality_ = 2;
     int capsuleQuality_ = 3;
     float fogStart_ = 60.0f, fogEnd_ = 1200.0f;
