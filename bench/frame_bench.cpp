@@ -9,6 +9,12 @@
 //
 //   xvfb-run -a -s "-screen 0 2048x1280x24" ./build/bench/frame_bench [frames [sizes...]]
 //   [--no-panel] [--window WxH] [--quality 0..3] [--frames-only] [--overlap]
+//   [--compare | --earlier]
+//
+// The window's lean drawing is measured unless --earlier (the earlier
+// drawing: the per-pixel sky and ground, every body's shadow) or --compare
+// (both, in blocks of frames taken in turns on the same world, and
+// skip-render against headless twice for each).
 //
 // Each frame is finished before the next (so draw ms is the drawing's own
 // time) unless --overlap: then the renderer draws a frame while the next
@@ -69,6 +75,7 @@ void onStep(int pause)
     }
     ++frame;
     stepDriver(*world, pause);
+    backend->setGlimpse(world->driver.skipRender != 0);
 }
 void onTimeDelta()
 {
@@ -97,6 +104,35 @@ double headlessStepMs(int creatures, int steps)
     return std::chrono::duration<double, std::milli>(t1 - t0).count() / steps;
 }
 
+// A way of drawing measured.
+struct Mode {
+    const char* name;
+    bool lean;
+    SkyGround::Look look;
+};
+const Mode kEarlier{"earlier", false, SkyGround::Look::Detailed};
+const Mode kLean{"lean", true, SkyGround::Look::Lean};
+const Mode kBare{"no sky", true, SkyGround::Look::Off};
+
+// The sums over the measured frames of one drawing.
+struct Row {
+    WindowBackend::FrameTimes sum;
+    int frames = 0;
+    double cpu = 0.0; // processor time, ms
+    int triangles = 0;
+    void add(const Row& r)
+    {
+        sum.step += r.sum.step;
+        sum.picking += r.sum.picking;
+        sum.panel += r.sum.panel;
+        sum.drawing += r.sum.drawing;
+        sum.swap += r.sum.swap;
+        frames += r.frames;
+        cpu += r.cpu;
+        triangles = r.triangles;
+    }
+};
+
 double secondsSince(std::chrono::steady_clock::time_point t0)
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
@@ -115,10 +151,17 @@ int main(int argc, char** argv)
     // instructions (perf stat) when the machine is too busy for timings.
     bool framesOnly = false;
     bool finish = true;
+    // --compare: the earlier drawing against the lean one, in turns;
+    // --earlier: only the earlier drawing.
+    bool compare = false, lean = true;
     for (int i = 2; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--frames-only")
             framesOnly = true;
+        else if (a == "--compare")
+            compare = true;
+        else if (a == "--earlier")
+            lean = false;
         else if (a == "--overlap")
             finish = false;
         else if (a == "--no-panel")
@@ -143,12 +186,18 @@ int main(int argc, char** argv)
                 "after %d of warm-up, 2 steps per frame, no pacing, %s\n\n",
                 width, height, panel ? "drawn" : "off", frames, warmup,
                 finish ? "each frame finished" : "drawing overlaps the next frame's steps");
-    std::printf("%9s %10s %10s %10s %10s %10s %10s %8s %10s %12s %10s\n", "creatures", "sim ms",
+    // Skip-render against headless, in turns.
+    const int skipRounds = compare ? 2 : 1;
+    std::printf("%9s %8s %10s %10s %10s %10s %10s %10s %8s %10s %12s %10s\n", "creatures",
+                "drawing", "sim ms",
                 "pick ms", "panel ms", "draw ms", "swap ms", "frame ms", "fps", "triangles",
                 "headless ms", "cpu ms");
     struct SkipRate {
         int creatures;
+        const char* drawing;
         double window, headless;
+        double step, draw, swap; // ms per frame
+
     };
     std::vector<SkipRate> skipRates;
     for (int creatures : sizes) {
@@ -163,8 +212,6 @@ int main(int argc, char** argv)
             buildControlBar(*world);
             backend->setPanel(onPanel);
         }
-        frame = measured = 0;
-        sum = WindowBackend::FrameTimes{};
         DrawCallbacks fn;
         fn.start = [] { startCallback(world->sim); };
         fn.step = onStep;
@@ -175,45 +222,84 @@ int main(int argc, char** argv)
             world->view.windowWidth = w;
             world->view.windowHeight = h;
         };
-        backend->stopAfterFrames(frames + warmup + 1);
-        dsSimulationLoop(0, nullptr, width, height, &fn);
-        const double n = measured > 0 ? measured : 1;
-        const double cpu = (processCpuMs() - cpuAtWarmup) / n;
-        const double total = (sum.step + sum.picking + sum.drawing + sum.swap) / n;
+        // Frames of one drawing, measured after `skipped` frames that build
+        // the skins of newly seen levels.
+        auto runFrames = [&](int count, int skipped, const Mode& mode) {
+            backend->setLeanDrawing(mode.lean);
+            backend->setSkyGroundLook(mode.look);
+            warmup = skipped;
+            frame = measured = 0;
+            sum = WindowBackend::FrameTimes{};
+            backend->stopAfterFrames(count + skipped + 1);
+            dsSimulationLoop(0, nullptr, width, height, &fn);
+            return Row{sum, measured > 0 ? measured : 1, processCpuMs() - cpuAtWarmup,
+                       backend->lastViewStats().triangles};
+        };
+        runFrames(0, 30, kLean); // warm-up
+        // The drawings measured, alternating in blocks when compared; with
+        // no creature also without sky and ground, for what they cost.
+        std::vector<Mode> modes = {lean ? kLean : kEarlier};
+        if (compare)
+            modes = {kEarlier, kLean};
+        if (compare && creatures == 0)
+            modes.push_back(kBare);
+        const int rounds = compare ? 3 : 1;
+        std::vector<Row> rows(modes.size());
+        for (int r = 0; r < rounds; ++r)
+            for (std::size_t m = 0; m < modes.size(); ++m)
+                rows[m].add(runFrames(std::max(1, frames / rounds), 3, modes[m]));
         const double headless = framesOnly ? 0.0 : headlessStepMs(creatures, 300);
-        std::printf("%9d %10.2f %10.3f %10.3f %10.2f %10.2f %10.2f %8.1f %10d %12.3f %10.2f\n",
-                    creatures, sum.step / n, sum.picking / n, sum.panel / n, sum.drawing / n,
-                    sum.swap / n, total, 1000.0 / total, backend->lastViewStats().triangles,
-                    headless, cpu);
+        for (std::size_t m = 0; m < modes.size(); ++m) {
+            const Row& row = rows[m];
+            const double n = row.frames;
+            const double total = (row.sum.step + row.sum.picking + row.sum.drawing + row.sum.swap) / n;
+            std::printf("%9d %8s %10.2f %10.3f %10.3f %10.2f %10.2f %10.2f %8.1f %10d %12.3f %10.2f\n",
+                        creatures, modes[m].name, row.sum.step / n,
+                        row.sum.picking / n, row.sum.panel / n, row.sum.drawing / n,
+                        row.sum.swap / n, total, 1000.0 / total, row.triangles, headless,
+                        row.cpu / n);
+        }
         std::fflush(stdout);
 
         // Skip-render: the steps of 15 frames (about three seconds) against
-        // the headless rate of the same world, timed just after.
+        // the headless rate of the same world for a second, in turns.
         if (creatures > 0 && !framesOnly) {
-            world->driver.skipRender = 1;
-            frame = 0;
-            warmup = 1 << 30; // no frame times wanted
-            const long long steps0 = world->sim.counters.steps;
-            const auto t0 = std::chrono::steady_clock::now();
-            backend->stopAfterFrames(15);
-            dsSimulationLoop(0, nullptr, width, height, &fn);
-            const double windowRate = (world->sim.counters.steps - steps0) / secondsSince(t0);
-            world->driver.skipRender = 0;
-            warmup = 30;
-            const long long steps1 = world->sim.counters.steps;
-            const auto t1 = std::chrono::steady_clock::now();
-            while (secondsSince(t1) < 1.0)
-                scene.step(10);
-            const double headlessRate = (world->sim.counters.steps - steps1) / secondsSince(t1);
-            skipRates.push_back({creatures, windowRate, headlessRate});
+            for (int r = 0; r < skipRounds; ++r)
+                for (const Mode& mode : modes) {
+                    backend->setLeanDrawing(mode.lean);
+                    world->driver.skipRender = 1;
+                    frame = measured = 0;
+                    warmup = 0;
+                    sum = WindowBackend::FrameTimes{};
+                    const long long steps0 = world->sim.counters.steps;
+                    const auto t0 = std::chrono::steady_clock::now();
+                    backend->stopAfterFrames(15);
+                    dsSimulationLoop(0, nullptr, width, height, &fn);
+                    const double windowRate =
+                        (world->sim.counters.steps - steps0) / secondsSince(t0);
+                    world->driver.skipRender = 0;
+                    const long long steps1 = world->sim.counters.steps;
+                    const auto t1 = std::chrono::steady_clock::now();
+                    while (secondsSince(t1) < 1.0)
+                        scene.step(10);
+                    const double headlessRate =
+                        (world->sim.counters.steps - steps1) / secondsSince(t1);
+                    const double n = measured > 0 ? measured : 1;
+                    skipRates.push_back({creatures, mode.name, windowRate, headlessRate,
+                                         sum.step / n, (sum.drawing + sum.picking) / n,
+                                         sum.swap / n});
+                }
         }
         world = nullptr;
     }
-    std::printf("\n%9s %18s %18s %8s\n", "creatures", "skip-render st/s", "headless st/s",
-                "ratio");
-    for (const SkipRate& r : skipRates)
-        std::printf("%9d %18.0f %18.0f %8.2f\n", r.creatures, r.window, r.headless,
-                    r.window / r.headless);
+    std::printf("\n%9s %8s %18s %18s %8s %10s %10s %10s\n", "creatures", "drawing",
+                "skip-render st/s", "headless st/s", "ratio", "steps ms", "draw ms", "swap ms");
+    for (std::size_t i = 0; i < skipRates.size(); ++i) {
+        const SkipRate& r = skipRates[i];
+        std::printf("%9d %8s %18.0f %18.0f %8.2f %10.1f %10.1f %10.1f\n", r.creatures,
+                    r.drawing, r.window, r.headless, r.window / r.headless, r.step, r.draw,
+                    r.swap);
+    }
     std::printf("\nsim ms is two simulation steps (the default speed); headless ms is one step.\n"
                 "cpu ms is the processor time of all the program's threads per frame (the\n"
                 "renderer's threads too): the work of a frame, however busy the machine is.\n"

@@ -57,6 +57,10 @@ void onStep(int pause)
     }
     if (!runFrame(pause))
         dsStop();
+    // While the drawing is skipped, the frame drawn after the steps is a
+    // glimpse: coarser bodies, so the steps keep most of the time.
+    if (WindowBackend* b = windowBackend())
+        b->setGlimpse(world().driver.skipRender != 0);
     if (livePlot)
         livePlot->update(world().sim.statistics);
 }

@@ -4,6 +4,8 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include "drawlib/textures.h"
+
 namespace {
 
 unsigned compile(GLenum type, const char* source, std::string& error)
@@ -60,6 +62,26 @@ unsigned linkProgram(const char* vs, const char* fs, std::initializer_list<const
 int uniform(unsigned program, const char* name)
 {
     return glGetUniformLocation(program, name);
+}
+
+unsigned uploadTexture(const Image& img)
+{
+    GLuint t = 0;
+    glGenTextures(1, &t);
+    glBindTexture(GL_TEXTURE_2D, t);
+    const GLenum format = img.channels == 1   ? GL_LUMINANCE
+                         : img.channels == 4 ? GL_RGBA
+                                             : GL_RGB;
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    // One mipmap level per lookup: the software renderer pays for each texel.
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, GL_TRUE);
+    glTexImage2D(GL_TEXTURE_2D, 0, format, img.width, img.height, 0, format, GL_UNSIGNED_BYTE,
+                 img.pixels.data());
+    return t;
 }
 
 const char* const kShadowProjection = R"(

@@ -1,5 +1,6 @@
 // Shader programs: compiling and linking GLSL sources with their
-// attributes bound to locations in the order given.
+// attributes bound to locations in the order given; textures made in code
+// uploaded with their mipmaps.
 #pragma once
 #ifndef CREATURES_FLOOR_DRAWLIB_GL
 #error "drawlib/gl/ is for drawlib/gl/ and the floors above it"
@@ -7,6 +8,8 @@
 
 #include <initializer_list>
 #include <string>
+
+struct Image;
 
 // The linked program, or 0 with the compiler's or linker's message.
 unsigned linkProgram(const char* vertexSource, const char* fragmentSource,
@@ -20,3 +23,7 @@ int uniform(unsigned program, const char* name);
 // shadowPosition(w) flattens a world point onto the ground along the light
 // and sets vAlpha, the shadow's darkness, fading with the fog.
 extern const char* const kShadowProjection;
+
+// A texture of the image (one, three or four channels), repeating, with
+// mipmaps sampled one level at a time.
+unsigned uploadTexture(const Image& img);

@@ -99,102 +99,6 @@ varying float vAlpha;
 void main() { gl_FragColor = vec4(0.05, 0.07, 0.12, vAlpha); }
 )";
 
-// The sky: a dome around the eye. Its colour (gradient and the glow around
-// the sun) is worked out per vertex; per pixel only the sun's disc and the
-// clouds.
-const char* kSkyVertex = R"(
-#version 120
-attribute vec3 aPos;
-uniform mat4 uViewProj;
-uniform vec3 uEye;
-uniform float uRadius;
-uniform vec3 uLight;
-uniform vec3 uHorizon;
-uniform vec3 uZenith;
-varying vec3 vDir;
-varying vec3 vColor;
-varying vec2 vCloud;
-varying float vCloudFade;
-void main() {
-    vec3 d = aPos;
-    float up = max(d.z, 0.0);
-    float sun = max(dot(d, uLight), 0.0);
-    vColor = mix(uHorizon, uZenith, pow(up, 0.55)) + vec3(1.0, 0.93, 0.78) * pow(sun, 12.0) * 0.18;
-    vCloud = d.xy / (up + 0.12) * 0.22;
-    vCloudFade = 0.8 * smoothstep(0.02, 0.35, up);
-    vDir = d;
-    // On the far plane: the sky fills only what nothing else covers.
-    gl_Position = uViewProj * vec4(uEye + d * uRadius, 1.0);
-    gl_Position.z = gl_Position.w;
-}
-)";
-
-const char* kSkyFragment = R"(
-#version 120
-uniform vec3 uLight;
-uniform sampler2D uClouds;
-varying vec3 vDir;
-varying vec3 vColor;
-varying vec2 vCloud;
-varying float vCloudFade;
-void main() {
-    // The sun's disc: the cosine raised to the 512th power by squaring.
-    float s = max(dot(normalize(vDir), uLight), 0.0);
-    s *= s; s *= s; s *= s; s *= s; s *= s; s *= s; s *= s; s *= s; s *= s;
-    vec3 sky = vColor + vec3(1.0, 0.93, 0.78) * s * 1.2;
-    float c = texture2D(uClouds, vCloud).r * vCloudFade;
-    gl_FragColor = vec4(mix(sky, vec3(0.95, 0.96, 0.97), c), 1.0);
-}
-)";
-
-// The ground: rings around the point below the eye, finer near it, out to
-// where the fog hides everything. Fog and the broad light and dark patches
-// are worked out per vertex.
-const char* kGroundVertex = R"(
-#version 120
-attribute vec2 aPos;
-uniform mat4 uViewProj;
-uniform vec3 uEye;
-uniform vec2 uFog;
-varying vec2 vWorld;
-varying float vFog;
-varying float vBroad;
-void main() {
-    vec2 p = uEye.xy + aPos;
-    vWorld = p;
-    float f = clamp((length(vec3(p, 0.0) - uEye) - uFog.x) / max(uFog.y - uFog.x, 1.0), 0.0, 1.0);
-    f = 1.0 - f;
-    vFog = 1.0 - f * f * f * f;
-    vBroad = 0.5 + 0.25 * (sin(p.x * 0.061 + sin(p.y * 0.043)) + sin(p.y * 0.057 - 0.7));
-    gl_Position = uViewProj * vec4(p, 0.0, 1.0);
-}
-)";
-
-const char* kGroundFragment = R"(
-#version 120
-uniform sampler2D uGround;
-uniform vec3 uFogColor;
-uniform float uSize;
-uniform float uLightLevel;
-varying vec2 vWorld;
-varying float vFog;
-varying float vBroad;
-void main() {
-    vec3 grain = texture2D(uGround, vWorld / 9.0).rgb;
-    float edge = max(abs(vWorld.x), abs(vWorld.y)) - uSize;
-    float inside = 1.0 - smoothstep(-0.05, 0.05, edge);
-    vec3 arena = vec3(0.80, 0.77, 0.69) * (0.92 + 0.12 * vBroad);
-    vec3 outside = vec3(0.55, 0.62, 0.47) * (0.85 + 0.25 * vBroad);
-    vec3 color = mix(outside, arena, inside) * grain;
-    // A faint grid every 5 units on the arena, and a dark seam at its edge.
-    vec2 q = vWorld / 5.0;
-    vec2 g = abs(fract(q - 0.5) - 0.5) / max(fwidth(q), vec2(1e-4));
-    color *= 1.0 - 0.10 * (1.0 - clamp(min(g.x, g.y), 0.0, 1.0)) * inside;
-    color *= 1.0 - 0.22 * (1.0 - smoothstep(0.0, 0.35, abs(edge)));
-    gl_FragColor = vec4(mix(color * uLightLevel, uFogColor, vFog), 1.0);
-}
-)";
-
 const char* kLineVertex = R"(
 #version 120
 attribute vec3 aPos;
@@ -213,25 +117,6 @@ varying vec4 vColor;
 void main() { gl_FragColor = vColor; }
 )";
 
-unsigned upload(const Image& img)
-{
-    GLuint t = 0;
-    glGenTextures(1, &t);
-    glBindTexture(GL_TEXTURE_2D, t);
-    const GLenum format = img.channels == 1 ? GL_LUMINANCE : GL_RGB;
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-    // One mipmap level per lookup: the software renderer pays for each texel.
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, GL_TRUE);
-    glTexImage2D(GL_TEXTURE_2D, 0, format, img.width, img.height, 0, format, GL_UNSIGNED_BYTE,
-                 img.pixels.data());
-    return t;
-}
-
-
 } // namespace
 
 GlRenderer::~GlRenderer()
@@ -243,25 +128,21 @@ bool GlRenderer::init(std::string& error)
 {
     litProgram_ =
         linkProgram(kLitVertex, kLitFragment, {"aPos", "aNormal", "aTex", "aColor", "aMaterial"}, error);
-    skyProgram_ = litProgram_ ? linkProgram(kSkyVertex, kSkyFragment, {"aPos"}, error) : 0;
-    groundProgram_ = skyProgram_ ? linkProgram(kGroundVertex, kGroundFragment, {"aPos"}, error) : 0;
     const std::string shadowVertex =
         std::string(kShadowVertexHead) + kShadowProjection + kShadowVertexMain;
-    shadowProgram_ = groundProgram_
+    shadowProgram_ = litProgram_
                          ? linkProgram(shadowVertex.c_str(), kShadowFragment, {"aPos"}, error)
                          : 0;
     lineProgram_ = shadowProgram_ ? linkProgram(kLineVertex, kLineFragment, {"aPos", "aColor"}, error) : 0;
-    if (!lineProgram_ || !skins_.init(kLitFragment, kShadowFragment, error))
+    if (!lineProgram_ || !skins_.init(kLitFragment, kShadowFragment, error) ||
+        !skyGround_.init(error))
         return false;
-    skinTexture_ = upload(makeSkinTexture());
-    groundTexture_ = upload(makeGroundTexture());
-    cloudTexture_ = upload(makeCloudTexture());
+    skinTexture_ = uploadTexture(makeSkinTexture());
     glGenBuffers(1, &vertexBuffer_);
     glGenBuffers(1, &indexBuffer_);
     glGenBuffers(1, &lineBuffer_);
     glGenBuffers(1, &shadowVertexBuffer_);
     glGenBuffers(1, &shadowIndexBuffer_);
-    makeBackgroundMeshes();
     ready_ = true;
     return true;
 }
@@ -271,14 +152,13 @@ void GlRenderer::release()
     if (!ready_)
         return;
     skins_.release();
-    for (unsigned p : {litProgram_, skyProgram_, groundProgram_, shadowProgram_, lineProgram_})
+    skyGround_.release();
+    for (unsigned p : {litProgram_, shadowProgram_, lineProgram_})
         glDeleteProgram(p);
-    const GLuint textures[] = {skinTexture_, groundTexture_, cloudTexture_};
-    glDeleteTextures(3, textures);
-    const GLuint buffers[] = {vertexBuffer_,      indexBuffer_,        lineBuffer_,
-                              skyBuffer_,         skyIndexBuffer_,     groundBuffer_,
-                              groundIndexBuffer_, shadowVertexBuffer_, shadowIndexBuffer_};
-    glDeleteBuffers(9, buffers);
+    glDeleteTextures(1, &skinTexture_);
+    const GLuint buffers[] = {vertexBuffer_, indexBuffer_, lineBuffer_, shadowVertexBuffer_,
+                              shadowIndexBuffer_};
+    glDeleteBuffers(5, buffers);
     ready_ = false;
 }
 
@@ -324,123 +204,6 @@ void GlRenderer::drawBackground(double groundSize, float fogStart, float fogEnd)
         viewProj_ = multiply(perspective(tanHalfFovY(aspect_), aspect_, kNearPlane, farZ_),
                              viewMatrix(eye_, hpr_));
     }
-}
-
-void GlRenderer::drawGround()
-{
-    glEnableVertexAttribArray(0);
-    // Pushed a hair back so that what lies on it (wall tops, shadows) wins
-    // the depth test.
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
-    glDepthMask(GL_TRUE);
-    glDisable(GL_BLEND);
-    glEnable(GL_POLYGON_OFFSET_FILL);
-    glPolygonOffset(1.0f, 2.0f);
-    const GLuint p = groundProgram_;
-    glUseProgram(p);
-    glUniformMatrix4fv(uniform(p, "uViewProj"), 1, GL_FALSE, viewProj_.m);
-    glUniform3fv(uniform(p, "uEye"), 1, eye_);
-    glUniform2f(uniform(p, "uFog"), fogStart_, fogEnd_);
-    glUniform3fv(uniform(p, "uFogColor"), 1, kHorizon);
-    glUniform1f(uniform(p, "uSize"), static_cast<float>(groundSize_));
-    glUniform1f(uniform(p, "uLightLevel"), 0.62f + 0.45f * kLight[2]);
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, groundTexture_);
-    glUniform1i(uniform(p, "uGround"), 0);
-    glBindBuffer(GL_ARRAY_BUFFER, groundBuffer_);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, groundIndexBuffer_);
-    glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, nullptr);
-    glDrawElements(GL_TRIANGLES, groundIndexCount_, GL_UNSIGNED_INT, nullptr);
-    glDisable(GL_POLYGON_OFFSET_FILL);
-    glDisableVertexAttribArray(0);
-}
-
-void GlRenderer::drawSky()
-{
-    glEnableVertexAttribArray(0);
-    // Behind everything: drawn last among the opaque things, where the
-    // depth buffer is still clear.
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
-    glDepthMask(GL_FALSE);
-    glDisable(GL_BLEND);
-    const GLuint p = skyProgram_;
-    glUseProgram(p);
-    glUniformMatrix4fv(uniform(p, "uViewProj"), 1, GL_FALSE, viewProj_.m);
-    glUniform3fv(uniform(p, "uEye"), 1, eye_);
-    glUniform1f(uniform(p, "uRadius"), farZ_ * 0.5f);
-    glUniform3fv(uniform(p, "uLight"), 1, kLight);
-    glUniform3fv(uniform(p, "uHorizon"), 1, kHorizon);
-    glUniform3fv(uniform(p, "uZenith"), 1, kZenith);
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, cloudTexture_);
-    glUniform1i(uniform(p, "uClouds"), 0);
-    glBindBuffer(GL_ARRAY_BUFFER, skyBuffer_);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, skyIndexBuffer_);
-    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 0, nullptr);
-    glDrawElements(GL_TRIANGLES, skyIndexCount_, GL_UNSIGNED_INT, nullptr);
-    glDepthMask(GL_TRUE);
-    glDisableVertexAttribArray(0);
-}
-
-void GlRenderer::makeBackgroundMeshes()
-{
-    // Grid of rings by segments; index of ring r, segment k.
-    auto grid = [](int rings, int segments, std::vector<std::uint32_t>& indices) {
-        for (int r = 0; r + 1 < rings; ++r)
-            for (int k = 0; k < segments; ++k) {
-                const std::uint32_t a = r * (segments + 1) + k, b = a + segments + 1;
-                indices.insert(indices.end(), {a, a + 1, b, a + 1, b + 1, b});
-            }
-    };
-    const float pi = 3.14159265f;
-    // Sky dome: unit directions from a little below the horizon to the top.
-    const int skyRings = 14, segments = 48;
-    std::vector<float> dome;
-    for (int r = 0; r < skyRings; ++r) {
-        const float e = -0.2f + (0.5f * pi + 0.2f) * r / (skyRings - 1);
-        for (int k = 0; k <= segments; ++k) {
-            const float a = 2.0f * pi * k / segments;
-            dome.insert(dome.end(),
-                        {std::cos(e) * std::cos(a), std::cos(e) * std::sin(a), std::sin(e)});
-        }
-    }
-    std::vector<std::uint32_t> indices;
-    grid(skyRings, segments, indices);
-    skyIndexCount_ = static_cast<int>(indices.size());
-    glGenBuffers(1, &skyBuffer_);
-    glGenBuffers(1, &skyIndexBuffer_);
-    glBindBuffer(GL_ARRAY_BUFFER, skyBuffer_);
-    glBufferData(GL_ARRAY_BUFFER, dome.size() * sizeof(float), dome.data(), GL_STATIC_DRAW);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, skyIndexBuffer_);
-    glBufferData(GL_ELEMENT_ARRAY_BUFFER, indices.size() * sizeof(std::uint32_t), indices.data(),
-                 GL_STATIC_DRAW);
-
-    // Ground: rings growing geometrically from the point below the eye out
-    // to 4000 units, so near cells are small and far ones large.
-    const int groundRings = 34;
-    std::vector<float> rings;
-    for (int r = 0; r < groundRings; ++r) {
-        const float radius =
-            r == 0 ? 0.0f : 0.3f * std::pow(4000.0f / 0.3f, (r - 1.0f) / (groundRings - 2));
-        for (int k = 0; k <= segments; ++k) {
-            const float a = 2.0f * pi * k / segments;
-            rings.insert(rings.end(), {radius * std::cos(a), radius * std::sin(a)});
-        }
-    }
-    indices.clear();
-    grid(groundRings, segments, indices);
-    groundIndexCount_ = static_cast<int>(indices.size());
-    glGenBuffers(1, &groundBuffer_);
-    glGenBuffers(1, &groundIndexBuffer_);
-    glBindBuffer(GL_ARRAY_BUFFER, groundBuffer_);
-    glBufferData(GL_ARRAY_BUFFER, rings.size() * sizeof(float), rings.data(), GL_STATIC_DRAW);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, groundIndexBuffer_);
-    glBufferData(GL_ELEMENT_ARRAY_BUFFER, indices.size() * sizeof(std::uint32_t), indices.data(),
-                 GL_STATIC_DRAW);
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
 }
 
 bool GlRenderer::project(const float p[3], float& x, float& y) const
@@ -632,9 +395,8 @@ void GlRenderer::drawMesh()
     // The ground and the sky after the bodies: what the bodies cover is
     // never shaded.
     if (background_) {
-        glDisable(GL_CULL_FACE);
-        drawGround();
-        drawSky();
+        skyGround_.draw(SkyGround::View{viewProj_.m, eye_, kLight, kHorizon, kZenith, farZ_ * 0.5f,
+                                        fogStart_, fogEnd_, static_cast<float>(groundSize_)});
         glEnable(GL_DEPTH_TEST);
         glDepthMask(GL_TRUE);
     }

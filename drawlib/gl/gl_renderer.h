@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "drawlib/gl/kept_skins.h"
+#include "drawlib/gl/sky_ground.h"
 #include "drawlib/mesh_builder.h"
 #include "drawlib/view_math.h"
 
@@ -37,6 +38,8 @@ public:
     // endView after the opaque bodies (so that what they cover is never
     // shaded), the sky only where nothing else is.
     void drawBackground(double groundSize, float fogStart, float fogEnd);
+    // How the sky and the ground are drawn (see sky_ground.h).
+    void setBackgroundLook(SkyGround::Look look) { skyGround_.setLook(look); }
     // Draws everything gathered since beginView.
     void endView();
 
@@ -80,21 +83,15 @@ private:
     };
 
     void drawMesh();
-    void drawGround();
-    void drawSky();
     void setAttributes();
-    // The sky dome and the ground rings, made once.
-    void makeBackgroundMeshes();
 
     bool ready_ = false;
-    unsigned litProgram_ = 0, skyProgram_ = 0, groundProgram_ = 0, shadowProgram_ = 0,
-             lineProgram_ = 0;
-    unsigned skinTexture_ = 0, groundTexture_ = 0, cloudTexture_ = 0;
+    unsigned litProgram_ = 0, shadowProgram_ = 0, lineProgram_ = 0;
+    unsigned skinTexture_ = 0;
     unsigned vertexBuffer_ = 0, indexBuffer_ = 0, lineBuffer_ = 0;
     unsigned shadowVertexBuffer_ = 0, shadowIndexBuffer_ = 0;
-    unsigned skyBuffer_ = 0, skyIndexBuffer_ = 0, groundBuffer_ = 0, groundIndexBuffer_ = 0;
-    int skyIndexCount_ = 0, groundIndexCount_ = 0;
 
+    SkyGround skyGround_;
     KeptSkins skins_;
     Mesh mesh_;
     std::uint32_t primitiveStart_ = 0;

@@ -19,6 +19,8 @@
 #include <cstring>
 #include <sstream>
 
+#include "drawlib/body_detail.h"
+
 namespace {
 
 // Mouse messages of the callback table.
@@ -176,6 +178,12 @@ void WindowBackend::close()
     glfwDestroyWindow(window_);
     window_ = nullptr;
     glfwTerminate();
+}
+
+void WindowBackend::setLeanDrawing(bool on)
+{
+    leanDrawing_ = on;
+    renderer_.setBackgroundLook(on ? SkyGround::Look::Lean : SkyGround::Look::Detailed);
 }
 
 void WindowBackend::stopAfterFrames(int frames, const std::string& screenshotPath)
@@ -709,21 +717,22 @@ void WindowBackend::drawCapsuleArray(int n, const float* positions, const float*
     const float c[3] = {static_cast<float>(centre[0]), static_cast<float>(centre[1]),
                         static_cast<float>(centre[2])};
     const float pixels = renderer_.pixelRadius(c, static_cast<float>(reach));
-    const int level = std::min(capsuleQuality_, pixels < 8.0f    ? 1
-                                                : pixels < 16.0f ? 2
-                                                : pixels < 32.0f ? 3
-                                                : pixels < 64.0f ? 4
-                                                                 : 6);
+    const DetailChoice choice = !leanDrawing_ ? DetailChoice::Earlier
+                                : glimpse_    ? DetailChoice::Glimpse
+                                              : DetailChoice::Lean;
+    const BodyDetail detail = bodyDetail(pixels, capsuleQuality_, choice, shadows_);
+    const int level = detail.level;
     if (key) {
         int litCapsule = -1;
         for (int i = 0; i < n; ++i)
             if (chain_[i].lit)
                 litCapsule = i;
-        if (renderer_.drawKeptSkin(key, chain_, level, shadows_ ? 1 : -1, style, lit, litCapsule))
+        if (renderer_.drawKeptSkin(key, chain_, level, detail.shadow ? 1 : -1, style, lit,
+                                   litCapsule))
             return;
     }
     addCapsuleChain(renderer_.mesh(), style, chain_, level, lit);
-    if (shadows_)
+    if (detail.shadow)
         addCapsuleChain(renderer_.shadowMesh(), Style{}, chain_, 1, Style{});
     finishPrimitive(centre);
 }

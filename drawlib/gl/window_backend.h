@@ -47,6 +47,17 @@ public:
     // Makes every frame wait for the renderer so the drawing time includes
     // the rasterisation (for measurements).
     void setFinishEachFrame(bool on) { finishEachFrame_ = on; }
+    // The lean drawing (the default): the lean sky and ground, and bodies
+    // small on the screen coarser and without shadows. Off, the earlier
+    // drawing, to measure one against the other.
+    void setLeanDrawing(bool on);
+    bool leanDrawing() const { return leanDrawing_; }
+    // Frames drawn now and then while the steps run on (skip-render): with
+    // the lean drawing, bodies coarser still (see body_detail.h).
+    void setGlimpse(bool on) { glimpse_ = on; }
+    // The sky and the ground alone drawn another way (after setLeanDrawing,
+    // which sets them too); Off measures what they cost.
+    void setSkyGroundLook(SkyGround::Look look) { renderer_.setBackgroundLook(look); }
 
     // Time of the last frame by stage, in milliseconds.
     struct FrameTimes {
@@ -160,6 +171,8 @@ private:
     int texture_ = 0;
     bool texturesOn_ = true;
     bool shadows_ = true;
+    bool leanDrawing_ = true;
+    bool glimpse_ = false;
     int sphereQuality_ = 2;
     int capsuleQuality_ = 3;
     float fogStart_ = 60.0f, fogEnd_ = 1200.0f;

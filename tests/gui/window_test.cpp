@@ -7,6 +7,7 @@
 #include <imgui_internal.h>
 #include <stb_image.h>
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -163,6 +164,67 @@ TEST_F(WindowTest, TheDefaultWorldShowsSkyGroundAndCreaturesAndPickingFindsWhatI
     N_MousePickingPreFunc(320, 1);
     drawWorld(w, w.view.mainCamera, 640, 480, true, nullptr, 0.0);
     EXPECT_EQ(N_MousePickingAfterRenderFunc(320, 1), nullptr);
+}
+
+// Mean colour of a box of a picture, by channel.
+std::array<double, 3> meanColour(const Picture& p, int x0, int y0, int x1, int y1)
+{
+    std::array<double, 3> sum{0, 0, 0};
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x)
+            for (int c = 0; c < 3; ++c)
+                sum[c] += p.at(x, y)[c];
+    const double n = static_cast<double>(x1 - x0) * (y1 - y0);
+    return {sum[0] / n, sum[1] / n, sum[2] / n};
+}
+
+// Pixels of a row darker by more than `by` than both neighbours `gap`
+// pixels away: thin dark lines across the row.
+int thinDarkPixels(const Picture& p, int y, int x0, int x1, int gap, int by)
+{
+    int n = 0;
+    for (int x = x0 + gap; x < x1 - gap; ++x) {
+        const int v = p.at(x, y)[0] + p.at(x, y)[1] + p.at(x, y)[2];
+        const int l = p.at(x - gap, y)[0] + p.at(x - gap, y)[1] + p.at(x - gap, y)[2];
+        const int r = p.at(x + gap, y)[0] + p.at(x + gap, y)[1] + p.at(x + gap, y)[2];
+        if (v + by < l && v + by < r)
+            ++n;
+    }
+    return n;
+}
+
+// The lean sky and ground (colours per vertex, no texture per pixel) look
+// like the earlier per-pixel ones: the sky band and the ground band have
+// about the same mean colours, the sky stays bluish, and the grid's thin
+// lines cross the ground in both.
+TEST_F(WindowTest, TheLeanSkyAndGroundLookLikeTheEarlierOnes)
+{
+    scene = std::make_unique<Scene>(7, 0);
+    WindowBackend* backend = windowBackend();
+    ASSERT_NE(backend, nullptr);
+    backend->setLeanDrawing(false);
+    const Picture earlier = frames(3, "earlier.png");
+    backend->setLeanDrawing(true);
+    const Picture lean = frames(3, "lean.png");
+    ASSERT_EQ(lean.width, earlier.width);
+    const std::array<double, 3> skyA = meanColour(earlier, 200, 0, 440, 12);
+    const std::array<double, 3> skyB = meanColour(lean, 200, 0, 440, 12);
+    const std::array<double, 3> groundA = meanColour(earlier, 60, 330, 580, 440);
+    const std::array<double, 3> groundB = meanColour(lean, 60, 330, 580, 440);
+    for (int c = 0; c < 3; ++c) {
+        EXPECT_NEAR(skyA[c], skyB[c], 12.0) << "sky channel " << c;
+        EXPECT_NEAR(groundA[c], groundB[c], 12.0) << "ground channel " << c;
+    }
+    EXPECT_GT(skyB[2], skyB[0]);
+    EXPECT_LE(groundB[2], groundB[0]);
+    int linesA = 0, linesB = 0;
+    for (int y = 340; y < 440; y += 10) {
+        linesA += thinDarkPixels(earlier, y, 60, 580, 3, 6);
+        linesB += thinDarkPixels(lean, y, 60, 580, 3, 6);
+    }
+    EXPECT_GT(linesA, 10);
+    EXPECT_GT(linesB, 10);
+    EXPECT_LT(std::abs(linesA - linesB), linesA) << linesA << " against " << linesB;
 }
 
 TEST_F(WindowTest, CreaturesAndTheMiniViewChangeThePicture)

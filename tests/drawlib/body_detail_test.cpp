@@ -1,0 +1,57 @@
+#include "drawlib/body_detail.h"
+
+#include <gtest/gtest.h>
+
+// The earlier choice: every body casts a shadow, levels step at 8, 16, 32
+// and 64 pixels, never finer than the quality allows.
+TEST(BodyDetail, EarlierChoiceKeepsEveryShadowAndStepsTheLevelWithTheSize)
+{
+    const struct {
+        float pixels;
+        int level;
+    } cases[] = {{0.5f, 1}, {7.9f, 1}, {8.0f, 2}, {16.0f, 3}, {32.0f, 4}, {63.0f, 4}, {64.0f, 6},
+                 {500.0f, 6}};
+    for (const auto& c : cases) {
+        const BodyDetail d = bodyDetail(c.pixels, 6, DetailChoice::Earlier, true);
+        EXPECT_EQ(d.level, c.level) << c.pixels;
+        EXPECT_TRUE(d.shadow) << c.pixels;
+    }
+    EXPECT_EQ(bodyDetail(500.0f, 3, DetailChoice::Earlier, true).level, 3);
+    EXPECT_EQ(bodyDetail(500.0f, 0, DetailChoice::Earlier, true).level, 1); // never below the coarsest
+    EXPECT_FALSE(bodyDetail(500.0f, 6, DetailChoice::Earlier, false).shadow);
+}
+
+// The lean choice: the same levels at twice the size, no shadow under
+// kShadowlessPixels, and never finer than the earlier choice.
+TEST(BodyDetail, LeanChoiceIsCoarserAndDropsTheShadowsOfSmallBodies)
+{
+    EXPECT_EQ(bodyDetail(15.9f, 6, DetailChoice::Lean, true).level, 1);
+    EXPECT_EQ(bodyDetail(16.0f, 6, DetailChoice::Lean, true).level, 2);
+    EXPECT_EQ(bodyDetail(64.0f, 6, DetailChoice::Lean, true).level, 4);
+    EXPECT_EQ(bodyDetail(128.0f, 6, DetailChoice::Lean, true).level, 6);
+    EXPECT_FALSE(bodyDetail(kShadowlessPixels - 0.1f, 6, DetailChoice::Lean, true).shadow);
+    EXPECT_TRUE(bodyDetail(kShadowlessPixels, 6, DetailChoice::Lean, true).shadow);
+    EXPECT_FALSE(bodyDetail(200.0f, 6, DetailChoice::Lean, false).shadow); // shadows off stay off
+    for (float pixels = 0.5f; pixels < 300.0f; pixels *= 1.3f)
+        for (int quality = 1; quality <= 6; ++quality)
+            for (DetailChoice coarser : {DetailChoice::Lean, DetailChoice::Glimpse}) {
+                const DetailChoice finer =
+                    coarser == DetailChoice::Lean ? DetailChoice::Earlier : DetailChoice::Lean;
+                const BodyDetail c = bodyDetail(pixels, quality, coarser, true);
+                const BodyDetail f = bodyDetail(pixels, quality, finer, true);
+                EXPECT_LE(c.level, f.level) << pixels << " " << quality;
+                EXPECT_LE(c.shadow, f.shadow) << pixels << " " << quality;
+            }
+}
+
+// The glimpse: four times the earlier sizes, shadows from twice the lean
+// size on.
+TEST(BodyDetail, GlimpseIsCoarserStill)
+{
+    EXPECT_EQ(bodyDetail(31.9f, 6, DetailChoice::Glimpse, true).level, 1);
+    EXPECT_EQ(bodyDetail(32.0f, 6, DetailChoice::Glimpse, true).level, 2);
+    EXPECT_EQ(bodyDetail(255.0f, 6, DetailChoice::Glimpse, true).level, 4);
+    EXPECT_EQ(bodyDetail(256.0f, 6, DetailChoice::Glimpse, true).level, 6);
+    EXPECT_FALSE(bodyDetail(2 * kShadowlessPixels - 0.1f, 6, DetailChoice::Glimpse, true).shadow);
+    EXPECT_TRUE(bodyDetail(2 * kShadowlessPixels, 6, DetailChoice::Glimpse, true).shadow);
+}
