@@ -10,6 +10,7 @@
 #include <backends/imgui_impl_glfw.h>
 #include <backends/imgui_impl_opengl2.h>
 #include <imgui.h>
+#include <imgui_internal.h>
 #include <stb_image_write.h>
 
 #include <algorithm>
@@ -295,6 +296,7 @@ void WindowBackend::simulationLoop(int, char**, int width, int height, const Dra
         times_.panel = nowMs() - panelStart;
         updateCursor();
         ImGui::Render();
+        rememberPanelRects();
         glViewport(0, 0, framebufferW_, framebufferH_);
         ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
         if (finishEachFrame_)
@@ -792,6 +794,26 @@ void WindowBackend::sendMouse(int message)
     callbacks_->mouse(message, buttons_, x, y, x, y);
 }
 
+void WindowBackend::rememberPanelRects()
+{
+    panelRects_.clear();
+    const ImGuiContext& g = *ImGui::GetCurrentContext();
+    for (const ImGuiWindow* win : g.Windows) {
+        if (!win->WasActive || win->Hidden || (win->Flags & ImGuiWindowFlags_NoMouseInputs) ||
+            win->ParentWindow)
+            continue;
+        panelRects_.push_back({win->Pos.x, win->Pos.y, win->Pos.x + win->Size.x, win->Pos.y + win->Size.y});
+    }
+}
+
+bool WindowBackend::overPanel(double x, double y) const
+{
+    for (const auto& r : panelRects_)
+        if (x >= r[0] && x < r[2] && y >= r[1] && y < r[3])
+            return true;
+    return false;
+}
+
 void WindowBackend::onCursor(double x, double y)
 {
     cursorX_ = x;
@@ -817,7 +839,9 @@ void WindowBackend::onButton(int button, int action, int)
         break;
     default: return;
     }
-    const bool panel = imguiReady_ && ImGui::GetIO().WantCaptureMouse;
+    // The panel's when the press lands on one of its windows, or when one of
+    // its widgets is held (a slider dragged out of its window).
+    const bool panel = imguiReady_ && (overPanel(cursorX_, cursorY_) || ImGui::IsAnyItemActive());
     if (action == GLFW_PRESS) {
         if (panel && !sceneOwnsMouse_)
             return;

@@ -14,6 +14,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <array>
 #include <vector>
 
 #include "drawlib/drawstuff.h"
@@ -196,6 +197,12 @@ private:
     double lastPressTime_[3] = {-1.0, -1.0, -1.0};
     double lastPressX_[3] = {0, 0, 0}, lastPressY_[3] = {0, 0, 0};
     bool sceneOwnsMouse_ = false;
+    // The panels' windows as the last frame drew them (x0, y0, x1, y1): a
+    // press is the panel's when it lands on one, wherever the cursor was at
+    // that frame (a move and a press may come between two frames).
+    std::vector<std::array<float, 4>> panelRects_;
+    bool overPanel(double x, double y) const;
+    void rememberPanelRects();
     bool paused_ = false;
     bool panelsShown_ = true;
 

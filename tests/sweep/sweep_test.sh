@@ -23,8 +23,8 @@ jobs=(foodInterval5_wallHeight0.5_seed1 foodInterval5_wallHeight0.5_seed2
   foodInterval20_wallHeight0.5_seed1 foodInterval20_wallHeight0.5_seed2)
 
 # Stands in for the program: runs the real one, and stops the job named in an
-# order file with the signal in it once the run is under way (a tenth of a
-# second of processor time, of about half a second for the whole run).
+# order file with the signal in it once the run is under way (its first
+# autosave made, a tenth of the run).
 mkdir orders
 cat >shim.sh <<EOF
 #!/usr/bin/env bash
@@ -32,7 +32,9 @@ order="$tmp/orders/\$(basename "\$PWD")"
 [ -f "\$order" ] || exec "$program" "\$@"
 signal=\$(cat "\$order"); rm "\$order"
 "$program" "\$@" & pid=\$!
-while [ "\$(awk '{ print \$14 }' /proc/\$pid/stat 2>/dev/null || echo 99)" -lt 10 ]; do sleep 0.01; done
+# Once its first autosave is whole (the program runs in the job's folder),
+# however slow the build.
+while [ ! -f autosave/SHA256SUMS ] && kill -0 \$pid 2>/dev/null; do sleep 0.01; done
 kill -"\$signal" \$pid 2>/dev/null || touch "$tmp/orders/missed"
 wait \$pid
 EOF
