@@ -45,6 +45,12 @@ def mean_sd(values):
     return m, math.sqrt(sum((v - m) ** 2 for v in values) / (len(values) - 1))
 
 
+def median(values):
+    v = sorted(values)
+    n = len(v)
+    return v[n // 2] if n % 2 else (v[n // 2 - 1] + v[n // 2]) / 2
+
+
 def fmt(m, sd, digits=3):
     if m is None:
         return "-"
@@ -213,7 +219,7 @@ def trial(args):
                 ratios.append(hours[last][1] / hours[first][1])
     print(f"hour-{last} champion covers more ground towards its targets than hour-{first}'s "
           f"on {beats} of {compared} runs" +
-          (f"; median ratio {sorted(ratios)[len(ratios) // 2]:.2f}" if ratios else ""))
+          (f"; median ratio {median(ratios):.2f}" if ratios else ""))
     if args.chart:
         data, plots = "", []
         for i, h in enumerate(wanted):
