@@ -235,7 +235,7 @@ set title 'Champions on the standard course: distance towards the targets per si
 set ylabel 'm / min (4 courses of 300 s)'
 set xtics ({labels}) rotate by -30
 set grid ytics
-set key left top
+set key above horizontal
 set yrange [0:*]
 set xrange [-0.6:{len(table) - 0.4}]
 plot {", ".join(plots)}
