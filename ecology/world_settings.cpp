@@ -122,8 +122,7 @@ std::string number(double v)
     return o.str();
 }
 
-// The value a name stands for: an entry's name, or the word saves and sweep
-// files written before the default set-ups were renamed use for them.
+// The value a name stands for: an entry's name.
 bool namedValue(const WorldSetting& s, const std::string& text, double& value)
 {
     if (!s.valueName)
@@ -133,10 +132,6 @@ bool namedValue(const WorldSetting& s, const std::string& text, double& value)
             value = i;
             return true;
         }
-    if (text == "specified") {
-        value = 0;
-        return true;
-    }
     return false;
 }
 

@@ -66,7 +66,6 @@ TEST(WorldSettings, ParsingAcceptsValuesInRangeAndNamesWhatItRefuses)
         {"physics=fast", nullptr},
         {"physics=1", nullptr},
         {"physics=classic", nullptr},
-        {"physics=specified", nullptr}, // the old word for classic
         {"learningRule=improved", nullptr},
         {"learningRule=original", nullptr},
         {"learningRule=best", "learningRule needs a number, not 'best'"},

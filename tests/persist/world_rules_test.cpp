@@ -80,9 +80,9 @@ TEST_F(WorldRulesFile, ARulesFileThatIsNotOneIsRefusedAndChangesNothing)
         EXPECT_EQ(firstDifference(before, fingerprint(w())), -1);
         EXPECT_EQ(w().settings.learningRule, LearningRuleId::Improved);
     }
-    // Saves made before the default set-up was renamed name it "specified".
+    // A set-up named by its name.
     w().settings.physics = PhysicsSetupId::Fast;
-    writeBytes("plain/rules.txt", "learningRule=1\nphysics=specified\n");
+    writeBytes("plain/rules.txt", "learningRule=1\nphysics=classic\n");
     printedBy([&] { ASSERT_TRUE(loadAll(w().sim, w().settings, "plain")); });
     EXPECT_EQ(w().settings.learningRule, LearningRuleId::Improved);
     EXPECT_EQ(w().settings.physics, PhysicsSetupId::Classic);
