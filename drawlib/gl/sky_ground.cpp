@@ -104,7 +104,8 @@ void main() {
 }
 )";
 
-const char* kSkyFragment = R"(
+// The sky's and the sun's pixels: the colour their vertices worked out.
+const char* kVertexColourFragment = R"(
 #version 120
 varying vec3 vColor;
 void main() { gl_FragColor = vec4(vColor, 1.0); }
@@ -129,12 +130,6 @@ void main() {
     gl_Position = uViewProj * vec4(uEye + d * uRadius, 1.0);
     gl_Position.z = gl_Position.w;
 }
-)";
-
-const char* kSunFragment = R"(
-#version 120
-varying vec3 vColor;
-void main() { gl_FragColor = vec4(vColor, 1.0); }
 )";
 
 // The detailed look.
@@ -283,8 +278,8 @@ SkyGround::~SkyGround()
 bool SkyGround::init(std::string& error)
 {
     groundProgram_ = linkProgram(kGroundVertex, kGroundFragment, {"aPos"}, error);
-    skyProgram_ = groundProgram_ ? linkProgram(kSkyVertex, kSkyFragment, {"aPos"}, error) : 0;
-    sunProgram_ = skyProgram_ ? linkProgram(kSunVertex, kSunFragment, {"aPos"}, error) : 0;
+    skyProgram_ = groundProgram_ ? linkProgram(kSkyVertex, kVertexColourFragment, {"aPos"}, error) : 0;
+    sunProgram_ = skyProgram_ ? linkProgram(kSunVertex, kVertexColourFragment, {"aPos"}, error) : 0;
     detailedGroundProgram_ =
         sunProgram_ ? linkProgram(kDetailedGroundVertex, kDetailedGroundFragment, {"aPos"}, error)
                     : 0;

@@ -6,28 +6,8 @@
 # selected it writes nothing). A click on the panel never selects the
 # creature behind it. Runs inside xvfb-run; places are those of 640 x 480.
 set -euo pipefail
-program="$1"
-work="$(mktemp -d)"
-pid=""
-trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
-cd "$work"
-fail() { echo "FAIL: $*"; cat run.log || true; exit 1; }
-wait_for() {
-  local limit=$1; shift
-  for _ in $(seq $((limit * 10))); do
-    "$@" && return 0
-    sleep 0.1
-  done
-  return 1
-}
-rows() { if [ -f stats.csv ]; then wc -l < stats.csv; else echo 0; fi; }
-# Waits until the run has gone on for $1 more simulated seconds (frames that
-# read the input before have been drawn).
-run_on() {
-  local until=$(($(rows) + $1))
-  reached() { [ "$(rows)" -ge "$until" ]; }
-  wait_for 240 reached || fail "the run stopped going on"
-}
+program="$(realpath "$1")"
+source "$(dirname "${BASH_SOURCE[0]}")/window_script.sh"
 # Frames drawn while paused: the window's own counter is not visible, so a
 # second of wall time stands for a few frames (the outcome is checked on
 # files, not on time).

@@ -5,13 +5,9 @@
 # writes. Which island is shown, and when, must not change what happens.
 # Runs inside xvfb-run.
 set -euo pipefail
-program="$1"
-work="$(mktemp -d)"
-pid=""
-trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
-cd "$work"
+program="$(realpath "$1")"
+source "$(dirname "${BASH_SOURCE[0]}")/window_script.sh"
 
-fail() { echo "FAIL: $*"; cat run.log 2>/dev/null || true; exit 1; }
 args=(--seed 7 --islands 2 --migrate-every 20 --seconds 50 --set stepsPerFrame=5)
 
 "$program" "${args[@]}" --window 640x480 --save-all windowed > run.log 2>&1 &

@@ -10,36 +10,14 @@
 # run from hanging the suite.
 # Runs inside xvfb-run; the panel's places are those of a 640 x 480 window.
 set -euo pipefail
-program="$1"
-work="$(mktemp -d)"
-pid=""
-trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
-cd "$work"
-
-fail() { echo "FAIL: $*"; cat run.log || true; exit 1; }
-
-# Waits up to $1 seconds for the command after it to succeed.
-wait_for() {
-  local limit=$1; shift
-  for _ in $(seq $((limit * 10))); do
-    "$@" && return 0
-    sleep 0.1
-  done
-  return 1
-}
+program="$(realpath "$1")"
+source "$(dirname "${BASH_SOURCE[0]}")/window_script.sh"
 
 # The statistics file gains a row per simulated second: rows that arrive
 # after an input show that frames, which read the input, have been drawn.
 "$program" --seed 7 --window 640x480 --stats stats.csv > run.log 2>&1 &
 pid=$!
 window="$(timeout 120 xdotool search --sync --name '^creatures$' | head -n 1)" || fail "no window"
-rows() { if [ -f stats.csv ]; then wc -l < stats.csv; else echo 0; fi; }
-# Waits until the run has gone on for $1 more simulated seconds.
-run_on() {
-  local until=$(($(rows) + $1))
-  reached() { [ "$(rows)" -ge "$until" ]; }
-  wait_for 240 reached || fail "the run stopped going on"
-}
 run_on 2
 
 # "Save All" header, then its first button.
