@@ -16,11 +16,11 @@
 
 #include <ode/ode.h>
 
-#include "app/headless_run.h"
 #include "app/program_run.h"
 #include "app/step_driver.h"
 #include "app/world_setup.h"
 #include "ecology/physics_world.h"
+#include "base/duration_text.h"
 #include "base/interrupt.h"
 #include "persist/creature_file.h"
 #include "persist/creature_save.h"

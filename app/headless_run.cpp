@@ -12,6 +12,7 @@
 #include <iostream>
 #include <sstream>
 
+#include "base/duration_text.h"
 #include "ecology/physics_world.h"
 #include "ui/frame_callback.h"
 #include "app/program_run.h"
@@ -108,20 +109,6 @@ void headlessFrame(int view)
 
 } // namespace
 
-std::string formatDuration(double seconds)
-{
-    if (!(seconds >= 0) || seconds > 1e7)
-        return "?";
-    const long long s = std::llround(seconds);
-    std::ostringstream o;
-    if (s >= 3600)
-        o << s / 3600 << "h" << std::setw(2) << std::setfill('0') << (s % 3600) / 60 << "m";
-    else if (s >= 60)
-        o << s / 60 << "m" << std::setw(2) << std::setfill('0') << s % 60 << "s";
-    else
-        o << s << "s";
-    return o.str();
-}
 
 int runHeadless(World& w, const RunOptions& options, std::ostream& progress, int argc, char** argv,
                 RunOutputs* outputs)

@@ -7,7 +7,6 @@
 #endif
 
 #include <iosfwd>
-#include <string>
 
 #include "app/options.h"
 #include "ui/world.h"
@@ -20,7 +19,3 @@ class RunOutputs;
 // argc and argv, as the process received them, go to the frame loop.
 int runHeadless(World& w, const RunOptions& options, std::ostream& progress, int argc = 0,
                 char** argv = nullptr, RunOutputs* outputs = nullptr);
-
-// A length of simulated or wall time as the progress line shows it: "42s",
-// "3m05s", "2h07m"; "?" for what is not a time.
-std::string formatDuration(double seconds);

@@ -97,12 +97,11 @@ void ShownArchipelago::trendPoint(int i)
 {
     const World& w = a_.island(i);
     const double t = w.sim.time;
-    const IslandTrendPoint point{t, w.sim.statistics.meanProgressBetween(t - kTrendWindow, t)};
     std::vector<IslandTrendPoint>& trend = trends_[static_cast<std::size_t>(i)];
-    // A point every ten simulated seconds at most.
+    // A point every ten simulated seconds at most (this runs every frame).
     if (!trend.empty() && t >= trend.back().time && t - trend.back().time < 10.0)
         return;
-    trend.push_back(point);
+    trend.push_back({t, w.sim.statistics.meanProgressBetween(t - kTrendWindow, t)});
     trendsChanged_ = true;
     if (trend.size() > kTrendPoints) {
         std::vector<IslandTrendPoint> kept;

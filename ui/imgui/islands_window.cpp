@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 
+#include "base/duration_text.h"
 #include "ui/imgui/panel_style.h"
 #include "ui/panel_layout.h"
 
@@ -27,16 +28,6 @@ ImU32 islandColour(int island, int alpha = 255)
                     alpha);
 }
 
-std::string clock(double seconds)
-{
-    const long long s = std::llround(std::max(0.0, seconds));
-    char text[32];
-    if (s >= 3600)
-        std::snprintf(text, sizeof text, "%lldh%02lldm", s / 3600, (s % 3600) / 60);
-    else
-        std::snprintf(text, sizeof text, "%lldm%02llds", s / 60, s % 60);
-    return text;
-}
 
 void trendChart(const IslandsView& v)
 {
@@ -72,8 +63,8 @@ void trendChart(const IslandsView& v)
         std::snprintf(text, sizeof text, "%.2g", value);
         list->AddText(ImVec2(p0.x, y - 7.0f), label, text);
     }
-    list->AddText(ImVec2(a.x, b.y + 1.0f), label, clock(t0).c_str());
-    const std::string end = clock(t1);
+    list->AddText(ImVec2(a.x, b.y + 1.0f), label, formatDuration(t0).c_str());
+    const std::string end = formatDuration(t1);
     list->AddText(ImVec2(b.x - ImGui::CalcTextSize(end.c_str()).x, b.y + 1.0f), label, end.c_str());
 
     auto at = [&](const IslandTrendPoint& p) {
@@ -98,7 +89,7 @@ void trendChart(const IslandsView& v)
         const float mx = ImGui::GetIO().MousePos.x;
         const double t = t0 + (mx - a.x) / std::max(1.0f, b.x - a.x) * (t1 - t0);
         ImGui::BeginTooltip();
-        ImGui::Text("mean progress per cycle, at %s", clock(t).c_str());
+        ImGui::Text("mean progress per cycle, at %s", formatDuration(t).c_str());
         for (int i = 0; i < static_cast<int>(v.trends.size()); ++i) {
             const auto& trend = v.trends[static_cast<std::size_t>(i)];
             auto it = std::lower_bound(trend.begin(), trend.end(), t,
@@ -161,8 +152,8 @@ void drawIslandsWindow(World& w)
         }
         ImGui::Text("island %d of %d", v.shown + 1, v.count);
         if (v.migrateEvery > 0 && v.nextMigration >= 0)
-            ImGui::Text("migration every %s, next at %s", clock(v.migrateEvery).c_str(),
-                        clock(v.nextMigration).c_str());
+            ImGui::Text("migration every %s, next at %s", formatDuration(v.migrateEvery).c_str(),
+                        formatDuration(v.nextMigration).c_str());
         else
             ImGui::TextUnformatted("no migration");
         if (!v.waitingFor.empty())
