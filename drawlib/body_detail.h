@@ -6,15 +6,17 @@
 #endif
 
 struct BodyDetail {
-    int level;   // capsule detail level, 1 (coarse) to 6 (fine)
+    int level;   // capsule detail level, 0 (the far shape) to 6 (fine)
     bool shadow; // whether its shadow is drawn
 };
 
-// Earlier: the levels step at 8, 16, 32 and 64 pixels, every body has its
-// shadow. Lean: the same levels at twice the sizes, and no shadow under
-// kShadowlessPixels, where a shadow covers a few pixels of ground. Glimpse,
-// for the frames drawn now and then while the drawing is skipped: four times
-// the sizes for both.
+// Earlier: the levels 1, 2, 3, 4 and 6 step at 8, 16, 32 and 64 pixels,
+// every body has its shadow. Lean: levels 0, 1, 2, 4 and 6 at four times
+// those sizes (level 0 is the far shape: four sides, pointed ends), and no
+// shadow under kShadowlessPixels, where a shadow covers a few pixels of
+// ground. Glimpse, for the frames drawn now and then while the drawing is
+// skipped: the lean levels at twice their sizes, and shadows from twice the
+// size.
 enum class DetailChoice { Earlier, Lean, Glimpse };
 
 // pixels: the radius on the screen of the body's bounding sphere; quality:

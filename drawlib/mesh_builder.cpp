@@ -111,16 +111,24 @@ std::uint32_t emitRing(Mesh& mesh, const Style& s, const Ring& r, int n)
     return first;
 }
 
+// A pole: a ring shrunk to its centre (up to rounding of the cosine).
+bool isPoint(const Ring& r)
+{
+    return std::fabs(r.radius) < 1e-6f;
+}
+
 // Triangles between two consecutive rings; `flip` turns the winding so the
-// front faces look outwards.
-void connect(Mesh& mesh, std::uint32_t a, std::uint32_t b, int n, bool flip)
+// front faces look outwards. A ring of radius 0 (a pole) is a point: of each
+// quad only the triangle that is not flat on it is kept.
+void connect(Mesh& mesh, std::uint32_t a, std::uint32_t b, int n, bool flip, bool aPoint = false,
+             bool bPoint = false)
 {
     for (int j = 0; j < n; ++j) {
         const std::uint32_t a0 = a + j, a1 = a + j + 1, b0 = b + j, b1 = b + j + 1;
-        if (flip)
-            mesh.indices.insert(mesh.indices.end(), {a0, b0, a1, a1, b0, b1});
-        else
-            mesh.indices.insert(mesh.indices.end(), {a0, a1, b0, a1, b1, b0});
+        if (!aPoint)
+            mesh.indices.insert(mesh.indices.end(), {a0, flip ? b0 : a1, flip ? a1 : b0});
+        if (!bPoint)
+            mesh.indices.insert(mesh.indices.end(), {a1, flip ? b0 : b1, flip ? b1 : b0});
     }
 }
 
@@ -131,7 +139,7 @@ void emitTube(Mesh& mesh, const Style& s, const std::vector<Ring>& rings, int n,
     for (size_t i = 0; i < rings.size(); ++i) {
         const std::uint32_t current = emitRing(mesh, s, rings[i], n);
         if (i > 0)
-            connect(mesh, previous, current, n, flip);
+            connect(mesh, previous, current, n, flip, isPoint(rings[i - 1]), isPoint(rings[i]));
         previous = current;
     }
 }
@@ -141,7 +149,7 @@ void emitTube(Mesh& mesh, const Style& s, const std::vector<Ring>& rings, int n,
 void capsuleRings(std::vector<Ring>& rings, V3 pos, V3 ex, V3 ey, V3 axis, float length,
                   float radius, int n, bool capNeg, bool capPos)
 {
-    const int capRings = std::max(2, n / 4);
+    const int capRings = n <= 4 ? 1 : std::max(2, n / 4);
     const float half = length * 0.5f;
     auto ring = [&](float z, float r, float radial, float axial) {
         Ring g{pos + axis * z, ex, ey, axis, r, radial, axial, z / kTextureLength};
@@ -217,7 +225,7 @@ V3 nearestOnSegment(V3 a, V3 b, V3 p, float& t)
 
 int capsuleSlices(int level)
 {
-    return 4 + 2 * std::clamp(level, 1, 6);
+    return level <= 0 ? 4 : 4 + 2 * std::min(level, 6);
 }
 
 int sphereSubdivisions(int quality)

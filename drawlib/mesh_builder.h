@@ -38,7 +38,8 @@ struct Mesh {
     }
 };
 
-// Slices around a capsule of quality level 1 (6, coarse) to 6 (16, fine).
+// Slices around a capsule of quality level 0 (4, the far shape, with pointed
+// ends) and 1 (6, coarse) to 6 (16, fine).
 int capsuleSlices(int level);
 // Subdivisions of the icosahedron for sphere quality 0 (80 faces) to 2 and
 // above (1280 faces).

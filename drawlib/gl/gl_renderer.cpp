@@ -21,7 +21,7 @@ const float kLight[3] = {-0.42f, -0.30f, 0.86f};
 const float kHorizon[3] = {0.80f, 0.86f, 0.92f};
 const float kZenith[3] = {0.33f, 0.52f, 0.80f};
 
-const char* kLitVertex = R"(
+const char* kLitVertexHead = R"(
 #version 120
 attribute vec3 aPos;
 attribute vec3 aNormal;
@@ -29,41 +29,26 @@ attribute vec3 aTex;
 attribute vec4 aColor;
 attribute vec4 aMaterial;
 uniform mat4 uViewProj;
-varying vec3 vWorld;
-varying vec3 vNormal;
-varying vec3 vTex;
-varying vec4 vColor;
-varying vec4 vMaterial;
-void main() {
-    vec3 p = aPos;
-    vWorld = p;
-    vNormal = aNormal;
-    vTex = aTex;
-    vColor = aColor;
-    vMaterial = aMaterial;
-    gl_Position = uViewProj * vec4(p, 1.0);
-}
+)";
+const char* kLitVertexMain = R"(
+void main() { gl_Position = litOutputs(aPos, aNormal, aTex, aColor, aMaterial); }
 )";
 
+// Per pixel only what shows at a pixel's scale: the normal's light, the
+// highlight and the rim; the fog and the direction to the eye come from the
+// vertices.
 const char* kLitFragment = R"(
 #version 120
 uniform vec3 uLight;
-uniform vec3 uEye;
 uniform sampler2D uSkin;
 uniform vec3 uFogColor;
-uniform vec2 uFog;
-varying vec3 vWorld;
+varying vec3 vView;
+varying float vFog;
 varying vec3 vNormal;
 varying vec3 vTex;
 varying vec4 vColor;
 varying vec4 vMaterial;
-float fogAmount(float d) {
-    float f = clamp((d - uFog.x) / max(uFog.y - uFog.x, 1.0), 0.0, 1.0);
-    f = 1.0 - f;
-    return 1.0 - f * f * f * f;
-}
 void main() {
-    float fog = fogAmount(length(vWorld - uEye));
     vec3 n = normalize(vNormal);
     if (!gl_FrontFacing) n = -n;
     vec3 base = vColor.rgb;
@@ -72,13 +57,16 @@ void main() {
     // Sky light from above, warm light bounced from the ground below.
     vec3 ambient = mix(vec3(0.50, 0.46, 0.40), vec3(0.78, 0.84, 0.95), n.z * 0.5 + 0.5);
     vec3 color = base * (vMaterial.x * ambient * 1.25 + vMaterial.y * diffuse * vec3(1.0, 0.97, 0.90));
-    vec3 v = normalize(uEye - vWorld);
+    vec3 v = normalize(vView);
     vec3 h = normalize(uLight + v);
-    float shine = pow(max(dot(n, h), 0.0), max(vMaterial.w, 1.0)) * step(0.0, dot(n, uLight));
+    // The highlight's falloff s^k, as s / (k - k s + s): no power per pixel.
+    float s = max(dot(n, h), 0.0), k = max(vMaterial.w, 1.0);
+    float shine = s / (k - k * s + s) * step(0.0, dot(n, uLight));
     color += vMaterial.z * 0.22 * shine * vec3(1.0, 0.98, 0.92);
     // A soft rim keeps dark sides readable against the ground.
-    color += base * 0.10 * pow(1.0 - max(dot(n, v), 0.0), 3.0);
-    gl_FragColor = vec4(mix(color, uFogColor, fog), vColor.a);
+    float rim = 1.0 - max(dot(n, v), 0.0);
+    color += base * 0.10 * rim * rim * rim;
+    gl_FragColor = vec4(mix(color, uFogColor, vFog), vColor.a);
 }
 )";
 
@@ -126,8 +114,9 @@ GlRenderer::~GlRenderer()
 
 bool GlRenderer::init(std::string& error)
 {
-    litProgram_ =
-        linkProgram(kLitVertex, kLitFragment, {"aPos", "aNormal", "aTex", "aColor", "aMaterial"}, error);
+    const std::string litVertex = std::string(kLitVertexHead) + kLitOutputs + kLitVertexMain;
+    litProgram_ = linkProgram(litVertex.c_str(), kLitFragment,
+                              {"aPos", "aNormal", "aTex", "aColor", "aMaterial"}, error);
     const std::string shadowVertex =
         std::string(kShadowVertexHead) + kShadowProjection + kShadowVertexMain;
     shadowProgram_ = litProgram_

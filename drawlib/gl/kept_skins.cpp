@@ -46,25 +46,15 @@ uniform vec4 uMaterial;
 uniform vec4 uLitMaterial;
 uniform float uLit;
 uniform float uTextured;
-varying vec3 vWorld;
-varying vec3 vNormal;
-varying vec3 vTex;
-varying vec4 vColor;
-varying vec4 vMaterial;
 vec3 turn(int i, vec3 n) {
     return vec3(dot(uFrames[i].xyz, n), dot(uFrames[i + 1].xyz, n), dot(uFrames[i + 2].xyz, n));
 }
 void main() {
-    vec3 p = placeVertex();
     vec3 n = turn(int(aOwner.x + 0.5) * 3, aNormal);
     if (aOwner.z < 1.0)
         n = mix(turn(int(aOwner.y + 0.5) * 3, aNormalB), n, aOwner.z);
-    vWorld = p;
-    vNormal = n;
-    vTex = vec3(aUv, uTextured);
-    vColor = uColor;
-    vMaterial = abs(aOwner.x - uLit) < 0.5 ? uLitMaterial : uMaterial;
-    gl_Position = uViewProj * vec4(p, 1.0);
+    gl_Position = litOutputs(placeVertex(), n, vec3(aUv, uTextured), uColor,
+                             abs(aOwner.x - uLit) < 0.5 ? uLitMaterial : uMaterial);
 }
 )";
 
@@ -87,7 +77,7 @@ KeptSkins::~KeptSkins()
 
 bool KeptSkins::init(const char* litFragment, const char* shadowFragment, std::string& error)
 {
-    const std::string body = std::string(kSkinPrelude) + kSkinVertex;
+    const std::string body = std::string(kSkinPrelude) + kLitOutputs + kSkinVertex;
     const std::string shadow =
         std::string(kSkinPrelude) + kShadowProjection + kSkinShadowVertex;
     bodyProgram_ = linkProgram(body.c_str(), litFragment, kAttributes, error);

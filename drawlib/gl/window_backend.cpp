@@ -729,13 +729,13 @@ void WindowBackend::drawCapsuleArray(int n, const float* positions, const float*
         for (int i = 0; i < n; ++i)
             if (chain_[i].lit)
                 litCapsule = i;
-        if (renderer_.drawKeptSkin(key, chain_, level, detail.shadow ? 1 : -1, style, lit,
+        if (renderer_.drawKeptSkin(key, chain_, level, detail.shadow ? std::min(level, 1) : -1, style, lit,
                                    litCapsule))
             return;
     }
     addCapsuleChain(renderer_.mesh(), style, chain_, level, lit);
     if (detail.shadow)
-        addCapsuleChain(renderer_.shadowMesh(), Style{}, chain_, 1, Style{});
+        addCapsuleChain(renderer_.shadowMesh(), Style{}, chain_, std::min(level, 1), Style{});
     finishPrimitive(centre);
 }
 

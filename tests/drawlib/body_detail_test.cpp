@@ -21,14 +21,18 @@ TEST(BodyDetail, EarlierChoiceKeepsEveryShadowAndStepsTheLevelWithTheSize)
     EXPECT_FALSE(bodyDetail(500.0f, 6, DetailChoice::Earlier, false).shadow);
 }
 
-// The lean choice: the same levels at twice the size, no shadow under
-// kShadowlessPixels, and never finer than the earlier choice.
+// The lean choice: from the far shape (level 0) up, at four times the
+// earlier sizes, no shadow under kShadowlessPixels, and never finer than the
+// earlier choice.
 TEST(BodyDetail, LeanChoiceIsCoarserAndDropsTheShadowsOfSmallBodies)
 {
-    EXPECT_EQ(bodyDetail(15.9f, 6, DetailChoice::Lean, true).level, 1);
-    EXPECT_EQ(bodyDetail(16.0f, 6, DetailChoice::Lean, true).level, 2);
-    EXPECT_EQ(bodyDetail(64.0f, 6, DetailChoice::Lean, true).level, 4);
-    EXPECT_EQ(bodyDetail(128.0f, 6, DetailChoice::Lean, true).level, 6);
+    const struct {
+        float pixels;
+        int level;
+    } cases[] = {{0.5f, 0}, {31.9f, 0}, {32.0f, 1}, {64.0f, 2}, {128.0f, 4}, {256.0f, 6}};
+    for (const auto& c : cases)
+        EXPECT_EQ(bodyDetail(c.pixels, 6, DetailChoice::Lean, true).level, c.level) << c.pixels;
+    EXPECT_EQ(bodyDetail(500.0f, 0, DetailChoice::Lean, true).level, 0);
     EXPECT_FALSE(bodyDetail(kShadowlessPixels - 0.1f, 6, DetailChoice::Lean, true).shadow);
     EXPECT_TRUE(bodyDetail(kShadowlessPixels, 6, DetailChoice::Lean, true).shadow);
     EXPECT_FALSE(bodyDetail(200.0f, 6, DetailChoice::Lean, false).shadow); // shadows off stay off
@@ -44,14 +48,14 @@ TEST(BodyDetail, LeanChoiceIsCoarserAndDropsTheShadowsOfSmallBodies)
             }
 }
 
-// The glimpse: four times the earlier sizes, shadows from twice the lean
-// size on.
+// The glimpse: the lean levels at twice their sizes, shadows from twice the
+// lean size on.
 TEST(BodyDetail, GlimpseIsCoarserStill)
 {
-    EXPECT_EQ(bodyDetail(31.9f, 6, DetailChoice::Glimpse, true).level, 1);
-    EXPECT_EQ(bodyDetail(32.0f, 6, DetailChoice::Glimpse, true).level, 2);
-    EXPECT_EQ(bodyDetail(255.0f, 6, DetailChoice::Glimpse, true).level, 4);
-    EXPECT_EQ(bodyDetail(256.0f, 6, DetailChoice::Glimpse, true).level, 6);
+    EXPECT_EQ(bodyDetail(63.9f, 6, DetailChoice::Glimpse, true).level, 0);
+    EXPECT_EQ(bodyDetail(64.0f, 6, DetailChoice::Glimpse, true).level, 1);
+    EXPECT_EQ(bodyDetail(511.0f, 6, DetailChoice::Glimpse, true).level, 4);
+    EXPECT_EQ(bodyDetail(512.0f, 6, DetailChoice::Glimpse, true).level, 6);
     EXPECT_FALSE(bodyDetail(2 * kShadowlessPixels - 0.1f, 6, DetailChoice::Glimpse, true).shadow);
     EXPECT_TRUE(bodyDetail(2 * kShadowlessPixels, 6, DetailChoice::Glimpse, true).shadow);
 }
