@@ -5,7 +5,7 @@
 // graphic quality in a 1280x800 window with the control bar drawn, next to
 // the headless step time of the same worlds. Then, with skip-render on, the
 // simulated steps per second of the window against the headless rate, both
-// measured in this run.
+// measured in this run, in alternating one-second blocks.
 //
 //   xvfb-run -a -s "-screen 0 2048x1280x24" ./build/bench/frame_bench [frames [sizes...]]
 //   [--no-panel] [--window WxH] [--quality 0..3] [--frames-only] [--overlap]
@@ -13,8 +13,8 @@
 //
 // The window's lean drawing is measured unless --earlier (the earlier
 // drawing: the per-pixel sky and ground, every body's shadow) or --compare
-// (both, in blocks of frames taken in turns on the same world, and
-// skip-render against headless twice for each).
+// (both, in blocks of frames taken in turns on the same world, and in the
+// skip-render blocks).
 //
 // Each frame is finished before the next (so draw ms is the drawing's own
 // time) unless --overlap: then the renderer draws a frame while the next
@@ -186,8 +186,6 @@ int main(int argc, char** argv)
                 "after %d of warm-up, 2 steps per frame, no pacing, %s\n\n",
                 width, height, panel ? "drawn" : "off", frames, warmup,
                 finish ? "each frame finished" : "drawing overlaps the next frame's steps");
-    // Skip-render against headless, in turns.
-    const int skipRounds = compare ? 2 : 1;
     std::printf("%9s %8s %10s %10s %10s %10s %10s %10s %8s %10s %12s %10s\n", "creatures",
                 "drawing", "sim ms",
                 "pick ms", "panel ms", "draw ms", "swap ms", "frame ms", "fps", "triangles",
@@ -261,34 +259,45 @@ int main(int argc, char** argv)
         }
         std::fflush(stdout);
 
-        // Skip-render: the steps of 15 frames (about three seconds) against
-        // the headless rate of the same world for a second, in turns.
+        // Skip-render: the steps of 5 frames (about a second) against the
+        // headless rate of the same world for a second, in turns, six times
+        // for each drawing: the world changes as it goes, so both rates are
+        // taken from the same stretches of its life.
         if (creatures > 0 && !framesOnly) {
-            for (int r = 0; r < skipRounds; ++r)
-                for (const Mode& mode : modes) {
-                    backend->setLeanDrawing(mode.lean);
+            std::vector<SkipRate> totals(modes.size());
+            std::vector<double> windowSteps(modes.size()), windowSeconds(modes.size()),
+                headlessSteps(modes.size()), headlessSeconds(modes.size());
+            for (int r = 0; r < 6; ++r)
+                for (std::size_t m = 0; m < modes.size(); ++m) {
+                    backend->setLeanDrawing(modes[m].lean);
                     world->driver.skipRender = 1;
                     frame = measured = 0;
                     warmup = 0;
                     sum = WindowBackend::FrameTimes{};
                     const long long steps0 = world->sim.counters.steps;
                     const auto t0 = std::chrono::steady_clock::now();
-                    backend->stopAfterFrames(15);
+                    backend->stopAfterFrames(5);
                     dsSimulationLoop(0, nullptr, width, height, &fn);
-                    const double windowRate =
-                        (world->sim.counters.steps - steps0) / secondsSince(t0);
+                    windowSeconds[m] += secondsSince(t0);
+                    windowSteps[m] += static_cast<double>(world->sim.counters.steps - steps0);
                     world->driver.skipRender = 0;
                     const long long steps1 = world->sim.counters.steps;
                     const auto t1 = std::chrono::steady_clock::now();
                     while (secondsSince(t1) < 1.0)
                         scene.step(10);
-                    const double headlessRate =
-                        (world->sim.counters.steps - steps1) / secondsSince(t1);
+                    headlessSeconds[m] += secondsSince(t1);
+                    headlessSteps[m] += static_cast<double>(world->sim.counters.steps - steps1);
                     const double n = measured > 0 ? measured : 1;
-                    skipRates.push_back({creatures, mode.name, windowRate, headlessRate,
-                                         sum.step / n, (sum.drawing + sum.picking) / n,
-                                         sum.swap / n});
+                    totals[m].step += sum.step / n;
+                    totals[m].draw += (sum.drawing + sum.picking) / n;
+                    totals[m].swap += sum.swap / n;
                 }
+            const double blocks = 6.0;
+            for (std::size_t m = 0; m < modes.size(); ++m)
+                skipRates.push_back({creatures, modes[m].name, windowSteps[m] / windowSeconds[m],
+                                     headlessSteps[m] / headlessSeconds[m],
+                                     totals[m].step / blocks, totals[m].draw / blocks,
+                                     totals[m].swap / blocks});
         }
         world = nullptr;
     }

@@ -398,7 +398,7 @@ void addCapsuleChain(Mesh& mesh, const Style& style, const std::vector<ChainCaps
 
         // Frames carried along the curve without twisting, then turned bit
         // by bit so the last ring meets the parent's own ring.
-        const int segments = 2 + level / 2;
+        const int segments = level <= 0 ? 1 : 2 + level / 2; // the far shape: straight
         V3 ex = column(c.R, 0), ey = column(c.R, 1);
         const float hand = dot(cross(ex, ey), out) >= 0.0f ? 1.0f : -1.0f;
         std::vector<Ring> bridge;
