@@ -227,6 +227,60 @@ TEST_F(WindowTest, TheLeanSkyAndGroundLookLikeTheEarlierOnes)
     EXPECT_LT(std::abs(linesA - linesB), linesA) << linesA << " against " << linesB;
 }
 
+// Many small creatures drawn lean (the far shape, fewer shadows, the lit
+// pixels' cheaper sums) cover about the pixels the earlier drawing covers,
+// in about its colours: a far shape turned inside out, lost or lit wrongly
+// would show here.
+TEST_F(WindowTest, FarBodiesDrawnLeanCoverWhatTheEarlierDrawingCovers)
+{
+    scene = std::make_unique<Scene>(7, 40);
+    World& w = scene->world();
+    frames(5, "start.png");
+    w.view.followMode = 0;
+    WindowBackend* backend = windowBackend();
+    backend->setPaused(true);
+    backend->setLeanDrawing(false);
+    const Picture earlier = frames(2, "earlier.png");
+    backend->setLeanDrawing(true);
+    const Picture lean = frames(2, "lean.png");
+    // The same view without the creatures: lifted far above it (the world
+    // is paused, so they stay there).
+    for (Agent& a : w.sim.population)
+        for (BodyPart& p : a.parts)
+            if (p.exists && p.body) {
+                const dReal* at = dBodyGetPosition(p.body);
+                dBodySetPosition(p.body, at[0], at[1], at[2] + 5000);
+            }
+    const Picture emptyLean = frames(1, "empty_lean.png");
+    backend->setLeanDrawing(false);
+    const Picture emptyEarlier = frames(1, "empty_earlier.png");
+    backend->setLeanDrawing(true);
+    backend->setPaused(false);
+    // Pixels of bodies and shadows in each (the sky band and the panels
+    // left out), those of one drawing only, and the colour of those of both.
+    int earlierOnly = 0, leanOnly = 0, both = 0;
+    double colourGap = 0.0;
+    for (int y = 130; y < 425; ++y)
+        for (int x = 0; x < 430; ++x) {
+            auto gap = [&](const Picture& a, const Picture& b) {
+                const unsigned char *p = a.at(x, y), *q = b.at(x, y);
+                return std::abs(p[0] - q[0]) + std::abs(p[1] - q[1]) + std::abs(p[2] - q[2]);
+            };
+            const bool inEarlier = gap(earlier, emptyEarlier) > 30, inLean = gap(lean, emptyLean) > 30;
+            earlierOnly += inEarlier && !inLean;
+            leanOnly += inLean && !inEarlier;
+            if (inEarlier && inLean) {
+                ++both;
+                colourGap += gap(earlier, lean) / 3.0;
+            }
+        }
+    EXPECT_GT(both, 1500);
+    // Edges of the coarser shapes and the shadows left out; nothing lost.
+    EXPECT_LT(earlierOnly + leanOnly, both / 2) << earlierOnly << " + " << leanOnly << " against "
+                                                << both;
+    EXPECT_LT(colourGap / both, 12.0); // mean gap per channel, of 255
+}
+
 TEST_F(WindowTest, CreaturesAndTheMiniViewChangeThePicture)
 {
     // One world drawn with and without its creatures from the same camera.
