@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/archipelago.h"
+#include "app/scene.h"
 
 namespace {
 
@@ -58,6 +59,59 @@ TEST(Archipelago, NamesAndSeedsOfIslands)
     EXPECT_EQ(islandSeed(7, 1), 7u);
     EXPECT_EQ(islandSeed(7, 3), 7u + 2u * 1000003u);
     EXPECT_EQ(islandSeed(0xFFFFFFFFu, 2), 1000002u);
+}
+
+// The migrant is the hall of fame's best, and arrives as a newcomer: a new
+// id, no parents, at the middle of the ground, its old id and island in the
+// family tree. Damaged contents are refused and leave the world as it was.
+TEST(Archipelago, MigrantsAreTheBestOfTheirIslandAndArriveAsNewcomers)
+{
+    Scene home(7, 10), away(8, 10);
+    home.step(400);
+    const std::vector<FameEntry>& fame = home.world().sim.hallOfFame.entries();
+    ASSERT_FALSE(fame.empty());
+    const int bestId = fame.front().id;
+    for (const FameEntry& e : fame)
+        EXPECT_LE(e.score, fame.front().score);
+    const std::string migrant = chooseMigrant(home.world());
+    ASSERT_FALSE(migrant.empty());
+    EXPECT_TRUE(chooseMigrant(Scene(9, 0).world()).empty()); // nobody to send
+
+    Simulation& sim = away.world().sim;
+    const std::size_t before = sim.population.size();
+    for (const std::string& bad : {std::string("no creature"), migrant.substr(0, migrant.size() / 2)})
+        EXPECT_FALSE(takeInMigrant(away.world(), bad, 2));
+    EXPECT_EQ(sim.population.size(), before);
+    const int nextId = sim.nextCreatureId;
+    ASSERT_TRUE(takeInMigrant(away.world(), migrant, 2));
+    ASSERT_EQ(sim.population.size(), before + 1);
+    const Agent& newcomer = sim.population.back();
+    EXPECT_EQ(newcomer.creatureId, nextId);
+    EXPECT_EQ(newcomer.parentIds[0], -1);
+    EXPECT_NEAR(newcomer.centre.x, 0.0, 1e-9);
+    EXPECT_NEAR(newcomer.centre.y, 0.0, 1e-9);
+    const FamilyMember* m = sim.family.find(nextId);
+    ASSERT_NE(m, nullptr);
+    EXPECT_EQ(m->origin, FamilyMember::Migrant);
+    EXPECT_EQ(m->formerId, bestId);
+    EXPECT_EQ(m->fromWorld, 2);
+}
+
+// A saved archipelago is the run of folders island-1, island-2, ... with no
+// gap; anything else is no archipelago.
+TEST(Archipelago, SavedIslandsAreCountedUpToTheFirstGap)
+{
+    const fs::path dir = fs::path(testing::TempDir()) / "saved_islands";
+    fs::remove_all(dir);
+    for (const char* f : {"a/island-1", "a/island-2", "a/island-4", "b/island-2"})
+        fs::create_directories(dir / f);
+    fs::create_directories(dir / "c");
+    std::ofstream(dir / "c" / "island-1") << "a file";
+    EXPECT_EQ(savedIslands((dir / "a").string()), 2);
+    EXPECT_EQ(savedIslands((dir / "b").string()), 0);
+    EXPECT_EQ(savedIslands((dir / "c").string()), 0);
+    EXPECT_EQ(savedIslands((dir / "none").string()), 0);
+    fs::remove_all(dir);
 }
 
 TEST(Archipelago, IslandsRepeatWhateverTheThreadsAndMigrantsArriveAtEveryEpoch)
