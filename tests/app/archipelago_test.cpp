@@ -59,6 +59,23 @@ TEST(Archipelago, NamesAndSeedsOfIslands)
     EXPECT_EQ(islandSeed(7, 1), 7u);
     EXPECT_EQ(islandSeed(7, 3), 7u + 2u * 1000003u);
     EXPECT_EQ(islandSeed(0xFFFFFFFFu, 2), 1000002u);
+
+    // An island's outputs: files named with its number, folders of its own
+    // inside the ones named; what is not asked for stays unasked.
+    RunOptions o;
+    o.statsFile = "s.csv";
+    o.treeFile = "out/t.nwk";
+    o.saveAllDir = "save";
+    o.championsDir = "ch";
+    o.loadAllDir = "in";
+    o.autosaveFolder = "auto";
+    const RunOptions two = islandOptions(o, 2);
+    EXPECT_EQ(two.statsFile, "s-island2.csv");
+    EXPECT_EQ(two.treeFile, "out/t-island2.nwk");
+    EXPECT_TRUE(two.lineageFile.empty());
+    for (const auto& [folder, named] : {std::pair{two.saveAllDir, "save"}, {two.championsDir, "ch"},
+                                        {two.loadAllDir, "in"}, {two.autosaveFolder, "auto"}})
+        EXPECT_EQ(fs::path(folder), fs::path(named) / "island-2");
 }
 
 // The migrant is the hall of fame's best, and arrives as a newcomer: a new
@@ -122,6 +139,9 @@ TEST(Archipelago, IslandsRepeatWhateverTheThreadsAndMigrantsArriveAtEveryEpoch)
     // Three islands on the threads of the machine, and on one thread.
     const std::string islands = "--seconds 100 --islands 3 --migrate-every 25 ";
     ASSERT_EQ(run(dir, islands + "--save-all a --stats s.csv"), 0) << contentsOf(dir / "out.txt");
+    // The progress lines sum the islands and name the slowest.
+    EXPECT_NE(contentsOf(dir / "out.txt").find("islands 3"), std::string::npos);
+    EXPECT_NE(contentsOf(dir / "out.txt").find("slowest island "), std::string::npos);
     ASSERT_EQ(run(dir, islands + "--threads 1 --save-all c"), 0);
     EXPECT_EQ(digest(dir / "a"), digest(dir / "c"));
     for (int i = 1; i <= 3; ++i) {
