@@ -99,15 +99,18 @@ vec4 shadowPosition(vec3 w) {
 }
 )";
 
-const char* const kLitOutputs = R"(
-uniform vec3 uEye;
-uniform vec2 uFog;
+const char* const kLitVaryings = R"(
 varying vec3 vView;
 varying float vFog;
 varying vec3 vNormal;
 varying vec3 vTex;
 varying vec4 vColor;
 varying vec4 vMaterial;
+)";
+
+const char* const kLitOutputs = R"(
+uniform vec3 uEye;
+uniform vec2 uFog;
 vec4 litOutputs(vec3 p, vec3 n, vec3 tex, vec4 color, vec4 material) {
     vView = uEye - p;
     float f = clamp((length(vView) - uFog.x) / max(uFog.y - uFog.x, 1.0), 0.0, 1.0);

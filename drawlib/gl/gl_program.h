@@ -24,8 +24,12 @@ int uniform(unsigned program, const char* name);
 // and sets vAlpha, the shadow's darkness, fading with the fog.
 extern const char* const kShadowProjection;
 
-// GLSL shared by the lit programs' vertex shaders (after their #version and
-// uViewProj): litOutputs(p, n, tex, color, material) hands a world point's
+// The light inputs a lit program's vertices hand to its pixels, declared
+// alike in both (after the #version).
+extern const char* const kLitVaryings;
+
+// GLSL shared by the lit programs' vertex shaders (after their #version,
+// kLitVaryings and uViewProj): litOutputs(p, n, tex, color, material) hands a world point's
 // light inputs to the lit fragment program, its fog worked out here, per
 // vertex, and returns its place on the screen.
 extern const char* const kLitOutputs;

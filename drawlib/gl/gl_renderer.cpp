@@ -37,17 +37,10 @@ void main() { gl_Position = litOutputs(aPos, aNormal, aTex, aColor, aMaterial); 
 // Per pixel only what shows at a pixel's scale: the normal's light, the
 // highlight and the rim; the fog and the direction to the eye come from the
 // vertices.
-const char* kLitFragment = R"(
-#version 120
+const char* kLitFragmentMain = R"(
 uniform vec3 uLight;
 uniform sampler2D uSkin;
 uniform vec3 uFogColor;
-varying vec3 vView;
-varying float vFog;
-varying vec3 vNormal;
-varying vec3 vTex;
-varying vec4 vColor;
-varying vec4 vMaterial;
 void main() {
     vec3 n = normalize(vNormal);
     if (!gl_FrontFacing) n = -n;
@@ -114,8 +107,10 @@ GlRenderer::~GlRenderer()
 
 bool GlRenderer::init(std::string& error)
 {
-    const std::string litVertex = std::string(kLitVertexHead) + kLitOutputs + kLitVertexMain;
-    litProgram_ = linkProgram(litVertex.c_str(), kLitFragment,
+    const std::string litVertex =
+        std::string(kLitVertexHead) + kLitVaryings + kLitOutputs + kLitVertexMain;
+    const std::string litFragment = std::string("#version 120\n") + kLitVaryings + kLitFragmentMain;
+    litProgram_ = linkProgram(litVertex.c_str(), litFragment.c_str(),
                               {"aPos", "aNormal", "aTex", "aColor", "aMaterial"}, error);
     const std::string shadowVertex =
         std::string(kShadowVertexHead) + kShadowProjection + kShadowVertexMain;
@@ -123,7 +118,7 @@ bool GlRenderer::init(std::string& error)
                          ? linkProgram(shadowVertex.c_str(), kShadowFragment, {"aPos"}, error)
                          : 0;
     lineProgram_ = shadowProgram_ ? linkProgram(kLineVertex, kLineFragment, {"aPos", "aColor"}, error) : 0;
-    if (!lineProgram_ || !skins_.init(kLitFragment, kShadowFragment, error) ||
+    if (!lineProgram_ || !skins_.init(litFragment.c_str(), kShadowFragment, error) ||
         !skyGround_.init(error))
         return false;
     skinTexture_ = uploadTexture(makeSkinTexture());

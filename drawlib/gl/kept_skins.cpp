@@ -77,7 +77,7 @@ KeptSkins::~KeptSkins()
 
 bool KeptSkins::init(const char* litFragment, const char* shadowFragment, std::string& error)
 {
-    const std::string body = std::string(kSkinPrelude) + kLitOutputs + kSkinVertex;
+    const std::string body = std::string(kSkinPrelude) + kLitVaryings + kLitOutputs + kSkinVertex;
     const std::string shadow =
         std::string(kSkinPrelude) + kShadowProjection + kSkinShadowVertex;
     bodyProgram_ = linkProgram(body.c_str(), litFragment, kAttributes, error);
