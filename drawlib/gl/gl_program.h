@@ -29,9 +29,9 @@ extern const char* const kShadowProjection;
 extern const char* const kLitVaryings;
 
 // GLSL shared by the lit programs' vertex shaders (after their #version,
-// kLitVaryings and uViewProj): litOutputs(p, n, tex, color, material) hands a world point's
-// light inputs to the lit fragment program, its fog worked out here, per
-// vertex, and returns its place on the screen.
+// kLitVaryings and uViewProj): litOutputs(p, n, tex, color, material) hands
+// a world point's light inputs to the lit fragment program, its fog worked
+// out here, per vertex, and returns its place on the screen.
 extern const char* const kLitOutputs;
 
 // A texture of the image (one, three or four channels), repeating, with
