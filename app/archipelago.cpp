@@ -19,9 +19,9 @@
 #include "app/program_run.h"
 #include "app/step_driver.h"
 #include "app/world_setup.h"
-#include "ecology/physics_world.h"
 #include "base/duration_text.h"
 #include "base/interrupt.h"
+#include "ecology/physics_world.h"
 #include "persist/creature_file.h"
 #include "persist/creature_save.h"
 

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -38,7 +37,6 @@ struct HeadlessRun {
 };
 
 HeadlessRun* current = nullptr;
-
 
 void reportProgress(HeadlessRun& run, bool force)
 {
@@ -108,7 +106,6 @@ void headlessFrame(int view)
 }
 
 } // namespace
-
 
 int runHeadless(World& w, const RunOptions& options, std::ostream& progress, int argc, char** argv,
                 RunOutputs* outputs)

@@ -267,7 +267,8 @@ int main(int argc, char** argv)
             std::vector<SkipRate> totals(modes.size());
             std::vector<double> windowSteps(modes.size()), windowSeconds(modes.size()),
                 headlessSteps(modes.size()), headlessSeconds(modes.size());
-            for (int r = 0; r < 6; ++r)
+            constexpr int kBlocks = 6;
+            for (int r = 0; r < kBlocks; ++r)
                 for (std::size_t m = 0; m < modes.size(); ++m) {
                     backend->setLeanDrawing(modes[m].lean);
                     world->driver.skipRender = 1;
@@ -292,12 +293,11 @@ int main(int argc, char** argv)
                     totals[m].draw += (sum.drawing + sum.picking) / n;
                     totals[m].swap += sum.swap / n;
                 }
-            const double blocks = 6.0;
             for (std::size_t m = 0; m < modes.size(); ++m)
                 skipRates.push_back({creatures, modes[m].name, windowSteps[m] / windowSeconds[m],
                                      headlessSteps[m] / headlessSeconds[m],
-                                     totals[m].step / blocks, totals[m].draw / blocks,
-                                     totals[m].swap / blocks});
+                                     totals[m].step / kBlocks, totals[m].draw / kBlocks,
+                                     totals[m].swap / kBlocks});
         }
         world = nullptr;
     }

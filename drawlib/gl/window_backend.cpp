@@ -724,18 +724,20 @@ void WindowBackend::drawCapsuleArray(int n, const float* positions, const float*
                                               : DetailChoice::Lean;
     const BodyDetail detail = bodyDetail(pixels, capsuleQuality_, choice, shadows_);
     const int level = detail.level;
+    // A shadow shows only an outline: the far shape's, or the coarse level's.
+    const int shadowLevel = std::min(level, 1);
     if (key) {
         int litCapsule = -1;
         for (int i = 0; i < n; ++i)
             if (chain_[i].lit)
                 litCapsule = i;
-        if (renderer_.drawKeptSkin(key, chain_, level, detail.shadow ? std::min(level, 1) : -1, style, lit,
+        if (renderer_.drawKeptSkin(key, chain_, level, detail.shadow ? shadowLevel : -1, style, lit,
                                    litCapsule))
             return;
     }
     addCapsuleChain(renderer_.mesh(), style, chain_, level, lit);
     if (detail.shadow)
-        addCapsuleChain(renderer_.shadowMesh(), Style{}, chain_, std::min(level, 1), Style{});
+        addCapsuleChain(renderer_.shadowMesh(), Style{}, chain_, shadowLevel, Style{});
     finishPrimitive(centre);
 }
 

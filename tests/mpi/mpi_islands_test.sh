@@ -8,10 +8,7 @@
 set -euo pipefail
 program=$(realpath "$1")
 slurm_script="$(cd "$(dirname "$0")/../.." && pwd)/scripts/islands_slurm.sh"
-tmp=$(mktemp -d)
-trap '[ -n "${KEEP:-}" ] && echo "kept $tmp" || rm -rf "$tmp"' EXIT
-cd "$tmp"
-fail() { echo "FAIL: $*" >&2; exit 1; }
+. "$(dirname "$0")/../support/script_test.sh"
 # Open MPI refuses root unless told; the machine may have fewer cores than ranks.
 export OMPI_ALLOW_RUN_AS_ROOT=1 OMPI_ALLOW_RUN_AS_ROOT_CONFIRM=1
 mpi() { local n=$1; shift; mpirun --oversubscribe -n "$n" "$program" --headless --islands-mpi "$@"; }

@@ -7,10 +7,7 @@
 #   evolution_report_test.sh SCRIPT
 set -euo pipefail
 report=$(realpath "$1")
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-cd "$tmp"
-fail() { echo "FAIL: $*" >&2; cat out.txt >&2 2>/dev/null || true; exit 1; }
+. "$(dirname "$0")/../support/script_test.sh"
 head='time,population,foods,births,refills,deaths_starved,deaths_fallen,foods_eaten,mean_energy,best_score,cycles_evaluated,mean_progress,max_generation,mean_generation'
 # rows: time births cycles progress generation
 stats() { echo "$head"; while read -r t b c p g; do echo "$t,10,30,$b,0,0,0,0,1,1,$c,$p,$g,0"; done; }

@@ -8,10 +8,7 @@
 set -euo pipefail
 program=$(realpath "$1")
 experiment="$(cd "$(dirname "$0")/../.." && pwd)/examples/islands_experiment.sh"
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-cd "$tmp"
-fail() { echo "FAIL: $*" >&2; cat out.txt >&2 2>/dev/null || true; exit 1; }
+. "$(dirname "$0")/../support/script_test.sh"
 run() { bash "$experiment" -o out --seeds 3 --seconds 30 -j 2 --program "$program"; }
 
 run >out.txt 2>&1 || fail "the experiment failed"

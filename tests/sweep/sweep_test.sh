@@ -6,11 +6,7 @@
 set -euo pipefail
 program=$(realpath "$1")
 sweep="$(cd "$(dirname "$0")/../.." && pwd)/scripts/sweep.sh"
-tmp=$(mktemp -d)
-# KEEP=1 keeps the folder for a look after a failure.
-trap '[ -n "${KEEP:-}" ] && echo "kept $tmp" || rm -rf "$tmp"' EXIT
-cd "$tmp"
-fail() { echo "FAIL: $*" >&2; exit 1; }
+. "$(dirname "$0")/../support/script_test.sh"
 logged() { tail -n +2 "$1/joblog" | wc -l; }
 
 cat >tiny.sweep <<'EOF'

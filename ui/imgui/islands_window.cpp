@@ -3,7 +3,6 @@
 #include <imgui.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -27,7 +26,6 @@ ImU32 islandColour(int island, int alpha = 255)
     return IM_COL32(static_cast<int>(r * 255), static_cast<int>(g * 255), static_cast<int>(b * 255),
                     alpha);
 }
-
 
 void trendChart(const IslandsView& v)
 {
