@@ -263,10 +263,14 @@ int Archipelago::runHeadless(std::ostream& progress)
     World& first = island(0);
     const long long total = stepLimit(first, options_);
     const bool tty = &progress == &std::cerr && ::isatty(STDERR_FILENO);
-    progress << "archipelago: " << total_ << " islands, " << size() << " here on " << threads_ << " thread"
-              << (threads_ > 1 ? "s" : "") << ", migration "
-              << (migrateEvery_ > 0 ? "every " + formatDuration(migrateEvery_) + " simulated" : "never")
-              << "\n";
+    // One write: the processes of an MPI run share the terminal, and their
+    // lines must not cut into this one.
+    std::ostringstream header;
+    header << "archipelago: " << total_ << " islands, " << size() << " here on " << threads_ << " thread"
+           << (threads_ > 1 ? "s" : "") << ", migration "
+           << (migrateEvery_ > 0 ? "every " + formatDuration(migrateEvery_) + " simulated" : "never")
+           << "\n";
+    progress << header.str() << std::flush;
 
     auto report = [&](bool last) {
         long long steps = 0, population = 0;
@@ -320,11 +324,13 @@ int Archipelago::runHeadless(std::ostream& progress)
     if (tty || reported != done)
         report(true);
     const double wall = std::chrono::duration<double>(Clock::now() - started).count();
-    progress << (interruptRequested() ? "interrupted" : "finished") << " after " << done
-             << " steps an island (" << std::fixed << std::setprecision(1) << first.sim.time
-             << " simulated s) in " << wall << " s\n";
-    progress.unsetf(std::ios::fixed);
-    islandLines(progress);
+    std::ostringstream closing;
+    closing << (interruptRequested() ? "interrupted" : "finished") << " after " << done
+            << " steps an island (" << std::fixed << std::setprecision(1) << first.sim.time
+            << " simulated s) in " << wall << " s\n";
+    closing.unsetf(std::ios::fixed);
+    islandLines(closing);
+    progress << closing.str() << std::flush;
     return 0;
 }
 

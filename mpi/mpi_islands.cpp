@@ -38,16 +38,19 @@ int runMpiIsland(const RunOptions& options, std::uint32_t seed)
     int rank = 0, size = 1;
     MPI_Comm_rank(MPI_COMM_WORLD, &rank);
     MPI_Comm_size(MPI_COMM_WORLD, &size);
-    // A seed from the clock differs between processes: the first one's holds.
-    std::uint32_t runSeed = seed;
-    MPI_Bcast(&runSeed, 1, MPI_UINT32_T, 0, MPI_COMM_WORLD);
+    // The first process speaks before the others can load anything: they
+    // wait for its seed below.
     if (rank == 0) {
-        std::printf("%d", options.runNumber);
+        // Its own line on one stream: the launcher passes each stream on
+        // separately, so a line ended on the other may end elsewhere.
+        std::printf("%d\n", options.runNumber);
         std::fflush(stdout);
-        std::cerr << "\n";
         for (const std::string& file : replacedOutputs(options))
             std::cerr << "creatures: " << file << " exists and will be replaced" << std::endl;
     }
+    // A seed from the clock differs between processes: the first one's holds.
+    std::uint32_t runSeed = seed;
+    MPI_Bcast(&runSeed, 1, MPI_UINT32_T, 0, MPI_COMM_WORLD);
     int status = 0;
     {
         const int saved = options.loadAllDir.empty() ? 0 : savedIslands(options.loadAllDir);
