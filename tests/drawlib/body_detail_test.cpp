@@ -22,7 +22,7 @@ TEST(BodyDetail, EarlierChoiceKeepsEveryShadowAndStepsTheLevelWithTheSize)
 }
 
 // The lean choice: from the far shape (level 0) up, at four times the
-// earlier sizes, no shadow under kShadowlessPixels, and never finer than the
+// earlier sizes, no shadow for the far shape, and never finer than the
 // earlier choice.
 TEST(BodyDetail, LeanChoiceIsCoarserAndDropsTheShadowsOfSmallBodies)
 {
@@ -33,8 +33,12 @@ TEST(BodyDetail, LeanChoiceIsCoarserAndDropsTheShadowsOfSmallBodies)
     for (const auto& c : cases)
         EXPECT_EQ(bodyDetail(c.pixels, 6, DetailChoice::Lean, true).level, c.level) << c.pixels;
     EXPECT_EQ(bodyDetail(500.0f, 0, DetailChoice::Lean, true).level, 0);
-    EXPECT_FALSE(bodyDetail(kShadowlessPixels - 0.1f, 6, DetailChoice::Lean, true).shadow);
-    EXPECT_TRUE(bodyDetail(kShadowlessPixels, 6, DetailChoice::Lean, true).shadow);
+    // The far shape casts no shadow; every finer level does.
+    for (DetailChoice choice : {DetailChoice::Lean, DetailChoice::Glimpse})
+        for (float pixels = 0.5f; pixels < 600.0f; pixels *= 1.1f) {
+            const BodyDetail d = bodyDetail(pixels, 6, choice, true);
+            EXPECT_EQ(d.shadow, d.level > 0) << pixels;
+        }
     EXPECT_FALSE(bodyDetail(200.0f, 6, DetailChoice::Lean, false).shadow); // shadows off stay off
     for (float pixels = 0.5f; pixels < 300.0f; pixels *= 1.3f)
         for (int quality = 1; quality <= 6; ++quality)
