@@ -263,8 +263,8 @@ int Archipelago::runHeadless(std::ostream& progress)
     World& first = island(0);
     const long long total = stepLimit(first, options_);
     const bool tty = &progress == &std::cerr && ::isatty(STDERR_FILENO);
-    // One write: the processes of an MPI run share the terminal, and their
-    // lines must not cut into this one.
+    // Every line in one write: the processes of an MPI run share the
+    // terminal, and their lines must not cut into one another's.
     std::ostringstream header;
     header << "archipelago: " << total_ << " islands, " << size() << " here on " << threads_ << " thread"
            << (threads_ > 1 ? "s" : "") << ", migration "
@@ -290,10 +290,11 @@ int Archipelago::runHeadless(std::ostream& progress)
         line << "sim " << formatDuration(island(slowest).sim.time) << "  "
              << static_cast<long long>(wall > 0 ? steps / wall : 0) << " steps/s  islands "
              << size() << "  population " << population << "  slowest island " << number(slowest);
+        // Each line in one write, as the header.
         if (tty)
-            progress << '\r' << line.str() << "\033[K" << (last ? "\n" : "") << std::flush;
+            progress << '\r' + line.str() + "\033[K" + (last ? "\n" : "") << std::flush;
         else
-            progress << line.str() << '\n' << std::flush;
+            progress << line.str() + '\n' << std::flush;
     };
 
     // Epochs at the multiples of the migration interval, in steps from the

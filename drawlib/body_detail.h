@@ -13,9 +13,9 @@ struct BodyDetail {
 // Earlier: the levels 1, 2, 3, 4 and 6 step at 8, 16, 32 and 64 pixels,
 // every body has its shadow. Lean: levels 0, 1, 2, 4 and 6 at four times
 // those sizes (level 0 is the far shape: four sides, pointed ends), and no
-// shadow under kShadowlessPixels: a body drawn as the far shape casts none
-// (its shadow is a smudge of a few pixels, and costs a pass over all its
-// triangles). Glimpse, for the frames drawn now and then while the drawing is
+// shadow under kShadowlessPixels: a body small enough for the far shape
+// casts none (its shadow is a smudge of a few pixels, and costs a pass over
+// all its triangles). Glimpse, for the frames drawn now and then while the drawing is
 // skipped: the lean levels at twice their sizes, and shadows from twice the
 // size.
 enum class DetailChoice { Earlier, Lean, Glimpse };

@@ -50,6 +50,17 @@ std::string savesOf(Archipelago& a, const fs::path& dir)
     return all;
 }
 
+// The stream's writes of text, each kept apart (a single character put
+// alone fails the stream).
+struct Writes : std::streambuf {
+    std::vector<std::string> parts;
+    std::streamsize xsputn(const char* s, std::streamsize n) override
+    {
+        parts.emplace_back(s, static_cast<std::size_t>(n));
+        return n;
+    }
+};
+
 TEST(ShownArchipelago, FramesAndWorkersMakeTheHeadlessIslandsWhicheverIslandIsShown)
 {
     const fs::path dir = fs::path(testing::TempDir()) / "shown_archipelago";
@@ -59,8 +70,13 @@ TEST(ShownArchipelago, FramesAndWorkersMakeTheHeadlessIslandsWhicheverIslandIsSh
 
     Archipelago headless;
     ASSERT_TRUE(headless.build(o, 7, 1, 3, 3));
-    std::ostringstream progress;
+    Writes writes;
+    std::ostream progress(&writes);
     ASSERT_EQ(headless.runHeadless(progress), 0);
+    // Whole lines, one a write: the processes of an MPI run share an output.
+    EXPECT_GE(writes.parts.size(), 3u); // the header, progress, the closing lines
+    for (const std::string& part : writes.parts)
+        EXPECT_EQ(part.back(), '\n') << part;
 
     Archipelago windowed;
     ASSERT_TRUE(windowed.build(o, 7, 1, 3, 3));

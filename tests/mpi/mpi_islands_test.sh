@@ -74,8 +74,8 @@ for round in 1 2; do
     { cat "batch$round.out"; fail "the batch script failed (round $round)"; }
 done
 [ -f "cluster/run stats-island2.csv" ] || fail "no statistics of island 2"
-# Each process's lines reach the output whole but in any order: the first
-# process's run number, which ends no line, may come before another's "read".
+# Each process's lines reach the output in any order; a "read" is counted
+# wherever its line starts.
 if grep -q 'read$' batch1.out; then fail "the first round loaded something"; fi
 [ "$(grep -c 'read$' batch2.out)" = 2 ] || fail "the second round did not go on from the autosaves"
 if bash "$slurm_script" -n 2 -o x --program "$program" -- --islands 3 2>/dev/null; then
