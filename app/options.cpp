@@ -307,6 +307,13 @@ const std::vector<OptionSpec>& optionTable()
              o.windowHeight = static_cast<int>(height);
              return true;
          }},
+        {"--serial-steps", nullptr,
+         "run the window's steps between its frames rather than\n"
+         "beside the drawing (slower; to compare the two)",
+         [](RunOptions& o, const std::string&, const std::string&, std::string&) {
+             o.serialSteps = true;
+             return true;
+         }},
         {"--record", "FILE",
          "record a video of the window (30 frames per second,\n"
          "through ffmpeg from the PATH), e.g. --record run.mp4",

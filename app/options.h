@@ -52,6 +52,7 @@ struct RunOptions {
     bool framesGiven = false;   // --frames given: the window closes after them
     int windowWidth = 0;        // --window WxH; 0: the program's choice
     int windowHeight = 0;
+    bool serialSteps = false;   // the window steps between its frames, not beside the drawing
     std::string loadCreatureFile; // a creature added to the world at start
     std::string showCreatureFile; // a creature shown alone on empty ground
     std::string recordFile;       // a video of the window, through ffmpeg

@@ -49,19 +49,38 @@ bool ProgramRun::done() const
 
 bool ProgramRun::frame(int pause)
 {
-    if (done())
+    if (prepareFrame(pause))
+        runFrameSteps();
+    return finishFrame();
+}
+
+bool ProgramRun::prepareFrame(int pause)
+{
+    over_ = done();
+    if (over_)
         return false;
-    const long long before = w_.sim.counters.steps;
-    const double timeBefore = w_.sim.time;
-    const bool skipping = w_.driver.skipRender != 0;
-    stepDriver(w_, pause);
-    const long long steps = w_.sim.counters.steps - before;
+    stepsBefore_ = w_.sim.counters.steps;
+    timeBefore_ = w_.sim.time;
+    skipping_ = w_.driver.skipRender != 0;
+    return prepareSteps(w_, pause);
+}
+
+void ProgramRun::runFrameSteps()
+{
+    runSteps(w_);
+}
+
+bool ProgramRun::finishFrame()
+{
+    if (over_)
+        return false;
+    const long long steps = w_.sim.counters.steps - stepsBefore_;
     stepsDone_ += steps;
     if (steps > 0) {
         ++frames_;
-        if (skipping) {
+        if (skipping_) {
             ++skippedFrames_;
-            skippedSeconds_ += w_.sim.time - timeBefore;
+            skippedSeconds_ += w_.sim.time - timeBefore_;
         }
     }
     if (outputs_)

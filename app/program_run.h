@@ -29,6 +29,13 @@ public:
     // false when the run is over (before or after the frame), so the caller
     // stops the loop.
     bool frame(int pause);
+    // The frame in three parts, so that the steps can run on another thread
+    // (see prepareSteps): the part before the steps, true when steps
+    // follow; the steps; the part after them, returning what frame
+    // returns.
+    bool prepareFrame(int pause);
+    void runFrameSteps();
+    bool finishFrame();
 
     long long stepsDone() const { return stepsDone_; }
     long long totalSteps() const { return totalSteps_; }
@@ -55,4 +62,10 @@ private:
     long long frames_ = 0;
     long long skippedFrames_ = 0;
     double skippedSeconds_ = 0.0;
+    // The frame under way: whether the run was over at its start, and the
+    // steps, time and skip-render setting it began with.
+    bool over_ = false;
+    long long stepsBefore_ = 0;
+    double timeBefore_ = 0.0;
+    bool skipping_ = false;
 };

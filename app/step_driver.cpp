@@ -16,20 +16,22 @@ void stepWorld(World& w)
     takeConceptions(w.view, w.sim);
 }
 
-void stepDriver(World& w, int pause)
+bool prepareSteps(World& w, int pause)
 {
     // Creature files named in the window come in even while paused.
     loadRequestedCreatureFiles(w);
     if (pause)
-        return;
+        return false;
     if (!runRequests(w))
-        return;
+        return false;
 
     followViewSettings(w);
     followSettings(w.sim, w.settings);
-    if (w.driver.stepCap == 0)
-        return;
+    return w.driver.stepCap != 0;
+}
 
+void runSteps(World& w)
+{
     const double t0 = processClockMs();
     int i = 0;
     for (;;) {
@@ -44,4 +46,10 @@ void stepDriver(World& w, int pause)
             continue;
         break;
     }
+}
+
+void stepDriver(World& w, int pause)
+{
+    if (prepareSteps(w, pause))
+        runSteps(w);
 }

@@ -17,6 +17,13 @@
 // files named in the window are added.
 void stepDriver(World& w, int pause);
 
+// The driver in two parts, so that the steps can run on another thread than
+// the drawing's: what comes before the steps (everything above but the
+// steps; it talks to the drawing library), true when steps follow; then the
+// steps alone, which touch only the world.
+bool prepareSteps(World& w, int pause);
+void runSteps(World& w);
+
 // One simulation step with the view around it, as the driver runs each: the
 // drag's pull before it, the view letting go of creatures that left and
 // taking the new births' bubbles after it.

@@ -9,12 +9,14 @@
 //
 //   xvfb-run -a -s "-screen 0 2048x1280x24" ./build/bench/frame_bench [frames [sizes...]]
 //   [--no-panel] [--window WxH] [--quality 0..3] [--frames-only] [--overlap]
-//   [--compare | --earlier]
+//   [--compare | --earlier | --serial | --compare-steps]
 //
 // The window's lean drawing is measured unless --earlier (the earlier
 // drawing: the per-pixel sky and ground, every body's shadow) or --compare
 // (both, in blocks of frames taken in turns on the same world, and in the
-// skip-render blocks).
+// skip-render blocks). The steps run beside the drawing of the frame before,
+// as in the program, unless --serial (between the frames, as they were) or
+// --compare-steps (both, in turns).
 //
 // Each frame is finished before the next (so draw ms is the drawing's own
 // time) unless --overlap: then the renderer draws a frame while the next
@@ -25,6 +27,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ui/frame_callback.h"
@@ -59,7 +62,18 @@ double processCpuMs()
 
 double cpuAtWarmup = 0.0;
 
-void onStep(int pause)
+bool onPrepare(int pause)
+{
+    return prepareSteps(*world, pause);
+}
+std::thread::id mainThread;
+void onSteps()
+{
+    if (std::this_thread::get_id() != mainThread)
+        usePhysicsOnThisThread();
+    runSteps(*world);
+}
+void onFinish()
 {
     if (frame == warmup + 1)
         cpuAtWarmup = processCpuMs();
@@ -67,14 +81,15 @@ void onStep(int pause)
     if (frame > warmup) {
         const WindowBackend::FrameTimes& t = backend->lastFrameTimes();
         sum.step += t.step;
+        sum.stepWait += t.stepWait;
         sum.picking += t.picking;
         sum.drawing += t.drawing;
         sum.swap += t.swap;
         sum.panel += t.panel;
+        sum.frame += t.frame;
         ++measured;
     }
     ++frame;
-    stepDriver(*world, pause);
     backend->setGlimpse(world->driver.skipRender != 0);
 }
 void onTimeDelta()
@@ -104,15 +119,17 @@ double headlessStepMs(int creatures, int steps)
     return std::chrono::duration<double, std::milli>(t1 - t0).count() / steps;
 }
 
-// A way of drawing measured.
+// A way of drawing measured, and whether the steps run beside it.
 struct Mode {
     const char* name;
     bool lean;
     SkyGround::Look look;
+    bool beside;
 };
-const Mode kEarlier{"earlier", false, SkyGround::Look::Detailed};
-const Mode kLean{"lean", true, SkyGround::Look::Lean};
-const Mode kBare{"no sky", true, SkyGround::Look::Off};
+const Mode kEarlier{"earlier", false, SkyGround::Look::Detailed, true};
+const Mode kLean{"lean", true, SkyGround::Look::Lean, true};
+const Mode kBare{"no sky", true, SkyGround::Look::Off, true};
+const Mode kSerial{"serial", true, SkyGround::Look::Lean, false};
 
 // The sums over the measured frames of one drawing.
 struct Row {
@@ -127,6 +144,8 @@ struct Row {
         sum.panel += r.sum.panel;
         sum.drawing += r.sum.drawing;
         sum.swap += r.sum.swap;
+        sum.stepWait += r.sum.stepWait;
+        sum.frame += r.sum.frame;
         frames += r.frames;
         cpu += r.cpu;
         triangles = r.triangles;
@@ -142,6 +161,7 @@ double secondsSince(std::chrono::steady_clock::time_point t0)
 
 int main(int argc, char** argv)
 {
+    mainThread = std::this_thread::get_id();
     const int frames = argc > 1 ? std::max(10, std::atoi(argv[1])) : 150;
     std::vector<int> sizes;
     bool panel = true;
@@ -154,6 +174,9 @@ int main(int argc, char** argv)
     // --compare: the earlier drawing against the lean one, in turns;
     // --earlier: only the earlier drawing.
     bool compare = false, lean = true;
+    // --serial: the steps between the frames; --compare-steps: that against
+    // the steps beside the drawing, in turns.
+    bool serial = false, compareSteps = false;
     for (int i = 2; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--frames-only")
@@ -162,6 +185,10 @@ int main(int argc, char** argv)
             compare = true;
         else if (a == "--earlier")
             lean = false;
+        else if (a == "--serial")
+            serial = true;
+        else if (a == "--compare-steps")
+            compareSteps = true;
         else if (a == "--overlap")
             finish = false;
         else if (a == "--no-panel")
@@ -186,8 +213,10 @@ int main(int argc, char** argv)
                 "after %d of warm-up, 2 steps per frame, no pacing, %s\n\n",
                 width, height, panel ? "drawn" : "off", frames, warmup,
                 finish ? "each frame finished" : "drawing overlaps the next frame's steps");
-    std::printf("%9s %8s %10s %10s %10s %10s %10s %10s %8s %10s %12s %10s\n", "creatures",
-                "drawing", "sim ms",
+    std::printf("lean: the steps run beside the drawing of the frame before; serial: between "
+                "the frames\n\n");
+    std::printf("%9s %8s %10s %10s %10s %10s %10s %10s %10s %8s %10s %12s %10s\n", "creatures",
+                "drawing", "sim ms", "wait ms",
                 "pick ms", "panel ms", "draw ms", "swap ms", "frame ms", "fps", "triangles",
                 "headless ms", "cpu ms");
     struct SkipRate {
@@ -212,7 +241,9 @@ int main(int argc, char** argv)
         }
         DrawCallbacks fn;
         fn.start = [] { startCallback(world->sim); };
-        fn.step = onStep;
+        fn.prepare = onPrepare;
+        fn.steps = onSteps;
+        fn.finish = onFinish;
         fn.timeDelta = onTimeDelta;
         fn.camera = onCamera;
         fn.frame = onFrame;
@@ -225,6 +256,7 @@ int main(int argc, char** argv)
         auto runFrames = [&](int count, int skipped, const Mode& mode) {
             backend->setLeanDrawing(mode.lean);
             backend->setSkyGroundLook(mode.look);
+            backend->setStepsBesideDrawing(mode.beside);
             warmup = skipped;
             frame = measured = 0;
             sum = WindowBackend::FrameTimes{};
@@ -236,12 +268,14 @@ int main(int argc, char** argv)
         runFrames(0, 30, kLean); // warm-up
         // The drawings measured, alternating in blocks when compared; with
         // no creature also without sky and ground, for what they cost.
-        std::vector<Mode> modes = {lean ? kLean : kEarlier};
+        std::vector<Mode> modes = {serial ? kSerial : lean ? kLean : kEarlier};
         if (compare)
             modes = {kEarlier, kLean};
+        if (compareSteps)
+            modes = {kSerial, kLean};
         if (compare && creatures == 0)
             modes.push_back(kBare);
-        const int rounds = compare ? 3 : 1;
+        const int rounds = compare || compareSteps ? 3 : 1;
         std::vector<Row> rows(modes.size());
         for (int r = 0; r < rounds; ++r)
             for (std::size_t m = 0; m < modes.size(); ++m)
@@ -250,9 +284,9 @@ int main(int argc, char** argv)
         for (std::size_t m = 0; m < modes.size(); ++m) {
             const Row& row = rows[m];
             const double n = row.frames;
-            const double total = (row.sum.step + row.sum.picking + row.sum.drawing + row.sum.swap) / n;
-            std::printf("%9d %8s %10.2f %10.3f %10.3f %10.2f %10.2f %10.2f %8.1f %10d %12.3f %10.2f\n",
-                        creatures, modes[m].name, row.sum.step / n,
+            const double total = row.sum.frame / n;
+            std::printf("%9d %8s %10.2f %10.2f %10.3f %10.3f %10.2f %10.2f %10.2f %8.1f %10d %12.3f %10.2f\n",
+                        creatures, modes[m].name, row.sum.step / n, row.sum.stepWait / n,
                         row.sum.picking / n, row.sum.panel / n, row.sum.drawing / n,
                         row.sum.swap / n, total, 1000.0 / total, row.triangles, headless,
                         row.cpu / n);
@@ -271,6 +305,7 @@ int main(int argc, char** argv)
             for (int r = 0; r < kBlocks; ++r)
                 for (std::size_t m = 0; m < modes.size(); ++m) {
                     backend->setLeanDrawing(modes[m].lean);
+                    backend->setStepsBesideDrawing(modes[m].beside);
                     world->driver.skipRender = 1;
                     frame = measured = 0;
                     warmup = 0;
@@ -309,7 +344,9 @@ int main(int argc, char** argv)
                     r.drawing, r.window, r.headless, r.window / r.headless, r.step, r.draw,
                     r.swap);
     }
-    std::printf("\nsim ms is two simulation steps (the default speed); headless ms is one step.\n"
+    std::printf("\nsim ms is two simulation steps (the default speed), wait ms the frame's wait\n"
+                "for them (beside the drawing, only what the drawing did not cover); frame ms\n"
+                "is a whole frame; headless ms is one step.\n"
                 "cpu ms is the processor time of all the program's threads per frame (the\n"
                 "renderer's threads too): the work of a frame, however busy the machine is.\n"
                 "skip-render st/s: steps per second in the window with skip-render on (a frame\n"

@@ -21,9 +21,15 @@ void DrawBackend::simulationLoop(int, char**, int width, int height, const DrawC
         fn.windowSize(width, height);
     if (fn.start)
         fn.start();
+    const bool split = fn.prepare && fn.steps && fn.finish;
     while (!stopRequested_) {
-        if (fn.step)
+        if (split) {
+            if (fn.prepare(0))
+                fn.steps();
+            fn.finish();
+        } else if (fn.step) {
             fn.step(0);
+        }
         if (stopRequested_)
             break;
         if (fn.timeDelta)

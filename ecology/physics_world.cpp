@@ -53,6 +53,16 @@ void startCallback(Simulation& sim)
     dWorldSetCFM(sim.world, 1 / (h * 200 + 50));
 }
 
+void usePhysicsOnThisThread()
+{
+    struct ThreadData {
+        ThreadData() { dAllocateODEDataForThread(dAllocateMaskAll); }
+        ~ThreadData() { dCleanupODEAllDataForThread(); }
+    };
+    thread_local ThreadData data;
+    (void)data;
+}
+
 void shutDownPhysics(Simulation& sim)
 {
     if (!sim.world)

@@ -22,6 +22,12 @@ void startCallback(Simulation& sim);
 // never started.
 void shutDownPhysics(Simulation& sim);
 
+// Makes the physics engine's data of the calling thread (its collision
+// caches), once per thread; they are let go when the thread ends. For a
+// thread that steps worlds besides the one that brought them up, and ends
+// before they are shut down (the engine is closed then).
+void usePhysicsOnThisThread();
+
 // RAII bring-up for tests and tools: startUpPhysics + startCallback, and
 // optionally a world reset; shutDownPhysics on destruction.
 class PhysicsSession {

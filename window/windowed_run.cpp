@@ -5,6 +5,7 @@
 #include <iomanip>
 #include <iostream>
 #include <memory>
+#include <thread>
 
 #include "base/clock.h"
 #include "ui/frame_callback.h"
@@ -29,10 +30,22 @@ namespace {
 
 std::unique_ptr<WindowBackend> backend;
 
+// What a frame of the run in the window does: as a whole (false: the run
+// is over), or in the three parts of ProgramRun::frame, whose steps run
+// beside the drawing.
+struct FrameParts {
+    std::function<bool(int pause)> whole;
+    std::function<bool(int pause)> prepare;
+    std::function<void()> steps;
+    std::function<bool()> finish;
+};
+
 // The run in the window, reached from the callbacks: the world shown and
-// what a frame of the run does (false: the run is over).
+// its frames.
 World* current = nullptr;
-std::function<bool(int pause)> runFrame;
+FrameParts frameParts;
+// The thread of the window's loop, where the worlds were brought up.
+std::thread::id loopThread;
 LivePlot* livePlot = nullptr;
 
 World& world()
@@ -45,17 +58,23 @@ void onStart()
     startCallback(world().sim);
 }
 
-void onStep(int pause)
+// Before the frame's steps: the frame clock, then the window paces its
+// frames and measures their rate.
+void beforeFrame(int pause)
 {
     if (frameClockOn())
         advanceFrameClock();
-    // The window paces its frames and measures their rate; the step driver
-    // then runs the frame.
     if (!pause) {
         paceFrame(world().driver.pacing, world().driver.targetFps);
         countFrame(world().driver);
     }
-    if (!runFrame(pause))
+}
+
+// After them: the end of the run, how the coming picture is drawn, the live
+// chart.
+void afterFrame(bool goesOn)
+{
+    if (!goesOn)
         dsStop();
     // While the drawing is skipped, the frame drawn after the steps is a
     // glimpse: coarser bodies, so the steps keep most of the time.
@@ -63,6 +82,31 @@ void onStep(int pause)
         b->setGlimpse(world().driver.skipRender != 0);
     if (livePlot)
         livePlot->update(world().sim.statistics);
+}
+
+void onStep(int pause)
+{
+    beforeFrame(pause);
+    afterFrame(frameParts.whole(pause));
+}
+
+bool onPrepare(int pause)
+{
+    beforeFrame(pause);
+    return frameParts.prepare(pause);
+}
+
+// On the window's step thread, beside the drawing of the frame before.
+void onSteps()
+{
+    if (std::this_thread::get_id() != loopThread)
+        usePhysicsOnThisThread();
+    frameParts.steps();
+}
+
+void onFinish()
+{
+    afterFrame(frameParts.finish());
 }
 
 void onCommand(int key)
@@ -140,12 +184,14 @@ namespace {
 // The frame loop in the open window on the world shown (`w` at the start),
 // each frame run by `frame`; `summary` writes the closing lines. Returns the
 // exit status.
-int runLoop(World& w, const RunOptions& options, int argc, char** argv,
-            std::function<bool(int pause)> frame, const std::function<void()>& summary)
+int runLoop(World& w, const RunOptions& options, int argc, char** argv, FrameParts parts,
+            const std::function<void()>& summary)
 {
     current = &w;
-    runFrame = std::move(frame);
+    frameParts = std::move(parts);
+    loopThread = std::this_thread::get_id();
 
+    backend->setStepsBesideDrawing(!options.serialSteps);
     const bool screenshot = !options.screenshotFile.empty();
     if (screenshot) {
         // A frame clock at 30 frames per second and no waiting: the same
@@ -183,6 +229,11 @@ int runLoop(World& w, const RunOptions& options, int argc, char** argv,
     fn.camera = onCamera;
     fn.frame = onFrame;
     fn.drop = onDrop;
+    if (frameParts.prepare) {
+        fn.prepare = onPrepare;
+        fn.steps = onSteps;
+        fn.finish = onFinish;
+    }
     {
         // The plotting program lives as long as the window; screenshot runs
         // start none.
@@ -198,7 +249,7 @@ int runLoop(World& w, const RunOptions& options, int argc, char** argv,
         dsSimulationLoop(argc, argv, w.view.windowWidth, w.view.windowHeight, &fn);
         livePlot = nullptr;
     }
-    runFrame = nullptr;
+    frameParts = FrameParts{};
     N_StopVideo();
     summary();
     // A video that did not end whole fails the run, as a statistics file
@@ -226,9 +277,11 @@ int runWindowed(World& w, const RunOptions& options, int argc, char** argv, RunO
     if (!backend)
         return 1;
     ProgramRun run(w, options, outputs);
-    return runLoop(
-        w, options, argc, argv, [&run](int pause) { return run.frame(pause); },
-        [&run] { run.summary(std::cerr, true); });
+    FrameParts parts;
+    parts.prepare = [&run](int pause) { return run.prepareFrame(pause); };
+    parts.steps = [&run] { run.runFrameSteps(); };
+    parts.finish = [&run] { return run.finishFrame(); };
+    return runLoop(w, options, argc, argv, std::move(parts), [&run] { run.summary(std::cerr, true); });
 }
 
 int runWindowedIslands(Archipelago& archipelago, const RunOptions& options, int argc, char** argv)
@@ -243,13 +296,14 @@ int runWindowedIslands(Archipelago& archipelago, const RunOptions& options, int 
     }
     using Clock = std::chrono::steady_clock;
     const Clock::time_point started = Clock::now();
+    FrameParts parts;
+    parts.whole = [&islands](int pause) {
+        const bool goesOn = islands.frame(pause);
+        current = &islands.shown();
+        return goesOn;
+    };
     const int status = runLoop(
-        islands.shown(), options, argc, argv,
-        [&islands](int pause) {
-            const bool goesOn = islands.frame(pause);
-            current = &islands.shown();
-            return goesOn;
-        },
+        islands.shown(), options, argc, argv, std::move(parts),
         [&] {
             islands.stop();
             const double wall = std::chrono::duration<double>(Clock::now() - started).count();

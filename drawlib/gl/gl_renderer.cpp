@@ -133,6 +133,7 @@ bool GlRenderer::init(std::string& error)
 
 void GlRenderer::release()
 {
+    views_ = 0;
     if (!ready_)
         return;
     skins_.release();
@@ -149,12 +150,20 @@ void GlRenderer::release()
 void GlRenderer::beginView(int x, int y, int width, int height, const float eye[3],
                            const float hpr[3])
 {
-    glViewport(x, y, width, height);
-    glScissor(x, y, width, height);
-    glEnable(GL_SCISSOR_TEST);
-    glClearStencil(0);
-    glClearDepth(1.0);
-    glClear(GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    if (views_ == 0)
+        skins_.clearQueue();
+    if (batches_.size() <= views_)
+        batches_.emplace_back();
+    Batch& b = gathering();
+    b.mesh.clear();
+    b.shadowMesh.clear();
+    b.opaque.clear();
+    b.transparent.clear();
+    b.lines.clear();
+    b.primitives = 0;
+    b.skinsFirst = skins_.queued();
+    viewportX_ = x;
+    viewportY_ = y;
     aspect_ = height > 0 ? static_cast<float>(width) / height : 1.0f;
     viewportHeight_ = height;
     viewportWidth_ = width;
@@ -164,15 +173,8 @@ void GlRenderer::beginView(int x, int y, int width, int height, const float eye[
     farZ_ = std::max(fogEnd_ * 1.6f, 400.0f);
     viewProj_ = multiply(perspective(tanHalfFovY(aspect_), aspect_, kNearPlane, farZ_),
                          viewMatrix(eye, hpr));
-    mesh_.clear();
     primitiveStart_ = 0;
-    opaque_.clear();
-    shadowMesh_.clear();
-    transparent_.clear();
-    lines_.clear();
-    skins_.clearQueue();
     background_ = false;
-    stats_ = Stats{};
 }
 
 void GlRenderer::drawBackground(double groundSize, float fogStart, float fogEnd)
@@ -234,17 +236,18 @@ bool GlRenderer::visible(const float c[3], float radius) const
 
 void GlRenderer::endPrimitive(bool transparent, const float centre[3])
 {
-    const std::uint32_t end = static_cast<std::uint32_t>(mesh_.indices.size());
+    Batch& b = gathering();
+    const std::uint32_t end = static_cast<std::uint32_t>(b.mesh.indices.size());
     if (end == primitiveStart_)
         return;
-    ++stats_.primitives;
+    ++b.primitives;
     if (transparent) {
         const float d[3] = {centre[0] - eye_[0], centre[1] - eye_[1], centre[2] - eye_[2]};
-        transparent_.push_back(
+        b.transparent.push_back(
             Range{primitiveStart_, end - primitiveStart_, d[0] * d[0] + d[1] * d[1] + d[2] * d[2]});
     } else {
-        opaque_.insert(opaque_.end(), mesh_.indices.begin() + primitiveStart_,
-                       mesh_.indices.begin() + end);
+        b.opaque.insert(b.opaque.end(), b.mesh.indices.begin() + primitiveStart_,
+                        b.mesh.indices.begin() + end);
     }
     primitiveStart_ = end;
 }
@@ -254,46 +257,81 @@ bool GlRenderer::drawKeptSkin(const void* key, const std::vector<ChainCapsule>& 
 {
     if (!KeptSkins::fits(chain))
         return false;
-    ++stats_.primitives;
+    ++gathering().primitives;
     skins_.add(key, chain, level, shadowLevel, style, lit, litCapsule, eye_);
     return true;
 }
 
 void GlRenderer::addLine(const float a[3], const float b[3], const float color[4])
 {
-    lines_.insert(lines_.end(), {a[0], a[1], a[2], color[0], color[1], color[2], color[3]});
-    lines_.insert(lines_.end(), {b[0], b[1], b[2], color[0], color[1], color[2], color[3]});
+    std::vector<float>& lines = gathering().lines;
+    lines.insert(lines.end(), {a[0], a[1], a[2], color[0], color[1], color[2], color[3]});
+    lines.insert(lines.end(), {b[0], b[1], b[2], color[0], color[1], color[2], color[3]});
 }
 
 void GlRenderer::endView()
 {
+    Batch& b = gathering();
+    b.x = viewportX_;
+    b.y = viewportY_;
+    b.width = viewportWidth_;
+    b.height = viewportHeight_;
+    b.viewProj = viewProj_;
+    std::copy(eye_, eye_ + 3, b.eye);
+    b.farZ = farZ_;
+    b.fogStart = fogStart_;
+    b.fogEnd = fogEnd_;
+    b.groundSize = groundSize_;
+    b.background = background_;
+    b.skinsEnd = skins_.queued();
+    ++views_;
+}
+
+void GlRenderer::drawViews()
+{
+    for (std::size_t i = 0; i < views_; ++i)
+        drawBatch(batches_[i]);
+    views_ = 0;
+}
+
+void GlRenderer::drawBatch(Batch& b)
+{
+    glViewport(b.x, b.y, b.width, b.height);
+    glScissor(b.x, b.y, b.width, b.height);
+    glEnable(GL_SCISSOR_TEST);
+    glClearStencil(0);
+    glClearDepth(1.0);
+    glClear(GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+
     // See-through bodies from the farthest to the nearest.
-    std::sort(transparent_.begin(), transparent_.end(),
-              [](const Range& a, const Range& b) { return a.depth > b.depth; });
+    std::sort(b.transparent.begin(), b.transparent.end(),
+              [](const Range& x, const Range& y) { return x.depth > y.depth; });
     transparentIndices_.clear();
-    for (const Range& r : transparent_)
-        transparentIndices_.insert(transparentIndices_.end(), mesh_.indices.begin() + r.first,
-                                   mesh_.indices.begin() + r.first + r.count);
-    stats_.triangles = static_cast<int>((opaque_.size() + transparentIndices_.size()) / 3);
-    stats_.shadowTriangles = static_cast<int>(shadowMesh_.indices.size() / 3);
-    stats_.lines = static_cast<int>(lines_.size() / 14);
+    for (const Range& r : b.transparent)
+        transparentIndices_.insert(transparentIndices_.end(), b.mesh.indices.begin() + r.first,
+                                   b.mesh.indices.begin() + r.first + r.count);
+    stats_ = Stats{};
+    stats_.primitives = b.primitives;
+    stats_.triangles = static_cast<int>((b.opaque.size() + transparentIndices_.size()) / 3);
+    stats_.shadowTriangles = static_cast<int>(b.shadowMesh.indices.size() / 3);
+    stats_.lines = static_cast<int>(b.lines.size() / 14);
 
-    drawMesh();
+    drawMesh(b);
 
-    if (!lines_.empty()) {
+    if (!b.lines.empty()) {
         glUseProgram(lineProgram_);
-        glUniformMatrix4fv(uniform(lineProgram_, "uViewProj"), 1, GL_FALSE, viewProj_.m);
+        glUniformMatrix4fv(uniform(lineProgram_, "uViewProj"), 1, GL_FALSE, b.viewProj.m);
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         glDepthMask(GL_FALSE);
         glBindBuffer(GL_ARRAY_BUFFER, lineBuffer_);
-        glBufferData(GL_ARRAY_BUFFER, lines_.size() * sizeof(float), lines_.data(), GL_STREAM_DRAW);
+        glBufferData(GL_ARRAY_BUFFER, b.lines.size() * sizeof(float), b.lines.data(), GL_STREAM_DRAW);
         glEnableVertexAttribArray(0);
         glEnableVertexAttribArray(1);
         glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 7 * sizeof(float), nullptr);
         glVertexAttribPointer(1, 4, GL_FLOAT, GL_FALSE, 7 * sizeof(float),
                               reinterpret_cast<void*>(3 * sizeof(float)));
-        glDrawArrays(GL_LINES, 0, static_cast<GLsizei>(lines_.size() / 7));
+        glDrawArrays(GL_LINES, 0, static_cast<GLsizei>(b.lines.size() / 7));
         glDisableVertexAttribArray(0);
         glDisableVertexAttribArray(1);
         glDepthMask(GL_TRUE);
@@ -321,27 +359,28 @@ void GlRenderer::setAttributes()
                           reinterpret_cast<void*>(offsetof(Vertex, m)));
 }
 
-void GlRenderer::drawMesh()
+void GlRenderer::drawMesh(const Batch& b)
 {
-    const bool stream = !mesh_.vertices.empty();
+    const bool stream = !b.mesh.vertices.empty();
     if (stream) {
         // One vertex buffer for the view; the opaque and the see-through
         // index lists follow each other in one index buffer.
         glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
-        glBufferData(GL_ARRAY_BUFFER, mesh_.vertices.size() * sizeof(Vertex),
-                     mesh_.vertices.data(), GL_STREAM_DRAW);
-        const size_t total = opaque_.size() + transparentIndices_.size();
+        glBufferData(GL_ARRAY_BUFFER, b.mesh.vertices.size() * sizeof(Vertex),
+                     b.mesh.vertices.data(), GL_STREAM_DRAW);
+        const size_t total = b.opaque.size() + transparentIndices_.size();
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer_);
         glBufferData(GL_ELEMENT_ARRAY_BUFFER, total * sizeof(std::uint32_t), nullptr,
                      GL_STREAM_DRAW);
         size_t offset = 0;
-        for (const auto* list : {&opaque_, &transparentIndices_}) {
+        for (const std::vector<std::uint32_t>* list :
+             std::initializer_list<const std::vector<std::uint32_t>*>{&b.opaque, &transparentIndices_}) {
             glBufferSubData(GL_ELEMENT_ARRAY_BUFFER, offset * sizeof(std::uint32_t),
                             list->size() * sizeof(std::uint32_t), list->data());
             offset += list->size();
         }
     }
-    const KeptSkins::View view{viewProj_.m, eye_, kLight, kHorizon, fogStart_, fogEnd_,
+    const KeptSkins::View view{b.viewProj.m, b.eye, kLight, kHorizon, b.fogStart, b.fogEnd,
                                skinTexture_};
 
     // The gathered primitives' program and buffers, for a range of them.
@@ -350,11 +389,11 @@ void GlRenderer::drawMesh()
             return;
         const GLuint p = litProgram_;
         glUseProgram(p);
-        glUniformMatrix4fv(uniform(p, "uViewProj"), 1, GL_FALSE, viewProj_.m);
+        glUniformMatrix4fv(uniform(p, "uViewProj"), 1, GL_FALSE, b.viewProj.m);
         glUniform3fv(uniform(p, "uLight"), 1, kLight);
-        glUniform3fv(uniform(p, "uEye"), 1, eye_);
+        glUniform3fv(uniform(p, "uEye"), 1, b.eye);
         glUniform3fv(uniform(p, "uFogColor"), 1, kHorizon);
-        glUniform2f(uniform(p, "uFog"), fogStart_, fogEnd_);
+        glUniform2f(uniform(p, "uFog"), b.fogStart, b.fogEnd);
         glActiveTexture(GL_TEXTURE0);
         glBindTexture(GL_TEXTURE_2D, skinTexture_);
         glUniform1i(uniform(p, "uSkin"), 0);
@@ -374,13 +413,13 @@ void GlRenderer::drawMesh()
     glDepthMask(GL_TRUE);
     glDisable(GL_BLEND);
     glEnable(GL_CULL_FACE);
-    drawStream(0, opaque_.size());
-    stats_.triangles += skins_.drawBodies(view, false);
+    drawStream(0, b.opaque.size());
+    stats_.triangles += skins_.drawBodies(view, false, b.skinsFirst, b.skinsEnd);
     // The ground and the sky after the bodies: what the bodies cover is
     // never shaded.
-    if (background_) {
-        skyGround_.draw(SkyGround::View{viewProj_.m, eye_, kLight, kHorizon, kZenith, farZ_ * 0.5f,
-                                        fogStart_, fogEnd_, static_cast<float>(groundSize_)});
+    if (b.background) {
+        skyGround_.draw(SkyGround::View{b.viewProj.m, b.eye, kLight, kHorizon, kZenith, b.farZ * 0.5f,
+                                        b.fogStart, b.fogEnd, static_cast<float>(b.groundSize)});
         glEnable(GL_DEPTH_TEST);
         glDepthMask(GL_TRUE);
     }
@@ -396,26 +435,26 @@ void GlRenderer::drawMesh()
     glEnable(GL_STENCIL_TEST);
     glStencilFunc(GL_EQUAL, 0, 0xFF);
     glStencilOp(GL_KEEP, GL_KEEP, GL_INCR);
-    if (!shadowMesh_.indices.empty()) {
+    if (!b.shadowMesh.indices.empty()) {
         glBindBuffer(GL_ARRAY_BUFFER, shadowVertexBuffer_);
-        glBufferData(GL_ARRAY_BUFFER, shadowMesh_.vertices.size() * sizeof(Vertex),
-                     shadowMesh_.vertices.data(), GL_STREAM_DRAW);
+        glBufferData(GL_ARRAY_BUFFER, b.shadowMesh.vertices.size() * sizeof(Vertex),
+                     b.shadowMesh.vertices.data(), GL_STREAM_DRAW);
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, shadowIndexBuffer_);
-        glBufferData(GL_ELEMENT_ARRAY_BUFFER, shadowMesh_.indices.size() * sizeof(std::uint32_t),
-                     shadowMesh_.indices.data(), GL_STREAM_DRAW);
+        glBufferData(GL_ELEMENT_ARRAY_BUFFER, b.shadowMesh.indices.size() * sizeof(std::uint32_t),
+                     b.shadowMesh.indices.data(), GL_STREAM_DRAW);
         glEnableVertexAttribArray(0);
         glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(Vertex),
                               reinterpret_cast<void*>(offsetof(Vertex, p)));
         glUseProgram(shadowProgram_);
-        glUniformMatrix4fv(uniform(shadowProgram_, "uViewProj"), 1, GL_FALSE, viewProj_.m);
+        glUniformMatrix4fv(uniform(shadowProgram_, "uViewProj"), 1, GL_FALSE, b.viewProj.m);
         glUniform3fv(uniform(shadowProgram_, "uLight"), 1, kLight);
-        glUniform3fv(uniform(shadowProgram_, "uEye"), 1, eye_);
-        glUniform2f(uniform(shadowProgram_, "uFog"), fogStart_, fogEnd_);
-        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(shadowMesh_.indices.size()),
+        glUniform3fv(uniform(shadowProgram_, "uEye"), 1, b.eye);
+        glUniform2f(uniform(shadowProgram_, "uFog"), b.fogStart, b.fogEnd);
+        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(b.shadowMesh.indices.size()),
                        GL_UNSIGNED_INT, nullptr);
         glDisableVertexAttribArray(0);
     }
-    stats_.shadowTriangles += skins_.drawShadows(view);
+    stats_.shadowTriangles += skins_.drawShadows(view, b.skinsFirst, b.skinsEnd);
     glDisable(GL_STENCIL_TEST);
     glDisable(GL_POLYGON_OFFSET_FILL);
 
@@ -423,11 +462,11 @@ void GlRenderer::drawMesh()
     glEnable(GL_CULL_FACE);
     if (!transparentIndices_.empty()) {
         glCullFace(GL_FRONT);
-        drawStream(opaque_.size(), transparentIndices_.size());
+        drawStream(b.opaque.size(), transparentIndices_.size());
         glCullFace(GL_BACK);
-        drawStream(opaque_.size(), transparentIndices_.size());
+        drawStream(b.opaque.size(), transparentIndices_.size());
     }
-    stats_.triangles += skins_.drawBodies(view, true);
+    stats_.triangles += skins_.drawBodies(view, true, b.skinsFirst, b.skinsEnd);
     glDepthMask(GL_TRUE);
     glDisable(GL_CULL_FACE);
 }

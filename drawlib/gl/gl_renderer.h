@@ -2,6 +2,9 @@
 // ground of each view, and the primitives of a view gathered into one vertex
 // stream and drawn in a few calls when the view ends (opaque bodies, their
 // shadows on the ground, lines, then see-through bodies back to front).
+// A frame's views are gathered first and drawn together afterwards, so the
+// world may change once they are gathered (the steps of the next frame run
+// while the renderer is sent this one's).
 //
 // Written for OpenGL 2.1 with GLSL 1.20 so that Mesa's software renderer
 // runs it well: per-pixel lighting and fog in small shaders, planar shadows
@@ -11,7 +14,9 @@
 #error "drawlib/gl/ is for drawlib/gl/ and the floors above it"
 #endif
 
+#include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -31,8 +36,8 @@ public:
     bool init(std::string& error);
     void release();
 
-    // Starts a view in the given framebuffer rectangle (origin bottom left)
-    // seen from eye with heading, pitch and roll in degrees.
+    // Starts gathering a view in the given framebuffer rectangle (origin
+    // bottom left) seen from eye with heading, pitch and roll in degrees.
     void beginView(int x, int y, int width, int height, const float eye[3], const float hpr[3]);
     // Sky and ground: the backend's own scene in every view, drawn by
     // endView after the opaque bodies (so that what they cover is never
@@ -40,8 +45,10 @@ public:
     void drawBackground(double groundSize, float fogStart, float fogEnd);
     // How the sky and the ground are drawn (see sky_ground.h).
     void setBackgroundLook(SkyGround::Look look) { skyGround_.setLook(look); }
-    // Draws everything gathered since beginView.
+    // Ends gathering the view; it is drawn by drawViews.
     void endView();
+    // Draws the views gathered since the last call, in their order.
+    void drawViews();
 
     // Whether a sphere around centre can be seen at all in the current view.
     bool visible(const float centre[3], float radius) const;
@@ -54,8 +61,8 @@ public:
     // Gathering: build a primitive into mesh(), then close it with
     // endPrimitive; its triangles are those added since the last close.
     // What casts a shadow is built, coarser, into shadowMesh() as well.
-    Mesh& mesh() { return mesh_; }
-    Mesh& shadowMesh() { return shadowMesh_; }
+    Mesh& mesh() { return gathering().mesh; }
+    Mesh& shadowMesh() { return gathering().shadowMesh; }
     void endPrimitive(bool transparent, const float centre[3]);
     void addLine(const float a[3], const float b[3], const float color[4]);
     // A body drawn from its skin kept between frames (see kept_skins.h);
@@ -66,7 +73,7 @@ public:
     void endFrame() { skins_.endFrame(); }
     std::size_t keptSkins() const { return skins_.kept(); }
 
-    // Counts of the last view, for the benchmark.
+    // Counts of the last view drawn, for the benchmark.
     struct Stats {
         int primitives = 0;
         int triangles = 0;
@@ -82,7 +89,28 @@ private:
         float depth;
     };
 
-    void drawMesh();
+    // A view's gathered primitives and what drawing them needs, kept until
+    // drawViews.
+    struct Batch {
+        int x = 0, y = 0, width = 1, height = 1;
+        Mat4 viewProj{};
+        float eye[3] = {0, 0, 0};
+        float farZ = 1000.0f;
+        float fogStart = 60.0f, fogEnd = 1200.0f;
+        double groundSize = 0.0;
+        bool background = false;
+        int primitives = 0;
+        Mesh mesh;
+        Mesh shadowMesh;
+        std::vector<std::uint32_t> opaque;
+        std::vector<Range> transparent;
+        std::vector<float> lines; // x, y, z, r, g, b, a per point
+        std::size_t skinsFirst = 0, skinsEnd = 0; // its bodies in the kept skins' queue
+    };
+
+    Batch& gathering() { return batches_[views_]; }
+    void drawBatch(Batch& b);
+    void drawMesh(const Batch& b);
     void setAttributes();
 
     bool ready_ = false;
@@ -93,13 +121,14 @@ private:
 
     SkyGround skyGround_;
     KeptSkins skins_;
-    Mesh mesh_;
+    // The frame's views: batches_[0, views_) gathered, batches_[views_] the
+    // one being gathered (a deque keeps them in place as it grows).
+    std::deque<Batch> batches_ = std::deque<Batch>(1);
+    std::size_t views_ = 0;
     std::uint32_t primitiveStart_ = 0;
-    Mesh shadowMesh_;
-    std::vector<std::uint32_t> opaque_, transparentIndices_;
-    std::vector<Range> transparent_;
-    std::vector<float> lines_; // x, y, z, r, g, b, a per point
+    std::vector<std::uint32_t> transparentIndices_;
 
+    // The view being gathered.
     Mat4 viewProj_{};
     float eye_[3] = {0, 0, 0};
     float hpr_[3] = {0, 0, 0};
@@ -107,6 +136,7 @@ private:
     float aspect_ = 1.0f;
     int viewportHeight_ = 1;
     int viewportWidth_ = 1;
+    int viewportX_ = 0, viewportY_ = 0;
     float farZ_ = 1000.0f;
     float fogStart_ = 60.0f, fogEnd_ = 1200.0f;
     double groundSize_ = 0.0;

@@ -172,12 +172,12 @@ void KeptSkins::bindSkin(const Skin& skin)
     glVertexAttribPointer(5, 3, GL_FLOAT, GL_FALSE, stride, at(offsetof(SkinnedVertex, owner)));
 }
 
-int KeptSkins::drawBodies(const View& view, bool transparent)
+int KeptSkins::drawBodies(const View& view, bool transparent, std::size_t first, std::size_t end)
 {
     std::vector<const Queued*> bodies;
-    for (const Queued& q : queue_)
-        if ((q.style.color[3] < 0.999f) == transparent)
-            bodies.push_back(&q);
+    for (std::size_t i = first; i < end && i < queue_.size(); ++i)
+        if ((queue_[i].style.color[3] < 0.999f) == transparent)
+            bodies.push_back(&queue_[i]);
     if (bodies.empty())
         return 0;
     if (transparent)
@@ -224,12 +224,13 @@ int KeptSkins::drawBodies(const View& view, bool transparent)
     return triangles;
 }
 
-int KeptSkins::drawShadows(const View& view)
+int KeptSkins::drawShadows(const View& view, std::size_t first, std::size_t end)
 {
     const GLuint p = shadowProgram_;
     bool started = false;
     int triangles = 0;
-    for (const Queued& q : queue_) {
+    for (std::size_t i = first; i < end && i < queue_.size(); ++i) {
+        const Queued& q = queue_[i];
         if (!q.shadow)
             continue;
         if (!started) {

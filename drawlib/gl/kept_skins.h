@@ -35,7 +35,7 @@ public:
     // Whether a chain can be drawn from a kept skin.
     static bool fits(const std::vector<ChainCapsule>& chain);
 
-    // Queues a body for the current view. `litCapsule` (or -1) is drawn with
+    // Queues a body for the view being gathered. `litCapsule` (or -1) is drawn with
     // `lit`'s material; `shadowLevel` (or -1) is the detail of its shadow.
     void add(const void* key, const std::vector<ChainCapsule>& chain, int level, int shadowLevel,
              const Style& style, const Style& lit, int litCapsule, const float eye[3]);
@@ -49,12 +49,15 @@ public:
         float fogStart, fogEnd;
         unsigned skinTexture;
     };
-    // Draws the queued bodies, opaque or see-through (these back to front);
-    // returns the triangles drawn.
-    int drawBodies(const View& view, bool transparent);
-    // Draws the queued shadows (the caller has set blending and stencil).
-    int drawShadows(const View& view);
-    // Forgets the view's queue.
+    // Bodies queued so far: a view's bodies are those queued while it was
+    // gathered, [first, end) of the queue.
+    std::size_t queued() const { return queue_.size(); }
+    // Draws a view's queued bodies, opaque or see-through (these back to
+    // front); returns the triangles drawn.
+    int drawBodies(const View& view, bool transparent, std::size_t first, std::size_t end);
+    // Draws a view's queued shadows (the caller has set blending and stencil).
+    int drawShadows(const View& view, std::size_t first, std::size_t end);
+    // Forgets the queue (at the start of a frame's views).
     void clearQueue() { queue_.clear(), frames_.clear(); }
     // Called once per frame: lets go of skins unused for kKeepFrames.
     void endFrame();

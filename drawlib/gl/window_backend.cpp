@@ -21,6 +21,7 @@
 #include <sstream>
 
 #include "drawlib/body_detail.h"
+#include "drawlib/gl/step_thread.h"
 
 namespace {
 
@@ -233,9 +234,13 @@ void WindowBackend::updateCursor()
     cursorShape_ = shape;
 }
 
-// The frame loop: step, the previous frame's swap, time delta, then each
-// view (camera, sky and ground, the frame callback), text and panel, and a
-// flush that sets the renderer drawing while the next frame steps.
+// The frame loop: the steps, the previous frame's swap, time delta, then
+// each view gathered (camera, sky and ground, the frame callback), text and
+// panel; then the events; then the views, text and panel sent to the
+// renderer and a flush that sets it drawing while the next frame steps.
+// With split step callbacks the next frame's steps start before the
+// sending, on the step thread, once everything of the world the frame
+// shows has been read.
 void WindowBackend::simulationLoop(int, char**, int width, int height, const DrawCallbacks& fn)
 {
     std::string error;
@@ -251,8 +256,54 @@ void WindowBackend::simulationLoop(int, char**, int width, int height, const Dra
     if (fn.start)
         fn.start();
 
+    const bool split = fn.prepare && fn.steps && fn.finish;
+    const bool beside = split && stepsBeside_;
+    // The step thread lives as long as the loop, so that whatever the steps
+    // keep per thread is let go before the world is.
+    std::unique_ptr<StepThread> stepThread;
+    if (beside)
+        stepThread = std::make_unique<StepThread>();
+    // The coming frame's steps: whether they have begun (prepared, then
+    // handed to the step thread or run), and their time so far.
+    bool stepsBegun = false, stepsRunning = false;
+    double stepMs = 0.0, frameStepMs = 0.0;
+    auto beginSteps = [&] {
+        stepsBegun = true;
+        const double t = nowMs();
+        stepsRunning = fn.prepare(paused_ ? 1 : 0);
+        if (stepsRunning && beside)
+            stepThread->start(fn.steps);
+        else if (stepsRunning)
+            fn.steps();
+        stepMs = nowMs() - t;
+    };
+    auto endSteps = [&] {
+        stepsBegun = false;
+        const double t = nowMs();
+        if (stepsRunning && beside) {
+            stepThread->wait();
+            stepMs += stepThread->lastJobMs();
+        }
+        stepsRunning = false;
+        const double waited = nowMs();
+        fn.finish();
+        const double done = nowMs();
+        stepMs += done - waited;
+        frameStepMs = stepMs;
+        // What the loop waited for: beside the drawing, the thread and the
+        // finish; otherwise all of it.
+        times_.stepWait = beside ? done - t : stepMs;
+    };
+
     while (!stopRequested_ && !glfwWindowShouldClose(window_)) {
         const double t0 = nowMs();
+        if (split) {
+            // The steps, begun while the last frame was sent, are waited for
+            // before anything reads the world.
+            if (!stepsBegun)
+                beginSteps();
+            endSteps();
+        }
         // The sizes of this frame, read once.
         glfwGetWindowSize(window_, &windowW_, &windowH_);
         glfwGetFramebufferSize(window_, &framebufferW_, &framebufferH_);
@@ -267,9 +318,13 @@ void WindowBackend::simulationLoop(int, char**, int width, int height, const Dra
         ImGui_ImplGlfw_NewFrame();
         ImGui::NewFrame();
 
-        if (fn.step)
+        if (!split && fn.step)
             fn.step(paused_ ? 1 : 0);
         const double t1 = nowMs();
+        if (!split) {
+            frameStepMs = t1 - t0;
+            times_.stepWait = frameStepMs;
+        }
         // The previous frame goes to the screen only now: its commands were
         // flushed at its end, so the renderer drew it while this frame's
         // steps ran.
@@ -287,9 +342,6 @@ void WindowBackend::simulationLoop(int, char**, int width, int height, const Dra
         if (pip_)
             drawView(1, fn);
         drawOverlay();
-        renderer_.endFrame();
-        if (videoSceneOnly_)
-            recordFrame();
         const double panelStart = nowMs();
         if (drawPanel_ && panelsShown_)
             drawPanel_();
@@ -297,6 +349,22 @@ void WindowBackend::simulationLoop(int, char**, int width, int height, const Dra
         updateCursor();
         ImGui::Render();
         rememberPanelRects();
+        const double tEvents = nowMs();
+        glfwPollEvents();
+        const double tEventsDone = nowMs();
+
+        // Everything of the world this frame shows has been read and the
+        // events are in: the next frame's steps may begin, unless this is
+        // the last frame.
+        const bool last = stopRequested_ || glfwWindowShouldClose(window_) ||
+                          (stopAfter_ >= 0 && frames_ + 1 >= stopAfter_);
+        if (beside && !last)
+            beginSteps();
+
+        renderer_.drawViews();
+        renderer_.endFrame();
+        if (videoSceneOnly_)
+            recordFrame();
         glViewport(0, 0, framebufferW_, framebufferH_);
         ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
         if (finishEachFrame_)
@@ -312,13 +380,14 @@ void WindowBackend::simulationLoop(int, char**, int width, int height, const Dra
         glFlush();
         swapPending_ = true;
         const double t2 = nowMs();
-        glfwPollEvents();
-        const double t3 = nowMs();
-        times_.step = t1 - t0;
+        times_.step = frameStepMs;
+        times_.frame = t2 - t0;
         times_.picking = pickTotal_;
-        times_.drawing = t2 - t1Swapped - pickTotal_;
-        times_.swap = t3 - t2 + (t1Swapped - t1);
+        times_.drawing = (tEvents - t1Swapped) + (t2 - tEventsDone) - pickTotal_;
+        times_.swap = (tEventsDone - tEvents) + (t1Swapped - t1);
     }
+    if (stepsBegun)
+        endSteps();
     if (swapPending_) {
         glfwSwapBuffers(window_);
         swapPending_ = false;

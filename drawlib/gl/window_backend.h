@@ -60,13 +60,21 @@ public:
     // which sets them too); Off measures what they cost.
     void setSkyGroundLook(SkyGround::Look look) { renderer_.setBackgroundLook(look); }
 
+    // With split step callbacks, the steps of a frame run on a thread of
+    // their own while the loop sends the frame before to the renderer (on
+    // by default); off, they run on the loop's thread, between the frames.
+    void setStepsBesideDrawing(bool on) { stepsBeside_ = on; }
+    bool stepsBesideDrawing() const { return stepsBeside_; }
+
     // Time of the last frame by stage, in milliseconds.
     struct FrameTimes {
-        double step = 0.0;    // the step callback: simulation and requests
+        double step = 0.0;    // the step callbacks: simulation and requests
+        double stepWait = 0.0; // the loop waiting for them (all of them unless beside)
         double picking = 0.0; // from the start to the end of the picking pass
         double panel = 0.0;   // building the panel's draw lists
         double drawing = 0.0; // views, text and the panel (minus picking)
         double swap = 0.0;    // buffer swap and event polling
+        double frame = 0.0;   // the whole frame, on the loop's thread
     };
     const FrameTimes& lastFrameTimes() const { return times_; }
     const GlRenderer::Stats& lastViewStats() const { return renderer_.lastStats(); }
@@ -214,6 +222,7 @@ private:
     std::string screenshotError_;
     bool finishEachFrame_ = false;
     bool swapPending_ = false; // the frame drawn last is not on the screen yet
+    bool stepsBeside_ = true;
     FrameTimes times_;
     double pickStart_ = 0.0;
     double pickTotal_ = 0.0;
