@@ -234,13 +234,12 @@ void WindowBackend::updateCursor()
     cursorShape_ = shape;
 }
 
-// The frame loop: the steps, the previous frame's swap, time delta, then
-// each view gathered (camera, sky and ground, the frame callback), text and
-// panel; then the events; then the views, text and panel sent to the
-// renderer and a flush that sets it drawing while the next frame steps.
-// With split step callbacks the next frame's steps start before the
-// sending, on the step thread, once everything of the world the frame
-// shows has been read.
+// The frame loop: the steps, time delta, then each view gathered (camera,
+// sky and ground, the frame callback), text and panel; then the events, the
+// previous frame's swap, the views, text and panel sent to the renderer and
+// a flush that sets it drawing while the next frame is gathered. With split
+// step callbacks the next frame's steps start before the swap, on the step
+// thread, once everything of the world the frame shows has been read.
 void WindowBackend::simulationLoop(int, char**, int width, int height, const DrawCallbacks& fn)
 {
     std::string error;
@@ -325,14 +324,6 @@ void WindowBackend::simulationLoop(int, char**, int width, int height, const Dra
             frameStepMs = t1 - t0;
             times_.stepWait = frameStepMs;
         }
-        // The previous frame goes to the screen only now: its commands were
-        // flushed at its end, so the renderer drew it while this frame's
-        // steps ran.
-        if (swapPending_) {
-            glfwSwapBuffers(window_);
-            swapPending_ = false;
-        }
-        const double t1Swapped = nowMs();
         if (fn.timeDelta)
             fn.timeDelta();
 
@@ -351,7 +342,6 @@ void WindowBackend::simulationLoop(int, char**, int width, int height, const Dra
         rememberPanelRects();
         const double tEvents = nowMs();
         glfwPollEvents();
-        const double tEventsDone = nowMs();
 
         // Everything of the world this frame shows has been read and the
         // events are in: the next frame's steps may begin, unless this is
@@ -361,6 +351,14 @@ void WindowBackend::simulationLoop(int, char**, int width, int height, const Dra
         if (beside && !last)
             beginSteps();
 
+        // The previous frame goes to the screen only now: its commands were
+        // flushed at its end, so the renderer drew it while this frame was
+        // gathered (and the next one's steps run).
+        if (swapPending_) {
+            glfwSwapBuffers(window_);
+            swapPending_ = false;
+        }
+        const double tSwapped = nowMs();
         renderer_.drawViews();
         renderer_.endFrame();
         if (videoSceneOnly_)
@@ -383,8 +381,8 @@ void WindowBackend::simulationLoop(int, char**, int width, int height, const Dra
         times_.step = frameStepMs;
         times_.frame = t2 - t0;
         times_.picking = pickTotal_;
-        times_.drawing = (tEvents - t1Swapped) + (t2 - tEventsDone) - pickTotal_;
-        times_.swap = (tEventsDone - tEvents) + (t1Swapped - t1);
+        times_.drawing = (tEvents - t1) + (t2 - tSwapped) - pickTotal_;
+        times_.swap = tSwapped - tEvents;
     }
     if (stepsBegun)
         endSteps();
