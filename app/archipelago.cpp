@@ -222,11 +222,9 @@ void Archipelago::stepAll(long long steps)
 {
     std::atomic<int> next{0};
     auto work = [&] {
-        // The physics engine's data of this thread (collision caches).
-        dAllocateODEDataForThread(dAllocateMaskAll);
+        usePhysicsOnThisThread();
         for (int i = next++; i < size(); i = next++)
             stepIsland(i, steps);
-        dCleanupODEAllDataForThread();
     };
     std::vector<std::thread> pool;
     for (int t = 1; t < threads_; ++t)

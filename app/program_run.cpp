@@ -62,6 +62,9 @@ bool ProgramRun::prepareFrame(int pause)
     stepsBefore_ = w_.sim.counters.steps;
     timeBefore_ = w_.sim.time;
     skipping_ = w_.driver.skipRender != 0;
+    // A frame of several steps (or of skip-render) stops at the step limit.
+    if (totalSteps_ >= 0)
+        w_.driver.stepCap = totalSteps_ - stepsDone_;
     return prepareSteps(w_, pause);
 }
 
@@ -74,6 +77,8 @@ bool ProgramRun::finishFrame()
 {
     if (over_)
         return false;
+    if (totalSteps_ >= 0)
+        w_.driver.stepCap = -1;
     const long long steps = w_.sim.counters.steps - stepsBefore_;
     stepsDone_ += steps;
     if (steps > 0) {

@@ -10,6 +10,7 @@
 #include "app/program_run.h"
 #include "app/step_driver.h"
 #include "base/interrupt.h"
+#include "ecology/physics_world.h"
 
 namespace {
 
@@ -113,8 +114,7 @@ void ShownArchipelago::trendPoint(int i)
 
 void ShownArchipelago::work()
 {
-    // The physics engine's data of this thread (collision caches).
-    dAllocateODEDataForThread(dAllocateMaskAll);
+    usePhysicsOnThisThread();
     std::unique_lock<std::mutex> lock(mutex_);
     while (!stopping_) {
         // The island furthest behind that is not shown and not in hand.
@@ -142,8 +142,6 @@ void ShownArchipelago::work()
         busy_[k] = 0;
         changed_.notify_all();
     }
-    lock.unlock();
-    dCleanupODEAllDataForThread();
 }
 
 bool ShownArchipelago::frame(int pause)

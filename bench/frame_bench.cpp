@@ -213,8 +213,8 @@ int main(int argc, char** argv)
                 "after %d of warm-up, 2 steps per frame, no pacing, %s\n\n",
                 width, height, panel ? "drawn" : "off", frames, warmup,
                 finish ? "each frame finished" : "drawing overlaps the next frame's steps");
-    std::printf("lean: the steps run beside the drawing of the frame before; serial: between "
-                "the frames\n\n");
+    std::printf("the steps run beside the drawing of the frame before, but in the serial rows "
+                "between the frames\n\n");
     std::printf("%9s %8s %10s %10s %10s %10s %10s %10s %10s %8s %10s %12s %10s\n", "creatures",
                 "drawing", "sim ms", "wait ms",
                 "pick ms", "panel ms", "draw ms", "swap ms", "frame ms", "fps", "triangles",

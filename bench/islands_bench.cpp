@@ -20,6 +20,7 @@
 
 #include "app/scene.h"
 #include "app/step_driver.h"
+#include "ecology/physics_world.h"
 
 namespace {
 
@@ -81,9 +82,8 @@ int main(int argc, char** argv)
             long long second = 0;
             double t0 = wallSeconds();
             std::thread t([&] {
-                dAllocateODEDataForThread(dAllocateMaskAll);
+                usePhysicsOnThisThread();
                 second = creatureSteps(b.world(), block);
-                dCleanupODEAllDataForThread();
             });
             const long long first = creatureSteps(a.world(), block);
             t.join();

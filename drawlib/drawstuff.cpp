@@ -21,15 +21,9 @@ void DrawBackend::simulationLoop(int, char**, int width, int height, const DrawC
         fn.windowSize(width, height);
     if (fn.start)
         fn.start();
-    const bool split = fn.prepare && fn.steps && fn.finish;
     while (!stopRequested_) {
-        if (split) {
-            if (fn.prepare(0))
-                fn.steps();
-            fn.finish();
-        } else if (fn.step) {
+        if (fn.step)
             fn.step(0);
-        }
         if (stopRequested_)
             break;
         if (fn.timeDelta)

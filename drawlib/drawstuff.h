@@ -74,14 +74,14 @@ struct DrawCallbacks {
     void (*frame)(int view) = nullptr;
     // Files dropped on the window, by their paths.
     void (*drop)(int count, const char** paths) = nullptr;
-    // Optional, used instead of `step` when all three are given: the step
-    // split so that a window can run the steps beside its drawing.
-    // `prepare` runs first, on the loop's thread, and says whether steps
-    // follow; `steps` may then run on another thread while the loop sends
-    // the frame before to the renderer, so it touches only the world and
-    // nothing the other callbacks, the panel or the drawing library read
-    // meanwhile; `finish` runs on the loop's thread once they are done,
-    // every frame, prepared steps or not.
+    // Optional, besides `step` (which does all three): the step split so
+    // that a window can run the steps beside its drawing, used instead of
+    // `step` when all three are given. `prepare` runs first, on the loop's
+    // thread, and says whether steps follow; `steps` may then run on
+    // another thread while the loop sends the frame before to the renderer,
+    // so it touches only the world and nothing the other callbacks, the
+    // panel or the drawing library read meanwhile; `finish` runs on the
+    // loop's thread once they are done, every frame, prepared steps or not.
     bool (*prepare)(int pause) = nullptr;
     void (*steps)() = nullptr;
     void (*finish)() = nullptr;

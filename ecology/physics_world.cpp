@@ -55,12 +55,15 @@ void startCallback(Simulation& sim)
 
 void usePhysicsOnThisThread()
 {
-    struct ThreadData {
-        ThreadData() { dAllocateODEDataForThread(dAllocateMaskAll); }
-        ~ThreadData() { dCleanupODEAllDataForThread(); }
-    };
-    thread_local ThreadData data;
-    (void)data;
+    // The engine is brought up without manual thread clean-up: what it
+    // allocates here is let go when the thread ends or the engine closes,
+    // and must not be freed by hand.
+    thread_local bool ready = false;
+    if (ready)
+        return;
+    if (!dAllocateODEDataForThread(dAllocateMaskAll))
+        throw std::bad_alloc();
+    ready = true;
 }
 
 void shutDownPhysics(Simulation& sim)

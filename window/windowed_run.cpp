@@ -84,12 +84,6 @@ void afterFrame(bool goesOn)
         livePlot->update(world().sim.statistics);
 }
 
-void onStep(int pause)
-{
-    beforeFrame(pause);
-    afterFrame(frameParts.whole(pause));
-}
-
 bool onPrepare(int pause)
 {
     beforeFrame(pause);
@@ -107,6 +101,19 @@ void onSteps()
 void onFinish()
 {
     afterFrame(frameParts.finish());
+}
+
+// The frame whole, for a loop that does not split it.
+void onStep(int pause)
+{
+    if (!frameParts.whole) {
+        if (onPrepare(pause))
+            onSteps();
+        onFinish();
+        return;
+    }
+    beforeFrame(pause);
+    afterFrame(frameParts.whole(pause));
 }
 
 void onCommand(int key)

@@ -152,8 +152,6 @@ void GlRenderer::beginView(int x, int y, int width, int height, const float eye[
 {
     if (views_ == 0)
         skins_.clearQueue();
-    if (batches_.size() <= views_)
-        batches_.emplace_back();
     Batch& b = gathering();
     b.mesh.clear();
     b.shadowMesh.clear();

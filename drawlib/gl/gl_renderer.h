@@ -1,7 +1,7 @@
 // The OpenGL side of the window backend: shaders, textures, the sky and the
 // ground of each view, and the primitives of a view gathered into one vertex
-// stream and drawn in a few calls when the view ends (opaque bodies, their
-// shadows on the ground, lines, then see-through bodies back to front).
+// stream and drawn in a few calls (opaque bodies, their shadows on the
+// ground, lines, then see-through bodies back to front).
 // A frame's views are gathered first and drawn together afterwards, so the
 // world may change once they are gathered (the steps of the next frame run
 // while the renderer is sent this one's).
@@ -36,11 +36,13 @@ public:
     bool init(std::string& error);
     void release();
 
+    // Starts a frame's views, forgetting any gathered and not drawn.
+    void beginFrame() { views_ = 0; }
     // Starts gathering a view in the given framebuffer rectangle (origin
     // bottom left) seen from eye with heading, pitch and roll in degrees.
     void beginView(int x, int y, int width, int height, const float eye[3], const float hpr[3]);
-    // Sky and ground: the backend's own scene in every view, drawn by
-    // endView after the opaque bodies (so that what they cover is never
+    // Sky and ground: the backend's own scene in every view, drawn after
+    // the view's opaque bodies (so that what they cover is never
     // shaded), the sky only where nothing else is.
     void drawBackground(double groundSize, float fogStart, float fogEnd);
     // How the sky and the ground are drawn (see sky_ground.h).
@@ -108,7 +110,14 @@ private:
         std::size_t skinsFirst = 0, skinsEnd = 0; // its bodies in the kept skins' queue
     };
 
-    Batch& gathering() { return batches_[views_]; }
+    // The batch being gathered (a spare one outside beginView and endView:
+    // what goes there is never drawn).
+    Batch& gathering()
+    {
+        if (views_ >= batches_.size())
+            batches_.emplace_back();
+        return batches_[views_];
+    }
     void drawBatch(Batch& b);
     void drawMesh(const Batch& b);
     void setAttributes();
@@ -123,7 +132,7 @@ private:
     KeptSkins skins_;
     // The frame's views: batches_[0, views_) gathered, batches_[views_] the
     // one being gathered (a deque keeps them in place as it grows).
-    std::deque<Batch> batches_ = std::deque<Batch>(1);
+    std::deque<Batch> batches_;
     std::size_t views_ = 0;
     std::uint32_t primitiveStart_ = 0;
     std::vector<std::uint32_t> transparentIndices_;

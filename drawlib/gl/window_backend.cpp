@@ -237,9 +237,10 @@ void WindowBackend::updateCursor()
 // The frame loop: the steps, time delta, then each view gathered (camera,
 // sky and ground, the frame callback), text and panel; then the events, the
 // previous frame's swap, the views, text and panel sent to the renderer and
-// a flush that sets it drawing while the next frame is gathered. With split
-// step callbacks the next frame's steps start before the swap, on the step
-// thread, once everything of the world the frame shows has been read.
+// a flush that sets it drawing while the next frame is gathered. With the
+// steps beside the drawing (split step callbacks), the next frame's steps
+// start before the swap, on the step thread, once everything of the world
+// the frame shows has been read; otherwise they run at the top of the loop.
 void WindowBackend::simulationLoop(int, char**, int width, int height, const DrawCallbacks& fn)
 {
     std::string error;
@@ -329,6 +330,7 @@ void WindowBackend::simulationLoop(int, char**, int width, int height, const Dra
 
         pickTotal_ = 0.0;
         texts_.clear();
+        renderer_.beginFrame();
         drawView(0, fn);
         if (pip_)
             drawView(1, fn);
@@ -342,6 +344,7 @@ void WindowBackend::simulationLoop(int, char**, int width, int height, const Dra
         rememberPanelRects();
         const double tEvents = nowMs();
         glfwPollEvents();
+        const double tEventsDone = nowMs();
 
         // Everything of the world this frame shows has been read and the
         // events are in: the next frame's steps may begin, unless this is
@@ -350,6 +353,7 @@ void WindowBackend::simulationLoop(int, char**, int width, int height, const Dra
                           (stopAfter_ >= 0 && frames_ + 1 >= stopAfter_);
         if (beside && !last)
             beginSteps();
+        const double tSwap = nowMs();
 
         // The previous frame goes to the screen only now: its commands were
         // flushed at its end, so the renderer drew it while this frame was
@@ -382,7 +386,7 @@ void WindowBackend::simulationLoop(int, char**, int width, int height, const Dra
         times_.frame = t2 - t0;
         times_.picking = pickTotal_;
         times_.drawing = (tEvents - t1) + (t2 - tSwapped) - pickTotal_;
-        times_.swap = tSwapped - tEvents;
+        times_.swap = (tEventsDone - tEvents) + (tSwapped - tSwap);
     }
     if (stepsBegun)
         endSteps();

@@ -68,7 +68,7 @@ public:
 
     // Time of the last frame by stage, in milliseconds.
     struct FrameTimes {
-        double step = 0.0;    // the step callbacks: simulation and requests
+        double step = 0.0;    // the step callbacks: simulation, requests and pacing
         double stepWait = 0.0; // the loop waiting for them (all of them unless beside)
         double picking = 0.0; // from the start to the end of the picking pass
         double panel = 0.0;   // building the panel's draw lists
