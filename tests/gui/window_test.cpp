@@ -858,6 +858,25 @@ TEST(FamilyTreeWindow, DockedClickedAndTheSameAfterALoad)
     fs::remove_all(dir);
 }
 
+// A run in the window stops at its step limit, also when a frame would take
+// more: with the drawing skipped a frame steps for a fifth of a second.
+TEST_F(WindowTest, ARunStopsAtItsStepLimitWhileTheDrawingIsSkipped)
+{
+    for (const bool serial : {false, true}) {
+        scene = std::make_unique<Scene>(7, 10);
+        World& w = scene->world();
+        w.driver.skipRender = 1;
+        RunOptions o;
+        o.steps = 31;
+        o.frames = 100000;
+        o.framesGiven = true;
+        o.serialSteps = serial;
+        const long long before = w.sim.counters.steps;
+        ASSERT_EQ(runWindowed(w, o, 0, nullptr), 0);
+        EXPECT_EQ(w.sim.counters.steps - before, 31) << (serial ? "serial" : "beside");
+    }
+}
+
 // Two runs of a seed draw the same picture, and so does a run whose steps
 // go between the frames rather than beside the drawing: the same steps,
 // the same world saved at the end, the same frames counted. So too for a
