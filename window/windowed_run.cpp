@@ -295,12 +295,13 @@ int runWindowedIslands(Archipelago& archipelago, const RunOptions& options, int 
 {
     if (!backend)
         return 1;
-    ShownArchipelago islands(archipelago);
-    // Every island's camera starts as close as the first one's.
+    // Every island's camera starts as close as the first one's; set before
+    // the workers start stepping the islands.
     for (int i = 1; i < archipelago.size(); ++i) {
         World& w = archipelago.island(i);
         w.view.mainCamera.distance = closeFollowDistance(w, w.view.windowWidth, w.view.windowHeight);
     }
+    ShownArchipelago islands(archipelago);
     using Clock = std::chrono::steady_clock;
     const Clock::time_point started = Clock::now();
     FrameParts parts;
