@@ -27,7 +27,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "ui/frame_callback.h"
@@ -66,11 +65,9 @@ bool onPrepare(int pause)
 {
     return prepareSteps(*world, pause);
 }
-std::thread::id mainThread;
 void onSteps()
 {
-    if (std::this_thread::get_id() != mainThread)
-        usePhysicsOnThisThread();
+    usePhysicsOnThisThread();
     runSteps(*world);
 }
 void onFinish()
@@ -161,7 +158,6 @@ double secondsSince(std::chrono::steady_clock::time_point t0)
 
 int main(int argc, char** argv)
 {
-    mainThread = std::this_thread::get_id();
     const int frames = argc > 1 ? std::max(10, std::atoi(argv[1])) : 150;
     std::vector<int> sizes;
     bool panel = true;

@@ -57,13 +57,9 @@ void usePhysicsOnThisThread()
 {
     // The engine is brought up without manual thread clean-up: what it
     // allocates here is let go when the thread ends or the engine closes,
-    // and must not be freed by hand.
-    thread_local bool ready = false;
-    if (ready)
-        return;
+    // and must not be freed by hand. What a thread has already is kept.
     if (!dAllocateODEDataForThread(dAllocateMaskAll))
         throw std::bad_alloc();
-    ready = true;
 }
 
 void shutDownPhysics(Simulation& sim)

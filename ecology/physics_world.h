@@ -23,9 +23,10 @@ void startCallback(Simulation& sim);
 void shutDownPhysics(Simulation& sim);
 
 // Makes the physics engine's data of the calling thread (its collision
-// caches), once per thread; the engine lets them go when the thread ends or
-// when it closes. For a thread that steps worlds besides the one that
-// brought them up. Throws std::bad_alloc when they cannot be made.
+// caches) unless it has them; the engine lets them go when the thread ends
+// or when it closes. For a thread that steps worlds besides the one that
+// brought them up (harmless on that one). Throws std::bad_alloc when they
+// cannot be made.
 void usePhysicsOnThisThread();
 
 // RAII bring-up for tests and tools: startUpPhysics + startCallback, and

@@ -5,7 +5,6 @@
 #include <iomanip>
 #include <iostream>
 #include <memory>
-#include <thread>
 
 #include "base/clock.h"
 #include "ui/frame_callback.h"
@@ -44,8 +43,6 @@ struct FrameParts {
 // its frames.
 World* current = nullptr;
 FrameParts frameParts;
-// The thread of the window's loop, where the worlds were brought up.
-std::thread::id loopThread;
 LivePlot* livePlot = nullptr;
 
 World& world()
@@ -93,8 +90,7 @@ bool onPrepare(int pause)
 // On the window's step thread, beside the drawing of the frame before.
 void onSteps()
 {
-    if (std::this_thread::get_id() != loopThread)
-        usePhysicsOnThisThread();
+    usePhysicsOnThisThread();
     frameParts.steps();
 }
 
@@ -196,7 +192,6 @@ int runLoop(World& w, const RunOptions& options, int argc, char** argv, FramePar
 {
     current = &w;
     frameParts = std::move(parts);
-    loopThread = std::this_thread::get_id();
 
     backend->setStepsBesideDrawing(!options.serialSteps);
     const bool screenshot = !options.screenshotFile.empty();
