@@ -1,6 +1,15 @@
 #!/usr/bin/env bash
 # Installs, non-interactively and only when missing, every Debian package the
-# project needs to build, test, benchmark and run.
+# project needs to build, test, benchmark and run. A second run installs and
+# removes nothing.
+#
+# gnuplot comes in variants that exclude each other (gnuplot-nox,
+# gnuplot-x11, gnuplot-qt): any of them draws the charts into files. The
+# live chart the window keeps up to date needs one that draws on the screen,
+# so with a display gnuplot-x11 is installed once, in place of gnuplot-nox
+# (the only package this script ever removes, and apt removes it). A variant
+# already installed is kept from then on, display or not: gnuplot-x11 and
+# gnuplot-qt do everything gnuplot-nox does.
 set -euo pipefail
 
 PACKAGES=(
@@ -8,22 +17,28 @@ PACKAGES=(
   libode-dev libboost-serialization-dev
   libglfw3-dev libimgui-dev libstb-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool fonts-dejavu-core gnuplot-nox clang libclang-rt-14-dev
+  xvfb xauth xdotool fonts-dejavu-core clang libclang-rt-14-dev
   parallel ffmpeg python3-biopython graphviz libopenmpi-dev openmpi-bin
 )
 
-# With a display, a gnuplot that draws on the screen, for the live chart the
-# window keeps up to date (gnuplot-nox has no on-screen terminal).
-if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
-  PACKAGES+=(gnuplot-x11)
-fi
+installed() {
+  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
+}
 
 missing=()
 for p in "${PACKAGES[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$p")
-  fi
+  installed "$p" || missing+=("$p")
 done
+
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+  if ! installed gnuplot-x11 && ! installed gnuplot-qt; then
+    echo "setup: a display is here, so gnuplot-x11 (draws the live chart on the screen)" \
+      "replaces gnuplot-nox, once"
+    missing+=(gnuplot-x11)
+  fi
+elif ! installed gnuplot-nox && ! installed gnuplot-x11 && ! installed gnuplot-qt; then
+  missing+=(gnuplot-nox)
+fi
 
 if [ "${#missing[@]}" -eq 0 ]; then
   exit 0

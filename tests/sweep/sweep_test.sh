@@ -119,7 +119,7 @@ for j in "${jobs[@]}"; do
   awk -F, -v OFS=, '{ print $3, $2, $1, $4, $5, $6, $7, $8, $9, $10 }' "res/jobs/$j/stats.csv" \
     >"old/jobs/$j/stats.csv"
 done
-bash "$sweep" tiny.sweep -o old --summary >/dev/null 2>&1 || fail "summary of older files"
+bash "$sweep" tiny.sweep -o old --summary --program "$program" >/dev/null 2>&1 || fail "summary of older files"
 [ "$(cut -d, -f1-13,17- res/summary.csv)" = "$(cut -d, -f1-13,17- old/summary.csv)" ] ||
   fail "older files summarised differently: $(cat old/summary.csv)"
 [ "$(tail -n +2 old/summary.csv | cut -d, -f14-16 | sort -u)" = ",," ] || fail "progress cells"
