@@ -48,9 +48,8 @@ void treeShape(int i, int& parentPart, int& parentFace)
 
 } // namespace
 
-void Agent::layoutParts()
+void layoutParts(const Gene& g, int headingPart, std::vector<BodyPart>& parts)
 {
-    const Gene& g = gene;
     for (int i = 0; i < static_cast<int>(parts.size()); ++i) {
         BodyPart& p = parts[i];
         const double x = (g.at(PART_LENGTH, i) - 0.2) / 0.8;
@@ -60,13 +59,12 @@ void Agent::layoutParts()
         p.exists = g.at(PART_PRESENCE, i) >= 1.0;
         p.hangJoint = -1;
     }
-    parts[headingPart()].exists = true;
+    parts[headingPart].exists = true;
     parts[0].exists = true;
 }
 
-void Agent::layoutJoints()
+void layoutJoints(const Gene& g, std::vector<BodyPart>& parts, std::vector<BodyJoint>& joints)
 {
-    const Gene& g = gene;
     const int n = static_cast<int>(joints.size());
     for (int i = 0; i < n; ++i) {
         BodyJoint& j = joints[i];
@@ -119,6 +117,16 @@ void Agent::layoutJoints()
             }
         }
     }
+}
+
+void Agent::layoutParts()
+{
+    ::layoutParts(gene, headingPart(), parts);
+}
+
+void Agent::layoutJoints()
+{
+    ::layoutJoints(gene, parts, joints);
 }
 
 void Agent::createPartBodies()

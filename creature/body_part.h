@@ -15,6 +15,7 @@
 #include <vector>
 
 struct Agent;
+struct Gene;
 
 struct BodyPart {
     bool exists = false;
@@ -50,6 +51,13 @@ extern const double faceDirections[6][3];
 
 // Lowest and highest hinge angle, +-pi/2.2.
 constexpr double kHingeLimit = 1.427996660722633;
+
+// The records of a body laid out from a genome, without building anything:
+// each part's size and whether it exists (the root and the heading part
+// always do), then each joint's parts, faces and axis, bridged over missing
+// parts. The vectors hold a creature's 30 parts and 29 joints.
+void layoutParts(const Gene& g, int headingPart, std::vector<BodyPart>& parts);
+void layoutJoints(const Gene& g, std::vector<BodyPart>& parts, std::vector<BodyJoint>& joints);
 
 // Creates a capsule body (long axis z) and geom of the given total mass.
 void makeCapsule(dWorldID world, dSpaceID space, BodyPart& part, double length, double radius,

@@ -82,7 +82,7 @@ void mate(Simulation& sim, const WorldSettings& settings, Agent& self, Agent& pa
     ++self.children;
     ++partner.children;
     ++sim.counters.births;
-    sim.family.born(child, sim.time);
+    sim.family.born(child, sim.time, &self);
     if (sim.lifeEvents)
         sim.lifeEvents(lifeEventOf(LifeEvent::Birth, child, sim.time));
 }

@@ -10,6 +10,19 @@
 #include "creature/gene.h"
 #include "ecology/simulated_second.h"
 
+namespace {
+
+// A creature's genome of the full counts (test records may have none).
+bool hasBody(const Agent& a)
+{
+    return a.gene.phases == kGenePhases && a.gene.joints == kGeneJoints &&
+           a.gene.parts == kGeneParts &&
+           a.gene.values.size() ==
+               static_cast<std::size_t>(geneLength(kGenePhases, kGeneJoints, kGeneParts));
+}
+
+} // namespace
+
 void FamilyTree::changed()
 {
     // One count for every tree, so that a tree made in place of another
@@ -40,6 +53,15 @@ FamilyMember& FamilyTree::add(const Agent& a, double time)
     m->born = time;
     m->founder = a.creatureId;
     m->hue = static_cast<float>(a.gene.values.empty() ? 0.0 : a.gene[BODY_COLOR]);
+    if (hasBody(a)) {
+        const BodyMeasures b = measureBody(a.gene);
+        m->parts = b.parts;
+        m->joints = b.joints;
+        m->limbLength = static_cast<float>(b.limbLength);
+        m->mass = static_cast<float>(b.mass);
+        m->span = static_cast<float>(b.span);
+        m->height = static_cast<float>(b.height);
+    }
     largestId_ = std::max(largestId_, a.creatureId);
     return *m;
 }
@@ -55,14 +77,74 @@ void FamilyTree::arrive(const Agent& a, double time, FamilyMember::Origin origin
     // with its family line and loaded back into the same world).
     if (const FamilyMember* p = find(m.parents[0]); p && p->id != m.id)
         m.founder = p->founder;
+    if (!hasBody(a))
+        return;
+    const BodyShape shape = bodyShape(a.gene);
+    if (m.founder == m.id) {
+        founderBodies_[m.id] = shape;
+        m.fromFounder = 0.0f;
+    } else if (const auto f = founderBodies_.find(m.founder); f != founderBodies_.end()) {
+        m.fromFounder = static_cast<float>(bodyDistance(shape, f->second));
+    }
 }
 
-void FamilyTree::born(const Agent& child, double time)
+void FamilyTree::born(const Agent& child, double time, const Agent* initiator)
 {
     FamilyMember& m = add(child, time);
     m.origin = FamilyMember::Birth;
     if (const FamilyMember* p = find(m.parents[0]); p && p->id != m.id)
         m.founder = p->founder;
+    if (!hasBody(child))
+        return;
+    const BodyShape shape = bodyShape(child.gene);
+    if (const auto f = founderBodies_.find(m.founder); f != founderBodies_.end())
+        m.fromFounder = static_cast<float>(bodyDistance(shape, f->second));
+    if (initiator && hasBody(*initiator))
+        m.fromParent = static_cast<float>(bodyDistance(shape, bodyShape(initiator->gene)));
+}
+
+void FamilyTree::knowFounderBodies(const Population& population)
+{
+    for (const Agent& a : population) {
+        const FamilyMember* m = find(a.creatureId);
+        if (m && m->founder == m->id && hasBody(a))
+            founderBodies_[m->id] = bodyShape(a.gene);
+    }
+}
+
+FamilyTree::BodyFigures FamilyTree::bodyFigures(const Population& population) const
+{
+    BodyFigures f;
+    std::vector<BodyShape> shapes;
+    double fromFounders = 0.0;
+    int known = 0;
+    for (const Agent& a : population) {
+        if (!hasBody(a))
+            continue;
+        shapes.push_back(bodyShape(a.gene));
+        for (const BodyShape::Part& p : shapes.back().parts)
+            f.meanParts += p.exists ? 1.0 : 0.0;
+        const FamilyMember* m = find(a.creatureId);
+        if (!m)
+            continue;
+        if (const auto b = founderBodies_.find(m->founder); b != founderBodies_.end()) {
+            fromFounders += bodyDistance(shapes.back(), b->second);
+            ++known;
+        }
+    }
+    if (shapes.empty())
+        return f;
+    f.meanParts /= static_cast<double>(shapes.size());
+    f.fromFounders = known > 0 ? fromFounders / known : 0.0;
+    double pairs = 0.0;
+    for (std::size_t i = 0; i < shapes.size(); ++i)
+        for (std::size_t k = i + 1; k < shapes.size(); ++k) {
+            f.diversity += bodyDistance(shapes[i], shapes[k]);
+            pairs += 1.0;
+        }
+    if (pairs > 0)
+        f.diversity /= pairs;
+    return f;
 }
 
 void FamilyTree::cameFrom(int id, FamilyMember::Origin origin, int fromWorld)
@@ -131,6 +213,7 @@ void FamilyTree::clear()
     changed();
     members_.clear();
     byId_.clear();
+    founderBodies_.clear();
     largestId_ = -1;
 }
 
@@ -185,8 +268,12 @@ namespace {
 
 constexpr const char* kFamilyHeader =
     "id,parent_a,parent_b,generation,origin,founder,former_id,from_world,born,died,cause,hue,"
-    "foods,children,best_score,cycles,progress\n";
+    "foods,children,best_score,cycles,progress";
 constexpr int kFamilyColumns = 17;
+// The body columns follow; a tree saved before bodies were measured has none.
+constexpr const char* kFamilyBodyHeader =
+    ",parts,joints,limb_length,mass,span,height,from_founder,from_parent";
+constexpr int kFamilyBodyColumns = 8;
 
 } // namespace
 
@@ -194,13 +281,15 @@ std::string encodeFamily(const FamilyTree& tree)
 {
     std::ostringstream o;
     o.precision(17);
-    o << kFamilyHeader;
+    o << kFamilyHeader << kFamilyBodyHeader << '\n';
     for (const FamilyMember& m : tree.members())
         o << m.id << ',' << m.parents[0] << ',' << m.parents[1] << ',' << m.generation << ','
           << static_cast<int>(m.origin) << ',' << m.founder << ',' << m.formerId << ','
           << m.fromWorld << ',' << m.born << ',' << m.died << ',' << m.cause << ',' << m.hue
           << ',' << m.foods << ',' << m.children << ',' << m.bestScore << ',' << m.cycles << ','
-          << m.progress << '\n';
+          << m.progress << ',' << m.parts << ',' << m.joints << ',' << m.limbLength << ','
+          << m.mass << ',' << m.span << ',' << m.height << ',' << m.fromFounder << ','
+          << m.fromParent << '\n';
     return o.str();
 }
 
@@ -210,10 +299,14 @@ bool decodeFamily(const std::string& text, const Population& living,
     members.clear();
     std::istringstream lines(text);
     std::string line;
-    if (!std::getline(lines, line) || line + "\n" != kFamilyHeader) {
+    bool bodies = false;
+    if (std::getline(lines, line) && line == std::string(kFamilyHeader) + kFamilyBodyHeader)
+        bodies = true;
+    else if (line != kFamilyHeader) {
         reason = "its first line is not the family header";
         return false;
     }
+    const std::size_t columns = kFamilyColumns + (bodies ? kFamilyBodyColumns : 0);
     std::unordered_map<int, std::size_t> byId;
     int number = 1;
     while (std::getline(lines, line)) {
@@ -231,7 +324,7 @@ bool decodeFamily(const std::string& text, const Population& living,
             v.push_back(x);
         }
         auto whole = [](double x) { return x == std::floor(x) && std::fabs(x) < 2147483647.0; };
-        if (v.size() != static_cast<std::size_t>(kFamilyColumns) || !whole(v[0]) || v[0] < 0 ||
+        if (v.size() != columns || !whole(v[0]) || v[0] < 0 ||
             !whole(v[1]) || !whole(v[2]) || !whole(v[3]) || v[3] < 0 || !whole(v[4]) ||
             v[4] < FamilyMember::StartUp || v[4] > FamilyMember::Migrant || !whole(v[5]) ||
             !whole(v[6]) || !whole(v[7]) || v[8] < 0 || (v[9] < 0 && v[9] != -1) ||
@@ -257,6 +350,26 @@ bool decodeFamily(const std::string& text, const Population& living,
         m.bestScore = v[14];
         m.cycles = static_cast<long long>(v[15]);
         m.progress = v[16];
+        if (bodies) {
+            // Counts within a creature's, sizes and distances in a sane range
+            // (-1: unknown distance).
+            const auto measure = [](double x) { return x >= 0 && x < 1e6; };
+            const auto distance = [&](double x) { return x == -1 || measure(x); };
+            if (!whole(v[17]) || v[17] < 0 || v[17] > kGeneParts || !whole(v[18]) || v[18] < 0 ||
+                v[18] > kGeneJoints || !measure(v[19]) || !measure(v[20]) || !measure(v[21]) ||
+                !measure(v[22]) || !distance(v[23]) || !distance(v[24])) {
+                reason = "row " + std::to_string(number) + " is not a member";
+                return false;
+            }
+            m.parts = static_cast<int>(v[17]);
+            m.joints = static_cast<int>(v[18]);
+            m.limbLength = static_cast<float>(v[19]);
+            m.mass = static_cast<float>(v[20]);
+            m.span = static_cast<float>(v[21]);
+            m.height = static_cast<float>(v[22]);
+            m.fromFounder = static_cast<float>(v[23]);
+            m.fromParent = static_cast<float>(v[24]);
+        }
         if (!byId.emplace(m.id, members.size()).second) {
             reason = "row " + std::to_string(number) + " repeats id " + std::to_string(m.id);
             return false;

@@ -18,6 +18,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "creature/body_shape.h"
 #include "ecology/population.h"
 
 struct FamilyMember {
@@ -41,6 +42,18 @@ struct FamilyMember {
     double bestScore = 0.0;
     long long cycles = 0;   // motor cycles scored
     double progress = 0.0;  // their total progress
+    // Its body (body_shape.h), measured when it came into the world; zero
+    // parts for a member whose body was never measured (one read from a save
+    // made before bodies were measured). Distances are -1 where unknown: from
+    // its founder's body, and from its initiating parent's.
+    int parts = 0;
+    int joints = 0;
+    float limbLength = 0.0f;
+    float mass = 0.0f;
+    float span = 0.0f;
+    float height = 0.0f;
+    float fromFounder = -1.0f;
+    float fromParent = -1.0f;
 
     bool alive() const { return died < 0; }
     // Mean progress per scored cycle over its life.
@@ -63,7 +76,8 @@ public:
     void arrive(const Agent& a, double time, FamilyMember::Origin origin, int formerId = -1,
                 int fromWorld = -1);
     // A child made by mating: its initiating parent's founder is its own.
-    void born(const Agent& child, double time);
+    // Given that parent, the child's body is measured against its body.
+    void born(const Agent& child, double time, const Agent* initiator = nullptr);
     void died(const Agent& a, double time);
     // Where a member that arrived came from (a migrant's island).
     void cameFrom(int id, FamilyMember::Origin origin, int fromWorld);
@@ -89,6 +103,20 @@ public:
     // Replaces the whole tree (a load).
     void assign(std::vector<FamilyMember> members);
 
+    // After a load: the bodies of living founders, from which their lines'
+    // distances are measured (the bodies of founders no longer alive are not
+    // in a save; their lines' newborns get no distance from the founder).
+    void knowFounderBodies(const Population& population);
+    // Body figures of the living: their mean number of parts, their mean
+    // distance from their founders' bodies (over those whose founder's body
+    // is known; 0 when none is), and the mean distance between two of them.
+    struct BodyFigures {
+        double meanParts = 0.0;
+        double fromFounders = 0.0;
+        double diversity = 0.0;
+    };
+    BodyFigures bodyFigures(const Population& population) const;
+
     // Founders with a living descendant (themselves included).
     int livingFounders(const Population& population) const;
     CommonAncestor commonAncestor(const Population& population) const;
@@ -98,6 +126,7 @@ private:
     void changed();
     std::vector<FamilyMember> members_;
     std::unordered_map<int, std::size_t> byId_;
+    std::unordered_map<int, BodyShape> founderBodies_;
     int largestId_ = -1;
     long long lastSecond_ = -1;
     unsigned long long changes_ = 0;

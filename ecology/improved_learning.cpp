@@ -3,14 +3,17 @@
 // (movement_rating.h); exploration mutates the chosen movement with a
 // probability that fades as the store fills; a movement is credited from the
 // end of the rest before it to the end of the rest after it instead of from
-// cycle start to cycle start. A newborn takes its initiating parent's body
-// and what that parent learnt with it.
+// cycle start to cycle start. A newborn takes its initiating parent's body,
+// changed as the world's body mutation says, and what that parent learnt
+// with it (unless the world says children start afresh).
 #include "ecology/learning_rule.h"
 
 #include <algorithm>
 
 #include "base/random.h"
 #include "creature/agent.h"
+#include "creature/body_mutation.h"
+#include "creature/body_shape.h"
 #include "creature/movement_rating.h"
 #include "ecology/cycle_learning.h"
 
@@ -81,10 +84,12 @@ void restEnd(Agent& a, const LearningSetup& setup)
 
 // The child's body (its shape, joints and rest pose) becomes the parent's:
 // the rows of the genome that build the body and hold its rest pose are
-// copied, the others stay as the crossover made them. Its movement store
-// becomes a copy of the parent's, each movement keeping at most
-// inheritedSamples samples, so the child walks from birth and soon
-// re-measures its movements on its own.
+// copied, the others stay as the crossover made them; then the body is
+// changed as the world's body mutation says (body_mutation.h). Unless the
+// world says children start afresh, its movement store becomes a copy of the
+// parent's, each movement keeping at most inheritedSamples samples, so the
+// child walks from birth and soon re-measures its movements on its own; a
+// joint the changed body gains starts still in every movement.
 void inherit(Agent& child, const Agent& parent, const LearningSetup& setup)
 {
     static const int kBodyRows[] = {BODY_SCALE,   BODY_R_SCALE, PARENT_FACE_SWITCH,
@@ -96,9 +101,14 @@ void inherit(Agent& child, const Agent& parent, const LearningSetup& setup)
         for (int i = 0; i < child.gene.count(row); ++i)
             child.gene.values[start + i] = parent.gene.values[start + i];
     }
+    const bool changed = mutateBody(child.gene, setup.bodyMutation, *setup.random) > 0;
+    if (!setup.inheritMovements)
+        return;
     child.learning = parent.learning;
     for (auto& m : child.learning.moves)
         m.count = std::min(m.count, setup.params->inheritedSamples);
+    if (changed)
+        fitStore(child.learning, child.gene, bodyShape(parent.gene), bodyShape(child.gene));
 }
 
 } // namespace

@@ -31,6 +31,11 @@ struct LearningSetup {
     bool mutation = true; // exploring may mutate the chosen movement
     const LearningParams* params = nullptr;
     Random* random = nullptr;
+    // What a newborn takes of its initiating parent (the improved rules):
+    // the strength of the change of its body, and whether it takes the
+    // parent's movements.
+    double bodyMutation = 0.0;
+    bool inheritMovements = true;
 };
 
 // Cycles scored and the sum of their progress: the displacement towards the

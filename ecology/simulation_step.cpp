@@ -80,7 +80,8 @@ void driveMotors(Agent& a, const LearningSetup& learning, CycleTally* tally)
 LearningSetup learningSetup(Simulation& sim, const WorldSettings& settings)
 {
     return LearningSetup{settings.learningRule, settings.learningMutation != 0,
-                         &settings.learningParams, &sim.random};
+                         &settings.learningParams, &sim.random, settings.bodyMutation,
+                         settings.inheritMovements != 0};
 }
 
 void simulationStep(Simulation& sim, const WorldSettings& settings)

@@ -47,6 +47,12 @@ const std::vector<StatsColumn> kColumns = {
      [](S s) { return double(s.commonAncestorGeneration); }, nullptr, 0},
     {"mrca_age", nullptr, ChartKind::None, 0, false, [](S s) { return s.commonAncestorAge; },
      nullptr, 0},
+    {"mean_parts", "Mean parts", ChartKind::Level, 2, false, [](S s) { return s.meanParts; },
+     nullptr, 11},
+    {"body_from_founders", "Body from founders", ChartKind::Level, 2, false,
+     [](S s) { return s.bodyFromFounders; }, nullptr, 12},
+    {"body_diversity", "Body diversity", ChartKind::Level, 2, false,
+     [](S s) { return s.bodyDiversity; }, nullptr, 13},
 };
 
 } // namespace
@@ -118,6 +124,10 @@ StatsSample StatisticsRecorder::sampleNow(const Simulation& sim) const
         s.commonAncestorGeneration = ancestor.generation;
         s.commonAncestorAge = sim.time - ancestor.born;
     }
+    const FamilyTree::BodyFigures bodies = sim.family.bodyFigures(sim.population);
+    s.meanParts = bodies.meanParts;
+    s.bodyFromFounders = bodies.fromFounders;
+    s.bodyDiversity = bodies.diversity;
     const Agent* best = bestByScore(sim.population);
     s.bestScore = best ? best->score : 0.0;
     s.totalCycles = c.cycles.cycles;
@@ -182,10 +192,14 @@ double StatisticsRecorder::meanProgressBetween(double from, double to) const
 
 namespace {
 
+constexpr double kMaxParts = 30; // a creature's parts
+
 constexpr const char* kHistoryHead = "creatures statistics 1";
 
-// Every field of a sample, in this order.
-constexpr int kSampleFields = 19;
+// Every field of a sample, in this order; a save made before bodies were
+// measured has the first 19.
+constexpr int kSampleFields = 22;
+constexpr int kOlderSampleFields = 19;
 
 void writeSample(std::ostream& o, const StatsSample& s)
 {
@@ -194,7 +208,8 @@ void writeSample(std::ostream& o, const StatsSample& s)
       << s.meanEnergy << ',' << s.bestScore << ',' << s.cyclesEvaluated << ',' << s.meanProgress
       << ',' << s.maxGeneration << ',' << s.meanGeneration << ',' << s.totalCycles << ','
       << s.totalProgress << ',' << s.founderFamilies << ',' << s.commonAncestorGeneration << ','
-      << s.commonAncestorAge << "\n";
+      << s.commonAncestorAge << ',' << s.meanParts << ',' << s.bodyFromFounders << ','
+      << s.bodyDiversity << "\n";
 }
 
 bool readSample(const std::string& line, StatsSample& s)
@@ -209,7 +224,7 @@ bool readSample(const std::string& line, StatsSample& s)
             return false;
         v.push_back(x);
     }
-    if (v.size() != kSampleFields || v[0] < 0)
+    if ((v.size() != kSampleFields && v.size() != kOlderSampleFields) || v[0] < 0)
         return false;
     s.time = v[0];
     s.population = static_cast<long long>(v[1]);
@@ -230,6 +245,13 @@ bool readSample(const std::string& line, StatsSample& s)
     s.founderFamilies = static_cast<int>(v[16]);
     s.commonAncestorGeneration = static_cast<int>(v[17]);
     s.commonAncestorAge = v[18];
+    if (v.size() == kSampleFields) {
+        if (v[19] < 0 || v[19] > kMaxParts || v[20] < 0 || v[21] < 0)
+            return false;
+        s.meanParts = v[19];
+        s.bodyFromFounders = v[20];
+        s.bodyDiversity = v[21];
+    }
     return true;
 }
 

@@ -44,6 +44,11 @@ struct StatsSample {
     // Totals of scored cycles and their progress since start-up.
     long long totalCycles = 0;
     double totalProgress = 0.0;
+    // Bodies of the living (FamilyTree::bodyFigures): mean parts, mean body
+    // distance from their founders, mean distance between two of them.
+    double meanParts = 0.0;
+    double bodyFromFounders = 0.0;
+    double bodyDiversity = 0.0;
 };
 
 // How a column is charted in the statistics window.

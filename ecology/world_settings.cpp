@@ -77,6 +77,17 @@ const std::vector<WorldSetting> kSettings = {
      static_cast<double>(learningRuleCount() - 1), 1, true, false, Saved::RulesFile,
      getField<&WorldSettings::learningRule>, putField<&WorldSettings::learningRule>,
      learningRuleName, learningRuleCount, learningRuleDescription},
+    {"bodyMutation", "Body Mutation",
+     "improved rules: how much a child's body differs from its initiating parent's "
+     "(0: an exact copy; 1: some six small changes and now and then a part gained or lost "
+     "or a joint moved)",
+     Type::Double, 0, 4, 0.1, false, false, Saved::RulesFile,
+     getField<&WorldSettings::bodyMutation>, putField<&WorldSettings::bodyMutation>},
+    {"inheritMovements", "Inherit Movements",
+     "improved rules: 1: a child starts with its initiating parent's movements "
+     "(Lamarckian), 0: with a fresh store (Darwinian)",
+     Type::Flag, 0, 1, 1, true, false, Saved::RulesFile,
+     getField<&WorldSettings::inheritMovements>, putField<&WorldSettings::inheritMovements>},
     {"gravity", "Gravity", "vertical gravity, m/s^2 (negative pulls down)", Type::Double, -20, 1,
      0.2, false, false, Saved::No, [](const WorldSettings& s) { return s.gravity[2]; },
      [](WorldSettings& s, double v) { s.gravity[2] = v; }},

@@ -27,6 +27,11 @@ struct WorldSettings {
     std::uint8_t learningMutation = 1; // exploring may mutate the chosen movement
     LearningRuleId learningRule = LearningRuleId::Original;
     PhysicsSetupId physics = PhysicsSetupId::Classic;
+    // Under the improved rules: how strongly a child's body is changed from
+    // its initiating parent's (0: an exact copy), and whether the child takes
+    // that parent's movements (1) or starts with a fresh store (0).
+    double bodyMutation = 0.0;
+    std::uint8_t inheritMovements = 1;
     double gravity[3] = {0.0, 0.0, -9.800000190734863};
     int stepsPerFrame = 2; // "Simulation Speed": steps per drawn frame
 

@@ -204,6 +204,7 @@ bool load(Simulation& sim, WorldSettings& settings, const FileSource& source)
         for (const FamilyMember& m : family)
             sim.highestGeneration = std::max(sim.highestGeneration, m.generation);
         sim.family.assign(std::move(family));
+        sim.family.knowFounderBodies(sim.population);
     } else {
         sim.family.clear();
         for (const Agent& a : sim.population)

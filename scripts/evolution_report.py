@@ -63,15 +63,19 @@ def read_stats(path):
     out = []
     for r in rows:
         try:
+            body = tuple(float(r[k]) if r.get(k) not in (None, "") else None
+                         for k in ("mean_parts", "body_from_founders", "body_diversity"))
             out.append((float(r["time"]), float(r["mean_progress"]), float(r["cycles_evaluated"]),
-                        float(r["births"]), float(r["max_generation"])))
+                        float(r["births"]), float(r["max_generation"])) + body)
         except (KeyError, ValueError):
             continue
     return out
 
 
 def run_hours(folder, hours):
-    """Per hour: (mean progress, births, highest generation), or None past the run's end."""
+    """Per hour: (mean progress, births, highest generation, and at the hour's end the mean
+    parts, body distance from the founders and body diversity, None in files without them),
+    or None past the run's end."""
     files = sorted(glob.glob(os.path.join(folder, "stats-island*.csv"))) or \
         [p for p in [os.path.join(folder, "stats.csv")] if os.path.exists(p)]
     if not files:
@@ -80,12 +84,14 @@ def run_hours(folder, hours):
     cycles = [0.0] * hours
     births = [0.0] * hours
     generation = [None] * hours
+    bodies = [[] for _ in range(hours)]  # (parts, from founders, diversity) per file
     reached = 0.0
     for path in files:
         last_births = 0.0
         top = 0.0
         end = 0.0
-        for time, mean, n, born, gen in read_stats(path):
+        last_body = [None] * hours
+        for time, mean, n, born, gen, *body in read_stats(path):
             h = int(time // 3600)
             end = max(end, time)
             top = max(top, gen)
@@ -96,6 +102,11 @@ def run_hours(folder, hours):
             births[h] += born - last_births
             last_births = born
             generation[h] = max(generation[h] or 0.0, top)
+            if body[0] is not None:
+                last_body[h] = body
+        for h in range(hours):
+            if last_body[h] is not None:
+                bodies[h].append(last_body[h])
         reached = end if reached == 0.0 else min(reached, end)
     result = []
     for h in range(hours):
@@ -103,7 +114,10 @@ def run_hours(folder, hours):
         if reached < (h + 1) * 3600 - 1:
             result.append(None)
             continue
-        result.append((progress[h] / cycles[h] if cycles[h] else 0.0, births[h], generation[h]))
+        body = [sum(b[k] for b in bodies[h]) / len(bodies[h]) if bodies[h] else None
+                for k in range(3)]
+        result.append((progress[h] / cycles[h] if cycles[h] else 0.0, births[h], generation[h],
+                       *body))
     return result
 
 
@@ -145,14 +159,20 @@ def report(args):
     for name, runs in groups.items():
         done = sum(1 for _, hs in runs if hs[-1] is not None)
         print(f"{name}: {len(runs)} runs, {done} through hour {args.hours}")
-        print(f"  {'hour':>4}  {'runs':>4}  {'mean progress/cycle':>22}  {'births':>16}  {'highest generation':>18}")
+        print(f"  {'hour':>4}  {'runs':>4}  {'mean progress/cycle':>22}  {'births':>16}  {'highest generation':>18}"
+              f"  {'mean parts':>14}  {'from founders':>14}  {'body diversity':>14}")
         for h in range(args.hours):
             got = [hs[h] for _, hs in runs if hs[h] is not None]
             p = mean_sd([g[0] for g in got])
             b = mean_sd([g[1] for g in got])
             g = mean_sd([g[2] for g in got])
-            print(f"  {h + 1:>4}  {len(got):>4}  {fmt(*p):>22}  {fmt(*b, 1):>16}  {fmt(*g, 1):>18}")
-            rows.append([name, h + 1, len(got), p[0], p[1], b[0], b[1], g[0], g[1]])
+            parts = mean_sd([g[3] for g in got])
+            founders = mean_sd([g[4] for g in got])
+            diversity = mean_sd([g[5] for g in got])
+            print(f"  {h + 1:>4}  {len(got):>4}  {fmt(*p):>22}  {fmt(*b, 1):>16}  {fmt(*g, 1):>18}"
+                  f"  {fmt(*parts, 1):>14}  {fmt(*founders, 2):>14}  {fmt(*diversity, 2):>14}")
+            rows.append([name, h + 1, len(got), p[0], p[1], b[0], b[1], g[0], g[1], parts[0],
+                         founders[0], founders[1], diversity[0], diversity[1]])
         walls = [w for w in (wall_seconds(f) for f, _ in runs) if w is not None]
         if walls:
             m, sd = mean_sd(walls)
@@ -161,7 +181,9 @@ def report(args):
         with open(args.csv, "w", newline="") as f:
             w = csv.writer(f)
             w.writerow(["group", "hour", "runs", "mean_progress", "sd", "births", "births_sd",
-                        "highest_generation", "highest_generation_sd"])
+                        "highest_generation", "highest_generation_sd", "mean_parts",
+                        "body_from_founders", "body_from_founders_sd", "body_diversity",
+                        "body_diversity_sd"])
             for r in rows:
                 w.writerow(["" if v is None else (f"{v:.6g}" if isinstance(v, float) else v) for v in r])
     if args.chart and any(r[3] is not None for r in rows):

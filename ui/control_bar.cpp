@@ -115,7 +115,8 @@ public:
             it.settings = &w.settings;
             return;
         }
-        const bool whole = s.type == WorldSetting::Type::Int;
+        const bool whole =
+            s.type == WorldSetting::Type::Int || s.type == WorldSetting::Type::Flag;
         ControlItem& it = add(whole ? ControlKind::Int : ControlKind::Double, s.label);
         it.help = help;
         it.setting = &s;
@@ -186,6 +187,8 @@ std::vector<ControlItem> controlBarItems(World& w)
     list.setting(w, "wallHeight");
     list.setting(w, "learningRule");
     list.setting(w, "physics");
+    list.setting(w, "bodyMutation");
+    list.setting(w, "inheritMovements");
 
     list.group("Graphic");
     list.choice("Graphic Quality", kQualityLevelNames, kQualityLevelCount, getGraphicQuality,

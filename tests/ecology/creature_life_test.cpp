@@ -301,4 +301,61 @@ TEST_F(CreatureLifeTest, UnderTheImprovedRulesAChildInheritsItsInitiatorsBodyAnd
     }
 }
 
+// Body mutation and inherited movements, arm by arm: the family tree records
+// each child's distance from its initiating parent, the store is the
+// parent's (fitted to the changed body) or fresh.
+TEST_F(CreatureLifeTest, UnderTheImprovedRulesBodiesChangeAndStoresFollowTheSettings)
+{
+    struct Arm {
+        double bodyMutation;
+        int inherit;
+    };
+    for (const Arm arm : {Arm{0, 1}, Arm{2, 1}, Arm{2, 0}}) {
+        makeScene(99, 0);
+        w().settings.learningRule = LearningRuleId::Improved;
+        w().settings.bodyMutation = arm.bodyMutation;
+        w().settings.inheritMovements = static_cast<std::uint8_t>(arm.inherit);
+        Agent& a = addCreatureAt(w(), 0, 0, 3);
+        Agent& b = addCreatureAt(w(), 3, 0, 3);
+        w().sim.family.arrive(a, 0, FamilyMember::StartUp);
+        w().sim.family.arrive(b, 0, FamilyMember::StartUp);
+        for (auto& m : a.learning.moves)
+            m.count = 5;
+        int changed = 0;
+        const int children = 12;
+        for (int n = 0; n < children; ++n) {
+            a.centre = MY_VECTOR3{0, 0, 1};
+            b.centre = MY_VECTOR3{3, 0, 1};
+            a.intention.mode = Intention::Mate;
+            a.intention.partner = &b;
+            b.intention.mode = Intention::None;
+            a.energy = 3.5;
+            feedingAndMatingPass(w().sim, w().settings);
+            const Agent& child = w().sim.population.back();
+            const FamilyMember* m = w().sim.family.find(child.creatureId);
+            ASSERT_NE(m, nullptr);
+            EXPECT_EQ(m->founder, a.creatureId);
+            EXPECT_GE(m->parts, 2);
+            EXPECT_EQ(m->fromFounder, m->fromParent) << "the founder is the parent";
+            changed += m->fromParent > 0;
+            int fresh = 0;
+            for (const auto& c : child.learning.moves)
+                fresh += c.count == 0;
+            if (arm.inherit)
+                EXPECT_EQ(fresh, 0);
+            else
+                EXPECT_EQ(fresh, static_cast<int>(child.learning.moves.size()));
+        }
+        ASSERT_EQ(w().sim.population.size(), static_cast<std::size_t>(children + 2));
+        if (arm.bodyMutation == 0)
+            EXPECT_EQ(changed, 0);
+        else
+            EXPECT_GE(changed, children * 3 / 4);
+        const FamilyTree::BodyFigures f = w().sim.family.bodyFigures(w().sim.population);
+        EXPECT_GT(f.meanParts, 1.9);
+        EXPECT_GT(f.diversity, 0.0);
+        EXPECT_EQ(f.fromFounders > 0, arm.bodyMutation > 0);
+    }
+}
+
 } // namespace

@@ -38,7 +38,8 @@ TEST(WorldSettings, RangesAreTheControlBarsWhereItHasTheSetting)
         }
     }
     EXPECT_EQ(twins, (std::set<std::string>{"groundSize", "foodInterval", "wallHeight", "gravity",
-                                            "stepsPerFrame", "learningRule"}));
+                                            "stepsPerFrame", "learningRule", "bodyMutation",
+                                            "inheritMovements"}));
 }
 
 TEST(WorldSettings, ParsingAcceptsValuesInRangeAndNamesWhatItRefuses)

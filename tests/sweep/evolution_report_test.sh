@@ -43,6 +43,21 @@ row() { grep "^$1,$2," hours.csv | cut -d, -f3-; }
 [ "$(row isl 1 | cut -d, -f1,2,4,6)" = "1,0.3,3,4" ] || fail "islands pooled: $(row isl 1)"
 [ "$(row isl 2 | cut -d, -f1)" = "0" ] || fail "an hour no island finished: $(row isl 2)"
 
+# Body columns: the value at the hour's end, averaged over the runs that have
+# them; files without them leave the cells empty.
+mkdir -p b_seed1 b_seed2
+bstats() { echo "$head,mean_parts,body_from_founders,body_diversity"; while read -r t p f d; do echo "$t,10,30,0,0,0,0,0,1,1,1,0.1,0,0,$p,$f,$d"; done; }
+bstats >b_seed1/stats.csv <<'EOF'
+100 9 0.5 2
+3599 10 1.0 3
+EOF
+bstats >b_seed2/stats.csv <<'EOF'
+3599 12 2.0 5
+EOF
+python3 "$report" --hours 1 --csv body.csv b_seed1 b_seed2 a_seed1 >out.txt || fail "the report of bodies failed"
+[ "$(grep '^b,1,' body.csv | tr -d '\r' | cut -d, -f10-14)" = "11,1.5,0.707107,4,1.41421" ] || fail "body columns: $(cat body.csv)"
+[ "$(grep '^a,1,' body.csv | tr -d '\r' | cut -d, -f10-)" = ",,,," ] || fail "a run without body columns: $(cat body.csv)"
+
 cat >trial.csv <<'EOF'
 file,store,courses,seconds,foods,towards_per_min,progress_per_cycle,cycles,falls
 r/a_seed1/champions/hour-1.creature,learned,4,300,1,2.0,0.1,10,0

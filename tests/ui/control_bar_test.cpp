@@ -105,6 +105,8 @@ TEST(ControlBar, ItemsInOrderWithGroupsRangesStepsAndBindings)
         {K::Double, "Height of Wall", "Config", 0, 10, 0.1, "wallHeight"},
         {K::Int, "Learning", "Config", 0, 1, 1, "learningRule"},
         {K::Enum, "Physics", "Config", 0, 0, 0, "physics"},
+        {K::Double, "Body Mutation", "Config", 0, 4, 0.1, "bodyMutation"},
+        {K::Int, "Inherit Movements", "Config", 0, 1, 1, "inheritMovements"},
         {K::Enum, "Graphic Quality", "Graphic", 0, 0, 0, nullptr},
         {K::Bool, "Draw Tracks", "Graphic", 0, 0, 0, &w.view.drawTracks},
         {K::Bool, "Draw Shadows", "Graphic", 0, 0, 0, &w.view.drawShadows},
@@ -152,9 +154,9 @@ TEST(ControlBar, ItemsInOrderWithGroupsRangesStepsAndBindings)
     // The choices go through their handlers and name every value.
     using Names = std::vector<std::string>;
     EXPECT_TRUE(items[3].set == setFollowMode && items[3].get == getFollowMode);
-    EXPECT_TRUE(items[12].set == setGraphicQuality && items[12].get == getGraphicQuality);
+    EXPECT_TRUE(items[14].set == setGraphicQuality && items[14].get == getGraphicQuality);
     EXPECT_EQ(items[3].names, (Names{"none", "Elite", "Age", "Foods", "Children", "Selected"}));
-    EXPECT_EQ(items[12].names, (Names{"Lowest", "Low", "Normal", "High"}));
+    EXPECT_EQ(items[14].names, (Names{"Lowest", "Low", "Normal", "High"}));
     EXPECT_EQ(items[11].names, (Names{"classic", "fast"}));
 
     // Pressing every button queues its request, in order.
