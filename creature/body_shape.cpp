@@ -180,9 +180,12 @@ BodyMeasures measureBody(const Gene& g)
         if (j.exists)
             ++m.joints;
 
-    // The solver draws from the engine's generator; the world the creature
-    // lives in must not see those draws.
+    // The solver draws from the engine's generator: the measure starts it
+    // from the same state every time, so a body measures the same whatever
+    // ran before, and hands the state back, so the world the creature lives
+    // in never sees those draws.
     const unsigned long seed = dRandGetSeed();
+    dRandSetSeed(0);
     RestWorld w;
     buildParts(w.world, w.space, layout.parts);
     buildJoints(w.world, layout.joints, layout.parts);

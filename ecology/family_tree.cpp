@@ -34,6 +34,7 @@ void FamilyTree::changed()
 FamilyMember& FamilyTree::add(const Agent& a, double time)
 {
     changed();
+    livingShapes_.erase(a.creatureId);
     const auto it = byId_.find(a.creatureId);
     FamilyMember* m = nullptr;
     if (it != byId_.end()) {
@@ -121,7 +122,10 @@ FamilyTree::BodyFigures FamilyTree::bodyFigures(const Population& population) co
     for (const Agent& a : population) {
         if (!hasBody(a))
             continue;
-        shapes.push_back(bodyShape(a.gene));
+        auto cached = livingShapes_.find(a.creatureId);
+        if (cached == livingShapes_.end())
+            cached = livingShapes_.emplace(a.creatureId, bodyShape(a.gene)).first;
+        shapes.push_back(cached->second);
         for (const BodyShape::Part& p : shapes.back().parts)
             f.meanParts += p.exists ? 1.0 : 0.0;
         const FamilyMember* m = find(a.creatureId);
@@ -163,6 +167,7 @@ void FamilyTree::died(const Agent& a, double time)
         return;
     FamilyMember& m = members_[it->second];
     changed();
+    livingShapes_.erase(a.creatureId);
     m.died = time;
     m.cause = a.deathCause;
     m.foods = a.foodCount;
@@ -214,6 +219,7 @@ void FamilyTree::clear()
     members_.clear();
     byId_.clear();
     founderBodies_.clear();
+    livingShapes_.clear();
     largestId_ = -1;
 }
 

@@ -127,6 +127,8 @@ private:
     std::vector<FamilyMember> members_;
     std::unordered_map<int, std::size_t> byId_;
     std::unordered_map<int, BodyShape> founderBodies_;
+    // The living's shapes, made when first asked for: a genome never changes.
+    mutable std::unordered_map<int, BodyShape> livingShapes_;
     int largestId_ = -1;
     long long lastSecond_ = -1;
     unsigned long long changes_ = 0;

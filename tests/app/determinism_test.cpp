@@ -146,7 +146,8 @@ TEST(HeadlessProgram, RepeatsAcrossProcessesAndReportsItsRun)
     EXPECT_LE(rows, 64);
     EXPECT_EQ(a.rfind("time,population,foods,births,refills,deaths_starved,deaths_fallen,"
                       "foods_eaten,mean_energy,best_score,cycles_evaluated,mean_progress,"
-                      "max_generation,mean_generation,founder_families,mrca_generation,mrca_age\n",
+                      "max_generation,mean_generation,founder_families,mrca_generation,mrca_age,"
+                      "mean_parts,body_from_founders,body_diversity\n",
                       0),
               0u);
 

@@ -61,7 +61,8 @@ TEST_F(Watching, TheRecorderSamplesEachSecondAndEveryReaderSeesTheSameSamples)
     const std::vector<std::string> want = {
         "time", "population", "foods", "births", "refills", "deaths_starved", "deaths_fallen",
         "foods_eaten", "mean_energy", "best_score", "cycles_evaluated", "mean_progress",
-        "max_generation", "mean_generation", "founder_families", "mrca_generation", "mrca_age"};
+        "max_generation", "mean_generation", "founder_families", "mrca_generation", "mrca_age",
+        "mean_parts", "body_from_founders", "body_diversity"};
     EXPECT_EQ(header, want);
     const std::vector<std::string> row = splitCsv(statsCsvLine(x));
     ASSERT_EQ(row.size(), want.size());
@@ -77,7 +78,7 @@ TEST_F(Watching, TheRecorderSamplesEachSecondAndEveryReaderSeesTheSameSamples)
     for (std::size_t i = 0; i < h.size(); ++i)
         ASSERT_EQ(statsCsvLine(h[i]), statsCsvLine(delivered[i])) << i;
     const std::vector<Chart> charts = statisticsCharts(s.statistics);
-    ASSERT_EQ(charts.size(), 10u);
+    ASSERT_EQ(charts.size(), 13u);
     for (const Chart& c : charts)
         EXPECT_EQ(c.values.size(), h.size()) << c.title;
     const auto population = std::find_if(charts.begin(), charts.end(),
