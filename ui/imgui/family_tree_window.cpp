@@ -437,12 +437,12 @@ void drawFamilyTreeWindow(World& w)
                         layout.hiddenLines, layout.hiddenLines == 1 ? "" : "s",
                         layout.hiddenMembers);
         ImGui::SameLine();
-        if (state.view.wholeRun)
-            ImGui::BeginDisabled();
+        // Read once: the click turns it on between the two calls.
+        const bool wholeRun = state.view.wholeRun;
+        ImGui::BeginDisabled(wholeRun);
         if (ImGui::Button("whole run"))
             state.view.showWholeRun();
-        if (state.view.wholeRun)
-            ImGui::EndDisabled();
+        ImGui::EndDisabled();
         // The hints, when the line has room for them.
         const char* hints = "wheel: zoom  drag: pan  Ctrl+wheel: lanes";
         ImGui::SameLine();
