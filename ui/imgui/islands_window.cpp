@@ -116,11 +116,19 @@ void drawIslandsWindow(World& w)
                              ImGuiCond_Always);
     const PanelColors colors;
     // Folded at start, so the scene keeps its top; the title says which
-    // island is shown.
+    // island is shown and, while it waits for the others at a migration or
+    // another island is on its way, that too.
     ImGui::SetNextWindowCollapsed(true, ImGuiCond_Once);
-    char title[64];
-    std::snprintf(title, sizeof title, "Islands: %d of %d (keys 1-%d)###Islands", v.shown + 1, v.count,
-                  std::min(v.count, 9));
+    char title[96];
+    if (v.coming >= 0)
+        std::snprintf(title, sizeof title, "Islands: %d of %d, %d next###Islands", v.shown + 1,
+                      v.count, v.coming + 1);
+    else if (!v.waitingFor.empty())
+        std::snprintf(title, sizeof title, "Islands: %d of %d, waits for migration###Islands",
+                      v.shown + 1, v.count);
+    else
+        std::snprintf(title, sizeof title, "Islands: %d of %d (keys 1-%d)###Islands", v.shown + 1,
+                      v.count, std::min(v.count, 9));
     if (ImGui::Begin(title, nullptr,
                      ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoMove |
                          ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoScrollbar)) {
@@ -149,6 +157,9 @@ void drawIslandsWindow(World& w)
             ImGui::PopID();
         }
         ImGui::Text("island %d of %d", v.shown + 1, v.count);
+        if (v.coming >= 0)
+            ImGui::TextColored(ImVec4(1.0f, 0.85f, 0.4f, 1.0f),
+                               "island %d shown when its worker ends its steps", v.coming + 1);
         if (v.migrateEvery > 0 && v.nextMigration >= 0)
             ImGui::Text("migration every %s, next at %s", formatDuration(v.migrateEvery).c_str(),
                         formatDuration(v.nextMigration).c_str());
