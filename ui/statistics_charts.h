@@ -23,6 +23,15 @@ struct Chart {
     int place = 0;                 // the most telling charts come first
 };
 
+// The range a chart of these values shows, with a little room (0 included
+// when `fromZero`): robust to a few wild values, which the plot leaves out
+// rather than flatten the rest into a line. Values that are not finite are
+// left out too.
+struct ChartRange {
+    float low = 0.0f, high = 1.0f;
+};
+ChartRange chartRange(std::vector<float> values, bool fromZero);
+
 // Seconds over which the rates (births and deaths per minute) and the mean
 // progress are taken, so that a chart of one-second samples is readable.
 constexpr double kRateWindowSeconds = 60.0;

@@ -5,10 +5,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "base/duration_text.h"
 #include "ui/imgui/panel_style.h"
 #include "ui/panel_layout.h"
+#include "ui/statistics_charts.h"
 
 namespace {
 
@@ -36,15 +38,18 @@ void trendChart(const IslandsView& v)
     const ImVec2 a(p0.x + axis, p0.y + 4.0f), b(p0.x + width, p0.y + kChartHeight - 14.0f);
     list->AddRectFilled(a, b, IM_COL32(24, 26, 34, 255));
 
-    double t0 = 0.0, t1 = 1.0, top = 0.0;
+    double t0 = 0.0, t1 = 1.0;
     bool any = false;
+    std::vector<float> values;
     for (const auto& trend : v.trends)
         for (const IslandTrendPoint& p : trend) {
             t0 = any ? std::min(t0, p.time) : p.time;
             t1 = any ? std::max(t1, p.time) : std::max(p.time, t0 + 1.0);
-            top = std::max(top, p.progress);
+            values.push_back(static_cast<float>(p.progress));
             any = true;
         }
+    // The top as the statistics charts take theirs, not one wild point.
+    const double top = any ? chartRange(std::move(values), true).high : 0.0;
     // Round values for the top of the axis.
     const double steps[] = {0.05, 0.1, 0.2, 0.25, 0.5, 1.0, 2.0, 5.0, 10.0};
     double ceiling = 0.05;
