@@ -6,7 +6,9 @@
 #include <imgui.h>
 #include <imgui_internal.h>
 
+#include <iterator>
 #include <string>
+#include <utility>
 
 #include "app/scene.h"
 #include "ui/imgui/family_tree_window.h"
@@ -139,6 +141,43 @@ TEST(PanelClicks, TheFamilyTreesWholeRunButtonShowsTheWholeRunAgain)
         // Disabled now: another click changes nothing and breaks nothing.
         panels.click(button.x, button.y);
         EXPECT_TRUE(familyTreeViewport().wholeRun);
+    }
+}
+
+// A dead creature's record in the inspector, its lifetime over an hour:
+// every line fits the inspector's width (the long ones wrap), in a small
+// window and a large one.
+TEST(PanelClicks, ADeadCreaturesLinesFitTheInspector)
+{
+    for (const auto& [width, height] : {std::pair{640, 480}, {1280, 800}}) {
+        SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
+        Scene scene(7, 10);
+        World& w = scene.world();
+        scene.step(10);
+        w.sim.time = 4140.0; // it dies at 1 h 09 min
+        Agent& dying = *std::next(w.sim.population.begin(), 2);
+        const int id = dying.creatureId;
+        dying.lifeState = Removable;
+        dying.deathCause = Starved;
+        scene.step(30);
+        const FamilyMember* record = w.sim.family.find(id);
+        ASSERT_TRUE(record && !record->alive());
+        w.view.selectedAgent = nullptr;
+        w.view.recordShown = id;
+
+        HeadlessPanels panels(w, width, height);
+        for (int i = 0; i < 4; ++i)
+            panels.frame(2.0f, 2.0f);
+        const ImGuiWindow* inspector = ImGui::FindWindowByName("Creature");
+        ASSERT_TRUE(inspector && inspector->Active);
+        // The details scroll in a child window of the inspector.
+        const ImGuiWindow* details = nullptr;
+        for (const ImGuiWindow* win : ImGui::GetCurrentContext()->Windows)
+            if (win->ParentWindow == inspector && (win->Flags & ImGuiWindowFlags_ChildWindow) &&
+                win->Active)
+                details = win;
+        ASSERT_NE(details, nullptr);
+        EXPECT_LE(details->ContentSize.x, details->WorkRect.GetWidth() + 1.0f);
     }
 }
 
