@@ -192,11 +192,15 @@ AxisTicks valueTicks(double low, double high, int most)
     if (high == low)
         step = roundStep(std::max(std::fabs(high), 1.0) / most);
     // Rounding both ends outwards can add a step: take a larger one then.
+    // A range across zero has a tick at zero inside it, so two steps at
+    // least (with room for one, a larger step would only flatten the data,
+    // up to a step of 1e8 and more).
+    const int allowed = low < 0.0 && high > 0.0 ? std::max(most, 2) : most;
     for (;;) {
         const double first = std::floor(low / step + 1e-9) * step;
         const double last = std::ceil(high / step - 1e-9) * step;
         const long long steps = std::llround((last - first) / step);
-        if (steps <= most || steps <= 1) {
+        if (steps <= allowed || steps <= 1) {
             t.step = step;
             for (long long k = 0; k <= std::max(1LL, steps); ++k)
                 t.values.push_back(first + static_cast<double>(k) * step);

@@ -55,7 +55,8 @@ std::vector<Chart> statisticsCharts(const StatisticsRecorder& recorder);
 
 // Ticks of a value axis: round numbers (1, 2 or 5 times a power of ten
 // apart) from a tick at or below `low` to one at or above `high`, at most
-// `most` steps; the axis spans from the first to the last.
+// `most` steps (two for a range across zero); the axis spans from the first
+// to the last.
 struct AxisTicks {
     double step = 1.0;
     std::vector<double> values;

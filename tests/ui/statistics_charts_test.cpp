@@ -56,6 +56,25 @@ TEST(ChartAxes, ValueTicksAreRoundCoverTheRangeAndAreFewEnough)
     EXPECT_EQ(valueTickText(40, 20), "40");
 }
 
+// In a chart with room for one step, a range across zero takes two (with
+// a tick at zero) rather than one step so large that the data lie flat.
+TEST(ChartAxes, ValueTicksStayCloseToTheRangeWithRoomForOneStep)
+{
+    struct Case { double low, high; int most; };
+    for (const Case& c : {Case{-0.6, 0.5, 1}, Case{-0.1, 0.25, 1}, Case{-0.243, 0.0133, 1},
+                          Case{-1.48, 1.15, 1}, Case{-2e7, 3e5, 1}, Case{-3, -1, 1},
+                          Case{0, 10.5, 1}, Case{-0.6, 0.5, 2}}) {
+        SCOPED_TRACE(std::to_string(c.low) + " to " + std::to_string(c.high) + ", " +
+                     std::to_string(c.most));
+        const AxisTicks t = valueTicks(c.low, c.high, c.most);
+        ASSERT_GE(t.values.size(), 2u);
+        EXPECT_LE(static_cast<int>(t.values.size()) - 1, std::max(c.most, 2));
+        EXPECT_LE(t.values.front(), c.low + 1e-9);
+        EXPECT_GE(t.values.back(), c.high - 1e-9);
+        EXPECT_LE(t.values.back() - t.values.front(), 5.0 * (c.high - c.low));
+    }
+}
+
 TEST(ChartAxes, TimeTicksAreRoundTimesInsideTheSpan)
 {
     struct Case { double from, to; int most; double step; const char* label; };
