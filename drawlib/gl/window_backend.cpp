@@ -869,6 +869,21 @@ void WindowBackend::sendMouse(int message)
     callbacks_->mouse(message, buttons_, x, y, x, y);
 }
 
+bool WindowBackend::screenPlace(int& x, int& y, int& width, int& areaX, int& areaWidth) const
+{
+    if (!window_)
+        return false;
+    int height = 0;
+    glfwGetWindowPos(window_, &x, &y);
+    glfwGetWindowSize(window_, &width, &height);
+    int ay = 0, ah = 0;
+    areaX = 0;
+    areaWidth = 0;
+    if (GLFWmonitor* monitor = glfwGetPrimaryMonitor())
+        glfwGetMonitorWorkarea(monitor, &areaX, &ay, &areaWidth, &ah);
+    return true;
+}
+
 void WindowBackend::rememberPanelRects()
 {
     panelRects_.clear();
