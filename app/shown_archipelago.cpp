@@ -122,7 +122,8 @@ void ShownArchipelago::work()
         int pick = -1;
         for (int i = 0; i < a_.size(); ++i) {
             const std::size_t k = static_cast<std::size_t>(i);
-            if (i == shown_ || busy_[k] || done_[k] >= target)
+            // The island the window asked for is left free for it.
+            if (i == shown_ || i == wanted_ || busy_[k] || done_[k] >= target)
                 continue;
             if (pick < 0 || done_[k] < done_[static_cast<std::size_t>(pick)])
                 pick = i;
@@ -149,22 +150,27 @@ bool ShownArchipelago::frame(int pause)
     if (interruptRequested())
         return false;
     std::unique_lock<std::mutex> lock(mutex_);
-    // Another island asked for: once no worker has it in hand.
-    if (view_.requested >= 0 && view_.requested != shown_ && view_.requested < a_.size()) {
-        const int to = view_.requested;
-        changed_.wait(lock, [&] { return !busy_[static_cast<std::size_t>(to)]; });
+    // Another island asked for: no worker takes it up again, and it is shown
+    // at the first frame that finds it out of a worker's hands. The frame
+    // never waits for that (a worker picks the island up again as soon as
+    // it lets it go, so a wait could last until the island's epoch).
+    if (view_.requested >= 0 && view_.requested < a_.size())
+        wanted_ = view_.requested != shown_ ? view_.requested : -1;
+    view_.requested = -1;
+    if (wanted_ >= 0 && !busy_[static_cast<std::size_t>(wanted_)]) {
         World& from = a_.island(shown_);
-        World& next = a_.island(to);
+        World& next = a_.island(wanted_);
         // The new island is seen in the same window.
         next.view.windowWidth = from.view.windowWidth;
         next.view.windowHeight = from.view.windowHeight;
         next.driver.skipRender = from.driver.skipRender;
         next.driver.targetFps = from.driver.targetFps;
-        shown_ = to;
+        shown_ = wanted_;
+        wanted_ = -1;
         changed_.notify_all();
     }
-    view_.requested = -1;
     view_.shown = shown_;
+    view_.coming = wanted_;
     const std::size_t s = static_cast<std::size_t>(shown_);
 
     // The migration, when every island stands at it.

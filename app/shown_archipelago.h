@@ -5,7 +5,8 @@
 // every island waits until all have reached it, so the islands are the same
 // as a headless archipelago of the seed makes, whatever the frames, as long
 // as nobody lays a hand on the shown one. The user can show another island
-// at any time (the panel, keys 1 to 9).
+// at any time (the panel, keys 1 to 9): it is shown once the worker that
+// steps it ends its few steps, and the window never waits for that.
 #pragma once
 #ifndef CREATURES_FLOOR_APP
 #error "app/ is for app/ and the floors above it"
@@ -34,7 +35,8 @@ public:
     World& shown();
     IslandsView& view() { return view_; }
 
-    // One frame of the window: takes the island asked for, migrates once
+    // One frame of the window: takes the island asked for (when no worker
+    // has it in hand; else at a later frame), migrates once
     // every island has reached the epoch, then runs the shown island's
     // frame (the step driver, its outputs) up to the epoch at most. False
     // when the run is over: every island has run its --steps or --seconds,
@@ -60,6 +62,7 @@ private:
     std::vector<std::vector<IslandTrendPoint>> trends_;
     bool trendsChanged_ = true;
     int shown_ = 0;
+    int wanted_ = -1;        // the island asked for while a worker had it, -1: none
     long long every_ = -1;   // steps between migrations, -1: none
     long long start_ = 0;    // the step the epochs count from
     long long barrier_ = -1; // steps done at the next migration

@@ -114,6 +114,27 @@ bool takesOver(CameraFollowState& f, const Agent& leader, const Agent& followed,
     return lead >= margin || now - f.challengerSince >= kLeadSeconds;
 }
 
+// Room the followed creature keeps under its centre above the panels: its
+// ring, as a share of the view's height (the camera starts where the
+// creature fills a tenth of it).
+constexpr double kRingRoom = 0.15;
+
+// Moves the eye and the target together along the view's up direction so
+// that the target stands `lift` (a share of half the view's height) above
+// the middle of the view; the view's angles stay as they are.
+void liftView(OrbitCamera& c, double lift, float aspect)
+{
+    if (lift == 0.0)
+        return;
+    const double up = lift * c.distance * tanHalfFovY(aspect);
+    const double u[3] = {-std::sin(c.pitch) * std::cos(c.heading),
+                         -std::sin(c.pitch) * std::sin(c.heading), std::cos(c.pitch)};
+    for (int i = 0; i < 3; ++i) {
+        c.eye[i] -= static_cast<float>(up * u[i]);
+        c.target[i] -= static_cast<float>(up * u[i]);
+    }
+}
+
 // Zoom, distance limit and eye position from the current heading and pitch.
 void placeEye(OrbitCamera& c, double dt)
 {
@@ -177,6 +198,13 @@ void mainViewCamera(World& w)
     smoothTowards(f.followedPosition, w.view.followedAgent->centre);
     setTarget(camera, f.followedPosition);
     applyLookAt(camera, smoothPopulationCentre(f.populationCentre, w.sim.population), w.view.timeDelta);
+    // Framed in the part of the view the panels leave free.
+    f.lift += (followedLift(w.view.windowHeight, w.view.panelsBottomTop) - f.lift) * 0.1;
+    if (std::fabs(f.lift) > 1e-4 && w.view.windowHeight > 0) {
+        liftView(camera, f.lift,
+                 static_cast<float>(w.view.windowWidth) / static_cast<float>(w.view.windowHeight));
+        handViewpoint(camera);
+    }
 }
 
 void miniViewCamera(World& w)
@@ -253,6 +281,15 @@ void applyLookAt(OrbitCamera& camera, const MY_VECTOR3& point, double dt)
         heading += 3.14f;
     camera.heading = heading;
     handViewpoint(camera);
+}
+
+double followedLift(int viewHeight, float panelsTop)
+{
+    if (viewHeight <= 0 || panelsTop <= 0.0f)
+        return 0.0;
+    const double middle = viewHeight / 2.0;
+    const double y = std::max(panelsTop / 2.0, std::min(middle, panelsTop - kRingRoom * viewHeight));
+    return std::max(0.0, (middle - y) / middle);
 }
 
 void cameraCallback(World& w, int view)

@@ -36,3 +36,11 @@ float closeFollowDistance(World& w, int viewWidth, int viewHeight);
 // follow (follow mode "none" among them) a view simply orbits, and view 0
 // follows none. Other views are left alone.
 void cameraCallback(World& w, int view);
+
+// Where the main view frames the followed creature when the panels along the
+// bottom edge reach up to `panelsTop` (window pixels; none when <= 0) in a
+// view `viewHeight` pixels tall: how far above the middle of the view, as a
+// share of half its height. At the middle while the panels leave it room
+// for its ring; else higher, but never above the middle of the part the
+// panels leave free.
+double followedLift(int viewHeight, float panelsTop);

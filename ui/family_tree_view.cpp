@@ -209,6 +209,24 @@ double MullerPlot::share(const MullerBand& band, int bin) const
     return total > 0 ? static_cast<double>(band.count(bin)) / total : 0.0;
 }
 
+MullerSpot mullerSpotAt(const MullerPlot& m, double across, double up)
+{
+    MullerSpot spot;
+    if (m.bins <= 0 || !(across >= 0.0 && across < 1.0) || !(up >= 0.0 && up < 1.0))
+        return spot;
+    const int bin = std::min(m.bins - 1, static_cast<int>(across * m.bins));
+    double top = 0.0;
+    for (std::size_t k = 0; k < m.bands.size(); ++k) {
+        top += m.share(m.bands[k], bin);
+        if (up < top && m.bands[k].count(bin) > 0) {
+            spot.band = static_cast<int>(k);
+            spot.bin = bin;
+            return spot;
+        }
+    }
+    return spot;
+}
+
 MullerPlot mullerPlot(const FamilyTree& tree, double now, int bins)
 {
     MullerPlot plot;

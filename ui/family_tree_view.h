@@ -117,6 +117,16 @@ struct MullerPlot {
 
 MullerPlot mullerPlot(const FamilyTree& tree, double now, int bins);
 
+// The band of a Muller plot at a point of it, `across` from 0 (its start)
+// to 1 (its end) and `up` from 0 (its bottom) to 1 (its top), as the plot
+// stacks its bands from the bottom; the band's index in m.bands and the
+// bin, or -1 for both off the plot or where no family lived.
+struct MullerSpot {
+    int band = -1;
+    int bin = -1;
+};
+MullerSpot mullerSpotAt(const MullerPlot& m, double across, double up);
+
 // The stretch of the tree in view: times t0..t1 across, lanes lane0..lane1
 // down. While `followsNow` its right edge stays at now as time goes on.
 struct TreeViewport {

@@ -86,6 +86,9 @@ void frameCallback(World& w, int view)
     drawHoverTip(w);
     drawFastMark(w);
     drawMessage(w);
+    // The camera has framed this frame; the panels, drawn after the scene
+    // when they are shown, tell the next frame where they stand.
+    w.view.panelsBottomTop = -1.0f;
 }
 
 void timeDeltaCallback(World& w)

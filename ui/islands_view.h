@@ -20,6 +20,7 @@ struct IslandsView {
     int count = 0;      // islands in the archipelago
     int shown = 0;      // the island the scene shows (from 0)
     int requested = -1; // the island asked for, -1: none
+    int coming = -1;    // asked for and shown once its worker lets it go, -1: none
     // Every island's trend, oldest first.
     std::vector<std::vector<IslandTrendPoint>> trends;
     double migrateEvery = 0.0; // simulated seconds, 0: never

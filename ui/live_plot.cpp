@@ -101,6 +101,33 @@ std::string livePlotCommands(const std::vector<Chart>& charts, std::size_t maxPo
     return out.str();
 }
 
+ScreenPlace livePlotPlace(int windowX, int windowY, int windowWidth, int areaX, int areaWidth)
+{
+    ScreenPlace p;
+    if (windowWidth <= 0 || areaWidth <= 0)
+        return p;
+    constexpr int kGap = 8;
+    p.y = std::max(0, windowY);
+    if (windowX + windowWidth + kGap + kLivePlotWidth <= areaX + areaWidth)
+        p.x = windowX + windowWidth + kGap;
+    else if (windowX - kGap - kLivePlotWidth >= areaX)
+        p.x = windowX - kGap - kLivePlotWidth;
+    else
+        p.x = std::max(areaX, areaX + areaWidth - kLivePlotWidth);
+    return p;
+}
+
+std::string liveTerminalCommand(const std::string& terminal, ScreenPlace place)
+{
+    std::ostringstream out;
+    // noraise: a new chart never takes the focus from the simulator.
+    out << "set terminal " << terminal << " noraise title 'creatures: live chart' size "
+        << kLivePlotWidth << "," << kLivePlotHeight;
+    if (place.x >= 0 && place.y >= 0)
+        out << " position " << place.x << "," << place.y;
+    return out.str();
+}
+
 LivePlot::LivePlot(PlotPipe& pipe, std::string terminal) : pipe_(pipe), terminal_(std::move(terminal))
 {
 }
@@ -113,8 +140,7 @@ void LivePlot::update(const StatisticsRecorder& recorder)
     if (now < nextTime_)
         return;
     nextTime_ = now + kLivePlotSeconds;
-    // noraise: a new chart never takes the focus from the simulator.
-    if (!started_ && !pipe_.send("set terminal " + terminal_ + " noraise title 'creatures'")) {
+    if (!started_ && !pipe_.send(liveTerminalCommand(terminal_, place_))) {
         terminal_.clear();
         return;
     }

@@ -30,11 +30,33 @@ std::string onScreenTerminalOf(const std::string& program);
 // their data inline; at most `maxPoints` points per line.
 std::string livePlotCommands(const std::vector<Chart>& charts, std::size_t maxPoints = 600);
 
+// The chart's window: its size, and where it goes on the screen (screen
+// pixels; -1: where the plotting program puts it).
+constexpr int kLivePlotWidth = 560;
+constexpr int kLivePlotHeight = 420;
+struct ScreenPlace {
+    int x = -1, y = -1;
+};
+
+// Beside the simulator's window, top edges level: right of it when the
+// screen's work area (from areaX, areaWidth wide) has the room, else left of
+// it, else at the area's right edge, over the window's right column of
+// panels rather than its status text. The window at windowX, windowY,
+// windowWidth wide; without a known window, the plotting program's choice.
+ScreenPlace livePlotPlace(int windowX, int windowY, int windowWidth, int areaX, int areaWidth);
+
+// The command that opens the chart's window on `terminal`: titled
+// "creatures: live chart", never raised over the simulator, its size, and
+// its place when known.
+std::string liveTerminalCommand(const std::string& terminal, ScreenPlace place);
+
 class LivePlot {
 public:
     // `terminal` "" keeps the chart off.
     LivePlot(PlotPipe& pipe, std::string terminal);
     bool active() const { return !terminal_.empty(); }
+    // Where the chart's window opens (taken until the first chart).
+    void placeAt(ScreenPlace place) { place_ = place; }
     // Draws a new chart once kLivePlotSeconds of simulated time have passed
     // since the last one. A plotting program that has gone only turns the
     // chart off.
@@ -44,5 +66,6 @@ private:
     PlotPipe& pipe_;
     std::string terminal_;
     bool started_ = false;
+    ScreenPlace place_;
     double nextTime_ = kLivePlotSeconds;
 };

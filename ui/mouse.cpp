@@ -36,7 +36,11 @@ bool objectHandler(World& w, int message, int buttons, int x, int y)
                 d.grabbed = nullptr;
         }
         if (buttons == 1 && d.grabbed) {
+            // The press's creature is the lit one too: the steps until the
+            // next frame keep the lit creature selected, and the last frame
+            // may have lit another.
             w.view.selectedAgent = d.grabbed->owner;
+            w.view.hoveredAgent = d.grabbed->owner;
             d.active = true;
             const dReal* p = dGeomGetPosition(d.grabbed->geom);
             d.target[0] = p[0];

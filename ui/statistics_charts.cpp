@@ -23,21 +23,48 @@ double progressBetween(const StatsSample& from, const StatsSample& to)
 // A range that shows the values with a little room, 0 included for counts.
 void setRange(Chart& c, bool fromZero)
 {
-    float low = fromZero ? 0.0f : 1e30f, high = fromZero ? 0.0f : -1e30f;
+    std::vector<float> all;
     for (const auto* series : {&c.values, &c.smoothed, &c.highest})
-        for (float v : *series) {
-            low = std::min(low, v);
-            high = std::max(high, v);
-        }
-    if (low > high)
-        low = high = 0.0f;
-    if (high - low < 1e-6f)
-        high = low + 1.0f;
-    c.low = low;
-    c.high = high + (high - low) * 0.05f;
+        all.insert(all.end(), series->begin(), series->end());
+    const ChartRange r = chartRange(std::move(all), fromZero);
+    c.low = r.low;
+    c.high = r.high;
 }
 
 } // namespace
+
+ChartRange chartRange(std::vector<float> values, bool fromZero)
+{
+    // The values between the 2nd and the 98th percentiles, and every value
+    // within half their spread beyond them (a score's last climb, say); a
+    // sample far out would flatten the rest into a line.
+    values.erase(std::remove_if(values.begin(), values.end(),
+                                [](float v) { return !std::isfinite(v); }),
+                 values.end());
+    float low = 0.0f, high = 0.0f;
+    if (!values.empty()) {
+        std::sort(values.begin(), values.end());
+        const double last = static_cast<double>(values.size() - 1);
+        const float p2 = values[static_cast<std::size_t>(std::floor(0.02 * last))];
+        const float p98 = values[static_cast<std::size_t>(std::ceil(0.98 * last))];
+        const float reach = 0.5f * (p98 - p2);
+        low = p2;
+        high = p98;
+        for (float v : values)
+            if (v >= p2 - reach && v <= p98 + reach) {
+                low = std::min(low, v);
+                high = std::max(high, v);
+            }
+    }
+    if (fromZero) {
+        low = std::min(low, 0.0f);
+        high = std::max(high, 0.0f);
+    }
+    if (high - low < 1e-6f)
+        high = low + 1.0f;
+    const float margin = (high - low) * 0.05f;
+    return {fromZero && low >= 0.0f ? low : low - margin, high + margin};
+}
 
 std::vector<std::size_t> windowStarts(const std::vector<double>& times, double window)
 {
@@ -165,11 +192,15 @@ AxisTicks valueTicks(double low, double high, int most)
     if (high == low)
         step = roundStep(std::max(std::fabs(high), 1.0) / most);
     // Rounding both ends outwards can add a step: take a larger one then.
+    // A range across zero has a tick at zero inside it, so two steps at
+    // least (with room for one, a larger step would only flatten the data,
+    // up to a step of 1e8 and more).
+    const int allowed = low < 0.0 && high > 0.0 ? std::max(most, 2) : most;
     for (;;) {
         const double first = std::floor(low / step + 1e-9) * step;
         const double last = std::ceil(high / step - 1e-9) * step;
         const long long steps = std::llround((last - first) / step);
-        if (steps <= most || steps <= 1) {
+        if (steps <= allowed || steps <= 1) {
             t.step = step;
             for (long long k = 0; k <= std::max(1LL, steps); ++k)
                 t.values.push_back(first + static_cast<double>(k) * step);

@@ -23,6 +23,15 @@ struct Chart {
     int place = 0;                 // the most telling charts come first
 };
 
+// The range a chart of these values shows, with a little room (0 included
+// when `fromZero`): robust to a few wild values, which the plot leaves out
+// rather than flatten the rest into a line. Values that are not finite are
+// left out too.
+struct ChartRange {
+    float low = 0.0f, high = 1.0f;
+};
+ChartRange chartRange(std::vector<float> values, bool fromZero);
+
 // Seconds over which the rates (births and deaths per minute) and the mean
 // progress are taken, so that a chart of one-second samples is readable.
 constexpr double kRateWindowSeconds = 60.0;
@@ -46,7 +55,8 @@ std::vector<Chart> statisticsCharts(const StatisticsRecorder& recorder);
 
 // Ticks of a value axis: round numbers (1, 2 or 5 times a power of ten
 // apart) from a tick at or below `low` to one at or above `high`, at most
-// `most` steps; the axis spans from the first to the last.
+// `most` steps (two for a range across zero); the axis spans from the first
+// to the last.
 struct AxisTicks {
     double step = 1.0;
     std::vector<double> values;

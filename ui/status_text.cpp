@@ -32,7 +32,6 @@ std::string statusText(const World& w)
     out << "\n";
     out << "FPS:  " << w.driver.fps << "\n";
     out << "Time(sec):  " << truncDecimals(w.sim.time, 10) << "\n";
-    out << "Speed:  " << speedText(w.driver.speed.speed) << "\n";
     out << "Number of Cretures:  " << w.sim.population.size() << "\n";
     out << "Number of Foods:  " << w.sim.foods.foods.size() << "\n";
     if (const Agent* a = w.view.selectedAgent) {
@@ -53,6 +52,9 @@ std::string statusText(const World& w)
     out << "\n";
     out << "Highest Generation:  " << generation << "\n";
     out << "Births:  " << w.sim.counters.births << "\n";
+    // Simulated seconds a wall second, under the lines above, which keep
+    // their places.
+    out << "Speed:  " << speedText(w.driver.speed.speed) << "\n";
     // Rules other than the defaults make another run of the world: said so.
     if (w.settings.learningRule != LearningRuleId::Original)
         out << "Learning:  " << learningRule(w.settings.learningRule).name << "\n";

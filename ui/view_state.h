@@ -71,6 +71,9 @@ struct CameraFollowState {
     int challengerId = -1;
     double challengerSince = 0.0;
     double followedSince = 0.0; // when the followed creature got the camera
+    // How far above the middle of the view the followed creature stands, as
+    // a share of half the view's height (smoothed towards followedLift).
+    double lift = 0.0;
 };
 
 struct ViewState {
@@ -118,6 +121,9 @@ struct ViewState {
     // The window and the frames.
     int windowWidth = kDefaultWindowWidth;
     int windowHeight = kDefaultWindowHeight;
+    // The top of the panels along the bottom edge as the last frame drew
+    // them, in window pixels; -1 when none was drawn.
+    float panelsBottomTop = -1.0f;
     double timeDelta = 0.0; // simulated seconds since the previous frame
     bool timeDeltaStarted = false;
     double previousTime = 0.0;

@@ -77,8 +77,13 @@ void afterFrame(bool goesOn)
     // glimpse: coarser bodies, so the steps keep most of the time.
     if (WindowBackend* b = windowBackend())
         b->setGlimpse(world().driver.skipRender != 0);
-    if (livePlot)
+    if (livePlot) {
+        // The chart's window opens beside this one.
+        int x = 0, y = 0, width = 0, areaX = 0, areaWidth = 0;
+        if (WindowBackend* b = windowBackend(); b && b->screenPlace(x, y, width, areaX, areaWidth))
+            livePlot->placeAt(livePlotPlace(x, y, width, areaX, areaWidth));
         livePlot->update(world().sim.statistics);
+    }
 }
 
 bool onPrepare(int pause)

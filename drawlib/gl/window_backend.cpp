@@ -458,13 +458,15 @@ void WindowBackend::drawOverlay()
         const float size = font->FontSize * io.FontGlobalScale;
         const ImVec2 extent = font->CalcTextSizeA(size, 1e9f, 0.0f, t.text.c_str());
         if (t.label) {
-            // A label: centred above its point, on a plate of its own.
+            // A label: centred above its point, on a plate of its own. It
+            // belongs to the scene, so the panels and charts cover it.
+            ImDrawList* scene = ImGui::GetBackgroundDrawList();
             const ImVec2 at(std::floor(t.x - extent.x * 0.5f), std::floor(t.y - extent.y - 4));
             textRects_.push_back(TextRect{at.x, at.y, extent.x, extent.y, t.size, true});
-            list->AddRectFilled(ImVec2(at.x - 5, at.y - 1),
-                                ImVec2(at.x + extent.x + 5, at.y + extent.y + 1),
-                                IM_COL32(30, 24, 8, 170), 4.0f);
-            shadowedText(list, font, size, at, t.text.c_str());
+            scene->AddRectFilled(ImVec2(at.x - 5, at.y - 1),
+                                 ImVec2(at.x + extent.x + 5, at.y + extent.y + 1),
+                                 IM_COL32(30, 24, 8, 170), 4.0f);
+            shadowedText(scene, font, size, at, t.text.c_str());
             continue;
         }
         if (t.size < kMessageTextSize) {
@@ -865,6 +867,21 @@ void WindowBackend::sendMouse(int message)
         return;
     const int x = static_cast<int>(cursorX_), y = static_cast<int>(cursorY_);
     callbacks_->mouse(message, buttons_, x, y, x, y);
+}
+
+bool WindowBackend::screenPlace(int& x, int& y, int& width, int& areaX, int& areaWidth) const
+{
+    if (!window_)
+        return false;
+    int height = 0;
+    glfwGetWindowPos(window_, &x, &y);
+    glfwGetWindowSize(window_, &width, &height);
+    int ay = 0, ah = 0;
+    areaX = 0;
+    areaWidth = 0;
+    if (GLFWmonitor* monitor = glfwGetPrimaryMonitor())
+        glfwGetMonitorWorkarea(monitor, &areaX, &ay, &areaWidth, &ah);
+    return true;
 }
 
 void WindowBackend::rememberPanelRects()

@@ -38,6 +38,10 @@ public:
     // Ends ImGui, the context and the window.
     void close();
     bool isOpen() const { return window_ != nullptr; }
+    // Where the window stands on the screen (its position and width in
+    // screen coordinates) and the work area of the screen it is on (from
+    // areaX, areaWidth wide); false while it is not open.
+    bool screenPlace(int& x, int& y, int& width, int& areaX, int& areaWidth) const;
 
     // After `frames` more frames, writes the window's picture to a PNG file and
     // stops the loop. An empty path only stops the loop.

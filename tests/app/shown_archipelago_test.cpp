@@ -123,10 +123,56 @@ TEST(ShownArchipelago, FramesAndWorkersMakeTheHeadlessIslandsWhicheverIslandIsSh
                 EXPECT_GT(trend[k].time, trend[k - 1].time);
         }
     }
+    // Island 3, asked for before the first frame, comes at once or after
+    // its worker's steps.
+    if (shownAt.size() == 4 && shownAt.front() == 0)
+        shownAt.erase(shownAt.begin());
     EXPECT_EQ(shownAt, (std::vector<int>{2, 0, 1}));
     EXPECT_EQ(windowed.island(0).view.islands, nullptr);
     EXPECT_EQ(savesOf(windowed, dir / "windowed"), savesOf(headless, dir / "headless"));
     fs::remove_all(dir);
+}
+
+// The window asks for an island while a worker steps it towards a far
+// epoch: the frames go on, the island asked for is named as coming, and it
+// is shown as soon as its worker lets it go, long before the epoch. Asked
+// for at once, and after the frames have run a while.
+TEST(ShownArchipelago, AFrameNeverWaitsForTheWorkerOfTheIslandAskedFor)
+{
+    // The epoch at 600 simulated seconds, 20000 steps.
+    const RunOptions o = optionsOf({"--headless", "--seed", "7", "--islands", "2", "--threads", "2",
+                                    "--migrate-every", "600", "--set", "stepsPerFrame=2"});
+    for (int framesFirst : {0, 40}) {
+        SCOPED_TRACE(framesFirst);
+        Archipelago a;
+        ASSERT_TRUE(a.build(o, 7, 1, 2, 2));
+        ShownArchipelago shown(a);
+        IslandsView& v = shown.view();
+        for (int f = 0; f < framesFirst; ++f)
+            ASSERT_TRUE(shown.frame(0));
+        const double shownBefore = shown.shown().sim.time;
+        requestIsland(v, 1);
+        int frames = 0;
+        bool named = true;
+        while (v.shown != 1 && frames < 100000) {
+            ASSERT_TRUE(shown.frame(0));
+            ++frames;
+            if (v.shown != 1)
+                named = named && v.coming == 1;
+        }
+        ASSERT_EQ(v.shown, 1);
+        EXPECT_TRUE(named) << "the island on its way was not named";
+        EXPECT_EQ(v.coming, -1);
+        // Shown well before its epoch, the island shown before stepped on
+        // while it came.
+        EXPECT_LT(shown.shown().sim.time, 300.0);
+        EXPECT_GE(a.island(0).sim.time, shownBefore);
+        // Asking for the shown island again changes nothing.
+        requestIsland(v, 1);
+        ASSERT_TRUE(shown.frame(0));
+        EXPECT_EQ(v.shown, 1);
+        EXPECT_EQ(v.coming, -1);
+    }
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <imgui_internal.h>
 #include <stb_image.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -700,6 +701,63 @@ TEST_F(WindowTest, AChartOpensLarge)
     frames(2, "closed.png");
     EXPECT_FALSE(ImGui::FindWindowByName("###LargeChart")->Active);
     (void)w;
+}
+
+// Panels cover the scene's labels: the followed creature's label, standing
+// where the enlarged chart is, leaves no mark on the chart. The chart's
+// pixels are the same with the label behind it and with none (no creature
+// followed), the world paused in between.
+TEST(SceneLabels, AnEnlargedChartCoversTheFollowedCreaturesLabel)
+{
+    const fs::path dir = fs::temp_directory_path() / ("creatures_label_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    auto run = [&](World& w, int frames, const std::string& name) {
+        RunOptions o;
+        o.frames = frames;
+        o.screenshotFile = (dir / name).string();
+        EXPECT_EQ(runWindowed(w, o, 0, nullptr), 0);
+        return load(o.screenshotFile);
+    };
+    std::string error;
+    ASSERT_TRUE(openWindow(1280, 800, error)) << error;
+    {
+        Scene scene(7, 10);
+        World& w = scene.world();
+        scene.step(300);
+        run(w, 3, "warm.png");
+        ImGui::SetWindowCollapsed("###Statistics", false);
+        showLargeChart("Population");
+        run(w, 3, "chart.png");
+        windowBackend()->setPaused(true);
+        const Picture labelled = run(w, 3, "labelled.png");
+        const ImGuiWindow* chart = ImGui::FindWindowByName("###LargeChart");
+        ASSERT_TRUE(chart && chart->Active);
+        // The label's box inside the chart's.
+        int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+        for (const auto& t : windowBackend()->lastTextRects())
+            if (t.label) {
+                x0 = static_cast<int>(std::max(t.x, chart->Pos.x + 2));
+                y0 = static_cast<int>(std::max(t.y, chart->Pos.y + 2));
+                x1 = static_cast<int>(std::min(t.x + t.width, chart->Pos.x + chart->Size.x - 2));
+                y1 = static_cast<int>(std::min(t.y + t.height, chart->Pos.y + chart->Size.y - 2));
+            }
+        ASSERT_GT(x1 - x0, 10) << "the label is not where the chart is";
+        ASSERT_GT(y1 - y0, 5) << "the label is not where the chart is";
+
+        w.view.followMode = 0;
+        const Picture unlabelled = run(w, 3, "unlabelled.png");
+        for (const auto& t : windowBackend()->lastTextRects())
+            EXPECT_FALSE(t.label);
+        EXPECT_EQ(differing(labelled, unlabelled, x0, y0, x1, y1), 0);
+        windowBackend()->setPaused(false);
+        showLargeChart("");
+    }
+    closeWindow();
+    if (const char* keep = std::getenv("CREATURES_KEEP_PICTURES"))
+        for (const auto& e : fs::directory_iterator(dir))
+            fs::copy_file(e.path(), fs::path(keep) / ("label_" + e.path().filename().string()),
+                          fs::copy_options::overwrite_existing);
+    fs::remove_all(dir);
 }
 
 // The Family tree window on seeded runs. At three sizes, with every panel

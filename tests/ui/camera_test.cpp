@@ -1,6 +1,7 @@
 // Cameras: orbit placement and following creatures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -10,6 +11,7 @@
 #include "ui/camera.h"
 #include "ui/control_bar.h"
 #include "ui/view_state.h"
+#include "drawlib/view_math.h"
 
 namespace {
 
@@ -144,6 +146,50 @@ TEST_F(CameraFollowTest, TheLeaderTakesTheCameraOnlyByAClearOrALastingLead)
     cameraCallback(w(), 0);
     EXPECT_EQ(w().view.followedAgent, nullptr);
     useFrameClock(0.0);
+}
+
+// The followed creature as the main view shows it: where the panels along
+// the bottom reach up to (none, far down, near and at the middle), after
+// enough frames for the camera to settle, the creature stands at the middle
+// while the panels leave room for its ring, else above them with that room
+// (but not above the middle of the free part), straight above the middle.
+TEST_F(CameraFollowTest, TheFollowedCreatureIsFramedAboveThePanelsAlongTheBottom)
+{
+    const int width = 640, height = 480;
+    w().view.windowWidth = width;
+    w().view.windowHeight = height;
+    w().view.followMode = 1;
+    for (float panelsTop : {-1.0f, 430.0f, 300.0f, 240.0f, 180.0f}) {
+        SCOPED_TRACE(panelsTop);
+        w().view.cameraFollow.lift = 0.0;
+        for (int frame = 0; frame < 200; ++frame) {
+            w().view.panelsBottomTop = panelsTop;
+            cameraCallback(w(), 0);
+        }
+        ASSERT_NE(w().view.followedAgent, nullptr);
+        // The followed creature's centre on the screen.
+        const OrbitCamera& c = w().view.mainCamera;
+        const float hpr[3] = {c.heading * 180.0f / 3.1415927f + 180.0f, c.pitch * -180.0f / 3.1415927f,
+                              0.0f};
+        const float aspect = static_cast<float>(width) / height;
+        const Mat4 m = multiply(perspective(tanHalfFovY(aspect), aspect, kNearPlane, 1000.0f),
+                                viewMatrix(c.eye, hpr));
+        const MY_VECTOR3& p = w().view.cameraFollow.followedPosition;
+        float clip[4];
+        for (int r = 0; r < 4; ++r)
+            clip[r] = static_cast<float>(m.m[r] * p.x + m.m[4 + r] * p.y + m.m[8 + r] * p.z +
+                                         m.m[12 + r]);
+        ASSERT_GT(clip[3], 0.0f);
+        const float x = (clip[0] / clip[3] + 1) * 0.5f * width;
+        const float y = (1 - clip[1] / clip[3]) * 0.5f * height;
+        EXPECT_NEAR(x, width / 2.0f, 1.0f);
+        if (panelsTop < 0 || panelsTop - height / 2.0f >= 0.15f * height) {
+            EXPECT_NEAR(y, height / 2.0f, 1.0f);
+        } else {
+            EXPECT_LE(y, std::max(panelsTop / 2.0f, panelsTop - 0.15f * height) + 1.0f);
+            EXPECT_GE(y, panelsTop / 2.0f - 1.0f);
+        }
+    }
 }
 
 // The first simulated minute of seed 7 seen as the window sees it (30

@@ -183,6 +183,28 @@ TEST(FamilyTreeView, MullerSharesOfTheFoundersAtEachBinMiddle)
     EXPECT_EQ(mullerPlot(FamilyTree{}, 100, 10).bins, 0);
 }
 
+TEST(FamilyTreeView, TheMullerBandUnderAPoint)
+{
+    const MullerPlot m = mullerPlot(craftedTree(), 100, 10);
+    ASSERT_EQ(m.bins, 10);
+    // Bin 4 holds families 0, 1, 9, 2 as 3, 0, 1, 0 of 4; bin 9 as 3, 0, 0, 1.
+    struct Case {
+        double across, up;
+        int band, bin;
+    };
+    const Case cases[] = {
+        {0.45, 0.0, 0, 4},   {0.45, 0.74, 0, 4}, {0.45, 0.76, 2, 4}, {0.45, 0.99, 2, 4},
+        {0.95, 0.8, 3, 9},   {0.999, 0.1, 0, 9}, {0.0, 0.4, 0, 0},   {0.0, 0.6, 1, 0},
+        {0.45, 1.0, -1, -1}, {1.0, 0.5, -1, -1}, {-0.01, 0.5, -1, -1}, {0.5, -0.1, -1, -1},
+    };
+    for (const Case& c : cases) {
+        const MullerSpot s = mullerSpotAt(m, c.across, c.up);
+        EXPECT_EQ(s.band, c.band) << c.across << ", " << c.up;
+        EXPECT_EQ(s.bin, c.bin) << c.across << ", " << c.up;
+    }
+    EXPECT_EQ(mullerSpotAt(MullerPlot{}, 0.5, 0.5).band, -1);
+}
+
 TEST(FamilyTreeView, ZoomPanAndWhatLiesUnderTheCursor)
 {
     const FamilyTree tree = craftedTree();

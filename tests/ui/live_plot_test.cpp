@@ -84,6 +84,37 @@ TEST_F(LivePlotTest, AnOnScreenTerminalIsUsedOnlyWithADisplay)
     EXPECT_EQ(onScreenTerminalOf((dir / "missing").string()), "");
 }
 
+// The chart's window opens beside the simulator's, titled, on a screen
+// where it fits right of it, left of it, or neither.
+TEST(LivePlotPlace, BesideTheWindowAndTitled)
+{
+    struct Case {
+        int x, y, width, areaX, areaWidth;
+        int placeX, placeY;
+    };
+    const Case cases[] = {
+        {0, 0, 640, 0, 2048, 648, 0},         // room on the right
+        {100, 40, 1280, 0, 2048, 100 + 1280 + 8, 40},
+        {1300, 20, 600, 0, 1920, 1300 - 8 - kLivePlotWidth, 20}, // room on the left only
+        {0, 0, 1280, 0, 1280, 1280 - kLivePlotWidth, 0},         // no room: the right edge
+        {1920, 0, 640, 1920, 1280, 1920 + 640 + 8, 0},           // a second screen's area
+        {0, 0, 0, 0, 1280, -1, -1},                              // no window known
+    };
+    for (const Case& c : cases) {
+        const ScreenPlace p = livePlotPlace(c.x, c.y, c.width, c.areaX, c.areaWidth);
+        EXPECT_EQ(p.x, c.placeX) << c.x << " " << c.width << " " << c.areaWidth;
+        EXPECT_EQ(p.y, c.placeY) << c.x << " " << c.width << " " << c.areaWidth;
+        // Never over the window's top-left corner, where the status text is.
+        if (p.x >= 0 && c.width > 0) {
+            EXPECT_FALSE(p.x <= c.x + 160 && p.x + kLivePlotWidth > c.x) << c.x;
+        }
+    }
+    EXPECT_EQ(liveTerminalCommand("x11", ScreenPlace{648, 0}),
+              "set terminal x11 noraise title 'creatures: live chart' size 560,420 position 648,0");
+    EXPECT_EQ(liveTerminalCommand("qt", ScreenPlace{}),
+              "set terminal qt noraise title 'creatures: live chart' size 560,420");
+}
+
 TEST_F(LivePlotTest, ChartsComeEveryTwoSimulatedMinutesWithTheWholeRun)
 {
     const fs::path fake = fakePlotter(dir, "qt");
@@ -93,6 +124,7 @@ TEST_F(LivePlotTest, ChartsComeEveryTwoSimulatedMinutesWithTheWholeRun)
         ASSERT_TRUE(pipe.isOpen());
         LivePlot off(pipe, "");
         LivePlot live(pipe, "qt");
+        live.placeAt(ScreenPlace{1290, 30});
         EXPECT_FALSE(off.active());
         for (int t = 0; t < 400; ++t) {
             w().sim.time = t + 0.5;
@@ -106,6 +138,7 @@ TEST_F(LivePlotTest, ChartsComeEveryTwoSimulatedMinutesWithTheWholeRun)
     const std::string sent = readFile(dir / "sent");
     EXPECT_EQ(sent.rfind("set mouse\n", 0), 0u) << sent.substr(0, 80);
     EXPECT_EQ(count(sent, "set terminal qt noraise"), 1);
+    EXPECT_EQ(count(sent, "title 'creatures: live chart' size 560,420 position 1290,30\n"), 1);
     // At 120.5, 240.5 and 360.5 simulated seconds.
     EXPECT_EQ(count(sent, "set multiplot layout"), 3);
     EXPECT_EQ(count(sent, "unset multiplot"), 3);

@@ -70,6 +70,51 @@ TEST_F(MouseTest, ALeftDragPullsThePartsTargetRelativeToTheCameraHeading)
     EXPECT_FALSE(w().view.drag.active);
 }
 
+// A press picks the creature under the cursor now, which may not be the
+// one the last drawn frame lit (the cursor moved and pressed between two
+// frames): the steps that follow, which keep the dragged creature selected,
+// select the one the press picked, and it is the lit one.
+TEST_F(MouseTest, APressSelectsAndLightsTheSameCreatureForTheStepsAfterIt)
+{
+    struct Case {
+        const char* what;
+        int pressed; // the creature whose part is under the cursor at the press
+        int lit;     // the one the last frame lit, -1: none
+    };
+    const Case cases[] = {
+        {"another creature lit", 0, 1},
+        {"the other way round", 1, 0},
+        {"none lit", 1, -1},
+        {"the same one lit", 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Agent& pressed = creature(c.pressed);
+        BodyPart* part = nullptr;
+        for (BodyPart& p : pressed.parts)
+            if (p.exists && !part)
+                part = &p;
+        ASSERT_NE(part, nullptr);
+        ASSERT_EQ(part->owner, &pressed);
+        w().view.selectedAgent = nullptr;
+        w().view.hoveredAgent = c.lit >= 0 ? &creature(c.lit) : nullptr;
+        w().view.drag.grabbed = part;
+        // The look of the last frame, at the view's corner, far from
+        // every creature (so the press finds nothing nearer).
+        w().view.drag.grabbedX = 1;
+        w().view.drag.grabbedY = 2;
+        ASSERT_TRUE(send(LeftDown, 1, 0, 0));
+        ASSERT_EQ(w().view.drag.grabbed, part);
+        EXPECT_EQ(w().view.selectedAgent, &pressed);
+        for (int step = 0; step < 2; ++step) {
+            applyDragForce(w());
+            EXPECT_EQ(w().view.selectedAgent, &pressed) << "step " << step;
+            EXPECT_EQ(w().view.hoveredAgent, &pressed) << "step " << step;
+        }
+        EXPECT_FALSE(send(LeftUp, 0, 0, 0));
+    }
+}
+
 TEST_F(MouseTest, RightMiddleAndCombinedDragsMoveTheMainCamera)
 {
     OrbitCamera& c = w().view.mainCamera;

@@ -4,6 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
 
 #include "ecology/statistics.h"
 #include "ui/statistics_charts.h"
@@ -50,6 +54,25 @@ TEST(ChartAxes, ValueTicksAreRoundCoverTheRangeAndAreFewEnough)
     EXPECT_EQ(valueTickText(2500000, 500000), "2.5M");
     EXPECT_EQ(valueTickText(9000, 1000), "9000");
     EXPECT_EQ(valueTickText(40, 20), "40");
+}
+
+// In a chart with room for one step, a range across zero takes two (with
+// a tick at zero) rather than one step so large that the data lie flat.
+TEST(ChartAxes, ValueTicksStayCloseToTheRangeWithRoomForOneStep)
+{
+    struct Case { double low, high; int most; };
+    for (const Case& c : {Case{-0.6, 0.5, 1}, Case{-0.1, 0.25, 1}, Case{-0.243, 0.0133, 1},
+                          Case{-1.48, 1.15, 1}, Case{-2e7, 3e5, 1}, Case{-3, -1, 1},
+                          Case{0, 10.5, 1}, Case{-0.6, 0.5, 2}}) {
+        SCOPED_TRACE(std::to_string(c.low) + " to " + std::to_string(c.high) + ", " +
+                     std::to_string(c.most));
+        const AxisTicks t = valueTicks(c.low, c.high, c.most);
+        ASSERT_GE(t.values.size(), 2u);
+        EXPECT_LE(static_cast<int>(t.values.size()) - 1, std::max(c.most, 2));
+        EXPECT_LE(t.values.front(), c.low + 1e-9);
+        EXPECT_GE(t.values.back(), c.high - 1e-9);
+        EXPECT_LE(t.values.back() - t.values.front(), 5.0 * (c.high - c.low));
+    }
 }
 
 TEST(ChartAxes, TimeTicksAreRoundTimesInsideTheSpan)
@@ -108,6 +131,64 @@ TEST(ChartAxes, TheBestLivingScoreIsChartedWithTheHighestSoFar)
         if (&c != score) {
             EXPECT_TRUE(c.highest.empty()) << c.title;
         }
+}
+
+// The range a chart shows follows the bulk of its samples, not one wild
+// sample; a clean series is shown whole, counts from 0.
+TEST(ChartAxes, TheRangeFollowsTheSamplesAndNotOneOutlier)
+{
+    struct Case {
+        const char* what;
+        int column;                          // of the statistics file
+        std::function<double(int)> value;    // of sample i of 200
+        float low0, low1, high0, high1;      // where the range's ends must lie
+    };
+    const auto calm = [](int i) { return 0.4 + 0.2 * ((i * 37) % 100) / 100.0; };
+    const Case cases[] = {
+        {"mean energy, one sample far above", 8,
+         [&](int i) { return i == 120 ? 1e8 : calm(i); }, 0.3f, 0.4f, 0.6f, 0.7f},
+        {"mean energy, one far below", 8,
+         [&](int i) { return i == 3 ? -1e8 : calm(i); }, 0.3f, 0.4f, 0.6f, 0.7f},
+        {"mean energy, a few far above", 8,
+         [&](int i) { return i % 70 == 5 ? 5e7 : calm(i); }, 0.3f, 0.4f, 0.6f, 0.7f},
+        {"mean energy climbing, whole", 8, [](int i) { return i / 20.0; }, -1.0f, 0.0f, 9.95f, 11.0f},
+        {"best score with a late climb", 9,
+         [](int i) { return i < 190 ? 10.0 + i % 3 : 16.0; }, 9.0f, 10.0f, 16.0f, 17.5f},
+        {"best score with a last small step up", 9,
+         [](int i) { return i < 197 ? 10.0 + i % 3 : 12.9; }, 9.0f, 10.0f, 12.9f, 14.0f},
+        {"population from 0, one sample far above", 1,
+         [](int i) { return i == 50 ? 1e6 : 10 + i % 3; }, 0.0f, 0.0f, 12.0f, 14.0f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string history = "creatures statistics 1 stride=1 taken=200\n";
+        for (int i = 0; i < 200; ++i) {
+            std::vector<std::string> fields(19, "0");
+            fields[0] = std::to_string(i + 1);
+            char v[64];
+            std::snprintf(v, sizeof v, "%.9g", c.value(i));
+            fields[static_cast<std::size_t>(c.column)] = v;
+            for (std::size_t k = 0; k < fields.size(); ++k)
+                history += (k ? "," : "") + fields[k];
+            history += "\n";
+        }
+        StatisticsRecorder recorder;
+        std::string reason;
+        ASSERT_TRUE(recorder.restoreHistory(history, reason)) << reason;
+        const std::string column = std::vector<std::string>{
+            "time", "population", "", "", "", "", "", "", "mean_energy", "best_score"}
+            [static_cast<std::size_t>(c.column)];
+        const std::vector<Chart> charts = statisticsCharts(recorder);
+        const Chart* chart = nullptr;
+        for (const Chart& k : charts)
+            if (k.column == column)
+                chart = &k;
+        ASSERT_NE(chart, nullptr);
+        EXPECT_GE(chart->low, c.low0);
+        EXPECT_LE(chart->low, c.low1);
+        EXPECT_GE(chart->high, c.high0);
+        EXPECT_LE(chart->high, c.high1);
+    }
 }
 
 } // namespace

@@ -16,9 +16,9 @@ TEST_F(StatusTextTest, LinesWithValuesCutNotRoundedAndTheSelectedCreature)
     for (const auto& [time, shown] : times) {
         w().sim.time = time;
         EXPECT_EQ(statusText(w()), "\nFPS:  29\nTime(sec):  " + shown +
-                                       "\nSpeed:  \xC3\x97" "0.00"
                                        "\nNumber of Cretures:  10\nNumber of Foods:  30\n"
-                                       "\nHighest Generation:  0\nBirths:  0\n");
+                                       "\nHighest Generation:  0\nBirths:  0\n"
+                                       "Speed:  \xC3\x97" "0.00\n");
     }
     Agent& a = w().sim.population.back();
     a.temperature = 0.25;
@@ -34,7 +34,8 @@ TEST_F(StatusTextTest, LinesWithValuesCutNotRoundedAndTheSelectedCreature)
     EXPECT_EQ(text.substr(text.find("Foods:  30\n") + 11),
               "\nAbout Seleccted Creture\n  Yakinamasi:  0.25\n  Yakinamasi:  0.99995\n"
               "  Age(sec):  7\n  Energy:  1.45\n  Number of Food:  3\n"
-              "  Number of Children:  12\n\nHighest Generation:  4\nBirths:  17\n");
+              "  Number of Children:  12\n\nHighest Generation:  4\nBirths:  17\n"
+              "Speed:  \xC3\x97" "0.00\n");
 
     // The highest generation ever reached stays when its creature is gone,
     // and the rules other than the defaults are named, two spaces after the
@@ -45,9 +46,12 @@ TEST_F(StatusTextTest, LinesWithValuesCutNotRoundedAndTheSelectedCreature)
     w().sim.time = 12345.67;
     w().driver.speed.speed = 38.2;
     const std::string later = statusText(w());
-    EXPECT_NE(later.find("Time(sec):  12345.6\nSpeed:  \xC3\x97" "38\n"), std::string::npos) << later;
-    EXPECT_NE(later.find("Highest Generation:  9\n"), std::string::npos) << later;
-    EXPECT_NE(later.find("Learning:  improved\nPhysics:  fast\n"), std::string::npos) << later;
+    EXPECT_NE(later.find("Time(sec):  12345.6\nNumber of Cretures:  10\n"), std::string::npos)
+        << later;
+    EXPECT_NE(later.find("Highest Generation:  9\nBirths:  17\nSpeed:  \xC3\x97" "38\n"
+                         "Learning:  improved\nPhysics:  fast\n"),
+              std::string::npos)
+        << later;
 }
 
 } // namespace

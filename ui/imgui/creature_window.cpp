@@ -28,13 +28,16 @@ float footerHeight = 48.0f;
 // Rows wholly in sight in the last frame.
 int rowsShown = 0;
 
-// A row; true when it is wholly in sight.
+// A row; true when it is wholly in sight. A value longer than the room
+// beside its label goes on under itself.
 bool row(const char* label, const std::string& value, float valueX)
 {
     ImGui::TextUnformatted(label);
     const bool shown = lastItemWhollyShown();
     ImGui::SameLine(valueX);
+    ImGui::PushTextWrapPos(0.0f);
     ImGui::TextUnformatted(value.c_str());
+    ImGui::PopTextWrapPos();
     return shown;
 }
 

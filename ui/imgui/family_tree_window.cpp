@@ -326,6 +326,38 @@ void drawMuller(ImDrawList* list, float x0, float y0, float x1, float y1)
     }
 }
 
+// The family under the cursor on the Muller plot: its column framed, and
+// its founder, share and count in a tooltip.
+void mullerHover(ImDrawList* list, float x0, float y0, float x1, float y1)
+{
+    const MullerPlot& m = state.muller;
+    if (m.bins <= 0 || !ImGui::IsWindowHovered() || x1 <= x0 || y1 <= y0)
+        return;
+    const ImVec2 mouse = ImGui::GetIO().MousePos;
+    const MullerSpot spot = mullerSpotAt(m, (mouse.x - x0) / (x1 - x0), (y1 - mouse.y) / (y1 - y0));
+    if (spot.band < 0)
+        return;
+    const MullerBand& band = m.bands[static_cast<std::size_t>(spot.band)];
+    double below = 0.0;
+    for (int k = 0; k < spot.band; ++k)
+        below += m.share(m.bands[static_cast<std::size_t>(k)], spot.bin);
+    const double share = m.share(band, spot.bin);
+    const float width = (x1 - x0) / static_cast<float>(m.bins);
+    const float bx = x0 + static_cast<float>(spot.bin) * width;
+    const float top = y1 - static_cast<float>(below + share) * (y1 - y0);
+    const float bottom = y1 - static_cast<float>(below) * (y1 - y0);
+    list->AddRect(ImVec2(bx - 1.0f, top - 1.0f), ImVec2(bx + width + 1.0f, bottom + 1.0f),
+                  kSelected, 0.0f, 0, 1.5f);
+    ImGui::BeginTooltip();
+    ImGui::SetWindowFontScale(kFontScale);
+    ImGui::Text("family of founder #%d%s", band.founder, band.lone ? " (no descendant)" : "");
+    ImGui::Text("%.0f%% of the living: %d of %d creature%s", 100.0 * share, band.count(spot.bin),
+                m.totals[static_cast<std::size_t>(spot.bin)],
+                m.totals[static_cast<std::size_t>(spot.bin)] == 1 ? "" : "s");
+    ImGui::TextDisabled("around %s", clockLabel(m.binTime(spot.bin)).c_str());
+    ImGui::EndTooltip();
+}
+
 void tooltip(const World& w, int node)
 {
     const TreeNode& n = state.layout.nodes[static_cast<std::size_t>(node)];
@@ -437,12 +469,12 @@ void drawFamilyTreeWindow(World& w)
                         layout.hiddenLines, layout.hiddenLines == 1 ? "" : "s",
                         layout.hiddenMembers);
         ImGui::SameLine();
-        if (state.view.wholeRun)
-            ImGui::BeginDisabled();
+        // Read once: the click turns it on between the two calls.
+        const bool wholeRun = state.view.wholeRun;
+        ImGui::BeginDisabled(wholeRun);
         if (ImGui::Button("whole run"))
             state.view.showWholeRun();
-        if (state.view.wholeRun)
-            ImGui::EndDisabled();
+        ImGui::EndDisabled();
         // The hints, when the line has room for them.
         const char* hints = "wheel: zoom  drag: pan  Ctrl+wheel: lanes";
         ImGui::SameLine();
@@ -532,6 +564,7 @@ void drawFamilyTreeWindow(World& w)
         const float plotTop = at.y + 2 * lineHeight + 2.0f;
         if (canvas.y1 - plotTop > 8.0f) {
             drawMuller(list, mx0, plotTop, mx1, canvas.y1);
+            mullerHover(list, mx0, plotTop, mx1, canvas.y1);
             if (state.muller.bins > 0)
                 timeAxis(list, mx0, mx1, canvas.y1, state.muller.start, state.muller.end);
         }

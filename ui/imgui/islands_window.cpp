@@ -5,10 +5,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "base/duration_text.h"
 #include "ui/imgui/panel_style.h"
 #include "ui/panel_layout.h"
+#include "ui/statistics_charts.h"
 
 namespace {
 
@@ -36,15 +38,18 @@ void trendChart(const IslandsView& v)
     const ImVec2 a(p0.x + axis, p0.y + 4.0f), b(p0.x + width, p0.y + kChartHeight - 14.0f);
     list->AddRectFilled(a, b, IM_COL32(24, 26, 34, 255));
 
-    double t0 = 0.0, t1 = 1.0, top = 0.0;
+    double t0 = 0.0, t1 = 1.0;
     bool any = false;
+    std::vector<float> values;
     for (const auto& trend : v.trends)
         for (const IslandTrendPoint& p : trend) {
             t0 = any ? std::min(t0, p.time) : p.time;
             t1 = any ? std::max(t1, p.time) : std::max(p.time, t0 + 1.0);
-            top = std::max(top, p.progress);
+            values.push_back(static_cast<float>(p.progress));
             any = true;
         }
+    // The top as the statistics charts take theirs, not one wild point.
+    const double top = any ? chartRange(std::move(values), true).high : 0.0;
     // Round values for the top of the axis.
     const double steps[] = {0.05, 0.1, 0.2, 0.25, 0.5, 1.0, 2.0, 5.0, 10.0};
     double ceiling = 0.05;
@@ -116,11 +121,19 @@ void drawIslandsWindow(World& w)
                              ImGuiCond_Always);
     const PanelColors colors;
     // Folded at start, so the scene keeps its top; the title says which
-    // island is shown.
+    // island is shown and, while it waits for the others at a migration or
+    // another island is on its way, that too.
     ImGui::SetNextWindowCollapsed(true, ImGuiCond_Once);
-    char title[64];
-    std::snprintf(title, sizeof title, "Islands: %d of %d (keys 1-%d)###Islands", v.shown + 1, v.count,
-                  std::min(v.count, 9));
+    char title[96];
+    if (v.coming >= 0)
+        std::snprintf(title, sizeof title, "Islands: %d of %d, %d next###Islands", v.shown + 1,
+                      v.count, v.coming + 1);
+    else if (!v.waitingFor.empty())
+        std::snprintf(title, sizeof title, "Islands: %d of %d, waits for migration###Islands",
+                      v.shown + 1, v.count);
+    else
+        std::snprintf(title, sizeof title, "Islands: %d of %d (keys 1-%d)###Islands", v.shown + 1,
+                      v.count, std::min(v.count, 9));
     if (ImGui::Begin(title, nullptr,
                      ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoMove |
                          ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoScrollbar)) {
@@ -149,6 +162,9 @@ void drawIslandsWindow(World& w)
             ImGui::PopID();
         }
         ImGui::Text("island %d of %d", v.shown + 1, v.count);
+        if (v.coming >= 0)
+            ImGui::TextColored(ImVec4(1.0f, 0.85f, 0.4f, 1.0f),
+                               "island %d shown when its worker ends its steps", v.coming + 1);
         if (v.migrateEvery > 0 && v.nextMigration >= 0)
             ImGui::Text("migration every %s, next at %s", formatDuration(v.migrateEvery).c_str(),
                         formatDuration(v.nextMigration).c_str());

@@ -3,6 +3,8 @@
 #include <imgui.h>
 #include <imgui_internal.h>
 
+#include <algorithm>
+
 #include "ui/imgui/control_panel.h"
 #include "ui/imgui/creature_window.h"
 #include "ui/imgui/family_tree_window.h"
@@ -23,4 +25,13 @@ void drawPanels(World& w)
     drawStatisticsWindow(w);
     drawFamilyTreeWindow(w);
     drawIslandsWindow(w);
+    // The top of the panels along the bottom edge, which the camera frames
+    // the followed creature above.
+    float top = -1.0f;
+    for (const char* name : {"###Statistics", "###FamilyTree"}) {
+        const ImGuiWindow* win = ImGui::FindWindowByName(name);
+        if (win && win->Active)
+            top = top < 0.0f ? win->Pos.y : std::min(top, win->Pos.y);
+    }
+    w.view.panelsBottomTop = top;
 }
