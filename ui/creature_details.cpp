@@ -69,6 +69,12 @@ void CreatureInspector::update(World& w)
     if (agent_ && !inPopulation(w, agent_, id_))
         agent_ = nullptr;
 
+    if (agent_) {
+        const FamilyMember* living = w.sim.family.find(agent_->creatureId);
+        livingMember_ = living ? *living : FamilyMember{};
+        livingMember_.id = living ? living->id : -1;
+    }
+
     // A dead creature chosen in the tree, while it is in the tree.
     kept_ = nullptr;
     const FamilyMember* m =
@@ -144,6 +150,9 @@ std::vector<InspectorRow> CreatureInspector::rows() const
     r.push_back({"parts", std::to_string(existingParts(a))});
     r.push_back({"joints", std::to_string(joints)});
     r.push_back({"stored movements", std::to_string(a.learning.moves.size())});
+    if (livingMember_.id == a.creatureId)
+        for (InspectorRow& row : bodyRows(livingMember_))
+            r.push_back(std::move(row));
     return r;
 }
 

@@ -65,6 +65,7 @@ private:
     // record, the time it is shown at, and its kept entry.
     int recordId_ = -1;
     FamilyMember record_;
+    FamilyMember livingMember_; // the selected living creature's member, for its body rows
     double now_ = 0.0;
     const FameEntry* kept_ = nullptr;
 };

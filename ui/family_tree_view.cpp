@@ -485,6 +485,24 @@ std::vector<InspectorRow> memberRows(const FamilyMember& m, double now)
                  m.cycles > 0 ? number(m.meanProgress(), 3) + " (" + std::to_string(m.cycles) +
                                     " cycles)"
                               : std::string("no cycle scored")});
+    for (InspectorRow& row : bodyRows(m))
+        r.push_back(std::move(row));
+    return r;
+}
+
+std::vector<InspectorRow> bodyRows(const FamilyMember& m)
+{
+    std::vector<InspectorRow> r;
+    if (m.parts <= 0)
+        return r;
+    r.push_back({"body", std::to_string(m.parts) + " parts, " + std::to_string(m.joints) +
+                             " joints"});
+    r.push_back({"limbs, mass", number(m.limbLength, 2) + " m, " + number(m.mass, 2)});
+    r.push_back({"at rest", "span " + number(m.span, 2) + " m, height " + number(m.height, 2) +
+                                " m"});
+    auto distance = [](float d) { return d < 0 ? std::string("-") : number(d, 2); };
+    r.push_back({"body distance", "from founder " + distance(m.fromFounder) + ", parent " +
+                                      distance(m.fromParent)});
     return r;
 }
 

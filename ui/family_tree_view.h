@@ -200,6 +200,10 @@ std::string clockLabel(double seconds);
 // origin and parents, lifetime, cause, foods, children, best score and mean
 // progress per cycle.
 std::vector<InspectorRow> memberRows(const FamilyMember& m, double now);
+// Its body's rows (body_shape.h): parts and joints, limb length and mass,
+// span and height at rest, distances from its founder's and its parent's
+// bodies; none for a member whose body was never measured.
+std::vector<InspectorRow> bodyRows(const FamilyMember& m);
 
 // A click on a member of the tree. A living one becomes the selected
 // creature (the inspector shows it; with `follow` the camera follows it too);

@@ -208,6 +208,26 @@ void drawTree(ImDrawList* list, const World& w, const TreeCanvas& c, int hovered
             rect(px0, y - half, px1, y + half, pcolour);
     }
 
+    // Births whose body differs clearly from the parent's (by 1 or more: a
+    // part gained or lost, a joint moved, or as much in sizes and pose): a
+    // short amber tick over the bar, so a line's changes of body show.
+    if (laneHeight >= 3.0f) {
+        const std::vector<FamilyMember>& members = w.sim.family.members();
+        for (int l = firstLane; l <= lastLane; ++l)
+            for (auto it = laneBegin(layout.lanes[static_cast<std::size_t>(l)]);
+                 it != layout.lanes[static_cast<std::size_t>(l)].end(); ++it) {
+                const TreeNode& n = nodes[static_cast<std::size_t>(*it)];
+                if (n.born > v.t1)
+                    break;
+                if (n.member < 0 || n.member >= static_cast<int>(members.size()) ||
+                    members[static_cast<std::size_t>(n.member)].fromParent < 1.0f)
+                    continue;
+                const float x = std::floor(c.x(n.born));
+                const float y = c.y(l + 0.5);
+                rect(x, y - half - 3.0f, x + 1.0f, y - half, IM_COL32(255, 190, 60, 230));
+            }
+    }
+
     // Where extinct lines were folded away: a short grey tick under the bar.
     if (!layout.folds.empty() && laneHeight >= 3.0f) {
         auto it = std::partition_point(layout.folds.begin(), layout.folds.end(),
