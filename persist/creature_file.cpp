@@ -14,6 +14,7 @@
 #include "persist/file_io.h"
 #include "persist/manifest.h"
 #include "persist/positions.h"
+#include "persist/world_rules.h"
 
 namespace {
 
@@ -50,7 +51,8 @@ bool decodeSections(const std::string& text, MemorySource& source, std::string& 
         }
         const std::string name = text.substr(at, space - at);
         const std::string length = text.substr(space + 1, end - space - 1);
-        if (name != "agent.dat" && name != kPositionFile && name != kManifestFile) {
+        if (name != "agent.dat" && name != kPositionFile && name != kRulesFile &&
+            name != kManifestFile) {
             reason = "an unknown section";
             return false;
         }
@@ -73,19 +75,59 @@ bool decodeSections(const std::string& text, MemorySource& source, std::string& 
     return true;
 }
 
-} // namespace
-
-std::string encodeCreatureFile(const Agent& a)
+// The sections of the contents, checked whole: the damaged text otherwise.
+void decodeOrThrow(const std::string& path, const std::string& contents, MemorySource& source)
 {
-    return encodeSections(creatureFiles(a));
+    std::string reason;
+    if (!decodeSections(contents, source, reason))
+        throwDamaged(path, reason);
+    // The manifest must name the rules section when there is one, and the
+    // rules must be rules, before anything is taken from the file.
+    source.requireManifestOf({}, {kRulesFile});
+    WorldSettings rules;
+    readRules(source, rules);
 }
 
-std::string encodeCreatureFile(const Agent& record, const std::vector<double>& pose)
+} // namespace
+
+std::string encodeCreatureFile(const Agent& a, const WorldSettings& world)
+{
+    SavedFiles files = creatureFiles(a);
+    files.emplace_back(kRulesFile, encodeRules(world));
+    return encodeSections(files);
+}
+
+std::string encodeCreatureFile(const Agent& record, const std::vector<double>& pose,
+                               const WorldSettings& world)
 {
     SavedFiles files;
     files.emplace_back("agent.dat", saveArchive(record));
     files.emplace_back(kPositionFile, encodeCreaturePose(pose));
+    files.emplace_back(kRulesFile, encodeRules(world));
     return encodeSections(files);
+}
+
+CreatureFileRules creatureFileRules(const std::string& path, const std::string& contents)
+{
+    MemorySource source(path);
+    decodeOrThrow(path, contents, source);
+    CreatureFileRules rules;
+    std::string text;
+    rules.recorded = source.tryRead(kRulesFile, text, 4096) == ReadResult::Done;
+    readRules(source, rules.settings);
+    return rules;
+}
+
+std::string readCreatureFile(const std::string& path)
+{
+    std::string bytes;
+    switch (readRegularFile(path, bytes, kMaxCreatureFileBytes)) {
+    case ReadResult::Done: break;
+    case ReadResult::TooLarge: throwDamaged(path, "too large for a creature file");
+    case ReadResult::Interrupted: throwFailed(path, "interrupted");
+    default: throwCannotOpen(path);
+    }
+    return bytes;
 }
 
 void writeCreatureFile(const std::string& path, const std::string& contents)
@@ -112,21 +154,12 @@ bool loadCreatureFileContents(Simulation& sim, const WorldSettings& settings,
                               const std::string& path, const std::string& contents, PlacePoint at)
 {
     MemorySource source(path);
-    std::string reason;
-    if (!decodeSections(contents, source, reason))
-        throwDamaged(path, reason);
+    decodeOrThrow(path, contents, source);
     return loadCreatureFrom(sim, settings, source, at);
 }
 
 bool loadCreatureFile(Simulation& sim, const WorldSettings& settings, const std::string& path,
                       PlacePoint at)
 {
-    std::string bytes;
-    switch (readRegularFile(path, bytes, kMaxCreatureFileBytes)) {
-    case ReadResult::Done: break;
-    case ReadResult::TooLarge: throwDamaged(path, "too large for a creature file");
-    case ReadResult::Interrupted: throwFailed(path, "interrupted");
-    default: throwCannotOpen(path);
-    }
-    return loadCreatureFileContents(sim, settings, path, bytes, at);
+    return loadCreatureFileContents(sim, settings, path, readCreatureFile(path), at);
 }

@@ -76,6 +76,8 @@ TEST(ChampionRank, ProvenWalkersOutrankTheUnprovenThenMeanProgressDecides)
 TEST_F(Champions, EachHourWritesItsBestAsItWasAtItsBestAndTheRunsEndWritesTheHourUnderWay)
 {
     World& world = w();
+    // The files record the rules of the world the champions lived in.
+    world.settings.learningRule = LearningRuleId::Improved;
     ChampionKeeper keeper(dir.string());
     Agent& a = creature(0);
     Agent& b = creature(1);
@@ -100,6 +102,10 @@ TEST_F(Champions, EachHourWritesItsBestAsItWasAtItsBestAndTheRunsEndWritesTheHou
     EXPECT_EQ(keeper.written(), 1);
     ASSERT_TRUE(fs::exists(dir / "hour-1.creature"));
     EXPECT_EQ(geneIn((dir / "hour-1.creature").string()), bGene);
+    const std::string hour1 = (dir / "hour-1.creature").string();
+    const CreatureFileRules rules = creatureFileRules(hour1, readCreatureFile(hour1));
+    EXPECT_TRUE(rules.recorded);
+    EXPECT_EQ(rules.settings.learningRule, LearningRuleId::Improved);
     // In hour 2, C (now the best) wins; the run ends in it.
     world.sim.time = 5000.5;
     keeper.afterFrame(world);
@@ -121,7 +127,7 @@ TEST_F(Champions, TheTrialRepeatsItselfAndMeasuresLearnedSkillOrAFreshStore)
     scene->step(300);
     Agent& a = creature(0);
     const std::string file = (dir / "a.creature").string();
-    writeCreatureFile(file, encodeCreatureFile(a));
+    writeCreatureFile(file, encodeCreatureFile(a, w().settings));
     const WorldSettings settings;
     const TrialResult one = runTrial(file, settings, false, 20.0);
     const TrialResult two = runTrial(file, settings, false, 20.0);

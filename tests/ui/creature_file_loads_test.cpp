@@ -23,7 +23,7 @@ TEST_F(CreatureFileLoads, GoodFilesAreAddedSideBySideOthersAreToldAndAddNothing)
     fs::create_directories(dir);
     const std::string good = (dir / "good.creature").string();
     const std::string damaged = (dir / "damaged.creature").string();
-    writeCreatureFile(good, encodeCreatureFile(creature(3)));
+    writeCreatureFile(good, encodeCreatureFile(creature(3), w().settings));
     std::ofstream(damaged) << "not a creature";
 
     const std::size_t before = w().sim.population.size();
