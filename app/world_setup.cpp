@@ -9,6 +9,8 @@
 #include "persist/creature_file.h"
 #include "persist/creature_save.h"
 #include "persist/save_all.h"
+#include "persist/world_rules.h"
+#include "ui/creature_file_loads.h"
 #include "ui/view_setup.h"
 
 bool prepareWorld(World& w, const RunOptions& options, std::uint32_t seed,
@@ -37,12 +39,29 @@ bool prepareWorld(World& w, const RunOptions& options, std::uint32_t seed,
             return false;
         }
     }
-    // --set: over the loaded settings, or into the fresh world.
-    applySettingOverrides(w, options.settings, loadDir.empty(), seed);
-
     // A creature of a file: shown alone (no others, no refill), or added.
     const std::string& creatureFile =
         options.showCreatureFile.empty() ? options.loadCreatureFile : options.showCreatureFile;
+    std::string contents;
+    CreatureFileRules rules;
+    if (!creatureFile.empty()) {
+        try {
+            contents = readCreatureFile(creatureFile);
+            rules = creatureFileRules(creatureFile, contents);
+        } catch (const std::string&) {
+            std::cerr << "\ncreatures: no creature was loaded from " << creatureFile
+                      << "; the run does not start\n";
+            return false;
+        }
+        // A fresh world runs by the rules the creature lived by; a loaded
+        // world keeps its own (a world has one set of rules).
+        if (loadDir.empty() && rules.recorded)
+            takeRules(w.settings, rules.settings);
+    }
+
+    // --set: over the loaded settings, or into the fresh world.
+    applySettingOverrides(w, options.settings, loadDir.empty(), seed);
+
     if (!options.showCreatureFile.empty()) {
         w.settings.minPopulation = 0;
         forgetAllCreatures(w.view);
@@ -51,7 +70,8 @@ bool prepareWorld(World& w, const RunOptions& options, std::uint32_t seed,
     if (!creatureFile.empty()) {
         try {
             const OrbitCamera& c = w.view.mainCamera;
-            loadCreatureFile(w.sim, w.settings, creatureFile, PlacePoint{c.target[0], c.target[1]});
+            loadCreatureFileContents(w.sim, w.settings, creatureFile, contents,
+                                     PlacePoint{c.target[0], c.target[1]});
         } catch (const std::string&) {
             std::cerr << "\ncreatures: no creature was loaded from " << creatureFile
                       << "; the run does not start\n";
