@@ -62,7 +62,8 @@ bool prepareWorld(World& w, const RunOptions& options, std::uint32_t seed,
     // --set: over the loaded settings, or into the fresh world.
     applySettingOverrides(w, options.settings, loadDir.empty(), seed);
 
-    if (!options.showCreatureFile.empty()) {
+    const bool shown = !options.showCreatureFile.empty();
+    if (shown) {
         w.settings.minPopulation = 0;
         forgetAllCreatures(w.view);
         clearCreatures(w.sim);
@@ -71,7 +72,8 @@ bool prepareWorld(World& w, const RunOptions& options, std::uint32_t seed,
         try {
             const OrbitCamera& c = w.view.mainCamera;
             loadCreatureFileContents(w.sim, w.settings, creatureFile, contents,
-                                     PlacePoint{c.target[0], c.target[1]});
+                                     PlacePoint{c.target[0], c.target[1]},
+                                     shown ? Arrival::Shown : Arrival::Newcomer);
         } catch (const std::string&) {
             std::cerr << "\ncreatures: no creature was loaded from " << creatureFile
                       << "; the run does not start\n";

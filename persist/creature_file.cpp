@@ -12,6 +12,7 @@
 #include "persist/archive_io.h"
 #include "persist/creature_save.h"
 #include "persist/file_io.h"
+#include "persist/lineage_file.h"
 #include "persist/manifest.h"
 #include "persist/positions.h"
 #include "persist/world_rules.h"
@@ -52,6 +53,7 @@ bool decodeSections(const std::string& text, MemorySource& source, std::string& 
         const std::string name = text.substr(at, space - at);
         const std::string length = text.substr(space + 1, end - space - 1);
         if (name != "agent.dat" && name != kPositionFile && name != kRulesFile &&
+            name != kLineageFile &&
             name != kManifestFile) {
             reason = "an unknown section";
             return false;
@@ -83,7 +85,7 @@ void decodeOrThrow(const std::string& path, const std::string& contents, MemoryS
         throwDamaged(path, reason);
     // The manifest must name the rules section when there is one, and the
     // rules must be rules, before anything is taken from the file.
-    source.requireManifestOf({}, {kRulesFile});
+    source.requireManifestOf({}, {kRulesFile, kLineageFile});
     WorldSettings rules;
     readRules(source, rules);
 }
@@ -94,6 +96,7 @@ std::string encodeCreatureFile(const Agent& a, const WorldSettings& world)
 {
     SavedFiles files = creatureFiles(a);
     files.emplace_back(kRulesFile, encodeRules(world));
+    files.emplace_back(kLineageFile, encodeLineage(a));
     return encodeSections(files);
 }
 
@@ -104,6 +107,7 @@ std::string encodeCreatureFile(const Agent& record, const std::vector<double>& p
     files.emplace_back("agent.dat", saveArchive(record));
     files.emplace_back(kPositionFile, encodeCreaturePose(pose));
     files.emplace_back(kRulesFile, encodeRules(world));
+    files.emplace_back(kLineageFile, encodeLineage(record));
     return encodeSections(files);
 }
 
@@ -151,15 +155,16 @@ void writeCreatureFile(const std::string& path, const std::string& contents)
 }
 
 bool loadCreatureFileContents(Simulation& sim, const WorldSettings& settings,
-                              const std::string& path, const std::string& contents, PlacePoint at)
+                              const std::string& path, const std::string& contents, PlacePoint at,
+                              Arrival arrival)
 {
     MemorySource source(path);
     decodeOrThrow(path, contents, source);
-    return loadCreatureFrom(sim, settings, source, at);
+    return loadCreatureFrom(sim, settings, source, at, arrival);
 }
 
 bool loadCreatureFile(Simulation& sim, const WorldSettings& settings, const std::string& path,
-                      PlacePoint at)
+                      PlacePoint at, Arrival arrival)
 {
-    return loadCreatureFileContents(sim, settings, path, readCreatureFile(path), at);
+    return loadCreatureFileContents(sim, settings, path, readCreatureFile(path), at, arrival);
 }

@@ -9,13 +9,16 @@
 //   <the pose>
 //   rules.txt <bytes>
 //   <the rules of its world, as a save's rules file holds them>
+//   lineage.csv <bytes>
+//   <its id, generation, parents and children, as a save's lineage file>
 //   SHA256SUMS <bytes>
 //   <the manifest>
 //
 // Each section is a line with its name and length, then that many bytes.
 // The rules section is always written, empty under the default rules; a file
 // without one was written before files kept their rules, and its rules are
-// not known.
+// not known. Without a lineage section a creature shown alone has
+// generation 0.
 #pragma once
 #ifndef CREATURES_FLOOR_PERSIST
 #error "persist/ is for persist/ and the floors above it"
@@ -26,8 +29,9 @@
 
 #include "ecology/world_settings.h"
 
+#include "persist/creature_save.h"
+
 struct Agent;
-struct PlacePoint;
 struct Simulation;
 
 constexpr const char* kCreatureFileExtension = ".creature";
@@ -65,7 +69,8 @@ void writeCreatureFile(const std::string& path, const std::string& contents);
 // sections (its rules among them) are damaged. The rules of the file are
 // not applied: the caller chooses the rules of its world.
 bool loadCreatureFile(Simulation& sim, const WorldSettings& settings, const std::string& path,
-                      PlacePoint at);
+                      PlacePoint at, Arrival arrival = Arrival::Newcomer);
 // The same from contents in memory, named `path` in messages.
 bool loadCreatureFileContents(Simulation& sim, const WorldSettings& settings,
-                              const std::string& path, const std::string& contents, PlacePoint at);
+                              const std::string& path, const std::string& contents, PlacePoint at,
+                              Arrival arrival = Arrival::Newcomer);

@@ -242,4 +242,50 @@ TEST_F(CreatureFile, AFileKeepsTheRulesOfItsWorldAndAnOlderFileHasNone)
     EXPECT_EQ(rulesText(WorldSettings()), "the default rules");
 }
 
+TEST_F(CreatureFile, ACreatureShownAloneKeepsItsIdAndGenerationANewcomerTakesThisWorlds)
+{
+    scene->step(60);
+    Agent& a = w().sim.population.front();
+    a.generation = 4;
+    const int id = a.creatureId;
+    writeCreatureFile("gen4.creature", encodeCreatureFile(a, w().settings));
+    // The same creature in a file written before files kept their lineage.
+    writeBytes("older.creature", creatureFileOf(creatureFiles(a)));
+    const struct Case {
+        const char* file;
+        Arrival arrival;
+        bool keepsId;
+        int generation;
+    } cases[] = {
+        {"gen4.creature", Arrival::Shown, true, 4},
+        {"gen4.creature", Arrival::Newcomer, false, 0},
+        {"older.creature", Arrival::Shown, true, 0},
+        {"older.creature", Arrival::Newcomer, false, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.file) + (c.keepsId ? " shown" : " newcomer"));
+        Scene alone(7, 0);
+        Simulation& sim = alone.world().sim;
+        const int next = sim.nextCreatureId;
+        printedBy([&] {
+            loadCreatureFile(sim, alone.world().settings, c.file, PlacePoint{}, c.arrival);
+        });
+        ASSERT_EQ(sim.population.size(), 1u);
+        const Agent& back = sim.population.back();
+        EXPECT_EQ(back.creatureId, c.keepsId ? id : next);
+        EXPECT_EQ(back.generation, c.generation);
+        EXPECT_EQ(back.parentIds[0], -1);
+        // The next creature of that world takes an id after it.
+        EXPECT_GT(sim.nextCreatureId, back.creatureId);
+    }
+    // The program shows it so.
+    const std::string cmd = std::string(CREATURES_BINARY) +
+                            " --headless --steps 1 --show-creature gen4.creature --save-all shown"
+                            " > out.txt 2>&1";
+    ASSERT_EQ(std::system(cmd.c_str()), 0) << readBytes("out.txt");
+    EXPECT_NE(readBytes("shown/lineage.csv").find("\n0," + std::to_string(id) + ",4,"),
+              std::string::npos)
+        << readBytes("shown/lineage.csv");
+}
+
 } // namespace
