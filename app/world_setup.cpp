@@ -70,10 +70,19 @@ bool prepareWorld(World& w, const RunOptions& options, std::uint32_t seed,
     }
     if (!creatureFile.empty()) {
         try {
+            // Under the camera's target, or (added to others) the nearest
+            // spot clear of them: a creature put down on another tangles
+            // with it.
             const OrbitCamera& c = w.view.mainCamera;
-            loadCreatureFileContents(w.sim, w.settings, creatureFile, contents,
-                                     PlacePoint{c.target[0], c.target[1]},
+            PlacePoint at{c.target[0], c.target[1]};
+            if (!shown)
+                findClearSpot(w.sim, w.settings.groundSize, at.x, at.y);
+            loadCreatureFileContents(w.sim, w.settings, creatureFile, contents, at,
                                      shown ? Arrival::Shown : Arrival::Newcomer);
+            if (!shown)
+                std::cout << addedCreatureText(w.sim.population.back().creatureId, creatureFile,
+                                               rules, w.settings)
+                          << std::endl;
         } catch (const std::string&) {
             std::cerr << "\ncreatures: no creature was loaded from " << creatureFile
                       << "; the run does not start\n";

@@ -9,7 +9,10 @@
 #include "ecology/hall_of_fame.h"
 #include "persist/creature_file.h"
 #include "persist/creature_save.h"
+#include "ecology/arena.h"
 #include "persist/manifest.h"
+#include "persist/positions.h"
+#include "persist/save_all.h"
 #include "persist/world_rules.h"
 #include "persist_support.h"
 
@@ -286,6 +289,61 @@ TEST_F(CreatureFile, ACreatureShownAloneKeepsItsIdAndGenerationANewcomerTakesThi
     EXPECT_NE(readBytes("shown/lineage.csv").find("\n0," + std::to_string(id) + ",4,"),
               std::string::npos)
         << readBytes("shown/lineage.csv");
+}
+
+TEST_F(CreatureFile, LoadCreatureSaysWhatItAddedPlacesItClearAndTakesTheRulesOfAFreshWorld)
+{
+    scene->step(60);
+    WorldSettings improved = w().settings;
+    improved.learningRule = LearningRuleId::Improved;
+    writeCreatureFile("one.creature", encodeCreatureFile(w().sim.population.front(), improved));
+    auto run = [](const std::string& args) {
+        const std::string cmd = std::string(CREATURES_BINARY) + " --headless --seed 4 --steps 1 " +
+                                args + " > out.txt 2>err.txt";
+        return std::system(cmd.c_str());
+    };
+    ASSERT_EQ(run("--save-all plain"), 0);
+    // A world with a creature where the camera looks at start, the middle.
+    {
+        Scene crowded(4, 10);
+        Agent& a = crowded.world().sim.population.front();
+        applyCreaturePositions(a, creaturePose(a), 0.0, 0.0);
+        a.centre = MY_VECTOR3{0.0, 0.0, a.centre.z};
+        printedBy([&] { saveAll(crowded.world().sim, crowded.world().settings, "crowded"); });
+    }
+    const std::string differ =
+        "Added creature 10 from one.creature (its file's rules, learningRule=1, are not this "
+        "world's, the default rules: it lives by this world's)\n";
+    const struct {
+        const char* args;
+        std::string said;  // on standard output
+        std::string rules; // rules.txt of the world saved after
+    } cases[] = {
+        // A fresh world runs by the file's rules.
+        {"--load-creature one.creature --save-all s", "Added creature 10 from one.creature\n",
+         "learningRule=1\n"},
+        // The command line wins.
+        {"--load-creature one.creature --set learningRule=0 --save-all s", differ, ""},
+        // A loaded world keeps its own.
+        {"--load-all plain --load-creature one.creature --save-all s", differ, ""},
+        {"--load-all crowded --load-creature one.creature --save-all s", differ, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args);
+        std::filesystem::remove_all("s");
+        ASSERT_EQ(run(c.args), 0) << readBytes("err.txt");
+        EXPECT_NE(readBytes("out.txt").find(c.said), std::string::npos) << readBytes("out.txt");
+        EXPECT_EQ(persist_test::exists("s/rules.txt") ? readBytes("s/rules.txt") : "", c.rules);
+        // The loaded creature (the last) stands clear of every other.
+        Scene back(1, 0);
+        printedBy([&] { ASSERT_TRUE(loadAll(back.world().sim, back.world().settings, "s")); });
+        const Population& all = back.world().sim.population;
+        ASSERT_EQ(all.size(), 11u);
+        const Agent& added = all.back();
+        for (auto it = all.begin(); &*it != &added; ++it)
+            EXPECT_GE(std::hypot(it->centre.x - added.centre.x, it->centre.y - added.centre.y),
+                      kClearance - 1.0);
+    }
 }
 
 } // namespace
