@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "app/founders.h"
 #include "app/setting_overrides.h"
 #include "app/tree_export.h"
 #include "ecology/arena.h"
@@ -59,8 +60,28 @@ bool prepareWorld(World& w, const RunOptions& options, std::uint32_t seed,
             takeRules(w.settings, rules.settings);
     }
 
+    // The founders' files are read whole first; the world runs by their rules.
+    Founders founders;
+    if (!options.foundersDir.empty()) {
+        std::string error;
+        if (!readFounders(options.foundersDir, founders, error)) {
+            std::cerr << "\ncreatures: " << error << "; the run does not start\n";
+            return false;
+        }
+        if (founders.rules.recorded)
+            takeRules(w.settings, founders.rules.settings);
+    }
+
     // --set: over the loaded settings, or into the fresh world.
     applySettingOverrides(w, options.settings, loadDir.empty(), seed);
+
+    if (!options.foundersDir.empty()) {
+        std::string error;
+        if (!addFounders(w, founders, seed, error)) {
+            std::cerr << "\ncreatures: " << error << "; the run does not start\n";
+            return false;
+        }
+    }
 
     const bool shown = !options.showCreatureFile.empty();
     if (shown) {
@@ -79,8 +100,10 @@ bool prepareWorld(World& w, const RunOptions& options, std::uint32_t seed,
                 findClearSpot(w.sim, w.settings.groundSize, at.x, at.y);
             loadCreatureFileContents(w.sim, w.settings, creatureFile, contents, at,
                                      shown ? Arrival::Shown : Arrival::Newcomer);
+            // On a line of its own, after the run number.
             if (!shown)
-                std::cout << addedCreatureText(w.sim.population.back().creatureId, creatureFile,
+                std::cout << "\n"
+                          << addedCreatureText(w.sim.population.back().creatureId, creatureFile,
                                                rules, w.settings)
                           << std::endl;
         } catch (const std::string&) {

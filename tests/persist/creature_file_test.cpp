@@ -311,8 +311,9 @@ TEST_F(CreatureFile, LoadCreatureSaysWhatItAddedPlacesItClearAndTakesTheRulesOfA
         a.centre = MY_VECTOR3{0.0, 0.0, a.centre.z};
         printedBy([&] { saveAll(crowded.world().sim, crowded.world().settings, "crowded"); });
     }
+    // A line of its own on standard output.
     const std::string differ =
-        "Added creature 10 from one.creature (its file's rules, learningRule=1, are not this "
+        "\nAdded creature 10 from one.creature (its file's rules, learningRule=1, are not this "
         "world's, the default rules: it lives by this world's)\n";
     const struct {
         const char* args;
@@ -320,7 +321,7 @@ TEST_F(CreatureFile, LoadCreatureSaysWhatItAddedPlacesItClearAndTakesTheRulesOfA
         std::string rules; // rules.txt of the world saved after
     } cases[] = {
         // A fresh world runs by the file's rules.
-        {"--load-creature one.creature --save-all s", "Added creature 10 from one.creature\n",
+        {"--load-creature one.creature --save-all s", "\nAdded creature 10 from one.creature\n",
          "learningRule=1\n"},
         // The command line wins.
         {"--load-creature one.creature --set learningRule=0 --save-all s", differ, ""},
