@@ -97,9 +97,9 @@ std::string chooseMigrant(const World& w)
         return std::string();
     const FameEntry& e = best.front();
     if (e.agent)
-        return encodeCreatureFile(*e.agent);
+        return encodeCreatureFile(*e.agent, w.settings);
     if (e.kept.record)
-        return encodeCreatureFile(*e.kept.record, e.kept.pose);
+        return encodeCreatureFile(*e.kept.record, e.kept.pose, w.settings);
     return std::string();
 }
 

@@ -67,6 +67,7 @@ void ChampionKeeper::look(const World& w)
         rank_ = r;
         championId_ = a.creatureId;
         champion_ = detachCreature(a);
+        rules_ = w.settings;
         haveChampion_ = true;
     }
 }
@@ -77,7 +78,7 @@ void ChampionKeeper::write(long long hour)
         return;
     const std::string path = folder_ + "/hour-" + std::to_string(hour + 1) + kCreatureFileExtension;
     try {
-        writeCreatureFile(path, encodeCreatureFile(*champion_.record, champion_.pose));
+        writeCreatureFile(path, encodeCreatureFile(*champion_.record, champion_.pose, rules_));
         ++written_;
     } catch (const std::string& text) {
         std::cerr << text << std::endl;

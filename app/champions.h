@@ -60,6 +60,7 @@ private:
     ChampionRank rank_;
     int championId_ = -1;
     DetachedCreature champion_;
+    WorldSettings rules_; // of the world the champion lived in
     bool writeFailed_ = false;
     int written_ = 0;
 };

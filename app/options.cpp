@@ -79,8 +79,9 @@ bool takeName(std::string& target, const std::string& option, const std::string&
               std::string& error)
 {
     if (value.empty()) {
-        error = option + (option == "--load-all" || option == "--save-all" ? " needs a folder name"
-                                                                            : " needs a file name");
+        const bool folder =
+            option == "--load-all" || option == "--save-all" || option == "--founders";
+        error = option + (folder ? " needs a folder name" : " needs a file name");
         return false;
     }
     target = value;
@@ -256,6 +257,16 @@ const std::vector<OptionSpec>& optionTable()
         {"--load-creature", "FILE", "add the creature of a .creature file to the world at start",
          [](RunOptions& o, const std::string& n, const std::string& v, std::string& e) {
              return takeName(o.loadCreatureFile, n, v, e);
+         }},
+        {"--founders", "DIR",
+         "start a fresh world with the creature of every\n"
+         "DIR/*.creature file (in name order) among its first\n"
+         "creatures, each clear of the others with what it learned,\n"
+         "the rest made as usual up to minPopulation; the world runs\n"
+         "by the files' rules (--set wins; files that disagree are\n"
+         "refused)",
+         [](RunOptions& o, const std::string& n, const std::string& v, std::string& e) {
+             return takeName(o.foundersDir, n, v, e);
          }},
         {"--show-creature", "FILE",
          "show the creature of a .creature file alone on empty\n"
@@ -530,6 +541,13 @@ bool parseOptions(int argc, const char* const* argv, RunOptions& out, std::strin
     if (out.recordFile.empty() && (out.recordScene || out.recordEvery != 1)) {
         error = std::string(out.recordScene ? "--record-scene" : "--record-every") +
                 " goes with --record";
+        return false;
+    }
+    if (!out.foundersDir.empty() &&
+        (!out.loadAllDir.empty() || !out.loadCreatureFile.empty() ||
+         !out.showCreatureFile.empty() || out.islands > 0 || out.islandsMpi)) {
+        error = "--founders starts a fresh world of its own; it cannot go with --load-all, "
+                "--load-creature, --show-creature or islands";
         return false;
     }
     if (!out.showCreatureFile.empty() && (!out.loadAllDir.empty() || !out.loadCreatureFile.empty())) {

@@ -55,6 +55,7 @@ struct RunOptions {
     bool serialSteps = false;   // the window steps between its frames, not beside the drawing
     std::string loadCreatureFile; // a creature added to the world at start
     std::string showCreatureFile; // a creature shown alone on empty ground
+    std::string foundersDir;      // creature files among the first creatures of a fresh world
     std::string recordFile;       // a video of the window, through ffmpeg
     long long recordEvery = 1;    // every Nth frame goes into the video
     bool recordScene = false;     // the video holds the scene alone, no panels or texts

@@ -95,7 +95,7 @@ bool ProgramRun::finishFrame()
         try {
             const OrbitCamera& c = w_.view.mainCamera;
             loadCreatureFileContents(w_.sim, w_.settings, shownFile_, shownContents_,
-                                     PlacePoint{c.target[0], c.target[1]});
+                                     PlacePoint{c.target[0], c.target[1]}, Arrival::Shown);
         } catch (const std::string&) {
             shownContents_.clear();
         }

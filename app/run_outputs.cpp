@@ -79,7 +79,10 @@ bool RunOutputs::open(World& w, const RunOptions& options, bool windowed, std::s
     autosaveSeconds_ = options.autosaveSeconds >= 0 ? options.autosaveSeconds
                        : windowed                   ? kWindowAutosaveSeconds
                                                     : 0.0;
-    lastAutosavePeriod_ = periodOf(w.sim.time, autosaveSeconds_);
+    // The intervals count from the world's time at the start: a loaded world
+    // waits a whole one, as a fresh world does from 0.
+    autosaveOrigin_ = w.sim.time;
+    lastAutosavePeriod_ = 0;
     restarts_ = w.sim.restarts;
     return true;
 }
@@ -90,14 +93,15 @@ void RunOutputs::afterFrame(World& w)
         champions_->afterFrame(w);
     if (!(autosaveSeconds_ > 0))
         return;
-    const long long period = periodOf(w.sim.time, autosaveSeconds_);
     // A world made anew (Init, a load) waits a whole interval for its first
     // autosave: it is not saved over the one before at once.
     if (w.sim.restarts != restarts_) {
         restarts_ = w.sim.restarts;
-        lastAutosavePeriod_ = period;
+        autosaveOrigin_ = w.sim.time;
+        lastAutosavePeriod_ = 0;
         return;
     }
+    const long long period = periodOf(w.sim.time - autosaveOrigin_, autosaveSeconds_);
     if (period == lastAutosavePeriod_)
         return;
     lastAutosavePeriod_ = period;

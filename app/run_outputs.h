@@ -31,8 +31,9 @@ public:
     // opened.
     bool open(World& w, const RunOptions& options, bool windowed, std::string& error);
 
-    // After every frame: an autosave when the simulated time has passed the
-    // next multiple of the interval. A failed autosave is reported (on
+    // After every frame: an autosave when a whole interval of simulated time
+    // has passed since the last one, or since the world the run started
+    // with or was made anew (Init, a load) at a time of its own. A failed autosave is reported (on
     // standard error and, in the window, as the on-screen message) and the
     // run goes on.
     void afterFrame(World& w);
@@ -64,6 +65,7 @@ private:
     std::unique_ptr<ChampionKeeper> champions_;
     double autosaveSeconds_ = 0.0;
     long long lastAutosavePeriod_ = 0;
+    double autosaveOrigin_ = 0.0; // the world's time when it started or was made anew
     long long restarts_ = 0; // the world's restarts when the period was taken
     std::string autosaveFolder_ = kAutosaveFolder;
     bool windowed_ = false;

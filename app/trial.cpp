@@ -14,6 +14,7 @@
 #include "persist/creature_file.h"
 #include "persist/creature_save.h"
 #include "persist/file_io.h"
+#include "persist/world_rules.h"
 
 namespace {
 
@@ -149,12 +150,61 @@ TrialResult runTrial(const std::string& file, const WorldSettings& settings, boo
     return r;
 }
 
+WorldSettings trialSettings(const WorldSettings& fileRules,
+                            const std::vector<SettingOverride>& overrides)
+{
+    WorldSettings settings;
+    takeRules(settings, fileRules);
+    for (const SettingOverride& o : overrides)
+        o.setting->set(settings, o.value);
+    return settings;
+}
+
+std::vector<TrialResult> runTrialsOf(const std::vector<std::string>& files,
+                                     const std::vector<SettingOverride>& overrides, bool fresh,
+                                     double seconds)
+{
+    std::vector<TrialResult> results;
+    for (const std::string& file : files) {
+        // The file's rules come first; a file that cannot be read or is
+        // damaged is refused here, once.
+        CreatureFileRules rules;
+        try {
+            rules = creatureFileRules(file, readCreatureFile(file));
+        } catch (const std::string&) {
+            TrialResult unread;
+            unread.file = file;
+            results.push_back(unread);
+            continue;
+        }
+        const WorldSettings settings = trialSettings(rules.settings, overrides);
+        results.push_back(runTrial(file, settings, fresh, seconds));
+        results.back().rules = rulesText(settings);
+    }
+    return results;
+}
+
 std::string trialTable(const std::vector<TrialResult>& results, bool fresh)
 {
     std::ostringstream o;
     o << "trial: " << kTrialRepeats << " courses of " << kTrialSeconds
       << " simulated s each, " << (fresh ? "with a fresh movement store" : "with what it learned")
       << "\n";
+    std::vector<const TrialResult*> said;
+    bool same = true;
+    for (const TrialResult& r : results) {
+        if (!r.loaded || r.rules.empty())
+            continue;
+        same = same && (said.empty() || said.front()->rules == r.rules);
+        said.push_back(&r);
+    }
+    if (!said.empty() && same)
+        o << "rules: " << said.front()->rules << "\n";
+    else if (!said.empty()) {
+        o << "rules, by file:\n";
+        for (const TrialResult* r : said)
+            o << "  " << r->file << ": " << r->rules << "\n";
+    }
     o << std::left << std::setw(32) << "file" << std::right << std::setw(7) << "foods"
       << std::setw(14) << "towards m/min" << std::setw(18) << "progress/cycle" << std::setw(8)
       << "cycles" << std::setw(7) << "falls"
@@ -187,15 +237,12 @@ std::string trialCsv(const std::vector<TrialResult>& results, bool fresh)
 
 int runTrials(const RunOptions& options)
 {
-    WorldSettings settings;
-    for (const SettingOverride& o : options.settings)
-        o.setting->set(settings, o.value);
-    std::vector<TrialResult> results;
+    const std::vector<TrialResult> results =
+        runTrialsOf(options.trialFiles, options.settings, options.trialFresh);
     int status = 0;
-    for (const std::string& file : options.trialFiles) {
-        results.push_back(runTrial(file, settings, options.trialFresh));
-        if (!results.back().loaded) {
-            std::cerr << "creatures: no creature was loaded from " << file
+    for (const TrialResult& r : results) {
+        if (!r.loaded) {
+            std::cerr << "creatures: no creature was loaded from " << r.file
                       << "; the trial goes on with the others" << std::endl;
             status = 1;
         }

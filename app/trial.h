@@ -1,8 +1,8 @@
 // The standard trial: each creature of a file alone on a fixed course, so
 // creatures of different hours or runs can be set against each other.
 //
-// The course: a fresh world of the default settings (those given with --set
-// apply, the learning rule among them), no other creature and no refill, the
+// The course: a fresh world of the default settings under the rules the file
+// records (those given with --set win), no other creature and no refill, the
 // creature put down at the centre with the energy of a newborn (1.5), the
 // usual 30 foods and their growth. Each creature runs kTrialRepeats courses of
 // kTrialSeconds simulated seconds; course k is seeded with k, so its foods lie
@@ -36,7 +36,19 @@ struct TrialResult {
     double progress = 0.0; // mean progress per scored motor cycle
     long long cycles = 0;  // motor cycles scored
     int falls = 0;         // courses it fell off (its figures stop there)
+    std::string rules;     // the rules it ran by (rulesText); empty: not said
 };
+
+// The settings a file's trial runs by: the defaults under the rules the file
+// records (none for an older file), under the --set overrides.
+WorldSettings trialSettings(const WorldSettings& fileRules,
+                            const std::vector<SettingOverride>& overrides);
+
+// The trial of every file with courses of `seconds`, each under its
+// trialSettings (the files that cannot be read said on standard error).
+std::vector<TrialResult> runTrialsOf(const std::vector<std::string>& files,
+                                     const std::vector<SettingOverride>& overrides, bool fresh,
+                                     double seconds = kTrialSeconds);
 
 // Runs the trial of one file (courses of `seconds`: the standard length
 // unless a test asks for shorter ones).
@@ -49,6 +61,8 @@ TrialResult runTrial(const std::string& file, const WorldSettings& settings, boo
 struct RunOptions;
 int runTrials(const RunOptions& options);
 
-// The table printed for the results, and the CSV of --trial-csv.
+// The table printed for the results, and the CSV of --trial-csv. The table's
+// header names the rules the files ran by: once when they are the same for
+// all, else those of each file.
 std::string trialTable(const std::vector<TrialResult>& results, bool fresh);
 std::string trialCsv(const std::vector<TrialResult>& results, bool fresh);

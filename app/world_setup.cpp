@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "app/founders.h"
 #include "app/setting_overrides.h"
 #include "app/tree_export.h"
 #include "ecology/arena.h"
@@ -9,6 +10,8 @@
 #include "persist/creature_file.h"
 #include "persist/creature_save.h"
 #include "persist/save_all.h"
+#include "persist/world_rules.h"
+#include "ui/creature_file_loads.h"
 #include "ui/view_setup.h"
 
 bool prepareWorld(World& w, const RunOptions& options, std::uint32_t seed,
@@ -37,21 +40,72 @@ bool prepareWorld(World& w, const RunOptions& options, std::uint32_t seed,
             return false;
         }
     }
-    // --set: over the loaded settings, or into the fresh world.
-    applySettingOverrides(w, options.settings, loadDir.empty(), seed);
-
     // A creature of a file: shown alone (no others, no refill), or added.
     const std::string& creatureFile =
         options.showCreatureFile.empty() ? options.loadCreatureFile : options.showCreatureFile;
-    if (!options.showCreatureFile.empty()) {
+    std::string contents;
+    CreatureFileRules rules;
+    if (!creatureFile.empty()) {
+        try {
+            contents = readCreatureFile(creatureFile);
+            rules = creatureFileRules(creatureFile, contents);
+        } catch (const std::string&) {
+            std::cerr << "\ncreatures: no creature was loaded from " << creatureFile
+                      << "; the run does not start\n";
+            return false;
+        }
+        // A fresh world runs by the rules the creature lived by; a loaded
+        // world keeps its own (a world has one set of rules).
+        if (loadDir.empty() && rules.recorded)
+            takeRules(w.settings, rules.settings);
+    }
+
+    // The founders' files are read whole first; the world runs by their rules.
+    Founders founders;
+    if (!options.foundersDir.empty()) {
+        std::string error;
+        if (!readFounders(options.foundersDir, founders, error)) {
+            std::cerr << "\ncreatures: " << error << "; the run does not start\n";
+            return false;
+        }
+        if (founders.rules.recorded)
+            takeRules(w.settings, founders.rules.settings);
+    }
+
+    // --set: over the loaded settings, or into the fresh world.
+    applySettingOverrides(w, options.settings, loadDir.empty(), seed);
+
+    if (!options.foundersDir.empty()) {
+        std::string error;
+        if (!addFounders(w, founders, seed, error)) {
+            std::cerr << "\ncreatures: " << error << "; the run does not start\n";
+            return false;
+        }
+    }
+
+    const bool shown = !options.showCreatureFile.empty();
+    if (shown) {
         w.settings.minPopulation = 0;
         forgetAllCreatures(w.view);
         clearCreatures(w.sim);
     }
     if (!creatureFile.empty()) {
         try {
+            // Under the camera's target, or (added to others) the nearest
+            // spot clear of them: a creature put down on another tangles
+            // with it.
             const OrbitCamera& c = w.view.mainCamera;
-            loadCreatureFile(w.sim, w.settings, creatureFile, PlacePoint{c.target[0], c.target[1]});
+            PlacePoint at{c.target[0], c.target[1]};
+            if (!shown)
+                findClearSpot(w.sim, w.settings.groundSize, at.x, at.y);
+            loadCreatureFileContents(w.sim, w.settings, creatureFile, contents, at,
+                                     shown ? Arrival::Shown : Arrival::Newcomer);
+            // On a line of its own, after the run number.
+            if (!shown)
+                std::cout << "\n"
+                          << addedCreatureText(w.sim.population.back().creatureId, creatureFile,
+                                               rules, w.settings)
+                          << std::endl;
         } catch (const std::string&) {
             std::cerr << "\ncreatures: no creature was loaded from " << creatureFile
                       << "; the run does not start\n";

@@ -12,10 +12,11 @@
 #include "ui/world.h"
 
 // Starts the physics and the view, resets the world from the seed (already
-// in w.sim.random), loads the simulation of `loadDir` (if any), applies the
-// --set overrides and adds or shows the creature of a file. False when
-// something could not be loaded (the message said on standard error): the
-// run does not start.
+// in w.sim.random), loads the simulation of `loadDir` (if any), takes the
+// rules of the creature files into a fresh world, applies the --set
+// overrides, makes the first population with the founders of --founders and
+// adds or shows the creature of a file. False when something could not be
+// loaded (the message said on standard error): the run does not start.
 bool prepareWorld(World& w, const RunOptions& options, std::uint32_t seed,
                   const std::string& loadDir);
 

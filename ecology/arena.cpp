@@ -1,5 +1,6 @@
 #include "ecology/arena.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "base/random.h"
@@ -96,6 +97,50 @@ void fillFoods(Simulation& sim, double groundSize)
         f.position.y = U(sim.random.next()) * (S * 0.8 * 0.8);
         f.position.z = 0.0;
     }
+}
+
+namespace {
+
+bool clearOfAll(const Simulation& sim, double x, double y)
+{
+    for (const Agent& a : sim.population) {
+        const double dx = a.centre.x - x, dy = a.centre.y - y;
+        if (dx * dx + dy * dy < kClearance * kClearance)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool findClearSpot(const Simulation& sim, double groundSize, double& x, double& y)
+{
+    const double inside = std::max(0.0, std::min(groundSize - kEdgeMargin, groundSize * 0.75));
+    auto within = [inside](double v) { return v >= -inside && v <= inside; };
+    if (!std::isfinite(x) || !std::isfinite(y))
+        x = y = 0.0;
+    x = std::max(-inside, std::min(inside, x));
+    y = std::max(-inside, std::min(inside, y));
+    if (clearOfAll(sim, x, y))
+        return true;
+    // Rings a half clearance apart, their points about that far apart too,
+    // out to the far corner of the ground.
+    const double step = kClearance / 2;
+    const double pi = std::acos(-1.0);
+    for (int ring = 1; ring * step <= 2.9 * inside; ++ring) {
+        const double r = ring * step;
+        const int points = 6 * ring;
+        for (int k = 0; k < points; ++k) {
+            const double angle = 2 * pi * k / points;
+            const double px = x + r * std::cos(angle), py = y + r * std::sin(angle);
+            if (within(px) && within(py) && clearOfAll(sim, px, py)) {
+                x = px;
+                y = py;
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 void resizeArena(Simulation& sim, const WorldSettings& settings)

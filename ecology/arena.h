@@ -15,6 +15,18 @@ void resetWorld(Simulation& sim, const WorldSettings& settings);
 // Refills the food store with 30 foods in the central 0.64 S square.
 void fillFoods(Simulation& sim, double groundSize);
 
+// Room kept around a creature put down among others: at least this far from
+// every creature's centre, and this far inside the ground's edge.
+constexpr double kClearance = 5.0;
+constexpr double kEdgeMargin = 3.0;
+
+// Moves (x, y) to the nearest point found, on rings of growing radius around
+// it, that is kClearance from the centre of every creature and kEdgeMargin
+// inside the ground (less for a ground too small for that). False, with the
+// point only brought inside the ground, when there is no such point. Draws
+// no random number.
+bool findClearSpot(const Simulation& sim, double groundSize, double& x, double& y);
+
 // The walls follow the settings' ground size and wall height at once.
 void resizeArena(Simulation& sim, const WorldSettings& settings);
 

@@ -17,9 +17,15 @@ void writeCorpus(const std::string& folder)
     Scene s(41, 3);
     s.step(150);
     fuzz::keepMoves(s.world(), 2);
-    fuzz::writeSeed(folder, "two-moves", encodeCreatureFile(s.world().sim.population.front()));
+    fuzz::writeSeed(folder, "two-moves", encodeCreatureFile(s.world().sim.population.front(), s.world().settings));
     fuzz::keepMoves(s.world(), 0);
-    fuzz::writeSeed(folder, "no-moves", encodeCreatureFile(s.world().sim.population.back()));
+    fuzz::writeSeed(folder, "no-moves", encodeCreatureFile(s.world().sim.population.back(), s.world().settings));
+    // A file that records rules other than the defaults.
+    WorldSettings improved = s.world().settings;
+    improved.learningRule = LearningRuleId::Improved;
+    improved.physics = PhysicsSetupId::Fast;
+    fuzz::writeSeed(folder, "improved-rules",
+                    encodeCreatureFile(s.world().sim.population.front(), improved));
 }
 
 Scene* target = nullptr;
@@ -39,6 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     World& w = target->world();
     const std::size_t before = w.sim.population.size();
     try {
+        // The rules are read before a creature is taken from a file.
+        creatureFileRules("fuzz.creature", contents);
         loadCreatureFileContents(w.sim, w.settings, "fuzz.creature", contents, PlacePoint{});
     } catch (const std::string&) {
         if (w.sim.population.size() != before)

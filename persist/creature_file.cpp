@@ -12,8 +12,10 @@
 #include "persist/archive_io.h"
 #include "persist/creature_save.h"
 #include "persist/file_io.h"
+#include "persist/lineage_file.h"
 #include "persist/manifest.h"
 #include "persist/positions.h"
+#include "persist/world_rules.h"
 
 namespace {
 
@@ -50,7 +52,9 @@ bool decodeSections(const std::string& text, MemorySource& source, std::string& 
         }
         const std::string name = text.substr(at, space - at);
         const std::string length = text.substr(space + 1, end - space - 1);
-        if (name != "agent.dat" && name != kPositionFile && name != kManifestFile) {
+        if (name != "agent.dat" && name != kPositionFile && name != kRulesFile &&
+            name != kLineageFile &&
+            name != kManifestFile) {
             reason = "an unknown section";
             return false;
         }
@@ -73,19 +77,61 @@ bool decodeSections(const std::string& text, MemorySource& source, std::string& 
     return true;
 }
 
-} // namespace
-
-std::string encodeCreatureFile(const Agent& a)
+// The sections of the contents, checked whole: the damaged text otherwise.
+void decodeOrThrow(const std::string& path, const std::string& contents, MemorySource& source)
 {
-    return encodeSections(creatureFiles(a));
+    std::string reason;
+    if (!decodeSections(contents, source, reason))
+        throwDamaged(path, reason);
+    // The manifest must name the rules section when there is one, and the
+    // rules must be rules, before anything is taken from the file.
+    source.requireManifestOf({}, {kRulesFile, kLineageFile});
+    WorldSettings rules;
+    readRules(source, rules);
 }
 
-std::string encodeCreatureFile(const Agent& record, const std::vector<double>& pose)
+} // namespace
+
+std::string encodeCreatureFile(const Agent& a, const WorldSettings& world)
+{
+    SavedFiles files = creatureFiles(a);
+    files.emplace_back(kRulesFile, encodeRules(world));
+    files.emplace_back(kLineageFile, encodeLineage(a));
+    return encodeSections(files);
+}
+
+std::string encodeCreatureFile(const Agent& record, const std::vector<double>& pose,
+                               const WorldSettings& world)
 {
     SavedFiles files;
     files.emplace_back("agent.dat", saveArchive(record));
     files.emplace_back(kPositionFile, encodeCreaturePose(pose));
+    files.emplace_back(kRulesFile, encodeRules(world));
+    files.emplace_back(kLineageFile, encodeLineage(record));
     return encodeSections(files);
+}
+
+CreatureFileRules creatureFileRules(const std::string& path, const std::string& contents)
+{
+    MemorySource source(path);
+    decodeOrThrow(path, contents, source);
+    CreatureFileRules rules;
+    std::string text;
+    rules.recorded = source.tryRead(kRulesFile, text, 4096) == ReadResult::Done;
+    readRules(source, rules.settings);
+    return rules;
+}
+
+std::string readCreatureFile(const std::string& path)
+{
+    std::string bytes;
+    switch (readRegularFile(path, bytes, kMaxCreatureFileBytes)) {
+    case ReadResult::Done: break;
+    case ReadResult::TooLarge: throwDamaged(path, "too large for a creature file");
+    case ReadResult::Interrupted: throwFailed(path, "interrupted");
+    default: throwCannotOpen(path);
+    }
+    return bytes;
 }
 
 void writeCreatureFile(const std::string& path, const std::string& contents)
@@ -109,24 +155,16 @@ void writeCreatureFile(const std::string& path, const std::string& contents)
 }
 
 bool loadCreatureFileContents(Simulation& sim, const WorldSettings& settings,
-                              const std::string& path, const std::string& contents, PlacePoint at)
+                              const std::string& path, const std::string& contents, PlacePoint at,
+                              Arrival arrival)
 {
     MemorySource source(path);
-    std::string reason;
-    if (!decodeSections(contents, source, reason))
-        throwDamaged(path, reason);
-    return loadCreatureFrom(sim, settings, source, at);
+    decodeOrThrow(path, contents, source);
+    return loadCreatureFrom(sim, settings, source, at, arrival);
 }
 
 bool loadCreatureFile(Simulation& sim, const WorldSettings& settings, const std::string& path,
-                      PlacePoint at)
+                      PlacePoint at, Arrival arrival)
 {
-    std::string bytes;
-    switch (readRegularFile(path, bytes, kMaxCreatureFileBytes)) {
-    case ReadResult::Done: break;
-    case ReadResult::TooLarge: throwDamaged(path, "too large for a creature file");
-    case ReadResult::Interrupted: throwFailed(path, "interrupted");
-    default: throwCannotOpen(path);
-    }
-    return loadCreatureFileContents(sim, settings, path, bytes, at);
+    return loadCreatureFileContents(sim, settings, path, readCreatureFile(path), at, arrival);
 }

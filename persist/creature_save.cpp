@@ -1,6 +1,7 @@
 #include "persist/creature_save.h"
 
 #include <algorithm>
+#include <climits>
 #include <list>
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include "ecology/simulation.h"
 #include "ecology/world_settings.h"
 #include "persist/folder_source.h"
+#include "persist/lineage_file.h"
 #include "persist/load_support.h"
 #include "persist/positions.h"
 #include "persist/record_checks.h"
@@ -29,7 +31,8 @@ bool inPopulation(const Simulation& sim, const Agent* agent)
 }
 
 // The whole load; the public entry points add the failure texts.
-bool load(Simulation& sim, const WorldSettings& settings, const FileSource& source, PlacePoint at)
+bool load(Simulation& sim, const WorldSettings& settings, const FileSource& source, PlacePoint at,
+          Arrival arrival)
 {
     LoadGuard guard(sim);
     source.requireManifestOf({kCreatureFile, kPositionFile}, {});
@@ -38,12 +41,18 @@ bool load(Simulation& sim, const WorldSettings& settings, const FileSource& sour
     // only once its archive and its poses are known to be good.
     std::list<Agent> loaded;
     Agent& a = loaded.emplace_back();
-    const int id = sim.nextCreatureId++;
+    int id = sim.nextCreatureId++;
     a.initialize(sim.random);
     readRecord(source, kCreatureFile, a, checkCreature);
     // A creature from elsewhere takes an id of this world; its parents are
-    // not of this world. Its old id goes into the family tree.
+    // not of this world. Its old id goes into the family tree. One shown
+    // alone is the creature it was: its id and generation stay.
     const int formerId = a.creatureId;
+    if (arrival == Arrival::Shown && formerId >= 0 && formerId < INT_MAX) {
+        readLineage(source, loaded);
+        id = formerId;
+        sim.nextCreatureId = std::max(sim.nextCreatureId, id + 1);
+    }
     a.creatureId = id;
     a.parentIds[0] = a.parentIds[1] = -1;
     a.layoutParts();
@@ -93,11 +102,13 @@ bool loadCreature(Simulation& sim, const WorldSettings& settings, const std::str
                   PlacePoint at)
 {
     return runFolderOperation(folder,
-                              [&] { return load(sim, settings, FolderSource(folder), at); });
+                              [&] { return load(sim, settings, FolderSource(folder), at,
+                                                Arrival::Newcomer); });
 }
 
 bool loadCreatureFrom(Simulation& sim, const WorldSettings& settings, const FileSource& source,
-                      PlacePoint at)
+                      PlacePoint at, Arrival arrival)
 {
-    return runFolderOperation(source.folder(), [&] { return load(sim, settings, source, at); });
+    return runFolderOperation(source.folder(),
+                              [&] { return load(sim, settings, source, at, arrival); });
 }

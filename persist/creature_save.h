@@ -19,6 +19,12 @@ struct PlacePoint {
     double y = 0.0;
 };
 
+// How a creature from a save joins a world.
+enum class Arrival {
+    Newcomer, // a creature of another world: a new id, generation 0, no parents
+    Shown,    // shown alone: it keeps its id and its generation (when the save has it)
+};
+
 // Writes agent.dat, posAgent.dat and the manifest of the selected creature.
 // Throws "Select a Creature!\nnot saved" when none is selected (or it is no
 // creature of the population), or the failure text; an earlier save in the
@@ -37,4 +43,4 @@ SavedFiles creatureFiles(const Agent& a);
 
 // loadCreature from any source of files.
 bool loadCreatureFrom(Simulation& sim, const WorldSettings& settings, const FileSource& source,
-                      PlacePoint at);
+                      PlacePoint at, Arrival arrival = Arrival::Newcomer);

@@ -112,20 +112,36 @@ bool lineageRows(const std::string& text, const std::vector<Agent*>& creatures,
 
 } // namespace
 
+namespace {
+
+void writeRow(std::ostream& o, long long index, const Agent& a)
+{
+    o << index << ',' << a.creatureId << ',' << a.generation << ',';
+    if (a.parentIds[0] >= 0)
+        o << a.parentIds[0];
+    o << ',';
+    if (a.parentIds[1] >= 0)
+        o << a.parentIds[1];
+    o << ',' << a.children << '\n';
+}
+
+} // namespace
+
 std::string encodeLineage(const Population& population)
 {
     std::ostringstream o;
     o << kHeader << '\n';
     long long i = 0;
-    for (const auto& a : population) {
-        o << i++ << ',' << a.creatureId << ',' << a.generation << ',';
-        if (a.parentIds[0] >= 0)
-            o << a.parentIds[0];
-        o << ',';
-        if (a.parentIds[1] >= 0)
-            o << a.parentIds[1];
-        o << ',' << a.children << '\n';
-    }
+    for (const auto& a : population)
+        writeRow(o, i++, a);
+    return o.str();
+}
+
+std::string encodeLineage(const Agent& a)
+{
+    std::ostringstream o;
+    o << kHeader << '\n';
+    writeRow(o, 0, a);
     return o.str();
 }
 

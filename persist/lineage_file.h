@@ -20,6 +20,8 @@ class FileSource;
 constexpr const char* kLineageFile = "lineage.csv";
 
 std::string encodeLineage(const Population& population);
+// The file for one creature alone (a creature file's lineage section).
+std::string encodeLineage(const Agent& a);
 
 // Gives the creatures, in file order, what the source's lineage.csv holds
 // for them. A file that does not hold exactly one row for each of them, in

@@ -32,6 +32,22 @@ void takeRules(WorldSettings& to, const WorldSettings& from)
             s.set(to, s.get(from));
 }
 
+bool sameRules(const WorldSettings& a, const WorldSettings& b)
+{
+    return encodeRules(a) == encodeRules(b);
+}
+
+std::string rulesText(const WorldSettings& settings)
+{
+    std::string text = encodeRules(settings);
+    if (text.empty())
+        return "the default rules";
+    text.pop_back();
+    for (std::size_t at = 0; (at = text.find('\n', at)) != std::string::npos; at += 2)
+        text.replace(at, 1, ", ");
+    return text;
+}
+
 void readRules(const FileSource& source, WorldSettings& into)
 {
     takeRules(into, WorldSettings());

@@ -30,3 +30,10 @@ void readRules(const FileSource& source, WorldSettings& into);
 
 // Copies the settings kept in the rules file from one record to another.
 void takeRules(WorldSettings& to, const WorldSettings& from);
+
+// Whether two records hold the same kept rules.
+bool sameRules(const WorldSettings& a, const WorldSettings& b);
+
+// The kept rules for a message: the lines of the rules file joined by ", "
+// ("learningRule=1, physics=fast"), or "the default rules".
+std::string rulesText(const WorldSettings& settings);

@@ -5,6 +5,7 @@
 #include "ecology/population.h"
 #include "persist/creature_file.h"
 #include "persist/creature_save.h"
+#include "persist/world_rules.h"
 #include "ui/view_state.h"
 
 namespace {
@@ -20,6 +21,16 @@ std::string shortName(const std::string& path)
 }
 
 } // namespace
+
+std::string addedCreatureText(int id, const std::string& name, const CreatureFileRules& file,
+                              const WorldSettings& world)
+{
+    std::string text = "Added creature " + std::to_string(id) + " from " + name;
+    if (file.recorded && !sameRules(file.settings, world))
+        text += " (its file's rules, " + rulesText(file.settings) + ", are not this world's, " +
+                rulesText(world) + ": it lives by this world's)";
+    return text;
+}
 
 void requestCreatureFile(World& w, const std::string& path)
 {
@@ -38,9 +49,13 @@ int loadRequestedCreatureFiles(World& w)
         const std::size_t before = w.sim.population.size();
         std::string line;
         try {
-            loadCreatureFile(w.sim, w.settings, path, at);
+            // The world keeps its own rules; the message says when the
+            // file's are others.
+            const std::string contents = readCreatureFile(path);
+            const CreatureFileRules rules = creatureFileRules(path, contents);
+            loadCreatureFileContents(w.sim, w.settings, path, contents, at);
             const Agent& a = w.sim.population.back();
-            line = "Added creature " + std::to_string(a.creatureId) + " from " + shortName(path);
+            line = addedCreatureText(a.creatureId, shortName(path), rules, w.settings);
             std::cout << "creatures: added creature " << a.creatureId << " from " << path << "\n";
             ++added;
         } catch (const std::string& reason) {

@@ -43,7 +43,7 @@ std::string freeCreatureFileName(int id)
 
 std::string saveCreatureFile(World& w, const Agent& a)
 {
-    return saveContents(w, encodeCreatureFile(a), a.creatureId);
+    return saveContents(w, encodeCreatureFile(a, w.settings), a.creatureId);
 }
 
 std::string saveCreatureFile(World& w, const FameEntry& e)
@@ -52,7 +52,7 @@ std::string saveCreatureFile(World& w, const FameEntry& e)
         return saveCreatureFile(w, *e.agent);
     if (!e.kept.record)
         return std::string();
-    return saveContents(w, encodeCreatureFile(*e.kept.record, e.kept.pose), e.id);
+    return saveContents(w, encodeCreatureFile(*e.kept.record, e.kept.pose, w.settings), e.id);
 }
 
 namespace {

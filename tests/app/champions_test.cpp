@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "app/champions.h"
@@ -76,6 +78,8 @@ TEST(ChampionRank, ProvenWalkersOutrankTheUnprovenThenMeanProgressDecides)
 TEST_F(Champions, EachHourWritesItsBestAsItWasAtItsBestAndTheRunsEndWritesTheHourUnderWay)
 {
     World& world = w();
+    // The files record the rules of the world the champions lived in.
+    world.settings.learningRule = LearningRuleId::Improved;
     ChampionKeeper keeper(dir.string());
     Agent& a = creature(0);
     Agent& b = creature(1);
@@ -100,6 +104,10 @@ TEST_F(Champions, EachHourWritesItsBestAsItWasAtItsBestAndTheRunsEndWritesTheHou
     EXPECT_EQ(keeper.written(), 1);
     ASSERT_TRUE(fs::exists(dir / "hour-1.creature"));
     EXPECT_EQ(geneIn((dir / "hour-1.creature").string()), bGene);
+    const std::string hour1 = (dir / "hour-1.creature").string();
+    const CreatureFileRules rules = creatureFileRules(hour1, readCreatureFile(hour1));
+    EXPECT_TRUE(rules.recorded);
+    EXPECT_EQ(rules.settings.learningRule, LearningRuleId::Improved);
     // In hour 2, C (now the best) wins; the run ends in it.
     world.sim.time = 5000.5;
     keeper.afterFrame(world);
@@ -121,7 +129,7 @@ TEST_F(Champions, TheTrialRepeatsItselfAndMeasuresLearnedSkillOrAFreshStore)
     scene->step(300);
     Agent& a = creature(0);
     const std::string file = (dir / "a.creature").string();
-    writeCreatureFile(file, encodeCreatureFile(a));
+    writeCreatureFile(file, encodeCreatureFile(a, w().settings));
     const WorldSettings settings;
     const TrialResult one = runTrial(file, settings, false, 20.0);
     const TrialResult two = runTrial(file, settings, false, 20.0);
@@ -142,6 +150,79 @@ TEST_F(Champions, TheTrialRepeatsItselfAndMeasuresLearnedSkillOrAFreshStore)
     const std::string csv = trialCsv({odd, missing}, false);
     EXPECT_NE(csv.find("\"a,b\"\"c.creature\",learned,4,"), std::string::npos) << csv;
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 2);
+}
+
+TEST_F(Champions, TheTrialRunsAFileByItsRulesUnlessTheCommandLineSetsThem)
+{
+    scene->step(300);
+    WorldSettings improved = w().settings;
+    improved.learningRule = LearningRuleId::Improved;
+    const std::string one = (dir / "one.creature").string();
+    const std::string plain = (dir / "plain.creature").string();
+    writeCreatureFile(one, encodeCreatureFile(creature(0), improved));
+    writeCreatureFile(plain, encodeCreatureFile(creature(0), w().settings));
+    auto set = [](const std::string& text) {
+        SettingOverride o;
+        std::string error;
+        EXPECT_TRUE(parseSettingOverride(text, o, error)) << error;
+        return std::vector<SettingOverride>{o};
+    };
+    auto csvOf = [](const std::vector<TrialResult>& r) {
+        const std::string csv = trialCsv(r, false);
+        return csv.substr(csv.find('\n') + 1);
+    };
+    // The rows of the rule-1 file alone, given the rule or not, and under
+    // the rule given otherwise.
+    const auto byFile = runTrialsOf({one}, {}, false, 20.0);
+    const auto given = runTrialsOf({one}, set("learningRule=1"), false, 20.0);
+    const auto overruled = runTrialsOf({one}, set("learningRule=0"), false, 20.0);
+    const auto other = runTrialsOf({plain}, set("learningRule=1"), false, 20.0);
+    ASSERT_TRUE(byFile.front().loaded);
+    EXPECT_EQ(csvOf(byFile), csvOf(given));
+    EXPECT_EQ(csvOf(other), csvOf(given).replace(0, one.size(), plain));
+    EXPECT_NE(csvOf(overruled), csvOf(byFile));
+
+    const struct {
+        std::vector<TrialResult> results;
+        std::vector<std::string> lines; // in the table's header
+        std::string absent;
+    } cases[] = {
+        {byFile, {"\nrules: learningRule=1\n"}, "by file"},
+        {overruled, {"\nrules: the default rules\n"}, "by file"},
+        {{byFile.front(), other.front()}, {"\nrules: learningRule=1\n"}, "by file"},
+        {{byFile.front(), overruled.front()},
+         {"\nrules, by file:\n", "  " + one + ": learningRule=1\n", "  " + one + ": the default rules\n"},
+         "\nrules: "},
+    };
+    for (const auto& c : cases) {
+        const std::string table = trialTable(c.results, false);
+        for (const std::string& line : c.lines)
+            EXPECT_NE(table.find(line), std::string::npos) << table;
+        EXPECT_EQ(table.find(c.absent), std::string::npos) << table;
+    }
+}
+
+// A champion of a rule-1 run, set on the course by the real program: the
+// rows are those of a trial given the rule.
+TEST_F(Champions, AChampionOfARuleOneRunIsTriedUnderRuleOneWithoutBeingToldSo)
+{
+    auto run = [&](const std::string& args, const std::string& out) {
+        const std::string cmd = "cd " + dir.string() + " && " + CREATURES_BINARY + " " + args +
+                                " >" + out + " 2>&1";
+        return std::system(cmd.c_str());
+    };
+    auto read = [&](const std::string& name) {
+        std::ifstream in(dir / name);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    ASSERT_EQ(run("--headless --seed 3 --seconds 40 --set learningRule=1 --champions C", "run.txt"), 0)
+        << read("run.txt");
+    ASSERT_EQ(run("--trial C/hour-1.creature", "plain.txt"), 0) << read("plain.txt");
+    ASSERT_EQ(run("--trial C/hour-1.creature --set learningRule=1", "given.txt"), 0);
+    ASSERT_EQ(run("--trial C/hour-1.creature --set learningRule=0", "default.txt"), 0);
+    EXPECT_EQ(read("plain.txt"), read("given.txt"));
+    EXPECT_NE(read("plain.txt").find("rules: learningRule=1\n"), std::string::npos) << read("plain.txt");
+    EXPECT_NE(read("default.txt"), read("given.txt"));
 }
 
 } // namespace

@@ -155,16 +155,43 @@ TEST_F(AutosaveAfterALoad, WaitsAWholeIntervalBeforeItsFirstAutosave)
         bool saved;   // an autosave follows
     };
     const Moment moments[] = {
-        {3.0, false, false}, {5.1, false, true},    // the first interval's end
-        {100.0, true, false},                       // a load of a later world
-        {104.9, false, false}, {105.2, false, true}, // its next multiple of 5 s
+        {3.0, false, false}, {5.1, false, true},     // the first interval's end
+        {102.0, true, false},                        // a load of a later world
+        {105.2, false, false}, {106.9, false, false}, // not at the next multiple of 5 s
+        {107.1, false, true},                        // a whole interval after the load
         {2.0, true, false},                          // Init: time starts at 0
+        {6.9, false, false}, {7.1, false, true},
     };
     for (const Moment& m : moments) {
         SCOPED_TRACE(m.time);
         std::filesystem::remove_all("autosave");
         if (m.restart)
             ++w().sim.restarts;
+        w().sim.time = m.time;
+        persist_test::printedBy([&] { outputs.afterFrame(w()); });
+        EXPECT_EQ(std::filesystem::exists("autosave/config.dat"), m.saved);
+    }
+    outputs.finish(w());
+}
+
+// A run that starts from a loaded world (--load-all) waits a whole interval
+// of simulated time too, however close the next multiple of it is.
+TEST_F(AutosaveAfterALoad, ARunStartedFromALoadedWorldWaitsAWholeInterval)
+{
+    RunOptions options;
+    options.autosaveSeconds = 600.0;
+    w().sim.time = 1799.5;
+    RunOutputs outputs;
+    std::string error;
+    ASSERT_TRUE(outputs.open(w(), options, false, error)) << error;
+    const struct {
+        double time;
+        bool saved;
+    } moments[] = {{1800.0, false}, {2000.0, false}, {2399.4, false}, {2399.6, true},
+                   {2400.5, false}, {2999.7, true}};
+    for (const auto& m : moments) {
+        SCOPED_TRACE(m.time);
+        std::filesystem::remove_all("autosave");
         w().sim.time = m.time;
         persist_test::printedBy([&] { outputs.afterFrame(w()); });
         EXPECT_EQ(std::filesystem::exists("autosave/config.dat"), m.saved);

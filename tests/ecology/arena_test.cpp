@@ -323,3 +323,50 @@ TEST(PhysicsBringUp, ShutDownReleasesEverythingAndToleratesANeverStartedWorld)
     EXPECT_FALSE(full.walls.exist);
     EXPECT_TRUE(!full.contactGroup && !full.world && !full.space);
 }
+
+namespace {
+
+// A creature put down among others lands clear of every one of them, inside
+// the ground, on the same spot every time.
+TEST_F(Arena, AClearSpotKeepsItsDistanceFromEveryCreatureAndStaysOnTheGround)
+{
+    Simulation& sim = w().sim;
+    std::vector<Agent*> all;
+    for (Agent& a : sim.population)
+        all.push_back(&a);
+    ASSERT_GE(all.size(), 4u);
+    // A crowd round the origin, and the rest far off.
+    const double crowd[][2] = {{0, 0}, {2, 0}, {-2, 1}, {0, -3}};
+    for (std::size_t i = 0; i < all.size(); ++i)
+        all[i]->centre = MY_VECTOR3{i < 4 ? crowd[i][0] : 40.0, i < 4 ? crowd[i][1] : 40.0, 1.0};
+    const struct {
+        double x, y, ground;
+        bool found;
+        bool moved;
+    } cases[] = {
+        {0, 0, 60, true, true},     // on the crowd
+        {20, -20, 60, true, false}, // clear already
+        {80, 0, 60, true, true},    // beyond the ground
+        {40, 40, 60, true, true},   // on the far ones
+        {0, 0, 4, false, false},    // no room on a tiny ground: the point as it was
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
+        double x = c.x, y = c.y;
+        EXPECT_EQ(findClearSpot(sim, c.ground, x, y), c.found);
+        EXPECT_EQ(x != c.x || y != c.y, c.moved);
+        EXPECT_LE(std::fabs(x), c.ground);
+        EXPECT_LE(std::fabs(y), c.ground);
+        double again_x = c.x, again_y = c.y;
+        findClearSpot(sim, c.ground, again_x, again_y);
+        EXPECT_EQ(again_x, x);
+        EXPECT_EQ(again_y, y);
+        if (!c.found)
+            continue;
+        EXPECT_LE(std::fabs(x), c.ground - kEdgeMargin);
+        for (const Agent* a : all)
+            EXPECT_GE(std::hypot(a->centre.x - x, a->centre.y - y), kClearance);
+    }
+}
+
+} // namespace

@@ -23,7 +23,7 @@ TEST_F(CreatureFileLoads, GoodFilesAreAddedSideBySideOthersAreToldAndAddNothing)
     fs::create_directories(dir);
     const std::string good = (dir / "good.creature").string();
     const std::string damaged = (dir / "damaged.creature").string();
-    writeCreatureFile(good, encodeCreatureFile(creature(3)));
+    writeCreatureFile(good, encodeCreatureFile(creature(3), w().settings));
     std::ofstream(damaged) << "not a creature";
 
     const std::size_t before = w().sim.population.size();
@@ -58,6 +58,19 @@ TEST_F(CreatureFileLoads, GoodFilesAreAddedSideBySideOthersAreToldAndAddNothing)
 
     // Nothing queued: nothing happens, the message stays.
     EXPECT_EQ(loadRequestedCreatureFiles(w()), 0);
+
+    // A world of other rules keeps them, and the message says the file's.
+    w().settings.learningRule = LearningRuleId::Improved;
+    requestCreatureFile(w(), good);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(loadRequestedCreatureFiles(w()), 1);
+    testing::internal::GetCapturedStdout();
+    EXPECT_NE(w().driver.message.text.find(
+                  " from good.creature (its file's rules, the default rules, are not this "
+                  "world's, learningRule=1: it lives by this world's)"),
+              std::string::npos)
+        << w().driver.message.text;
+    EXPECT_EQ(w().settings.learningRule, LearningRuleId::Improved);
     EXPECT_EQ(w().driver.message.text, text);
     fs::remove_all(dir);
 }
