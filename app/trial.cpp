@@ -28,6 +28,7 @@ struct CourseFigures {
     long long cycles = 0;
     double progress = 0.0;
     bool fell = false;
+    FamilyMember body; // as the world measured it when it arrived
 };
 
 // One course; throws the loader's text when the creature cannot be read.
@@ -47,11 +48,13 @@ CourseFigures runCourse(const std::string& file, const std::string& contents,
         a.currentMove = nullptr;
         a.credit = Agent::PendingCredit{};
     }
+    CourseFigures f;
+    if (const FamilyMember* m = sim.family.find(a.creatureId))
+        f.body = *m;
     const int foods0 = a.foodCount;
     const long long cycles0 = a.scoredCycles;
     const double progress0 = a.progressTotal;
 
-    CourseFigures f;
     const long long steps = std::llround(seconds / sim.stepSize);
     for (long long i = 0; i < steps && !sim.population.empty(); ++i) {
         const Agent& before = sim.population.front();
@@ -139,6 +142,7 @@ TrialResult runTrial(const std::string& file, const WorldSettings& settings, boo
             r.cycles += f.cycles;
             progress += f.progress;
             r.falls += f.fell ? 1 : 0;
+            r.body = f.body;
             minutes += seconds / 60.0;
         }
     } catch (const std::string&) {
@@ -207,7 +211,9 @@ std::string trialTable(const std::vector<TrialResult>& results, bool fresh)
     }
     o << std::left << std::setw(32) << "file" << std::right << std::setw(7) << "foods"
       << std::setw(14) << "towards m/min" << std::setw(18) << "progress/cycle" << std::setw(8)
-      << "cycles" << std::setw(7) << "falls"
+      << "cycles" << std::setw(7) << "falls" << std::setw(7) << "parts" << std::setw(9)
+      << "limbs m" << std::setw(8) << "mass" << std::setw(8) << "span m" << std::setw(10)
+      << "height m"
       << "\n";
     for (const TrialResult& r : results) {
         o << std::left << std::setw(32) << r.file << std::right;
@@ -216,7 +222,10 @@ std::string trialTable(const std::vector<TrialResult>& results, bool fresh)
             continue;
         }
         o << std::setw(7) << r.foods << std::setw(14) << number(r.towards, 3) << std::setw(18)
-          << number(r.progress, 4) << std::setw(8) << r.cycles << std::setw(7) << r.falls << "\n";
+          << number(r.progress, 4) << std::setw(8) << r.cycles << std::setw(7) << r.falls
+          << std::setw(7) << r.body.parts << std::setw(9) << number(r.body.limbLength, 2)
+          << std::setw(8) << number(r.body.mass, 2) << std::setw(8) << number(r.body.span, 2)
+          << std::setw(10) << number(r.body.height, 2) << "\n";
     }
     return o.str();
 }
@@ -224,13 +233,17 @@ std::string trialTable(const std::vector<TrialResult>& results, bool fresh)
 std::string trialCsv(const std::vector<TrialResult>& results, bool fresh)
 {
     std::ostringstream o;
-    o << "file,store,courses,seconds,foods,towards_per_min,progress_per_cycle,cycles,falls\n";
+    o << "file,store,courses,seconds,foods,towards_per_min,progress_per_cycle,cycles,falls,"
+         "parts,joints,limb_length,mass,span,height\n";
     for (const TrialResult& r : results) {
         if (!r.loaded)
             continue;
         o << csvField(r.file) << "," << (fresh ? "fresh" : "learned") << "," << kTrialRepeats << ","
           << kTrialSeconds << "," << r.foods << "," << number(r.towards, 6) << ","
-          << number(r.progress, 6) << "," << r.cycles << "," << r.falls << "\n";
+          << number(r.progress, 6) << "," << r.cycles << "," << r.falls << "," << r.body.parts
+          << "," << r.body.joints << "," << number(r.body.limbLength, 4) << ","
+          << number(r.body.mass, 4) << "," << number(r.body.span, 4) << ","
+          << number(r.body.height, 4) << "\n";
     }
     return o.str();
 }

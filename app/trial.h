@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "ecology/family_tree.h"
 #include "ecology/world_settings.h"
 
 constexpr int kTrialRepeats = 4;
@@ -37,6 +38,7 @@ struct TrialResult {
     long long cycles = 0;  // motor cycles scored
     int falls = 0;         // courses it fell off (its figures stop there)
     std::string rules;     // the rules it ran by (rulesText); empty: not said
+    FamilyMember body;     // its body's measures (parts 0: not measured)
 };
 
 // The settings a file's trial runs by: the defaults under the rules the file

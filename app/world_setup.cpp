@@ -1,5 +1,6 @@
 #include "app/world_setup.h"
 
+#include <iomanip>
 #include <iostream>
 
 #include "app/founders.h"
@@ -101,11 +102,18 @@ bool prepareWorld(World& w, const RunOptions& options, std::uint32_t seed,
             loadCreatureFileContents(w.sim, w.settings, creatureFile, contents, at,
                                      shown ? Arrival::Shown : Arrival::Newcomer);
             // On a line of its own, after the run number.
+            const Agent& added = w.sim.population.back();
             if (!shown)
                 std::cout << "\n"
-                          << addedCreatureText(w.sim.population.back().creatureId, creatureFile,
-                                               rules, w.settings)
+                          << addedCreatureText(added.creatureId, creatureFile, rules, w.settings)
                           << std::endl;
+            else if (const FamilyMember* m = w.sim.family.find(added.creatureId))
+                std::cout << "\nShowing creature " << added.creatureId << " (generation "
+                          << added.generation << ") from " << creatureFile << ": " << m->parts
+                          << " parts, " << m->joints << " joints, limbs " << std::fixed
+                          << std::setprecision(2) << m->limbLength << " m, mass " << m->mass
+                          << ", at rest span " << m->span << " m, height " << m->height << " m"
+                          << std::defaultfloat << std::endl;
         } catch (const std::string&) {
             std::cerr << "\ncreatures: no creature was loaded from " << creatureFile
                       << "; the run does not start\n";

@@ -116,7 +116,7 @@ void inherit(Agent& child, const Agent& parent, const LearningSetup& setup)
 extern const LearningRule kImprovedLearning = {
     "improved",
     "rated movements, fading exploration, rest-to-rest credit; children inherit body and "
-    "movements (walking within minutes, some 27 births an hour)",
+    "movements (the best walk to their food after 15 to 30 minutes, some 27 births an hour)",
     score,
     choose,
     explore,

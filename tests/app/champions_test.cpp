@@ -137,6 +137,13 @@ TEST_F(Champions, TheTrialRepeatsItselfAndMeasuresLearnedSkillOrAFreshStore)
     EXPECT_EQ(trialCsv({one}, false), trialCsv({two}, false));
     EXPECT_GT(one.cycles, 4 * 5); // a motor cycle takes 1.2 to 3 s; four courses of 20 s
     EXPECT_EQ(one.falls, 0);
+    // Its body's measures, as the world it lived in measured them.
+    const FamilyMember* m = w().sim.family.find(a.creatureId);
+    ASSERT_NE(m, nullptr);
+    EXPECT_EQ(one.body.parts, m->parts);
+    EXPECT_EQ(one.body.span, m->span);
+    EXPECT_GE(one.body.parts, 2);
+    EXPECT_NE(trialTable({one}, false).find(" parts "), std::string::npos);
     const TrialResult fresh = runTrial(file, settings, true, 20.0);
     EXPECT_NE(trialCsv({fresh}, true), trialCsv({one}, true));
 
