@@ -11,6 +11,18 @@
 
 namespace {
 
+// a, 3 m from b, seeks b as its mate with enough energy for one child; b
+// seeks nothing.
+void readyToMate(Agent& a, Agent& b)
+{
+    a.centre = MY_VECTOR3{0, 0, 1};
+    b.centre = MY_VECTOR3{3, 0, 1};
+    a.intention.mode = Intention::Mate;
+    a.intention.partner = &b;
+    b.intention.mode = Intention::None;
+    a.energy = 3.5;
+}
+
 // A world without automatic refill, into which tests put creatures by hand.
 class CreatureLifeTest : public WorldTest {
 protected:
@@ -71,12 +83,7 @@ TEST_F(CreatureLifeTest, MatingRepeatsWhileAboveThresholdAndPlacesChildAndMarker
 {
     Agent& a = addCreatureAt(w(), 0, 0, 3);
     Agent& b = addCreatureAt(w(), 3, 0, 3);
-    a.centre = MY_VECTOR3{0, 0, 1};
-    b.centre = MY_VECTOR3{3, 0, 1};
-    a.intention.mode = Intention::Mate;
-    a.intention.partner = &b;
-    b.intention.mode = Intention::None;
-    a.energy = 3.5;
+    readyToMate(a, b);
     const double eb = b.energy;
     const Gene bGene = b.gene;
 
@@ -251,12 +258,7 @@ TEST_F(CreatureLifeTest, UnderTheImprovedRulesAChildInheritsItsInitiatorsBodyAnd
         w().settings.learningRule = static_cast<LearningRuleId>(rule);
         Agent& a = addCreatureAt(w(), 0, 0, 3);
         Agent& b = addCreatureAt(w(), 3, 0, 3);
-        a.centre = MY_VECTOR3{0, 0, 1};
-        b.centre = MY_VECTOR3{3, 0, 1};
-        a.intention.mode = Intention::Mate;
-        a.intention.partner = &b;
-        b.intention.mode = Intention::None;
-        a.energy = 3.5;
+        readyToMate(a, b);
         // The initiator has learnt: samples 0, 1, 2, ... on its movements.
         int n = 0;
         for (auto& m : a.learning.moves) {
@@ -324,12 +326,7 @@ TEST_F(CreatureLifeTest, UnderTheImprovedRulesBodiesChangeAndStoresFollowTheSett
         int changed = 0;
         const int children = 12;
         for (int n = 0; n < children; ++n) {
-            a.centre = MY_VECTOR3{0, 0, 1};
-            b.centre = MY_VECTOR3{3, 0, 1};
-            a.intention.mode = Intention::Mate;
-            a.intention.partner = &b;
-            b.intention.mode = Intention::None;
-            a.energy = 3.5;
+            readyToMate(a, b);
             feedingAndMatingPass(w().sim, w().settings);
             const Agent& child = w().sim.population.back();
             const FamilyMember* m = w().sim.family.find(child.creatureId);
