@@ -3,11 +3,10 @@
 #include <algorithm>
 
 #include "base/random.h"
+#include "creature/body_part.h"
 #include "creature/body_shape.h"
 
 namespace {
-
-constexpr int kHeadingPart = 27;
 
 double& value(Gene& g, int row, int i)
 {

@@ -124,3 +124,10 @@ void destroyParts(std::vector<BodyPart>& parts)
         p.geom = nullptr;
     }
 }
+
+void driveJoint(const BodyJoint& joint, double target, double gain)
+{
+    const double angle = dJointGetHingeAngle(joint.hinge);
+    dJointSetAMotorParam(joint.motor, dParamFMax, dInfinity);
+    dJointSetAMotorParam(joint.motor, dParamVel, 4 * 4 * gain * (target - angle));
+}

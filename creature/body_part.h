@@ -49,6 +49,10 @@ struct BodyJoint {
 // Face index to unit vector in a part's own frame; a capsule's long axis is z.
 extern const double faceDirections[6][3];
 
+// The part a creature takes its heading from, with the heading stride of 9
+// every creature has: it always exists.
+constexpr int kHeadingPart = (29 / 9) * 9;
+
 // Lowest and highest hinge angle, +-pi/2.2.
 constexpr double kHingeLimit = 1.427996660722633;
 
@@ -58,6 +62,10 @@ constexpr double kHingeLimit = 1.427996660722633;
 // parts. The vectors hold a creature's 30 parts and 29 joints.
 void layoutParts(const Gene& g, int headingPart, std::vector<BodyPart>& parts);
 void layoutJoints(const Gene& g, std::vector<BodyPart>& parts, std::vector<BodyJoint>& joints);
+
+// Drives a joint's motor towards a target angle: a velocity proportional to
+// the angle error (16 times the gain), with unbounded force.
+void driveJoint(const BodyJoint& joint, double target, double gain);
 
 // Creates a capsule body (long axis z) and geom of the given total mass.
 void makeCapsule(dWorldID world, dSpaceID space, BodyPart& part, double length, double radius,

@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr int kHeadingPart = 27; // (29 / 9) * 9: the part the heading is taken from
-
 double range(int row)
 {
     return geneParams[row].max - geneParams[row].min;
@@ -31,8 +29,8 @@ struct Layout {
     }
 };
 
-// Rest-pose motor law of the simulation: a joint velocity proportional to
-// the angle error, with unbounded force.
+// Holds every joint at its rest target with the motor law the simulation
+// uses.
 void holdRestPose(const std::vector<BodyJoint>& joints, const Gene& g)
 {
     const int targets = g.start(JOINT_TARGET);
@@ -41,10 +39,7 @@ void holdRestPose(const std::vector<BodyJoint>& joints, const Gene& g)
         const BodyJoint& j = joints[i];
         if (!j.exists)
             continue;
-        const double angle = dJointGetHingeAngle(j.hinge);
-        dJointSetAMotorParam(j.motor, dParamFMax, dInfinity);
-        dJointSetAMotorParam(j.motor, dParamVel,
-                             16 * g.values[gains + i] * (g.values[targets + i] - angle));
+        driveJoint(j, g.values[targets + i], g.values[gains + i]);
     }
 }
 

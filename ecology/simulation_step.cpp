@@ -12,15 +12,6 @@
 
 namespace {
 
-// Imposes a joint velocity proportional to the angle error, with unbounded
-// force.
-void motorLaw(const BodyJoint& joint, double target, double gain)
-{
-    const double angle = dJointGetHingeAngle(joint.hinge);
-    dJointSetAMotorParam(joint.motor, dParamFMax, dInfinity);
-    dJointSetAMotorParam(joint.motor, dParamVel, 4 * 4 * gain * (target - angle));
-}
-
 void restPose(Agent& a)
 {
     const int targetStart = geneParams[JOINT_TARGET].start;
@@ -28,7 +19,7 @@ void restPose(Agent& a)
     for (int i = 0; i < static_cast<int>(a.joints.size()); ++i) {
         if (!a.joints[i].exists)
             continue;
-        motorLaw(a.joints[i], a.gene.values[targetStart + i], a.gene.values[gainStart + i]);
+        driveJoint(a.joints[i], a.gene.values[targetStart + i], a.gene.values[gainStart + i]);
     }
 }
 
@@ -72,7 +63,7 @@ void driveMotors(Agent& a, const LearningSetup& learning, CycleTally* tally)
     for (int i = 0; i < n; ++i) {
         if (!a.joints[i].exists)
             continue;
-        motorLaw(a.joints[i], a.workingGene.values[targetStart + i],
+        driveJoint(a.joints[i], a.workingGene.values[targetStart + i],
                  a.workingGene.values[gainStart + i]);
     }
 }
