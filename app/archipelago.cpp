@@ -24,6 +24,8 @@
 #include "ecology/physics_world.h"
 #include "persist/creature_file.h"
 #include "persist/creature_save.h"
+#include "persist/save_all.h"
+#include "persist/save_folder.h"
 
 std::uint32_t islandSeed(std::uint32_t seed, int island)
 {
@@ -84,10 +86,12 @@ RunOptions islandOptions(const RunOptions& options, int island)
 
 int savedIslands(const std::string& folder)
 {
-    int n = 0;
-    while (isFolder(islandFolder(folder, n + 1)))
-        ++n;
-    return n;
+    try {
+        const SaveLayout layout = readSaveLayout(folder);
+        return layout.archipelago ? layout.header.islands : 0;
+    } catch (const std::string&) {
+        return -1; // said on standard error
+    }
 }
 
 std::string chooseMigrant(const World& w)
@@ -143,7 +147,23 @@ bool Archipelago::build(const RunOptions& options, std::uint32_t seed, int first
     options_ = options;
     first_ = first;
     total_ = total;
+    seed_ = seed;
     migrateEvery_ = options.migrateEvery;
+    // The islands of a saved archipelago, checked as one save and read
+    // under its lock.
+    SaveLayout saved;
+    if (!options.loadAllDir.empty()) {
+        try {
+            saved = readSaveLayout(options.loadAllDir);
+        } catch (const std::string&) {
+            return false; // said on standard error
+        }
+        if (!saved.archipelago || saved.header.islands < first + count - 1) {
+            std::cerr << "creatures: " << options.loadAllDir << " holds no archipelago of "
+                      << total << " islands; the run does not start" << std::endl;
+            return false;
+        }
+    }
     for (const std::string* folder :
          {&options.saveAllDir, &options.championsDir, &options.autosaveFolder})
         if (!folder->empty() && !makeFolder(*folder)) {
@@ -155,6 +175,8 @@ bool Archipelago::build(const RunOptions& options, std::uint32_t seed, int first
         island->number = i;
         island->world = std::make_unique<World>();
         island->options = islandOptions(options, i);
+        if (!options.loadAllDir.empty())
+            island->options.loadAllDir = saved.islandFolders[static_cast<std::size_t>(i - 1)];
         World& w = *island->world;
         w.view.miniDisplay = 0;
         w.view.viewCount = 1;
@@ -170,6 +192,9 @@ bool Archipelago::build(const RunOptions& options, std::uint32_t seed, int first
             std::cerr << error << "\n";
             return false;
         }
+        Island* kept = island.get();
+        island->outputs.handAutosaves(
+            [this, kept](World&, long long period) { keepAutosave(*kept, period); });
         islands_.push_back(std::move(island));
     }
     const int cores = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
@@ -314,6 +339,8 @@ int Archipelago::runHeadless(std::ostream& progress)
         done = stop;
         if (every > 0 && (start + done) % every == 0 && !interruptRequested())
             migrate();
+        if (collective_)
+            agreeOnAutosave();
         if (std::chrono::duration<double>(Clock::now() - lastReport).count() > (tty ? 0.5 : 10.0)) {
             report(false);
             lastReport = Clock::now();
@@ -350,8 +377,117 @@ bool Archipelago::finish()
         island->outputs.finish(*island->world);
         if (island->outputs.writeFailed())
             done = false;
-        if (!finishWorld(*island->world, island->options))
+        // The island's tree; its save is the archipelago's, below.
+        RunOptions own = island->options;
+        own.saveAllDir.clear();
+        if (!finishWorld(*island->world, own))
             done = false;
     }
+    if (!options_.saveAllDir.empty() && !save(options_.saveAllDir))
+        done = false;
     return done;
+}
+
+ArchipelagoHeader Archipelago::header() const
+{
+    ArchipelagoHeader h;
+    h.islands = total_;
+    h.seed = seed_;
+    h.migrateEvery = migrateEvery_ > 0 ? migrateEvery_ : 0.0;
+    h.time = islands_.empty() ? 0.0 : islands_.front()->world->sim.time;
+    return h;
+}
+
+bool Archipelago::save(const std::string& folder)
+{
+    IslandSaves saves;
+    for (auto& island : islands_) {
+        Simulation& sim = island->world->sim;
+        saves.emplace_back(island->number, simulationFiles(sim, island->world->settings));
+        sim.extras.populationCount = static_cast<int>(sim.population.size());
+    }
+    try {
+        const std::string left = saveArchipelago(folder, header(), saves, collective_);
+        for (std::size_t i = 0; i < saves.size(); ++i)
+            std::cout << "write" << std::endl;
+        reportUnfinished(folder, left, nullptr);
+        return true;
+    } catch (const std::string&) {
+        std::cerr << "\ncreatures: the archipelago was not saved to " << folder << "\n";
+        return false;
+    }
+}
+
+void Archipelago::keepAutosave(Island& island, long long period)
+{
+    Simulation& sim = island.world->sim;
+    SavedFiles files = simulationFiles(sim, island.world->settings);
+    sim.extras.populationCount = static_cast<int>(sim.population.size());
+    const std::lock_guard<std::mutex> hold(autosaveMutex_);
+    island.autosaves[period] = {sim.time, std::move(files)};
+    // An island far ahead of the others (a window's islands without
+    // migration) keeps its last few only.
+    while (island.autosaves.size() > 4)
+        island.autosaves.erase(island.autosaves.begin());
+    if (collective_)
+        return;
+    const long long ready = autosaveReady();
+    if (ready > autosaved_)
+        writeAutosave(ready);
+}
+
+long long Archipelago::autosaveReady() const
+{
+    if (islands_.empty())
+        return 0;
+    const auto& first = islands_.front()->autosaves;
+    for (auto it = first.rbegin(); it != first.rend(); ++it) {
+        bool all = true;
+        for (const auto& island : islands_)
+            all = all && island->autosaves.count(it->first) > 0;
+        if (all)
+            return it->first;
+    }
+    return 0;
+}
+
+void Archipelago::writeAutosave(long long period)
+{
+    IslandSaves saves;
+    ArchipelagoHeader h = header();
+    for (auto& island : islands_) {
+        auto kept = island->autosaves.find(period);
+        if (island == islands_.front())
+            h.time = kept->second.first;
+        saves.emplace_back(island->number, std::move(kept->second.second));
+        island->autosaves.erase(island->autosaves.begin(), std::next(kept));
+    }
+    autosaved_ = period;
+    try {
+        const std::string left = saveArchipelago(options_.autosaveFolder, h, saves, collective_);
+        for (std::size_t i = 0; i < saves.size(); ++i)
+            std::cout << "write" << std::endl;
+        reportUnfinished(options_.autosaveFolder, left, nullptr);
+    } catch (const std::string&) {
+        // The reason is on standard error already.
+        std::cerr << "creatures: the autosave failed; the run goes on\n";
+    }
+}
+
+void Archipelago::agreeOnAutosave()
+{
+    long long ready = 0;
+    {
+        const std::lock_guard<std::mutex> hold(autosaveMutex_);
+        ready = autosaveReady();
+    }
+    const long long agreed = collective_->smallest(ready);
+    if (agreed <= autosaved_)
+        return;
+    const std::lock_guard<std::mutex> hold(autosaveMutex_);
+    bool have = true;
+    for (const auto& island : islands_)
+        have = have && island->autosaves.count(agreed) > 0;
+    if (collective_->smallest(have ? 1 : 0) == 1)
+        writeAutosave(agreed);
 }

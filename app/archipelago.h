@@ -23,12 +23,15 @@
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "app/options.h"
 #include "app/run_outputs.h"
+#include "persist/archipelago_save.h"
 #include "ui/world.h"
 
 // The seed of island `island` (from 1) of a run of the seed.
@@ -44,8 +47,9 @@ std::string islandFileName(const std::string& name, int island);
 // folder of a saved archipelago to load.
 RunOptions islandOptions(const RunOptions& options, int island);
 
-// The number of islands a saved archipelago in the folder holds (folders
-// island-1, island-2, ...), 0 when it is no archipelago.
+// The number of islands a saved archipelago in the folder holds, 0 when it
+// holds none (a world's save, say), -1 (said on standard error) when it is
+// not one whole save.
 int savedIslands(const std::string& folder);
 
 // The best creature of a world by the hall of fame's measure, as the
@@ -78,6 +82,9 @@ public:
                bool windowed = false);
     // The ring of an MPI run in place of the ring in memory.
     void setRing(Ring ring) { ring_ = std::move(ring); }
+    // The processes that save the archipelago together (an MPI run): its
+    // saves and autosaves are then written by all of them at once.
+    void setCollective(SaveCollective* collective) { collective_ = collective; }
     // The step the epochs count from: the first island's time, in steps.
     // Islands loaded from saves made at different times keep their own
     // clocks; the processes of an MPI run take the first process's start so
@@ -116,9 +123,14 @@ public:
     // own for the next. Call it with no island being stepped.
     void migrate();
 
-    // At the end: every island's closing outputs, tree and save. False when
-    // one of them failed.
+    // At the end: every island's closing outputs and tree, and the save of
+    // the whole archipelago. False when one of them failed.
     bool finish();
+
+    // Saves the archipelago (this process's islands, with the other
+    // processes of a collective) into the folder as one save. False, said,
+    // when it failed.
+    bool save(const std::string& folder);
 
 private:
     struct Island {
@@ -127,7 +139,22 @@ private:
         RunOutputs outputs;
         int number = 1;
         long long stepsDone = 0;
+        // The island's clock and files at autosaves not yet written, by
+        // interval.
+        std::map<long long, std::pair<double, SavedFiles>> autosaves;
     };
+    // An island's autosave: its files are kept until every island of the
+    // process has reached the same interval, and the whole is written then
+    // (by the process alone; a collective writes between step blocks).
+    void keepAutosave(Island& island, long long period);
+    // Writes the interval's autosave of every island; the caller holds
+    // autosaveMutex_.
+    void writeAutosave(long long period);
+    // The latest interval every island of the process has kept, or 0.
+    long long autosaveReady() const;
+    // Between step blocks of a collective: the autosave all processes have.
+    void agreeOnAutosave();
+    ArchipelagoHeader header() const;
     // Runs every island `steps` steps, at most `threads_` at once.
     void stepAll(long long steps);
 
@@ -138,6 +165,10 @@ private:
     int threads_ = 1;
     double migrateEvery_ = 600.0;
     long long startStep_ = -1;
+    std::uint32_t seed_ = 0;
+    SaveCollective* collective_ = nullptr;
+    std::mutex autosaveMutex_;
+    long long autosaved_ = 0; // the last interval written
     Ring ring_;
     // The migrant each island takes in at the next epoch.
     std::vector<std::string> arriving_;

@@ -156,6 +156,8 @@ int runUnguarded(int argc, char** argv, const WindowRunner* window,
 
     // An archipelago: asked for, or a saved one loaded.
     const int savedCount = options.loadAllDir.empty() ? 0 : savedIslands(options.loadAllDir);
+    if (savedCount < 0)
+        return 1; // not one whole save: said
     if (options.islands > 0 || savedCount > 0) {
         if (options.islands > 0 && savedCount > 0 && options.islands != savedCount) {
             std::cerr << "creatures: " << options.loadAllDir << " holds " << savedCount

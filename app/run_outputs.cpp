@@ -105,6 +105,10 @@ void RunOutputs::afterFrame(World& w)
     if (period == lastAutosavePeriod_)
         return;
     lastAutosavePeriod_ = period;
+    if (autosaveHandler_) {
+        autosaveHandler_(w, period);
+        return;
+    }
     try {
         saveAll(w.sim, w.settings, autosaveFolder_);
     } catch (const std::string& text) {

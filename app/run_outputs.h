@@ -7,6 +7,7 @@
 #endif
 
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -38,6 +39,12 @@ public:
     // run goes on.
     void afterFrame(World& w);
 
+    // Hands each autosave (the world and the number of its interval) to
+    // `save` instead of saving the world into its folder: an archipelago
+    // saves its islands together.
+    using AutosaveHandler = std::function<void(World& w, long long period)>;
+    void handAutosaves(AutosaveHandler save) { autosaveHandler_ = std::move(save); }
+
     // At the end of the run: the closing statistics line, then the files are
     // closed and the world no longer reports to them.
     void finish(World& w);
@@ -63,6 +70,7 @@ private:
     std::string lineagePath_;
     bool writeFailed_ = false;
     std::unique_ptr<ChampionKeeper> champions_;
+    AutosaveHandler autosaveHandler_;
     double autosaveSeconds_ = 0.0;
     long long lastAutosavePeriod_ = 0;
     double autosaveOrigin_ = 0.0; // the world's time when it started or was made anew

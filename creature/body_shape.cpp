@@ -43,6 +43,10 @@ void holdRestPose(const std::vector<BodyJoint>& joints, const Gene& g)
     }
 }
 
+// Steps of the rest measure: five simulated seconds, in which a body falls
+// from its start and settles into its rest pose.
+constexpr int kRestSteps = 167;
+
 // A world of one body and the ground.
 struct RestWorld {
     static constexpr double kStep = 0.03;
@@ -191,9 +195,8 @@ BodyMeasures measureBody(const Gene& g)
         m.mass += p.mass;
         dBodySetPosition(p.body, 0, 0, 1.5);
     }
-    // Five simulated seconds: the parts spring apart into their jointed
-    // pose, fall and settle.
-    for (int i = 0; i < 167; ++i) {
+    // The parts spring apart into their jointed pose, fall and settle.
+    for (int i = 0; i < kRestSteps; ++i) {
         holdRestPose(layout.joints, g);
         w.step();
     }

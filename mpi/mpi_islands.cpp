@@ -30,6 +30,50 @@ std::vector<std::string> passOn(const std::vector<std::string>& chosen, int rank
     return {theirs};
 }
 
+// The processes of the run save the archipelago together: the first writes
+// the top of the save and puts the islands in place.
+class MpiSaveCollective : public SaveCollective {
+public:
+    MpiSaveCollective(int rank, int size) : rank_(rank), size_(size) {}
+    bool leads() const override { return rank_ == 0; }
+    int fromLead(int value) override
+    {
+        MPI_Bcast(&value, 1, MPI_INT, 0, MPI_COMM_WORLD);
+        return value;
+    }
+    std::vector<std::string> gatherAtLead(const std::string& mine) override
+    {
+        int length = static_cast<int>(mine.size());
+        std::vector<int> lengths(static_cast<std::size_t>(size_));
+        MPI_Gather(&length, 1, MPI_INT, lengths.data(), 1, MPI_INT, 0, MPI_COMM_WORLD);
+        std::vector<int> offsets(static_cast<std::size_t>(size_), 0);
+        int total = 0;
+        for (int i = 0; i < size_; ++i) {
+            offsets[static_cast<std::size_t>(i)] = total;
+            total += lengths[static_cast<std::size_t>(i)];
+        }
+        std::string all(static_cast<std::size_t>(rank_ == 0 ? total : 0), '\0');
+        MPI_Gatherv(mine.data(), length, MPI_CHAR, all.data(), lengths.data(), offsets.data(),
+                    MPI_CHAR, 0, MPI_COMM_WORLD);
+        std::vector<std::string> texts;
+        if (rank_ == 0)
+            for (int i = 0; i < size_; ++i)
+                texts.push_back(all.substr(static_cast<std::size_t>(offsets[static_cast<std::size_t>(i)]),
+                                           static_cast<std::size_t>(lengths[static_cast<std::size_t>(i)])));
+        return texts;
+    }
+    long long smallest(long long value) override
+    {
+        long long least = value;
+        MPI_Allreduce(&value, &least, 1, MPI_LONG_LONG, MPI_MIN, MPI_COMM_WORLD);
+        return least;
+    }
+
+private:
+    int rank_;
+    int size_;
+};
+
 } // namespace
 
 int runMpiIsland(const RunOptions& options, std::uint32_t seed)
@@ -55,11 +99,15 @@ int runMpiIsland(const RunOptions& options, std::uint32_t seed)
     {
         const int saved = options.loadAllDir.empty() ? 0 : savedIslands(options.loadAllDir);
         Archipelago archipelago;
+        MpiSaveCollective collective(rank, size);
+        archipelago.setCollective(&collective);
         archipelago.setRing([rank, size](const std::vector<std::string>& chosen) {
             return passOn(chosen, rank, size);
         });
         int built = 1;
-        if (!options.loadAllDir.empty() && saved != size) {
+        if (saved < 0) {
+            built = 0; // not one whole save: said
+        } else if (!options.loadAllDir.empty() && saved != size) {
             if (rank == 0)
                 std::cerr << "creatures: " << options.loadAllDir << " holds " << saved
                           << " islands, not " << size << "; the run does not start\n";

@@ -9,6 +9,7 @@
 #include "ecology/physics_setup.h"
 #include "ecology/simulation.h"
 #include "ecology/world_settings.h"
+#include "persist/archipelago_save.h"
 #include "persist/folder_source.h"
 #include "persist/lineage_file.h"
 #include "persist/load_support.h"
@@ -97,6 +98,22 @@ bool creatureFileBeyond(const std::string& name, int count)
         n = n * 10 + (name[i] - '0');
     }
     return n >= count;
+}
+
+// The island folders of an archipelago's save in the folder (those its top
+// file counts); none when it holds none.
+std::vector<std::string> archipelagoIslands(const std::string& folder)
+{
+    std::string text;
+    ArchipelagoHeader header;
+    std::vector<std::string> sums, names;
+    std::string reason;
+    if (readRegularFile(folder + "/" + kArchipelagoFile, text, std::size_t(16) << 20) ==
+            ReadResult::Done &&
+        decodeArchipelago(text, header, sums, reason))
+        for (int n = 1; n <= header.islands; ++n)
+            names.push_back(islandFolderName(n));
+    return names;
 }
 
 } // namespace
@@ -269,11 +286,22 @@ bool saveAll(Simulation& sim, const WorldSettings& settings, const std::string& 
         // Files of an earlier save that this one does not replace: creatures
         // beyond the population, and the rules file when the rules are the
         // defaults again.
+        // An archipelago's save in the folder goes whole: its top file and
+        // the island folders it names (a world's save never holds any).
         const bool rulesWritten = files.back().first == kRulesFile;
-        const std::string left =
-            writeFolder(folder, files, [count, rulesWritten](const std::string& name) {
-                return creatureFileBeyond(name, count) || (!rulesWritten && name == kRulesFile);
-            });
+        const std::vector<std::string> islands = archipelagoIslands(folder);
+        SubFolders sub;
+        if (!islands.empty())
+            sub.staleFolder = [&islands](const std::string& name) {
+                return std::find(islands.begin(), islands.end(), name) != islands.end();
+            };
+        const std::string left = writeFolder(
+            folder, files,
+            [count, rulesWritten](const std::string& name) {
+                return creatureFileBeyond(name, count) || (!rulesWritten && name == kRulesFile) ||
+                       name == kArchipelagoFile;
+            },
+            sub);
         sim.extras.populationCount = count;
         std::cout << "write" << std::endl;
         reportUnfinished(folder, left, unfinished);

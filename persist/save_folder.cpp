@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -19,6 +20,7 @@
 
 #include "persist/folder_lock.h"
 #include "persist/manifest.h"
+#include "persist/sha256.h"
 
 std::function<void(int point)> saveCheckpointForTests;
 
@@ -33,7 +35,17 @@ constexpr std::size_t kMaxJournalBytes = std::size_t(1) << 24;
 struct Journal {
     std::vector<std::string> moves;   // staged files renamed into the folder
     std::vector<std::string> removes; // stale files removed from it
+    std::vector<std::string> folders; // staged sub-folders put in place of the folder's own
+    std::vector<std::string> drops;   // sub-folders of an earlier save removed
 };
+
+// Where a sub-folder the save replaces waits, inside the staging folder,
+// between being taken out of the way and being removed with the staging
+// folder.
+std::string replacedName(const std::string& name)
+{
+    return "replaced-" + name;
+}
 
 // A name that stays inside its folder.
 bool plainName(const std::string& name)
@@ -50,6 +62,10 @@ std::string encodeJournal(const Journal& j)
         text += "move " + name + "\n";
     for (const auto& name : j.removes)
         text += "remove " + name + "\n";
+    for (const auto& name : j.folders)
+        text += "folder " + name + "\n";
+    for (const auto& name : j.drops)
+        text += "drop " + name + "\n";
     text += std::string(kJournalEnd) + "\n";
     return text;
 }
@@ -73,6 +89,10 @@ bool decodeJournal(const std::string& text, Journal& j)
             j.moves.push_back(name);
         else if (verb == "remove")
             j.removes.push_back(name);
+        else if (verb == "folder")
+            j.folders.push_back(name);
+        else if (verb == "drop")
+            j.drops.push_back(name);
         else
             return false;
     }
@@ -180,9 +200,31 @@ private:
     int count_ = 0;
 };
 
+// A new sub-folder holding the files and their manifest, flushed; the sum
+// of its manifest.
+std::string writeSubFolder(const std::string& path, const SavedFiles& files, Checkpoints& checkpoints)
+{
+    if (::mkdir(path.c_str(), 0777) != 0)
+        throwCannotOpen(path);
+    const std::string manifest = encodeManifest(files);
+    for (const auto& [name, bytes] : files) {
+        const int result = writeNewFile(path + "/" + name, bytes, O_EXCL);
+        if (result == 1)
+            throwCannotOpen(path + "/" + name);
+        if (result == 2)
+            throwCannotWrite(path + "/" + name);
+        checkpoints.pass();
+    }
+    if (writeNewFile(path + "/" + kManifestFile, manifest, O_EXCL) != 0 || !syncFolder(path))
+        throwCannotWrite(path);
+    return sha256Hex(manifest);
+}
+
 // Carries out a journal: renames the staged files into the folder (a file
 // already renamed is skipped, so this can run again after being cut short),
-// removes the stale files, then the staging folder. Returns an empty text
+// puts each staged sub-folder in place of the folder's own (that one is
+// first moved into the staging folder), moves the dropped sub-folders there
+// too, removes the stale files, then the staging folder. Returns an empty text
 // when done, else what could not be done; the journal then stays, so loads
 // go on reading the new save through it.
 std::string rollForward(const std::string& folder, const Journal& j, Checkpoints& checkpoints)
@@ -194,6 +236,29 @@ std::string rollForward(const std::string& folder, const Journal& j, Checkpoints
         if (::rename(from.c_str(), to.c_str()) != 0 && errno != ENOENT)
             return "cannot replace " + to + ": " + errnoText();
         checkpoints.pass();
+    }
+    struct stat st;
+    for (const auto& name : j.folders) {
+        const std::string from = staging + "/" + name;
+        const std::string to = folder + "/" + name;
+        const std::string aside = staging + "/" + replacedName(name);
+        if (!entryExists(from, st))
+            continue; // already in place
+        if (entryExists(to, st)) {
+            if (entryExists(aside, st))
+                removeTree(aside);
+            if (::rename(to.c_str(), aside.c_str()) != 0)
+                return "cannot replace " + to + ": " + errnoText();
+        }
+        if (::rename(from.c_str(), to.c_str()) != 0)
+            return "cannot replace " + to + ": " + errnoText();
+        checkpoints.pass();
+    }
+    for (const auto& name : j.drops) {
+        const std::string path = folder + "/" + name;
+        if (entryExists(path, st) &&
+            ::rename(path.c_str(), (staging + "/" + replacedName(name)).c_str()) != 0)
+            return "cannot remove " + path + ": " + errnoText();
     }
     for (const auto& name : j.removes)
         ::unlink((folder + "/" + name).c_str());
@@ -261,6 +326,26 @@ std::vector<std::string> staleFiles(const std::string& folder, const struct stat
     return names;
 }
 
+// Sub-folders of the folder the predicate names, other than those written.
+std::vector<std::string> staleFolders(const std::string& folder,
+                                      const std::vector<std::string>& written,
+                                      const StaleFilePredicate& stale)
+{
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return names;
+    while (const dirent* e = ::readdir(dir)) {
+        const std::string name = e->d_name;
+        if (plainName(name) && name != kStagingName && stale(name) &&
+            std::find(written.begin(), written.end(), name) == written.end())
+            names.push_back(name);
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 // Removes the staging folder unless the save took effect.
 class StagingGuard {
 public:
@@ -290,7 +375,8 @@ void reportUnfinished(const std::string& folder, const std::string& left, std::s
         *unfinished = left;
 }
 
-JournalState readSaveJournal(const std::string& folder, std::vector<std::string>& staged)
+JournalState readSaveJournal(const std::string& folder, std::vector<std::string>& staged,
+                             std::vector<std::string>* dropped)
 {
     staged.clear();
     Journal j;
@@ -299,11 +385,22 @@ JournalState readSaveJournal(const std::string& folder, std::vector<std::string>
     for (const auto& name : j.moves)
         if (entryExists(stagingOf(folder) + "/" + name, st))
             staged.push_back(name);
+    for (const auto& name : j.folders)
+        if (entryExists(stagingOf(folder) + "/" + name, st))
+            staged.push_back(name);
+    if (dropped)
+        *dropped = j.drops;
     return state;
 }
 
+std::string stageFolder(const std::string& path, const SavedFiles& files)
+{
+    Checkpoints none;
+    return writeSubFolder(path, files, none);
+}
+
 std::string writeFolder(const std::string& folderName, const SavedFiles& savedFiles,
-                        const StaleFilePredicate& stale)
+                        const StaleFilePredicate& stale, const SubFolders& sub)
 {
     if (folderName.empty())
         throwCannotOpen(folderName);
@@ -365,9 +462,39 @@ std::string writeFolder(const std::string& folderName, const SavedFiles& savedFi
     }
 
     Journal j;
+    for (const auto& [name, subFiles] : sub.folders) {
+        writeSubFolder(staging + "/" + name, subFiles, checkpoints);
+        j.folders.push_back(name);
+    }
+    if (sub.complete) {
+        // The last files (and other processes' sub-folders) come now; the
+        // manifest, written above, is written again to name them too.
+        SavedFiles more;
+        std::vector<std::string> moreFolders;
+        sub.complete(staging, more, moreFolders);
+        for (const auto& name : moreFolders)
+            j.folders.push_back(name);
+        if (!more.empty()) {
+            SavedFiles all = savedFiles;
+            for (auto& f : more) {
+                if (writeNewFile(staging + "/" + f.first, f.second, O_EXCL) != 0)
+                    throwCannotWrite(folder + "/" + f.first);
+                checkpoints.pass();
+                all.push_back(f);
+                files.insert(files.end() - 1, std::move(f));
+            }
+            files.back().second = encodeManifest(all);
+            const std::string manifest = staging + "/" + kManifestFile;
+            ::unlink(manifest.c_str());
+            if (writeNewFile(manifest, files.back().second, O_EXCL) != 0)
+                throwCannotWrite(folder + "/" + kManifestFile);
+        }
+    }
     for (const auto& f : files)
         j.moves.push_back(f.first);
     j.removes = staleFiles(folder, folderStat, files, stale);
+    if (sub.staleFolder)
+        j.drops = staleFolders(folder, j.folders, sub.staleFolder);
     const std::string draft = staging + "/" + kJournalDraft;
     if (writeNewFile(draft, encodeJournal(j), O_EXCL) != 0 || !syncFolder(staging))
         throwCannotWrite(folder);

@@ -56,8 +56,28 @@ using StaleFilePredicate = std::function<bool(const std::string& name)>;
 // (loads read it through the journal) and the next save finishes it.
 // Stale files that cannot be removed are left in place; loads never read
 // them.
+//
+// A save may also replace whole sub-folders (`sub`): each is written, with
+// its own manifest, into the staging folder and put in place of the
+// folder's own when the save takes effect; the sub-folders `staleFolder`
+// names go then too. `complete`, when given, is called once this process's
+// files and sub-folders are staged, before the save takes effect: it may
+// add top-level files (the manifest names them) and name sub-folders that
+// other processes staged meanwhile; a text it throws abandons the save.
+struct SubFolders {
+    std::vector<std::pair<std::string, SavedFiles>> folders;
+    std::function<void(const std::string& staging, SavedFiles& moreFiles,
+                       std::vector<std::string>& moreFolders)>
+        complete;
+    StaleFilePredicate staleFolder;
+};
 std::string writeFolder(const std::string& folder, const SavedFiles& files,
-                        const StaleFilePredicate& stale = {});
+                        const StaleFilePredicate& stale = {}, const SubFolders& sub = {});
+
+// Writes a new sub-folder of files and their manifest (as a save's staged
+// sub-folders are written) and flushes it: the part of a save another
+// process stages. Returns the SHA-256 of the manifest written.
+std::string stageFolder(const std::string& path, const SavedFiles& files);
 
 // After a save: when `left` says what could not be finished, a warning on
 // standard error, and the text handed to the caller when it asked.
@@ -67,7 +87,10 @@ void reportUnfinished(const std::string& folder, const std::string& left, std::s
 // hold the folder's current save (those of a complete journal whose staged
 // entry is still there).
 enum class JournalState { None, Complete, Broken };
-JournalState readSaveJournal(const std::string& folder, std::vector<std::string>& staged);
+// Staged sub-folders count among the names; `dropped`, when given, receives
+// the sub-folders the journal removes.
+JournalState readSaveJournal(const std::string& folder, std::vector<std::string>& staged,
+                             std::vector<std::string>* dropped = nullptr);
 
 // For tests: called with a growing count at every point where a save could
 // be killed (after each staged file, after the journal, after each rename,

@@ -114,20 +114,72 @@ TEST(Archipelago, MigrantsAreTheBestOfTheirIslandAndArriveAsNewcomers)
     EXPECT_EQ(m->fromWorld, 2);
 }
 
-// A saved archipelago is the run of folders island-1, island-2, ... with no
-// gap; anything else is no archipelago.
-TEST(Archipelago, SavedIslandsAreCountedUpToTheFirstGap)
+// A saved archipelago is one save: a load takes all of its islands or none,
+// and a save replaces whatever the folder held before as a whole.
+TEST(Archipelago, ASavedArchipelagoLoadsWholeOrNotAtAll)
 {
     const fs::path dir = fs::path(testing::TempDir()) / "saved_islands";
     fs::remove_all(dir);
-    for (const char* f : {"a/island-1", "a/island-2", "a/island-4", "b/island-2"})
-        fs::create_directories(dir / f);
-    fs::create_directories(dir / "c");
-    std::ofstream(dir / "c" / "island-1") << "a file";
-    EXPECT_EQ(savedIslands((dir / "a").string()), 2);
-    EXPECT_EQ(savedIslands((dir / "b").string()), 0);
-    EXPECT_EQ(savedIslands((dir / "c").string()), 0);
-    EXPECT_EQ(savedIslands((dir / "none").string()), 0);
+    fs::create_directories(dir);
+    ASSERT_EQ(run(dir, "--islands 3 --steps 30 --save-all I3"), 0) << contentsOf(dir / "out.txt");
+    ASSERT_EQ(run(dir, "--islands 3 --steps 40 --save-all other"), 0);
+    const struct {
+        const char* name;
+        const char* change; // shell commands in the copy "a" of I3
+        const char* said;
+    } damaged[] = {
+        {"an island removed", "rm -r a/island-2", "damaged file:a/island-2 (missing: the save has 3"},
+        {"the last island removed", "rm -r a/island-3", "damaged file:a/island-3 (missing"},
+        {"island-1 removed", "rm -r a/island-1", "damaged file:a/island-1 (missing"},
+        {"an island renamed", "mv a/island-3 a/island-4", "damaged file:a/island-3 (missing"},
+        {"a file for an island", "rm -r a/island-2 && echo x > a/island-2",
+         "damaged file:a/island-2 (not a folder)"},
+        {"two islands swapped", "mv a/island-1 a/t && mv a/island-2 a/island-1 && mv a/t a/island-2",
+         "damaged file:a/island-1 (not island 1 of this save)"},
+        {"an island of another run", "rm -r a/island-2 && cp -a other/island-2 a/",
+         "damaged file:a/island-2 (not island 2 of this save)"},
+        {"a linked island", "rm -r a/island-2 && ln -s ../I3/island-2 a/island-2",
+         "damaged file:a/island-2 (a link, not an island's folder)"},
+        {"an island too many", "cp -a a/island-3 a/island-4",
+         "damaged file:a/island-4 (an island beyond the save's 3)"},
+        {"an earlier version's islands with a gap",
+         "rm a/archipelago.txt a/SHA256SUMS && rm -r a/island-2",
+         "damaged file:a/island-2 (missing, though island-3 is there)"},
+        {"an earlier version's islands without island-1",
+         "rm a/archipelago.txt a/SHA256SUMS && rm -r a/island-1",
+         "damaged file:a/island-1 (missing, though island-2 is there)"},
+    };
+    for (const auto& c : damaged) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(dir / "a");
+        const std::string change = "cd '" + dir.string() + "' && cp -a I3 a && " + c.change;
+        ASSERT_EQ(std::system(change.c_str()), 0);
+        EXPECT_EQ(run(dir, "--steps 3 --load-all a"), 1);
+        EXPECT_NE(contentsOf(dir / "out.txt").find(c.said), std::string::npos)
+            << contentsOf(dir / "out.txt");
+    }
+
+    // A save of fewer islands leaves nothing of the larger one.
+    fs::remove_all(dir / "a");
+    fs::copy(dir / "I3", dir / "a", fs::copy_options::recursive);
+    ASSERT_EQ(run(dir, "--islands 2 --steps 3 --save-all a"), 0);
+    EXPECT_FALSE(fs::exists(dir / "a" / "island-3"));
+    ASSERT_EQ(run(dir, "--steps 3 --load-all a"), 0);
+    EXPECT_NE(contentsOf(dir / "out.txt").find("archipelago: 2 islands"), std::string::npos);
+    // A world's save over it leaves no island, and loads as a world.
+    ASSERT_EQ(run(dir, "--steps 3 --save-all a"), 0);
+    EXPECT_FALSE(fs::exists(dir / "a" / "island-1"));
+    EXPECT_FALSE(fs::exists(dir / "a" / "archipelago.txt"));
+    ASSERT_EQ(run(dir, "--steps 3 --load-all a"), 0);
+    EXPECT_EQ(contentsOf(dir / "out.txt").find("archipelago"), std::string::npos);
+    // An islands save over a world's removes the world's files.
+    ASSERT_EQ(run(dir, "--islands 2 --steps 3 --save-all a"), 0);
+    EXPECT_FALSE(fs::exists(dir / "a" / "config.dat"));
+    // A world's save with a folder of its own named island-1 is a world.
+    ASSERT_EQ(run(dir, "--steps 3 --save-all w"), 0);
+    fs::copy(dir / "I3" / "island-1", dir / "w" / "island-1", fs::copy_options::recursive);
+    ASSERT_EQ(run(dir, "--steps 3 --load-all w"), 0);
+    EXPECT_EQ(contentsOf(dir / "out.txt").find("archipelago"), std::string::npos);
     fs::remove_all(dir);
 }
 
