@@ -43,9 +43,9 @@ void holdRestPose(const std::vector<BodyJoint>& joints, const Gene& g)
     }
 }
 
-// Steps of the rest measure: five simulated seconds, in which a body falls
+// Steps of the rest measure: three simulated seconds, in which a body falls
 // from its start and settles into its rest pose.
-constexpr int kRestSteps = 167;
+constexpr int kRestSteps = 100;
 
 // A world of one body and the ground.
 struct RestWorld {
@@ -59,7 +59,7 @@ struct RestWorld {
     RestWorld()
     {
         dWorldSetGravity(world, 0, 0, -9.8);
-        dWorldSetQuickStepNumIterations(world, 20);
+        dWorldSetQuickStepNumIterations(world, 10);
         dWorldSetERP(world, (kStep * 200) / (kStep * 200 + 50));
         dWorldSetCFM(world, 1 / (kStep * 200 + 50));
     }
