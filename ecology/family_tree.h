@@ -16,9 +16,11 @@
 #include <cstddef>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "creature/body_shape.h"
+#include "ecology/founder_bodies.h"
 #include "ecology/population.h"
 
 struct FamilyMember {
@@ -104,9 +106,14 @@ public:
     void assign(std::vector<FamilyMember> members);
 
     // After a load: the bodies of living founders, from which their lines'
-    // distances are measured (the bodies of founders no longer alive are not
-    // in a save; their lines' newborns get no distance from the founder).
+    // distances are measured (a save from before founders.csv keeps no
+    // bodies of founders no longer alive; their lines' newborns get no
+    // distance from the founder then).
     void knowFounderBodies(const Population& population);
+    // The founders' bodies the tree knows, and those a save kept (a load:
+    // the living founders' are added by knowFounderBodies).
+    const FounderBodies& founderBodies() const { return founderBodies_; }
+    void takeFounderBodies(FounderBodies bodies) { founderBodies_ = std::move(bodies); }
     // Body figures of the living: their mean number of parts, their mean
     // distance from their founders' bodies (over those whose founder's body
     // is known; 0 when none is), and the mean distance between two of them.
@@ -126,7 +133,7 @@ private:
     void changed();
     std::vector<FamilyMember> members_;
     std::unordered_map<int, std::size_t> byId_;
-    std::unordered_map<int, BodyShape> founderBodies_;
+    FounderBodies founderBodies_;
     // The living's shapes, made when first asked for: a genome never changes.
     mutable std::unordered_map<int, BodyShape> livingShapes_;
     int largestId_ = -1;

@@ -26,6 +26,7 @@ constexpr const char* kConfigFile = "config.dat";
 constexpr const char* kFoodFile = "AimPosData.dat";
 constexpr const char* kFamilyFile = "family.csv";
 constexpr const char* kStatisticsFile = "statistics.csv";
+constexpr const char* kFoundersFile = "founders.csv";
 // A family row is some hundred bytes; a file far larger is not read.
 constexpr std::size_t kMaxFamilyBytes = std::size_t(64) << 20;
 
@@ -74,6 +75,22 @@ bool readFamily(const FileSource& source, const Population& creatures,
         return true;
     std::cerr << "warning: " << source.path(kFamilyFile) << " ignored (" << reason
               << "); the family tree starts with the loaded creatures" << std::endl;
+    return false;
+}
+
+// The bodies of the founders of a save's family tree, when it keeps them; a
+// file that is not one is left with one warning (the distances from the
+// founders of lines whose founder has died are then not known).
+bool readFounderBodies(const FileSource& source, int largestId, FounderBodies& bodies)
+{
+    std::string text;
+    std::string reason;
+    if (!readOptional(source, kFoundersFile, text, reason))
+        return false;
+    if (reason.empty() && decodeFounderBodies(text, largestId, bodies, reason))
+        return true;
+    std::cerr << "warning: " << source.path(kFoundersFile) << " ignored (" << reason
+              << "); only living founders' bodies are known" << std::endl;
     return false;
 }
 
@@ -160,7 +177,7 @@ bool load(Simulation& sim, WorldSettings& settings, const FileSource& source)
     // A save's checksum list names all of its files; one that does not is
     // not this save's whole list (a flipped name, say).
     source.requireManifestOf({kConfigFile, kPositionFile, kFoodFile},
-                             {kRulesFile, kLineageFile, kFamilyFile, kStatisticsFile});
+                             {kRulesFile, kLineageFile, kFamilyFile, kStatisticsFile, kFoundersFile});
     SimData config = configOf(sim, settings);
     config.populationCount = sim.extras.populationCount;
     readRecord(source, kConfigFile, config, checkSimData);
@@ -185,6 +202,11 @@ bool load(Simulation& sim, WorldSettings& settings, const FileSource& source)
     readLineage(source, creatures);
     std::vector<FamilyMember> family;
     const bool haveFamily = readFamily(source, creatures, family);
+    FounderBodies founders;
+    int largestMember = -1;
+    for (const FamilyMember& m : family)
+        largestMember = std::max(largestMember, m.id);
+    const bool haveFounders = haveFamily && readFounderBodies(source, largestMember, founders);
     StatisticsRecorder statistics;
     const bool haveStatistics = readStatistics(source, statistics);
 
@@ -221,6 +243,8 @@ bool load(Simulation& sim, WorldSettings& settings, const FileSource& source)
         for (const FamilyMember& m : family)
             sim.highestGeneration = std::max(sim.highestGeneration, m.generation);
         sim.family.assign(std::move(family));
+        if (haveFounders)
+            sim.family.takeFounderBodies(std::move(founders));
         sim.family.knowFounderBodies(sim.population);
     } else {
         sim.family.clear();
@@ -269,6 +293,8 @@ SavedFiles simulationFiles(const Simulation& sim, const WorldSettings& settings)
     files.emplace_back(kLineageFile, encodeLineage(sim.population));
     if (!sim.family.empty())
         files.emplace_back(kFamilyFile, encodeFamily(sim.family));
+    if (!sim.family.empty() && !sim.family.founderBodies().empty())
+        files.emplace_back(kFoundersFile, encodeFounderBodies(sim.family.founderBodies()));
     if (!sim.statistics.history().empty())
         files.emplace_back(kStatisticsFile, sim.statistics.encodeHistory());
     const std::string rules = encodeRules(settings);
@@ -299,6 +325,7 @@ bool saveAll(Simulation& sim, const WorldSettings& settings, const std::string& 
             folder, files,
             [count, rulesWritten](const std::string& name) {
                 return creatureFileBeyond(name, count) || (!rulesWritten && name == kRulesFile) ||
+                       name == kFoundersFile || // when not written (the tree knows none)
                        name == kArchipelagoFile;
             },
             sub);

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "base/random.h"
 #include "ecology/family_tree.h"
 #include "persist/save_all.h"
 #include "support/creature_helpers.h"
@@ -114,6 +115,42 @@ TEST(FamilyTree, FoundersCommonAncestorsAndTheFileFollowBirthsAndDeaths)
     EXPECT_EQ(reason, "creature 5 of the save is no living member");
 }
 
+TEST(FamilyTree, AFileOfFoundersBodiesIsReadBackOrRefusedWithItsRow)
+{
+    Gene g;
+    Random random(5);
+    g.randomize(kGenePhases, kGeneJoints, kGeneParts, random);
+    const FounderBodies bodies{{3, bodyShape(g)}, {0, bodyShape(g)}};
+    const std::string file = encodeFounderBodies(bodies);
+    FounderBodies back;
+    std::string reason;
+    ASSERT_TRUE(decodeFounderBodies(file, 3, back, reason)) << reason;
+    EXPECT_EQ(encodeFounderBodies(back), file);
+    EXPECT_EQ(bodyDistance(back.at(3), bodies.at(3)), 0.0);
+    const std::size_t rowStart = file.find('\n') + 1;
+    const std::string firstRow = file.substr(rowStart, file.find('\n', rowStart) + 1 - rowStart);
+    const std::string values = firstRow.substr(firstRow.find(','));
+    const struct {
+        std::string text;
+        int largestId;
+        const char* reason;
+    } bad[] = {
+        {"founder\n", 3, "not a file of founders' bodies"},
+        {file, 2, "row 3: not a founder of this save"},
+        {file + firstRow, 3, "row 4: not a founder of this save"},
+        {file + "-1" + values, 3, "row 4: not a founder of this save"},
+        {file + "1,1 2 3\n", 3, "row 4: not a body's values"},
+        {file + "1" + values.substr(0, values.size() - 1) + " 7\n", 3, "row 4: not a body's values"},
+        {file + "1,1e300" + values.substr(values.find(' ')), 3, "row 4: a value out of range"},
+        {file + "1,nan" + values.substr(values.find(' ')), 3, "row 4: not a body's values"},
+    };
+    for (const auto& b : bad) {
+        SCOPED_TRACE(b.reason);
+        EXPECT_FALSE(decodeFounderBodies(b.text, b.largestId, back, reason));
+        EXPECT_EQ(reason, b.reason);
+    }
+}
+
 class FamilyTreeOfAWorld : public WorldTest {};
 
 TEST_F(FamilyTreeOfAWorld, TheTreeComesBackWholeAfterASaveAndALoad)
@@ -122,6 +159,7 @@ TEST_F(FamilyTreeOfAWorld, TheTreeComesBackWholeAfterASaveAndALoad)
     w().settings.learningRule = LearningRuleId::Improved;
     scene->step(4000); // two minutes: births and deaths
     const std::string tree = encodeFamily(w().sim.family);
+    const std::string founders = encodeFounderBodies(w().sim.family.founderBodies());
     EXPECT_GT(w().sim.family.members().size(), 12u);
     for (const Agent& a : w().sim.population)
         ASSERT_NE(w().sim.family.find(a.creatureId), nullptr);
@@ -133,6 +171,9 @@ TEST_F(FamilyTreeOfAWorld, TheTreeComesBackWholeAfterASaveAndALoad)
     loadAll(w().sim, w().settings, dir);
     testing::internal::GetCapturedStdout();
     EXPECT_EQ(encodeFamily(w().sim.family), tree);
+    // Every founder's body comes back, those of dead founders too, so their
+    // lines' distances from them go on being measured.
+    EXPECT_EQ(encodeFounderBodies(w().sim.family.founderBodies()), founders);
     // A creature born after the load takes an id no member has had.
     EXPECT_GT(w().sim.nextCreatureId, w().sim.family.largestId());
     std::filesystem::remove_all(dir);

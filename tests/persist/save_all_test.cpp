@@ -134,9 +134,9 @@ TEST_F(SaveAll, WritesOneArchivePerCreatureAndReplacesAnEarlierSaveWhole)
     std::vector<std::string> names;
     for (const auto& f : files)
         names.push_back(f.first);
-    std::vector<std::string> want = {"AimPosData.dat", "SHA256SUMS",  "config.dat",
-                                     "family.csv",     "lineage.csv", "posAgent.dat",
-                                     "statistics.csv"};
+    std::vector<std::string> want = {"AimPosData.dat", "SHA256SUMS",   "config.dat",
+                                     "family.csv",     "founders.csv", "lineage.csv",
+                                     "posAgent.dat",   "statistics.csv"};
     for (int i = 0; i < 12; ++i)
         want.push_back(std::to_string(i) + ".dat");
     std::sort(want.begin(), want.end());
@@ -149,7 +149,7 @@ TEST_F(SaveAll, WritesOneArchivePerCreatureAndReplacesAnEarlierSaveWhole)
     while (w().sim.population.size() > 3)
         removeLastCreature(w().sim.population);
     save("saveData1");
-    EXPECT_EQ(folderContents("saveData1").size(), 3u + 7u);
+    EXPECT_EQ(folderContents("saveData1").size(), 3u + 8u);
     EXPECT_FALSE(exists("saveData1/3.dat"));
     EXPECT_EQ(entriesStartingWith("saveData1").size(), 1u) << "staging folders left behind";
 }
