@@ -116,11 +116,8 @@ TEST(FamilyTree, FoundersCommonAncestorsAndTheFileFollowBirthsAndDeaths)
         // Ids the next creatures could not follow, negative counts, times
         // beyond the save's clock, a hue that would be saved as "inf".
         {member7(0, "2147483646"), "row 8 is not a member (an id outside 0 to 1000000000)"},
-        {member7(1, "2147483647"), "row 8 is not a member (an id outside 0 to 1000000000)"},
         {member7(12, "-1"), "row 8 is not a member (a value out of range)"},
-        {member7(15, "-4"), "row 8 is not a member (a value out of range)"},
         {member7(8, "51"), "row 8 is not a member (a birth or death outside the save's clock)"},
-        {member7(9, "0.5"), "row 8 is not a member (a birth or death outside the save's clock)"},
         {member7(11, "1e300"), "row 8 is not a member (a value out of range)"},
         {member7(5, "99"), "row 8 names founder 99, who is no member"},
         {file + file.substr(file.find('\n') + 1, file.find('\n', file.find('\n') + 1) - file.find('\n')),
