@@ -1,5 +1,8 @@
 #include "app/tree_export.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
 #include <fstream>
@@ -132,7 +135,16 @@ bool writeTree(const FamilyTree& tree, const std::string& file)
     if (format == TreeFormat::None)
         return false;
     std::ofstream out(file, std::ios::out | std::ios::trunc);
+    if (!out.is_open())
+        return false;
     out << (format == TreeFormat::Newick ? newickOf(tree) : dotOf(tree));
     out.close();
-    return static_cast<bool>(out);
+    if (out)
+        return true;
+    // A file cut short (a full disk, the file-size limit) is no tree: it
+    // goes, rather than pass for one.
+    struct stat st;
+    if (::lstat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+        ::unlink(file.c_str());
+    return false;
 }

@@ -29,5 +29,6 @@ TreeFormat treeFormatOf(const std::string& file);
 std::string newickOf(const FamilyTree& tree);
 std::string dotOf(const FamilyTree& tree);
 
-// Writes the tree in the file's format; false when it cannot be written.
+// Writes the tree in the file's format; false when it cannot be written,
+// and a file it could not finish is removed.
 bool writeTree(const FamilyTree& tree, const std::string& file);

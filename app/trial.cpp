@@ -116,25 +116,10 @@ TrialResult runTrial(const std::string& file, const WorldSettings& settings, boo
 {
     TrialResult r;
     r.file = file;
-    std::string contents;
-    switch (readRegularFile(file, contents, kMaxFileBytes)) {
-    case ReadResult::Done: break;
-    case ReadResult::TooLarge:
-        try {
-            throwDamaged(file, "too large for a creature file");
-        } catch (const std::string&) {
-            return r;
-        }
-    default:
-        try {
-            throwCannotOpen(file);
-        } catch (const std::string&) {
-            return r;
-        }
-    }
     double progress = 0.0;
     double minutes = 0.0;
     try {
+        const std::string contents = readCreatureFile(file);
         for (int course = 1; course <= kTrialRepeats; ++course) {
             const CourseFigures f = runCourse(file, contents, settings, fresh, course, seconds);
             r.foods += f.foods;

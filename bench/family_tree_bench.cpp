@@ -24,6 +24,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <limits>
 #include <iterator>
 #include <random>
 #include <string>
@@ -199,7 +200,7 @@ int main(int argc, char** argv)
         std::ifstream in(familyFile, std::ios::binary);
         const std::string text((std::istreambuf_iterator<char>(in)), {});
         std::string reason;
-        if (!decodeFamily(text, Population{}, members, reason)) {
+        if (!decodeFamily(text, Population{}, std::numeric_limits<double>::max(), members, reason)) {
             std::fprintf(stderr, "family_tree_bench: %s: %s\n", familyFile.c_str(), reason.c_str());
             return 1;
         }

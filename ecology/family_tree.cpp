@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <limits>
 #include <sstream>
 #include <unordered_set>
 
@@ -172,7 +173,8 @@ void FamilyTree::died(const Agent& a, double time)
     m.cause = a.deathCause;
     m.foods = a.foodCount;
     m.children = a.children;
-    m.bestScore = std::max(m.bestScore, a.score);
+    if (std::isfinite(a.score))
+        m.bestScore = std::max(m.bestScore, a.score);
     m.cycles = a.scoredCycles;
     m.progress = a.progressTotal;
 }
@@ -285,10 +287,15 @@ constexpr int kFamilyBodyColumns = 8;
 
 std::string encodeFamily(const FamilyTree& tree)
 {
+    return encodeFamily(tree.members());
+}
+
+std::string encodeFamily(const std::vector<FamilyMember>& members)
+{
     std::ostringstream o;
     o.precision(17);
     o << kFamilyHeader << kFamilyBodyHeader << '\n';
-    for (const FamilyMember& m : tree.members())
+    for (const FamilyMember& m : members)
         o << m.id << ',' << m.parents[0] << ',' << m.parents[1] << ',' << m.generation << ','
           << static_cast<int>(m.origin) << ',' << m.founder << ',' << m.formerId << ','
           << m.fromWorld << ',' << m.born << ',' << m.died << ',' << m.cause << ',' << m.hue
@@ -299,7 +306,74 @@ std::string encodeFamily(const FamilyTree& tree)
     return o.str();
 }
 
-bool decodeFamily(const std::string& text, const Population& living,
+namespace {
+
+constexpr double kIntMax = std::numeric_limits<int>::max();
+constexpr double kIntMin = std::numeric_limits<int>::min();
+
+// A whole number from `low` to `high`, so that it fits the int it goes into.
+bool wholeIn(double x, double low, double high)
+{
+    return x == std::floor(x) && x >= low && x <= high;
+}
+
+// The numbers of a row, checked against the save, as a member: empty, or
+// what keeps the row from being one.
+std::string memberOf(const std::vector<double>& v, bool bodies, double clock, FamilyMember& m)
+{
+    const double maxId = kMaxCreatureId;
+    if (!wholeIn(v[0], 0, maxId) || !wholeIn(v[1], -1, maxId) || !wholeIn(v[2], -1, maxId) ||
+        !wholeIn(v[5], 0, maxId))
+        return "an id outside 0 to " + std::to_string(kMaxCreatureId);
+    if (v[8] < 0 || v[8] > clock || (v[9] != -1 && (v[9] < v[8] || v[9] > clock)))
+        return "a birth or death outside the save's clock";
+    // Hues are degrees; a blend of two parents may pass a bound by rounding.
+    if (!wholeIn(v[3], 0, maxId) || !wholeIn(v[4], FamilyMember::StartUp, FamilyMember::Migrant) ||
+        !wholeIn(v[6], kIntMin, kIntMax) || !wholeIn(v[7], -1, kIntMax) ||
+        !wholeIn(v[10], Alive, Removable) || !(v[11] >= -1.0 && v[11] <= 361.0) ||
+        !wholeIn(v[12], 0, kIntMax) || !wholeIn(v[13], 0, kIntMax) || !wholeIn(v[15], 0, 1e15))
+        return "a value out of range";
+    m.id = static_cast<int>(v[0]);
+    m.parents[0] = static_cast<int>(v[1]);
+    m.parents[1] = static_cast<int>(v[2]);
+    m.generation = static_cast<int>(v[3]);
+    m.origin = static_cast<FamilyMember::Origin>(static_cast<int>(v[4]));
+    m.founder = static_cast<int>(v[5]);
+    m.formerId = static_cast<int>(v[6]);
+    m.fromWorld = static_cast<int>(v[7]);
+    m.born = v[8];
+    m.died = v[9];
+    m.cause = static_cast<int>(v[10]);
+    m.hue = static_cast<float>(v[11]);
+    m.foods = static_cast<int>(v[12]);
+    m.children = static_cast<int>(v[13]);
+    m.bestScore = v[14];
+    m.cycles = static_cast<long long>(v[15]);
+    m.progress = v[16];
+    if (!bodies)
+        return std::string();
+    // Counts within a creature's, sizes and distances in a sane range (-1:
+    // unknown distance).
+    const auto measure = [](double x) { return x >= 0 && x < 1e6; };
+    const auto distance = [&](double x) { return x == -1 || measure(x); };
+    if (!wholeIn(v[17], 0, kGeneParts) || !wholeIn(v[18], 0, kGeneJoints) || !measure(v[19]) ||
+        !measure(v[20]) || !measure(v[21]) || !measure(v[22]) || !distance(v[23]) ||
+        !distance(v[24]))
+        return "a body measure out of range";
+    m.parts = static_cast<int>(v[17]);
+    m.joints = static_cast<int>(v[18]);
+    m.limbLength = static_cast<float>(v[19]);
+    m.mass = static_cast<float>(v[20]);
+    m.span = static_cast<float>(v[21]);
+    m.height = static_cast<float>(v[22]);
+    m.fromFounder = static_cast<float>(v[23]);
+    m.fromParent = static_cast<float>(v[24]);
+    return std::string();
+}
+
+} // namespace
+
+bool decodeFamily(const std::string& text, const Population& living, double clock,
                   std::vector<FamilyMember>& members, std::string& reason)
 {
     members.clear();
@@ -314,10 +388,11 @@ bool decodeFamily(const std::string& text, const Population& living,
     }
     const std::size_t columns = kFamilyColumns + (bodies ? kFamilyBodyColumns : 0);
     std::unordered_map<int, std::size_t> byId;
-    int number = 1;
+    long long number = 1;
+    std::vector<double> v;
     while (std::getline(lines, line)) {
         ++number;
-        std::vector<double> v;
+        v.clear();
         std::istringstream cells(line);
         std::string cell;
         while (std::getline(cells, cell, ',')) {
@@ -329,52 +404,12 @@ bool decodeFamily(const std::string& text, const Population& living,
             }
             v.push_back(x);
         }
-        auto whole = [](double x) { return x == std::floor(x) && std::fabs(x) < 2147483647.0; };
-        if (v.size() != columns || !whole(v[0]) || v[0] < 0 ||
-            !whole(v[1]) || !whole(v[2]) || !whole(v[3]) || v[3] < 0 || !whole(v[4]) ||
-            v[4] < FamilyMember::StartUp || v[4] > FamilyMember::Migrant || !whole(v[5]) ||
-            !whole(v[6]) || !whole(v[7]) || v[8] < 0 || (v[9] < 0 && v[9] != -1) ||
-            !whole(v[10]) || !whole(v[12]) || !whole(v[13]) || v[15] < 0 || v[15] > 1e15) {
-            reason = "row " + std::to_string(number) + " is not a member";
-            return false;
-        }
         FamilyMember m;
-        m.id = static_cast<int>(v[0]);
-        m.parents[0] = static_cast<int>(v[1]);
-        m.parents[1] = static_cast<int>(v[2]);
-        m.generation = static_cast<int>(v[3]);
-        m.origin = static_cast<FamilyMember::Origin>(static_cast<int>(v[4]));
-        m.founder = static_cast<int>(v[5]);
-        m.formerId = static_cast<int>(v[6]);
-        m.fromWorld = static_cast<int>(v[7]);
-        m.born = v[8];
-        m.died = v[9];
-        m.cause = static_cast<int>(v[10]);
-        m.hue = static_cast<float>(v[11]);
-        m.foods = static_cast<int>(v[12]);
-        m.children = static_cast<int>(v[13]);
-        m.bestScore = v[14];
-        m.cycles = static_cast<long long>(v[15]);
-        m.progress = v[16];
-        if (bodies) {
-            // Counts within a creature's, sizes and distances in a sane range
-            // (-1: unknown distance).
-            const auto measure = [](double x) { return x >= 0 && x < 1e6; };
-            const auto distance = [&](double x) { return x == -1 || measure(x); };
-            if (!whole(v[17]) || v[17] < 0 || v[17] > kGeneParts || !whole(v[18]) || v[18] < 0 ||
-                v[18] > kGeneJoints || !measure(v[19]) || !measure(v[20]) || !measure(v[21]) ||
-                !measure(v[22]) || !distance(v[23]) || !distance(v[24])) {
-                reason = "row " + std::to_string(number) + " is not a member";
-                return false;
-            }
-            m.parts = static_cast<int>(v[17]);
-            m.joints = static_cast<int>(v[18]);
-            m.limbLength = static_cast<float>(v[19]);
-            m.mass = static_cast<float>(v[20]);
-            m.span = static_cast<float>(v[21]);
-            m.height = static_cast<float>(v[22]);
-            m.fromFounder = static_cast<float>(v[23]);
-            m.fromParent = static_cast<float>(v[24]);
+        const std::string wrong = v.size() != columns ? std::string("the wrong number of cells")
+                                                      : memberOf(v, bodies, clock, m);
+        if (!wrong.empty()) {
+            reason = "row " + std::to_string(number) + " is not a member (" + wrong + ")";
+            return false;
         }
         if (!byId.emplace(m.id, members.size()).second) {
             reason = "row " + std::to_string(number) + " repeats id " + std::to_string(m.id);
@@ -382,12 +417,26 @@ bool decodeFamily(const std::string& text, const Population& living,
         }
         members.push_back(m);
     }
+    for (std::size_t i = 0; i < members.size(); ++i)
+        if (byId.count(members[i].founder) == 0) {
+            reason = "row " + std::to_string(i + 2) + " names founder " +
+                     std::to_string(members[i].founder) + ", who is no member";
+            return false;
+        }
     for (const Agent& a : living) {
         const auto it = byId.find(a.creatureId);
         if (it == byId.end() || !members[it->second].alive()) {
             reason = "creature " + std::to_string(a.creatureId) + " of the save is no living member";
             return false;
         }
+    }
+    // The next save writes the tree with every digit; a tree that would not
+    // fit then is refused now, so every save made from this one loads.
+    const std::size_t saved = encodeFamily(members).size();
+    if (saved > kMaxFamilyFileBytes) {
+        reason = "saved again it would take " + std::to_string(saved) + " bytes, more than the " +
+                 std::to_string(kMaxFamilyFileBytes) + " a save holds";
+        return false;
     }
     return true;
 }

@@ -141,9 +141,17 @@ private:
     unsigned long long changes_ = 0;
 };
 
+// Largest family.csv a save writes and a load reads.
+constexpr std::size_t kMaxFamilyFileBytes = std::size_t(64) << 20;
+
 // The tree as a file of a save (family.csv): a header line and a row per
-// member; and back. Reading checks every row and that every living creature
-// of the save is a living member; false with the reason otherwise.
+// member; and back. Reading checks every row against the save whose clock
+// stood at `clock`: ids from 0 to kMaxCreatureId and none twice, founders
+// that are members, births and deaths within the clock, no negative counts,
+// numbers that fit what holds them; that every living creature of the save
+// is a living member; and that the tree, saved again, fits in
+// kMaxFamilyFileBytes. False with the reason otherwise.
 std::string encodeFamily(const FamilyTree& tree);
-bool decodeFamily(const std::string& text, const Population& living,
+std::string encodeFamily(const std::vector<FamilyMember>& members);
+bool decodeFamily(const std::string& text, const Population& living, double clock,
                   std::vector<FamilyMember>& members, std::string& reason);

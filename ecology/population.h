@@ -14,6 +14,11 @@ using Population = std::list<Agent>;
 // Largest minimum population a world may keep (and a save may ask for).
 constexpr int kMaxMinPopulation = 1000;
 
+// Largest creature id a world goes on from. Ids are handed out one after
+// another; a load refuses any above this, so those that follow it never
+// overflow.
+constexpr int kMaxCreatureId = 1000000000;
+
 // What a creature reaches of the world: the population and the foods.
 struct Environment {
     Population* population = nullptr;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <sstream>
 
 #include "ecology/simulation.h"
@@ -193,6 +194,8 @@ double StatisticsRecorder::meanProgressBetween(double from, double to) const
 namespace {
 
 constexpr double kMaxParts = 30; // a creature's parts
+// Largest number of a sample: counts and totals of any run stay far below.
+constexpr double kMaxTotal = 1e15;
 
 constexpr const char* kHistoryHead = "creatures statistics 1";
 
@@ -212,6 +215,14 @@ void writeSample(std::ostream& o, const StatsSample& s)
       << s.bodyDiversity << "\n";
 }
 
+// A count of the file: a whole number from `low` to `high`, so that it fits
+// what holds it.
+bool countIn(double x, double low, double high)
+{
+    return x == std::floor(x) && x >= low && x <= high;
+}
+
+// A row of the file as a sample; false for a row that is not one.
 bool readSample(const std::string& line, StatsSample& s)
 {
     std::vector<double> v;
@@ -220,11 +231,18 @@ bool readSample(const std::string& line, StatsSample& s)
     while (std::getline(cells, cell, ',')) {
         char* end = nullptr;
         const double x = std::strtod(cell.c_str(), &end);
-        if (cell.empty() || *end != '\0' || !std::isfinite(x) || std::fabs(x) > 1e15)
+        if (cell.empty() || *end != '\0' || !std::isfinite(x) || std::fabs(x) > kMaxTotal)
             return false;
         v.push_back(x);
     }
-    if ((v.size() != kSampleFields && v.size() != kOlderSampleFields) || v[0] < 0)
+    if (v.size() != kSampleFields && v.size() != kOlderSampleFields)
+        return false;
+    const double intMax = std::numeric_limits<int>::max();
+    for (int i : {1, 2, 3, 4, 5, 6, 7, 10, 14})
+        if (!countIn(v[i], 0, kMaxTotal))
+            return false;
+    if (v[0] < 0 || !countIn(v[12], 0, intMax) || !countIn(v[16], 0, intMax) ||
+        !countIn(v[17], -1, intMax) || (v[18] != -1 && v[18] < 0))
         return false;
     s.time = v[0];
     s.population = static_cast<long long>(v[1]);
@@ -255,6 +273,19 @@ bool readSample(const std::string& line, StatsSample& s)
     return true;
 }
 
+// The thinning keeps every stride-th of the samples taken: `taken` samples
+// leave a stride of 1 up to kHistoryLimit of them, and the stride doubles
+// each time the kept ones reach that many again.
+bool strideKeeps(long long stride, long long taken, std::size_t kept)
+{
+    const long long limit = StatisticsRecorder::kHistoryLimit;
+    if (taken < 0 || stride < 1 || (stride & (stride - 1)) != 0 || stride > (1LL << 40))
+        return false;
+    const bool thinned = stride == 1 ? taken <= limit : taken > limit * (stride / 2) &&
+                                                          taken <= limit * stride;
+    return thinned && static_cast<long long>(kept) == (taken + stride - 1) / stride;
+}
+
 } // namespace
 
 std::string StatisticsRecorder::encodeHistory() const
@@ -267,36 +298,54 @@ std::string StatisticsRecorder::encodeHistory() const
     return o.str();
 }
 
-bool StatisticsRecorder::restoreHistory(const std::string& text, std::string& reason)
+bool StatisticsRecorder::restoreHistory(const std::string& text, double clock,
+                                        std::string& reason)
 {
     std::istringstream lines(text);
     std::string line;
     long long stride = 0, taken = 0;
+    char rest = 0;
     if (!std::getline(lines, line) ||
-        std::sscanf(line.c_str(), "creatures statistics 1 stride=%lld taken=%lld", &stride,
-                    &taken) != 2 ||
-        stride < 1 || stride > (1LL << 40) || taken < 0 || taken > (1LL << 50)) {
+        std::sscanf(line.c_str(), "creatures statistics 1 stride=%lld taken=%lld%c", &stride,
+                    &taken, &rest) != 2) {
         reason = "its first line is not the statistics head";
         return false;
     }
     std::vector<StatsSample> history;
-    int number = 1;
+    long long number = 1;
     while (std::getline(lines, line)) {
         ++number;
         StatsSample s;
-        if (!readSample(line, s) || (!history.empty() && s.time < history.back().time)) {
-            reason = "row " + std::to_string(number) + " is not a sample after the one before";
+        const std::string row = "row " + std::to_string(number);
+        if (history.size() >= kHistoryLimit) {
+            reason = "it holds more samples than are kept";
+            return false;
+        }
+        if (!readSample(line, s)) {
+            reason = row + " is not a sample";
+            return false;
+        }
+        // One sample a simulated second at most, each in a later second.
+        if (!history.empty() && std::floor(s.time) <= std::floor(history.back().time)) {
+            reason = row + " is not a second after the one before";
+            return false;
+        }
+        if (s.time > clock) {
+            reason = row + " is later than the save's clock";
             return false;
         }
         history.push_back(s);
     }
-    if (history.size() > kHistoryLimit) {
-        reason = "it holds more samples than are kept";
+    // A sample is taken in every second the clock has entered.
+    if (!strideKeeps(stride, taken, history.size()) || taken > std::floor(clock) + 1) {
+        reason = "its count of samples taken (" + std::to_string(taken) + ", stride " +
+                 std::to_string(stride) + ") does not fit its " + std::to_string(history.size()) +
+                 " rows and its clock";
         return false;
     }
     history_ = std::move(history);
     stride_ = stride;
-    taken_ = history_.empty() ? 0 : taken;
+    taken_ = taken;
     if (!history_.empty()) {
         latest_ = history_.back();
         lastSecond_ = static_cast<long long>(std::floor(latest_.time));

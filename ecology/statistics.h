@@ -114,9 +114,12 @@ public:
     // The kept samples as a file of a save (every field of each sample, and
     // how they were thinned), and the recorder made again from one: the run's
     // charts and statistics go on where the save left them. False with the
-    // reason for a text that is not such a file.
+    // reason for a text that is not such a file of a save whose clock stood
+    // at `clock`: one row a second at most, none after the clock, no negative
+    // count, numbers that fit what holds them, and as many rows as the
+    // thinning keeps of the samples it says were taken.
     std::string encodeHistory() const;
-    bool restoreHistory(const std::string& text, std::string& reason);
+    bool restoreHistory(const std::string& text, double clock, std::string& reason);
     // Takes over another recorder's samples and thinning (not its sinks).
     void takeHistoryOf(const StatisticsRecorder& other);
 

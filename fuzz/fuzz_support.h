@@ -86,6 +86,15 @@ inline void keepMoves(World& w, std::size_t n)
     }
 }
 
+// A whole save held in memory, its file `name` replaced by `contents`.
+inline void putSave(MemorySource& source, const SavedFiles& files, const std::string& name,
+                    const std::string& contents)
+{
+    for (const auto& [n, bytes] : files)
+        source.put(n, bytes);
+    source.put(name, contents);
+}
+
 // Start of a target: with CREATURES_FUZZ_CORPUS set, writes the seed corpus
 // into that folder and exits; otherwise discards what the loaders print (the
 // failure texts, "read").

@@ -20,8 +20,10 @@
 namespace {
 
 constexpr const char* kMagic = "creatures creature file 1";
-// A creature file holds an archive of some tens of kilobytes and its pose.
-constexpr std::size_t kMaxCreatureFileBytes = std::size_t(16) << 20;
+// A creature file holds an archive of some hundred kilobytes (a genome and
+// a movement store of a few dozen movements of about 4 KB each) and its
+// pose; a file many times that is no creature file, whatever it starts with.
+constexpr std::size_t kMaxCreatureFileBytes = std::size_t(4) << 20;
 
 std::string encodeSections(const SavedFiles& files)
 {

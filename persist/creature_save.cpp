@@ -1,7 +1,6 @@
 #include "persist/creature_save.h"
 
 #include <algorithm>
-#include <climits>
 #include <list>
 #include <vector>
 
@@ -46,9 +45,10 @@ bool load(Simulation& sim, const WorldSettings& settings, const FileSource& sour
     readRecord(source, kCreatureFile, a, checkCreature);
     // A creature from elsewhere takes an id of this world; its parents are
     // not of this world. Its old id goes into the family tree. One shown
-    // alone is the creature it was: its id and generation stay.
+    // alone is the creature it was: its id and generation stay, when the
+    // ids can go on from it.
     const int formerId = a.creatureId;
-    if (arrival == Arrival::Shown && formerId >= 0 && formerId < INT_MAX) {
+    if (arrival == Arrival::Shown && formerId >= 0 && formerId <= kMaxCreatureId) {
         readLineage(source, loaded);
         id = formerId;
         sim.nextCreatureId = std::max(sim.nextCreatureId, id + 1);

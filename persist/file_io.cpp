@@ -223,10 +223,13 @@ ReadResult FileSource::tryRead(const std::string& name, std::string& bytes,
     const ReadResult r = fetch(name, bytes, limit);
     if (r == ReadResult::Done)
         verify(name, bytes);
-    if (r == ReadResult::Missing) {
+    if (r == ReadResult::Missing || r == ReadResult::NotAFile) {
         readManifest();
         if (sums_.count(name) > 0)
-            throwDamaged(path(name), std::string("missing, though ") + kManifestFile + " names it");
+            throwDamaged(path(name), r == ReadResult::Missing
+                                         ? std::string("missing, though ") + kManifestFile +
+                                               " names it"
+                                         : std::string("not a regular file"));
     }
     return r;
 }

@@ -69,8 +69,8 @@ public:
     std::string read(const std::string& name) const;
     // The whole contents of a file that may be missing, of at most `limit`
     // bytes: Done, or what kept it from being read, with no message. A file
-    // whose sum is not the manifest's, or that is missing though the
-    // manifest names it, throws the damaged text.
+    // whose sum is not the manifest's, or that is missing or no regular file
+    // though the manifest names it, throws the damaged text.
     ReadResult tryRead(const std::string& name, std::string& bytes, std::size_t limit) const;
     // When the source holds a manifest: it must name every file of `own`
     // (the save's files, present or not) and every file of `ownIfPresent`

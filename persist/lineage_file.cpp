@@ -87,6 +87,12 @@ bool lineageRows(const std::string& text, const std::vector<Agent*>& creatures,
                      ", not " + std::to_string(rows.size());
             return false;
         }
+        // A generation needs a creature for each one before it.
+        if (row.generation > kMaxCreatureId) {
+            reason = "row " + std::to_string(number) + " has generation " +
+                     std::to_string(row.generation) + ", beyond any run's";
+            return false;
+        }
         if (rows.size() >= creatures.size()) {
             reason = "it has more rows than the save's " + std::to_string(creatures.size()) +
                      " creatures";

@@ -27,71 +27,66 @@ constexpr const char* kFoodFile = "AimPosData.dat";
 constexpr const char* kFamilyFile = "family.csv";
 constexpr const char* kStatisticsFile = "statistics.csv";
 constexpr const char* kFoundersFile = "founders.csv";
-// A family row is some hundred bytes; a file far larger is not read.
-constexpr std::size_t kMaxFamilyBytes = std::size_t(64) << 20;
+// The samples file holds at most StatisticsRecorder::kHistoryLimit rows of
+// 22 numbers, each of at most 24 characters.
+constexpr std::size_t kMaxStatisticsBytes = std::size_t(4) << 20;
 
-// A file a save may lack, read whole: false when it is not there; when it
-// is there but cannot be read, why in `reason`.
-bool readOptional(const FileSource& source, const char* name, std::string& text,
-                  std::string& reason)
+// A file a save may lack, read whole: false when it is not there. One that
+// is there must be a regular file of at most `limit` bytes; anything else
+// ends the load with its failure text.
+bool readOptional(const FileSource& source, const char* name, std::size_t limit,
+                  std::string& text)
 {
-    switch (source.tryRead(name, text, kMaxFamilyBytes)) {
+    switch (source.tryRead(name, text, limit)) {
     case ReadResult::Missing: return false;
-    case ReadResult::Done: break;
-    case ReadResult::NotAFile: reason = "it is not a regular file"; break;
-    case ReadResult::TooLarge: reason = "it is too large"; break;
-    case ReadResult::CannotOpen:
-    case ReadResult::Interrupted: reason = "it cannot be read"; break;
+    case ReadResult::Done: return true;
+    case ReadResult::NotAFile: throwDamaged(source.path(name), "not a regular file");
+    case ReadResult::TooLarge:
+        throwDamaged(source.path(name), "larger than " + std::to_string(limit) + " bytes");
+    case ReadResult::Interrupted: throwFailed(source.folder(), "interrupted");
+    case ReadResult::CannotOpen: break;
     }
+    throwCannotOpen(source.path(name));
+}
+
+// The statistics samples of a save whose clock stood at `clock`, when it has
+// them; a file of them that does not fit the save ends the load.
+bool readStatistics(const FileSource& source, double clock, StatisticsRecorder& statistics)
+{
+    std::string text;
+    if (!readOptional(source, kStatisticsFile, kMaxStatisticsBytes, text))
+        return false;
+    std::string reason;
+    if (!statistics.restoreHistory(text, clock, reason))
+        throwDamaged(source.path(kStatisticsFile), reason);
     return true;
 }
 
-// The statistics samples of a save, when it has a file of them that is one;
-// one that is not is left with one warning.
-bool readStatistics(const FileSource& source, StatisticsRecorder& statistics)
-{
-    std::string text;
-    std::string reason;
-    if (!readOptional(source, kStatisticsFile, text, reason))
-        return false;
-    if (reason.empty() && statistics.restoreHistory(text, reason))
-        return true;
-    std::cerr << "warning: " << source.path(kStatisticsFile) << " ignored (" << reason
-              << "); the statistics start afresh" << std::endl;
-    return false;
-}
-
-// The family tree of a save, when it has one that fits its creatures; a tree
-// that does not fit is left with one warning, and the loaded creatures start
-// a tree of their own.
-bool readFamily(const FileSource& source, const Population& creatures,
+// The family tree of a save, when it has one; a tree that does not fit the
+// save ends the load.
+bool readFamily(const FileSource& source, const Population& creatures, double clock,
                 std::vector<FamilyMember>& members)
 {
     std::string text;
-    std::string reason;
-    if (!readOptional(source, kFamilyFile, text, reason))
+    if (!readOptional(source, kFamilyFile, kMaxFamilyFileBytes, text))
         return false;
-    if (reason.empty() && decodeFamily(text, creatures, members, reason))
-        return true;
-    std::cerr << "warning: " << source.path(kFamilyFile) << " ignored (" << reason
-              << "); the family tree starts with the loaded creatures" << std::endl;
-    return false;
+    std::string reason;
+    if (!decodeFamily(text, creatures, clock, members, reason))
+        throwDamaged(source.path(kFamilyFile), reason);
+    return true;
 }
 
 // The bodies of the founders of a save's family tree, when it keeps them; a
-// file that is not one is left with one warning (the distances from the
-// founders of lines whose founder has died are then not known).
+// file of them that does not fit the save ends the load.
 bool readFounderBodies(const FileSource& source, int largestId, FounderBodies& bodies)
 {
     std::string text;
-    std::string reason;
-    if (!readOptional(source, kFoundersFile, text, reason))
+    if (!readOptional(source, kFoundersFile, kMaxFamilyFileBytes, text))
         return false;
-    if (reason.empty() && decodeFounderBodies(text, largestId, bodies, reason))
-        return true;
-    std::cerr << "warning: " << source.path(kFoundersFile) << " ignored (" << reason
-              << "); only living founders' bodies are known" << std::endl;
-    return false;
+    std::string reason;
+    if (!decodeFounderBodies(text, largestId, bodies, reason))
+        throwDamaged(source.path(kFoundersFile), reason);
+    return true;
 }
 
 std::string creatureFile(int i)
@@ -194,6 +189,9 @@ bool load(Simulation& sim, WorldSettings& settings, const FileSource& source)
         a.creatureId = sim.nextCreatureId++;
         a.initialize(sim.random);
         readRecord(source, creatureFile(i), a, checkCreature);
+        if (a.creatureId < 0 || a.creatureId > kMaxCreatureId)
+            throwDamaged(source.path(creatureFile(i)),
+                         "creature id " + std::to_string(a.creatureId) + " is out of range");
         a.layoutParts();
         parts += existingParts(a);
     }
@@ -201,14 +199,14 @@ bool load(Simulation& sim, WorldSettings& settings, const FileSource& source)
     const std::vector<double> poses = readPositions(source, parts, kWholeEntryDoubles);
     readLineage(source, creatures);
     std::vector<FamilyMember> family;
-    const bool haveFamily = readFamily(source, creatures, family);
+    const bool haveFamily = readFamily(source, creatures, config.simulationTime, family);
     FounderBodies founders;
     int largestMember = -1;
     for (const FamilyMember& m : family)
         largestMember = std::max(largestMember, m.id);
     const bool haveFounders = haveFamily && readFounderBodies(source, largestMember, founders);
     StatisticsRecorder statistics;
-    const bool haveStatistics = readStatistics(source, statistics);
+    const bool haveStatistics = readStatistics(source, config.simulationTime, statistics);
 
     AimPointHander foods;
     readRecord(source, kFoodFile, foods, checkFoods);
@@ -248,13 +246,16 @@ bool load(Simulation& sim, WorldSettings& settings, const FileSource& source)
         sim.family.knowFounderBodies(sim.population);
     } else {
         sim.family.clear();
+        // Born when its age says, but not before the clock began (a creature
+        // taken in from a file may be older than the world).
         for (const Agent& a : sim.population)
-            sim.family.arrive(a, sim.time - a.age, FamilyMember::Loaded);
+            sim.family.arrive(a, std::max(0.0, sim.time - a.age), FamilyMember::Loaded);
     }
     // The run's statistics go on where the save left them: its samples for
-    // the charts and the --stats file, its totals for the counts.
+    // the charts and the --stats file, its totals for the counts. Without
+    // them the charts start afresh, so no sample lies beyond the clock.
+    sim.statistics.takeHistoryOf(statistics);
     if (haveStatistics) {
-        sim.statistics.takeHistoryOf(statistics);
         if (!sim.statistics.history().empty()) {
             const StatsSample& last = sim.statistics.latest();
             sim.counters.births = last.births;
@@ -291,9 +292,17 @@ SavedFiles simulationFiles(const Simulation& sim, const WorldSettings& settings)
     files.emplace_back(kPositionFile, encodePositions(sim.population));
     files.emplace_back(kFoodFile, saveArchive(sim.foods));
     files.emplace_back(kLineageFile, encodeLineage(sim.population));
-    if (!sim.family.empty())
-        files.emplace_back(kFamilyFile, encodeFamily(sim.family));
-    if (!sim.family.empty() && !sim.family.founderBodies().empty())
+    // A tree grown beyond what a load reads is left out, so the save loads
+    // (its creatures then start a tree of their own).
+    if (!sim.family.empty()) {
+        std::string family = encodeFamily(sim.family);
+        if (family.size() <= kMaxFamilyFileBytes)
+            files.emplace_back(kFamilyFile, std::move(family));
+        else
+            std::cerr << "warning: the family tree of " << sim.family.members().size()
+                      << " creatures is larger than a save holds; saved without it" << std::endl;
+    }
+    if (files.back().first == kFamilyFile && !sim.family.founderBodies().empty())
         files.emplace_back(kFoundersFile, encodeFounderBodies(sim.family.founderBodies()));
     if (!sim.statistics.history().empty())
         files.emplace_back(kStatisticsFile, sim.statistics.encodeHistory());
@@ -310,11 +319,12 @@ bool saveAll(Simulation& sim, const WorldSettings& settings, const std::string& 
         const int count = static_cast<int>(sim.population.size());
         const SavedFiles files = simulationFiles(sim, settings);
         // Files of an earlier save that this one does not replace: creatures
-        // beyond the population, and the rules file when the rules are the
-        // defaults again.
-        // An archipelago's save in the folder goes whole: its top file and
-        // the island folders it names (a world's save never holds any).
-        const bool rulesWritten = files.back().first == kRulesFile;
+        // beyond the population, and the files a save may lack (the rules
+        // when they are the defaults again, no tree or no samples yet). The
+        // manifest would not name them, and a load refuses a save with files
+        // of its own the manifest does not name. An archipelago's save in the
+        // folder goes whole: its top file and the island folders it names (a
+        // world's save never holds any).
         const std::vector<std::string> islands = archipelagoIslands(folder);
         SubFolders sub;
         if (!islands.empty())
@@ -323,10 +333,14 @@ bool saveAll(Simulation& sim, const WorldSettings& settings, const std::string& 
             };
         const std::string left = writeFolder(
             folder, files,
-            [count, rulesWritten](const std::string& name) {
-                return creatureFileBeyond(name, count) || (!rulesWritten && name == kRulesFile) ||
-                       name == kFoundersFile || // when not written (the tree knows none)
-                       name == kArchipelagoFile;
+            [&](const std::string& name) {
+                if (creatureFileBeyond(name, count) || name == kArchipelagoFile)
+                    return true;
+                if (name != kRulesFile && name != kFamilyFile && name != kStatisticsFile &&
+                    name != kFoundersFile)
+                    return false;
+                return std::none_of(files.begin(), files.end(),
+                                    [&](const auto& f) { return f.first == name; });
             },
             sub);
         sim.extras.populationCount = count;

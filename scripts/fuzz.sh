@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Fuzzes what loads read for a short while: whole simulations, single
 # creatures, lineage.csv, the manifest, whole save folders with their names
-# (rules.txt and the checksum list included) and creature files.
+# (rules.txt and the checksum list included), creature files, and the
+# family.csv and statistics.csv of a save (each followed by the tree's
+# export, a few steps, and a save that must load again).
 #
 # Configures a clang build folder (build-fuzz) with AddressSanitizer,
 # UndefinedBehaviorSanitizer and libFuzzer, builds the fuzz targets, makes
@@ -14,7 +16,8 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${FUZZ_BUILD:-$root/build-fuzz}"
 seconds="${FUZZ_SECONDS:-25}"
-targets=(load_all_fuzz load_creature_fuzz lineage_fuzz manifest_fuzz save_folder_fuzz creature_file_fuzz)
+targets=(load_all_fuzz load_creature_fuzz lineage_fuzz manifest_fuzz save_folder_fuzz creature_file_fuzz
+  family_file_fuzz statistics_file_fuzz)
 
 cmake -S "$root" -B "$build" -G Ninja \
   -DCMAKE_CXX_COMPILER=clang++ \

@@ -10,6 +10,7 @@
 
 #include "app/tree_export.h"
 #include "creature/agent.h"
+#include "persist/persist_support.h"
 
 namespace {
 
@@ -66,6 +67,14 @@ TEST(TreeExport, NewickAndDotFilesAreReadByTheirToolsAsTheTreeIs)
     ASSERT_TRUE(writeTree(tree, (dir / "t.nwk").string()));
     ASSERT_TRUE(writeTree(tree, (dir / "t.dot").string()));
     EXPECT_FALSE(writeTree(tree, (dir / "t.txt").string()));
+    // A file that cannot be finished (here the file-size limit) is removed,
+    // in place of a new file and of an earlier tree alike.
+    for (const char* name : {"cut.nwk", "t.dot"}) {
+        const persist_test::FileSizeLimit limit(10);
+        EXPECT_FALSE(writeTree(tree, (dir / name).string())) << name;
+        EXPECT_FALSE(fs::exists(dir / name)) << name;
+    }
+    ASSERT_TRUE(writeTree(tree, (dir / "t.dot").string()));
 
     // Newick: every creature a leaf named by its id at the distance of its
     // birth from the root; its ancestors along the initiating parents are

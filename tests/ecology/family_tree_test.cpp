@@ -90,11 +90,22 @@ TEST(FamilyTree, FoundersCommonAncestorsAndTheFileFollowBirthsAndDeaths)
     creatureOf(living, 0);
     std::vector<FamilyMember> back;
     std::string reason;
-    ASSERT_TRUE(decodeFamily(encodeFamily(tree), living, back, reason)) << reason;
+    ASSERT_TRUE(decodeFamily(encodeFamily(tree), living, 50, back, reason)) << reason;
     FamilyTree again;
     again.assign(back);
     EXPECT_EQ(encodeFamily(again), encodeFamily(tree));
     const std::string file = encodeFamily(tree);
+    // Member 7 (a refill born at second 1) with one cell changed.
+    auto member7 = [&file](std::size_t cell, const std::string& value) {
+        std::vector<std::string> cells = {"7", "-1", "-1", "0", "1", "7", "-1", "-1", "1",
+                                          "-1", "0", "10", "0", "0", "0", "0", "0", "0",
+                                          "0", "0", "0", "0", "0", "-1", "-1"};
+        cells[cell] = value;
+        std::string row;
+        for (const std::string& c : cells)
+            row += (row.empty() ? "" : ",") + c;
+        return file + row + "\n";
+    };
     struct Bad {
         std::string text;
         const char* reason;
@@ -102,16 +113,24 @@ TEST(FamilyTree, FoundersCommonAncestorsAndTheFileFollowBirthsAndDeaths)
     const Bad bad[] = {
         {"id,parent\n", "its first line is not the family header"},
         {file + "7,x\n", "row 8 holds a cell that is no number"},
-        {file + "7,1,1\n", "row 8 is not a member"},
+        {file + "7,1,1\n", "row 8 is not a member (the wrong number of cells)"},
+        // Ids the next creatures could not follow, negative counts, times
+        // beyond the save's clock, a hue that would be saved as "inf".
+        {member7(0, "2147483646"), "row 8 is not a member (an id outside 0 to 1000000000)"},
+        {member7(12, "-1"), "row 8 is not a member (a value out of range)"},
+        {member7(8, "51"), "row 8 is not a member (a birth or death outside the save's clock)"},
+        {member7(11, "1e300"), "row 8 is not a member (a value out of range)"},
+        {member7(5, "99"), "row 8 names founder 99, who is no member"},
         {file + file.substr(file.find('\n') + 1, file.find('\n', file.find('\n') + 1) - file.find('\n')),
          "row 8 repeats id 0"},
     };
     for (const Bad& b : bad) {
-        EXPECT_FALSE(decodeFamily(b.text, living, back, reason));
+        EXPECT_FALSE(decodeFamily(b.text, living, 50, back, reason));
         EXPECT_EQ(reason, b.reason);
     }
+    EXPECT_TRUE(decodeFamily(member7(0, "7"), living, 50, back, reason)) << reason;
     creatureOf(living, 5); // died in the tree: no living member
-    EXPECT_FALSE(decodeFamily(file, living, back, reason));
+    EXPECT_FALSE(decodeFamily(file, living, 50, back, reason));
     EXPECT_EQ(reason, "creature 5 of the save is no living member");
 }
 
@@ -149,6 +168,21 @@ TEST(FamilyTree, AFileOfFoundersBodiesIsReadBackOrRefusedWithItsRow)
         EXPECT_FALSE(decodeFounderBodies(b.text, b.largestId, back, reason));
         EXPECT_EQ(reason, b.reason);
     }
+}
+
+// A tree is refused when its next save would not load: short numbers in the
+// file become every digit of a double or a float when saved again.
+TEST(FamilyTree, ATreeWhoseNextSaveWouldBeTooLargeIsRefused)
+{
+    const std::string digits = ",-1,-1,0,1,0,-1,-1,.1,.1,0,.1,0,0,.1,0,.1,0,0,.1,.1,.1,.1,.1,.1\n";
+    std::string file = encodeFamily(std::vector<FamilyMember>{});
+    for (int id = 0; file.size() < kMaxFamilyFileBytes / 3; ++id)
+        file += std::to_string(id) + digits;
+    ASSERT_LT(file.size(), kMaxFamilyFileBytes);
+    std::vector<FamilyMember> members;
+    std::string reason;
+    EXPECT_FALSE(decodeFamily(file, Population{}, 1.0, members, reason));
+    EXPECT_EQ(reason.rfind("saved again it would take ", 0), 0u) << reason;
 }
 
 class FamilyTreeOfAWorld : public WorldTest {};

@@ -88,6 +88,8 @@ TEST_F(CreatureFile, AFileHoldsACreatureWholeAndWhatIsNotOneIsRefusedUntouched)
         {"empty", "", "damaged file:f.creature (not a creature file)"},
         {"no checksum section", unchecked, "damaged file:f.creature (no checksum section)"},
         {"a section renamed", renamed, "damaged file:f.creature (an unknown section)"},
+        {"a file of 17 MB", bytes + std::string(16500000, 'x'),
+         "damaged file:f.creature (too large for a creature file)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

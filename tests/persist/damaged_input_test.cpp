@@ -302,6 +302,50 @@ TEST_F(DamagedInput, WholeSimulationLoadsRefuseEveryKindOfDamage)
     EXPECT_EQ(static_cast<int>(w().sim.population.size()), population);
 }
 
+// The family tree and the statistics samples are files of the save like
+// the others: checked against it, and refused, not passed over, when they do
+// not fit it. With the manifest, a named pipe in place of any file it names
+// is refused as well.
+TEST_F(DamagedInput, FamilyAndSamplesFilesAreCheckedLikeTheOthers)
+{
+    auto append = [](const std::string& path, const std::string& text) {
+        writeBytes(path, readBytes(path) + text);
+    };
+    auto pipe = [](const std::string& path) {
+        std::remove(path.c_str());
+        ::mkfifo(path.c_str(), 0644);
+    };
+    const std::string member = ",-1,-1,0,1,2147483646,-1,-1,0,-1,0,10,0,0,0,0,0,0,0,0,0,0,0,-1,-1\n";
+    const std::vector<Damage> damages = {
+        {"a member whose id the next creature would overflow",
+         [&](auto d) { append(d + "/family.csv", "2147483646" + member); },
+         "damaged file:DIR/family.csv (row ", true},
+        {"a creature whose id the next creature would overflow",
+         [](auto d) { editCreature(d + "/0.dat", [](Agent& a) { a.creatureId = 2147483646; }); },
+         "damaged file:DIR/0.dat (creature id 2147483646 is out of range)", false},
+        {"a sample after the save's clock",
+         [&](auto d) { append(d + "/statistics.csv", "1e6,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,-1,-1\n"); },
+         "damaged file:DIR/statistics.csv (row ", true},
+        {"a samples file that is a named pipe", [&](auto d) { pipe(d + "/statistics.csv"); },
+         "damaged file:DIR/statistics.csv (not a regular file)", false},
+    };
+    const auto printed = persist_test::printedBy([&] {
+        expectRefused("saveData1", damages, [&](const std::string& dir) { loadAll(w().sim, w().settings, dir); });
+    });
+    EXPECT_EQ(printed.out, "");
+
+    persist_test::printedBy([&] { saveAll(w().sim, w().settings, "withManifest"); });
+    const std::vector<Damage> pipes = {
+        {"lineage.csv", [&](auto d) { pipe(d + "/lineage.csv"); },
+         "damaged file:DIR/lineage.csv (not a regular file)", false},
+        {"family.csv", [&](auto d) { pipe(d + "/family.csv"); },
+         "damaged file:DIR/family.csv (not a regular file)", false},
+    };
+    persist_test::printedBy([&] {
+        expectRefused("withManifest", pipes, [&](const std::string& dir) { loadAll(w().sim, w().settings, dir); });
+    });
+}
+
 TEST_F(DamagedInput, CreatureLoadsRefuseEveryKindOfDamage)
 {
     auto agent = [](const std::string& dir, std::function<void(Agent&)> f) {

@@ -274,13 +274,43 @@ TEST_F(SaveAll, TheRunsStatisticsComeBackWithTheWorld)
     EXPECT_GT(w().sim.statistics.history().size(), before);
     EXPECT_GE(w().sim.statistics.latest().births, counters.births);
 
-    // A damaged samples file is left with a warning; the world loads.
+    // A damaged samples file is refused like any damaged file of the save.
     writeBytes("withStats/statistics.csv", "creatures statistics 1 stride=1 taken=1\n5,x\n");
     std::remove("withStats/SHA256SUMS");
     makeScene(3, 2);
-    const auto out = persist_test::printedBy(
-        [&] { ASSERT_TRUE(loadAll(w().sim, w().settings, "withStats")); });
-    EXPECT_NE(out.err.find("statistics.csv ignored (row 2 is not a sample after the one before)"),
-              std::string::npos)
-        << out.err;
+    persist_test::printedBy([&] {
+        EXPECT_EQ(failureOf([&] { loadAll(w().sim, w().settings, "withStats"); }),
+                  "damaged file:withStats/statistics.csv (row 2 is not a sample)");
+    });
+}
+
+// A save that no longer writes a file of an earlier save in the folder (no
+// samples or no creatures yet) removes it: the manifest would not name it,
+// and the folder would hold no save that loads.
+TEST_F(SaveAll, ASaveRemovesTheFilesOfAnEarlierSaveItNoLongerWrites)
+{
+    const struct Case {
+        const char* what;
+        int creatures;
+        std::vector<std::string> gone;
+    } cases[] = {
+        {"no samples yet", 10, {"statistics.csv"}},
+        {"no creatures and no samples", 0, {"statistics.csv", "family.csv"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        makeScene(1, 10);
+        scene->step(50);
+        save("z");
+        makeScene(1, c.creatures);
+        save("z");
+        for (const std::string& name : c.gone)
+            EXPECT_FALSE(persist_test::exists("z/" + name)) << name;
+        makeScene(3, 2);
+        const auto printed = persist_test::printedBy(
+            [&] { EXPECT_TRUE(loadAll(w().sim, w().settings, "z")); });
+        EXPECT_EQ(printed.err, "");
+        EXPECT_EQ(static_cast<int>(w().sim.population.size()), c.creatures);
+        std::filesystem::remove_all("z");
+    }
 }

@@ -115,7 +115,7 @@ TEST(ChartAxes, TheBestLivingScoreIsChartedWithTheHighestSoFar)
                    ",0,0,0,0,0,0,0,0,0\n";
     StatisticsRecorder recorder;
     std::string reason;
-    ASSERT_TRUE(recorder.restoreHistory(history, reason)) << reason;
+    ASSERT_TRUE(recorder.restoreHistory(history, 1000.0, reason)) << reason;
     const std::vector<Chart> charts = statisticsCharts(recorder);
     const Chart* score = nullptr;
     for (const Chart& c : charts)
@@ -174,7 +174,7 @@ TEST(ChartAxes, TheRangeFollowsTheSamplesAndNotOneOutlier)
         }
         StatisticsRecorder recorder;
         std::string reason;
-        ASSERT_TRUE(recorder.restoreHistory(history, reason)) << reason;
+        ASSERT_TRUE(recorder.restoreHistory(history, 1000.0, reason)) << reason;
         const std::string column = std::vector<std::string>{
             "time", "population", "", "", "", "", "", "", "mean_energy", "best_score"}
             [static_cast<std::size_t>(c.column)];

@@ -1,0 +1,40 @@
+// Fuzz target: a save whose family.csv may be anything (save_csv_fuzz.h).
+#include "save_csv_fuzz.h"
+
+namespace {
+
+fuzz::SaveCsvTarget target{"family.csv", nullptr, nullptr, {}, nullptr, nullptr};
+
+bool reads(const std::string& text, const Simulation& saved)
+{
+    std::vector<FamilyMember> members;
+    std::string reason;
+    return decodeFamily(text, saved.population, saved.time, members, reason);
+}
+
+void writeCorpus(const std::string& folder)
+{
+    Scene s(41, 4);
+    const SavedFiles files = fuzz::savedWorld(s);
+    fuzz::writeSeed(folder, "family", fuzz::fileOf(files, "family.csv"));
+    fuzz::writeSeed(folder, "header-only", encodeFamily(std::vector<FamilyMember>{}));
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    fuzz::startTarget(writeCorpus);
+    static Scene made(41, 4);
+    target.save = fuzz::savedWorld(made);
+    target.saved = &made;
+    target.reads = reads;
+    target.world = new Scene(3, 1);
+    target.again = new Scene(2, 1);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    return fuzz::runSaveCsv(target, data, size);
+}
