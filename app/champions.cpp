@@ -1,7 +1,13 @@
 #include "app/champions.h"
 
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
-#include <iostream>
+#include <cstdio>
+#include <utility>
 
 #include "persist/creature_file.h"
 
@@ -20,6 +26,61 @@ ChampionRank championRank(const Agent& a)
     if (!std::isfinite(r.value))
         r.value = -1e300;
     return r;
+}
+
+namespace {
+
+// The hour N of a name hour-N.creature (digits only, no leading zero), 0 for
+// any other name.
+long long hourOfName(const std::string& name)
+{
+    const std::string head = "hour-", tail = kCreatureFileExtension;
+    if (name.size() <= head.size() + tail.size() || name.compare(0, head.size(), head) != 0 ||
+        name.compare(name.size() - tail.size(), tail.size(), tail) != 0)
+        return 0;
+    const std::string digits = name.substr(head.size(), name.size() - head.size() - tail.size());
+    if (digits.size() > 15 || digits[0] == '0' ||
+        digits.find_first_not_of("0123456789") != std::string::npos)
+        return 0;
+    return std::stoll(digits);
+}
+
+} // namespace
+
+std::vector<std::string> championsFrom(const std::string& folder, double start)
+{
+    const long long first =
+        start >= 0 && start < 1e15 ? static_cast<long long>(std::floor(start)) / 3600 + 1 : 1;
+    std::vector<std::pair<long long, std::string>> found;
+    if (DIR* d = ::opendir(folder.c_str())) {
+        while (const dirent* e = ::readdir(d)) {
+            // Files and links only: a folder of that name is no champion.
+            const long long hour = hourOfName(e->d_name);
+            struct stat st;
+            const std::string path = folder + "/" + e->d_name;
+            if (hour >= first && ::lstat(path.c_str(), &st) == 0 &&
+                (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)))
+                found.emplace_back(hour, e->d_name);
+        }
+        ::closedir(d);
+    }
+    std::sort(found.begin(), found.end());
+    std::vector<std::string> names;
+    for (const auto& f : found)
+        names.push_back(f.second);
+    return names;
+}
+
+bool removeChampionsFrom(const std::string& folder, double start, std::string& error)
+{
+    for (const std::string& name : championsFrom(folder, start)) {
+        const std::string path = folder + "/" + name;
+        if (std::remove(path.c_str()) != 0 && errno != ENOENT) {
+            error = "cannot remove:" + path;
+            return false;
+        }
+    }
+    return true;
 }
 
 ChampionKeeper::ChampionKeeper(std::string folder) : folder_(std::move(folder)) {}
@@ -80,8 +141,8 @@ void ChampionKeeper::write(long long hour)
     try {
         writeCreatureFile(path, encodeCreatureFile(*champion_.record, champion_.pose, rules_));
         ++written_;
-    } catch (const std::string& text) {
-        std::cerr << text << std::endl;
+    } catch (const std::string&) {
+        // The writer has said what failed.
         writeFailed_ = true;
     }
 }

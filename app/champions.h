@@ -12,6 +12,12 @@
 // chosen, so one that dies before its hour ends is kept as it was then.
 // Hour N covers the simulated time from N-1 to N hours; at the end of a run
 // the hour under way is written too.
+//
+// A folder that already holds champions (of an earlier run, or of this one
+// before the save it goes on from) loses those of the hours the run writes
+// and of every later hour at the start, so the folder never mixes runs; a
+// run that goes on from a saved world at hour N keeps the champions of the
+// hours before N, which belong to the run that made the save.
 #pragma once
 #ifndef CREATURES_FLOOR_APP
 #error "app/ is for app/ and the floors above it"
@@ -19,6 +25,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "creature/agent_record.h"
 #include "ui/world.h"
@@ -33,6 +40,15 @@ struct ChampionRank {
     bool operator>(const ChampionRank& other) const;
 };
 ChampionRank championRank(const Agent& a);
+
+// The champion files (hour-N.creature, files or links) in `folder` of the
+// hour under way at simulated time `start` and every later hour, in hour
+// order.
+std::vector<std::string> championsFrom(const std::string& folder, double start);
+
+// Removes the files of championsFrom. False, with `error` naming the file,
+// when one cannot be removed.
+bool removeChampionsFrom(const std::string& folder, double start, std::string& error);
 
 class ChampionKeeper {
 public:

@@ -5,7 +5,9 @@
 
 #include <climits>
 #include <set>
+#include <utility>
 
+#include "app/archipelago.h"
 #include "app/tree_export.h"
 #include "base/decimal.h"
 #include "ecology/simulation.h"
@@ -212,6 +214,18 @@ const std::vector<OptionSpec>& optionTable()
          [](RunOptions& o, const std::string&, const std::string&, std::string&) {
              o.islandsMpi = true;
              return true;
+         }},
+        {"--rank-wait", "S",
+         "with --islands-mpi: seconds a process waits without a word\n"
+         "from the process before it in the ring (each signals every\n"
+         "second) before it says so and ends the run (default 120)",
+         [](RunOptions& o, const std::string&, const std::string& v, std::string& error) {
+             if (readSeconds(v, o.rankWait) && o.rankWait >= 1) {
+                 o.rankWaitGiven = true;
+                 return true;
+             }
+             error = "--rank-wait needs a number of seconds from 1, not '" + v + "'";
+             return false;
          }},
         {"--trial", "FILE...",
          "set each creature file (this and every word after the\n"
@@ -516,9 +530,17 @@ bool parseOptions(int argc, const char* const* argv, RunOptions& out, std::strin
             return false;
         }
     }
-    if ((out.threads > 0 || out.migrateGiven) && out.islands == 0 && !out.islandsMpi) {
-        error = std::string(out.threads > 0 ? "--threads" : "--migrate-every") +
-                " goes with --islands";
+    // --threads and --migrate-every also go with the load of a saved
+    // archipelago, which the program finds out when it looks at the folder.
+    if (out.loadAllDir.empty()) {
+        const std::string alone = archipelagoOptionWithoutIslands(out, 0);
+        if (!alone.empty()) {
+            error = alone + " goes with --islands";
+            return false;
+        }
+    }
+    if (out.rankWaitGiven && !out.islandsMpi) {
+        error = "--rank-wait goes with --islands-mpi";
         return false;
     }
     if (out.islandsMpi && out.islands > 0) {
@@ -562,36 +584,70 @@ namespace {
 
 struct OutputPath {
     const char* option;
-    const std::string& path;
+    std::string path;
     bool folder;
 };
 
+// Every output path of the options, as the run writes them: the files an
+// island has of its own under each island's name.
+std::vector<OutputPath> outputPaths(const RunOptions& options, const std::vector<int>& islands)
+{
+    std::vector<OutputPath> paths = {{"--save-all", options.saveAllDir, true},
+                                     {"--champions", options.championsDir, true},
+                                     {"--trial-csv", options.trialCsv, false},
+                                     {"--screenshot", options.screenshotFile, false},
+                                     {"--record", options.recordFile, false}};
+    const std::pair<const char*, const std::string*> perIsland[] = {
+        {"--tree", &options.treeFile},
+        {"--stats", &options.statsFile},
+        {"--lineage", &options.lineageFile}};
+    for (const auto& [option, path] : perIsland) {
+        if (path->empty())
+            continue;
+        if (islands.empty())
+            paths.push_back({option, *path, false});
+        for (int island : islands)
+            paths.push_back({option, islandFileName(*path, island), false});
+    }
+    return paths;
+}
+
 } // namespace
 
-std::vector<std::string> replacedOutputs(const RunOptions& options)
+std::vector<int> islandNumbers(int n)
+{
+    std::vector<int> numbers;
+    for (int i = 1; i <= n; ++i)
+        numbers.push_back(i);
+    return numbers;
+}
+
+std::string archipelagoOptionWithoutIslands(const RunOptions& options, int savedIslands)
+{
+    if (options.islands > 0 || options.islandsMpi || savedIslands > 0)
+        return std::string();
+    if (options.threads > 0)
+        return "--threads";
+    if (options.migrateGiven)
+        return "--migrate-every";
+    return std::string();
+}
+
+std::vector<std::string> replacedOutputs(const RunOptions& options, const std::vector<int>& islands)
 {
     std::vector<std::string> replaced;
-    for (const std::string* path : {&options.statsFile, &options.lineageFile, &options.treeFile,
-                                    &options.screenshotFile, &options.recordFile,
-                                    &options.trialCsv}) {
+    for (const OutputPath& p : outputPaths(options, islands)) {
         struct stat st;
-        if (!path->empty() && ::stat(path->c_str(), &st) == 0 && S_ISREG(st.st_mode))
-            replaced.push_back(*path);
+        if (!p.folder && !p.path.empty() && ::stat(p.path.c_str(), &st) == 0 &&
+            S_ISREG(st.st_mode))
+            replaced.push_back(p.path);
     }
     return replaced;
 }
 
-bool checkOutputPaths(const RunOptions& options, std::string& error)
+bool checkOutputPaths(const RunOptions& options, std::string& error, const std::vector<int>& islands)
 {
-    const OutputPath paths[] = {{"--save-all", options.saveAllDir, true},
-                 {"--champions", options.championsDir, true},
-                 {"--trial-csv", options.trialCsv, false},
-                 {"--tree", options.treeFile, false},
-                 {"--stats", options.statsFile, false},
-                 {"--lineage", options.lineageFile, false},
-                 {"--screenshot", options.screenshotFile, false},
-                 {"--record", options.recordFile, false}};
-    for (const auto& p : paths) {
+    for (const OutputPath& p : outputPaths(options, islands)) {
         if (p.path.empty())
             continue;
         const std::string problem = pathProblem(p.path, p.folder);

@@ -21,6 +21,11 @@ constexpr const char* kAutosaveFolder = "autosave";
 // The most islands one run may have.
 constexpr int kMaxIslands = 1024;
 
+// Seconds a process of an MPI run waits to hear from the process before it
+// in the ring (they signal every second while they run) before it ends the
+// run, when --rank-wait is not given.
+constexpr double kDefaultRankWait = 120.0;
+
 // The longest run --seconds takes, in simulated seconds (about 30,000 years).
 constexpr double kMaxRunSeconds = 1e12;
 
@@ -40,6 +45,8 @@ struct RunOptions {
     double migrateEvery = 600.0; // simulated seconds between migrations (0: never)
     bool migrateGiven = false;
     bool islandsMpi = false;    // one island a process of an MPI run
+    double rankWait = kDefaultRankWait; // seconds a process of an MPI run hears nothing from its neighbour before it ends the run
+    bool rankWaitGiven = false;
     std::string autosaveFolder = kAutosaveFolder; // where autosaves go
     std::vector<std::string> trialFiles; // creatures set on the standard course, then exit
     std::string trialCsv;       // the trial's rows for scripts
@@ -76,12 +83,27 @@ bool parseOptions(int argc, const char* const* argv, RunOptions& out, std::strin
 
 // Checks, without making anything, that the files and folder the run will
 // write can be written: their folders exist and are writable, the names fit.
-// False with `error` naming the option and the path otherwise.
-bool checkOutputPaths(const RunOptions& options, std::string& error);
+// False with `error` naming the option and the path otherwise. The files of
+// --stats, --lineage and --tree are those of the islands numbered in
+// `islands` when it names any (an archipelago writes a file an island, its
+// number in the name), else their own.
+bool checkOutputPaths(const RunOptions& options, std::string& error,
+                      const std::vector<int>& islands = {});
 
-// The output files of the options that exist already (regular files): the
-// run will replace them, and says so at its start.
-std::vector<std::string> replacedOutputs(const RunOptions& options);
+// The output files the run writes (those of the islands numbered in
+// `islands`, as above) that exist already (regular files): the run will
+// replace them, and says so at its start.
+std::vector<std::string> replacedOutputs(const RunOptions& options,
+                                         const std::vector<int>& islands = {});
+
+// The numbers 1 to n of the islands of an archipelago of n.
+std::vector<int> islandNumbers(int n);
+
+// The first option of an archipelago (--threads, --migrate-every) given to a
+// run that is none: neither --islands nor --islands-mpi, and no saved
+// archipelago loaded (`savedIslands` of --load-all, 0 when it is a world).
+// Empty when there is none.
+std::string archipelagoOptionWithoutIslands(const RunOptions& options, int savedIslands);
 
 // Usage text for --help.
 std::string usageText();

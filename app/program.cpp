@@ -1,10 +1,14 @@
 #include "app/program.h"
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <exception>
 #include <new>
+#include <vector>
 
 #include "ecology/arena.h"
 #include "base/clock.h"
@@ -74,7 +78,22 @@ int runUnguarded(int argc, char** argv, const WindowRunner* window,
     // not write, stop it before anything runs or is written.
     RunOptions options;
     std::string error;
-    if (!parseOptions(argc, argv, options, error) || !checkOutputPaths(options, error)) {
+    if (!parseOptions(argc, argv, options, error)) {
+        std::cerr << "creatures: " << error << "; see creatures --help" << std::endl;
+        return 2;
+    }
+    // An archipelago, asked for or a saved one loaded, writes the files of
+    // each island under its number; a process of an MPI run checks those
+    // of its own island once it knows which.
+    const int savedCount = options.loadAllDir.empty() ? 0 : savedIslands(options.loadAllDir);
+    if (savedCount < 0)
+        return 1; // not one whole save: said
+    const std::vector<int> islands = islandNumbers(std::max(options.islands, savedCount));
+    const std::string alone = archipelagoOptionWithoutIslands(options, savedCount);
+    if (!alone.empty())
+        error = alone + " goes with --islands or a saved archipelago, and " + options.loadAllDir +
+                " holds a single world";
+    if (!alone.empty() || (!options.islandsMpi && !checkOutputPaths(options, error, islands))) {
         std::cerr << "creatures: " << error << "; see creatures --help" << std::endl;
         return 2;
     }
@@ -85,7 +104,7 @@ int runUnguarded(int argc, char** argv, const WindowRunner* window,
     if (!options.trialFiles.empty()) {
         for (const std::string& file : replacedOutputs(options))
             std::cerr << "creatures: " << file << " exists and will be replaced" << std::endl;
-        return runTrials(options);
+        return runTrials(options, std::cout, std::cerr, ::isatty(STDERR_FILENO));
     }
     // A tool mode: a file is read and its summary printed; no world is made.
     if (!options.summarizeFile.empty()) {
@@ -125,7 +144,7 @@ int runUnguarded(int argc, char** argv, const WindowRunner* window,
 
     // The window when it can be had; otherwise a headless run, said so.
     std::cerr << "\n";
-    for (const std::string& file : replacedOutputs(options))
+    for (const std::string& file : replacedOutputs(options, islands))
         std::cerr << "creatures: " << file << " exists and will be replaced" << std::endl;
     ShutDown shutDown(w, window);
     bool& windowed = shutDown.windowOpen;
@@ -155,9 +174,6 @@ int runUnguarded(int argc, char** argv, const WindowRunner* window,
     }
 
     // An archipelago: asked for, or a saved one loaded.
-    const int savedCount = options.loadAllDir.empty() ? 0 : savedIslands(options.loadAllDir);
-    if (savedCount < 0)
-        return 1; // not one whole save: said
     if (options.islands > 0 || savedCount > 0) {
         if (options.islands > 0 && savedCount > 0 && options.islands != savedCount) {
             std::cerr << "creatures: " << options.loadAllDir << " holds " << savedCount

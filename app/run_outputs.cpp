@@ -7,6 +7,7 @@
 #include <iomanip>
 #include <iostream>
 #include <sstream>
+#include <vector>
 
 #include "persist/save_all.h"
 
@@ -72,6 +73,18 @@ bool RunOutputs::open(World& w, const RunOptions& options, bool windowed, std::s
               S_ISDIR(st.st_mode))) {
             error = "cannot open:" + options.championsDir;
             return false;
+        }
+        // Champions of the hours this run writes, and later ones, are of
+        // another run: they go, said, before the run writes its own.
+        const std::vector<std::string> older = championsFrom(options.championsDir, w.sim.time);
+        if (!older.empty()) {
+            if (!removeChampionsFrom(options.championsDir, w.sim.time, error))
+                return false;
+            std::cerr << "creatures: " << older.size() << " champion file"
+                      << (older.size() > 1 ? "s" : "") << " of an earlier run in "
+                      << options.championsDir << " (" << older.front()
+                      << (older.size() > 1 ? " to " + older.back() : std::string())
+                      << ") removed; this run writes its own" << std::endl;
         }
         champions_ = std::make_unique<ChampionKeeper>(options.championsDir);
     }

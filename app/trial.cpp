@@ -149,31 +149,56 @@ WorldSettings trialSettings(const WorldSettings& fileRules,
     return settings;
 }
 
+namespace {
+
+// A file of the trial, its rules read (refused files said on standard error
+// once, here): what runs, by which settings.
+struct TrialEntry {
+    bool readable = false;
+    WorldSettings settings;
+};
+
+std::vector<TrialEntry> readTrialRules(const std::vector<std::string>& files,
+                                       const std::vector<SettingOverride>& overrides)
+{
+    std::vector<TrialEntry> entries(files.size());
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        try {
+            const CreatureFileRules rules = creatureFileRules(files[i], readCreatureFile(files[i]));
+            entries[i].settings = trialSettings(rules.settings, overrides);
+            entries[i].readable = true;
+        } catch (const std::string&) {
+        }
+    }
+    return entries;
+}
+
+// The trial of a file whose rules were read; an unread one as it is.
+TrialResult runEntry(const std::string& file, const TrialEntry& entry, bool fresh, double seconds)
+{
+    TrialResult r;
+    r.file = file;
+    if (!entry.readable)
+        return r;
+    r = runTrial(file, entry.settings, fresh, seconds);
+    r.rules = rulesText(entry.settings);
+    return r;
+}
+
+} // namespace
+
 std::vector<TrialResult> runTrialsOf(const std::vector<std::string>& files,
                                      const std::vector<SettingOverride>& overrides, bool fresh,
                                      double seconds)
 {
+    const std::vector<TrialEntry> entries = readTrialRules(files, overrides);
     std::vector<TrialResult> results;
-    for (const std::string& file : files) {
-        // The file's rules come first; a file that cannot be read or is
-        // damaged is refused here, once.
-        CreatureFileRules rules;
-        try {
-            rules = creatureFileRules(file, readCreatureFile(file));
-        } catch (const std::string&) {
-            TrialResult unread;
-            unread.file = file;
-            results.push_back(unread);
-            continue;
-        }
-        const WorldSettings settings = trialSettings(rules.settings, overrides);
-        results.push_back(runTrial(file, settings, fresh, seconds));
-        results.back().rules = rulesText(settings);
-    }
+    for (std::size_t i = 0; i < files.size(); ++i)
+        results.push_back(runEntry(files[i], entries[i], fresh, seconds));
     return results;
 }
 
-std::string trialTable(const std::vector<TrialResult>& results, bool fresh)
+std::string trialHeader(const std::vector<TrialResult>& results, bool fresh)
 {
     std::ostringstream o;
     o << "trial: " << kTrialRepeats << " courses of " << kTrialSeconds
@@ -182,7 +207,7 @@ std::string trialTable(const std::vector<TrialResult>& results, bool fresh)
     std::vector<const TrialResult*> said;
     bool same = true;
     for (const TrialResult& r : results) {
-        if (!r.loaded || r.rules.empty())
+        if (r.rules.empty())
             continue;
         same = same && (said.empty() || said.front()->rules == r.rules);
         said.push_back(&r);
@@ -200,19 +225,31 @@ std::string trialTable(const std::vector<TrialResult>& results, bool fresh)
       << "limbs m" << std::setw(8) << "mass" << std::setw(8) << "span m" << std::setw(10)
       << "height m"
       << "\n";
-    for (const TrialResult& r : results) {
-        o << std::left << std::setw(32) << r.file << std::right;
-        if (!r.loaded) {
-            o << "  not read\n";
-            continue;
-        }
-        o << std::setw(7) << r.foods << std::setw(14) << number(r.towards, 3) << std::setw(18)
-          << number(r.progress, 4) << std::setw(8) << r.cycles << std::setw(7) << r.falls
-          << std::setw(7) << r.body.parts << std::setw(9) << number(r.body.limbLength, 2)
-          << std::setw(8) << number(r.body.mass, 2) << std::setw(8) << number(r.body.span, 2)
-          << std::setw(10) << number(r.body.height, 2) << "\n";
-    }
     return o.str();
+}
+
+std::string trialRow(const TrialResult& r)
+{
+    std::ostringstream o;
+    o << std::left << std::setw(32) << r.file << std::right;
+    if (!r.loaded) {
+        o << "  not read\n";
+        return o.str();
+    }
+    o << std::setw(7) << r.foods << std::setw(14) << number(r.towards, 3) << std::setw(18)
+      << number(r.progress, 4) << std::setw(8) << r.cycles << std::setw(7) << r.falls
+      << std::setw(7) << r.body.parts << std::setw(9) << number(r.body.limbLength, 2)
+      << std::setw(8) << number(r.body.mass, 2) << std::setw(8) << number(r.body.span, 2)
+      << std::setw(10) << number(r.body.height, 2) << "\n";
+    return o.str();
+}
+
+std::string trialTable(const std::vector<TrialResult>& results, bool fresh)
+{
+    std::string table = trialHeader(results, fresh);
+    for (const TrialResult& r : results)
+        table += trialRow(r);
+    return table;
 }
 
 std::string trialCsv(const std::vector<TrialResult>& results, bool fresh)
@@ -233,25 +270,42 @@ std::string trialCsv(const std::vector<TrialResult>& results, bool fresh)
     return o.str();
 }
 
-int runTrials(const RunOptions& options)
+int runTrials(const RunOptions& options, std::ostream& out, std::ostream& progress,
+              bool terminal, double seconds)
 {
-    const std::vector<TrialResult> results =
-        runTrialsOf(options.trialFiles, options.settings, options.trialFresh);
+    const std::vector<std::string>& files = options.trialFiles;
+    const std::vector<TrialEntry> entries = readTrialRules(files, options.settings);
+    // The header names the rules, known before any course runs; each row
+    // follows as soon as its file's courses are done.
+    std::vector<TrialResult> results(files.size());
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        results[i].file = files[i];
+        if (entries[i].readable)
+            results[i].rules = rulesText(entries[i].settings);
+    }
+    out << trialHeader(results, options.trialFresh) << std::flush;
     int status = 0;
-    for (const TrialResult& r : results) {
-        if (!r.loaded) {
-            std::cerr << "creatures: no creature was loaded from " << r.file
-                      << "; the trial goes on with the others" << std::endl;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        // On a terminal a line says which file runs, replaced by its row.
+        if (terminal && entries[i].readable)
+            progress << "\rtrial: file " << i + 1 << " of " << files.size() << ", " << files[i]
+                     << "\033[K" << std::flush;
+        results[i] = runEntry(files[i], entries[i], options.trialFresh, seconds);
+        if (terminal && entries[i].readable)
+            progress << "\r\033[K" << std::flush;
+        if (!results[i].loaded) {
+            progress << "creatures: no creature was loaded from " << files[i]
+                     << "; the trial goes on with the others" << std::endl;
             status = 1;
         }
+        out << trialRow(results[i]) << std::flush;
     }
-    std::cout << trialTable(results, options.trialFresh) << std::flush;
     if (!options.trialCsv.empty()) {
         std::ofstream csv(options.trialCsv, std::ios::out | std::ios::trunc);
         csv << trialCsv(results, options.trialFresh);
         csv.close();
         if (!csv) {
-            std::cerr << "cannot write:" << options.trialCsv << std::endl;
+            progress << "cannot write:" << options.trialCsv << std::endl;
             status = 1;
         }
     }

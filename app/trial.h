@@ -57,14 +57,20 @@ std::vector<TrialResult> runTrialsOf(const std::vector<std::string>& files,
 TrialResult runTrial(const std::string& file, const WorldSettings& settings, bool fresh,
                      double seconds = kTrialSeconds);
 
-// The trial mode of the program: every file of --trial, the table on
-// standard output and the rows in --trial-csv. Exit status 0, or 1 when a
-// file could not be read (its refusal is said, the others are tried).
+// The trial mode of the program: every file of --trial, the table on `out`
+// (its header first, then each row as soon as its file's courses are done)
+// and the rows in --trial-csv; refusals on `progress`, and on a terminal a
+// line there saying which file runs. Exit status 0, or 1 when a file could
+// not be read (its refusal is said, the others are tried).
 struct RunOptions;
-int runTrials(const RunOptions& options);
+int runTrials(const RunOptions& options, std::ostream& out, std::ostream& progress,
+              bool terminal, double seconds = kTrialSeconds);
 
-// The table printed for the results, and the CSV of --trial-csv. The table's
-// header names the rules the files ran by: once when they are the same for
-// all, else those of each file.
+// The table printed for the results (its header, then a row a file), and
+// the CSV of --trial-csv. The header names the rules the files run by (of
+// those whose rules were read): once when they are the same for all, else
+// those of each file.
+std::string trialHeader(const std::vector<TrialResult>& results, bool fresh);
+std::string trialRow(const TrialResult& result);
 std::string trialTable(const std::vector<TrialResult>& results, bool fresh);
 std::string trialCsv(const std::vector<TrialResult>& results, bool fresh);

@@ -48,9 +48,12 @@ if "$program" --help 2>/dev/null | grep -q -- '--champions'; then
   champion_args=(--champions champions)
 fi
 
-# Goes on from the autosave of an earlier try, if there is one: its
-# statistics samples say how far it got; the statistics file then starts
-# with the samples the save keeps.
+# Goes on from the autosave of an earlier try, if there is one, for what is
+# left of the run by the autosave's clock: the program loads it for no step
+# and its statistics file ends with a row of the world as loaded (the kept
+# samples before it may stop well short of the clock). An autosave the
+# program refuses as damaged is set aside (renamed, said in the log) and the
+# job starts over; any other refusal fails the job, said.
 autosave=$(awk -v s="$seconds" 'BEGIN { a = s / 10; if (a > 600) a = 600; printf "%.2f", a < 0.03 ? 0.03 : a }')
 left=$seconds
 resume_args=()
@@ -58,15 +61,32 @@ resumed_at=0
 # An archipelago's autosave holds a folder an island; the first says.
 saved=$dir/autosave
 [ -d "$saved/island-1" ] && saved=$saved/island-1
-if [ -f "$saved/SHA256SUMS" ] && [ -f "$saved/statistics.csv" ]; then
-  resumed_at=$(awk -F, 'END { print $1 + 0 }' "$saved/statistics.csv")
-  left=$(awk -v s="$seconds" -v a="$resumed_at" 'BEGIN { l = s - a; printf "%.2f", l }')
-  if awk -v l="$left" 'BEGIN { exit !(l > 0.03) }'; then
-    resume_args=(--load-all autosave)
-    echo "sweep_job: $dir goes on from its autosave at $resumed_at simulated s" >>"$dir/log.txt"
+if [ -f "$saved/SHA256SUMS" ]; then
+  rm -f "$dir"/autosave-clock*.csv
+  if (cd "$dir" && exec "$program" --headless --load-all autosave --steps 0 \
+    --stats autosave-clock.csv "${extra_args[@]}") >/dev/null 2>"$dir/autosave-check.txt"; then
+    clock=$dir/autosave-clock.csv
+    [ -f "$clock" ] || clock=$dir/autosave-clock-island1.csv
+    resumed_at=$(awk -F, 'END { print $1 }' "$clock")
+    left=$(awk -v s="$seconds" -v a="$resumed_at" 'BEGIN { l = s - a; printf "%.6f", l }')
+    if awk -v l="$left" 'BEGIN { exit !(l > 0.03) }'; then
+      resume_args=(--load-all autosave)
+      echo "sweep_job: $dir goes on from its autosave at $resumed_at simulated s" >>"$dir/log.txt"
+    else
+      left=$seconds resumed_at=0
+    fi
+  elif grep -q '^damaged file:' "$dir/autosave-check.txt"; then
+    aside=$dir/autosave.damaged
+    n=1
+    while [ -e "$aside" ]; do n=$((n + 1)) aside=$dir/autosave.damaged-$n; done
+    mv "$dir/autosave" "$aside" || exit 1
+    echo "sweep_job: $dir: the autosave is damaged ($(grep -m 1 '^damaged file:' "$dir/autosave-check.txt")); set aside as $(basename "$aside"), the job starts over" >>"$dir/log.txt"
   else
-    left=$seconds resumed_at=0
+    echo "sweep_job: $dir: its autosave could not be read: $(grep -v '^$' "$dir/autosave-check.txt" | head -n 1)" >&2
+    cat "$dir/autosave-check.txt" >>"$dir/log.txt"
+    exit 1
   fi
+  rm -f "$dir"/autosave-clock*.csv "$dir/autosave-check.txt"
 fi
 
 # What this try says: the log's lines after those of earlier tries.

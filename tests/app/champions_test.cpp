@@ -2,13 +2,16 @@
 // each other.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 
 #include "app/champions.h"
+#include "app/options.h"
 #include "app/trial.h"
 #include "persist/creature_file.h"
 #include "support/creature_helpers.h"
@@ -122,6 +125,57 @@ TEST_F(Champions, EachHourWritesItsBestAsItWasAtItsBestAndTheRunsEndWritesTheHou
     broken.afterFrame(world);
     broken.finish(world);
     EXPECT_TRUE(broken.writeFailed());
+}
+
+// The champions of the hours a run writes, and of later hours, go at its
+// start; earlier hours stay for a run that goes on from a save.
+TEST_F(Champions, ARunRemovesTheChampionsOfTheHoursItWritesAndLaterOnes)
+{
+    const struct {
+        double start;
+        std::vector<std::string> left;
+    } cases[] = {
+        {0.0, {"hour-01.creature", "hour-4.creature", "notes.txt"}},
+        {3599.0, {"hour-01.creature", "hour-4.creature", "notes.txt"}},
+        {7300.0, {"hour-01.creature", "hour-1.creature", "hour-2.creature", "hour-4.creature",
+                  "notes.txt"}},
+    };
+    for (const auto& c : cases) {
+        fs::remove_all(dir);
+        fs::create_directories(dir / "hour-4.creature"); // a folder, no champion
+        for (const char* name : {"hour-1.creature", "hour-2.creature", "hour-3.creature",
+                                 "hour-10.creature", "hour-01.creature", "notes.txt"})
+            std::ofstream(dir / name) << "x";
+        std::string error;
+        EXPECT_TRUE(removeChampionsFrom(dir.string(), c.start, error)) << error;
+        std::vector<std::string> left;
+        for (const auto& e : fs::directory_iterator(dir))
+            left.push_back(e.path().filename().string());
+        std::sort(left.begin(), left.end());
+        EXPECT_EQ(left, c.left) << c.start;
+    }
+}
+
+// Each row of the trial comes out as soon as its file is done: before the
+// next file starts.
+TEST_F(Champions, TheTrialSaysEachRowBeforeTheNextFileRuns)
+{
+    scene->step(300);
+    const std::string file = (dir / "a.creature").string();
+    writeCreatureFile(file, encodeCreatureFile(creature(0), w().settings));
+    RunOptions options;
+    options.trialFiles = {file, (dir / "none.creature").string(), file};
+    std::ostringstream out;
+    EXPECT_EQ(runTrials(options, out, out, true, 20.0), 1);
+    const std::string text = out.str();
+    const std::size_t header = text.find("file  "), row = text.find(file + "   ");
+    const std::size_t unread = text.find("none.creature  ");
+    const std::size_t third = text.find("trial: file 3 of 3");
+    ASSERT_NE(third, std::string::npos) << text;
+    EXPECT_LT(header, text.find("trial: file 1 of 3")) << text;
+    EXPECT_LT(row, unread) << text;
+    EXPECT_LT(unread, third) << text;
+    EXPECT_EQ(text.find("trial: file 2 of 3"), std::string::npos) << text;
 }
 
 TEST_F(Champions, TheTrialRepeatsItselfAndMeasuresLearnedSkillOrAFreshStore)

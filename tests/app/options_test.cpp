@@ -78,6 +78,10 @@ TEST(Options, WhatIsNotUnderstoodIsRefusedByName)
         {{"--seed", "1", "--seed", "2"}, "option --seed is given twice"},
         {{"--headless", "--headless"}, "option --headless is given twice"},
         {{"--set", "foodInterval=5", "--set", "foodInterval=6"}, "--set foodInterval is given twice"},
+        {{"--threads", "2"}, "--threads goes with --islands"},
+        {{"--migrate-every", "60"}, "--migrate-every goes with --islands"},
+        {{"--rank-wait", "5"}, "--rank-wait goes with --islands-mpi"},
+        {{"--rank-wait", "0.5", "--islands-mpi"}, "--rank-wait needs a number of seconds from 1"},
     };
     for (const Case& c : cases) {
         std::vector<const char*> args = c.args;
@@ -87,6 +91,9 @@ TEST(Options, WhatIsNotUnderstoodIsRefusedByName)
         EXPECT_FALSE(parseOptions(static_cast<int>(args.size()), args.data(), o, error)) << c.error;
         EXPECT_EQ(error.rfind(c.error, 0), 0u) << error;
     }
+    // Whether a loaded folder is an archipelago the program finds out.
+    EXPECT_EQ(parse({"--load-all", "saved", "--threads", "2", "--migrate-every", "0"}).threads, 2);
+    EXPECT_EQ(parse({"--islands-mpi", "--rank-wait", "2.5"}).rankWait, 2.5);
     // What goes with --summarize: the run's length and --help.
     const RunOptions summarize = parse({"--summarize", "s.csv", "--seconds", "1e3", "--help"});
     EXPECT_EQ(summarize.summarizeFile, "s.csv");

@@ -33,6 +33,8 @@ Outcome runIn(const fs::path& dir, std::vector<std::string> args, rlim_t fileLim
         return Outcome{};
     const pid_t pid = ::fork();
     if (pid == 0) {
+        // A program that hangs is ended (SIGALRM), not the whole suite.
+        ::alarm(300);
         if (::chdir(dir.c_str()) != 0)
             ::_exit(120);
         if (fileLimit != RLIM_INFINITY) {
@@ -181,6 +183,77 @@ TEST_F(ProgramFailures, OutputsThatAreNoRegularFilesAreRefusedAndReplacedOnesAre
     EXPECT_EQ(o.status, 0) << o.output;
     EXPECT_NE(o.output.find("creatures: old.csv exists and will be replaced\n"), std::string::npos)
         << o.output;
+}
+
+// An archipelago writes a file an island under the island's number: those
+// are the names checked (a pipe there would block the run at its start or
+// its end) and said to be replaced, for islands asked for or loaded.
+TEST_F(ProgramFailures, AnArchipelagosFilesAreCheckedUnderTheNamesItWrites)
+{
+    ASSERT_EQ(runIn(dir, {"--headless", "--islands", "2", "--seed", "1", "--steps", "3",
+                          "--save-all", "two"})
+                  .status,
+              0);
+    const struct {
+        const char* pipe;
+        std::vector<std::string> args;
+    } cases[] = {
+        {"st-island2.csv", {"--islands", "2", "--stats", "st.csv"}},
+        {"is-island2.nwk", {"--islands", "2", "--tree", "is.nwk"}},
+        {"li-island1.csv", {"--islands", "2", "--lineage", "li.csv"}},
+        {"st-island2.csv", {"--load-all", "two", "--stats", "st.csv"}},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(::mkfifo((dir / c.pipe).c_str(), 0600), 0);
+        std::vector<std::string> args = {"--headless", "--seed", "1", "--steps", "30"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const Outcome o = runIn(dir, args);
+        fs::remove(dir / c.pipe);
+        SCOPED_TRACE(o.output);
+        EXPECT_EQ(o.status, 2);
+        EXPECT_EQ(lines(o.output, "\n"), 1);
+        EXPECT_NE(o.output.find(std::string(c.pipe) + ": it is not a regular file"),
+                  std::string::npos);
+    }
+    std::ofstream(dir / "st.csv") << "not written by an archipelago\n";
+    std::ofstream(dir / "st-island1.csv") << "an earlier run's\n";
+    const Outcome o = runIn(dir, {"--headless", "--islands", "2", "--steps", "3", "--stats", "st.csv"});
+    EXPECT_EQ(o.status, 0) << o.output;
+    EXPECT_EQ(lines(o.output, "exists and will be replaced"), 1) << o.output;
+    EXPECT_EQ(lines(o.output, "creatures: st-island1.csv exists and will be replaced\n"), 1);
+}
+
+// A loaded save that is an archipelago takes the options of one; a world
+// does not. A champion that cannot be written is said once.
+TEST_F(ProgramFailures, ArchipelagoOptionsGoWithASavedArchipelagoAndFailuresAreSaidOnce)
+{
+    ASSERT_EQ(runIn(dir, {"--headless", "--islands", "2", "--seed", "1", "--steps", "3",
+                          "--save-all", "two"})
+                  .status,
+              0);
+    ASSERT_EQ(runIn(dir, {"--headless", "--seed", "1", "--steps", "3", "--save-all", "one"}).status,
+              0);
+    fs::create_directories(dir / "c" / "hour-1.creature");
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        const char* said;
+    } cases[] = {
+        {{"--load-all", "two", "--threads", "1"}, 0, "2 islands, 2 here on 1 thread,"},
+        {{"--load-all", "two", "--migrate-every", "0"}, 0, "migration never\n"},
+        {{"--load-all", "one", "--threads", "1"}, 2,
+         "creatures: --threads goes with --islands or a saved archipelago, and one holds a "
+         "single world; see creatures --help\n"},
+        {{"--champions", "c"}, 1, "cannot open:c/hour-1.creature\n"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"--headless", "--steps", "3"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const Outcome o = runIn(dir, args);
+        SCOPED_TRACE(o.output);
+        EXPECT_EQ(o.status, c.status);
+        EXPECT_EQ(lines(o.output, c.said), 1);
+    }
 }
 
 TEST_F(ProgramFailures, SummarizeReadsAFileAndRunsNothing)
