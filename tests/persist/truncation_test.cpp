@@ -104,11 +104,11 @@ TEST_F(Truncation, EveryCutOfEverySimulationFileIsRefused)
     std::mt19937 random(42);
     int refused = 0;
     for (const auto& [name, bytes] : files) {
-        // The lineage, the family tree and the statistics beside the
-        // archives are not
-        // needed to load the world (one that does not fit is left with a
-        // warning).
-        if (name == kLineageFile || name == "family.csv" || name == "statistics.csv")
+        // The text files beside the archives (lineage, family tree,
+        // founders' bodies, statistics) have checks of their own: a cut at
+        // the end of a row is a shorter file of the same kind.
+        if (name == kLineageFile || name == "family.csv" || name == "statistics.csv" ||
+            name == "founders.csv")
             continue;
         const std::set<std::size_t> cuts =
             name == kPositionFile ? cutsOf(everyEntry(bytes.size(), 96), bytes.size(), random)
