@@ -37,6 +37,21 @@ inline SavedFiles savedWorld(Scene& s)
     return simulationFiles(s.world().sim, s.world().settings);
 }
 
+// Sets a target up at the start: the seed corpus, the world of the save
+// (a scene of the seed, four creatures) and the worlds the inputs load into.
+inline void prepareSaveCsv(SaveCsvTarget& t, unsigned seed,
+                           bool (*reads)(const std::string& text, const Simulation& saved),
+                           void (*writeCorpus)(const std::string& folder))
+{
+    startTarget(writeCorpus);
+    static Scene made(seed, 4);
+    t.save = savedWorld(made);
+    t.saved = &made;
+    t.reads = reads;
+    t.world = new Scene(3, 1);
+    t.again = new Scene(2, 1);
+}
+
 inline int runSaveCsv(SaveCsvTarget& t, const std::uint8_t* data, std::size_t size)
 {
     const std::string text(reinterpret_cast<const char*>(data), size);

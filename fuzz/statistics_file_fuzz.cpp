@@ -24,13 +24,7 @@ void writeCorpus(const std::string& folder)
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    fuzz::startTarget(writeCorpus);
-    static Scene made(43, 4);
-    target.save = fuzz::savedWorld(made);
-    target.saved = &made;
-    target.reads = reads;
-    target.world = new Scene(3, 1);
-    target.again = new Scene(2, 1);
+    fuzz::prepareSaveCsv(target, 43, reads, writeCorpus);
     return 0;
 }
 

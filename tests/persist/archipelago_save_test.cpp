@@ -79,19 +79,8 @@ TEST_F(ArchipelagoSave, AKillAnywhereLeavesTheWholeOldSaveOrTheWholeNewOne)
         SCOPED_TRACE("killed at point " + std::to_string(point));
         std::filesystem::remove_all("target");
         persist_test::copyFolder("pristine", "target");
-        const pid_t pid = ::fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            saveCheckpointForTests = [point](int at) {
-                if (at == point)
-                    ::raise(SIGKILL);
-            };
-            saveArchipelago("target", headerOf(3), islandsOf("new", 3));
-            ::_exit(0);
-        }
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        const bool killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+        const bool killed = persist_test::killedAtCheckpoint(
+            point, [] { saveArchipelago("target", headerOf(3), islandsOf("new", 3)); });
         const std::string seen = seenSave("target");
         EXPECT_TRUE(seen == "old of 2" || seen == "new of 3") << seen;
         EXPECT_TRUE(killed || seen == "new of 3");

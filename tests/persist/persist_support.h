@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <climits>
@@ -22,6 +23,7 @@
 
 #include "base/random.h"
 #include "ui/world.h"
+#include "persist/save_folder.h"
 #include "persist/sha256.h"
 #include "support/creature_helpers.h"
 #include "support/ode_fixture.h"
@@ -113,6 +115,29 @@ inline std::vector<std::string> entriesStartingWith(const std::string& prefix)
 inline void copyFolder(const std::string& from, const std::string& to)
 {
     std::filesystem::copy(from, to, std::filesystem::copy_options::recursive);
+}
+
+// Runs a save in a child process that is killed at the save's checkpoint
+// `point`: true when it was killed there, false when the save ended first.
+template <class Op> bool killedAtCheckpoint(int point, Op save)
+{
+    const pid_t pid = ::fork();
+    if (pid < 0) {
+        ADD_FAILURE() << "cannot fork";
+        return false;
+    }
+    if (pid == 0) {
+        saveCheckpointForTests = [point](int at) {
+            if (at == point)
+                ::raise(SIGKILL);
+        };
+        ::freopen("/dev/null", "w", stdout);
+        save();
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
 }
 
 template <class T> void putRaw(std::string& bytes, std::size_t at, T value)

@@ -197,20 +197,8 @@ TEST_F(UserFolder, ASaveKilledAtAnyPointLeavesOneCompleteSaveAndTheNextSaveTidie
         SCOPED_TRACE("killed at point " + std::to_string(point));
         std::filesystem::remove_all("target");
         persist_test::copyFolder("pristine", "target");
-        const pid_t pid = ::fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            saveCheckpointForTests = [point](int at) {
-                if (at == point)
-                    ::raise(SIGKILL);
-            };
-            ::freopen("/dev/null", "w", stdout);
-            saveAll(w().sim, w().settings, "target");
-            ::_exit(0);
-        }
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        const bool killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+        const bool killed = persist_test::killedAtCheckpoint(
+            point, [&] { saveAll(w().sim, w().settings, "target"); });
         const auto view = seen(newFiles);
         const bool isNew = view == newFiles;
         EXPECT_TRUE(isNew || seen(oldFiles) == oldFiles) << "a mixture of two saves";
