@@ -7,8 +7,8 @@
 #include <set>
 #include <utility>
 
-#include "app/archipelago.h"
-#include "app/tree_export.h"
+#include "run/archipelago.h"
+#include "run/tree_export.h"
 #include "base/decimal.h"
 #include "ecology/simulation.h"
 

@@ -7,42 +7,42 @@
 #include <cstdlib>
 #include <iostream>
 #include <exception>
+#include <memory>
 #include <new>
 #include <vector>
 
-#include "ecology/arena.h"
+#include "app/shown_archipelago.h"
 #include "base/clock.h"
 #include "base/interrupt.h"
-#include "app/headless_run.h"
 #include "ecology/physics_world.h"
-#include "app/archipelago.h"
-#include "app/run_outputs.h"
-#include "app/world_setup.h"
-#include "app/run_summary.h"
-#include "app/trial.h"
-#include "app/tree_export.h"
-#include "app/setting_overrides.h"
-#include "drawlib/drawstuff.h"
-#include "persist/creature_file.h"
-#include "persist/creature_save.h"
-#include "persist/save_all.h"
+#include "run/archipelago.h"
+#include "run/headless_run.h"
+#include "run/run_outputs.h"
+#include "run/run_summary.h"
+#include "run/trial.h"
+#include "run/world_setup.h"
 #include "ui/view_setup.h"
 
 namespace {
 
-// Whatever way the program leaves, the physics is shut down and the window
-// closed, in that order; but not while an exception (running out of memory)
-// passes: the physics may be in the middle of a step then, and the program
-// ends without touching it.
+// Whatever way the program leaves, the physics of the world is shut down and
+// the window closed, in that order; but not while an exception (running out
+// of memory) passes: the physics may be in the middle of a step then, and
+// the program ends without touching it.
 class ShutDown {
 public:
-    ShutDown(World& w, const WindowRunner* window) : w_(w), window_(window) {}
+    explicit ShutDown(const WindowRunner* window) : window_(window) {}
     ~ShutDown()
     {
-        if (std::uncaught_exceptions() > 0)
+        // The world is not even taken apart then: the process ends at once.
+        if (std::uncaught_exceptions() > 0) {
+            (void)headless.release();
             return;
-        forgetAllCreatures(w_.view);
-        shutDownPhysics(w_.sim);
+        }
+        if (shown)
+            forgetAllCreatures(shown->view);
+        if (world)
+            shutDownPhysics(world->sim);
         if (windowOpen && window_->close)
             window_->close();
     }
@@ -50,9 +50,11 @@ public:
     ShutDown& operator=(const ShutDown&) = delete;
 
     bool windowOpen = false;
+    RunWorld* world = nullptr; // the world of the run, once prepared
+    World* shown = nullptr;    // the same, when the window shows it
+    std::unique_ptr<RunWorld> headless; // the world of a run without a window
 
 private:
-    World& w_;
     const WindowRunner* window_;
 };
 
@@ -65,6 +67,101 @@ World& theWorld()
 }
 
 namespace {
+
+// Opens the window unless the run is headless; says why not when it cannot
+// (the run then goes on headless, but a screenshot cannot be had: false).
+bool openWindowFor(const RunOptions& options, const WindowRunner* window, bool& windowed)
+{
+    windowed = false;
+    if (options.headless)
+        return true;
+    const bool display = std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
+    // Screenshots keep a size of their own, so their pictures repeat.
+    int windowWidth = options.windowWidth, windowHeight = options.windowHeight;
+    if (windowWidth == 0 && !options.screenshotFile.empty()) {
+        windowWidth = kDefaultWindowWidth;
+        windowHeight = kDefaultWindowHeight;
+    }
+    std::string why;
+    if (!window || !window->open)
+        why = "no window front end in this build";
+    else if (!display)
+        why = "no display";
+    else if (!window->open(windowWidth, windowHeight, why))
+        why = "the window could not be opened (" + why + ")";
+    else
+        windowed = true;
+    if (!windowed && !options.screenshotFile.empty()) {
+        std::cerr << "creatures: --screenshot needs a window: " << why << "\n";
+        return false;
+    }
+    if (!windowed)
+        std::cerr << why << ": running headless\n";
+    return true;
+}
+
+// An archipelago of `count` islands, in the window or headless; its save at
+// the end. Returns the exit status.
+int runArchipelago(const RunOptions& options, std::uint32_t seed, int count,
+                   const WindowRunner* window, bool windowed, int argc, char** argv)
+{
+    Archipelago archipelago;
+    const bool inWindow = windowed && window->runIslands;
+    // The window shows worlds of its own making; a headless run's islands
+    // hold nothing of a window.
+    std::vector<World*> shown;
+    if (!archipelago.build(options, seed, 1, count, count, inWindow,
+                           inWindow ? shownWorlds(shown) : Archipelago::WorldMaker()))
+        return 1;
+    int status = inWindow ? window->runIslands(archipelago, shown, options, argc, argv)
+                          : archipelago.runHeadless(std::cerr);
+    if (!archipelago.finish() && status == 0)
+        status = 1;
+    return status;
+}
+
+// The one world of a plain run, in the window (the program's world record)
+// or headless (a world without a window's state); its outputs, tree and save
+// at the end. Returns the exit status.
+int runOneWorld(const RunOptions& options, std::uint32_t seed, const WindowRunner* window,
+                ShutDown& shutDown, int argc, char** argv)
+{
+    const bool windowed = shutDown.windowOpen;
+    if (!windowed)
+        shutDown.headless = std::make_unique<RunWorld>();
+    RunWorld& w = windowed ? static_cast<RunWorld&>(theWorld()) : *shutDown.headless;
+    w.sim.random.seed(seed);
+    const double groundAtStart = w.settings.groundSize;
+    if (windowed) {
+        theWorld().view.miniDisplay = 0;
+        theWorld().view.viewCount = 1;
+        startUpView(theWorld());
+    }
+    shutDown.world = &w;
+    if (!prepareWorld(w, options, seed, options.loadAllDir))
+        return 1;
+    if (windowed) {
+        shutDown.shown = &theWorld();
+        followPreparedWorld(theWorld(), groundAtStart);
+    }
+
+    RunOutputs outputs;
+    std::string outputError;
+    if (!outputs.open(w, options, windowed, outputError)) {
+        std::cerr << outputError << "\n";
+        return 1;
+    }
+    int status = windowed ? window->run(theWorld(), options, argc, argv, &outputs)
+                          : runHeadless(w, options, std::cerr, &outputs);
+    outputs.finish(w);
+    // The run went on after a failed statistics or lineage file, but it did
+    // not write what was asked.
+    if (outputs.writeFailed() && status == 0)
+        status = 1;
+    if (!finishWorld(w, options))
+        status = 1;
+    return status;
+}
 
 int runUnguarded(int argc, char** argv, const WindowRunner* window,
                  const ProcessIslands* processes)
@@ -135,43 +232,16 @@ int runUnguarded(int argc, char** argv, const WindowRunner* window,
         return processes->run(options, seed);
     }
 
-    World& w = theWorld();
-    w.view.miniDisplay = 0;
-    w.view.viewCount = 1;
     std::printf("%d", options.runNumber);
     std::fflush(stdout);
-    w.sim.random.seed(seed);
 
     // The window when it can be had; otherwise a headless run, said so.
     std::cerr << "\n";
     for (const std::string& file : replacedOutputs(options, islands))
         std::cerr << "creatures: " << file << " exists and will be replaced" << std::endl;
-    ShutDown shutDown(w, window);
-    bool& windowed = shutDown.windowOpen;
-    if (!options.headless) {
-        const bool display = std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
-        // Screenshots keep a size of their own, so their pictures repeat.
-        int windowWidth = options.windowWidth, windowHeight = options.windowHeight;
-        if (windowWidth == 0 && !options.screenshotFile.empty()) {
-            windowWidth = kDefaultWindowWidth;
-            windowHeight = kDefaultWindowHeight;
-        }
-        std::string why;
-        if (!window || !window->open)
-            why = "no window front end in this build";
-        else if (!display)
-            why = "no display";
-        else if (!window->open(windowWidth, windowHeight, why))
-            why = "the window could not be opened (" + why + ")";
-        else
-            windowed = true;
-        if (!windowed && !options.screenshotFile.empty()) {
-            std::cerr << "creatures: --screenshot needs a window: " << why << "\n";
-            return 1;
-        }
-        if (!windowed)
-            std::cerr << why << ": running headless\n";
-    }
+    ShutDown shutDown(window);
+    if (!openWindowFor(options, window, shutDown.windowOpen))
+        return 1;
 
     // An archipelago: asked for, or a saved one loaded.
     if (options.islands > 0 || savedCount > 0) {
@@ -180,40 +250,10 @@ int runUnguarded(int argc, char** argv, const WindowRunner* window,
                       << " islands, not " << options.islands << "; the run does not start\n";
             return 1;
         }
-        Archipelago archipelago;
-        const int count = std::max(options.islands, savedCount);
-        const bool inWindow = windowed && window->runIslands;
-        if (!archipelago.build(options, seed, 1, count, count, inWindow))
-            return 1;
-        int status = inWindow ? window->runIslands(archipelago, options, argc, argv)
-                              : archipelago.runHeadless(std::cerr);
-        if (!archipelago.finish() && status == 0)
-            status = 1;
-        return status;
+        return runArchipelago(options, seed, std::max(options.islands, savedCount), window,
+                              shutDown.windowOpen, argc, argv);
     }
-
-    int status = 0;
-    if (!prepareWorld(w, options, seed, options.loadAllDir))
-        return 1;
-
-    RunOutputs outputs;
-    std::string outputError;
-    if (!outputs.open(w, options, windowed, outputError)) {
-        std::cerr << outputError << "\n";
-        return 1;
-    }
-    if (windowed)
-        status = window->run(w, options, argc, argv, &outputs);
-    else
-        status = runHeadless(w, options, std::cerr, argc, argv, &outputs);
-    outputs.finish(w);
-    // The run went on after a failed statistics or lineage file, but it did
-    // not write what was asked.
-    if (outputs.writeFailed() && status == 0)
-        status = 1;
-    if (!finishWorld(w, options))
-        status = 1;
-    return status;
+    return runOneWorld(options, seed, window, shutDown, argc, argv);
 }
 
 } // namespace

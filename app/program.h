@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "app/options.h"
 #include "ui/world.h"
@@ -23,8 +24,8 @@ struct WindowRunner {
                RunOutputs* outputs) = nullptr;
     void (*close)() = nullptr;
     // Runs the frame loop on an archipelago: the scene shows one island.
-    int (*runIslands)(Archipelago& archipelago, const RunOptions& options, int argc,
-                      char** argv) = nullptr;
+    int (*runIslands)(Archipelago& archipelago, const std::vector<World*>& worlds,
+                      const RunOptions& options, int argc, char** argv) = nullptr;
 };
 
 // The archipelago across processes, when the program has one (MPI builds):

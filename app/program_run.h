@@ -1,7 +1,6 @@
-// What every run of the program does around the step driver, in the window
-// and headless alike: the step limit of --steps or --seconds, the counting
-// of steps and frames, the outputs after every frame and the closing
-// summary.
+// A run in the window: the run of its world (the step limit, the outputs,
+// the closing summary) around the step driver's frames, with the counting
+// of the frames and of those that skipped the drawing.
 #pragma once
 #ifndef CREATURES_FLOOR_APP
 #error "app/ is for app/ and the floors above it"
@@ -11,19 +10,17 @@
 #include <iosfwd>
 
 #include "app/options.h"
+#include "run/world_run.h"
 #include "ui/world.h"
 
 class RunOutputs;
-
-// Number of steps a run is limited to by --steps or --seconds; -1 for none.
-long long stepLimit(const World& w, const RunOptions& options);
 
 class ProgramRun {
 public:
     ProgramRun(World& w, const RunOptions& options, RunOutputs* outputs);
 
     // True once the step limit is reached or Ctrl-C has arrived.
-    bool done() const;
+    bool done() const { return run_.done(); }
 
     // One frame of the loop: the step driver, then the outputs. Returns
     // false when the run is over (before or after the frame), so the caller
@@ -37,26 +34,16 @@ public:
     void runFrameSteps();
     bool finishFrame();
 
-    long long stepsDone() const { return stepsDone_; }
-    long long totalSteps() const { return totalSteps_; }
-    double wallSeconds() const;
+    long long stepsDone() const { return run_.stepsDone(); }
+    long long totalSteps() const { return run_.totalSteps(); }
 
-    // The closing lines: how the run ended, how long it took, the world and
-    // its life events, the learning summary; for a windowed run also the
-    // frames drawn and how many of them skipped the drawing.
-    void summary(std::ostream& out, bool windowed) const;
+    // The closing lines of the run, with the frames drawn and how many of
+    // them skipped the drawing.
+    void summary(std::ostream& out) const;
 
 private:
     World& w_;
-    RunOutputs* outputs_;
-    long long totalSteps_ = -1; // -1: until interrupted or the window closes
-    long long stepsDone_ = 0;
-    double startTime_ = 0.0; // simulated seconds at the start
-    std::chrono::steady_clock::time_point started_;
-    // The creature shown alone (--show-creature), brought back when it has
-    // died: the file's contents, read at the start.
-    std::string shownFile_;
-    std::string shownContents_;
+    WorldRun run_;
     // Frames that ran steps, and those of them with "Skip Render(x)" on and
     // the simulated time they covered.
     long long frames_ = 0;
@@ -68,4 +55,5 @@ private:
     long long stepsBefore_ = 0;
     double timeBefore_ = 0.0;
     bool skipping_ = false;
+    long long cap_ = -1; // the most steps the frame may take, -1: no limit
 };

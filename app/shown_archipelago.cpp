@@ -7,10 +7,11 @@
 
 #include <ode/ode.h>
 
-#include "app/program_run.h"
 #include "app/step_driver.h"
 #include "base/interrupt.h"
 #include "ecology/physics_world.h"
+#include "run/world_run.h"
+#include "ui/view_setup.h"
 
 namespace {
 
@@ -25,15 +26,15 @@ constexpr double kAheadSeconds = 600.0;
 
 } // namespace
 
-ShownArchipelago::ShownArchipelago(Archipelago& archipelago)
-    : a_(archipelago), busy_(static_cast<std::size_t>(archipelago.size()), 0),
-      done_(static_cast<std::size_t>(archipelago.size()), 0),
-      trends_(static_cast<std::size_t>(archipelago.size()))
+ShownArchipelago::ShownArchipelago(Archipelago& archipelago, std::vector<World*> worlds)
+    : a_(archipelago), worlds_(std::move(worlds)), busy_(static_cast<std::size_t>(archipelago.islandCount()), 0),
+      done_(static_cast<std::size_t>(archipelago.islandCount()), 0),
+      trends_(static_cast<std::size_t>(archipelago.islandCount()))
 {
-    const int n = a_.size();
+    const int n = a_.islandCount();
     for (int i = 0; i < n; ++i)
         done_[static_cast<std::size_t>(i)] = a_.stepsDone(i);
-    const World& first = a_.island(0);
+    const World& first = world(0);
     every_ = a_.epochSteps();
     start_ = a_.startStep();
     total_ = stepLimit(first, a_.options());
@@ -43,8 +44,23 @@ ShownArchipelago::ShownArchipelago(Archipelago& archipelago)
     view_.count = n;
     view_.trends.resize(static_cast<std::size_t>(n));
     view_.migrateEvery = every_ > 0 ? a_.migrateEvery() : 0.0;
+    // An island the workers step lets go at once of the creatures that
+    // left it, and of its new births' bubbles: it may be shown later.
+    a_.watchSteps([this](int i) {
+        World& w = world(i);
+        forgetGoneCreatures(w.view, w.sim);
+        takeConceptions(w.view, w.sim);
+        w.view.birthMarkers.clear();
+    });
+    const double groundAtStart = WorldSettings{}.groundSize;
     for (int i = 0; i < n; ++i) {
-        a_.island(i).view.islands = &view_;
+        World& w = world(i);
+        followPreparedWorld(w, groundAtStart);
+        w.view.islands = &view_;
+        // A failed autosave is also the island's message in the window.
+        a_.outputs(i).reportAutosaveFailures([&w](const std::string& why) {
+            showMessage(w.driver.message, why + "\nautosave failed", 5.0);
+        });
         trendPoint(i);
     }
     const int workers = std::max(1, a_.threads() - 1);
@@ -55,8 +71,29 @@ ShownArchipelago::ShownArchipelago(Archipelago& archipelago)
 ShownArchipelago::~ShownArchipelago()
 {
     stop();
-    for (int i = 0; i < a_.size(); ++i)
-        a_.island(i).view.islands = nullptr;
+    a_.watchSteps(nullptr);
+    for (int i = 0; i < a_.islandCount(); ++i) {
+        world(i).view.islands = nullptr;
+        forgetAllCreatures(world(i).view);
+    }
+}
+
+World& ShownArchipelago::world(int i)
+{
+    return *worlds_[static_cast<std::size_t>(i)];
+}
+
+Archipelago::WorldMaker shownWorlds(std::vector<World*>& made)
+{
+    return [&made] {
+        auto w = std::make_unique<World>();
+        w->view.miniDisplay = 0;
+        w->view.viewCount = 1;
+        // The view as at start-up, for the ground the world starts with.
+        startUpView(*w);
+        made.push_back(w.get());
+        return std::unique_ptr<RunWorld>(std::move(w));
+    };
 }
 
 void ShownArchipelago::stop()
@@ -73,7 +110,7 @@ void ShownArchipelago::stop()
 
 World& ShownArchipelago::shown()
 {
-    return a_.island(shown_);
+    return world(shown_);
 }
 
 long long ShownArchipelago::stepsDone()
@@ -96,7 +133,7 @@ long long ShownArchipelago::targetLocked() const
 // The island's trend at its present time, taken by the thread that steps it.
 void ShownArchipelago::trendPoint(int i)
 {
-    const World& w = a_.island(i);
+    const World& w = world(i);
     const double t = w.sim.time;
     std::vector<IslandTrendPoint>& trend = trends_[static_cast<std::size_t>(i)];
     // A point every ten simulated seconds at most (this runs every frame).
@@ -120,7 +157,7 @@ void ShownArchipelago::work()
         // The island furthest behind that is not shown and not in hand.
         const long long target = targetLocked();
         int pick = -1;
-        for (int i = 0; i < a_.size(); ++i) {
+        for (int i = 0; i < a_.islandCount(); ++i) {
             const std::size_t k = static_cast<std::size_t>(i);
             // The island the window asked for is left free for it.
             if (i == shown_ || i == wanted_ || busy_[k] || done_[k] >= target)
@@ -154,12 +191,12 @@ bool ShownArchipelago::frame(int pause)
     // at the first frame that finds it out of a worker's hands. The frame
     // never waits for that (a worker picks the island up again as soon as
     // it lets it go, so a wait could last until the island's epoch).
-    if (view_.requested >= 0 && view_.requested < a_.size())
+    if (view_.requested >= 0 && view_.requested < a_.islandCount())
         wanted_ = view_.requested != shown_ ? view_.requested : -1;
     view_.requested = -1;
     if (wanted_ >= 0 && !busy_[static_cast<std::size_t>(wanted_)]) {
-        World& from = a_.island(shown_);
-        World& next = a_.island(wanted_);
+        World& from = world(shown_);
+        World& next = world(wanted_);
         // The new island is seen in the same window.
         next.view.windowWidth = from.view.windowWidth;
         next.view.windowHeight = from.view.windowHeight;
@@ -177,7 +214,7 @@ bool ShownArchipelago::frame(int pause)
     view_.waitingFor.clear();
     if (every_ > 0 && done_[s] >= barrier_ && (total_ < 0 || barrier_ < total_)) {
         std::ostringstream waiting;
-        for (int i = 0; i < a_.size(); ++i)
+        for (int i = 0; i < a_.islandCount(); ++i)
             if (done_[static_cast<std::size_t>(i)] < barrier_)
                 waiting << (waiting.tellp() > 0 ? ", " : "") << a_.number(i);
         view_.waitingFor = waiting.str();
@@ -189,7 +226,7 @@ bool ShownArchipelago::frame(int pause)
         }
     }
 
-    World& w = a_.island(shown_);
+    World& w = world(shown_);
     long long cap = -1;
     if (every_ > 0)
         cap = std::max(0LL, barrier_ - done_[s]);
@@ -203,13 +240,11 @@ bool ShownArchipelago::frame(int pause)
     view_.nextMigration = every_ > 0 ? static_cast<double>(start_ + barrier_) * h : -1.0;
     lock.unlock();
 
-    w.driver.stepCap = cap;
     const long long before = w.sim.counters.steps;
-    stepDriver(w, pause);
-    w.driver.stepCap = -1;
+    stepDriver(w, pause, cap);
     const long long made = std::max(0LL, w.sim.counters.steps - before);
     a_.addSteps(shown_, made);
-    a_.outputs(shown_).afterFrame(w);
+    a_.outputs(shown_).afterSteps(w);
 
     lock.lock();
     done_[s] += made;

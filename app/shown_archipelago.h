@@ -18,14 +18,21 @@
 #include <thread>
 #include <vector>
 
-#include "app/archipelago.h"
+#include "run/archipelago.h"
 #include "ui/islands_view.h"
+#include "ui/world.h"
+
+// Makes the islands' worlds as worlds the window can show (the view as at
+// start-up), each added to `made`: the maker for Archipelago::build.
+Archipelago::WorldMaker shownWorlds(std::vector<World*>& made);
 
 class ShownArchipelago {
 public:
     // Starts the workers: one fewer than the archipelago's threads, at least
-    // one. Every island's view gets the shared IslandsView.
-    explicit ShownArchipelago(Archipelago& archipelago);
+    // one. `worlds` are the archipelago's islands as the window's worlds, in
+    // its order (made by shownWorlds); every island's view gets the shared
+    // IslandsView and follows the world its run prepared.
+    ShownArchipelago(Archipelago& archipelago, std::vector<World*> worlds);
     // Stops the workers after the steps they are making.
     ~ShownArchipelago();
     ShownArchipelago(const ShownArchipelago&) = delete;
@@ -49,11 +56,13 @@ public:
     long long stepsDone();
 
 private:
+    World& world(int i);
     long long targetLocked() const;
     void work();
     void trendPoint(int i);
 
     Archipelago& a_;
+    std::vector<World*> worlds_;
     IslandsView view_;
     std::mutex mutex_;
     std::condition_variable changed_;

@@ -16,7 +16,7 @@ void stepWorld(World& w)
     takeConceptions(w.view, w.sim);
 }
 
-bool prepareSteps(World& w, int pause)
+bool prepareSteps(World& w, int pause, long long cap)
 {
     // Creature files named in the window come in even while paused.
     loadRequestedCreatureFiles(w);
@@ -27,17 +27,17 @@ bool prepareSteps(World& w, int pause)
 
     followViewSettings(w);
     followSettings(w.sim, w.settings);
-    return w.driver.stepCap != 0;
+    return cap != 0;
 }
 
-void runSteps(World& w)
+void runSteps(World& w, long long cap)
 {
     const double t0 = processClockMs();
     int i = 0;
     for (;;) {
         ++i;
         stepWorld(w);
-        if (w.driver.stepCap > 0 && i >= w.driver.stepCap)
+        if (cap > 0 && i >= cap)
             break;
         if (w.driver.skipRender &&
             w.driver.skipRenderBudget > (processClockMs() - t0) / 1000.0)
@@ -48,8 +48,8 @@ void runSteps(World& w)
     }
 }
 
-void stepDriver(World& w, int pause)
+void stepDriver(World& w, int pause, long long cap)
 {
-    if (prepareSteps(w, pause))
-        runSteps(w);
+    if (prepareSteps(w, pause, cap))
+        runSteps(w, cap);
 }

@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "app/tree_export.h"
+#include "run/tree_export.h"
 #include "ecology/simulation_step.h"
 #include "fuzz_support.h"
 #include "persist/save_all.h"

@@ -20,7 +20,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/archipelago.h"
+#include "run/archipelago.h"
 
 namespace {
 

@@ -170,3 +170,13 @@ bool loadCreatureFile(Simulation& sim, const WorldSettings& settings, const std:
 {
     return loadCreatureFileContents(sim, settings, path, readCreatureFile(path), at, arrival);
 }
+
+std::string addedCreatureText(int id, const std::string& name, const CreatureFileRules& file,
+                              const WorldSettings& world)
+{
+    std::string text = "Added creature " + std::to_string(id) + " from " + name;
+    if (file.recorded && !sameRules(file.settings, world))
+        text += " (its file's rules, " + rulesText(file.settings) + ", are not this world's, " +
+                rulesText(world) + ": it lives by this world's)";
+    return text;
+}

@@ -53,6 +53,12 @@ struct CreatureFileRules {
 // sections or rules are damaged, as a load of them would.
 CreatureFileRules creatureFileRules(const std::string& path, const std::string& contents);
 
+// What a load of a creature from a file says: "Added creature 10 from NAME",
+// and when the file records rules other than those of the world it joins,
+// both, since the creature lives by the world's.
+std::string addedCreatureText(int id, const std::string& name, const CreatureFileRules& file,
+                              const WorldSettings& world);
+
 // Reads a creature file whole. Throws "cannot open:PATH", or the damaged
 // text for a file too large to be one.
 std::string readCreatureFile(const std::string& path);

@@ -13,7 +13,7 @@ cd "$(dirname "$0")/.."
 
 # folder:guard name, one per floor (see CMakeLists.txt).
 floors="base:BASE drawlib:DRAWLIB drawlib/gl:DRAWLIB_GL creature:CREATURE ecology:ECOLOGY
-persist:PERSIST ui:UI ui/imgui:UI_IMGUI app:APP window:WINDOW mpi:MPI"
+persist:PERSIST run:RUN ui:UI ui/imgui:UI_IMGUI app:APP window:WINDOW mpi:MPI"
 
 # Every C++ source of the tree, build output left out.
 sources() {
@@ -35,7 +35,7 @@ for entry in $floors; do
 done
 
 # Folders with code that stand on no floor of their own.
-known=" base drawlib drawlib/gl creature ecology persist ui ui/imgui app window mpi main tests bench fuzz "
+known=" base drawlib drawlib/gl creature ecology persist run ui ui/imgui app window mpi main tests bench fuzz "
 while IFS= read -r file; do
   top=${file%%/*}
   dir=$(dirname "$file")

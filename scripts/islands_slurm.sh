@@ -4,7 +4,7 @@
 # and the MPI build of the program makes each its island). The results folder
 # must be on a file system every node sees: each island autosaves into it,
 # and a job submitted again goes on from the last whole autosaves.
-# See the README, "Islands".
+# See docs/islands.md, "On a Slurm cluster".
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)

@@ -2,7 +2,7 @@
 # Runs a sweep: every combination of the world settings in a sweep file,
 # each with every seed, as headless runs of the program under GNU parallel
 # (on this machine, or on several over ssh), then writes summary.csv and the
-# charts into the results folder. See the README, "Experiments".
+# charts into the results folder. See docs/experiments.md, "Sweeps".
 #
 # Contents: options; the sweep file; the grid of jobs; the results folder;
 # the run under parallel; the summary and the charts.

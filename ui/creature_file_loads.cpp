@@ -5,7 +5,6 @@
 #include "ecology/population.h"
 #include "persist/creature_file.h"
 #include "persist/creature_save.h"
-#include "persist/world_rules.h"
 #include "ui/view_state.h"
 
 namespace {
@@ -21,16 +20,6 @@ std::string shortName(const std::string& path)
 }
 
 } // namespace
-
-std::string addedCreatureText(int id, const std::string& name, const CreatureFileRules& file,
-                              const WorldSettings& world)
-{
-    std::string text = "Added creature " + std::to_string(id) + " from " + name;
-    if (file.recorded && !sameRules(file.settings, world))
-        text += " (its file's rules, " + rulesText(file.settings) + ", are not this world's, " +
-                rulesText(world) + ": it lives by this world's)";
-    return text;
-}
 
 void requestCreatureFile(World& w, const std::string& path)
 {

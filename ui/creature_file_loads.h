@@ -12,12 +12,6 @@
 #include "persist/creature_file.h"
 #include "ui/world.h"
 
-// What a load of a creature from a file says: "Added creature 10 from NAME",
-// and when the file records rules other than those of the world it joins,
-// both, since the creature lives by the world's.
-std::string addedCreatureText(int id, const std::string& name, const CreatureFileRules& file,
-                              const WorldSettings& world);
-
 // Queues a file for the next frame, paused or not.
 void requestCreatureFile(World& w, const std::string& path);
 

@@ -32,10 +32,6 @@ struct DriverState {
     int fps = 0;                    // measured over windows of 3 seconds
     SpeedGauge speed;               // simulated seconds per wall second
     FramePacing pacing;
-    // Steps a frame may take at most, -1 for no limit: an island shown in the
-    // window stops at the archipelago's next migration (0: it waits there),
-    // a run at its --steps or --seconds.
-    long long stepCap = -1;
     std::list<Request> requestQueue;
     std::list<std::string> creatureFiles; // dropped or named, to be added to the world
     Message message;

@@ -66,18 +66,6 @@ ChartRange chartRange(std::vector<float> values, bool fromZero)
     return {fromZero && low >= 0.0f ? low : low - margin, high + margin};
 }
 
-std::vector<std::size_t> windowStarts(const std::vector<double>& times, double window)
-{
-    std::vector<std::size_t> start(times.size(), 0);
-    std::size_t j = 0;
-    for (std::size_t i = 0; i < times.size(); ++i) {
-        while (j < i && times[i] - times[j] > window)
-            ++j;
-        start[i] = (j == i && i > 0) ? i - 1 : j;
-    }
-    return start;
-}
-
 std::vector<Chart> statisticsCharts(const StatisticsRecorder& recorder)
 {
     const std::vector<StatsSample>& h = recorder.history();

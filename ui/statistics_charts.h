@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ecology/statistics.h"
+#include "run/sample_windows.h"
 
 struct Chart {
     std::string title;
@@ -31,20 +32,6 @@ struct ChartRange {
     float low = 0.0f, high = 1.0f;
 };
 ChartRange chartRange(std::vector<float> values, bool fromZero);
-
-// Seconds over which the rates (births and deaths per minute) and the mean
-// progress are taken, so that a chart of one-second samples is readable.
-constexpr double kRateWindowSeconds = 60.0;
-// Seconds over which the mean progress is smoothed into its trend.
-constexpr double kTrendWindowSeconds = 300.0;
-// A rate per minute is a change over a window scaled by this over the
-// window's seconds.
-constexpr double kSecondsPerMinute = 60.0;
-
-// For each of a series of times (oldest first), the index of the earliest
-// time at most `window` seconds before it, or of the one just before it when
-// that is further back: the span a charted rate or mean is taken over.
-std::vector<std::size_t> windowStarts(const std::vector<double>& times, double window);
 
 // Mean progress (with its trend), population, births and deaths per
 // minute, generation (mean; the maximum beside it), best living score (with

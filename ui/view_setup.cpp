@@ -59,6 +59,13 @@ void resetView(World& w)
     mini.zoomMode = 0;
 }
 
+void followPreparedWorld(World& w, double groundAtStart)
+{
+    resetView(w);
+    if (w.settings.groundSize != groundAtStart)
+        showArena(w);
+}
+
 void showArena(World& w)
 {
     const double S = w.settings.groundSize;

@@ -14,6 +14,11 @@ void startUpView(World& w);
 // Start values of both cameras for the current ground size.
 void setStartCameras(World& w);
 
+// After the run has prepared the world (run/world_setup.h), whose ground was
+// `groundAtStart` at start-up: the view forgets every creature and takes
+// the ground, its haze and the cameras' reach the world now has.
+void followPreparedWorld(World& w, double groundAtStart);
+
 // After a world reset: no creature is pointed at any more; the ground and
 // its haze at the settings' size; the mini view's camera back at its start.
 void resetView(World& w);

@@ -13,7 +13,7 @@
 #include "app/program_run.h"
 #include "app/shown_archipelago.h"
 #include "base/interrupt.h"
-#include "app/run_outputs.h"
+#include "run/run_outputs.h"
 #include "app/step_driver.h"
 #include "drawlib/gl/window_backend.h"
 #include "ui/camera.h"
@@ -288,20 +288,21 @@ int runWindowed(World& w, const RunOptions& options, int argc, char** argv, RunO
     parts.prepare = [&run](int pause) { return run.prepareFrame(pause); };
     parts.steps = [&run] { run.runFrameSteps(); };
     parts.finish = [&run] { return run.finishFrame(); };
-    return runLoop(w, options, argc, argv, std::move(parts), [&run] { run.summary(std::cerr, true); });
+    return runLoop(w, options, argc, argv, std::move(parts), [&run] { run.summary(std::cerr); });
 }
 
-int runWindowedIslands(Archipelago& archipelago, const RunOptions& options, int argc, char** argv)
+int runWindowedIslands(Archipelago& archipelago, const std::vector<World*>& worlds,
+                       const RunOptions& options, int argc, char** argv)
 {
     if (!backend)
         return 1;
     // Every island's camera starts as close as the first one's; set before
     // the workers start stepping the islands.
-    for (int i = 1; i < archipelago.size(); ++i) {
-        World& w = archipelago.island(i);
+    for (std::size_t i = 1; i < worlds.size(); ++i) {
+        World& w = *worlds[i];
         w.view.mainCamera.distance = closeFollowDistance(w, w.view.windowWidth, w.view.windowHeight);
     }
-    ShownArchipelago islands(archipelago);
+    ShownArchipelago islands(archipelago, worlds);
     using Clock = std::chrono::steady_clock;
     const Clock::time_point started = Clock::now();
     FrameParts parts;
@@ -316,7 +317,7 @@ int runWindowedIslands(Archipelago& archipelago, const RunOptions& options, int 
             islands.stop();
             const double wall = std::chrono::duration<double>(Clock::now() - started).count();
             std::cerr << (interruptRequested() ? "interrupted" : "finished") << " after "
-                      << islands.stepsDone() << " steps of " << archipelago.size()
+                      << islands.stepsDone() << " steps of " << archipelago.islandCount()
                       << " islands in " << std::fixed << std::setprecision(1) << wall << " s\n";
             std::cerr.unsetf(std::ios::fixed);
             archipelago.islandLines(std::cerr);

@@ -9,6 +9,7 @@
 #endif
 
 #include <string>
+#include <vector>
 
 #include "app/options.h"
 #include "ui/world.h"
@@ -30,8 +31,10 @@ int runWindowed(World& w, const RunOptions& options, int argc, char** argv,
 class Archipelago;
 // Runs the frame loop on an archipelago: the scene shows one island (the
 // panel's Islands window and keys 1 to 9 choose which), the others are
-// stepped on the other cores. Returns the process exit status.
-int runWindowedIslands(Archipelago& archipelago, const RunOptions& options, int argc, char** argv);
+// stepped on the other cores. `worlds` are its islands as the window's
+// worlds (made by shownWorlds). Returns the process exit status.
+int runWindowedIslands(Archipelago& archipelago, const std::vector<World*>& worlds,
+                       const RunOptions& options, int argc, char** argv);
 
 // Closes the window and puts the headless backend back.
 void closeWindow();

@@ -9,8 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "app/archipelago.h"
+#include "app/options.h"
 #include "app/shown_archipelago.h"
+#include "run/archipelago.h"
 #include "persist/save_all.h"
 #include "ui/control_bar.h"
 
@@ -31,10 +32,10 @@ RunOptions optionsOf(std::vector<const char*> args)
 std::string savesOf(Archipelago& a, const fs::path& dir)
 {
     std::string all;
-    for (int i = 0; i < a.size(); ++i) {
+    for (int i = 0; i < a.islandCount(); ++i) {
         const fs::path folder = dir / std::to_string(i);
         fs::create_directories(dir);
-        World& w = a.island(i);
+        RunWorld& w = a.island(i);
         EXPECT_TRUE(saveAll(w.sim, w.settings, folder.string()));
         std::vector<fs::path> files;
         for (const auto& e : fs::directory_iterator(folder))
@@ -79,13 +80,14 @@ TEST(ShownArchipelago, FramesAndWorkersMakeTheHeadlessIslandsWhicheverIslandIsSh
         EXPECT_EQ(part.back(), '\n') << part;
 
     Archipelago windowed;
-    ASSERT_TRUE(windowed.build(o, 7, 1, 3, 3));
+    std::vector<World*> worlds;
+    ASSERT_TRUE(windowed.build(o, 7, 1, 3, 3, false, shownWorlds(worlds)));
     std::vector<int> shownAt;
     {
-        ShownArchipelago shown(windowed);
+        ShownArchipelago shown(windowed, worlds);
         IslandsView& v = shown.view();
         EXPECT_EQ(v.count, 3);
-        EXPECT_EQ(windowed.island(2).view.islands, &v);
+        EXPECT_EQ(worlds[2]->view.islands, &v);
         // Keys 1 to 9 ask for an island that exists, and only such.
         keyCommand(shown.shown(), '9');
         EXPECT_EQ(v.requested, -1);
@@ -128,7 +130,7 @@ TEST(ShownArchipelago, FramesAndWorkersMakeTheHeadlessIslandsWhicheverIslandIsSh
     if (shownAt.size() == 4 && shownAt.front() == 0)
         shownAt.erase(shownAt.begin());
     EXPECT_EQ(shownAt, (std::vector<int>{2, 0, 1}));
-    EXPECT_EQ(windowed.island(0).view.islands, nullptr);
+    EXPECT_EQ(worlds[0]->view.islands, nullptr);
     EXPECT_EQ(savesOf(windowed, dir / "windowed"), savesOf(headless, dir / "headless"));
     fs::remove_all(dir);
 }
@@ -145,8 +147,9 @@ TEST(ShownArchipelago, AFrameNeverWaitsForTheWorkerOfTheIslandAskedFor)
     for (int framesFirst : {0, 40}) {
         SCOPED_TRACE(framesFirst);
         Archipelago a;
-        ASSERT_TRUE(a.build(o, 7, 1, 2, 2));
-        ShownArchipelago shown(a);
+        std::vector<World*> worlds;
+        ASSERT_TRUE(a.build(o, 7, 1, 2, 2, false, shownWorlds(worlds)));
+        ShownArchipelago shown(a, worlds);
         IslandsView& v = shown.view();
         for (int f = 0; f < framesFirst; ++f)
             ASSERT_TRUE(shown.frame(0));

@@ -11,7 +11,7 @@
 #include <set>
 #include <sstream>
 
-#include "app/setting_overrides.h"
+#include "run/setting_overrides.h"
 #include "persist/save_all.h"
 #include "support/ode_fixture.h"
 #include "ui/control_bar.h"

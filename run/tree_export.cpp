@@ -1,4 +1,4 @@
-#include "app/tree_export.h"
+#include "run/tree_export.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,10 +1,8 @@
-#include "app/setting_overrides.h"
+#include "run/setting_overrides.h"
 
 #include "ecology/arena.h"
-#include "ui/request_runner.h"
-#include "ui/view_setup.h"
 
-void applySettingOverrides(World& w, const std::vector<SettingOverride>& overrides, bool freshWorld,
+void applySettingOverrides(RunWorld& w, const std::vector<SettingOverride>& overrides, bool freshWorld,
                            std::uint32_t seed)
 {
     const WorldSetting* groundSize = findWorldSetting("groundSize");
@@ -16,10 +14,8 @@ void applySettingOverrides(World& w, const std::vector<SettingOverride>& overrid
         if (!w.sim.world)
             continue;
         // The arena's edge and the physics follow at once.
-        if (o.setting == groundSize) {
+        if (o.setting == groundSize)
             resizeArena(w.sim, w.settings);
-            showArena(w);
-        }
         if (o.setting == gravity)
             dWorldSetGravity(w.sim.world, w.settings.gravity[0], w.settings.gravity[1],
                              w.settings.gravity[2]);
@@ -28,9 +24,7 @@ void applySettingOverrides(World& w, const std::vector<SettingOverride>& overrid
         return;
     // As the Init button does, but from the run's seed: the first reset's
     // draws are made again with the new settings in place.
-    forgetAllCreatures(w.view);
     clearCreatures(w.sim);
     w.sim.random.seed(seed);
     resetWorld(w.sim, w.settings);
-    resetView(w);
 }

@@ -1,4 +1,4 @@
-#include "app/trial.h"
+#include "run/trial.h"
 
 #include <cmath>
 #include <fstream>
@@ -6,7 +6,7 @@
 #include <iomanip>
 #include <sstream>
 
-#include "app/options.h"
+#include "run/run_options.h"
 #include "ecology/arena.h"
 #include "ecology/physics_world.h"
 #include "ecology/simulation.h"

@@ -1,39 +1,31 @@
-#include "app/world_setup.h"
+#include "run/world_setup.h"
 
 #include <iomanip>
 #include <iostream>
 
-#include "app/founders.h"
-#include "app/setting_overrides.h"
-#include "app/tree_export.h"
+#include "run/founders.h"
+#include "run/setting_overrides.h"
+#include "run/tree_export.h"
 #include "ecology/arena.h"
 #include "ecology/physics_world.h"
 #include "persist/creature_file.h"
 #include "persist/creature_save.h"
 #include "persist/save_all.h"
 #include "persist/world_rules.h"
-#include "ui/creature_file_loads.h"
-#include "ui/view_setup.h"
 
-bool prepareWorld(World& w, const RunOptions& options, std::uint32_t seed,
+bool prepareWorld(RunWorld& w, const RunOptions& options, std::uint32_t seed,
                   const std::string& loadDir)
 {
-    // The solver settings follow from the frame loop's start callback.
     startUpPhysics(w.sim, w.settings);
-    startUpView(w);
     resetWorld(w.sim, w.settings);
-    resetView(w);
 
     if (!loadDir.empty()) {
         const double builtFor = w.settings.groundSize;
         try {
             loadAll(w.sim, w.settings, loadDir);
-            forgetAllCreatures(w.view);
             // The walls were built for the start-up ground before the load.
-            if (w.settings.groundSize != builtFor) {
+            if (w.settings.groundSize != builtFor)
                 resizeArena(w.sim, w.settings);
-                showArena(w);
-            }
         } catch (const std::string&) {
             // The loader has already written its message to standard error.
             std::cerr << "\ncreatures: nothing was loaded from " << loadDir
@@ -87,16 +79,14 @@ bool prepareWorld(World& w, const RunOptions& options, std::uint32_t seed,
     const bool shown = !options.showCreatureFile.empty();
     if (shown) {
         w.settings.minPopulation = 0;
-        forgetAllCreatures(w.view);
         clearCreatures(w.sim);
     }
     if (!creatureFile.empty()) {
         try {
-            // Under the camera's target, or (added to others) the nearest
-            // spot clear of them: a creature put down on another tangles
-            // with it.
-            const OrbitCamera& c = w.view.mainCamera;
-            PlacePoint at{c.target[0], c.target[1]};
+            // At the middle of the ground (where the window's camera looks
+            // at the start), or (added to others) the nearest spot clear of
+            // them: a creature put down on another tangles with it.
+            PlacePoint at{0.0, 0.0};
             if (!shown)
                 findClearSpot(w.sim, w.settings.groundSize, at.x, at.y);
             loadCreatureFileContents(w.sim, w.settings, creatureFile, contents, at,
@@ -121,10 +111,12 @@ bool prepareWorld(World& w, const RunOptions& options, std::uint32_t seed,
         }
     }
 
+    // The solver's settings for the step size the world now has.
+    startCallback(w.sim);
     return true;
 }
 
-bool finishWorld(World& w, const RunOptions& options)
+bool finishWorld(RunWorld& w, const RunOptions& options)
 {
     bool done = true;
     if (!options.treeFile.empty() && !writeTree(w.sim.family, options.treeFile)) {

@@ -5,8 +5,8 @@
 // put down clear of the others; the world runs by the rules the files
 // record, which must agree.
 #pragma once
-#ifndef CREATURES_FLOOR_APP
-#error "app/ is for app/ and the floors above it"
+#ifndef CREATURES_FLOOR_RUN
+#error "run/ is for run/ and the floors above it"
 #endif
 
 #include <cstdint>
@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "persist/creature_file.h"
-#include "ui/world.h"
+#include "run/run_world.h"
 
 struct Founders {
     std::vector<std::string> files;    // in name order
@@ -33,4 +33,4 @@ bool readFounders(const std::string& dir, Founders& out, std::string& error);
 // clear of them, each said on standard output as --load-creature says it.
 // False with the line of a founder that could not be loaded (its own
 // message said on standard error first).
-bool addFounders(World& w, const Founders& founders, std::uint32_t seed, std::string& error);
+bool addFounders(RunWorld& w, const Founders& founders, std::uint32_t seed, std::string& error);

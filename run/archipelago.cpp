@@ -1,4 +1,4 @@
-#include "app/archipelago.h"
+#include "run/archipelago.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,6 +7,9 @@
 #include <cerrno>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <limits>
+#include <mutex>
 #include <cmath>
 #include <exception>
 #include <iomanip>
@@ -16,9 +19,8 @@
 
 #include <ode/ode.h>
 
-#include "app/program_run.h"
-#include "app/step_driver.h"
-#include "app/world_setup.h"
+#include "run/world_run.h"
+#include "run/world_setup.h"
 #include "base/duration_text.h"
 #include "base/interrupt.h"
 #include "ecology/physics_world.h"
@@ -94,7 +96,7 @@ int savedIslands(const std::string& folder)
     }
 }
 
-std::string chooseMigrant(const World& w)
+std::string chooseMigrant(const RunWorld& w)
 {
     const std::vector<FameEntry>& best = w.sim.hallOfFame.entries();
     if (best.empty())
@@ -107,7 +109,7 @@ std::string chooseMigrant(const World& w)
     return std::string();
 }
 
-bool takeInMigrant(World& w, const std::string& contents, int from)
+bool takeInMigrant(RunWorld& w, const std::string& contents, int from)
 {
     try {
         loadCreatureFileContents(w.sim, w.settings, "migrant from island " + std::to_string(from),
@@ -125,13 +127,11 @@ Archipelago::~Archipelago()
     // in the middle of a step then.
     if (std::uncaught_exceptions() > 0)
         return;
-    for (auto& island : islands_) {
-        forgetAllCreatures(island->world->view);
+    for (auto& island : islands_)
         shutDownPhysics(island->world->sim);
-    }
 }
 
-World& Archipelago::island(int i)
+RunWorld& Archipelago::island(int i)
 {
     return *islands_[static_cast<std::size_t>(i)]->world;
 }
@@ -142,7 +142,7 @@ int Archipelago::number(int i) const
 }
 
 bool Archipelago::build(const RunOptions& options, std::uint32_t seed, int first, int count,
-                        int total, bool windowed)
+                        int total, bool windowed, const WorldMaker& makeWorld)
 {
     options_ = options;
     first_ = first;
@@ -173,20 +173,16 @@ bool Archipelago::build(const RunOptions& options, std::uint32_t seed, int first
     for (int i = first; i < first + count; ++i) {
         auto island = std::make_unique<Island>();
         island->number = i;
-        island->world = std::make_unique<World>();
+        island->world = makeWorld ? makeWorld() : std::make_unique<RunWorld>();
         island->options = islandOptions(options, i);
         if (!options.loadAllDir.empty())
             island->options.loadAllDir = saved.islandFolders[static_cast<std::size_t>(i - 1)];
-        World& w = *island->world;
-        w.view.miniDisplay = 0;
-        w.view.viewCount = 1;
+        RunWorld& w = *island->world;
         const std::uint32_t s = islandSeed(seed, i);
         w.sim.random.seed(s);
         if (!prepareWorld(w, island->options, s,
                           options.loadAllDir.empty() ? std::string() : island->options.loadAllDir))
             return false;
-        // The solver's settings, as the frame loop's start gives a plain run.
-        startCallback(w.sim);
         std::string error;
         if (!island->outputs.open(w, island->options, windowed, error)) {
             std::cerr << error << "\n";
@@ -194,11 +190,12 @@ bool Archipelago::build(const RunOptions& options, std::uint32_t seed, int first
         }
         Island* kept = island.get();
         island->outputs.handAutosaves(
-            [this, kept](World&, long long period) { keepAutosave(*kept, period); });
+            [this, kept](RunWorld&, long long period) { keepAutosave(*kept, period); });
+        publish(*island, 0);
         islands_.push_back(std::move(island));
     }
     const int cores = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
-    threads_ = std::max(1, std::min(size(), options.threads > 0 ? options.threads : cores));
+    threads_ = std::max(1, std::min(islandCount(), options.threads > 0 ? options.threads : cores));
     arriving_.assign(islands_.size(), std::string());
     if (!ring_)
         ring_ = [](const std::vector<std::string>& chosen) {
@@ -213,19 +210,15 @@ bool Archipelago::build(const RunOptions& options, std::uint32_t seed, int first
 long long Archipelago::stepIsland(int i, long long steps)
 {
     Island& island = *islands_[static_cast<std::size_t>(i)];
-    World& w = *island.world;
-    // One step a frame, as a headless run makes them.
-    const int stepsPerFrame = w.settings.stepsPerFrame;
-    w.settings.stepsPerFrame = 1;
+    RunWorld& w = *island.world;
     long long s = 0;
     for (; s < steps && !interruptRequested(); ++s) {
-        stepDriver(w, 0);
-        island.outputs.afterFrame(w);
-        // No window shows this island: its bubbles go at once.
-        w.view.birthMarkers.clear();
-        ++island.stepsDone;
+        stepRunWorld(w);
+        if (watchSteps_)
+            watchSteps_(i);
+        island.outputs.afterSteps(w);
+        publish(island, 1);
     }
-    w.settings.stepsPerFrame = stepsPerFrame;
     return s;
 }
 
@@ -243,18 +236,49 @@ long long Archipelago::startStep()
     return startStep_;
 }
 
-void Archipelago::stepAll(long long steps)
+void Archipelago::publish(Island& island, long long steps)
 {
+    const RunWorld& w = *island.world;
+    island.time.store(w.sim.time, std::memory_order_relaxed);
+    island.population.store(static_cast<long long>(w.sim.population.size()),
+                            std::memory_order_relaxed);
+    island.stepsDone.fetch_add(steps, std::memory_order_release);
+}
+
+void Archipelago::addSteps(int i, long long steps)
+{
+    publish(*islands_[static_cast<std::size_t>(i)], steps);
+}
+
+void Archipelago::stepAll(long long steps, const std::function<void()>& meanwhile)
+{
+    // The threads take islands in turn until none is left; the calling
+    // thread watches them, waking now and then for `meanwhile`.
     std::atomic<int> next{0};
+    std::mutex mutex;
+    std::condition_variable finished;
+    int running = threads_;
     auto work = [&] {
         usePhysicsOnThisThread();
-        for (int i = next++; i < size(); i = next++)
+        for (int i = next++; i < islandCount(); i = next++)
             stepIsland(i, steps);
+        std::lock_guard<std::mutex> lock(mutex);
+        --running;
+        finished.notify_all();
     };
     std::vector<std::thread> pool;
-    for (int t = 1; t < threads_; ++t)
+    for (int t = 0; t < threads_; ++t)
         pool.emplace_back(work);
-    work();
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        while (!finished.wait_for(lock, std::chrono::milliseconds(200),
+                                  [&] { return running == 0; })) {
+            lock.unlock();
+            if (meanwhile)
+                meanwhile();
+            lock.lock();
+        }
+    }
     for (std::thread& t : pool)
         t.join();
 }
@@ -266,9 +290,9 @@ void Archipelago::migrate()
     // Every island chooses before any takes in: a migrant goes on at the
     // next epoch at the soonest.
     std::vector<std::string> chosen(islands_.size());
-    for (int i = 0; i < size(); ++i)
+    for (int i = 0; i < islandCount(); ++i)
         chosen[static_cast<std::size_t>(i)] = chooseMigrant(island(i));
-    for (int i = 0; i < size(); ++i) {
+    for (int i = 0; i < islandCount(); ++i) {
         const int from = (number(i) + total_ - 2) % total_ + 1;
         const std::string& migrant = arriving_[static_cast<std::size_t>(i)];
         if (!migrant.empty() && !takeInMigrant(island(i), migrant, from))
@@ -283,36 +307,42 @@ int Archipelago::runHeadless(std::ostream& progress)
 {
     using Clock = std::chrono::steady_clock;
     const Clock::time_point started = Clock::now();
-    World& first = island(0);
+    RunWorld& first = island(0);
     const long long total = stepLimit(first, options_);
     const bool tty = &progress == &std::cerr && ::isatty(STDERR_FILENO);
     // Every line in one write: the processes of an MPI run share the
     // terminal, and their lines must not cut into one another's.
     std::ostringstream header;
-    header << "archipelago: " << total_ << " islands, " << size() << " here on " << threads_ << " thread"
+    header << "archipelago: " << total_ << " islands, " << islandCount() << " here on " << threads_ << " thread"
            << (threads_ > 1 ? "s" : "") << ", migration "
            << (migrateEvery_ > 0 ? "every " + formatDuration(migrateEvery_) + " simulated" : "never")
            << "\n";
     progress << header.str() << std::flush;
 
+    // Read from the islands' counters while their threads step them.
+    long long reported = -1;
     auto report = [&](bool last) {
         long long steps = 0, population = 0;
         int slowest = 0;
-        for (int i = 0; i < size(); ++i) {
-            steps += islands_[static_cast<std::size_t>(i)]->stepsDone;
-            population += static_cast<long long>(island(i).sim.population.size());
-            if (island(i).sim.time < island(slowest).sim.time)
+        for (int i = 0; i < islandCount(); ++i) {
+            const Island& s = *islands_[static_cast<std::size_t>(i)];
+            steps += s.stepsDone.load(std::memory_order_acquire);
+            population += s.population.load(std::memory_order_relaxed);
+            if (s.time.load(std::memory_order_relaxed) <
+                islands_[static_cast<std::size_t>(slowest)]->time.load(std::memory_order_relaxed))
                 slowest = i;
         }
+        reported = steps;
+        const Island& slow = *islands_[static_cast<std::size_t>(slowest)];
         const double wall = std::chrono::duration<double>(Clock::now() - started).count();
         std::ostringstream line;
         line << std::fixed << std::setprecision(1);
         if (total > 0)
-            line << std::setw(5) << 100.0 * islands_[static_cast<std::size_t>(slowest)]->stepsDone / total
+            line << std::setw(5) << 100.0 * slow.stepsDone.load(std::memory_order_acquire) / total
                  << "%  ";
-        line << "sim " << formatDuration(island(slowest).sim.time) << "  "
+        line << "sim " << formatDuration(slow.time.load(std::memory_order_relaxed)) << "  "
              << static_cast<long long>(wall > 0 ? steps / wall : 0) << " steps/s  islands "
-             << size() << "  population " << population << "  slowest island " << number(slowest);
+             << islandCount() << "  population " << population << "  slowest island " << number(slowest);
         // Each line in one write, as the header.
         if (tty)
             progress << '\r' + line.str() + "\033[K" + (last ? "\n" : "") << std::flush;
@@ -326,28 +356,37 @@ int Archipelago::runHeadless(std::ostream& progress)
     const long long start = startStep();
     long long done = 0;
     Clock::time_point lastReport = Clock::now();
-    long long reported = -1;
+    auto reportNow = [&] {
+        if (std::chrono::duration<double>(Clock::now() - lastReport).count() > (tty ? 0.5 : 10.0)) {
+            report(false);
+            lastReport = Clock::now();
+        }
+    };
     while ((total < 0 || done < total) && !interruptRequested()) {
-        // The next stop: an epoch, the end, or a while for the progress line.
-        long long stop = total < 0 ? done + 1000 : total;
+        // The threads meet at the next epoch or at the end; the processes
+        // of an MPI run also every 2000 steps, to agree on their autosaves.
+        long long stop = total < 0 ? std::numeric_limits<long long>::max() / 2 : total;
         if (every > 0) {
             const long long atEpoch = ((start + done) / every + 1) * every - start;
             stop = std::min(stop, atEpoch);
         }
-        stop = std::min(stop, done + 2000);
-        stepAll(stop - done);
+        if (collective_)
+            stop = std::min(stop, done + 2000);
+        stepAll(stop - done, reportNow);
+        // The steps every island made (fewer than asked when Ctrl-C came).
         done = stop;
+        for (const auto& island : islands_)
+            done = std::min(done, island->stepsDone.load(std::memory_order_acquire));
         if (every > 0 && (start + done) % every == 0 && !interruptRequested())
             migrate();
         if (collective_)
             agreeOnAutosave();
-        if (std::chrono::duration<double>(Clock::now() - lastReport).count() > (tty ? 0.5 : 10.0)) {
-            report(false);
-            lastReport = Clock::now();
-            reported = done;
-        }
+        reportNow();
     }
-    if (tty || reported != done)
+    long long made = 0;
+    for (const auto& island : islands_)
+        made += island->stepsDone.load(std::memory_order_acquire);
+    if (tty || reported != made)
         report(true);
     const double wall = std::chrono::duration<double>(Clock::now() - started).count();
     std::ostringstream closing;
@@ -362,8 +401,8 @@ int Archipelago::runHeadless(std::ostream& progress)
 
 void Archipelago::islandLines(std::ostream& out)
 {
-    for (int i = 0; i < size(); ++i) {
-        const World& w = island(i);
+    for (int i = 0; i < islandCount(); ++i) {
+        const RunWorld& w = island(i);
         out << "  island " << number(i) << ": population " << w.sim.population.size()
             << ", births " << w.sim.counters.births << ", highest generation "
             << w.sim.highestGeneration << "\n";

@@ -1,4 +1,4 @@
-#include "app/run_outputs.h"
+#include "run/run_outputs.h"
 
 #include <sys/stat.h>
 
@@ -30,10 +30,9 @@ RunOutputs::~RunOutputs()
     }
 }
 
-bool RunOutputs::open(World& w, const RunOptions& options, bool windowed, std::string& error)
+bool RunOutputs::open(RunWorld& w, const RunOptions& options, bool windowed, std::string& error)
 {
     world_ = &w;
-    windowed_ = windowed;
     // A file named by an option, created with its header line.
     auto create = [&](std::ofstream& file, const std::string& name, const std::string& header) {
         file.open(name, std::ios::out | std::ios::trunc);
@@ -100,10 +99,10 @@ bool RunOutputs::open(World& w, const RunOptions& options, bool windowed, std::s
     return true;
 }
 
-void RunOutputs::afterFrame(World& w)
+void RunOutputs::afterSteps(RunWorld& w)
 {
     if (champions_)
-        champions_->afterFrame(w);
+        champions_->afterSteps(w);
     if (!(autosaveSeconds_ > 0))
         return;
     // A world made anew (Init, a load) waits a whole interval for its first
@@ -127,8 +126,8 @@ void RunOutputs::afterFrame(World& w)
     } catch (const std::string& text) {
         // saveAll has written the reason to standard error.
         std::cerr << "creatures: the autosave failed; the run goes on\n";
-        if (windowed_)
-            showMessage(w.driver.message, text + "\nautosave failed", 5.0);
+        if (autosaveFailed_)
+            autosaveFailed_(text);
     }
 }
 
@@ -144,7 +143,7 @@ void RunOutputs::write(std::ofstream& file, const std::string& path, const std::
     file.close();
 }
 
-void RunOutputs::finish(World& w)
+void RunOutputs::finish(RunWorld& w)
 {
     if (champions_)
         champions_->finish(w);
@@ -164,7 +163,7 @@ void RunOutputs::finish(World& w)
     world_ = nullptr;
 }
 
-std::string learningSummary(const World& w, double start)
+std::string learningSummary(const RunWorld& w, double start)
 {
     const double end = w.sim.time;
     const double tenth = (end - start) / 10.0;

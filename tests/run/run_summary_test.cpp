@@ -7,7 +7,7 @@
 #include <functional>
 #include <sstream>
 
-#include "app/run_summary.h"
+#include "run/run_summary.h"
 
 namespace {
 

@@ -14,8 +14,8 @@
 // replaced by a new random one first: the trial then measures what its
 // genome gives it to learn with.
 #pragma once
-#ifndef CREATURES_FLOOR_APP
-#error "app/ is for app/ and the floors above it"
+#ifndef CREATURES_FLOOR_RUN
+#error "run/ is for run/ and the floors above it"
 #endif
 
 #include <iosfwd>

@@ -19,8 +19,8 @@
 // run that goes on from a saved world at hour N keeps the champions of the
 // hours before N, which belong to the run that made the save.
 #pragma once
-#ifndef CREATURES_FLOOR_APP
-#error "app/ is for app/ and the floors above it"
+#ifndef CREATURES_FLOOR_RUN
+#error "run/ is for run/ and the floors above it"
 #endif
 
 #include <memory>
@@ -28,7 +28,7 @@
 #include <vector>
 
 #include "creature/agent_record.h"
-#include "ui/world.h"
+#include "run/run_world.h"
 
 // Scored cycles a creature needs before its mean progress counts.
 constexpr long long kChampionCycles = 30;
@@ -54,11 +54,11 @@ class ChampionKeeper {
 public:
     explicit ChampionKeeper(std::string folder);
 
-    // After every frame: looks at the creatures when a new simulated second
+    // After every step: looks at the creatures when a new simulated second
     // has begun, and writes the champion of an hour that has ended.
-    void afterFrame(const World& w);
+    void afterSteps(const RunWorld& w);
     // At the end of the run: the hour under way.
-    void finish(const World& w);
+    void finish(const RunWorld& w);
 
     // Whether writing a file failed (said once on standard error).
     bool writeFailed() const { return writeFailed_; }
@@ -66,7 +66,7 @@ public:
     int written() const { return written_; }
 
 private:
-    void look(const World& w);
+    void look(const RunWorld& w);
     void write(long long hour);
 
     std::string folder_;

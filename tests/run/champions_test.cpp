@@ -10,9 +10,9 @@
 #include <sstream>
 #include <string>
 
-#include "app/champions.h"
+#include "run/champions.h"
 #include "app/options.h"
-#include "app/trial.h"
+#include "run/trial.h"
 #include "persist/creature_file.h"
 #include "support/creature_helpers.h"
 #include "support/ode_fixture.h"
@@ -91,19 +91,19 @@ TEST_F(Champions, EachHourWritesItsBestAsItWasAtItsBestAndTheRunsEndWritesTheHou
         record(x, 0, 0, 0);
     record(a, 50, 0.2, 1);
     world.sim.time = 10.5;
-    keeper.afterFrame(world);
+    keeper.afterSteps(world);
     // B walks best later in hour 1, then falls back: kept as it was at its best.
     record(b, 60, 0.5, 1);
     const std::vector<double> bGene = b.gene.values;
     world.sim.time = 3000.2;
-    keeper.afterFrame(world);
+    keeper.afterSteps(world);
     record(b, 70, 0.01, 1);
     world.sim.time = 3000.7; // the same second: not looked at again
     record(c, 80, 0.9, 1);
-    keeper.afterFrame(world);
+    keeper.afterSteps(world);
     // Hour 2 begins: hour 1's champion is written, the new hour starts afresh.
     world.sim.time = 3600.1;
-    keeper.afterFrame(world);
+    keeper.afterSteps(world);
     EXPECT_EQ(keeper.written(), 1);
     ASSERT_TRUE(fs::exists(dir / "hour-1.creature"));
     EXPECT_EQ(geneIn((dir / "hour-1.creature").string()), bGene);
@@ -113,7 +113,7 @@ TEST_F(Champions, EachHourWritesItsBestAsItWasAtItsBestAndTheRunsEndWritesTheHou
     EXPECT_EQ(rules.settings.learningRule, LearningRuleId::Improved);
     // In hour 2, C (now the best) wins; the run ends in it.
     world.sim.time = 5000.5;
-    keeper.afterFrame(world);
+    keeper.afterSteps(world);
     keeper.finish(world);
     EXPECT_EQ(keeper.written(), 2);
     EXPECT_EQ(geneIn((dir / "hour-2.creature").string()), c.gene.values);
@@ -122,7 +122,7 @@ TEST_F(Champions, EachHourWritesItsBestAsItWasAtItsBestAndTheRunsEndWritesTheHou
     // A folder that cannot be written is said once and counts as a failure.
     ChampionKeeper broken((dir / "missing" / "deeper").string());
     world.sim.time = 1.5;
-    broken.afterFrame(world);
+    broken.afterSteps(world);
     broken.finish(world);
     EXPECT_TRUE(broken.writeFailed());
 }

@@ -12,8 +12,8 @@
 // inner node for a confidence value). DOT: a node per creature in its body colour, a solid edge from its
 // initiating parent and a dashed one from its partner.
 #pragma once
-#ifndef CREATURES_FLOOR_APP
-#error "app/ is for app/ and the floors above it"
+#ifndef CREATURES_FLOOR_RUN
+#error "run/ is for run/ and the floors above it"
 #endif
 
 #include <string>

@@ -16,10 +16,11 @@
 // The exchange of migrants is a seam: the islands of one process hand them
 // over in memory; islands in several processes (MPI) through a messenger.
 #pragma once
-#ifndef CREATURES_FLOOR_APP
-#error "app/ is for app/ and the floors above it"
+#ifndef CREATURES_FLOOR_RUN
+#error "run/ is for run/ and the floors above it"
 #endif
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
@@ -29,10 +30,10 @@
 #include <string>
 #include <vector>
 
-#include "app/options.h"
-#include "app/run_outputs.h"
+#include "run/run_options.h"
+#include "run/run_outputs.h"
 #include "persist/archipelago_save.h"
-#include "ui/world.h"
+#include "run/run_world.h"
 
 // The seed of island `island` (from 1) of a run of the seed.
 std::uint32_t islandSeed(std::uint32_t seed, int island);
@@ -54,10 +55,10 @@ int savedIslands(const std::string& folder);
 
 // The best creature of a world by the hall of fame's measure, as the
 // contents of a creature file; empty when it has none.
-std::string chooseMigrant(const World& w);
+std::string chooseMigrant(const RunWorld& w);
 // Takes in a migrant from island `from` (from 1): false, said on standard
 // error, when its contents cannot be loaded.
-bool takeInMigrant(World& w, const std::string& contents, int from);
+bool takeInMigrant(RunWorld& w, const std::string& contents, int from);
 
 class Archipelago {
 public:
@@ -74,14 +75,22 @@ public:
     // processes of an MPI run pass them on.
     using Ring = std::function<std::vector<std::string>(const std::vector<std::string>& chosen)>;
 
+    // Makes the world of an island: a window makes worlds it can show.
+    using WorldMaker = std::function<std::unique_ptr<RunWorld>()>;
+
     // Builds `count` islands of an archipelago of `total`, numbered from
     // `first` (prepareWorld each; from their folders of options.loadAllDir
     // when it is given), their outputs as a windowed run's when `windowed`
-    // (the window's autosave). False (said) when one cannot be made.
+    // (the window's autosave), their worlds made by `makeWorld` when it is
+    // given. False (said) when one cannot be made.
     bool build(const RunOptions& options, std::uint32_t seed, int first, int count, int total,
-               bool windowed = false);
+               bool windowed = false, const WorldMaker& makeWorld = nullptr);
     // The ring of an MPI run in place of the ring in memory.
     void setRing(Ring ring) { ring_ = std::move(ring); }
+    // Called on the stepping thread after each step of an island (its index
+    // in this process): a window keeps the island's view in line with it.
+    using StepWatcher = std::function<void(int i)>;
+    void watchSteps(StepWatcher watch) { watchSteps_ = std::move(watch); }
     // The processes that save the archipelago together (an MPI run): its
     // saves and autosaves are then written by all of them at once.
     void setCollective(SaveCollective* collective) { collective_ = collective; }
@@ -92,8 +101,8 @@ public:
     long long startStep();
     void setStartStep(long long step) { startStep_ = step; }
 
-    int size() const { return static_cast<int>(islands_.size()); }
-    World& island(int i);
+    int islandCount() const { return static_cast<int>(islands_.size()); }
+    RunWorld& island(int i);
     // The number of island i of this process in the archipelago (from 1).
     int number(int i) const;
 
@@ -104,13 +113,17 @@ public:
     // A closing line for each island: population, births, highest generation.
     void islandLines(std::ostream& out);
 
-    // Steps island i `steps` steps on the calling thread, one a frame as a
-    // headless run makes them, with its outputs after each; fewer when
-    // Ctrl-C arrives. Returns the steps made.
+    // Steps island i `steps` steps on the calling thread, with its outputs
+    // after each, as a headless run makes them; fewer when Ctrl-C arrives.
+    // Returns the steps made.
     long long stepIsland(int i, long long steps);
     // Steps of island i since the start of the run.
-    long long stepsDone(int i) const { return islands_[static_cast<std::size_t>(i)]->stepsDone; }
-    void addSteps(int i, long long steps) { islands_[static_cast<std::size_t>(i)]->stepsDone += steps; }
+    long long stepsDone(int i) const
+    {
+        return islands_[static_cast<std::size_t>(i)]->stepsDone.load(std::memory_order_acquire);
+    }
+    // Counts steps island i made elsewhere (the window's frames).
+    void addSteps(int i, long long steps);
     RunOutputs& outputs(int i) { return islands_[static_cast<std::size_t>(i)]->outputs; }
     // Steps between migrations, -1 when there are none.
     long long epochSteps() const;
@@ -134,11 +147,16 @@ public:
 
 private:
     struct Island {
-        std::unique_ptr<World> world;
+        std::unique_ptr<RunWorld> world;
         RunOptions options;
         RunOutputs outputs;
         int number = 1;
-        long long stepsDone = 0;
+        // Steps since the start of the run, the clock and the population,
+        // as of the island's last step: the progress line reads them while
+        // the island's thread goes on.
+        std::atomic<long long> stepsDone{0};
+        std::atomic<double> time{0.0};
+        std::atomic<long long> population{0};
         // The island's clock and files at autosaves not yet written, by
         // interval.
         std::map<long long, std::pair<double, SavedFiles>> autosaves;
@@ -155,8 +173,11 @@ private:
     // Between step blocks of a collective: the autosave all processes have.
     void agreeOnAutosave();
     ArchipelagoHeader header() const;
-    // Runs every island `steps` steps, at most `threads_` at once.
-    void stepAll(long long steps);
+    // After an island's steps: its counters for the progress line.
+    void publish(Island& island, long long steps);
+    // Runs every island `steps` steps on `threads_` threads, calling
+    // `meanwhile` every fifth of a second or so until they are done.
+    void stepAll(long long steps, const std::function<void()>& meanwhile = nullptr);
 
     std::vector<std::unique_ptr<Island>> islands_;
     RunOptions options_;
@@ -170,6 +191,7 @@ private:
     std::mutex autosaveMutex_;
     long long autosaved_ = 0; // the last interval written
     Ring ring_;
+    StepWatcher watchSteps_;
     // The migrant each island takes in at the next epoch.
     std::vector<std::string> arriving_;
 };

@@ -5,8 +5,8 @@
 // charts. `creatures --summarize` prints it; the sweep tool summarizes every
 // job with it and only averages across seeds.
 #pragma once
-#ifndef CREATURES_FLOOR_APP
-#error "app/ is for app/ and the floors above it"
+#ifndef CREATURES_FLOOR_RUN
+#error "run/ is for run/ and the floors above it"
 #endif
 
 #include <iosfwd>

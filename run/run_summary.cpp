@@ -1,4 +1,4 @@
-#include "app/run_summary.h"
+#include "run/run_summary.h"
 
 #include <sys/stat.h>
 
@@ -9,9 +9,9 @@
 #include <fstream>
 #include <istream>
 
-#include "app/options.h"
+#include "run/run_options.h"
 #include "base/decimal.h"
-#include "ui/statistics_charts.h"
+#include "run/sample_windows.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/founders.h"
+#include "run/founders.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -7,9 +7,6 @@
 #include "ecology/arena.h"
 #include "ecology/simulation.h"
 #include "persist/world_rules.h"
-#include "ui/creature_file_loads.h"
-#include "ui/view_setup.h"
-#include "ui/view_state.h"
 
 bool readFounders(const std::string& dir, Founders& out, std::string& error)
 {
@@ -63,19 +60,17 @@ bool readFounders(const std::string& dir, Founders& out, std::string& error)
     return true;
 }
 
-bool addFounders(World& w, const Founders& founders, std::uint32_t seed, std::string& error)
+bool addFounders(RunWorld& w, const Founders& founders, std::uint32_t seed, std::string& error)
 {
     // The first population again from the run's seed, as the first reset
     // made it but with room for the founders.
     const int minPopulation = w.settings.minPopulation;
     const int count = static_cast<int>(founders.files.size());
-    forgetAllCreatures(w.view);
     clearCreatures(w.sim);
     w.sim.random.seed(seed);
     w.settings.minPopulation = std::max(0, minPopulation - count);
     resetWorld(w.sim, w.settings);
     w.settings.minPopulation = minPopulation;
-    resetView(w);
     for (std::size_t i = 0; i < founders.files.size(); ++i) {
         // From the middle of the ground outwards, clear of those put down.
         PlacePoint at{0.0, 0.0};

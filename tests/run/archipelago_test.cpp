@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "app/archipelago.h"
+#include "run/archipelago.h"
 #include "app/scene.h"
 
 namespace {

@@ -2,14 +2,14 @@
 // running program: stored in the world record, and the arena, the physics
 // and a fresh world brought in line with them.
 #pragma once
-#ifndef CREATURES_FLOOR_APP
-#error "app/ is for app/ and the floors above it"
+#ifndef CREATURES_FLOOR_RUN
+#error "run/ is for run/ and the floors above it"
 #endif
 
 #include <cstdint>
 #include <vector>
 
-#include "ui/world.h"
+#include "run/run_world.h"
 #include "ecology/world_settings.h"
 
 // Applies the overrides in order (a later one of the same name wins).
@@ -20,5 +20,5 @@
 // it but with the new settings in place: the creatures and foods then start
 // inside the new arena, and the run is the one a program started with those
 // settings would make.
-void applySettingOverrides(World& w, const std::vector<SettingOverride>& overrides, bool freshWorld,
+void applySettingOverrides(RunWorld& w, const std::vector<SettingOverride>& overrides, bool freshWorld,
                            std::uint32_t seed);

@@ -1,4 +1,4 @@
-#include "app/champions.h"
+#include "run/champions.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -85,7 +85,7 @@ bool removeChampionsFrom(const std::string& folder, double start, std::string& e
 
 ChampionKeeper::ChampionKeeper(std::string folder) : folder_(std::move(folder)) {}
 
-void ChampionKeeper::afterFrame(const World& w)
+void ChampionKeeper::afterSteps(const RunWorld& w)
 {
     const double t = w.sim.time;
     if (!(t >= 0 && t < 1e15))
@@ -107,7 +107,7 @@ void ChampionKeeper::afterFrame(const World& w)
     look(w);
 }
 
-void ChampionKeeper::finish(const World& w)
+void ChampionKeeper::finish(const RunWorld& w)
 {
     if (hour_ < 0)
         return;
@@ -116,7 +116,7 @@ void ChampionKeeper::finish(const World& w)
     hour_ = -1;
 }
 
-void ChampionKeeper::look(const World& w)
+void ChampionKeeper::look(const RunWorld& w)
 {
     for (const Agent& a : w.sim.population) {
         if (a.lifeState != Alive)

@@ -16,7 +16,7 @@
 #include <thread>
 
 #include "app/scene.h"
-#include "app/run_outputs.h"
+#include "run/run_outputs.h"
 #include "persist/save_all.h"
 #include "../persist/persist_support.h"
 
@@ -168,7 +168,7 @@ TEST_F(AutosaveAfterALoad, WaitsAWholeIntervalBeforeItsFirstAutosave)
         if (m.restart)
             ++w().sim.restarts;
         w().sim.time = m.time;
-        persist_test::printedBy([&] { outputs.afterFrame(w()); });
+        persist_test::printedBy([&] { outputs.afterSteps(w()); });
         EXPECT_EQ(std::filesystem::exists("autosave/config.dat"), m.saved);
     }
     outputs.finish(w());
@@ -193,7 +193,7 @@ TEST_F(AutosaveAfterALoad, ARunStartedFromALoadedWorldWaitsAWholeInterval)
         SCOPED_TRACE(m.time);
         std::filesystem::remove_all("autosave");
         w().sim.time = m.time;
-        persist_test::printedBy([&] { outputs.afterFrame(w()); });
+        persist_test::printedBy([&] { outputs.afterSteps(w()); });
         EXPECT_EQ(std::filesystem::exists("autosave/config.dat"), m.saved);
     }
     outputs.finish(w());

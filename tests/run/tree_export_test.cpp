@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "app/tree_export.h"
+#include "run/tree_export.h"
 #include "creature/agent.h"
 #include "persist/persist_support.h"
 
