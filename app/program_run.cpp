@@ -17,14 +17,7 @@ ProgramRun::ProgramRun(World& w, const RunOptions& options, RunOutputs* outputs)
         });
 }
 
-bool ProgramRun::frame(int pause)
-{
-    if (prepareFrame(pause))
-        runFrameSteps();
-    return finishFrame();
-}
-
-bool ProgramRun::prepareFrame(int pause)
+bool ProgramRun::prepare(int pause)
 {
     over_ = done();
     if (over_)
@@ -37,12 +30,12 @@ bool ProgramRun::prepareFrame(int pause)
     return prepareSteps(w_, pause, cap_);
 }
 
-void ProgramRun::runFrameSteps()
+void ProgramRun::steps()
 {
     runSteps(w_, cap_);
 }
 
-bool ProgramRun::finishFrame()
+bool ProgramRun::finish()
 {
     if (over_)
         return false;

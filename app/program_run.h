@@ -10,29 +10,26 @@
 #include <iosfwd>
 
 #include "app/options.h"
+#include "app/shown_run.h"
 #include "run/world_run.h"
 #include "ui/world.h"
 
 class RunOutputs;
 
-class ProgramRun {
+class ProgramRun final : public ShownRun {
 public:
     ProgramRun(World& w, const RunOptions& options, RunOutputs* outputs);
 
     // True once the step limit is reached or Ctrl-C has arrived.
     bool done() const { return run_.done(); }
 
-    // One frame of the loop: the step driver, then the outputs. Returns
-    // false when the run is over (before or after the frame), so the caller
-    // stops the loop.
-    bool frame(int pause);
-    // The frame in three parts, so that the steps can run on another thread
-    // (see prepareSteps): the part before the steps, true when steps
-    // follow; the steps; the part after them, returning what frame
-    // returns.
-    bool prepareFrame(int pause);
-    void runFrameSteps();
-    bool finishFrame();
+    // A frame: the step driver's part before the steps (see prepareSteps),
+    // true when steps follow; the steps; then the outputs, false when the
+    // run is over (before or after the frame), so the loop stops.
+    bool prepare(int pause) override;
+    void steps() override;
+    bool finish() override;
+    World& shown() override { return w_; }
 
     long long stepsDone() const { return run_.stepsDone(); }
     long long totalSteps() const { return run_.totalSteps(); }

@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/shown_run.h"
 #include "run/archipelago.h"
 #include "ui/islands_view.h"
 #include "ui/world.h"
@@ -26,7 +27,7 @@
 // start-up), each added to `made`: the maker for Archipelago::build.
 Archipelago::WorldMaker shownWorlds(std::vector<World*>& made);
 
-class ShownArchipelago {
+class ShownArchipelago final : public ShownRun {
 public:
     // Starts the workers: one fewer than the archipelago's threads, at least
     // one. `worlds` are the archipelago's islands as the window's worlds, in
@@ -34,12 +35,12 @@ public:
     // IslandsView and follows the world its run prepared.
     ShownArchipelago(Archipelago& archipelago, std::vector<World*> worlds);
     // Stops the workers after the steps they are making.
-    ~ShownArchipelago();
+    ~ShownArchipelago() override;
     ShownArchipelago(const ShownArchipelago&) = delete;
     ShownArchipelago& operator=(const ShownArchipelago&) = delete;
 
     // The world the scene shows.
-    World& shown();
+    World& shown() override;
     IslandsView& view() { return view_; }
 
     // One frame of the window: takes the island asked for (when no worker
@@ -49,6 +50,14 @@ public:
     // when the run is over: every island has run its --steps or --seconds,
     // or Ctrl-C has arrived.
     bool frame(int pause);
+    // The window's frames: the whole frame runs in `prepare`, on the loop's
+    // thread (the shown island's steps are few beside the workers').
+    bool prepare(int pause) override
+    {
+        goesOn_ = frame(pause);
+        return false;
+    }
+    bool finish() override { return goesOn_; }
 
     // Stops the workers (waits for the steps under way).
     void stop();
@@ -78,5 +87,6 @@ private:
     long long total_ = -1;   // steps of the run, -1: no end
     long long ahead_ = 0;    // how far ahead workers go without migrations
     bool stopping_ = false;
+    bool goesOn_ = true; // what the frame under way said
     std::vector<std::thread> workers_;
 };

@@ -114,7 +114,7 @@ std::vector<FamilyMember> madeUpRun(double hours, int population, double lifetim
 
 World* world = nullptr;
 WindowBackend* backend = nullptr;
-int frame = 0;
+int frameCount = 0;
 int warmup = 5;
 std::string picture; // where the next frames' last picture goes, if anywhere
 
@@ -124,37 +124,38 @@ struct Timing {
 };
 Timing timing;
 
-void onStep(int)
-{
-    // The times of the frame that just ended.
-    if (frame > warmup) {
-        const WindowBackend::FrameTimes& t = backend->lastFrameTimes();
-        timing.panel += t.panel;
-        timing.panelMax = std::max(timing.panelMax, t.panel);
-        timing.drawing += t.drawing;
-        ++timing.frames;
+// Frames of the Family tree window alone, timed after the warm-up.
+class TreeFrames final : public FrameHandler {
+public:
+    bool prepare(int) override
+    {
+        // The times of the frame that just ended.
+        if (frameCount > warmup) {
+            const WindowBackend::FrameTimes& t = backend->lastFrameTimes();
+            timing.panel += t.panel;
+            timing.panelMax = std::max(timing.panelMax, t.panel);
+            timing.drawing += t.drawing;
+            ++timing.frames;
+        }
+        ++frameCount;
+        return false;
     }
-    ++frame;
-}
-
-void onPanel()
-{
-    drawFamilyTreeWindow(*world);
-}
+    void panel() override { drawFamilyTreeWindow(*world); }
+    void windowSize(int width, int height) override
+    {
+        world->view.windowWidth = width;
+        world->view.windowHeight = height;
+    }
+};
 
 // Draws `count` frames after the warm-up; mean times per frame.
 Timing frames(int count)
 {
-    DrawCallbacks fn;
-    fn.step = onStep;
-    fn.windowSize = [](int w, int h) {
-        world->view.windowWidth = w;
-        world->view.windowHeight = h;
-    };
-    frame = 0;
+    TreeFrames fn;
+    frameCount = 0;
     timing = Timing{};
     backend->stopAfterFrames(count + warmup + 1, picture);
-    dsSimulationLoop(0, nullptr, world->view.windowWidth, world->view.windowHeight, &fn);
+    dsSimulationLoop(0, nullptr, world->view.windowWidth, world->view.windowHeight, fn);
     Timing t = timing;
     const double n = std::max(1, t.frames);
     t.panel /= n;
@@ -243,7 +244,6 @@ int main(int argc, char** argv)
     }
     backend = windowBackend();
     backend->setFinishEachFrame(true);
-    backend->setPanel(onPanel);
     world = &w;
     std::printf("\n%d x %d window, %d frames each, each frame finished:\n", width, height, count);
     std::printf("%-36s %9s %9s %9s\n", "", "panel ms", "max", "draw ms");

@@ -46,7 +46,7 @@ World* world = nullptr;
 WindowBackend* backend = nullptr;
 int warmup = 30;
 int measured = 0;
-int frame = 0;
+int frameCount = 0;
 WindowBackend::FrameTimes sum;
 
 // Processor time of the whole process (every thread, the renderer's
@@ -61,50 +61,55 @@ double processCpuMs()
 
 double cpuAtWarmup = 0.0;
 
-bool onPrepare(int pause)
-{
-    return prepareSteps(*world, pause);
-}
-void onSteps()
-{
-    usePhysicsOnThisThread();
-    runSteps(*world);
-}
-void onFinish()
-{
-    if (frame == warmup + 1)
-        cpuAtWarmup = processCpuMs();
-    // The times of the frame that just ended.
-    if (frame > warmup) {
-        const WindowBackend::FrameTimes& t = backend->lastFrameTimes();
-        sum.step += t.step;
-        sum.stepWait += t.stepWait;
-        sum.picking += t.picking;
-        sum.drawing += t.drawing;
-        sum.swap += t.swap;
-        sum.panel += t.panel;
-        sum.frame += t.frame;
-        ++measured;
+// The frames measured: the step driver's steps and the window's drawing of
+// the world, with the control bar over it when `panel`.
+class BenchFrames final : public FrameHandler {
+public:
+    explicit BenchFrames(bool panel) : panel_(panel) {}
+
+    void start() override { startCallback(world->sim); }
+    bool prepare(int pause) override { return prepareSteps(*world, pause); }
+    void steps() override
+    {
+        usePhysicsOnThisThread();
+        runSteps(*world);
     }
-    ++frame;
-    backend->setGlimpse(world->driver.skipRender != 0);
-}
-void onTimeDelta()
-{
-    timeDeltaCallback(*world);
-}
-void onPanel()
-{
-    drawControlBar(*world);
-}
-void onCamera(int view)
-{
-    cameraCallback(*world, view);
-}
-void onFrame(int view)
-{
-    frameCallback(*world, view);
-}
+    void finish() override
+    {
+        if (frameCount == warmup + 1)
+            cpuAtWarmup = processCpuMs();
+        // The times of the frame that just ended.
+        if (frameCount > warmup) {
+            const WindowBackend::FrameTimes& t = backend->lastFrameTimes();
+            sum.step += t.step;
+            sum.stepWait += t.stepWait;
+            sum.picking += t.picking;
+            sum.drawing += t.drawing;
+            sum.swap += t.swap;
+            sum.panel += t.panel;
+            sum.frame += t.frame;
+            ++measured;
+        }
+        ++frameCount;
+        backend->setGlimpse(world->driver.skipRender != 0);
+    }
+    void timeDelta() override { timeDeltaCallback(*world); }
+    void camera(int view) override { cameraCallback(*world, view); }
+    void frame(int view) override { frameCallback(*world, view); }
+    void panel() override
+    {
+        if (panel_)
+            drawControlBar(*world);
+    }
+    void windowSize(int width, int height) override
+    {
+        world->view.windowWidth = width;
+        world->view.windowHeight = height;
+    }
+
+private:
+    bool panel_;
+};
 
 double headlessStepMs(int creatures, int steps)
 {
@@ -231,22 +236,9 @@ int main(int argc, char** argv)
             setGraphicQuality(*world, quality);
         world->view.pickX = width / 2;
         world->view.pickY = height / 2;
-        if (panel) {
+        if (panel)
             buildControlBar(*world);
-            backend->setPanel(onPanel);
-        }
-        DrawCallbacks fn;
-        fn.start = [] { startCallback(world->sim); };
-        fn.prepare = onPrepare;
-        fn.steps = onSteps;
-        fn.finish = onFinish;
-        fn.timeDelta = onTimeDelta;
-        fn.camera = onCamera;
-        fn.frame = onFrame;
-        fn.windowSize = [](int w, int h) {
-            world->view.windowWidth = w;
-            world->view.windowHeight = h;
-        };
+        BenchFrames fn(panel);
         // Frames of one drawing, measured after `skipped` frames that build
         // the skins of newly seen levels.
         auto runFrames = [&](int count, int skipped, const Mode& mode) {
@@ -254,10 +246,10 @@ int main(int argc, char** argv)
             backend->setSkyGroundLook(mode.look);
             backend->setStepsBesideDrawing(mode.beside);
             warmup = skipped;
-            frame = measured = 0;
+            frameCount = measured = 0;
             sum = WindowBackend::FrameTimes{};
             backend->stopAfterFrames(count + skipped + 1);
-            dsSimulationLoop(0, nullptr, width, height, &fn);
+            dsSimulationLoop(0, nullptr, width, height, fn);
             return Row{sum, measured > 0 ? measured : 1, processCpuMs() - cpuAtWarmup,
                        backend->lastViewStats().triangles};
         };
@@ -303,13 +295,13 @@ int main(int argc, char** argv)
                     backend->setLeanDrawing(modes[m].lean);
                     backend->setStepsBesideDrawing(modes[m].beside);
                     world->driver.skipRender = 1;
-                    frame = measured = 0;
+                    frameCount = measured = 0;
                     warmup = 0;
                     sum = WindowBackend::FrameTimes{};
                     const long long steps0 = world->sim.counters.steps;
                     const auto t0 = std::chrono::steady_clock::now();
                     backend->stopAfterFrames(5);
-                    dsSimulationLoop(0, nullptr, width, height, &fn);
+                    dsSimulationLoop(0, nullptr, width, height, fn);
                     windowSeconds[m] += secondsSince(t0);
                     windowSteps[m] += static_cast<double>(world->sim.counters.steps - steps0);
                     world->driver.skipRender = 0;

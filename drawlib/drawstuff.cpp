@@ -12,32 +12,27 @@ DrawBackend* active = nullptr;
 
 } // namespace
 
-// Headless frame loop: the same callbacks as a window, with nothing drawn,
-// as fast as the step callback lets it run.
-void DrawBackend::simulationLoop(int, char**, int width, int height, const DrawCallbacks& fn)
+// Headless frame loop: the same calls as a window, with nothing drawn, as
+// fast as the steps let it run.
+void DrawBackend::simulationLoop(int, char**, int width, int height, FrameHandler& frames)
 {
     stopRequested_ = false;
-    if (fn.windowSize)
-        fn.windowSize(width, height);
-    if (fn.start)
-        fn.start();
+    frames.windowSize(width, height);
+    frames.start();
     while (!stopRequested_) {
-        if (fn.step)
-            fn.step(0);
+        if (frames.prepare(0))
+            frames.steps();
+        frames.finish();
         if (stopRequested_)
             break;
-        if (fn.timeDelta)
-            fn.timeDelta();
+        frames.timeDelta();
         const int views = pip_ ? 2 : 1;
         for (int view = 0; view < views; ++view) {
-            if (fn.camera)
-                fn.camera(view);
-            if (fn.frame)
-                fn.frame(view);
+            frames.camera(view);
+            frames.frame(view);
         }
     }
-    if (fn.stop)
-        fn.stop();
+    frames.stop();
 }
 
 DrawBackend& drawBackend()
@@ -50,9 +45,9 @@ void setDrawBackend(DrawBackend* backend)
     active = backend;
 }
 
-void dsSimulationLoop(int argc, char** argv, int width, int height, const DrawCallbacks* fn)
+void dsSimulationLoop(int argc, char** argv, int width, int height, FrameHandler& frames)
 {
-    drawBackend().simulationLoop(argc, argv, width, height, *fn);
+    drawBackend().simulationLoop(argc, argv, width, height, frames);
 }
 void dsStop()
 {

@@ -56,35 +56,49 @@ constexpr int kMessageTextSize = 18;
 constexpr int kDefaultWindowWidth = 640;
 constexpr int kDefaultWindowHeight = 480;
 
-// Callback table handed to dsSimulationLoop.
-struct DrawCallbacks {
-    int version = 2;
-    void (*start)() = nullptr;
-    void (*step)(int pause) = nullptr;
-    void (*command)(int key) = nullptr;
-    void (*stop)() = nullptr;
-    const char* pathToTextures = nullptr;
+// The program's side of the frame loop: what a backend calls every frame
+// and on every event, handed to dsSimulationLoop as one object. Every call
+// but prepare has a do-nothing default.
+//
+// A frame's steps come in three parts, so that a window can run them beside
+// its drawing: `prepare` runs first, on the loop's thread, and says whether
+// steps follow; `steps` may then run on another thread while the loop sends
+// the frame before to the renderer, so it touches only the world and
+// nothing the other calls, the panel or the drawing library read meanwhile;
+// `finish` runs on the loop's thread once they are done, every frame,
+// prepared steps or not.
+class FrameHandler {
+public:
+    virtual ~FrameHandler() = default;
+
+    // Once, before the first frame.
+    virtual void start() {}
+    virtual bool prepare(int pause) = 0;
+    virtual void steps() {}
+    virtual void finish() {}
+    // After the steps, before the views are drawn.
+    virtual void timeDelta() {}
+    // Each view (0 the main one, 1 the mini view): its camera, then its
+    // scene.
+    virtual void camera(int /*view*/) {}
+    virtual void frame(int /*view*/) {}
+    // The panel drawn over the views, with Dear ImGui, when one is shown.
+    virtual void panel() {}
+    // At the start and whenever the window's size changes.
+    virtual void windowSize(int /*width*/, int /*height*/) {}
+    // A key the library itself does not take.
+    virtual void command(int /*key*/) {}
     // Mouse message (512..520), button mask (1 left, 2 middle, 4 right),
     // cursor x, y and picking x, y; true when the event was used.
-    bool (*mouse)(int message, int buttons, int x, int y, int pickX, int pickY) = nullptr;
-    std::uint8_t flag = 0;
-    void (*timeDelta)() = nullptr;
-    void (*windowSize)(int width, int height) = nullptr;
-    void (*camera)(int view) = nullptr;
-    void (*frame)(int view) = nullptr;
+    virtual bool mouse(int /*message*/, int /*buttons*/, int /*x*/, int /*y*/, int /*pickX*/,
+                       int /*pickY*/)
+    {
+        return false;
+    }
     // Files dropped on the window, by their paths.
-    void (*drop)(int count, const char** paths) = nullptr;
-    // Optional, besides `step` (which does all three): the step split so
-    // that a window can run the steps beside its drawing, used instead of
-    // `step` when all three are given. `prepare` runs first, on the loop's
-    // thread, and says whether steps follow; `steps` may then run on
-    // another thread while the loop sends the frame before to the renderer,
-    // so it touches only the world and nothing the other callbacks, the
-    // panel or the drawing library read meanwhile; `finish` runs on the
-    // loop's thread once they are done, every frame, prepared steps or not.
-    bool (*prepare)(int pause) = nullptr;
-    void (*steps)() = nullptr;
-    void (*finish)() = nullptr;
+    virtual void drop(int /*count*/, const char** /*paths*/) {}
+    // Once, after the last frame.
+    virtual void stop() {}
 };
 
 // What a backend implements. Every operation has a do-nothing default so the
@@ -95,7 +109,7 @@ public:
 
     // Runs frames until dsStop is called (or the window closes).
     virtual void simulationLoop(int argc, char** argv, int width, int height,
-                                const DrawCallbacks& callbacks);
+                                FrameHandler& frames);
     virtual void stop() { stopRequested_ = true; }
 
     virtual void setViewpoint(const float* /*xyz*/, const float* /*hpr*/) {}
@@ -179,7 +193,7 @@ DrawBackend& drawBackend();
 // Makes `backend` the active backend; null restores the headless one.
 void setDrawBackend(DrawBackend* backend);
 
-void dsSimulationLoop(int argc, char** argv, int width, int height, const DrawCallbacks* fn);
+void dsSimulationLoop(int argc, char** argv, int width, int height, FrameHandler& frames);
 void dsStop();
 void dsSetViewpoint(float xyz[3], float hpr[3]);
 void dsSetColor(float r, float g, float b);

@@ -27,137 +27,80 @@
 
 namespace {
 
+// The window the process has open: GLFW and the drawing library's
+// operations know one window a process.
 std::unique_ptr<WindowBackend> backend;
 
-// What a frame of the run in the window does: as a whole (false: the run
-// is over), or in the three parts of ProgramRun::frame, whose steps run
-// beside the drawing.
-struct FrameParts {
-    std::function<bool(int pause)> whole;
-    std::function<bool(int pause)> prepare;
-    std::function<void()> steps;
-    std::function<bool()> finish;
+// The run in the window as the drawing library's frame handler: the run's
+// frames between the window's pacing and the end of the run, and the
+// shown world's keys, mouse, panel, cameras and scene.
+class WindowFrames final : public FrameHandler {
+public:
+    WindowFrames(ShownRun& run, LivePlot* livePlot) : run_(run), livePlot_(livePlot) {}
+
+    void start() override { startCallback(world().sim); }
+
+    bool prepare(int pause) override
+    {
+        // The frame clock, then the window paces its frames and measures
+        // their rate.
+        if (frameClockOn())
+            advanceFrameClock();
+        if (!pause) {
+            paceFrame(world().driver.pacing, world().driver.targetFps);
+            countFrame(world().driver);
+        }
+        return run_.prepare(pause);
+    }
+
+    // On the window's step thread, beside the drawing of the frame before.
+    void steps() override
+    {
+        usePhysicsOnThisThread();
+        run_.steps();
+    }
+
+    // The end of the run, how the coming picture is drawn, the live chart.
+    void finish() override
+    {
+        if (!run_.finish())
+            dsStop();
+        // While the drawing is skipped, the frame drawn after the steps is
+        // a glimpse: coarser bodies, so the steps keep most of the time.
+        if (backend)
+            backend->setGlimpse(world().driver.skipRender != 0);
+        if (livePlot_) {
+            // The chart's window opens beside this one.
+            int x = 0, y = 0, width = 0, areaX = 0, areaWidth = 0;
+            if (backend && backend->screenPlace(x, y, width, areaX, areaWidth))
+                livePlot_->placeAt(livePlotPlace(x, y, width, areaX, areaWidth));
+            livePlot_->update(world().sim.statistics);
+        }
+    }
+
+    void timeDelta() override { timeDeltaCallback(world()); }
+    void camera(int view) override { cameraCallback(world(), view); }
+    void frame(int view) override { frameCallback(world(), view); }
+    void panel() override { drawPanels(world()); }
+    void windowSize(int width, int height) override { windowSizeCallback(world(), width, height); }
+    void command(int key) override { keyCommand(world(), key); }
+    bool mouse(int message, int buttons, int x, int y, int pickX, int pickY) override
+    {
+        return mouseCallback(world(), message, buttons, x, y, pickX, pickY);
+    }
+    void drop(int count, const char** paths) override
+    {
+        for (int i = 0; i < count; ++i)
+            if (paths[i])
+                requestCreatureFile(world(), paths[i]);
+    }
+
+private:
+    World& world() { return run_.shown(); }
+
+    ShownRun& run_;
+    LivePlot* livePlot_;
 };
-
-// The run in the window, reached from the callbacks: the world shown and
-// its frames.
-World* current = nullptr;
-FrameParts frameParts;
-LivePlot* livePlot = nullptr;
-
-World& world()
-{
-    return *current;
-}
-
-void onStart()
-{
-    startCallback(world().sim);
-}
-
-// Before the frame's steps: the frame clock, then the window paces its
-// frames and measures their rate.
-void beforeFrame(int pause)
-{
-    if (frameClockOn())
-        advanceFrameClock();
-    if (!pause) {
-        paceFrame(world().driver.pacing, world().driver.targetFps);
-        countFrame(world().driver);
-    }
-}
-
-// After them: the end of the run, how the coming picture is drawn, the live
-// chart.
-void afterFrame(bool goesOn)
-{
-    if (!goesOn)
-        dsStop();
-    // While the drawing is skipped, the frame drawn after the steps is a
-    // glimpse: coarser bodies, so the steps keep most of the time.
-    if (WindowBackend* b = windowBackend())
-        b->setGlimpse(world().driver.skipRender != 0);
-    if (livePlot) {
-        // The chart's window opens beside this one.
-        int x = 0, y = 0, width = 0, areaX = 0, areaWidth = 0;
-        if (WindowBackend* b = windowBackend(); b && b->screenPlace(x, y, width, areaX, areaWidth))
-            livePlot->placeAt(livePlotPlace(x, y, width, areaX, areaWidth));
-        livePlot->update(world().sim.statistics);
-    }
-}
-
-bool onPrepare(int pause)
-{
-    beforeFrame(pause);
-    return frameParts.prepare(pause);
-}
-
-// On the window's step thread, beside the drawing of the frame before.
-void onSteps()
-{
-    usePhysicsOnThisThread();
-    frameParts.steps();
-}
-
-void onFinish()
-{
-    afterFrame(frameParts.finish());
-}
-
-// The frame whole, for a loop that does not split it.
-void onStep(int pause)
-{
-    if (!frameParts.whole) {
-        if (onPrepare(pause))
-            onSteps();
-        onFinish();
-        return;
-    }
-    beforeFrame(pause);
-    afterFrame(frameParts.whole(pause));
-}
-
-void onCommand(int key)
-{
-    keyCommand(world(), key);
-}
-
-void onPanel()
-{
-    drawPanels(world());
-}
-
-bool onMouse(int message, int buttons, int x, int y, int pickX, int pickY)
-{
-    return mouseCallback(world(), message, buttons, x, y, pickX, pickY);
-}
-
-void onTimeDelta()
-{
-    timeDeltaCallback(world());
-}
-
-void onWindowSize(int width, int height)
-{
-    windowSizeCallback(world(), width, height);
-}
-
-void onCamera(int view)
-{
-    cameraCallback(world(), view);
-}
-
-void onFrame(int view)
-{
-    frameCallback(world(), view);
-}
-
-void onDrop(int count, const char** paths)
-{
-    for (int i = 0; i < count; ++i)
-        if (paths[i])
-            requestCreatureFile(world(), paths[i]);
-}
 
 } // namespace
 
@@ -189,15 +132,12 @@ void closeWindow()
 
 namespace {
 
-// The frame loop in the open window on the world shown (`w` at the start),
-// each frame run by `frame`; `summary` writes the closing lines. Returns the
-// exit status.
-int runLoop(World& w, const RunOptions& options, int argc, char** argv, FrameParts parts,
+// The frame loop in the open window on the run shown (`w` at the start);
+// `summary` writes the closing lines. Returns the exit status.
+int runLoop(ShownRun& run, const RunOptions& options, int argc, char** argv,
             const std::function<void()>& summary)
 {
-    current = &w;
-    frameParts = std::move(parts);
-
+    World& w = run.shown();
     backend->setStepsBesideDrawing(!options.serialSteps);
     const bool screenshot = !options.screenshotFile.empty();
     if (screenshot) {
@@ -220,27 +160,6 @@ int runLoop(World& w, const RunOptions& options, int argc, char** argv, FramePar
 
     // The panel over the window, built once before the first frame.
     buildControlBar(w);
-    backend->setPanel(onPanel);
-
-    DrawCallbacks fn;
-    fn.version = 2;
-    fn.start = onStart;
-    fn.step = onStep;
-    fn.command = onCommand;
-    fn.stop = nullptr;
-    fn.pathToTextures = "textures";
-    fn.mouse = onMouse;
-    fn.flag = 0;
-    fn.timeDelta = onTimeDelta;
-    fn.windowSize = onWindowSize;
-    fn.camera = onCamera;
-    fn.frame = onFrame;
-    fn.drop = onDrop;
-    if (frameParts.prepare) {
-        fn.prepare = onPrepare;
-        fn.steps = onSteps;
-        fn.finish = onFinish;
-    }
     {
         // The plotting program lives as long as the window; screenshot runs
         // start none.
@@ -248,15 +167,12 @@ int runLoop(World& w, const RunOptions& options, int argc, char** argv, FramePar
         std::unique_ptr<LivePlot> live;
         if (!screenshot) {
             plot = std::make_unique<PlotPipe>();
-            if (plot->isOpen()) {
+            if (plot->isOpen())
                 live = std::make_unique<LivePlot>(*plot, onScreenTerminalOf("gnuplot"));
-                livePlot = live.get();
-            }
         }
-        dsSimulationLoop(argc, argv, w.view.windowWidth, w.view.windowHeight, &fn);
-        livePlot = nullptr;
+        WindowFrames frames(run, live.get());
+        dsSimulationLoop(argc, argv, w.view.windowWidth, w.view.windowHeight, frames);
     }
-    frameParts = FrameParts{};
     N_StopVideo();
     summary();
     // A video that did not end whole fails the run, as a statistics file
@@ -284,11 +200,7 @@ int runWindowed(World& w, const RunOptions& options, int argc, char** argv, RunO
     if (!backend)
         return 1;
     ProgramRun run(w, options, outputs);
-    FrameParts parts;
-    parts.prepare = [&run](int pause) { return run.prepareFrame(pause); };
-    parts.steps = [&run] { run.runFrameSteps(); };
-    parts.finish = [&run] { return run.finishFrame(); };
-    return runLoop(w, options, argc, argv, std::move(parts), [&run] { run.summary(std::cerr); });
+    return runLoop(run, options, argc, argv, [&run] { run.summary(std::cerr); });
 }
 
 int runWindowedIslands(Archipelago& archipelago, const std::vector<World*>& worlds,
@@ -305,14 +217,8 @@ int runWindowedIslands(Archipelago& archipelago, const std::vector<World*>& worl
     ShownArchipelago islands(archipelago, worlds);
     using Clock = std::chrono::steady_clock;
     const Clock::time_point started = Clock::now();
-    FrameParts parts;
-    parts.whole = [&islands](int pause) {
-        const bool goesOn = islands.frame(pause);
-        current = &islands.shown();
-        return goesOn;
-    };
     const int status = runLoop(
-        islands.shown(), options, argc, argv, std::move(parts),
+        islands, options, argc, argv,
         [&] {
             islands.stop();
             const double wall = std::chrono::duration<double>(Clock::now() - started).count();

@@ -1,7 +1,7 @@
 // The window backend of the drawing library: a GLFW window with an OpenGL
 // context, the frame loop, the main view and the mini view with their own
 // cameras, primitives drawn through GlRenderer, text through Dear ImGui's
-// font and draw lists, mouse and keys translated for the callback table, and
+// font and draw lists, mouse and keys translated for the frame handler, and
 // picking by casting the cursor's ray at the tagged primitives.
 //
 // Keys of the library itself: Ctrl+P pauses and resumes, Ctrl+Q and Ctrl+X
@@ -64,15 +64,14 @@ public:
     // which sets them too); Off measures what they cost.
     void setSkyGroundLook(SkyGround::Look look) { renderer_.setBackgroundLook(look); }
 
-    // With split step callbacks, the steps of a frame run on a thread of
-    // their own while the loop sends the frame before to the renderer (on
+    // The steps of a frame run on a thread of their own while the loop sends the frame before to the renderer (on
     // by default); off, they run on the loop's thread, between the frames.
     void setStepsBesideDrawing(bool on) { stepsBeside_ = on; }
     bool stepsBesideDrawing() const { return stepsBeside_; }
 
     // Time of the last frame by stage, in milliseconds.
     struct FrameTimes {
-        double step = 0.0;    // the step callbacks: simulation, requests and pacing
+        double step = 0.0;    // the frame's steps: simulation, requests and pacing
         double stepWait = 0.0; // the loop waiting for them (all of them unless beside)
         double picking = 0.0; // from the start to the end of the picking pass
         double panel = 0.0;   // building the panel's draw lists
@@ -88,10 +87,6 @@ public:
     void setHandCursor() override;
     // The standard cursor shape shown now (a GLFW shape), -1 for the arrow.
     int cursorShape() const { return cursorShape_; }
-    // The panel drawn over the views every frame with Dear ImGui (it has the
-    // window's input first); null for none.
-    void setPanel(void (*drawPanel)()) { drawPanel_ = drawPanel; }
-
     // Where the text of the last frame stood, in window points: the status
     // text, the messages and the labels.
     struct TextRect {
@@ -101,7 +96,8 @@ public:
     };
     const std::vector<TextRect>& lastTextRects() const { return textRects_; }
 
-    // Whether the panel is drawn (Tab shows and hides it).
+    // Whether the handler's panel is drawn over the views (Tab shows and
+    // hides it); it has the window's input first.
     bool panelsShown() const { return panelsShown_; }
     void setPanelsShown(bool on) { panelsShown_ = on; }
 
@@ -110,7 +106,7 @@ public:
     void setPaused(bool on) { paused_ = on; }
 
     void simulationLoop(int argc, char** argv, int width, int height,
-                        const DrawCallbacks& callbacks) override;
+                        FrameHandler& frames) override;
 
     void setViewpoint(const float* xyz, const float* hpr) override;
     void setColor(float r, float g, float b) override;
@@ -157,10 +153,19 @@ private:
         bool label = false; // centred on x, its bottom at y
     };
 
+    class FrameSteps;
+
     Style currentStyle() const;
     void finishPrimitive(const double* centre);
-    void drawView(int view, const DrawCallbacks& fn);
+    // The stages of a frame of the loop (window_loop.cpp).
+    void readSizes();
+    void gatherFrame(FrameTimes& times);
+    void drawView(int view);
+    void showPreviousFrame();
+    void sendFrame();
     void drawOverlay();
+    // Input (window_input.cpp).
+    void watchInput();
     void sendMouse(int message);
     void updateCursor();
     // The finished frame into the video, when one is being recorded.
@@ -175,8 +180,7 @@ private:
     ImFont* smallFont_ = nullptr;
     ImFont* largeFont_ = nullptr;
     GlRenderer renderer_;
-    const DrawCallbacks* callbacks_ = nullptr;
-    void (*drawPanel_)() = nullptr;
+    FrameHandler* handler_ = nullptr; // while the loop runs
 
     // Drawing state.
     float color_[4] = {1.0f, 1.0f, 1.0f, 1.0f};
@@ -191,8 +195,10 @@ private:
     float fogStart_ = 60.0f, fogEnd_ = 1200.0f;
     float viewpoint_[2][6] = {{0, -10, 3, 90, -15, 0}, {0, -10, 3, 90, -15, 0}};
     int currentView_ = 0;
-    // Window and framebuffer sizes of the current frame.
+    // Window and framebuffer sizes of the current frame, and the window
+    // size the handler was last told.
     int windowW_ = 0, windowH_ = 0, framebufferW_ = 0, framebufferH_ = 0;
+    int shownW_ = -1, shownH_ = -1;
 
     // Picking.
     RayPicker picker_;
