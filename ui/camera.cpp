@@ -232,7 +232,7 @@ void miniViewCamera(World& w)
 
 } // namespace
 
-float closeFollowDistance(World& w, int viewWidth, int viewHeight)
+float closeFollowDistance(World& w, int viewWidth, int viewHeight, double share)
 {
     // A creature just built has all its parts at one point; it unfolds to a
     // reach of about 3 m within seconds.
@@ -245,7 +245,7 @@ float closeFollowDistance(World& w, int viewWidth, int viewHeight)
     // span * sin(pitch) on the screen, and its body a little more; at
     // distance d the view spans 2 d tan(half the vertical angle).
     const double seen = 2 * reach * std::sin(w.view.mainCamera.pitch) + kBodyHeight;
-    const double distance = seen / (0.1 * 2 * tanHalfFovY(aspect));
+    const double distance = seen / (share * 2 * tanHalfFovY(aspect));
     return static_cast<float>(std::clamp(distance, 3.0, static_cast<double>(w.view.mainCamera.maxDistance)));
 }
 

@@ -23,9 +23,9 @@ void applyOrbit(OrbitCamera& camera, double dt);
 void applyLookAt(OrbitCamera& camera, const MY_VECTOR3& point, double dt);
 
 // Distance of the main camera at which the creature the follow mode would
-// choose first (the best by score) fills about a tenth of the height of a
-// view of the given size; the start distance of a windowed run.
-float closeFollowDistance(World& w, int viewWidth, int viewHeight);
+// choose first (the best by score) fills `share` of the height of a view of
+// the given size (about a tenth: the start distance of a windowed run).
+float closeFollowDistance(World& w, int viewWidth, int viewHeight, double share = 0.1);
 
 // Camera of one view before it is drawn: view 0 follows the creature chosen
 // by the follow mode (or the one the hall of fame pinned) and looks across it

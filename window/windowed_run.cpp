@@ -155,8 +155,11 @@ int runLoop(ShownRun& run, const RunOptions& options, int argc, char** argv,
                       options.recordScene);
 
     // Close enough to the creature followed first that it is seen walking:
-    // about a tenth of the view's height.
-    w.view.mainCamera.distance = closeFollowDistance(w, w.view.windowWidth, w.view.windowHeight);
+    // about a tenth of the view's height; a creature shown alone, there to
+    // have its body looked at, about a quarter.
+    const double share = options.showCreatureFile.empty() ? 0.1 : 0.25;
+    w.view.mainCamera.distance =
+        closeFollowDistance(w, w.view.windowWidth, w.view.windowHeight, share);
 
     // The panel over the window, built once before the first frame.
     buildControlBar(w);
