@@ -202,6 +202,7 @@ bool ShownArchipelago::frame(int pause)
         next.view.windowHeight = from.view.windowHeight;
         next.driver.skipRender = from.driver.skipRender;
         next.driver.targetFps = from.driver.targetFps;
+        next.driver.clock = from.driver.clock;
         shown_ = wanted_;
         wanted_ = -1;
         changed_.notify_all();

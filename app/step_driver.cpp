@@ -1,6 +1,5 @@
 #include "app/step_driver.h"
 
-#include "base/clock.h"
 #include "ecology/arena.h"
 #include "ecology/simulation_step.h"
 #include "ui/creature_file_loads.h"
@@ -32,7 +31,7 @@ bool prepareSteps(World& w, int pause, long long cap)
 
 void runSteps(World& w, long long cap)
 {
-    const double t0 = processClockMs();
+    const double t0 = w.driver.clock.processMs();
     int i = 0;
     for (;;) {
         ++i;
@@ -40,7 +39,7 @@ void runSteps(World& w, long long cap)
         if (cap > 0 && i >= cap)
             break;
         if (w.driver.skipRender &&
-            w.driver.skipRenderBudget > (processClockMs() - t0) / 1000.0)
+            w.driver.skipRenderBudget > (w.driver.clock.processMs() - t0) / 1000.0)
             continue;
         if (w.settings.stepsPerFrame > i)
             continue;

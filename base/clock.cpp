@@ -2,18 +2,8 @@
 
 #include <chrono>
 
-namespace {
-
-bool frameClock = false;
-double frameStep = 0.0;
-double frameTime = 0.0;
-
-} // namespace
-
 std::uint32_t nowMs()
 {
-    if (frameClock)
-        return static_cast<std::uint32_t>(static_cast<long long>(frameTime));
     using namespace std::chrono;
     auto ms = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
     return static_cast<std::uint32_t>(ms);
@@ -21,26 +11,23 @@ std::uint32_t nowMs()
 
 double processClockMs()
 {
-    if (frameClock)
-        return frameTime;
     using namespace std::chrono;
     static const auto start = steady_clock::now();
     return duration<double, std::milli>(steady_clock::now() - start).count();
 }
 
-void useFrameClock(double msPerFrame)
+void FrameClock::fix(double msPerFrame)
 {
-    frameClock = msPerFrame > 0.0;
-    frameStep = msPerFrame;
-    frameTime = 0.0;
+    step_ = msPerFrame > 0.0 ? msPerFrame : 0.0;
+    time_ = 0.0;
 }
 
-void advanceFrameClock()
+std::uint32_t FrameClock::ms() const
 {
-    frameTime += frameStep;
+    return fixed() ? static_cast<std::uint32_t>(static_cast<long long>(time_)) : nowMs();
 }
 
-bool frameClockOn()
+double FrameClock::processMs() const
 {
-    return frameClock;
+    return fixed() ? time_ : processClockMs();
 }

@@ -1,5 +1,7 @@
-// Monotonic millisecond clock used for frame pacing, frame-rate windows,
-// messages and the time-based seed.
+// The machine's monotonic millisecond clocks (the time-based seed, and what
+// the window's frame clock follows unless it is fixed), and the frame clock
+// a window's driver reads for pacing, frame-rate windows, messages, the
+// camera's follow interval and the skip-render budget.
 #pragma once
 #ifndef CREATURES_FLOOR_BASE
 #error "base/ is for base/ and the floors above it"
@@ -14,9 +16,23 @@ std::uint32_t nowMs();
 // interval), as a double.
 double processClockMs();
 
-// Frame clock: while on, both clocks above stop following the machine and
-// advance by a fixed number of milliseconds per frame instead, so that a
-// seeded windowed run draws the same pictures however fast the machine is.
-void useFrameClock(double msPerFrame);
-void advanceFrameClock();
-bool frameClockOn();
+// The clock of a window's frames: the machine's clocks above, or, once
+// fixed, a time that advances by a fixed number of milliseconds a frame, so
+// that a seeded windowed run draws the same pictures however fast the
+// machine is.
+class FrameClock {
+public:
+    // From now on (from 0) the time advances msPerFrame a frame; 0 or less
+    // follows the machine again.
+    void fix(double msPerFrame);
+    // A frame passed; nothing while the clock follows the machine.
+    void advance() { time_ += step_; }
+    bool fixed() const { return step_ > 0.0; }
+    // As nowMs() and processClockMs().
+    std::uint32_t ms() const;
+    double processMs() const;
+
+private:
+    double step_ = 0.0;
+    double time_ = 0.0;
+};

@@ -10,9 +10,9 @@
 struct Message {
     std::string text;
     bool visible = false;
-    double start = 0.0;    // ms of the program's clock
+    double start = -1.0;   // ms of the window's frame clock when first drawn, -1 before
     double duration = 0.0; // ms
 };
 
-// Shows the text from now on for the given number of seconds.
+// Shows the text from the next frame on for the given number of seconds.
 void showMessage(Message& m, const std::string& text, double seconds);

@@ -166,15 +166,15 @@ void mainViewCamera(World& w)
         w.view.followedAgent = w.view.followPinned;
     } else if (w.view.followMode == 0) {
         w.view.followedAgent = nullptr;
-        applyOrbit(camera, w.view.timeDelta);
+        applyOrbit(camera, w.driver.timeDelta);
         return;
     }
 
     if (!f.started) {
         f.started = true;
-        f.startMs = processClockMs();
+        f.startMs = w.driver.clock.processMs();
     }
-    const double t = (processClockMs() - f.startMs) / 1000.0;
+    const double t = (w.driver.clock.processMs() - f.startMs) / 1000.0;
     Agent*& followed = w.view.followedAgent;
     if (!w.view.followPinned && (t - f.followChosenAt > w.view.followInterval || !followed)) {
         f.followChosenAt = static_cast<int>(t);
@@ -190,14 +190,14 @@ void mainViewCamera(World& w)
         if (followed != before)
             f.followedSince = t;
         if (!followed) {
-            applyOrbit(camera, w.view.timeDelta);
+            applyOrbit(camera, w.driver.timeDelta);
             return;
         }
     }
 
     smoothTowards(f.followedPosition, w.view.followedAgent->centre);
     setTarget(camera, f.followedPosition);
-    applyLookAt(camera, smoothPopulationCentre(f.populationCentre, w.sim.population), w.view.timeDelta);
+    applyLookAt(camera, smoothPopulationCentre(f.populationCentre, w.sim.population), w.driver.timeDelta);
     // Framed in the part of the view the panels leave free.
     f.lift += (followedLift(w.view.windowHeight, w.view.panelsBottomTop) - f.lift) * 0.1;
     if (std::fabs(f.lift) > 1e-4 && w.view.windowHeight > 0) {
@@ -222,12 +222,12 @@ void miniViewCamera(World& w)
         }
     }
     if (!best) {
-        applyOrbit(camera, w.view.timeDelta);
+        applyOrbit(camera, w.driver.timeDelta);
         return;
     }
     smoothTowards(f.bestPosition, best->centre);
     setTarget(camera, f.bestPosition);
-    applyLookAt(camera, smoothPopulationCentre(f.miniPopulationCentre, w.sim.population), w.view.timeDelta);
+    applyLookAt(camera, smoothPopulationCentre(f.miniPopulationCentre, w.sim.population), w.driver.timeDelta);
 }
 
 } // namespace

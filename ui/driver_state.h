@@ -10,6 +10,7 @@
 #include <list>
 #include <string>
 
+#include "base/clock.h"
 #include "base/message.h"
 #include "base/request.h"
 #include "drawlib/drawstuff.h"
@@ -35,4 +36,11 @@ struct DriverState {
     std::list<Request> requestQueue;
     std::list<std::string> creatureFiles; // dropped or named, to be added to the world
     Message message;
+    // The clock the frames read: the machine's, or fixed for a screenshot.
+    FrameClock clock;
+    // Simulated seconds since the previous frame, for the cameras' and the
+    // drawing's smoothing.
+    double timeDelta = 0.0;
+    bool timeDeltaStarted = false;
+    double previousTime = 0.0;
 };

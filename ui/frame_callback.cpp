@@ -1,6 +1,5 @@
 #include "ui/frame_callback.h"
 
-#include "base/clock.h"
 #include "ui/status_text.h"
 #include "drawlib/drawstuff.h"
 #include "ui/draw_world.h"
@@ -25,7 +24,10 @@ void drawMessage(World& w)
     Message& m = w.driver.message;
     if (!m.visible)
         return;
-    if (static_cast<double>(nowMs()) - m.start > m.duration)
+    const double now = w.driver.clock.ms();
+    if (m.start < 0.0)
+        m.start = now;
+    if (now - m.start > m.duration)
         m.visible = false;
     N_drawStr(kMessageTextSize, w.view.windowWidth / 2, w.view.windowHeight / 2 - 9, w.view.windowWidth, w.view.windowHeight,
               m.text.c_str());
@@ -67,17 +69,17 @@ void frameCallback(World& w, int view)
     dsSetSphereQuality(w.view.sphereQuality);
     if (view == 1) {
         const ViewSize mini = miniViewSize(w);
-        drawWorld(w, w.view.miniCamera, mini.width, mini.height, false, nullptr, w.view.timeDelta);
+        drawWorld(w, w.view.miniCamera, mini.width, mini.height, false, nullptr, w.driver.timeDelta);
         return;
     }
     if (view != 0)
         return;
-    measureSpeed(w.driver.speed, w.sim.time, processClockMs() / 1000.0);
+    measureSpeed(w.driver.speed, w.sim.time, w.driver.clock.processMs() / 1000.0);
 
     // While an object drag is going on the dragged part stays the picked one.
     if (!w.view.drag.active)
         pickingPass(w);
-    drawWorld(w, w.view.mainCamera, w.view.windowWidth, w.view.windowHeight, false, w.view.drag.grabbed, w.view.timeDelta);
+    drawWorld(w, w.view.mainCamera, w.view.windowWidth, w.view.windowHeight, false, w.view.drag.grabbed, w.driver.timeDelta);
     drawFollowMarker(w);
 
     // The text starts below the mini view while that is shown.
@@ -93,7 +95,7 @@ void frameCallback(World& w, int view)
 
 void timeDeltaCallback(World& w)
 {
-    ViewState& v = w.view;
+    DriverState& v = w.driver;
     if (!v.timeDeltaStarted) {
         v.timeDeltaStarted = true;
         v.previousTime = w.sim.time;

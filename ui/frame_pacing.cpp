@@ -4,9 +4,8 @@
 #include <cmath>
 #include <thread>
 
-#include "base/clock.h"
 
-void paceFrame(FramePacing& s, float fps)
+void paceFrame(FramePacing& s, float fps, const FrameClock& clock)
 {
     if (!(fps > 0.0f) || !std::isfinite(fps))
         return;
@@ -16,11 +15,11 @@ void paceFrame(FramePacing& s, float fps)
     const long long p = static_cast<long long>(slot);
     if (fps != s.lastPacingTarget) {
         s.lastPacingTarget = fps;
-        s.pacingTick = nowMs() / p;
+        s.pacingTick = clock.ms() / p;
     }
     long long c;
     for (;;) {
-        c = nowMs() / p;
+        c = clock.ms() / p;
         if (c >= s.pacingTick)
             break;
         // The millisecond counter wrapped: start counting slots afresh.
@@ -37,7 +36,7 @@ void countFrame(DriverState& driver)
 {
     FramePacing& s = driver.pacing;
     ++s.frameCount;
-    const std::uint32_t window = nowMs() / 3000;
+    const std::uint32_t window = driver.clock.ms() / 3000;
     if (!s.windowStarted || window != s.windowIndex) {
         driver.fps = s.windowStarted ? s.frameCount / 3 : 0;
         s.windowStarted = true;

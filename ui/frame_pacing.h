@@ -9,8 +9,9 @@
 
 // Returns once the next frame slot of 1000/fps milliseconds has begun. A zero,
 // negative or non-finite target means no pacing.
-void paceFrame(FramePacing& pacing, float fps);
+// The slots are read on `clock`.
+void paceFrame(FramePacing& pacing, float fps, const FrameClock& clock);
 
-// Counts a frame; every 3 seconds the frames per second of the window that
-// ended go to driver.fps (0 in the first).
+// Counts a frame; every 3 seconds of the driver's clock the frames per
+// second of the window that ended go to driver.fps (0 in the first).
 void countFrame(DriverState& driver);

@@ -124,9 +124,6 @@ struct ViewState {
     // The top of the panels along the bottom edge as the last frame drew
     // them, in window pixels; -1 when none was drawn.
     float panelsBottomTop = -1.0f;
-    double timeDelta = 0.0; // simulated seconds since the previous frame
-    bool timeDeltaStarted = false;
-    double previousTime = 0.0;
     // The ground size and the mini display the view last followed (taken at
     // the first frame, followed when they change).
     bool settingsFollowed = false;

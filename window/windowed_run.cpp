@@ -44,11 +44,11 @@ public:
     {
         // The frame clock, then the window paces its frames and measures
         // their rate.
-        if (frameClockOn())
-            advanceFrameClock();
+        DriverState& driver = world().driver;
+        driver.clock.advance();
         if (!pause) {
-            paceFrame(world().driver.pacing, world().driver.targetFps);
-            countFrame(world().driver);
+            paceFrame(driver.pacing, driver.targetFps, driver.clock);
+            countFrame(driver);
         }
         return run_.prepare(pause);
     }
@@ -143,7 +143,7 @@ int runLoop(ShownRun& run, const RunOptions& options, int argc, char** argv,
     if (screenshot) {
         // A frame clock at 30 frames per second and no waiting: the same
         // seed gives the same picture on any machine.
-        useFrameClock(1000.0 / kFramesPerSecond);
+        w.driver.clock.fix(1000.0 / kFramesPerSecond);
         w.driver.targetFps = 0.0f;
         backend->stopAfterFrames(static_cast<int>(options.frames), options.screenshotFile);
     } else if (options.framesGiven) {
@@ -183,7 +183,6 @@ int runLoop(ShownRun& run, const RunOptions& options, int argc, char** argv,
     const int failedVideos = N_VideoFailures();
 
     if (screenshot) {
-        useFrameClock(0.0);
         if (!backend->screenshotWritten()) {
             std::cerr << "creatures: no screenshot: "
                       << (backend->screenshotError().empty() ? "the window closed first"

@@ -191,23 +191,25 @@ TEST(PaceFrame, NoPacingForZeroNegativeOrNonFiniteTargets)
     // Such targets leave the pacing state alone: no slot is counted, so
     // nothing is waited for.
     FramePacing pacing;
+    const FrameClock clock;
     for (float fps : {0.0f, -5.0f, std::numeric_limits<float>::infinity(),
                       std::numeric_limits<float>::quiet_NaN()}) {
-        paceFrame(pacing, fps);
+        paceFrame(pacing, fps, clock);
         EXPECT_EQ(pacing.pacingTick, 0) << fps;
         EXPECT_EQ(pacing.lastPacingTarget, -1.0f) << fps;
     }
-    paceFrame(pacing, 30.0f);
+    paceFrame(pacing, 30.0f, clock);
     EXPECT_EQ(pacing.lastPacingTarget, 30.0f);
 }
 
 TEST(PaceFrame, FramesStartAtMostOncePerSlot)
 {
     FramePacing pacing;
+    const FrameClock clock;
     // 30 per second: slots of 33 ms; four frames span at least two whole slots.
     const auto t0 = std::chrono::steady_clock::now();
     for (int i = 0; i < 4; ++i)
-        paceFrame(pacing, 30.0f);
+        paceFrame(pacing, 30.0f, clock);
     const double took =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     EXPECT_GE(took, 0.066);

@@ -103,7 +103,7 @@ TEST_F(CameraFollowTest, WithNothingToFollowTheCamerasOrbit)
 // label).
 TEST_F(CameraFollowTest, TheLeaderTakesTheCameraOnlyByAClearOrALastingLead)
 {
-    useFrameClock(1000.0); // a second a frame
+    w().driver.clock.fix(1000.0); // a second a frame
     w().view.followMode = 1;
     w().view.followInterval = 3;
     for (int i = 0; i < 6; ++i)
@@ -114,7 +114,7 @@ TEST_F(CameraFollowTest, TheLeaderTakesTheCameraOnlyByAClearOrALastingLead)
     creature(4).score = 11;
     int hopAt = -1;
     for (int second = 1; second <= 60 && hopAt < 0; ++second) {
-        advanceFrameClock();
+        w().driver.clock.advance();
         cameraCallback(w(), 0);
         if (w().view.followedAgent != &creature(2))
             hopAt = second;
@@ -126,7 +126,7 @@ TEST_F(CameraFollowTest, TheLeaderTakesTheCameraOnlyByAClearOrALastingLead)
     // a minute, then at the next look.
     creature(1).score = 15;
     for (int second = 1; second <= 36; ++second) {
-        advanceFrameClock();
+        w().driver.clock.advance();
         cameraCallback(w(), 0);
         if (second < 29) {
             EXPECT_EQ(w().view.followedAgent, &creature(4)) << second;
@@ -137,7 +137,7 @@ TEST_F(CameraFollowTest, TheLeaderTakesTheCameraOnlyByAClearOrALastingLead)
     for (int second = 0; second < 60; ++second) {
         creature(1).score = second % 8 < 4 ? 15 : 14;
         creature(3).score = second % 8 < 4 ? 14 : 15.5;
-        advanceFrameClock();
+        w().driver.clock.advance();
         cameraCallback(w(), 0);
         EXPECT_EQ(w().view.followedAgent, &creature(1)) << second;
     }
@@ -145,7 +145,6 @@ TEST_F(CameraFollowTest, TheLeaderTakesTheCameraOnlyByAClearOrALastingLead)
     w().view.followMode = 0;
     cameraCallback(w(), 0);
     EXPECT_EQ(w().view.followedAgent, nullptr);
-    useFrameClock(0.0);
 }
 
 // The followed creature as the main view shows it: where the panels along
@@ -199,11 +198,11 @@ TEST(CameraFollowSeed7, AtMostOneHopInTheFirstMinute)
 {
     Scene scene(7);
     World& w = scene.world();
-    useFrameClock(1000.0 / 30.0);
+    w.driver.clock.fix(1000.0 / 30.0);
     int hops = 0;
     int followedId = -1;
     while (w.sim.time < 60.0) {
-        advanceFrameClock();
+        w.driver.clock.advance();
         scene.step(w.settings.stepsPerFrame);
         cameraCallback(w, 0);
         const Agent* now = w.view.followedAgent;
@@ -211,7 +210,6 @@ TEST(CameraFollowSeed7, AtMostOneHopInTheFirstMinute)
         if (now)
             followedId = now->creatureId;
     }
-    useFrameClock(0.0);
     std::printf("follow mode %d: %d hop(s) in the first simulated minute\n", w.view.followMode,
                 hops);
     EXPECT_LE(hops, 1);

@@ -86,7 +86,7 @@ TEST_F(FrameCallbackTest, MessageShownUntilItsTimeAndOnceMore)
     // Milliseconds since shown, drawn in the frame, visible after it.
     const int cases[][3] = {{0, 1, 1}, {1500, 1, 1}, {2500, 1, 0}, {2600, 0, 0}};
     for (const auto& c : cases) {
-        w().driver.message.start = nowMs() - c[0];
+        w().driver.message.start = w().driver.clock.ms() - c[0];
         const auto texts = frame(0);
         ASSERT_EQ(texts.size(), 1u + c[1]) << c[0];
         if (c[1]) {
@@ -102,10 +102,10 @@ TEST_F(FrameCallbackTest, MessageShownUntilItsTimeAndOnceMore)
 // at the top middle of the view.
 TEST_F(FrameCallbackTest, TheFastForwardMarkWhileSkippingTheDrawing)
 {
-    useFrameClock(100.0);
+    w().driver.clock.fix(100.0);
     w().view.pickY = 0;
     for (int frames = 0; frames < 40; ++frames) {
-        advanceFrameClock();
+        w().driver.clock.advance();
         w().sim.time += 0.6;
         frame(0);
     }
@@ -116,7 +116,6 @@ TEST_F(FrameCallbackTest, TheFastForwardMarkWhileSkippingTheDrawing)
     ASSERT_EQ(texts.size(), 2u);
     EXPECT_EQ(texts[1].text, "Fast: \xC3\x97" "6.0");
     EXPECT_EQ(texts[1].args, (std::vector<double>{18, 320, kFastMarkTop, 640, 480}));
-    useFrameClock(0.0);
 }
 
 } // namespace
