@@ -31,7 +31,7 @@ namespace {
 // the program ends without touching it.
 class ShutDown {
 public:
-    explicit ShutDown(const WindowRunner* window) : window_(window) {}
+    explicit ShutDown(WindowRunner* window) : window_(window) {}
     ~ShutDown()
     {
         // The world is not even taken apart then: the process ends at once.
@@ -43,7 +43,7 @@ public:
             forgetAllCreatures(shown->view);
         if (world)
             shutDownPhysics(world->sim);
-        if (windowOpen && window_->close)
+        if (windowOpen)
             window_->close();
     }
     ShutDown(const ShutDown&) = delete;
@@ -55,7 +55,7 @@ public:
     std::unique_ptr<RunWorld> headless; // the world of a run without a window
 
 private:
-    const WindowRunner* window_;
+    WindowRunner* window_;
 };
 
 } // namespace
@@ -70,7 +70,7 @@ namespace {
 
 // Opens the window unless the run is headless; says why not when it cannot
 // (the run then goes on headless, but a screenshot cannot be had: false).
-bool openWindowFor(const RunOptions& options, const WindowRunner* window, bool& windowed)
+bool openWindowFor(const RunOptions& options, WindowRunner* window, bool& windowed)
 {
     windowed = false;
     if (options.headless)
@@ -83,7 +83,7 @@ bool openWindowFor(const RunOptions& options, const WindowRunner* window, bool& 
         windowHeight = kDefaultWindowHeight;
     }
     std::string why;
-    if (!window || !window->open)
+    if (!window)
         why = "no window front end in this build";
     else if (!display)
         why = "no display";
@@ -103,10 +103,10 @@ bool openWindowFor(const RunOptions& options, const WindowRunner* window, bool& 
 // An archipelago of `count` islands, in the window or headless; its save at
 // the end. Returns the exit status.
 int runArchipelago(const RunOptions& options, std::uint32_t seed, int count,
-                   const WindowRunner* window, bool windowed, int argc, char** argv)
+                   WindowRunner* window, bool windowed, int argc, char** argv)
 {
     Archipelago archipelago;
-    const bool inWindow = windowed && window->runIslands;
+    const bool inWindow = windowed;
     // The window shows worlds of its own making; a headless run's islands
     // hold nothing of a window.
     std::vector<World*> shown;
@@ -123,7 +123,7 @@ int runArchipelago(const RunOptions& options, std::uint32_t seed, int count,
 // The one world of a plain run, in the window (the program's world record)
 // or headless (a world without a window's state); its outputs, tree and save
 // at the end. Returns the exit status.
-int runOneWorld(const RunOptions& options, std::uint32_t seed, const WindowRunner* window,
+int runOneWorld(const RunOptions& options, std::uint32_t seed, WindowRunner* window,
                 ShutDown& shutDown, int argc, char** argv)
 {
     const bool windowed = shutDown.windowOpen;
@@ -163,7 +163,7 @@ int runOneWorld(const RunOptions& options, std::uint32_t seed, const WindowRunne
     return status;
 }
 
-int runUnguarded(int argc, char** argv, const WindowRunner* window,
+int runUnguarded(int argc, char** argv, WindowRunner* window,
                  const ProcessIslands* processes)
 {
     // Ctrl-C from the start ends the run cleanly (an interrupt during set-up
@@ -258,7 +258,7 @@ int runUnguarded(int argc, char** argv, const WindowRunner* window,
 
 } // namespace
 
-int runProgram(int argc, char** argv, const WindowRunner* window,
+int runProgram(int argc, char** argv, WindowRunner* window,
                const ProcessIslands* processes)
 {
     try {

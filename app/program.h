@@ -17,15 +17,18 @@ class RunOutputs;
 
 // The window front end, when the program has one: opens the window (false
 // with a reason otherwise), runs the frame loop in it, closes it.
-struct WindowRunner {
+class WindowRunner {
+public:
+    virtual ~WindowRunner() = default;
     // Opens a window of the size (0 by 0: the front end's choice).
-    bool (*open)(int width, int height, std::string& error) = nullptr;
-    int (*run)(World& w, const RunOptions& options, int argc, char** argv,
-               RunOutputs* outputs) = nullptr;
-    void (*close)() = nullptr;
+    virtual bool open(int width, int height, std::string& error) = 0;
+    // Runs the frame loop on a world; the exit status.
+    virtual int run(World& w, const RunOptions& options, int argc, char** argv,
+                    RunOutputs* outputs = nullptr) = 0;
     // Runs the frame loop on an archipelago: the scene shows one island.
-    int (*runIslands)(Archipelago& archipelago, const std::vector<World*>& worlds,
-                      const RunOptions& options, int argc, char** argv) = nullptr;
+    virtual int runIslands(Archipelago& archipelago, const std::vector<World*>& worlds,
+                           const RunOptions& options, int argc, char** argv) = 0;
+    virtual void close() = 0;
 };
 
 // The archipelago across processes, when the program has one (MPI builds):
@@ -44,5 +47,5 @@ constexpr int kOutOfMemoryStatus = 3;
 // up the world, runs it in the window (when a runner is given, a display is
 // there and --headless is not) or headless, and shuts down. Returns the exit
 // status.
-int runProgram(int argc, char** argv, const WindowRunner* window = nullptr,
+int runProgram(int argc, char** argv, WindowRunner* window = nullptr,
                const ProcessIslands* processes = nullptr);

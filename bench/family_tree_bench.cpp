@@ -237,12 +237,13 @@ int main(int argc, char** argv)
     }
 
     std::string error;
-    if (!openWindow(width, height, error)) {
+    ProgramWindow window;
+    if (!window.open(width, height, error)) {
         std::fprintf(stderr, "family_tree_bench: no window (%s); run it under xvfb-run\n",
                      error.c_str());
         return 1;
     }
-    backend = windowBackend();
+    backend = window.backend();
     backend->setFinishEachFrame(true);
     world = &w;
     std::printf("\n%d x %d window, %d frames each, each frame finished:\n", width, height, count);
@@ -292,6 +293,6 @@ int main(int argc, char** argv)
                 "one). simplified: more creatures in view than the window draws one by one\n"
                 "(bars that touch are joined, every so many lines to the parents are drawn).\n");
     world = nullptr;
-    closeWindow();
+    window.close();
     return 0;
 }

@@ -204,11 +204,12 @@ int main(int argc, char** argv)
     if (sizes.empty())
         sizes = {0, 10, 50, 100, 200};
     std::string error;
-    if (!openWindow(width, height, error)) {
+    ProgramWindow window;
+    if (!window.open(width, height, error)) {
         std::fprintf(stderr, "frame_bench: no window (%s); run it under xvfb-run\n", error.c_str());
         return 1;
     }
-    backend = windowBackend();
+    backend = window.backend();
     backend->setFinishEachFrame(finish);
     std::printf("%d x %d, default graphic quality, picking pass on, control bar %s, %d frames "
                 "after %d of warm-up, 2 steps per frame, no pacing, %s\n\n",
@@ -341,6 +342,6 @@ int main(int argc, char** argv)
                 "drawn every 0.2 s of steps); headless st/s: the same world stepped alone.\n"
                 "panel ms is building the panel's draw lists; drawing them and the panel's\n"
                 "pixels are in draw ms (compare a run with --no-panel).\n");
-    closeWindow();
+    window.close();
     return 0;
 }

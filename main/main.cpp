@@ -10,13 +10,11 @@
 
 int main(int argc, char** argv)
 {
-    const WindowRunner* window = nullptr;
+    WindowRunner* window = nullptr;
     const ProcessIslands* processes = nullptr;
 #ifdef CREATURES_WINDOW
-    static const WindowRunner windowRunner{
-        [](int width, int height, std::string& error) { return openWindow(width, height, error); },
-        runWindowed, closeWindow, runWindowedIslands};
-    window = &windowRunner;
+    ProgramWindow programWindow;
+    window = &programWindow;
 #endif
 #ifdef CREATURES_MPI_RUN
     static const ProcessIslands mpiIslands{runMpiIsland};

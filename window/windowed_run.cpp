@@ -27,16 +27,15 @@
 
 namespace {
 
-// The window the process has open: GLFW and the drawing library's
-// operations know one window a process.
-std::unique_ptr<WindowBackend> backend;
-
 // The run in the window as the drawing library's frame handler: the run's
 // frames between the window's pacing and the end of the run, and the
 // shown world's keys, mouse, panel, cameras and scene.
 class WindowFrames final : public FrameHandler {
 public:
-    WindowFrames(ShownRun& run, LivePlot* livePlot) : run_(run), livePlot_(livePlot) {}
+    WindowFrames(WindowBackend& backend, ShownRun& run, LivePlot* livePlot)
+        : backend_(backend), run_(run), livePlot_(livePlot)
+    {
+    }
 
     void start() override { startCallback(world().sim); }
 
@@ -67,12 +66,11 @@ public:
             dsStop();
         // While the drawing is skipped, the frame drawn after the steps is
         // a glimpse: coarser bodies, so the steps keep most of the time.
-        if (backend)
-            backend->setGlimpse(world().driver.skipRender != 0);
+        backend_.setGlimpse(world().driver.skipRender != 0);
         if (livePlot_) {
             // The chart's window opens beside this one.
             int x = 0, y = 0, width = 0, areaX = 0, areaWidth = 0;
-            if (backend && backend->screenPlace(x, y, width, areaX, areaWidth))
+            if (backend_.screenPlace(x, y, width, areaX, areaWidth))
                 livePlot_->placeAt(livePlotPlace(x, y, width, areaX, areaWidth));
             livePlot_->update(world().sim.statistics);
         }
@@ -98,56 +96,31 @@ public:
 private:
     World& world() { return run_.shown(); }
 
+    WindowBackend& backend_;
     ShownRun& run_;
     LivePlot* livePlot_;
 };
 
 } // namespace
 
-bool openWindow(std::string& error)
-{
-    return openWindow(kDefaultWindowWidth, kDefaultWindowHeight, error);
-}
-
-bool openWindow(int width, int height, std::string& error)
-{
-    auto b = std::make_unique<WindowBackend>();
-    if (!b->open(width, height, "creatures", error))
-        return false;
-    backend = std::move(b);
-    setDrawBackend(backend.get());
-    return true;
-}
-
-WindowBackend* windowBackend()
-{
-    return backend.get();
-}
-
-void closeWindow()
-{
-    setDrawBackend(nullptr);
-    backend.reset();
-}
-
 namespace {
 
 // The frame loop in the open window on the run shown (`w` at the start);
 // `summary` writes the closing lines. Returns the exit status.
-int runLoop(ShownRun& run, const RunOptions& options, int argc, char** argv,
-            const std::function<void()>& summary)
+int runLoop(WindowBackend& backend, ShownRun& run, const RunOptions& options, int argc,
+            char** argv, const std::function<void()>& summary)
 {
     World& w = run.shown();
-    backend->setStepsBesideDrawing(!options.serialSteps);
+    backend.setStepsBesideDrawing(!options.serialSteps);
     const bool screenshot = !options.screenshotFile.empty();
     if (screenshot) {
         // A frame clock at 30 frames per second and no waiting: the same
         // seed gives the same picture on any machine.
         w.driver.clock.fix(1000.0 / kFramesPerSecond);
         w.driver.targetFps = 0.0f;
-        backend->stopAfterFrames(static_cast<int>(options.frames), options.screenshotFile);
+        backend.stopAfterFrames(static_cast<int>(options.frames), options.screenshotFile);
     } else if (options.framesGiven) {
-        backend->stopAfterFrames(static_cast<int>(options.frames));
+        backend.stopAfterFrames(static_cast<int>(options.frames));
     }
 
     if (!options.recordFile.empty())
@@ -173,7 +146,7 @@ int runLoop(ShownRun& run, const RunOptions& options, int argc, char** argv,
             if (plot->isOpen())
                 live = std::make_unique<LivePlot>(*plot, onScreenTerminalOf("gnuplot"));
         }
-        WindowFrames frames(run, live.get());
+        WindowFrames frames(backend, run, live.get());
         dsSimulationLoop(argc, argv, w.view.windowWidth, w.view.windowHeight, frames);
     }
     N_StopVideo();
@@ -183,10 +156,10 @@ int runLoop(ShownRun& run, const RunOptions& options, int argc, char** argv,
     const int failedVideos = N_VideoFailures();
 
     if (screenshot) {
-        if (!backend->screenshotWritten()) {
+        if (!backend.screenshotWritten()) {
             std::cerr << "creatures: no screenshot: "
-                      << (backend->screenshotError().empty() ? "the window closed first"
-                                                             : backend->screenshotError())
+                      << (backend.screenshotError().empty() ? "the window closed first"
+                                                             : backend.screenshotError())
                       << "\n";
             return 1;
         }
@@ -197,18 +170,49 @@ int runLoop(ShownRun& run, const RunOptions& options, int argc, char** argv,
 
 } // namespace
 
-int runWindowed(World& w, const RunOptions& options, int argc, char** argv, RunOutputs* outputs)
+ProgramWindow::ProgramWindow() = default;
+
+ProgramWindow::~ProgramWindow()
 {
-    if (!backend)
-        return 1;
-    ProgramRun run(w, options, outputs);
-    return runLoop(run, options, argc, argv, [&run] { run.summary(std::cerr); });
+    close();
 }
 
-int runWindowedIslands(Archipelago& archipelago, const std::vector<World*>& worlds,
-                       const RunOptions& options, int argc, char** argv)
+bool ProgramWindow::open(std::string& error)
 {
-    if (!backend)
+    return open(kDefaultWindowWidth, kDefaultWindowHeight, error);
+}
+
+bool ProgramWindow::open(int width, int height, std::string& error)
+{
+    auto b = std::make_unique<WindowBackend>();
+    if (!b->open(width, height, "creatures", error))
+        return false;
+    backend_ = std::move(b);
+    setDrawBackend(backend_.get());
+    return true;
+}
+
+void ProgramWindow::close()
+{
+    if (!backend_)
+        return;
+    setDrawBackend(nullptr);
+    backend_.reset();
+}
+
+int ProgramWindow::run(World& w, const RunOptions& options, int argc, char** argv,
+                       RunOutputs* outputs)
+{
+    if (!backend_)
+        return 1;
+    ProgramRun run(w, options, outputs);
+    return runLoop(*backend_, run, options, argc, argv, [&run] { run.summary(std::cerr); });
+}
+
+int ProgramWindow::runIslands(Archipelago& archipelago, const std::vector<World*>& worlds,
+                              const RunOptions& options, int argc, char** argv)
+{
+    if (!backend_)
         return 1;
     // Every island's camera starts as close as the first one's; set before
     // the workers start stepping the islands.
@@ -220,7 +224,7 @@ int runWindowedIslands(Archipelago& archipelago, const std::vector<World*>& worl
     using Clock = std::chrono::steady_clock;
     const Clock::time_point started = Clock::now();
     const int status = runLoop(
-        islands, options, argc, argv,
+        *backend_, islands, options, argc, argv,
         [&] {
             islands.stop();
             const double wall = std::chrono::duration<double>(Clock::now() - started).count();

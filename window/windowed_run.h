@@ -8,37 +8,54 @@
 #error "window/ is for window/ and the floors above it"
 #endif
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/options.h"
+#include "app/program.h"
 #include "ui/world.h"
 
-class RunOutputs;
-
-// Opens the window and makes it the drawing library's backend: of the given
-// size, or (0 by 0) four fifths of the screen's work area. False with a
-// reason when there is no display or no usable OpenGL.
-bool openWindow(int width, int height, std::string& error);
-// A window of the size every test and benchmark draws in: 640 by 480.
-bool openWindow(std::string& error);
-
-// Runs the frame loop in the open window on an already reset world. Returns
-// the process exit status.
-int runWindowed(World& w, const RunOptions& options, int argc, char** argv,
-                RunOutputs* outputs = nullptr);
-
 class Archipelago;
-// Runs the frame loop on an archipelago: the scene shows one island (the
-// panel's Islands window and keys 1 to 9 choose which), the others are
-// stepped on the other cores. `worlds` are its islands as the window's
-// worlds (made by shownWorlds). Returns the process exit status.
-int runWindowedIslands(Archipelago& archipelago, const std::vector<World*>& worlds,
-                       const RunOptions& options, int argc, char** argv);
-
-// Closes the window and puts the headless backend back.
-void closeWindow();
-
+class RunOutputs;
 class WindowBackend;
-// The open window's backend, or null (for measurements).
-WindowBackend* windowBackend();
+
+// The program's window: the drawing library's backend while it is open.
+// GLFW and the drawing operations know one window a process, so one
+// ProgramWindow is open at a time.
+class ProgramWindow final : public WindowRunner {
+public:
+    ProgramWindow();
+    // Closes the window when it is open.
+    ~ProgramWindow() override;
+    ProgramWindow(const ProgramWindow&) = delete;
+    ProgramWindow& operator=(const ProgramWindow&) = delete;
+
+    // Opens the window and makes it the drawing library's backend: of the
+    // given size, or (0 by 0) four fifths of the screen's work area. False
+    // with a reason when there is no display or no usable OpenGL.
+    bool open(int width, int height, std::string& error) override;
+    // A window of the size every test and benchmark draws in: 640 by 480.
+    bool open(std::string& error);
+
+    // Runs the frame loop in the open window on an already reset world.
+    // Returns the process exit status.
+    int run(World& w, const RunOptions& options, int argc, char** argv,
+            RunOutputs* outputs = nullptr) override;
+
+    // Runs the frame loop on an archipelago: the scene shows one island (the
+    // panel's Islands window and keys 1 to 9 choose which), the others are
+    // stepped on the other cores. `worlds` are its islands as the window's
+    // worlds (made by shownWorlds). Returns the process exit status.
+    int runIslands(Archipelago& archipelago, const std::vector<World*>& worlds,
+                   const RunOptions& options, int argc, char** argv) override;
+
+    // Closes the window and puts the headless backend back.
+    void close() override;
+
+    // The open window's backend, or null (for measurements and tests).
+    WindowBackend* backend() { return backend_.get(); }
+
+private:
+    std::unique_ptr<WindowBackend> backend_;
+};

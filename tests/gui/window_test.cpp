@@ -96,14 +96,14 @@ protected:
     void SetUp() override
     {
         std::string error;
-        ASSERT_TRUE(openWindow(error)) << error;
+        ASSERT_TRUE(window.open(error)) << error;
         dir = fs::temp_directory_path() / ("creatures_window_" + std::to_string(::getpid()));
         fs::create_directories(dir);
     }
     void TearDown() override
     {
         scene.reset();
-        closeWindow();
+        window.close();
         // CREATURES_KEEP_PICTURES=DIR keeps the pictures for a look.
         if (const char* keep = std::getenv("CREATURES_KEEP_PICTURES")) {
             const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
@@ -119,10 +119,11 @@ protected:
         RunOptions o;
         o.frames = count;
         o.screenshotFile = (dir / name).string();
-        EXPECT_EQ(runWindowed(scene->world(), o, 0, nullptr), 0);
+        EXPECT_EQ(window.run(scene->world(), o, 0, nullptr), 0);
         return load(o.screenshotFile);
     }
 
+    ProgramWindow window;
     fs::path dir;
     std::unique_ptr<Scene> scene;
 };
@@ -202,7 +203,7 @@ int thinDarkPixels(const Picture& p, int y, int x0, int x1, int gap, int by)
 TEST_F(WindowTest, TheLeanSkyAndGroundLookLikeTheEarlierOnes)
 {
     scene = std::make_unique<Scene>(7, 0);
-    WindowBackend* backend = windowBackend();
+    WindowBackend* backend = window.backend();
     ASSERT_NE(backend, nullptr);
     backend->setLeanDrawing(false);
     const Picture earlier = frames(3, "earlier.png");
@@ -239,7 +240,7 @@ TEST_F(WindowTest, FarBodiesDrawnLeanCoverWhatTheEarlierDrawingCovers)
     World& w = scene->world();
     frames(5, "start.png");
     w.view.followMode = 0;
-    WindowBackend* backend = windowBackend();
+    WindowBackend* backend = window.backend();
     backend->setPaused(true);
     backend->setLeanDrawing(false);
     const Picture earlier = frames(2, "earlier.png");
@@ -311,7 +312,7 @@ TEST_F(WindowTest, ALeftDragOnAPartSelectsItsCreatureAndPullsIt)
     frames(10, "before.png");
     // A still camera and a paused world while the cursor is aimed.
     w.view.followMode = 0;
-    windowBackend()->setPaused(true);
+    window.backend()->setPaused(true);
     frames(1, "still.png");
     Agent* target = w.view.followedAgent ? w.view.followedAgent : &w.sim.population.front();
     BodyPart* part = nullptr;
@@ -332,7 +333,7 @@ TEST_F(WindowTest, ALeftDragOnAPartSelectsItsCreatureAndPullsIt)
 
     // Press and pull 40 pixels to the side: the creature is selected and its
     // part follows the target.
-    windowBackend()->setPaused(false);
+    window.backend()->setPaused(false);
     ASSERT_TRUE(mouseCallback(w, LeftDown, 1, x, y, x, y));
     const double start[3] = {w.view.drag.target[0], w.view.drag.target[1], w.view.drag.target[2]};
     ASSERT_TRUE(mouseCallback(w, MouseMove, 1, x + 40, y, x + 40, y));
@@ -359,7 +360,7 @@ TEST_F(WindowTest, AClickOnOrBesideACreatureSelectsItPausedOrRunning)
     w.view.followMode = 0; // a still camera
     for (bool paused : {true, false}) {
         SCOPED_TRACE(paused ? "paused" : "running");
-        windowBackend()->setPaused(true);
+        window.backend()->setPaused(true);
         frames(1, "still.png");
         w.view.selectedAgent = nullptr;
         Agent& target = *std::next(w.sim.population.begin(), paused ? 0 : 3);
@@ -385,7 +386,7 @@ TEST_F(WindowTest, AClickOnOrBesideACreatureSelectsItPausedOrRunning)
         off += 2;
         ASSERT_EQ(exactly(off), nullptr);
 
-        windowBackend()->setPaused(paused);
+        window.backend()->setPaused(paused);
         EXPECT_FALSE(mouseCallback(w, MouseMove, 0, off, y, off, y));
         ASSERT_TRUE(mouseCallback(w, LeftDown, 1, off, y, off, y));
         EXPECT_EQ(w.view.selectedAgent, beside);
@@ -401,7 +402,7 @@ TEST_F(WindowTest, AClickOnOrBesideACreatureSelectsItPausedOrRunning)
     EXPECT_FALSE(mouseCallback(w, LeftDown, 1, 320, 1, 320, 1));
     EXPECT_EQ(w.view.selectedAgent, selected);
     EXPECT_FALSE(mouseCallback(w, LeftUp, 0, 320, 1, 320, 1));
-    windowBackend()->setPaused(false);
+    window.backend()->setPaused(false);
 }
 
 // Mean difference (sum of the channels) between two pictures in a box.
@@ -425,7 +426,7 @@ TEST_F(WindowTest, APartUnderTheRestingCursorLightsUpWithAndWithoutSkinsAndTextu
     w.view.followMode = 0;
     Agent* target = w.view.followedAgent ? w.view.followedAgent : &w.sim.population.front();
     w.view.followedAgent = nullptr;
-    windowBackend()->setPaused(true);
+    window.backend()->setPaused(true);
     // Skins, textures, and a pale creature (the grey of a dying one).
     struct Look { std::uint8_t skin, textures; bool pale; };
     for (const Look& look : {Look{1, 1, false}, Look{0, 1, false}, Look{1, 0, false},
@@ -463,7 +464,7 @@ TEST_F(WindowTest, APartUnderTheRestingCursorLightsUpWithAndWithoutSkinsAndTextu
     }
     target->lifeState = Alive;
     // Over the scene the cursor is the pointing hand the mouse asked for.
-    EXPECT_EQ(windowBackend()->cursorShape(), GLFW_HAND_CURSOR);
+    EXPECT_EQ(window.backend()->cursorShape(), GLFW_HAND_CURSOR);
 }
 
 TEST_F(WindowTest, MessagesAndThePauseMarkShowAbovePanels)
@@ -474,7 +475,7 @@ TEST_F(WindowTest, MessagesAndThePauseMarkShowAbovePanels)
     w.view.selectedAgent = &*std::next(w.sim.population.begin(), 2);
     ImGui::SetWindowCollapsed("###Statistics", false);
     frames(30, "panels.png");
-    windowBackend()->setPaused(true);
+    window.backend()->setPaused(true);
     const Picture plain = frames(1, "plain.png");
     showMessage(w.driver.message, "Saved2...", 1000.0);
     const Picture shown = frames(1, "message.png");
@@ -489,7 +490,7 @@ TEST_F(WindowTest, MessagesAndThePauseMarkShowAbovePanels)
     EXPECT_GT(whitePixels(shown, 240, 215, 400, 255), whitePixels(plain, 240, 215, 400, 255) + 150);
     EXPECT_GT(differing(shown, plain, 240, 205, 400, 265), 300);
     EXPECT_GT(whitePixels(plain, 270, 5, 370, 45), 80);
-    windowBackend()->setPaused(false);
+    window.backend()->setPaused(false);
 }
 
 // Pixels of the panels' background colour in a box.
@@ -534,14 +535,15 @@ TEST(WindowLayout, PanelsLeaveTheSceneFreeAtThreeSizes)
     for (const auto& [width, height] : {std::pair{640, 480}, {1280, 800}, {1920, 1080}}) {
         SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
         std::string error;
-        ASSERT_TRUE(openWindow(width, height, error)) << error;
+        ProgramWindow window;
+        ASSERT_TRUE(window.open(width, height, error)) << error;
         {
             Scene scene(7, 10);
             World& w = scene.world();
             RunOptions o;
             o.frames = 40;
             o.screenshotFile = (dir / "warm.png").string();
-            ASSERT_EQ(runWindowed(w, o, 0, nullptr), 0);
+            ASSERT_EQ(window.run(w, o, 0, nullptr), 0);
             // Every window open: the inspector with a creature, the hall of
             // fame and the statistics expanded, and a message up.
             w.view.selectedAgent = &*std::next(w.sim.population.begin(), 2);
@@ -552,7 +554,7 @@ TEST(WindowLayout, PanelsLeaveTheSceneFreeAtThreeSizes)
                 (dir / ("layout-" + std::to_string(width) + ".png")).string();
             o.frames = 20;
             o.screenshotFile = file;
-            ASSERT_EQ(runWindowed(w, o, 0, nullptr), 0);
+            ASSERT_EQ(window.run(w, o, 0, nullptr), 0);
 
             std::vector<PanelRect> panels;
             for (const char* name : {"ControlBar", "Creature", "Hall of fame", "###Statistics"}) {
@@ -571,7 +573,7 @@ TEST(WindowLayout, PanelsLeaveTheSceneFreeAtThreeSizes)
             // The status text, the message and the label above the followed
             // creature, and the middle of the view where it stands.
             int texts = 0;
-            for (const auto& t : windowBackend()->lastTextRects()) {
+            for (const auto& t : window.backend()->lastTextRects()) {
                 const PanelRect r{t.x, t.y, t.width, t.height};
                 for (const PanelRect& p : panels)
                     EXPECT_FALSE(r.overlaps(p)) << "text of size " << t.size;
@@ -585,7 +587,7 @@ TEST(WindowLayout, PanelsLeaveTheSceneFreeAtThreeSizes)
                 fs::copy_file(file, fs::path(keep) / fs::path(file).filename(),
                               fs::copy_options::overwrite_existing);
         }
-        closeWindow();
+        window.close();
     }
     fs::remove_all(dir);
 }
@@ -616,7 +618,8 @@ TEST(WindowLayout, PanelsFitWithACreatureSelected)
     for (const auto& [width, height] : {std::pair{800, 600}, {1280, 800}, {1920, 1080}}) {
         SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
         std::string error;
-        ASSERT_TRUE(openWindow(width, height, error)) << error;
+        ProgramWindow window;
+        ASSERT_TRUE(window.open(width, height, error)) << error;
         {
             Scene scene(7, 10);
             World& w = scene.world();
@@ -625,7 +628,7 @@ TEST(WindowLayout, PanelsFitWithACreatureSelected)
             RunOptions o;
             o.frames = 20;
             o.screenshotFile = (dir / "warm.png").string();
-            ASSERT_EQ(runWindowed(w, o, 0, nullptr), 0);
+            ASSERT_EQ(window.run(w, o, 0, nullptr), 0);
             w.view.selectedAgent = &*std::next(w.sim.population.begin(), 2);
             ImGui::SetWindowCollapsed("###Statistics", false);
             ImGui::SetWindowCollapsed("Hall of fame", false);
@@ -634,7 +637,7 @@ TEST(WindowLayout, PanelsFitWithACreatureSelected)
                     .string();
             o.frames = 20;
             o.screenshotFile = file;
-            ASSERT_EQ(runWindowed(w, o, 0, nullptr), 0);
+            ASSERT_EQ(window.run(w, o, 0, nullptr), 0);
 
             const int rows = inspectorRowsShown();
             const FameShown fame = hallOfFameShown();
@@ -671,7 +674,7 @@ TEST(WindowLayout, PanelsFitWithACreatureSelected)
                 fs::copy_file(file, fs::path(keep) / fs::path(file).filename(),
                               fs::copy_options::overwrite_existing);
         }
-        closeWindow();
+        window.close();
     }
     fs::remove_all(dir);
 }
@@ -711,15 +714,16 @@ TEST(SceneLabels, AnEnlargedChartCoversTheFollowedCreaturesLabel)
 {
     const fs::path dir = fs::temp_directory_path() / ("creatures_label_" + std::to_string(::getpid()));
     fs::create_directories(dir);
+    ProgramWindow window;
     auto run = [&](World& w, int frames, const std::string& name) {
         RunOptions o;
         o.frames = frames;
         o.screenshotFile = (dir / name).string();
-        EXPECT_EQ(runWindowed(w, o, 0, nullptr), 0);
+        EXPECT_EQ(window.run(w, o, 0, nullptr), 0);
         return load(o.screenshotFile);
     };
     std::string error;
-    ASSERT_TRUE(openWindow(1280, 800, error)) << error;
+    ASSERT_TRUE(window.open(1280, 800, error)) << error;
     {
         Scene scene(7, 10);
         World& w = scene.world();
@@ -728,13 +732,13 @@ TEST(SceneLabels, AnEnlargedChartCoversTheFollowedCreaturesLabel)
         ImGui::SetWindowCollapsed("###Statistics", false);
         showLargeChart("Population");
         run(w, 3, "chart.png");
-        windowBackend()->setPaused(true);
+        window.backend()->setPaused(true);
         const Picture labelled = run(w, 3, "labelled.png");
         const ImGuiWindow* chart = ImGui::FindWindowByName("###LargeChart");
         ASSERT_TRUE(chart && chart->Active);
         // The label's box inside the chart's.
         int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-        for (const auto& t : windowBackend()->lastTextRects())
+        for (const auto& t : window.backend()->lastTextRects())
             if (t.label) {
                 x0 = static_cast<int>(std::max(t.x, chart->Pos.x + 2));
                 y0 = static_cast<int>(std::max(t.y, chart->Pos.y + 2));
@@ -746,13 +750,13 @@ TEST(SceneLabels, AnEnlargedChartCoversTheFollowedCreaturesLabel)
 
         w.view.followMode = 0;
         const Picture unlabelled = run(w, 3, "unlabelled.png");
-        for (const auto& t : windowBackend()->lastTextRects())
+        for (const auto& t : window.backend()->lastTextRects())
             EXPECT_FALSE(t.label);
         EXPECT_EQ(differing(labelled, unlabelled, x0, y0, x1, y1), 0);
-        windowBackend()->setPaused(false);
+        window.backend()->setPaused(false);
         showLargeChart("");
     }
-    closeWindow();
+    window.close();
     if (const char* keep = std::getenv("CREATURES_KEEP_PICTURES"))
         for (const auto& e : fs::directory_iterator(dir))
             fs::copy_file(e.path(), fs::path(keep) / ("label_" + e.path().filename().string()),
@@ -770,11 +774,12 @@ TEST(FamilyTreeWindow, DockedClickedAndTheSameAfterALoad)
 {
     const fs::path dir = fs::temp_directory_path() / ("creatures_tree_" + std::to_string(::getpid()));
     fs::create_directories(dir);
+    ProgramWindow window;
     auto run = [&](World& w, int frames, const std::string& name) {
         RunOptions o;
         o.frames = frames;
         o.screenshotFile = (dir / name).string();
-        EXPECT_EQ(runWindowed(w, o, 0, nullptr), 0);
+        EXPECT_EQ(window.run(w, o, 0, nullptr), 0);
         return load(o.screenshotFile);
     };
     auto rectOf = [](const char* name) {
@@ -785,7 +790,7 @@ TEST(FamilyTreeWindow, DockedClickedAndTheSameAfterALoad)
     for (const auto& [width, height] : {std::pair{640, 480}, {1280, 800}, {1920, 1080}}) {
         SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
         std::string error;
-        ASSERT_TRUE(openWindow(width, height, error)) << error;
+        ASSERT_TRUE(window.open(width, height, error)) << error;
         {
             Scene scene(7, 10);
             World& w = scene.world();
@@ -808,7 +813,7 @@ TEST(FamilyTreeWindow, DockedClickedAndTheSameAfterALoad)
             EXPECT_GT(panels[0].height, 0.25f * height);
             for (std::size_t j = 1; j < panels.size(); ++j)
                 EXPECT_FALSE(panels[0].overlaps(panels[j])) << j;
-            for (const auto& t : windowBackend()->lastTextRects())
+            for (const auto& t : window.backend()->lastTextRects())
                 EXPECT_FALSE(panels[0].overlaps(PanelRect{t.x, t.y, t.width, t.height}))
                     << "text of size " << t.size;
             EXPECT_FALSE(panels[0].overlaps(
@@ -819,17 +824,17 @@ TEST(FamilyTreeWindow, DockedClickedAndTheSameAfterALoad)
                         width, height, 100.0f * free);
             EXPECT_GE(free, 0.40f);
             // Tab: no panel drawn, the tree neither.
-            windowBackend()->setPanelsShown(false);
+            window.backend()->setPanelsShown(false);
             run(w, 2, "hidden.png");
             EXPECT_EQ(rectOf("###FamilyTree").area(), 0.0f);
-            windowBackend()->setPanelsShown(true);
+            window.backend()->setPanelsShown(true);
         }
-        closeWindow();
+        window.close();
     }
 
     // A run with deaths: two creatures die, the refill brings others.
     std::string error;
-    ASSERT_TRUE(openWindow(1280, 800, error)) << error;
+    ASSERT_TRUE(window.open(1280, 800, error)) << error;
     auto scene = std::make_unique<Scene>(7, 10);
     World& w = scene->world();
     scene->step(600);
@@ -842,7 +847,7 @@ TEST(FamilyTreeWindow, DockedClickedAndTheSameAfterALoad)
     run(w, 1, "first.png"); // the window's panels exist from their first frame
     ImGui::SetWindowCollapsed("###FamilyTree", false);
     showEveryFamilyLine(true);
-    windowBackend()->setPaused(true);
+    window.backend()->setPaused(true);
     run(w, 3, "tree.png");
     const DrawnFamilyTree* drawn = drawnFamilyTree();
     ASSERT_NE(drawn, nullptr);
@@ -876,11 +881,11 @@ TEST(FamilyTreeWindow, DockedClickedAndTheSameAfterALoad)
         }
     EXPECT_GT(white, 20);
     EXPECT_EQ(clickFamilyTree(w, x, y, true), living);
-    windowBackend()->setPaused(false);
+    window.backend()->setPaused(false);
     run(w, 5, "followed.png");
     ASSERT_NE(w.view.followedAgent, nullptr);
     EXPECT_EQ(w.view.followedAgent->creatureId, living);
-    windowBackend()->setPaused(true);
+    window.backend()->setPaused(true);
     const int dead = barMiddle(false, x, y);
     ASSERT_GE(dead, 0);
     EXPECT_EQ(clickFamilyTree(w, x, y, false), dead);
@@ -904,10 +909,10 @@ TEST(FamilyTreeWindow, DockedClickedAndTheSameAfterALoad)
     EXPECT_EQ(encodeFamily(scene->world().sim.family), tree);
     EXPECT_EQ(drawn->layout->nodes.size(), nodes);
     EXPECT_EQ(drawn->layout->lanes.size(), lanes);
-    windowBackend()->setPaused(false);
+    window.backend()->setPaused(false);
     showEveryFamilyLine(false);
     scene.reset();
-    closeWindow();
+    window.close();
     if (const char* keep = std::getenv("CREATURES_KEEP_PICTURES"))
         for (const auto& e : fs::directory_iterator(dir))
             if (e.path().extension() == ".png")
@@ -930,7 +935,7 @@ TEST_F(WindowTest, ARunStopsAtItsStepLimitWhileTheDrawingIsSkipped)
         o.framesGiven = true;
         o.serialSteps = serial;
         const long long before = w.sim.counters.steps;
-        ASSERT_EQ(runWindowed(w, o, 0, nullptr), 0);
+        ASSERT_EQ(window.run(w, o, 0, nullptr), 0);
         EXPECT_EQ(w.sim.counters.steps - before, 31) << (serial ? "serial" : "beside");
     }
 }
