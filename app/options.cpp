@@ -4,24 +4,19 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdint>
 #include <set>
+#include <type_traits>
 #include <utility>
+#include <variant>
 
 #include "run/archipelago.h"
+#include "run/run_paths.h"
 #include "run/tree_export.h"
 #include "base/decimal.h"
 #include "ecology/simulation.h"
 
 namespace {
-
-bool readSeconds(const std::string& s, double& out)
-{
-    double v = 0;
-    if (!readDecimal(s, v) || v < 0 || v > kMaxRunSeconds)
-        return false;
-    out = v;
-    return true;
-}
 
 // An argument that looks like an option of one dash ("-h", "-seed"); a
 // negative number is a run number instead.
@@ -73,33 +68,174 @@ std::string pathProblem(const std::string& path, bool folder)
     return std::string();
 }
 
-// Helpers of the table below.
-using Take = bool (*)(RunOptions& out, const std::string& option, const std::string& value,
-                      std::string& error);
+// What an option takes and where its value goes.
+enum class Kind {
+    Switch,  // no value: the flag is set
+    Whole,   // a whole number from `least` to `most`
+    Seconds, // simulated seconds from `least` (0 too when it means never) up to the longest run
+    File,    // the name of a file the run reads
+    Folder,  // the name of a folder the run reads
+    Path,    // a path of the run (run/run_paths.h): written, or read by each island as its own
+    Own,     // read by a function of its own
+};
 
-bool takeName(std::string& target, const std::string& option, const std::string& value,
-              std::string& error)
-{
-    if (value.empty()) {
-        const bool folder =
-            option == "--load-all" || option == "--save-all" || option == "--founders";
-        error = option + (folder ? " needs a folder name" : " needs a file name");
-        return false;
+// A field of RunOptions.
+using Field = std::variant<std::monostate, bool RunOptions::*, int RunOptions::*,
+                           long long RunOptions::*, std::uint32_t RunOptions::*,
+                           double RunOptions::*, std::string RunOptions::*,
+                           std::vector<std::string> RunOptions::*>;
+
+using Take = bool (*)(RunOptions& out, const std::string& value, std::string& error);
+
+struct Value {
+    Kind kind;
+    Field field; // where it goes (a path's field is in its run path)
+    double least = 0;
+    double most = 0;
+    // What a refused value is said to need ("--steps needs a whole number
+    // of steps, not 'x'"); for a name, what an empty one needs. By default
+    // the range of a whole number, or a file or folder name.
+    const char* wanted = nullptr;
+    bool zeroIsNever = false;           // seconds: 0 is taken too
+    bool RunOptions::*given = nullptr;  // set once the option is taken
+    bool (*accepts)(const std::string& name) = nullptr; // a name must also pass this
+    const char* accepted = nullptr;     // ... said as what it needs
+    Take take = nullptr;                // Kind::Own
+
+    Value& givenIn(bool RunOptions::*flag)
+    {
+        given = flag;
+        return *this;
     }
-    target = value;
-    return true;
+    Value& accepting(bool (*check)(const std::string& name), const char* what)
+    {
+        accepts = check;
+        accepted = what;
+        return *this;
+    }
+};
+
+Value flag(bool RunOptions::*field)
+{
+    return {Kind::Switch, field};
+}
+Value whole(Field field, unsigned long long least, unsigned long long most,
+            const char* wanted = nullptr)
+{
+    return {Kind::Whole, field, static_cast<double>(least), static_cast<double>(most), wanted};
+}
+Value seconds(double RunOptions::*field, double least, const char* wanted, bool zeroIsNever = false)
+{
+    return {Kind::Seconds, field, least, kMaxRunSeconds, wanted, zeroIsNever};
+}
+Value file(Field field)
+{
+    return {Kind::File, field};
+}
+Value folder(Field field)
+{
+    return {Kind::Folder, field};
+}
+Value path(const char* wanted = nullptr)
+{
+    return {Kind::Path, std::monostate(), 0, 0, wanted};
+}
+Value own(Take take, Field field = std::monostate())
+{
+    Value v{Kind::Own, field};
+    v.take = take;
+    return v;
+}
+
+// When a rule of combinations is checked: the trial's before the run
+// number is read (the words after the options are its files), the others
+// after it, a stage at a time, within a stage in the order of the table.
+enum class Stage { Trial, Summary, Islands, Window, Start };
+
+struct Rule {
+    enum class Kind {
+        OnlyWith,   // the option goes with `options` alone, and with no run number
+        Companions, // `options` go only with this option (or one of `alsoWith`)
+        Excludes,   // the option cannot go with any of `options`
+    };
+    Kind kind;
+    Stage stage;
+    std::vector<const char*> options;
+    // OnlyWith: what the option does ("--trial makes no run"); Excludes: the
+    // whole refusal.
+    const char* text = nullptr;
+    std::vector<const char*> alsoWith = {};
+    // Companions: not checked while this option is given; the program
+    // checks them once it has looked at what the option names.
+    const char* waitsFor = nullptr;
+};
+
+Rule onlyWith(Stage stage, std::vector<const char*> options, const char* what)
+{
+    return {Rule::Kind::OnlyWith, stage, std::move(options), what};
+}
+Rule companions(Stage stage, std::vector<const char*> options,
+                std::vector<const char*> alsoWith = {}, const char* waitsFor = nullptr)
+{
+    return {Rule::Kind::Companions, stage, std::move(options), nullptr, std::move(alsoWith),
+            waitsFor};
+}
+Rule excludes(Stage stage, std::vector<const char*> options, const char* refusal)
+{
+    return {Rule::Kind::Excludes, stage, std::move(options), refusal};
 }
 
 // Every option: its name, its argument (none for a switch), its lines of
-// --help, and what it does with its value. --set alone may be given more
-// than once (once a setting, which it checks itself).
+// --help, what it takes and where it goes, and what it goes with. --set
+// alone may be given more than once (once a setting, which it checks
+// itself).
 struct OptionSpec {
     const char* name;
     const char* argument; // nullptr: a switch
     const char* help;     // lines after the first are indented under it
-    Take take;
+    Value value;
+    std::vector<Rule> rules = {};
     bool repeatable = false;
 };
+
+bool knownTreeFormat(const std::string& name)
+{
+    return treeFormatOf(name) != TreeFormat::None;
+}
+
+bool takeWindow(RunOptions& o, const std::string& v, std::string& error)
+{
+    const std::size_t x = v.find('x');
+    unsigned long long width = 0, height = 0;
+    if (x == std::string::npos || !readWholeNumber(v.substr(0, x), 16384, width) ||
+        !readWholeNumber(v.substr(x + 1), 16384, height) || width < 320 || height < 240) {
+        error = "--window needs WIDTHxHEIGHT in pixels, at least 320x240, not '" + v + "'";
+        return false;
+    }
+    o.windowWidth = static_cast<int>(width);
+    o.windowHeight = static_cast<int>(height);
+    return true;
+}
+
+bool takeSetting(RunOptions& o, const std::string& v, std::string& error)
+{
+    SettingOverride s;
+    if (!parseSettingOverride(v, s, error))
+        return false;
+    for (const SettingOverride& earlier : o.settings) {
+        if (earlier.setting == s.setting) {
+            error = std::string("--set ") + s.setting->name + " is given twice";
+            return false;
+        }
+    }
+    o.settings.push_back(s);
+    return true;
+}
+
+constexpr const char* kOneStepOrNever =
+    "0 (never) or at least one step of 0.03 simulated seconds";
+constexpr const char* kNoArchipelago =
+    "an archipelago cannot go with --load-creature or --show-creature";
 
 const std::vector<OptionSpec>& optionTable()
 {
@@ -107,171 +243,79 @@ const std::vector<OptionSpec>& optionTable()
         {"--headless", nullptr,
          "no window and no frame pacing: run as fast as possible\n"
          "(also what happens when there is no display)",
-         [](RunOptions& o, const std::string&, const std::string&, std::string&) {
-             o.headless = true;
-             return true;
-         }},
+         flag(&RunOptions::headless)},
         {"--seed", "N", "seed the random generator with N exactly (repeatable runs)",
-         [](RunOptions& o, const std::string&, const std::string& v, std::string& error) {
-             unsigned long long n = 0;
-             if (!readWholeNumber(v, 0xFFFFFFFFull, n)) {
-                 error = "--seed needs a whole number from 0 to 4294967295, not '" + v + "'";
-                 return false;
-             }
-             o.seedGiven = true;
-             o.seed = static_cast<std::uint32_t>(n);
-             return true;
-         }},
+         whole(&RunOptions::seed, 0, 0xFFFFFFFFull).givenIn(&RunOptions::seedGiven)},
         {"--steps", "N", "stop after N simulation steps of 0.03 s",
-         [](RunOptions& o, const std::string&, const std::string& v, std::string& error) {
-             unsigned long long n = 0;
-             if (!readWholeNumber(v, 1ull << 62, n)) {
-                 error = "--steps needs a whole number of steps, not '" + v + "'";
-                 return false;
-             }
-             o.steps = static_cast<long long>(n);
-             return true;
-         }},
+         whole(&RunOptions::steps, 0, 1ull << 62, "a whole number of steps")},
         {"--seconds", "S",
          "stop after S seconds of simulated time (with\n"
          "--summarize: the length of the run that wrote the file)",
-         [](RunOptions& o, const std::string&, const std::string& v, std::string& error) {
-             if (readSeconds(v, o.seconds))
-                 return true;
-             error = "--seconds needs a number of simulated seconds, not '" + v + "'";
-             return false;
-         }},
-        {"--stats", "FILE", "write a CSV row of statistics per simulated second",
-         [](RunOptions& o, const std::string& n, const std::string& v, std::string& e) {
-             return takeName(o.statsFile, n, v, e);
-         }},
-        {"--lineage", "FILE", "write a CSV row per birth and per death",
-         [](RunOptions& o, const std::string& n, const std::string& v, std::string& e) {
-             return takeName(o.lineageFile, n, v, e);
-         }},
+         seconds(&RunOptions::seconds, 0, "a number of simulated seconds")},
+        {"--stats", "FILE", "write a CSV row of statistics per simulated second", path()},
+        {"--lineage", "FILE", "write a CSV row per birth and per death", path()},
         {"--champions", "DIR",
          "every simulated hour (and at the end) write the hour's\n"
          "best creature to DIR/hour-N.creature (DIR is made if\n"
          "missing)",
-         [](RunOptions& o, const std::string& n, const std::string& v, std::string& e) {
-             return takeName(o.championsDir, n, v, e);
-         }},
+         path("a file name")},
         {"--tree", "FILE",
          "write the family tree when the run ends: Newick for\n"
          "FILE.nwk, Graphviz DOT (both parents) for FILE.dot",
-         [](RunOptions& o, const std::string& n, const std::string& v, std::string& e) {
-             if (!takeName(o.treeFile, n, v, e))
-                 return false;
-             if (treeFormatOf(v) == TreeFormat::None) {
-                 e = "--tree needs a file ending in .nwk (Newick) or .dot (Graphviz), not '" + v +
-                     "'";
-                 return false;
-             }
-             return true;
-         }},
+         path().accepting(knownTreeFormat, "a file ending in .nwk (Newick) or .dot (Graphviz)")},
         {"--islands", "N",
          "an archipelago: N worlds of one experiment, each on a thread\n"
          "(island i seeded with the seed + (i-1)*1000003), sending\n"
          "their best creature round a ring every --migrate-every s",
-         [](RunOptions& o, const std::string&, const std::string& v, std::string& error) {
-             unsigned long long n = 0;
-             if (!readWholeNumber(v, kMaxIslands, n) || n < 1) {
-                 error = "--islands needs a whole number from 1 to " +
-                         std::to_string(kMaxIslands) + ", not '" + v + "'";
-                 return false;
-             }
-             o.islands = static_cast<int>(n);
-             return true;
-         }},
+         whole(&RunOptions::islands, 1, kMaxIslands),
+         // A loaded save may be an archipelago, which the program finds out
+         // when it looks at the folder.
+         {companions(Stage::Islands, {"--threads", "--migrate-every"}, {"--islands-mpi"},
+                     "--load-all")}},
         {"--threads", "K", "threads the islands run on (default: one a core)",
-         [](RunOptions& o, const std::string&, const std::string& v, std::string& error) {
-             unsigned long long n = 0;
-             if (!readWholeNumber(v, kMaxIslands, n) || n < 1) {
-                 error = "--threads needs a whole number from 1 to " +
-                         std::to_string(kMaxIslands) + ", not '" + v + "'";
-                 return false;
-             }
-             o.threads = static_cast<int>(n);
-             return true;
-         }},
+         whole(&RunOptions::threads, 1, kMaxIslands)},
         {"--migrate-every", "S",
          "simulated seconds between migrations of the islands\n"
          "(default 600; 0: never)",
-         [](RunOptions& o, const std::string&, const std::string& v, std::string& error) {
-             if (readSeconds(v, o.migrateEvery) &&
-                 !(o.migrateEvery > 0 && o.migrateEvery < kStepSize)) {
-                 o.migrateGiven = true;
-                 return true;
-             }
-             error = "--migrate-every needs 0 (never) or at least one step of 0.03 simulated "
-                     "seconds, not '" +
-                     v + "'";
-             return false;
-         }},
+         seconds(&RunOptions::migrateEvery, kStepSize, kOneStepOrNever, true)
+             .givenIn(&RunOptions::migrateGiven)},
         {"--islands-mpi", nullptr,
          "one island a process of an MPI run (mpirun -n N; builds\n"
          "with -DCREATURES_MPI=ON)",
-         [](RunOptions& o, const std::string&, const std::string&, std::string&) {
-             o.islandsMpi = true;
-             return true;
-         }},
+         flag(&RunOptions::islandsMpi),
+         {companions(Stage::Islands, {"--rank-wait"}),
+          excludes(Stage::Islands, {"--islands"},
+                   "--islands-mpi takes its islands from the processes; it cannot go with "
+                   "--islands")}},
         {"--rank-wait", "S",
          "with --islands-mpi: seconds a process waits without a word\n"
          "from the process before it in the ring (each signals every\n"
          "second) before it says so and ends the run (default 120)",
-         [](RunOptions& o, const std::string&, const std::string& v, std::string& error) {
-             if (readSeconds(v, o.rankWait) && o.rankWait >= 1) {
-                 o.rankWaitGiven = true;
-                 return true;
-             }
-             error = "--rank-wait needs a number of seconds from 1, not '" + v + "'";
-             return false;
-         }},
+         seconds(&RunOptions::rankWait, 1, "a number of seconds from 1")
+             .givenIn(&RunOptions::rankWaitGiven)},
         {"--trial", "FILE...",
          "set each creature file (this and every word after the\n"
          "options) alone on the standard course and print a row of\n"
          "figures each; no run is made (see --trial-csv and\n"
          "--trial-fresh)",
-         [](RunOptions& o, const std::string& n, const std::string& v, std::string& e) {
-             o.trialFiles.clear();
-             std::string file;
-             if (!takeName(file, n, v, e))
-                 return false;
-             o.trialFiles.push_back(file);
-             return true;
-         }},
-        {"--trial-csv", "FILE", "write the trial's rows as CSV",
-         [](RunOptions& o, const std::string& n, const std::string& v, std::string& e) {
-             return takeName(o.trialCsv, n, v, e);
-         }},
+         file(&RunOptions::trialFiles),
+         {onlyWith(Stage::Trial, {"--trial-csv", "--trial-fresh", "--set", "--headless"},
+                   "--trial makes no run"),
+          companions(Stage::Trial, {"--trial-fresh", "--trial-csv"})}},
+        {"--trial-csv", "FILE", "write the trial's rows as CSV", path()},
         {"--trial-fresh", nullptr,
          "creatures enter the trial with a fresh movement store\n"
          "(what their genome lets them learn), not what they learned",
-         [](RunOptions& o, const std::string&, const std::string&, std::string&) {
-             o.trialFresh = true;
-             return true;
-         }},
+         flag(&RunOptions::trialFresh)},
         {"--autosave", "S",
          "save the whole simulation into the folder autosave every\n"
          "S simulated seconds (0: never; default 600 in the window,\n"
          "never headless)",
-         [](RunOptions& o, const std::string&, const std::string& v, std::string& error) {
-             if (readSeconds(v, o.autosaveSeconds) &&
-                 !(o.autosaveSeconds > 0 && o.autosaveSeconds < kStepSize))
-                 return true;
-             error = "--autosave needs 0 (never) or at least one step of 0.03 simulated "
-                     "seconds, not '" +
-                     v + "'";
-             return false;
-         }},
-        {"--load-all", "DIR", "load a saved simulation before the run starts",
-         [](RunOptions& o, const std::string& n, const std::string& v, std::string& e) {
-             return takeName(o.loadAllDir, n, v, e);
-         }},
+         seconds(&RunOptions::autosaveSeconds, kStepSize, kOneStepOrNever, true)},
+        {"--load-all", "DIR", "load a saved simulation before the run starts", path()},
         {"--load-creature", "FILE", "add the creature of a .creature file to the world at start",
-         [](RunOptions& o, const std::string& n, const std::string& v, std::string& e) {
-             return takeName(o.loadCreatureFile, n, v, e);
-         }},
+         file(&RunOptions::loadCreatureFile),
+         {excludes(Stage::Islands, {"--islands", "--islands-mpi"}, kNoArchipelago)}},
         {"--founders", "DIR",
          "start a fresh world with the creature of every\n"
          "DIR/*.creature file (in name order) among its first\n"
@@ -279,106 +323,55 @@ const std::vector<OptionSpec>& optionTable()
          "the rest made as usual up to minPopulation; the world runs\n"
          "by the files' rules (--set wins; files that disagree are\n"
          "refused)",
-         [](RunOptions& o, const std::string& n, const std::string& v, std::string& e) {
-             return takeName(o.foundersDir, n, v, e);
-         }},
+         folder(&RunOptions::foundersDir),
+         {excludes(Stage::Start,
+                   {"--load-all", "--load-creature", "--show-creature", "--islands",
+                    "--islands-mpi"},
+                   "--founders starts a fresh world of its own; it cannot go with --load-all, "
+                   "--load-creature, --show-creature or islands")}},
         {"--show-creature", "FILE",
          "show the creature of a .creature file alone on empty\n"
          "ground, the camera following it (it comes back when it\n"
          "dies)",
-         [](RunOptions& o, const std::string& n, const std::string& v, std::string& e) {
-             return takeName(o.showCreatureFile, n, v, e);
-         }},
-        {"--save-all", "DIR", "save the simulation when the run ends (also after Ctrl-C)",
-         [](RunOptions& o, const std::string& n, const std::string& v, std::string& e) {
-             return takeName(o.saveAllDir, n, v, e);
-         }},
+         file(&RunOptions::showCreatureFile),
+         {excludes(Stage::Islands, {"--islands", "--islands-mpi"}, kNoArchipelago),
+          excludes(Stage::Start, {"--load-all", "--load-creature"},
+                   "--show-creature shows one creature alone; it cannot go with --load-all or "
+                   "--load-creature")}},
+        {"--save-all", "DIR", "save the simulation when the run ends (also after Ctrl-C)", path()},
         {"--screenshot", "FILE", "draw --frames frames in the window, save it as a PNG, exit",
-         [](RunOptions& o, const std::string&, const std::string& v, std::string& error) {
-             if (!v.empty()) {
-                 o.screenshotFile = v;
-                 return true;
-             }
-             error = "--screenshot needs a file name";
-             return false;
-         }},
+         path(),
+         {excludes(Stage::Window, {"--headless"},
+                   "--screenshot needs the window; it cannot go with --headless")}},
         {"--frames", "N",
          "frames drawn before the screenshot (default 120); without\n"
          "--screenshot the window closes after N frames",
-         [](RunOptions& o, const std::string&, const std::string& v, std::string& error) {
-             unsigned long long n = 0;
-             if (!readWholeNumber(v, 1000000, n) || n == 0) {
-                 error = "--frames needs a whole number from 1 to 1000000, not '" + v + "'";
-                 return false;
-             }
-             o.frames = static_cast<long long>(n);
-             o.framesGiven = true;
-             return true;
-         }},
+         whole(&RunOptions::frames, 1, 1000000).givenIn(&RunOptions::framesGiven)},
         {"--window", "WxH",
          "the window's size in pixels (default: most of the screen;\n"
          "640x480 for --screenshot)",
-         [](RunOptions& o, const std::string&, const std::string& v, std::string& error) {
-             const std::size_t x = v.find('x');
-             unsigned long long width = 0, height = 0;
-             if (x == std::string::npos || !readWholeNumber(v.substr(0, x), 16384, width) ||
-                 !readWholeNumber(v.substr(x + 1), 16384, height) || width < 320 ||
-                 height < 240) {
-                 error = "--window needs WIDTHxHEIGHT in pixels, at least 320x240, not '" + v +
-                         "'";
-                 return false;
-             }
-             o.windowWidth = static_cast<int>(width);
-             o.windowHeight = static_cast<int>(height);
-             return true;
-         }},
+         own(takeWindow, &RunOptions::windowWidth)},
         {"--serial-steps", nullptr,
          "run the window's steps between its frames rather than\n"
          "beside the drawing (slower; to compare the two)",
-         [](RunOptions& o, const std::string&, const std::string&, std::string&) {
-             o.serialSteps = true;
-             return true;
-         }},
+         flag(&RunOptions::serialSteps)},
         {"--record", "FILE",
          "record a video of the window (30 frames per second,\n"
          "through ffmpeg from the PATH), e.g. --record run.mp4",
-         [](RunOptions& o, const std::string& n, const std::string& v, std::string& e) {
-             return takeName(o.recordFile, n, v, e);
-         }},
+         path(),
+         {excludes(Stage::Window, {"--headless"},
+                   "--record needs the window; it cannot go with --headless"),
+          companions(Stage::Window, {"--record-scene", "--record-every"})}},
         {"--record-scene", nullptr,
          "the video holds the scene alone, without the panels and\n"
          "texts",
-         [](RunOptions& o, const std::string&, const std::string&, std::string&) {
-             o.recordScene = true;
-             return true;
-         }},
+         flag(&RunOptions::recordScene)},
         {"--record-every", "N", "a timelapse: every Nth frame goes into the video",
-         [](RunOptions& o, const std::string&, const std::string& v, std::string& error) {
-             unsigned long long n = 0;
-             if (!readWholeNumber(v, 1000000, n) || n == 0) {
-                 error = "--record-every needs a whole number of frames from 1, not '" + v + "'";
-                 return false;
-             }
-             o.recordEvery = static_cast<long long>(n);
-             return true;
-         }},
+         whole(&RunOptions::recordEvery, 1, 1000000, "a whole number of frames from 1")},
         {"--set", "NAME=VALUE",
          "change a world setting (repeatable; see below); with\n"
          "--load-all it overrides the loaded value",
-         [](RunOptions& o, const std::string&, const std::string& v, std::string& error) {
-             SettingOverride s;
-             if (!parseSettingOverride(v, s, error))
-                 return false;
-             for (const SettingOverride& earlier : o.settings) {
-                 if (earlier.setting == s.setting) {
-                     error = std::string("--set ") + s.setting->name + " is given twice";
-                     return false;
-                 }
-             }
-             o.settings.push_back(s);
-             return true;
-         },
-         true},
+         own(takeSetting), {}, true},
         {"--summarize", "FILE",
          "run nothing: print the summary of a run's statistics\n"
          "file (--stats) as two CSV tables: its totals at the end,\n"
@@ -389,14 +382,11 @@ const std::vector<OptionSpec>& optionTable()
          "per minute and the mean progress, with its trend over the\n"
          "last five minutes. The run's length is --seconds S, else\n"
          "the file's last time. Goes with --seconds only",
-         [](RunOptions& o, const std::string& n, const std::string& v, std::string& e) {
-             return takeName(o.summarizeFile, n, v, e);
-         }},
-        {"--help", nullptr, "show this text",
-         [](RunOptions& o, const std::string&, const std::string&, std::string&) {
-             o.help = true;
-             return true;
-         }},
+         file(&RunOptions::summarizeFile),
+         // Beside a reading of a file, an option of a run would be left
+         // out silently.
+         {onlyWith(Stage::Summary, {"--seconds", "--help"}, "--summarize runs nothing")}},
+        {"--help", nullptr, "show this text", flag(&RunOptions::help)},
     };
     return table;
 }
@@ -407,6 +397,214 @@ const OptionSpec* findOption(const std::string& name)
         if (name == o.name)
             return &o;
     return nullptr;
+}
+
+// Where the option's value goes: its own field, or its run path's.
+Field fieldOf(const OptionSpec& o)
+{
+    if (o.value.kind != Kind::Path)
+        return o.value.field;
+    const RunPath* p = findRunPath(o.name);
+    return p ? Field(p->field) : Field();
+}
+
+void putNumber(RunOptions& out, const Field& field, double value)
+{
+    std::visit(
+        [&](auto f) {
+            if constexpr (!std::is_same_v<decltype(f), std::monostate>) {
+                using T = std::remove_reference_t<decltype(out.*f)>;
+                if constexpr (std::is_arithmetic_v<T>)
+                    out.*f = static_cast<T>(value);
+            }
+        },
+        field);
+}
+
+void putName(RunOptions& out, const Field& field, const std::string& name)
+{
+    if (auto f = std::get_if<std::string RunOptions::*>(&field))
+        out.**f = name;
+    else if (auto list = std::get_if<std::vector<std::string> RunOptions::*>(&field))
+        out.**list = {name};
+}
+
+// Reads the option's value into `out`; false with `error` when it is refused.
+bool takeValue(const OptionSpec& o, RunOptions& out, const std::string& v, std::string& error)
+{
+    const Value& value = o.value;
+    const Field field = fieldOf(o);
+    const std::string refused = std::string(o.name) + " needs ";
+    switch (value.kind) {
+    case Kind::Switch: out.*std::get<bool RunOptions::*>(field) = true; break;
+    case Kind::Whole: {
+        // Whole numbers of the table's bounds are exact as doubles.
+        const auto least = static_cast<unsigned long long>(value.least);
+        const auto most = static_cast<unsigned long long>(value.most);
+        unsigned long long n = 0;
+        if (!readWholeNumber(v, most, n) || n < least) {
+            error = refused +
+                    (value.wanted ? std::string(value.wanted)
+                                  : "a whole number from " + std::to_string(least) + " to " +
+                                        std::to_string(most)) +
+                    ", not '" + v + "'";
+            return false;
+        }
+        putNumber(out, field, static_cast<double>(n));
+        break;
+    }
+    case Kind::Seconds: {
+        double s = 0;
+        if (!readDecimal(v, s) || s < 0 || s > value.most ||
+            (s < value.least && !(value.zeroIsNever && s == 0))) {
+            error = refused + value.wanted + ", not '" + v + "'";
+            return false;
+        }
+        putNumber(out, field, s);
+        break;
+    }
+    case Kind::File:
+    case Kind::Folder:
+    case Kind::Path: {
+        const RunPath* p = value.kind == Kind::Path ? findRunPath(o.name) : nullptr;
+        const bool isFolder = value.kind == Kind::Folder || (p && p->folder);
+        if (v.empty()) {
+            error = refused + (value.wanted ? value.wanted
+                               : isFolder   ? "a folder name"
+                                            : "a file name");
+            return false;
+        }
+        if (value.accepts && !value.accepts(v)) {
+            error = refused + value.accepted + ", not '" + v + "'";
+            return false;
+        }
+        putName(out, field, v);
+        break;
+    }
+    case Kind::Own:
+        if (!value.take(out, v, error))
+            return false;
+        break;
+    }
+    if (value.given)
+        out.*value.given = true;
+    return true;
+}
+
+// Whether the option holds a value: it was taken (for an option that says
+// so), or its field is other than a fresh record's.
+bool inEffect(const OptionSpec& o, const RunOptions& options)
+{
+    if (o.value.given)
+        return options.*o.value.given;
+    static const RunOptions fresh;
+    return std::visit(
+        [&](auto f) {
+            if constexpr (std::is_same_v<decltype(f), std::monostate>)
+                return false;
+            else
+                return !(options.*f == fresh.*f);
+        },
+        fieldOf(o));
+}
+
+bool inEffect(const char* name, const RunOptions& options)
+{
+    const OptionSpec* o = findOption(name);
+    return o && inEffect(*o, options);
+}
+
+bool anyInEffect(const std::vector<const char*>& names, const RunOptions& options)
+{
+    for (const char* name : names)
+        if (inEffect(name, options))
+            return true;
+    return false;
+}
+
+// The first of the rule's companions in effect while neither the option
+// nor one it may stand for is: empty when there is none.
+std::string companionAlone(const OptionSpec& o, const Rule& rule, const RunOptions& options)
+{
+    if (inEffect(o, options) || anyInEffect(rule.alsoWith, options))
+        return std::string();
+    for (const char* companion : rule.options)
+        if (inEffect(companion, options))
+            return companion;
+    return std::string();
+}
+
+// Why the option's rule refuses the command line; empty when it does not.
+std::string refusal(const OptionSpec& o, const Rule& rule, const RunOptions& options,
+                    const std::vector<std::string>& given)
+{
+    switch (rule.kind) {
+    case Rule::Kind::OnlyWith:
+        if (!inEffect(o, options))
+            return std::string();
+        for (const std::string& option : given) {
+            bool fits = option == o.name;
+            for (const char* with : rule.options)
+                fits = fits || option == with;
+            if (!fits)
+                return std::string(rule.text) + "; it cannot go with " + option;
+        }
+        if (!options.remaining.empty())
+            return std::string(rule.text) + "; it cannot go with a run number";
+        return std::string();
+    case Rule::Kind::Companions: {
+        if (rule.waitsFor && inEffect(rule.waitsFor, options))
+            return std::string();
+        const std::string alone = companionAlone(o, rule, options);
+        return alone.empty() ? alone : alone + " goes with " + o.name;
+    }
+    case Rule::Kind::Excludes:
+        return inEffect(o, options) && anyInEffect(rule.options, options) ? rule.text
+                                                                           : std::string();
+    }
+    return std::string();
+}
+
+// The first refusal of the stage's rules, in the order of the table.
+bool refusedAt(Stage stage, const RunOptions& options, const std::vector<std::string>& given,
+               std::string& error)
+{
+    for (const OptionSpec& o : optionTable())
+        for (const Rule& rule : o.rules)
+            if (rule.stage == stage) {
+                error = refusal(o, rule, options, given);
+                if (!error.empty())
+                    return true;
+            }
+    return false;
+}
+
+// The run number: one word at most, a whole number with an optional sign
+// and nothing around it. It is mixed into the seed, so one the program
+// would have to change to hold (beyond an int) is refused.
+bool readRunNumber(RunOptions& out, std::string& error)
+{
+    out.runNumber = kDefaultRunNumber;
+    if (out.remaining.size() > 1) {
+        error = "one run number at most, not also '" + out.remaining[1] + "'";
+        return false;
+    }
+    if (out.remaining.size() == 1) {
+        const std::string& text = out.remaining[0];
+        const bool negative = text[0] == '-';
+        const bool sign = negative || text[0] == '+';
+        const unsigned long long limit =
+            negative ? static_cast<unsigned long long>(INT_MAX) + 1 : INT_MAX;
+        unsigned long long magnitude = 0;
+        if (!readWholeNumber(text.substr(sign ? 1 : 0), limit, magnitude)) {
+            error = "the run number must be a whole number from " + std::to_string(INT_MIN) +
+                    " to " + std::to_string(INT_MAX) + ", not '" + text + "'";
+            return false;
+        }
+        out.runNumber = static_cast<int>(negative ? -static_cast<long long>(magnitude)
+                                                  : static_cast<long long>(magnitude));
+    }
+    return true;
 }
 
 // The option lines of --help: the name and argument, then the help text
@@ -472,111 +670,20 @@ bool parseOptions(int argc, const char* const* argv, RunOptions& out, std::strin
             }
             ++i;
         }
-        if (!option->take(out, arg, value, error))
+        if (!takeValue(*option, out, value, error))
             return false;
     }
 
-    // A trial takes the words after the options as more creature files, and
-    // makes no run: only the rules (--set) and its own options go with it.
+    // A trial takes the words after the options as more creature files.
     if (!out.trialFiles.empty()) {
         out.trialFiles.insert(out.trialFiles.end(), out.remaining.begin(), out.remaining.end());
         out.remaining.clear();
-        for (const std::string& option : given) {
-            if (option != "--trial" && option != "--trial-csv" && option != "--trial-fresh" &&
-                option != "--set" && option != "--headless") {
-                error = "--trial makes no run; it cannot go with " + option;
-                return false;
-            }
-        }
-    } else if (!out.trialCsv.empty() || out.trialFresh) {
-        error = std::string(out.trialFresh ? "--trial-fresh" : "--trial-csv") + " goes with --trial";
-        return false;
     }
-
-    // The run number: one word at most, a whole number with an optional
-    // sign and nothing around it. It is mixed into the seed, so one the
-    // program would have to change to hold (beyond an int) is refused.
-    out.runNumber = kDefaultRunNumber;
-    if (out.remaining.size() > 1) {
-        error = "one run number at most, not also '" + out.remaining[1] + "'";
+    if (refusedAt(Stage::Trial, out, given, error) || !readRunNumber(out, error))
         return false;
-    }
-    if (out.remaining.size() == 1) {
-        const std::string& text = out.remaining[0];
-        const bool negative = text[0] == '-';
-        const bool sign = negative || text[0] == '+';
-        const unsigned long long limit =
-            negative ? static_cast<unsigned long long>(INT_MAX) + 1 : INT_MAX;
-        unsigned long long magnitude = 0;
-        if (!readWholeNumber(text.substr(sign ? 1 : 0), limit, magnitude)) {
-            error = "the run number must be a whole number from " + std::to_string(INT_MIN) +
-                    " to " + std::to_string(INT_MAX) + ", not '" + text + "'";
+    for (Stage stage : {Stage::Summary, Stage::Islands, Stage::Window, Stage::Start})
+        if (refusedAt(stage, out, given, error))
             return false;
-        }
-        out.runNumber = static_cast<int>(negative ? -static_cast<long long>(magnitude)
-                                                  : static_cast<long long>(magnitude));
-    }
-    // --summarize reads a file and runs nothing: an option of a run beside
-    // it would be silently left out, so it is refused.
-    if (!out.summarizeFile.empty()) {
-        for (const std::string& option : given) {
-            if (option != "--summarize" && option != "--seconds" && option != "--help") {
-                error = "--summarize runs nothing; it cannot go with " + option;
-                return false;
-            }
-        }
-        if (!out.remaining.empty()) {
-            error = "--summarize runs nothing; it cannot go with a run number";
-            return false;
-        }
-    }
-    // --threads and --migrate-every also go with the load of a saved
-    // archipelago, which the program finds out when it looks at the folder.
-    if (out.loadAllDir.empty()) {
-        const std::string alone = archipelagoOptionWithoutIslands(out, 0);
-        if (!alone.empty()) {
-            error = alone + " goes with --islands";
-            return false;
-        }
-    }
-    if (out.rankWaitGiven && !out.islandsMpi) {
-        error = "--rank-wait goes with --islands-mpi";
-        return false;
-    }
-    if (out.islandsMpi && out.islands > 0) {
-        error = "--islands-mpi takes its islands from the processes; it cannot go with --islands";
-        return false;
-    }
-    if ((out.islands > 0 || out.islandsMpi) &&
-        (!out.loadCreatureFile.empty() || !out.showCreatureFile.empty())) {
-        error = "an archipelago cannot go with --load-creature or --show-creature";
-        return false;
-    }
-    if (out.headless && !out.screenshotFile.empty()) {
-        error = "--screenshot needs the window; it cannot go with --headless";
-        return false;
-    }
-    if (out.headless && !out.recordFile.empty()) {
-        error = "--record needs the window; it cannot go with --headless";
-        return false;
-    }
-    if (out.recordFile.empty() && (out.recordScene || out.recordEvery != 1)) {
-        error = std::string(out.recordScene ? "--record-scene" : "--record-every") +
-                " goes with --record";
-        return false;
-    }
-    if (!out.foundersDir.empty() &&
-        (!out.loadAllDir.empty() || !out.loadCreatureFile.empty() ||
-         !out.showCreatureFile.empty() || out.islands > 0 || out.islandsMpi)) {
-        error = "--founders starts a fresh world of its own; it cannot go with --load-all, "
-                "--load-creature, --show-creature or islands";
-        return false;
-    }
-    if (!out.showCreatureFile.empty() && (!out.loadAllDir.empty() || !out.loadCreatureFile.empty())) {
-        error = "--show-creature shows one creature alone; it cannot go with --load-all or "
-                "--load-creature";
-        return false;
-    }
     return true;
 }
 
@@ -592,22 +699,16 @@ struct OutputPath {
 // island has of its own under each island's name.
 std::vector<OutputPath> outputPaths(const RunOptions& options, const std::vector<int>& islands)
 {
-    std::vector<OutputPath> paths = {{"--save-all", options.saveAllDir, true},
-                                     {"--champions", options.championsDir, true},
-                                     {"--trial-csv", options.trialCsv, false},
-                                     {"--screenshot", options.screenshotFile, false},
-                                     {"--record", options.recordFile, false}};
-    const std::pair<const char*, const std::string*> perIsland[] = {
-        {"--tree", &options.treeFile},
-        {"--stats", &options.statsFile},
-        {"--lineage", &options.lineageFile}};
-    for (const auto& [option, path] : perIsland) {
-        if (path->empty())
+    std::vector<OutputPath> paths;
+    for (const RunPath& p : runPaths()) {
+        const std::string& path = options.*p.field;
+        if (!p.option || !p.written || path.empty())
             continue;
-        if (islands.empty())
-            paths.push_back({option, *path, false});
-        for (int island : islands)
-            paths.push_back({option, islandFileName(*path, island), false});
+        if (p.island != IslandPath::Numbered || islands.empty())
+            paths.push_back({p.option, path, p.folder});
+        else
+            for (int island : islands)
+                paths.push_back({p.option, islandFileName(path, island), p.folder});
     }
     return paths;
 }
@@ -624,12 +725,12 @@ std::vector<int> islandNumbers(int n)
 
 std::string archipelagoOptionWithoutIslands(const RunOptions& options, int savedIslands)
 {
-    if (options.islands > 0 || options.islandsMpi || savedIslands > 0)
+    if (savedIslands > 0)
         return std::string();
-    if (options.threads > 0)
-        return "--threads";
-    if (options.migrateGiven)
-        return "--migrate-every";
+    const OptionSpec& islands = *findOption("--islands");
+    for (const Rule& rule : islands.rules)
+        if (rule.kind == Rule::Kind::Companions)
+            return companionAlone(islands, rule, options);
     return std::string();
 }
 
@@ -638,8 +739,7 @@ std::vector<std::string> replacedOutputs(const RunOptions& options, const std::v
     std::vector<std::string> replaced;
     for (const OutputPath& p : outputPaths(options, islands)) {
         struct stat st;
-        if (!p.folder && !p.path.empty() && ::stat(p.path.c_str(), &st) == 0 &&
-            S_ISREG(st.st_mode))
+        if (!p.folder && ::stat(p.path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
             replaced.push_back(p.path);
     }
     return replaced;
@@ -648,8 +748,6 @@ std::vector<std::string> replacedOutputs(const RunOptions& options, const std::v
 bool checkOutputPaths(const RunOptions& options, std::string& error, const std::vector<int>& islands)
 {
     for (const OutputPath& p : outputPaths(options, islands)) {
-        if (p.path.empty())
-            continue;
         const std::string problem = pathProblem(p.path, p.folder);
         if (!problem.empty()) {
             error = std::string(p.option) + " " + p.path + ": " + problem;

@@ -11,6 +11,7 @@
 #include "base/interrupt.h"
 #include "ecology/physics_world.h"
 #include "run/world_run.h"
+#include "ui/autosave_message.h"
 #include "ui/view_setup.h"
 
 namespace {
@@ -57,10 +58,7 @@ ShownArchipelago::ShownArchipelago(Archipelago& archipelago, std::vector<World*>
         World& w = world(i);
         followPreparedWorld(w, groundAtStart);
         w.view.islands = &view_;
-        // A failed autosave is also the island's message in the window.
-        a_.outputs(i).reportAutosaveFailures([&w](const std::string& why) {
-            showMessage(w.driver.message, why + "\nautosave failed", 5.0);
-        });
+        showAutosaveFailures(w, a_.outputs(i));
         trendPoint(i);
     }
     const int workers = std::max(1, a_.threads() - 1);

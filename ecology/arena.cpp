@@ -55,7 +55,6 @@ void resetWorld(Simulation& sim, const WorldSettings& settings)
     sim.extras.savedSerial = 0;
 
     const double S = settings.groundSize;
-    dRSetIdentity(sim.identityRotation);
 
     // Creatures beyond the minimum go; the ones kept are made anew, and new
     // ones take the ids from 0.

@@ -80,7 +80,6 @@ struct Simulation {
     // so worlds on several threads share none.
     dThreadingImplementationID solverThreading = nullptr;
     double stepSize = kStepSize;
-    dMatrix3 identityRotation = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0};
     bool ecologyEnabled = true;
     // The physics engine's own generator (it orders the constraints it
     // solves) is one per process; each world keeps its state here and hands

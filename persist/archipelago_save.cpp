@@ -179,7 +179,8 @@ bool decodeArchipelago(const std::string& text, ArchipelagoHeader& header,
 }
 
 std::string saveArchipelago(const std::string& folderName, const ArchipelagoHeader& header,
-                            const IslandSaves& islands, SaveCollective* c)
+                            const IslandSaves& islands, SaveCollective* c,
+                            const SaveCheckpoint& checkpoint)
 {
     const std::string folder = trimmed(folderName);
     if (c && !c->leads())
@@ -234,7 +235,7 @@ std::string saveArchipelago(const std::string& folderName, const ArchipelagoHead
     };
     std::string left;
     try {
-        left = writeFolder(folder, SavedFiles(), staleFile, sub);
+        left = writeFolder(folder, SavedFiles(), staleFile, sub, checkpoint);
     } catch (const std::string&) {
         if (c) {
             if (!othersStarted) {

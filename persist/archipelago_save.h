@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "persist/file_io.h"
+#include "persist/save_folder.h"
 
 class FolderLock;
 
@@ -69,8 +70,10 @@ std::string islandFolderName(int island);
 // process's. Returns an empty text when done, else what could not be
 // finished after the save took effect (save_folder.h); throws the failure
 // text (on every process of a collective) with nothing changed.
+// `checkpoint` is the leading process's save's (save_folder.h).
 std::string saveArchipelago(const std::string& folder, const ArchipelagoHeader& header,
-                            const IslandSaves& islands, SaveCollective* collective = nullptr);
+                            const IslandSaves& islands, SaveCollective* collective = nullptr,
+                            const SaveCheckpoint& checkpoint = {});
 
 // What a save folder holds, for a load.
 struct SaveLayout {

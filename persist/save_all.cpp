@@ -313,7 +313,7 @@ SavedFiles simulationFiles(const Simulation& sim, const WorldSettings& settings)
 }
 
 bool saveAll(Simulation& sim, const WorldSettings& settings, const std::string& folder,
-             std::string* unfinished)
+             std::string* unfinished, const SaveCheckpoint& checkpoint)
 {
     return runFolderOperation(folder, [&] {
         const int count = static_cast<int>(sim.population.size());
@@ -342,7 +342,7 @@ bool saveAll(Simulation& sim, const WorldSettings& settings, const std::string& 
                 return std::none_of(files.begin(), files.end(),
                                     [&](const auto& f) { return f.first == name; });
             },
-            sub);
+            sub, checkpoint);
         sim.extras.populationCount = count;
         std::cout << "write" << std::endl;
         reportUnfinished(folder, left, unfinished);

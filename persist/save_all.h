@@ -7,6 +7,7 @@
 #include <string>
 
 #include "persist/file_io.h"
+#include "persist/save_folder.h"
 
 struct Simulation;
 struct WorldSettings;
@@ -17,8 +18,9 @@ struct WorldSettings;
 // std::string, leaving any earlier save in the folder intact. A save that
 // took effect but whose end could not be finished (writeFolder) is done: a
 // warning says what was left, and `unfinished`, when given, receives it.
+// `checkpoint` is the save's (save_folder.h).
 bool saveAll(Simulation& sim, const WorldSettings& settings, const std::string& folder,
-             std::string* unfinished = nullptr);
+             std::string* unfinished = nullptr, const SaveCheckpoint& checkpoint = {});
 
 // Reads a whole simulation from the folder and prints "read": its creatures,
 // foods and clock replace the running world's, and the settings it keeps

@@ -17,12 +17,11 @@
 #include <iostream>
 #include <map>
 #include <sstream>
+#include <utility>
 
 #include "persist/folder_lock.h"
 #include "persist/manifest.h"
 #include "persist/sha256.h"
-
-std::function<void(int point)> saveCheckpointForTests;
 
 namespace {
 
@@ -190,13 +189,21 @@ std::string parentOf(const std::string& path)
 
 class Checkpoints {
 public:
+    explicit Checkpoints(SaveCheckpoint checkpoint) : checkpoint_(std::move(checkpoint)) {}
     void pass()
     {
-        if (saveCheckpointForTests)
-            saveCheckpointForTests(++count_);
+        if (checkpoint_)
+            checkpoint_(++count_);
+    }
+    // Just before a missing folder is made.
+    void beforeFolder()
+    {
+        if (checkpoint_)
+            checkpoint_(0);
     }
 
 private:
+    SaveCheckpoint checkpoint_;
     int count_ = 0;
 };
 
@@ -395,17 +402,18 @@ JournalState readSaveJournal(const std::string& folder, std::vector<std::string>
 
 std::string stageFolder(const std::string& path, const SavedFiles& files)
 {
-    Checkpoints none;
+    Checkpoints none{nullptr};
     return writeSubFolder(path, files, none);
 }
 
 std::string writeFolder(const std::string& folderName, const SavedFiles& savedFiles,
-                        const StaleFilePredicate& stale, const SubFolders& sub)
+                        const StaleFilePredicate& stale, const SubFolders& sub,
+                        const SaveCheckpoint& checkpoint)
 {
     if (folderName.empty())
         throwCannotOpen(folderName);
     const std::string folder = withoutTrailingSlashes(folderName);
-    Checkpoints checkpoints;
+    Checkpoints checkpoints(checkpoint);
     SavedFiles files = savedFiles;
     files.emplace_back(kManifestFile, encodeManifest(savedFiles));
 
@@ -415,8 +423,8 @@ std::string writeFolder(const std::string& folderName, const SavedFiles& savedFi
     struct stat folderStat;
     if (::stat(folder.c_str(), &folderStat) != 0) {
         const int missing = errno == ENOENT;
-        if (missing && saveCheckpointForTests)
-            saveCheckpointForTests(0); // the folder is about to be made
+        if (missing)
+            checkpoints.beforeFolder();
         if (!missing || (::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) ||
             ::stat(folder.c_str(), &folderStat) != 0)
             throwCannotOpen(folder);

@@ -37,6 +37,12 @@ constexpr const char* kJournalName = "journal";
 // beyond the new population); an empty function removes none.
 using StaleFilePredicate = std::function<bool(const std::string& name)>;
 
+// Called with a growing count at every point where a save could be killed
+// (after each staged file, after the journal, after each rename, after the
+// clean-up), and with 0 just before a missing folder is made: the tests
+// stop or disturb a save there. The program's saves pass none.
+using SaveCheckpoint = std::function<void(int point)>;
+
 // Writes the files and their manifest into the folder as described above,
 // creating the folder (not its parents) when it is missing. Refused with
 // nothing changed, by the "cannot open:" text: a target that is not a
@@ -72,7 +78,8 @@ struct SubFolders {
     StaleFilePredicate staleFolder;
 };
 std::string writeFolder(const std::string& folder, const SavedFiles& files,
-                        const StaleFilePredicate& stale = {}, const SubFolders& sub = {});
+                        const StaleFilePredicate& stale = {}, const SubFolders& sub = {},
+                        const SaveCheckpoint& checkpoint = {});
 
 // Writes a new sub-folder of files and their manifest (as a save's staged
 // sub-folders are written) and flushes it: the part of a save another
@@ -91,9 +98,3 @@ enum class JournalState { None, Complete, Broken };
 // the sub-folders the journal removes.
 JournalState readSaveJournal(const std::string& folder, std::vector<std::string>& staged,
                              std::vector<std::string>* dropped = nullptr);
-
-// For tests: called with a growing count at every point where a save could
-// be killed (after each staged file, after the journal, after each rename,
-// after the clean-up), and with 0 just before a missing folder is made.
-// Empty in normal runs.
-extern std::function<void(int point)> saveCheckpointForTests;

@@ -19,6 +19,7 @@
 
 #include <ode/ode.h>
 
+#include "run/run_paths.h"
 #include "run/world_run.h"
 #include "run/world_setup.h"
 #include "base/duration_text.h"
@@ -70,19 +71,13 @@ bool makeFolder(const std::string& folder)
 RunOptions islandOptions(const RunOptions& options, int island)
 {
     RunOptions o = options;
-    if (!o.statsFile.empty())
-        o.statsFile = islandFileName(o.statsFile, island);
-    if (!o.lineageFile.empty())
-        o.lineageFile = islandFileName(o.lineageFile, island);
-    if (!o.treeFile.empty())
-        o.treeFile = islandFileName(o.treeFile, island);
-    if (!o.saveAllDir.empty())
-        o.saveAllDir = islandFolder(o.saveAllDir, island);
-    if (!o.championsDir.empty())
-        o.championsDir = islandFolder(o.championsDir, island);
-    if (!o.loadAllDir.empty())
-        o.loadAllDir = islandFolder(o.loadAllDir, island);
-    o.autosaveFolder = islandFolder(o.autosaveFolder, island);
+    for (const RunPath& p : runPaths()) {
+        std::string& path = o.*p.field;
+        if (path.empty() || p.island == IslandPath::Shared)
+            continue;
+        path = p.island == IslandPath::Numbered ? islandFileName(path, island)
+                                                : islandFolder(path, island);
+    }
     return o;
 }
 
@@ -164,12 +159,14 @@ bool Archipelago::build(const RunOptions& options, std::uint32_t seed, int first
             return false;
         }
     }
-    for (const std::string* folder :
-         {&options.saveAllDir, &options.championsDir, &options.autosaveFolder})
-        if (!folder->empty() && !makeFolder(*folder)) {
-            std::cerr << "cannot open:" << *folder << std::endl;
+    // The folders the islands write their own folders into.
+    for (const RunPath& p : runPaths()) {
+        const std::string& folder = options.*p.field;
+        if (p.written && p.island == IslandPath::Inside && !folder.empty() && !makeFolder(folder)) {
+            std::cerr << "cannot open:" << folder << std::endl;
             return false;
         }
+    }
     for (int i = first; i < first + count; ++i) {
         auto island = std::make_unique<Island>();
         island->number = i;

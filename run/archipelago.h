@@ -42,7 +42,8 @@ std::uint32_t islandSeed(std::uint32_t seed, int island);
 // "tree.nwk" -> "tree-island2.nwk", "out" -> "out-island2".
 std::string islandFileName(const std::string& name, int island);
 
-// The options of one island: its own output files and folders (statistics,
+// The options of one island: every path of runPaths() (run/run_paths.h) as
+// the island names it: its own output files and folders (statistics,
 // lineage, tree: the island's number in their names; save, champions and
 // autosave folders: a folder island-N inside the one named), and its own
 // folder of a saved archipelago to load.

@@ -17,6 +17,7 @@ namespace {
 constexpr float kSkinMaterial[4] = {0.35f, 0.7f, 1.5f, 50.0f};
 constexpr float kHoverMaterial[4] = {1.0f, 0.7f, 1.5f, 50.0f};
 
+// The rotation of what is drawn unturned: foods and the markers.
 constexpr double kIdentity[12] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0};
 
 // Rounds to single precision and widens back. The float goes through
@@ -166,7 +167,7 @@ void drawFoods(const World& w)
     dsSetColorAlpha(0.5f, 0.8f, 0.5f, 0.5f);
     for (const AimPoint& food : w.sim.foods.foods) {
         const double pos[3] = {food.position.x, food.position.y, food.position.z};
-        dsDrawSphereD(pos, w.sim.identityRotation, 0.5f);
+        dsDrawSphereD(pos, kIdentity, 0.5f);
     }
     dsSetShadows(w.view.drawShadows);
 }
@@ -211,7 +212,7 @@ void drawSelectionMarker(const World& w)
         const MY_VECTOR3& c = w.view.selectedAgent->centre;
         const double pos[3] = {viaFloat(c.x), viaFloat(c.y), viaFloat(c.z)};
         dsSetColorAlpha(1.0f, 1.0f, 1.0f, 0.5f);
-        dsDrawSphereD(pos, w.sim.identityRotation, 2.0f);
+        dsDrawSphereD(pos, kIdentity, 2.0f);
     }
     dsSetShadows(w.view.drawShadows);
 }

@@ -1,9 +1,13 @@
 // Command-line parsing: options first, then the classic run-number rule.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <climits>
+#include <filesystem>
+#include <fstream>
 
 #include "app/options.h"
+#include "run/run_paths.h"
 
 namespace {
 
@@ -15,6 +19,16 @@ RunOptions parse(std::vector<const char*> args, bool expectOk = true)
     EXPECT_EQ(parseOptions(static_cast<int>(args.size()), args.data(), o, error), expectOk)
         << error;
     return o;
+}
+
+// The line a command line is refused with; empty when it is taken.
+std::string refusal(std::vector<const char*> args)
+{
+    args.insert(args.begin(), "creatures");
+    RunOptions o;
+    std::string error;
+    return parseOptions(static_cast<int>(args.size()), args.data(), o, error) ? std::string()
+                                                                                : error;
 }
 
 TEST(Options, RunNumberFollowsTheRemainingArguments)
@@ -84,12 +98,8 @@ TEST(Options, WhatIsNotUnderstoodIsRefusedByName)
         {{"--rank-wait", "0.5", "--islands-mpi"}, "--rank-wait needs a number of seconds from 1"},
     };
     for (const Case& c : cases) {
-        std::vector<const char*> args = c.args;
-        args.insert(args.begin(), "creatures");
-        RunOptions o;
-        std::string error;
-        EXPECT_FALSE(parseOptions(static_cast<int>(args.size()), args.data(), o, error)) << c.error;
-        EXPECT_EQ(error.rfind(c.error, 0), 0u) << error;
+        const std::string error = refusal(c.args);
+        EXPECT_EQ(error.rfind(c.error, 0), 0u) << c.error << " / " << error;
     }
     // Whether a loaded folder is an archipelago the program finds out.
     EXPECT_EQ(parse({"--load-all", "saved", "--threads", "2", "--migrate-every", "0"}).threads, 2);
@@ -124,6 +134,111 @@ TEST(Options, ValuesAndErrors)
     parse({"--seconds", "-2"}, false);
     parse({"--seconds", "1e300"}, false);
     parse({"--bogus"}, false);
+}
+
+// What goes together: each rule refuses its own case with its whole line,
+// and of two rules broken at once the one checked first is said (the
+// trial's before the run number, the summary's after it, then the islands',
+// the window's and the start's).
+TEST(Options, CombinationsAreRefusedByTheirRulesInOrder)
+{
+    struct Case {
+        std::vector<const char*> args;
+        const char* error;
+    };
+    const char* const archipelago = "an archipelago cannot go with --load-creature or --show-creature";
+    const char* const screenshot = "--screenshot needs the window; it cannot go with --headless";
+    const Case cases[] = {
+        {{"--trial-csv", "t.csv"}, "--trial-csv goes with --trial"},
+        {{"--trial-csv", "t.csv", "--trial-fresh"}, "--trial-fresh goes with --trial"},
+        {{"--trial", "a.creature", "--record-every", "1"},
+         "--trial makes no run; it cannot go with --record-every"},
+        {{"--islands", "2", "--islands-mpi"},
+         "--islands-mpi takes its islands from the processes; it cannot go with --islands"},
+        {{"--islands-mpi", "--show-creature", "a.creature"}, archipelago},
+        {{"--islands", "2", "--load-creature", "a.creature"}, archipelago},
+        {{"--headless", "--screenshot", "s.png"}, screenshot},
+        {{"--headless", "--record", "r.mp4"}, "--record needs the window; it cannot go with --headless"},
+        {{"--record-every", "2", "--record-scene"}, "--record-scene goes with --record"},
+        {{"--record-every", "2"}, "--record-every goes with --record"},
+        {{"--show-creature", "a.creature", "--load-creature", "b.creature"},
+         "--show-creature shows one creature alone; it cannot go with --load-all or "
+         "--load-creature"},
+        // Two rules broken: the earlier one is said.
+        {{"--trial-fresh", "3", "4"}, "--trial-fresh goes with --trial"},
+        {{"--summarize", "s.csv", "3", "4"}, "one run number at most, not also '4'"},
+        {{"--summarize", "s.csv", "--threads", "2"},
+         "--summarize runs nothing; it cannot go with --threads"},
+        {{"--threads", "2", "--rank-wait", "5"}, "--threads goes with --islands"},
+        {{"--rank-wait", "5", "--islands", "2", "--load-creature", "a.creature"},
+         "--rank-wait goes with --islands-mpi"},
+        {{"--show-creature", "a.creature", "--islands-mpi", "--islands", "2"},
+         "--islands-mpi takes its islands from the processes; it cannot go with --islands"},
+        {{"--headless", "--screenshot", "s.png", "--islands", "2", "--load-creature", "a.creature"},
+         archipelago},
+        {{"--record", "r.mp4", "--screenshot", "s.png", "--headless"}, screenshot},
+        {{"--record-every", "2", "--headless", "--screenshot", "s.png"}, screenshot},
+        {{"--founders", "F", "--load-all", "S", "--record-scene"}, "--record-scene goes with --record"},
+        {{"--show-creature", "a.creature", "--load-all", "S", "--founders", "F"},
+         "--founders starts a fresh world of its own; it cannot go with --load-all, "
+         "--load-creature, --show-creature or islands"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(refusal(c.args), c.error);
+    // What does go together.
+    EXPECT_EQ(parse({"--record-every", "1"}).recordEvery, 1); // the default, without --record
+    EXPECT_EQ(parse({"--record", "r.mp4", "--record-scene", "--record-every", "3"}).recordEvery, 3);
+    EXPECT_EQ(parse({"--islands-mpi", "--threads", "2", "--migrate-every", "0", "--rank-wait", "3"})
+                  .threads,
+              2);
+    const RunOptions trial = parse({"--trial", "a.creature", "--trial-fresh", "--set", "gravity=-2",
+                                    "--trial-csv", "t.csv", "--headless", "b.creature"});
+    EXPECT_EQ(trial.trialFiles, (std::vector<std::string>{"a.creature", "b.creature"}));
+    EXPECT_TRUE(trial.remaining.empty());
+    EXPECT_EQ(parse({"--founders", "F", "--headless"}).foundersDir, "F");
+}
+
+// Every path of the run that an option names takes that option's value.
+TEST(Options, EveryRunPathTakesItsOptionsValue)
+{
+    for (const RunPath& p : runPaths()) {
+        if (!p.option)
+            continue;
+        std::vector<const char*> args = {p.option, "p.nwk"};
+        if (std::string(p.option) == "--trial-csv")
+            args.insert(args.begin(), {"--trial", "a.creature"});
+        EXPECT_EQ(parse(args).*p.field, "p.nwk") << p.option;
+    }
+}
+
+// The files that will be replaced are said in one order, an island's files
+// under its numbers, and an output that cannot be written is named by its
+// option.
+TEST(Options, OutputsAreCheckedAndSaidInOrder)
+{
+    const std::filesystem::path dir =
+        std::filesystem::path(::testing::TempDir()) / ("options-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string d = dir.string() + "/";
+    for (const char* name : {"t.csv", "tree-island1.nwk", "tree-island2.nwk", "s-island2.csv",
+                             "s.csv", "tree.nwk"})
+        std::ofstream(d + name) << "x\n";
+    RunOptions o;
+    o.trialCsv = d + "t.csv";
+    o.treeFile = d + "tree.nwk";
+    o.statsFile = d + "s.csv";
+    o.lineageFile = d + "l.csv";
+    EXPECT_EQ(replacedOutputs(o), (std::vector<std::string>{d + "t.csv", d + "tree.nwk", d + "s.csv"}));
+    EXPECT_EQ(replacedOutputs(o, {1, 2}),
+              (std::vector<std::string>{d + "t.csv", d + "tree-island1.nwk", d + "tree-island2.nwk",
+                                        d + "s-island2.csv"}));
+    std::string error;
+    EXPECT_TRUE(checkOutputPaths(o, error, {1, 2})) << error;
+    o.saveAllDir = d + "none/save";
+    o.championsDir = d + "none/champions";
+    EXPECT_FALSE(checkOutputPaths(o, error));
+    EXPECT_EQ(error, "--save-all " + d + "none/save: the folder " + d + "none does not exist");
+    std::filesystem::remove_all(dir);
 }
 
 } // namespace

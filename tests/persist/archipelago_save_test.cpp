@@ -80,7 +80,9 @@ TEST_F(ArchipelagoSave, AKillAnywhereLeavesTheWholeOldSaveOrTheWholeNewOne)
         std::filesystem::remove_all("target");
         persist_test::copyFolder("pristine", "target");
         const bool killed = persist_test::killedAtCheckpoint(
-            point, [] { saveArchipelago("target", headerOf(3), islandsOf("new", 3)); });
+            point, [](const SaveCheckpoint& c) {
+                saveArchipelago("target", headerOf(3), islandsOf("new", 3), nullptr, c);
+            });
         const std::string seen = seenSave("target");
         EXPECT_TRUE(seen == "old of 2" || seen == "new of 3") << seen;
         EXPECT_TRUE(killed || seen == "new of 3");

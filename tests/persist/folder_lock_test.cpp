@@ -130,7 +130,7 @@ TEST_F(FolderLockTest, AMissingFolderAnotherProcessMakesInTheSameInstantIsTakenA
     // mkdir (the race six runs saving into one new folder lose now and
     // then): the folder is as good as one made here.
     scene->step(10);
-    saveCheckpointForTests = [](int point) {
+    const SaveCheckpoint race = [](int point) {
         if (point == 0)
             ::mkdir("raced", 0777);
     };
@@ -138,12 +138,11 @@ TEST_F(FolderLockTest, AMissingFolderAnotherProcessMakesInTheSameInstantIsTakenA
     std::string text;
     printedBy([&] {
         try {
-            saved = saveAll(w().sim, w().settings, "raced");
+            saved = saveAll(w().sim, w().settings, "raced", nullptr, race);
         } catch (const std::string& t) {
             text = t;
         }
     });
-    saveCheckpointForTests = nullptr;
     EXPECT_TRUE(saved) << text;
     printedBy([&] { EXPECT_TRUE(loadAll(w().sim, w().settings, "raced")); });
 }
@@ -163,13 +162,13 @@ TEST_F(FolderLockTest, ASaveTheSystemStopsAfterItTookEffectIsReportedAsSuch)
     // Made immutable only once the save has taken effect: the save is done,
     // what was left is said, loads read the new save.
     scene->step(10);
-    saveCheckpointForTests = [](int) {
+    const SaveCheckpoint lockAfterJournal = [](int) {
         if (persist_test::exists(std::string("s/") + kStagingName + "/journal"))
             chattr("+i", "s/config.dat");
     };
     std::string unfinished;
-    const auto printed = printedBy([&] { EXPECT_TRUE(saveAll(w().sim, w().settings, "s", &unfinished)); });
-    saveCheckpointForTests = nullptr;
+    const auto printed = printedBy(
+        [&] { EXPECT_TRUE(saveAll(w().sim, w().settings, "s", &unfinished, lockAfterJournal)); });
     EXPECT_EQ(unfinished.rfind("cannot replace s/config.dat: ", 0), 0u) << unfinished;
     EXPECT_NE(printed.err.find("warning: saved s, but its end could not be finished"),
               std::string::npos);

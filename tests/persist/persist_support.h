@@ -118,7 +118,8 @@ inline void copyFolder(const std::string& from, const std::string& to)
 }
 
 // Runs a save in a child process that is killed at the save's checkpoint
-// `point`: true when it was killed there, false when the save ended first.
+// `point` (the save is handed the checkpoint to pass on): true when it was
+// killed there, false when the save ended first.
 template <class Op> bool killedAtCheckpoint(int point, Op save)
 {
     const pid_t pid = ::fork();
@@ -127,12 +128,12 @@ template <class Op> bool killedAtCheckpoint(int point, Op save)
         return false;
     }
     if (pid == 0) {
-        saveCheckpointForTests = [point](int at) {
+        const SaveCheckpoint kill = [point](int at) {
             if (at == point)
                 ::raise(SIGKILL);
         };
         ::freopen("/dev/null", "w", stdout);
-        save();
+        save(kill);
         ::_exit(0);
     }
     int status = 0;

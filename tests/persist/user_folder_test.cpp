@@ -198,7 +198,7 @@ TEST_F(UserFolder, ASaveKilledAtAnyPointLeavesOneCompleteSaveAndTheNextSaveTidie
         std::filesystem::remove_all("target");
         persist_test::copyFolder("pristine", "target");
         const bool killed = persist_test::killedAtCheckpoint(
-            point, [&] { saveAll(w().sim, w().settings, "target"); });
+            point, [&](const SaveCheckpoint& c) { saveAll(w().sim, w().settings, "target", nullptr, c); });
         const auto view = seen(newFiles);
         const bool isNew = view == newFiles;
         EXPECT_TRUE(isNew || seen(oldFiles) == oldFiles) << "a mixture of two saves";

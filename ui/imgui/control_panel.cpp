@@ -14,18 +14,14 @@
 #include "ui/control_bar.h"
 #include "ui/creature_file_loads.h"
 #include "ui/imgui/panel_dock.h"
+#include "ui/imgui/panel_state.h"
 #include "ui/imgui/panel_style.h"
 #include "ui/panel_layout.h"
 
 namespace {
 
-struct Panel {
-    bool ready = false;
-    bool failureReported = false;
-    World* world = nullptr; // the world the items are bound to
-    std::vector<ControlItem> items;
-};
-Panel panel;
+// The control bar's part of the panels' record.
+ControlBarPanel& panel = panelState().controlBar;
 
 // The item's label at the left of its row, cut off at `clipRight` (window
 // coordinates); the whole label shows as a tooltip when it is cut.
@@ -148,18 +144,17 @@ void recordButton(World& w)
 // Under the slot buttons of "Load a Creature": a creature file by its name
 // (or path), added to the world as a dropped one is.
 constexpr const char* kLoadCreatureGroup = "Load a Creature";
-char creatureFileName[512] = "";
 
 void creatureFileField(World& w)
 {
     ImGui::SetNextItemWidth(-FLT_MIN);
     const bool entered = ImGui::InputTextWithHint("##creatureFile", "file.creature",
-                                                  creatureFileName, sizeof creatureFileName,
+                                                  panel.creatureFileName, sizeof panel.creatureFileName,
                                                   ImGuiInputTextFlags_EnterReturnsTrue);
     if (ImGui::IsItemHovered())
         ImGui::SetTooltip("a .creature file to add (or drop files on the window)");
-    if ((ImGui::Button("Load file", ImVec2(-FLT_MIN, 0.0f)) || entered) && creatureFileName[0])
-        requestCreatureFile(w, creatureFileName);
+    if ((ImGui::Button("Load file", ImVec2(-FLT_MIN, 0.0f)) || entered) && panel.creatureFileName[0])
+        requestCreatureFile(w, panel.creatureFileName);
 }
 
 void drawItem(World& w, const ControlItem& item, float valueX)

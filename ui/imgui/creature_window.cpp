@@ -9,6 +9,7 @@
 
 #include "ui/creature_sharing.h"
 #include "ui/imgui/panel_dock.h"
+#include "ui/imgui/panel_state.h"
 #include "ui/panel_layout.h"
 #include "ui/requests.h"
 #include "ui/creature_details.h"
@@ -19,14 +20,11 @@ namespace {
 constexpr int kSelectedFollowMode = 5;
 constexpr int kCreatureSlots = 5;
 
-CreatureInspector inspector;
-int saveSlot = 1;
 // Rows the window keeps in sight however short the column is.
 constexpr int kLeastRows = 8;
-// Height of the buttons under the details in the last frame.
-float footerHeight = 48.0f;
-// Rows wholly in sight in the last frame.
-int rowsShown = 0;
+
+// The inspector's part of the panels' record.
+InspectorPanel& panel = panelState().inspector;
 
 // A row; true when it is wholly in sight. A value longer than the room
 // beside its label goes on under itself.
@@ -45,23 +43,23 @@ bool row(const char* label, const std::string& value, float valueX)
 // last cycles and the genome. Returns the height all of it takes.
 float drawDetails()
 {
-    rowsShown = 0;
+    panel.rowsShown = 0;
     // Values start after the longest label.
     const float valueX = ImGui::GetCursorPosX() + ImGui::CalcTextSize("stored movements").x + 8.0f;
     const float width = ImGui::GetContentRegionAvail().x;
-    const std::string cause = inspector.deathCause();
-    const bool record = inspector.showsRecord();
+    const std::string cause = panel.inspector.deathCause();
+    const bool record = panel.inspector.showsRecord();
     if (record || !cause.empty()) {
         ImGui::TextColored(ImVec4(1.0f, 0.55f, 0.45f, 1.0f),
                            record ? "Died: %s (family tree)" : "Died: %s", cause.c_str());
-        rowsShown += lastItemWhollyShown();
+        panel.rowsShown += lastItemWhollyShown();
     }
-    for (const InspectorRow& r : inspector.rows())
-        rowsShown += row(r.label.c_str(), r.value, valueX);
+    for (const InspectorRow& r : panel.inspector.rows())
+        panel.rowsShown += row(r.label.c_str(), r.value, valueX);
 
     // Progress of the last cycles, bars up or down from zero (for a record,
     // when its creature was kept).
-    const std::vector<float> progress = inspector.recentProgress();
+    const std::vector<float> progress = panel.inspector.recentProgress();
     float largest = 1e-3f;
     for (float p : progress)
         largest = std::max(largest, std::fabs(p));
@@ -71,9 +69,9 @@ float drawDetails()
                              nullptr, -largest, largest, ImVec2(width, 30.0f));
     }
 
-    if ((!record || inspector.keptEntry()) && ImGui::CollapsingHeader("Genome")) {
+    if ((!record || panel.inspector.keptEntry()) && ImGui::CollapsingHeader("Genome")) {
         const float plotWidth = std::max(20.0f, width - valueX);
-        for (const GeneView& g : inspector.genes()) {
+        for (const GeneView& g : panel.inspector.genes()) {
             ImGui::PushID(g.name.c_str());
             ImGui::TextUnformatted(g.name.c_str());
             ImGui::SameLine(valueX);
@@ -93,10 +91,10 @@ float drawDetails()
 // Under the details, always in sight: what can be done with the creature.
 void drawButtons(World& w)
 {
-    const std::string cause = inspector.deathCause();
-    if (inspector.showsRecord()) {
+    const std::string cause = panel.inspector.deathCause();
+    if (panel.inspector.showsRecord()) {
         // A dead creature's genome is there when the hall of fame kept it.
-        if (const FameEntry* kept = inspector.keptEntry()) {
+        if (const FameEntry* kept = panel.inspector.keptEntry()) {
             if (ImGui::Button("Save file"))
                 saveCreatureFile(w, *kept);
             ImGui::SameLine();
@@ -111,25 +109,25 @@ void drawButtons(World& w)
         }
     } else if (cause.empty()) {
         if (ImGui::Button("Follow")) {
-            w.view.selectedAgent = inspector.creature();
+            w.view.selectedAgent = panel.inspector.creature();
             setFollowMode(w, kSelectedFollowMode);
         }
         ImGui::SameLine();
         if (ImGui::Button("Save file"))
-            saveCreatureFile(w, *inspector.creature());
+            saveCreatureFile(w, *panel.inspector.creature());
         ImGui::SameLine();
         if (ImGui::Button("Show alone")) {
-            const std::string file = saveCreatureFile(w, *inspector.creature());
+            const std::string file = saveCreatureFile(w, *panel.inspector.creature());
             if (!file.empty())
                 showAlone(w, file);
         }
         if (ImGui::Button("Save to")) {
-            w.view.selectedAgent = inspector.creature();
-            requestSaveCreature(w, saveSlot);
+            w.view.selectedAgent = panel.inspector.creature();
+            requestSaveCreature(w, panel.saveSlot);
         }
         ImGui::SameLine();
         ImGui::SetNextItemWidth(70.0f);
-        ImGui::SliderInt("##slot", &saveSlot, 1, kCreatureSlots, "slot %d");
+        ImGui::SliderInt("##slot", &panel.saveSlot, 1, kCreatureSlots, "slot %d");
     }
 }
 
@@ -137,19 +135,19 @@ void drawButtons(World& w)
 
 bool updateInspectorWindow(World& w)
 {
-    inspector.update(w);
-    return inspector.isOpen();
+    panel.inspector.update(w);
+    return panel.inspector.isOpen();
 }
 
 int inspectorRowsShown()
 {
-    return rowsShown;
+    return panel.rowsShown;
 }
 
 void drawInspectorWindow(World& w)
 {
     ImGuiContext* context = ImGui::GetCurrentContext();
-    if (!context || !context->WithinFrameScope || !inspector.isOpen())
+    if (!context || !context->WithinFrameScope || !panel.inspector.isOpen())
         return;
 
     // Under the control bar, as tall as its rows while the column has room;
@@ -170,16 +168,16 @@ void drawInspectorWindow(World& w)
         const float spacing = style.ItemSpacing.y;
         const float detailsHeight =
             std::max(ImGui::GetTextLineHeightWithSpacing(),
-                     ImGui::GetContentRegionAvail().y - footerHeight - spacing);
+                     ImGui::GetContentRegionAvail().y - panel.footerHeight - spacing);
         ImGui::BeginChild("details", ImVec2(0.0f, detailsHeight));
         const float detailsWanted = drawDetails();
         ImGui::EndChild();
 
         const float footerTop = ImGui::GetCursorPosY();
         drawButtons(w);
-        footerHeight = heightSoFar() - style.WindowPadding.y - footerTop;
+        panel.footerHeight = heightSoFar() - style.WindowPadding.y - footerTop;
         // Everything in sight, or the first eight rows at least.
-        const float rest = spacing + footerHeight + style.WindowPadding.y;
+        const float rest = spacing + panel.footerHeight + style.WindowPadding.y;
         const float rowHeight = ImGui::GetTextLineHeightWithSpacing();
         // (A pixel more, as sizes are rounded down to whole pixels.)
         wishInColumn(ColumnSlot::Inspector, std::ceil(top + detailsWanted + rest) + 1.0f,
@@ -190,5 +188,5 @@ void drawInspectorWindow(World& w)
     ImGui::End();
     ImGui::PopStyleVar(2);
     if (!open)
-        inspector.close(w);
+        panel.inspector.close(w);
 }

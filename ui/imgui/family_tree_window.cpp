@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 
+#include "ui/imgui/panel_state.h"
 #include "ui/imgui/panel_style.h"
 #include "ui/panel_layout.h"
 #include "ui/statistics_charts.h"
@@ -30,21 +31,8 @@ constexpr int kBarRectangles = 7000;
 constexpr std::ptrdiff_t kPartnerLinesUpTo = 1500;
 constexpr int kMullerRectangles = 3000;
 
-struct TreeWindow {
-    const FamilyTree* tree = nullptr; // the tree laid out (islands have one each)
-    FamilyTreeLayout layout;
-    bool laidOut = false;
-    bool everything = false;
-    MullerPlot muller;
-    bool mullerMade = false;
-    TreeViewport view;
-    DrawnFamilyTree drawn;
-    bool drawnOnce = false;
-    bool simplified = false; // the last frame left creatures out
-    int openNext = -1;       // 1: open at the next frame, 0: collapse, -1: as it is
-};
-
-TreeWindow state;
+// The family tree's part of the panels' record.
+FamilyTreePanel& state = panelState().familyTree;
 
 ImU32 colourOf(const TreeColour& c, int alpha = 255)
 {

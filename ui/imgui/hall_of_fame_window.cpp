@@ -9,6 +9,7 @@
 #include "ui/control_bar.h"
 #include "ui/creature_sharing.h"
 #include "ui/imgui/panel_dock.h"
+#include "ui/imgui/panel_state.h"
 #include "ui/imgui/panel_style.h"
 
 namespace {
@@ -16,11 +17,8 @@ namespace {
 // Rows the window keeps in sight however short the column is.
 constexpr int kLeastRows = 3;
 
-// The row chosen, by its creature id; -1 for none.
-int chosenId = -1;
-// Height of the buttons under the table in the last frame.
-float footerHeight = 22.0f;
-FameShown shown;
+// The hall of fame's part of the panels' record.
+HallOfFamePanel& panel = panelState().hallOfFame;
 
 // The table of the entries with its header, `height` tall (scrolling under
 // its header when the rows do not fit). Returns the chosen entry, if any.
@@ -45,13 +43,13 @@ const FameEntry* drawTable(const std::vector<FameEntry>& entries, float height)
         char id[24];
         std::snprintf(id, sizeof id, "%s%d##%p", e.agent ? "" : "+", e.id,
                       static_cast<const void*>(&e));
-        if (ImGui::Selectable(id, chosenId == e.id, ImGuiSelectableFlags_SpanAllColumns))
-            chosenId = e.id;
-        shown.rows += lastItemWhollyShown();
+        if (ImGui::Selectable(id, panel.chosenId == e.id, ImGuiSelectableFlags_SpanAllColumns))
+            panel.chosenId = e.id;
+        panel.shown.rows += lastItemWhollyShown();
         if (ImGui::IsItemHovered())
             ImGui::SetTooltip("creature %d, generation %d%s", e.id, e.generation,
                               e.agent ? "" : " (died)");
-        if (chosenId == e.id)
+        if (panel.chosenId == e.id)
             chosen = &e;
         ImGui::TableNextColumn();
         ImGui::Text("%d", e.generation);
@@ -85,7 +83,7 @@ void drawButtons(World& w, const FameEntry* chosen)
     if (ImGui::Button("Save") && chosen)
         saveCreatureFile(w, *chosen);
     ImGui::EndDisabled();
-    shown.buttons = followShown && lastItemWhollyShown();
+    panel.shown.buttons = followShown && lastItemWhollyShown();
     // The hint, where it fits.
     const char* hint = "choose a row";
     const float right = ImGui::GetWindowPos().x + ImGui::GetWindowContentRegionMax().x;
@@ -100,7 +98,7 @@ void drawButtons(World& w, const FameEntry* chosen)
 
 FameShown hallOfFameShown()
 {
-    return shown;
+    return panel.shown;
 }
 
 void drawHallOfFameWindow(World& w)
@@ -116,7 +114,7 @@ void drawHallOfFameWindow(World& w)
                                           ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoScrollbar |
                                           ImGuiWindowFlags_NoScrollWithMouse);
     ImGui::SetWindowFontScale(kFontScale);
-    shown = FameShown{};
+    panel.shown = FameShown{};
     if (visible) {
         const ImGuiStyle& style = ImGui::GetStyle();
         const std::vector<FameEntry>& entries = w.sim.hallOfFame.entries();
@@ -129,13 +127,13 @@ void drawHallOfFameWindow(World& w)
             ImGui::TextUnformatted("No creature has scored yet.");
         } else {
             tableWanted = rowHeight * static_cast<float>(entries.size() + 1) + 1.0f;
-            const float room = ImGui::GetContentRegionAvail().y - footerHeight - style.ItemSpacing.y;
+            const float room = ImGui::GetContentRegionAvail().y - panel.footerHeight - style.ItemSpacing.y;
             chosen = drawTable(entries, std::clamp(room, rowHeight * 2, tableWanted));
         }
         const float footerTop = ImGui::GetCursorPosY();
         drawButtons(w, chosen);
-        footerHeight = heightSoFar() - style.WindowPadding.y - footerTop;
-        const float rest = style.ItemSpacing.y + footerHeight + style.WindowPadding.y;
+        panel.footerHeight = heightSoFar() - style.WindowPadding.y - footerTop;
+        const float rest = style.ItemSpacing.y + panel.footerHeight + style.WindowPadding.y;
         wishInColumn(ColumnSlot::HallOfFame, std::ceil(top + tableWanted + rest) + 1.0f,
                      top + rowHeight * (kLeastRows + 1) + 1.0f + rest);
     } else {

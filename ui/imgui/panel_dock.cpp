@@ -6,21 +6,12 @@
 #include <algorithm>
 
 #include "ui/control_bar.h"
+#include "ui/imgui/panel_state.h"
 
 namespace {
 
-// What each window last told, and where it goes in this frame. Until a
-// window has told its wishes it is given room for a few rows.
-struct Column {
-    DockLayout layout;
-    ColumnWish wishes[kColumnSlots] = {
-        {true, 240.0f, 100.0f, 1.0f},
-        {false, 320.0f, 180.0f, 0.6f},
-        {true, kPanelTitleHeight, kPanelTitleHeight, 1.0f},
-    };
-    PanelRect places[kColumnSlots];
-};
-Column column;
+// The column's part of the panels' record.
+ColumnPanel& column = panelState().column;
 
 } // namespace
 

@@ -11,7 +11,14 @@
 #include "ui/imgui/hall_of_fame_window.h"
 #include "ui/imgui/islands_window.h"
 #include "ui/imgui/panel_dock.h"
+#include "ui/imgui/panel_state.h"
 #include "ui/imgui/statistics_window.h"
+
+PanelState& panelState()
+{
+    static PanelState state;
+    return state;
+}
 
 void drawPanels(World& w)
 {

@@ -9,18 +9,14 @@
 
 #include "ui/control_bar.h"
 #include "ui/imgui/chart_widget.h"
+#include "ui/imgui/panel_state.h"
 #include "ui/imgui/panel_style.h"
 #include "ui/statistics_charts.h"
 
 namespace {
 
-struct Strip {
-    int firstColumn = 0;    // the leftmost column of charts in sight
-    std::string title = "Statistics###Statistics";
-    std::string large;      // the chart shown large
-    StripShown shown;
-};
-Strip strip;
+// The statistics strip's part of the panels' record.
+StatisticsPanel& strip = panelState().statistics;
 
 PanelRect rectOf(ImVec2 min, ImVec2 max)
 {
