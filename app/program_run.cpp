@@ -6,15 +6,13 @@
 
 #include "app/step_driver.h"
 #include "run/run_outputs.h"
+#include "ui/autosave_message.h"
 
 ProgramRun::ProgramRun(World& w, const RunOptions& options, RunOutputs* outputs)
     : w_(w), run_(w, options, outputs)
 {
-    // A failed autosave is also the window's message.
     if (outputs)
-        outputs->reportAutosaveFailures([&w](const std::string& why) {
-            showMessage(w.driver.message, why + "\nautosave failed", 5.0);
-        });
+        showAutosaveFailures(w, *outputs);
 }
 
 bool ProgramRun::prepare(int pause)

@@ -25,5 +25,5 @@ Scene::~Scene()
 void Scene::step(int n)
 {
     for (int i = 0; i < n; ++i)
-        stepWorld(*world_);
+        stepWorld(*world_, parts_);
 }

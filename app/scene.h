@@ -10,6 +10,7 @@
 
 #include "ecology/arena.h"
 #include "ecology/physics_world.h"
+#include "ecology/simulation_step.h"
 #include "ui/world.h"
 
 class Scene {
@@ -24,8 +25,11 @@ public:
     World& world() { return *world_; }
     // Runs n simulation steps.
     void step(int n = 1);
+    // What the steps run from now on (the whole world at first).
+    void setStepParts(StepParts parts) { parts_ = parts; }
 
 private:
+    StepParts parts_ = StepParts::Whole;
     std::unique_ptr<World> world_;
     std::unique_ptr<PhysicsSession> session_;
 };

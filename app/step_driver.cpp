@@ -7,10 +7,10 @@
 #include "ui/request_runner.h"
 #include "ui/view_setup.h"
 
-void stepWorld(World& w)
+void stepWorld(World& w, StepParts parts)
 {
     applyDragForce(w);
-    simulationStep(w.sim, w.settings);
+    simulationStep(w.sim, w.settings, parts);
     forgetGoneCreatures(w.view, w.sim);
     takeConceptions(w.view, w.sim);
 }

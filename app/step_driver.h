@@ -7,6 +7,7 @@
 #error "app/ is for app/ and the floors above it"
 #endif
 
+#include "ecology/simulation_step.h"
 #include "ui/world.h"
 
 // One frame: queued requests, ground-size and mini-display changes, gravity,
@@ -30,4 +31,4 @@ void runSteps(World& w, long long cap = -1);
 // One simulation step with the view around it, as the driver runs each: the
 // drag's pull before it, the view letting go of creatures that left and
 // taking the new births' bubbles after it.
-void stepWorld(World& w);
+void stepWorld(World& w, StepParts parts = StepParts::Whole);

@@ -2,7 +2,7 @@
 //
 // For populations of 10, 50 and 100 creatures (held up by minPopulation) the
 // world is built from a fixed seed and settled, then timed in alternating
-// blocks of steps with the ecology on and with ecologyEnabled cleared (the
+// blocks of steps with the ecology on and with the physics alone (the
 // physics floor) on the same world. Thread CPU time is measured, so other
 // load on the machine disturbs the figures little. Prints steps per second of
 // both and the ecology's share.
@@ -81,13 +81,14 @@ int main(int argc, char** argv)
     std::vector<double> steps;
     for (int n : {10, 50, 100}) {
         Scene scene(20261207u, n);
-        World& w = scene.world();
         scene.step(300); // settle: bodies unfold and land
 
         const int block = std::max(20, 2000 / n);
         const std::vector<double> t = alternatingSecondsPerStep(
-            scene, rounds, block, 2, [&](int v) { w.sim.ecologyEnabled = v == 0; });
-        w.sim.ecologyEnabled = true;
+            scene, rounds, block, 2, [&](int v) {
+                scene.setStepParts(v == 0 ? StepParts::Whole : StepParts::PhysicsOnly);
+            });
+        scene.setStepParts(StepParts::Whole);
         const double tOn = t[0];
         const double tOff = t[1];
         std::printf("%-11d %10.0f st/s %10.0f st/s %9.1f%%\n", n, 1.0 / tOn, 1.0 / tOff,

@@ -80,7 +80,6 @@ struct Simulation {
     // so worlds on several threads share none.
     dThreadingImplementationID solverThreading = nullptr;
     double stepSize = kStepSize;
-    bool ecologyEnabled = true;
     // The physics engine's own generator (it orders the constraints it
     // solves) is one per process; each world keeps its state here and hands
     // it over for its own steps, so worlds stepped in turn do not disturb

@@ -75,7 +75,7 @@ LearningSetup learningSetup(Simulation& sim, const WorldSettings& settings)
                          settings.inheritMovements != 0};
 }
 
-void simulationStep(Simulation& sim, const WorldSettings& settings)
+void simulationStep(Simulation& sim, const WorldSettings& settings, StepParts parts)
 {
     const double h = sim.stepSize;
     sim.time += h;
@@ -84,7 +84,7 @@ void simulationStep(Simulation& sim, const WorldSettings& settings)
     sim.quarantined.clear();
     arrangeSpaces(sim, settings.physics);
 
-    if (sim.ecologyEnabled) {
+    if (parts == StepParts::Whole) {
         feedingAndMatingPass(sim, settings);
         refillPopulation(sim, settings);
         const LearningSetup learning = learningSetup(sim, settings);

@@ -11,10 +11,16 @@ struct Agent;
 struct Simulation;
 struct WorldSettings;
 
+// What a step runs: the whole world, or (for measuring what the ecology
+// costs, and for tests) the physics alone, with time advancing and nothing
+// living, eating or dying.
+enum class StepParts { Whole, PhysicsOnly };
+
 // Advances the world by one step of sim.stepSize seconds. Creatures that
 // left the world in it are listed in sim.removed, those whose bodies ran
 // away in sim.quarantined (both emptied at its start).
-void simulationStep(Simulation& sim, const WorldSettings& settings);
+void simulationStep(Simulation& sim, const WorldSettings& settings,
+                    StepParts parts = StepParts::Whole);
 
 // The learning rule and its numbers as the step hands them on.
 LearningSetup learningSetup(Simulation& sim, const WorldSettings& settings);

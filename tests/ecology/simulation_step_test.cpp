@@ -18,7 +18,7 @@ class SimulationStepTest : public WorldTest {};
 
 TEST_F(SimulationStepTest, EcologyOffStillAdvancesTimeAndPhysicsButNothingLives)
 {
-    w().sim.ecologyEnabled = 0;
+    scene->setStepParts(StepParts::PhysicsOnly);
     const size_t foods = w().sim.foods.foods.size();
     Agent& a = w().sim.population.front();
     const double energy = a.energy;

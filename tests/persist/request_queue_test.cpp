@@ -18,12 +18,13 @@ protected:
     {
         PersistTest::SetUp();
         w().driver.targetFps = 0.0f;   // no pacing
-        w().sim.ecologyEnabled = 0; // the population changes only through requests
     }
     // Runs one frame and returns the message it left.
     std::string frame()
     {
-        persist_test::printedBy([&] { stepDriver(w(), 0); });
+        // The requests alone, no step: the population changes only through
+        // them.
+        persist_test::printedBy([&] { prepareSteps(w(), 0); });
         return w().driver.message.text;
     }
 };

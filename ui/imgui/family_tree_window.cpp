@@ -79,70 +79,70 @@ void timeAxis(ImDrawList* list, float x0, float x1, float y, double t0, double t
     }
 }
 
-// The bars, the lines to the parents, the folded lines and the marks.
-void drawTree(ImDrawList* list, const World& w, const TreeCanvas& c, int hovered)
-{
-    const FamilyTreeLayout& layout = state.layout;
-    const double now = w.sim.time;
-    const TreeViewport& v = c.view;
-    list->AddRectFilled(ImVec2(c.x0, c.y0), ImVec2(c.x1, c.y1), kGround);
-    list->PushClipRect(ImVec2(c.x0, c.y0), ImVec2(c.x1, c.y1), true);
+// One drawing of the tree on its canvas, in stages: the grid, the lines to
+// the parents, the bars, the ticks of changed bodies and of folded lines,
+// where the lanes in view stand, the common ancestor and the marks. The
+// stages share the canvas's figures and a budget of rectangles: a window's
+// drawing holds at most 65536 vertices (four a rectangle), and fewer keep
+// the frame quick.
+class TreeDrawing {
+public:
+    TreeDrawing(ImDrawList* list, const World& w, const TreeCanvas& c)
+        : list_(list), w_(w), c_(c), v_(c.view), layout_(state.layout), nodes_(layout_.nodes),
+          now_(w.sim.time)
+    {
+        laneHeight_ = (c.y1 - c.y0) / static_cast<float>(v_.lane1 - v_.lane0);
+        half_ = std::clamp(laneHeight_ * 0.3f, 0.5f, 3.0f);
+        firstLane_ = std::max(0, static_cast<int>(std::floor(v_.lane0)));
+        lastLane_ = std::min(static_cast<int>(layout_.lanes.size()) - 1,
+                             static_cast<int>(std::ceil(v_.lane1)));
+        state.simplified = false;
+    }
 
     // Grid lines at the axis's ticks.
-    const double step = tickStep(v.t1 - v.t0, c.x1 - c.x0, 90.0);
-    for (double t = std::ceil(v.t0 / step) * step; t <= v.t1; t += step)
-        list->AddRectFilled(ImVec2(c.x(t), c.y0), ImVec2(c.x(t) + 1.0f, c.y1), kGrid);
+    void grid()
+    {
+        const double step = tickStep(v_.t1 - v_.t0, c_.x1 - c_.x0, 90.0);
+        for (double t = std::ceil(v_.t0 / step) * step; t <= v_.t1; t += step)
+            list_->AddRectFilled(ImVec2(c_.x(t), c_.y0), ImVec2(c_.x(t) + 1.0f, c_.y1), kGrid);
+    }
 
-    const float laneHeight = (c.y1 - c.y0) / static_cast<float>(v.lane1 - v.lane0);
-    const float half = std::clamp(laneHeight * 0.3f, 0.5f, 3.0f);
-    const int firstLane = std::max(0, static_cast<int>(std::floor(v.lane0)));
-    const int lastLane =
-        std::min(static_cast<int>(layout.lanes.size()) - 1, static_cast<int>(std::ceil(v.lane1)));
-    const auto& nodes = layout.nodes;
-    // Rectangles left to draw: a window's drawing holds at most 65536
-    // vertices (four a rectangle), and fewer keep the frame quick.
-    int budget = kTreeRectangles;
-    auto rect = [&](float x0, float y0, float x1, float y1, ImU32 colour) {
-        if (budget <= 0) {
-            state.simplified = true; // the last resort: the rest is left out
-            return;
-        }
-        --budget;
-        list->AddRectFilled(ImVec2(x0, y0), ImVec2(x1, y1), colour);
-    };
-    state.simplified = false;
-
-    // The lines to the parents, of the children born in view: the initiating
-    // parent's in its colour, the partner's fainter (for every creature
-    // while few are in view, else for the marked ones). Nodes are by birth.
-    auto firstBornFrom = [&](double t) {
-        return std::partition_point(nodes.begin(), nodes.end(),
-                                    [&](const TreeNode& n) { return n.born < t; });
-    };
-    const auto bornBegin = firstBornFrom(v.t0 - c.secondsPerPixel());
-    const auto bornEnd = firstBornFrom(v.t1 + c.secondsPerPixel());
-    const std::ptrdiff_t children = bornEnd - bornBegin;
-    const bool everyPartner = children <= kPartnerLinesUpTo;
-    // Too many children in view: every so many of their lines.
-    const int lineBudget = kTreeRectangles - kBarRectangles;
-    const std::ptrdiff_t stride =
-        std::max<std::ptrdiff_t>(1, (children + lineBudget - 1) / lineBudget);
-    if (stride > 1)
-        state.simplified = true;
-    budget = lineBudget;
-    for (int k = 0; k < 2; ++k) {
-        for (auto it = bornBegin; it != bornEnd; ++it) {
-            const int p = k == 0 ? it->parent : it->partner;
-            if (p < 0 || (k == 1 && !everyPartner) || (it - bornBegin) % stride != 0)
-                continue;
-            const TreeNode& parent = nodes[static_cast<std::size_t>(p)];
-            const float y = c.y(it->lane + 0.5), py = c.y(parent.lane + 0.5);
-            // Off the canvas, or too short to be seen beside the bars.
-            if (std::max(y, py) < c.y0 || std::min(y, py) > c.y1 || std::fabs(y - py) < 0.75f)
-                continue;
-            const float x = std::floor(c.x(it->born));
-            rect(x, std::min(y, py), x + 1.0f, std::max(y, py),
-                 colourOf(parent.colour, k == 0 ? 200 : 70));
+    // The lines to the parents, of the children born in view: the
+    // initiating parent's in its colour, the partner's fainter (for every
+    // creature while few are in view, else for the marked ones). Nodes are
+    // by birth.
+    void parentLines()
+    {
+        auto firstBornFrom = [&](double t) {
+            return std::partition_point(nodes_.begin(), nodes_.end(),
+                                        [&](const TreeNode& n) { return n.born < t; });
+        };
+        const auto bornBegin = firstBornFrom(v_.t0 - c_.secondsPerPixel());
+        const auto bornEnd = firstBornFrom(v_.t1 + c_.secondsPerPixel());
+        const std::ptrdiff_t children = bornEnd - bornBegin;
+        everyPartner_ = children <= kPartnerLinesUpTo;
+        // Too many children in view: every so many of their lines.
+        const int lineBudget = kTreeRectangles - kBarRectangles;
+        const std::ptrdiff_t stride =
+            std::max<std::ptrdiff_t>(1, (children + lineBudget - 1) / lineBudget);
+        if (stride > 1)
+            state.simplified = true;
+        budget_ = lineBudget;
+        for (int k = 0; k < 2; ++k) {
+            for (auto it = bornBegin; it != bornEnd; ++it) {
+                const int p = k == 0 ? it->parent : it->partner;
+                if (p < 0 || (k == 1 && !everyPartner_) || (it - bornBegin) % stride != 0)
+                    continue;
+                const TreeNode& parent = nodes_[static_cast<std::size_t>(p)];
+                const float y = c_.y(it->lane + 0.5), py = c_.y(parent.lane + 0.5);
+                // Off the canvas, or too short to be seen beside the bars.
+                if (std::max(y, py) < c_.y0 || std::min(y, py) > c_.y1 ||
+                    std::fabs(y - py) < 0.75f)
+                    continue;
+                const float x = std::floor(c_.x(it->born));
+                rect(x, std::min(y, py), x + 1.0f, std::max(y, py),
+                     colourOf(parent.colour, k == 0 ? 200 : 70));
+            }
         }
     }
 
@@ -150,133 +150,202 @@ void drawTree(ImDrawList* list, const World& w, const TreeCanvas& c, int hovered
     // by end too. Bars under a pixel and a half long join their neighbours
     // in a lane; when the bars in view are more than the budget, bars that
     // touch join until they are long enough to fit it.
-    budget += kBarRectangles;
-    auto laneBegin = [&](const std::vector<int>& lane) {
-        return std::partition_point(lane.begin(), lane.end(), [&](int k) {
-            return nodes[static_cast<std::size_t>(k)].end(now) < v.t0;
-        });
-    };
-    std::size_t barsInView = 0;
-    double pixelsInView = 0.0;
-    for (int l = firstLane; l <= lastLane; ++l) {
-        const std::vector<int>& lane = layout.lanes[static_cast<std::size_t>(l)];
-        for (auto it = laneBegin(lane); it != lane.end(); ++it, ++barsInView) {
-            const TreeNode& n = nodes[static_cast<std::size_t>(*it)];
-            if (n.born > v.t1)
-                break;
-            pixelsInView += std::min(c.x1, c.x(n.end(now))) - std::max(c.x0, c.x(n.born)) + 1.0f;
+    void bars()
+    {
+        budget_ += kBarRectangles;
+        std::size_t barsInView = 0;
+        double pixelsInView = 0.0;
+        for (int l = firstLane_; l <= lastLane_; ++l) {
+            const std::vector<int>& lane = layout_.lanes[static_cast<std::size_t>(l)];
+            for (auto it = laneBegin(lane); it != lane.end(); ++it, ++barsInView) {
+                const TreeNode& n = nodes_[static_cast<std::size_t>(*it)];
+                if (n.born > v_.t1)
+                    break;
+                pixelsInView +=
+                    std::min(c_.x1, c_.x(n.end(now_))) - std::max(c_.x0, c_.x(n.born)) + 1.0f;
+            }
         }
-    }
-    float joinUnder = 1.5f;
-    if (barsInView > static_cast<std::size_t>(budget) * 8 / 10) {
-        joinUnder = std::max(joinUnder, static_cast<float>(pixelsInView / (budget * 0.7)));
-        state.simplified = true;
-    }
-    for (int l = firstLane; l <= lastLane; ++l) {
-        const std::vector<int>& lane = layout.lanes[static_cast<std::size_t>(l)];
-        const float y = c.y(l + 0.5);
-        auto it = laneBegin(lane);
-        float px0 = 0.0f, px1 = -1e9f;
-        ImU32 pcolour = 0;
-        for (; it != lane.end(); ++it) {
-            const TreeNode& n = nodes[static_cast<std::size_t>(*it)];
-            if (n.born > v.t1)
-                break;
-            const float x0 = std::max(c.x0, c.x(n.born));
-            const float x1 = std::max(x0 + 1.0f, std::min(c.x1, c.x(n.end(now))));
-            if (x0 <= px1 + 0.5f && (x1 - x0 < 1.5f || px1 - px0 < joinUnder)) {
-                px1 = std::max(px1, x1);
-                continue;
+        float joinUnder = 1.5f;
+        if (barsInView > static_cast<std::size_t>(budget_) * 8 / 10) {
+            joinUnder = std::max(joinUnder, static_cast<float>(pixelsInView / (budget_ * 0.7)));
+            state.simplified = true;
+        }
+        for (int l = firstLane_; l <= lastLane_; ++l) {
+            const std::vector<int>& lane = layout_.lanes[static_cast<std::size_t>(l)];
+            const float y = c_.y(l + 0.5);
+            float px0 = 0.0f, px1 = -1e9f;
+            ImU32 pcolour = 0;
+            for (auto it = laneBegin(lane); it != lane.end(); ++it) {
+                const TreeNode& n = nodes_[static_cast<std::size_t>(*it)];
+                if (n.born > v_.t1)
+                    break;
+                const float x0 = std::max(c_.x0, c_.x(n.born));
+                const float x1 = std::max(x0 + 1.0f, std::min(c_.x1, c_.x(n.end(now_))));
+                if (x0 <= px1 + 0.5f && (x1 - x0 < 1.5f || px1 - px0 < joinUnder)) {
+                    px1 = std::max(px1, x1);
+                    continue;
+                }
+                if (px1 > px0)
+                    rect(px0, y - half_, px1, y + half_, pcolour);
+                px0 = x0, px1 = x1, pcolour = colourOf(n.colour);
             }
             if (px1 > px0)
-                rect(px0, y - half, px1, y + half, pcolour);
-            px0 = x0, px1 = x1, pcolour = colourOf(n.colour);
+                rect(px0, y - half_, px1, y + half_, pcolour);
         }
-        if (px1 > px0)
-            rect(px0, y - half, px1, y + half, pcolour);
     }
 
     // Births whose body differs clearly from the parent's (by 1 or more: a
     // part gained or lost, a joint moved, or as much in sizes and pose): a
     // short amber tick over the bar, so a line's changes of body show.
-    if (laneHeight >= 3.0f) {
-        const std::vector<FamilyMember>& members = w.sim.family.members();
-        for (int l = firstLane; l <= lastLane; ++l)
-            for (auto it = laneBegin(layout.lanes[static_cast<std::size_t>(l)]);
-                 it != layout.lanes[static_cast<std::size_t>(l)].end(); ++it) {
-                const TreeNode& n = nodes[static_cast<std::size_t>(*it)];
-                if (n.born > v.t1)
+    void bodyChanges()
+    {
+        if (laneHeight_ < 3.0f)
+            return;
+        const std::vector<FamilyMember>& members = w_.sim.family.members();
+        for (int l = firstLane_; l <= lastLane_; ++l) {
+            const std::vector<int>& lane = layout_.lanes[static_cast<std::size_t>(l)];
+            for (auto it = laneBegin(lane); it != lane.end(); ++it) {
+                const TreeNode& n = nodes_[static_cast<std::size_t>(*it)];
+                if (n.born > v_.t1)
                     break;
                 if (n.member < 0 || n.member >= static_cast<int>(members.size()) ||
                     members[static_cast<std::size_t>(n.member)].fromParent < 1.0f)
                     continue;
-                const float x = std::floor(c.x(n.born));
-                const float y = c.y(l + 0.5);
-                rect(x, y - half - 3.0f, x + 1.0f, y - half, IM_COL32(255, 190, 60, 230));
+                const float x = std::floor(c_.x(n.born));
+                const float y = c_.y(l + 0.5);
+                rect(x, y - half_ - 3.0f, x + 1.0f, y - half_, IM_COL32(255, 190, 60, 230));
             }
+        }
     }
 
     // Where extinct lines were folded away: a short grey tick under the bar.
-    if (!layout.folds.empty() && laneHeight >= 3.0f) {
-        auto it = std::partition_point(layout.folds.begin(), layout.folds.end(),
-                                       [&](const Fold& f) { return f.time < v.t0; });
-        for (; it != layout.folds.end() && it->time <= v.t1; ++it) {
-            const TreeNode& n = nodes[static_cast<std::size_t>(it->node)];
-            if (n.lane < firstLane || n.lane > lastLane)
+    void folds()
+    {
+        if (layout_.folds.empty() || laneHeight_ < 3.0f)
+            return;
+        auto it = std::partition_point(layout_.folds.begin(), layout_.folds.end(),
+                                       [&](const Fold& f) { return f.time < v_.t0; });
+        for (; it != layout_.folds.end() && it->time <= v_.t1; ++it) {
+            const TreeNode& n = nodes_[static_cast<std::size_t>(it->node)];
+            if (n.lane < firstLane_ || n.lane > lastLane_)
                 continue;
-            const float x = std::floor(c.x(it->time));
-            const float y = c.y(n.lane + 0.5);
-            rect(x, y + half, x + 1.0f, y + half + 3.0f, IM_COL32(160, 160, 170, 160));
+            const float x = std::floor(c_.x(it->time));
+            const float y = c_.y(n.lane + 0.5);
+            rect(x, y + half_, x + 1.0f, y + half_ + 3.0f, IM_COL32(160, 160, 170, 160));
         }
     }
 
     // Lanes out of view: where the lanes shown stand among them all.
-    const double allLanes = static_cast<double>(layout.lanes.size());
-    if (v.lane1 - v.lane0 < allLanes) {
-        const float top = c.y0 + static_cast<float>(v.lane0 / allLanes) * (c.y1 - c.y0);
-        const float bottom = c.y0 + static_cast<float>(v.lane1 / allLanes) * (c.y1 - c.y0);
-        list->AddRectFilled(ImVec2(c.x1 - 4.0f, c.y0), ImVec2(c.x1, c.y1), IM_COL32(0, 0, 0, 150));
-        list->AddRectFilled(ImVec2(c.x1 - 4.0f, top), ImVec2(c.x1, std::max(bottom, top + 3.0f)),
-                            IM_COL32(220, 220, 235, 200));
+    void laneScroll()
+    {
+        const double allLanes = static_cast<double>(layout_.lanes.size());
+        if (v_.lane1 - v_.lane0 >= allLanes)
+            return;
+        const float top = c_.y0 + static_cast<float>(v_.lane0 / allLanes) * (c_.y1 - c_.y0);
+        const float bottom = c_.y0 + static_cast<float>(v_.lane1 / allLanes) * (c_.y1 - c_.y0);
+        list_->AddRectFilled(ImVec2(c_.x1 - 4.0f, c_.y0), ImVec2(c_.x1, c_.y1),
+                             IM_COL32(0, 0, 0, 150));
+        list_->AddRectFilled(ImVec2(c_.x1 - 4.0f, top),
+                             ImVec2(c_.x1, std::max(bottom, top + 3.0f)),
+                             IM_COL32(220, 220, 235, 200));
     }
 
     // The common ancestor of the living: a ring at its birth.
-    if (const TreeNode* a = layout.node(layout.commonAncestor))
-        list->AddCircle(ImVec2(c.x(a->born), c.y(a->lane + 0.5)), 4.5f, kSelected, 12, 1.5f);
+    void ancestor()
+    {
+        if (const TreeNode* a = layout_.node(layout_.commonAncestor))
+            list_->AddCircle(ImVec2(c_.x(a->born), c_.y(a->lane + 0.5)), 4.5f, kSelected, 12,
+                             1.5f);
+    }
 
-    // The selected (or the dead one shown), the followed and the hovered
-    // creature: the bar drawn thicker inside a frame with a dark edge, at
+    // The hovered, the selected (or the dead one shown) and the followed
+    // creature.
+    void marks(int hovered)
+    {
+        if (hovered >= 0)
+            mark(nodes_[static_cast<std::size_t>(hovered)].id, IM_COL32(255, 255, 255, 150),
+                 0.0f);
+        if (const Agent* s = w_.view.selectedAgent)
+            mark(s->creatureId, kSelected, 0.0f);
+        else if (w_.view.recordShown >= 0)
+            mark(w_.view.recordShown, kSelected, 0.0f);
+        if (const Agent* f = w_.view.followedAgent)
+            mark(f->creatureId, kFollowed, 2.0f);
+    }
+
+private:
+    // A rectangle within the budget; past it, the last resort: the rest is
+    // left out.
+    void rect(float x0, float y0, float x1, float y1, ImU32 colour)
+    {
+        if (budget_ <= 0) {
+            state.simplified = true;
+            return;
+        }
+        --budget_;
+        list_->AddRectFilled(ImVec2(x0, y0), ImVec2(x1, y1), colour);
+    }
+
+    // The first of a lane's creatures alive at the view's start.
+    std::vector<int>::const_iterator laneBegin(const std::vector<int>& lane) const
+    {
+        return std::partition_point(lane.begin(), lane.end(), [&](int k) {
+            return nodes_[static_cast<std::size_t>(k)].end(now_) < v_.t0;
+        });
+    }
+
+    // A creature's bar drawn thicker inside a frame with a dark edge, at
     // least a few pixels wide.
-    auto mark = [&](int id, ImU32 colour, float grow) {
-        const TreeNode* n = layout.node(id);
+    void mark(int id, ImU32 colour, float grow)
+    {
+        const TreeNode* n = layout_.node(id);
         if (!n)
             return;
-        const float y = c.y(n->lane + 0.5);
-        const float thick = std::max(half, 2.5f);
-        float x0 = c.x(n->born), x1 = c.x(n->end(now));
+        const float y = c_.y(n->lane + 0.5);
+        const float thick = std::max(half_, 2.5f);
+        float x0 = c_.x(n->born), x1 = c_.x(n->end(now_));
         if (x1 - x0 < 6.0f)
             x0 -= 3.0f, x1 += 3.0f;
-        list->AddRectFilled(ImVec2(x0, y - thick), ImVec2(x1, y + thick), colourOf(n->colour));
-        if (n->partner >= 0 && !everyPartner) {
-            const TreeNode& p = nodes[static_cast<std::size_t>(n->partner)];
-            const float px = std::floor(c.x(n->born)), py = c.y(p.lane + 0.5);
-            list->AddRectFilled(ImVec2(px, std::min(y, py)), ImVec2(px + 1.0f, std::max(y, py)),
-                                colourOf(p.colour, 110));
+        list_->AddRectFilled(ImVec2(x0, y - thick), ImVec2(x1, y + thick), colourOf(n->colour));
+        if (n->partner >= 0 && !everyPartner_) {
+            const TreeNode& p = nodes_[static_cast<std::size_t>(n->partner)];
+            const float px = std::floor(c_.x(n->born)), py = c_.y(p.lane + 0.5);
+            list_->AddRectFilled(ImVec2(px, std::min(y, py)), ImVec2(px + 1.0f, std::max(y, py)),
+                                 colourOf(p.colour, 110));
         }
         const ImVec2 a(x0 - 2.0f - grow, y - thick - 2.0f - grow);
         const ImVec2 b(x1 + 2.0f + grow, y + thick + 2.0f + grow);
-        list->AddRect(ImVec2(a.x - 1.0f, a.y - 1.0f), ImVec2(b.x + 1.0f, b.y + 1.0f),
-                      IM_COL32(0, 0, 0, 200), 0.0f, 0, 1.0f);
-        list->AddRect(a, b, colour, 0.0f, 0, 2.0f);
-    };
-    if (hovered >= 0)
-        mark(nodes[static_cast<std::size_t>(hovered)].id, IM_COL32(255, 255, 255, 150), 0.0f);
-    if (const Agent* s = w.view.selectedAgent)
-        mark(s->creatureId, kSelected, 0.0f);
-    else if (w.view.recordShown >= 0)
-        mark(w.view.recordShown, kSelected, 0.0f);
-    if (const Agent* f = w.view.followedAgent)
-        mark(f->creatureId, kFollowed, 2.0f);
+        list_->AddRect(ImVec2(a.x - 1.0f, a.y - 1.0f), ImVec2(b.x + 1.0f, b.y + 1.0f),
+                       IM_COL32(0, 0, 0, 200), 0.0f, 0, 1.0f);
+        list_->AddRect(a, b, colour, 0.0f, 0, 2.0f);
+    }
+
+    ImDrawList* list_;
+    const World& w_;
+    const TreeCanvas& c_;
+    const TreeViewport& v_;
+    const FamilyTreeLayout& layout_;
+    const std::vector<TreeNode>& nodes_;
+    const double now_;
+    float laneHeight_ = 0.0f, half_ = 0.0f;
+    int firstLane_ = 0, lastLane_ = -1;
+    int budget_ = kTreeRectangles;
+    bool everyPartner_ = true;
+};
+
+void drawTree(ImDrawList* list, const World& w, const TreeCanvas& c, int hovered)
+{
+    list->AddRectFilled(ImVec2(c.x0, c.y0), ImVec2(c.x1, c.y1), kGround);
+    list->PushClipRect(ImVec2(c.x0, c.y0), ImVec2(c.x1, c.y1), true);
+    TreeDrawing drawing(list, w, c);
+    drawing.grid();
+    drawing.parentLines();
+    drawing.bars();
+    drawing.bodyChanges();
+    drawing.folds();
+    drawing.laneScroll();
+    drawing.ancestor();
+    drawing.marks(hovered);
     list->PopClipRect();
 }
 
