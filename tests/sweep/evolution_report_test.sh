@@ -69,4 +69,23 @@ EOF
 python3 "$report" --trial trial.csv --trial-hours 1,3 >out.txt || fail "the trial report failed"
 grep -q "on 1 of 2 runs; median ratio 2.25" out.txt || fail "trial count"
 grep -q "^isl_seed1 island-2 " out.txt || fail "an island's champion"
+
+# An earlier report's rows come back through --with under their label, and
+# the body columns they lack stay empty.
+python3 "$report" --hours 1 --csv again.csv --with body.csv --label b=bodies >out.txt || fail "--with failed"
+[ "$(grep -c '^bodies,1,2,' again.csv)" = 1 ] || fail "--with and --label: $(cat again.csv)"
+[ "$(grep '^a,1,' again.csv | tr -d '\r' | cut -d, -f10-)" = ",,,," ] || fail "--with, empty cells: $(cat again.csv)"
+
+# The two stores of one group, and a second file, are counted apart.
+cat >fresh.csv <<'EOF2'
+file,store,foods,towards_per_min,progress_per_cycle
+r/a_seed1/champions/hour-1.creature,fresh,1,4.0,0.1
+r/a_seed1/champions/hour-3.creature,fresh,1,1.0,0.1
+r/c_seed1/champions/hour-1.creature,learned,1,1.0,0.1
+r/c_seed1/champions/hour-3.creature,learned,1,5.0,0.1
+EOF2
+python3 "$report" --trial trial.csv fresh.csv --trial-hours 1,3 >out.txt || fail "two trial files failed"
+grep -A4 "^a, learned store" out.txt | grep -q "on 1 of 2 runs; median ratio 2.25" || fail "group a, learned: $(cat out.txt)"
+grep -A3 "^a, fresh store" out.txt | grep -q "on 0 of 1 runs; median ratio 0.25" || fail "group a, fresh: $(cat out.txt)"
+grep -A3 "^c, learned store" out.txt | grep -q "on 1 of 1 runs; median ratio 5.00" || fail "group c: $(cat out.txt)"
 echo "evolution report: figures as made"
