@@ -88,4 +88,20 @@ python3 "$report" --trial trial.csv fresh.csv --trial-hours 1,3 >out.txt || fail
 grep -A4 "^a, learned store" out.txt | grep -q "on 1 of 2 runs; median ratio 2.25" || fail "group a, learned: $(cat out.txt)"
 grep -A3 "^a, fresh store" out.txt | grep -q "on 0 of 1 runs; median ratio 0.25" || fail "group a, fresh: $(cat out.txt)"
 grep -A3 "^c, learned store" out.txt | grep -q "on 1 of 1 runs; median ratio 5.00" || fail "group c: $(cat out.txt)"
+
+# Charts, where gnuplot is here: a panel for each measure some group has (the
+# body measures only where a file has them), and the trial's groups side by
+# side; gnuplot took every script without an error.
+if command -v gnuplot >/dev/null; then
+  size() { python3 -c 'import struct,sys; d=open(sys.argv[1],"rb").read(24); print("%dx%d" % struct.unpack(">II", d[16:24]))' "$1"; }
+  python3 "$report" --hours 1 --chart all.png b_seed1 a_seed1 >out.txt 2>err.txt || fail "chart of bodies failed"
+  python3 "$report" --hours 1 --chart plain.png a_seed1 >out.txt 2>>err.txt || fail "plain chart failed"
+  python3 "$report" --trial trial.csv fresh.csv --trial-hours 1,3 --chart sides.png >out.txt 2>>err.txt ||
+    fail "chart of groups side by side failed"
+  # (A panel of one hour has one value: gnuplot widens its empty range.)
+  ! grep -v '^Warning: empty y range' err.txt || fail "gnuplot said: $(cat err.txt)"
+  [ "$(size all.png)" = 1100x990 ] || fail "six panels in three rows: $(size all.png)"
+  [ "$(size plain.png)" = 1100x660 ] || fail "three panels in two rows: $(size plain.png)"
+  [ -s sides.png ] || fail "no chart of the groups side by side"
+fi
 echo "evolution report: figures as made"
