@@ -62,7 +62,21 @@ def median(values):
 def fmt(m, sd, digits=3):
     if m is None:
         return "-"
+    if sd is None:
+        return f"{m:.{digits}f}"
     return f"{m:.{digits}f} ± {sd:.{digits}f}"
+
+
+TABLE_HEAD = (f"  {'hour':>4}  {'runs':>4}  {'mean progress/cycle':>22}  {'births':>16}"
+              f"  {'highest generation':>18}  {'mean parts':>14}  {'from founders':>14}"
+              f"  {'body diversity':>14}")
+
+
+def table_line(hour, runs, progress, births, generation, parts, founders, diversity):
+    """A line of the hour table; each measure a (mean, sd) pair."""
+    return (f"  {hour:>4}  {runs:>4}  {fmt(*progress):>22}  {fmt(*births, 1):>16}"
+            f"  {fmt(*generation, 1):>18}  {fmt(*parts, 1):>14}  {fmt(*founders, 2):>14}"
+            f"  {fmt(*diversity, 2):>14}")
 
 
 REPORT_COLUMNS = ["group", "hour", "runs", "mean_progress", "sd", "births", "births_sd",
@@ -166,6 +180,13 @@ def wall_seconds(folder):
 LABELS = {}  # a group's name as the tables and charts show it (--label)
 
 
+def in_label_order(names):
+    """Group names in the order of the labels given, then as first met."""
+    names = list(OrderedDict((n, None) for n in names))
+    return [n for n in LABELS.values() if n in names] + \
+        [n for n in names if n not in LABELS.values()]
+
+
 def group_of(folder):
     name = re.sub(r"_?seed\d+$", "", os.path.basename(os.path.normpath(folder))) or "run"
     return LABELS.get(name, name)
@@ -182,7 +203,7 @@ def gnuplot(script):
 
 def chart_hours(rows, hours, path):
     """A panel for every measure some group has, a line with error bars for every group."""
-    names = list(OrderedDict((r[0], None) for r in rows))
+    names = in_label_order(r[0] for r in rows)
     panels = [p for p in CHART_PANELS if any(r[p[1]] is not None for r in rows)]
     if not panels:
         return
@@ -232,18 +253,18 @@ def report(args):
         earlier = read_report(path)
         for name in OrderedDict((r[0], None) for r in earlier):
             print(f"{name}: from {path}")
-            print(f"  {'hour':>4}  {'runs':>4}  {'mean progress/cycle':>22}  {'births':>16}  {'highest generation':>18}")
+            print(TABLE_HEAD)
             for r in earlier:
                 if r[0] == name and r[1] <= args.hours:
-                    print(f"  {r[1]:>4}  {r[2]:>4}  {fmt(r[3], r[4]):>22}  {fmt(r[5], r[6], 1):>16}  {fmt(r[7], r[8], 1):>18}")
+                    print(table_line(r[1], r[2], r[3:5], r[5:7], r[7:9], (r[9], None), r[10:12],
+                                     r[12:14]))
         rows += earlier
     if not groups and not rows:
         return 1
     for name, runs in groups.items():
         done = sum(1 for _, hs in runs if hs[-1] is not None)
         print(f"{name}: {len(runs)} runs, {done} through hour {args.hours}")
-        print(f"  {'hour':>4}  {'runs':>4}  {'mean progress/cycle':>22}  {'births':>16}  {'highest generation':>18}"
-              f"  {'mean parts':>14}  {'from founders':>14}  {'body diversity':>14}")
+        print(TABLE_HEAD)
         for h in range(args.hours):
             got = [hs[h] for _, hs in runs if hs[h] is not None]
             p = mean_sd([g[0] for g in got])
@@ -252,8 +273,7 @@ def report(args):
             parts = mean_sd([g[3] for g in got])
             founders = mean_sd([g[4] for g in got])
             diversity = mean_sd([g[5] for g in got])
-            print(f"  {h + 1:>4}  {len(got):>4}  {fmt(*p):>22}  {fmt(*b, 1):>16}  {fmt(*g, 1):>18}"
-                  f"  {fmt(*parts, 1):>14}  {fmt(*founders, 2):>14}  {fmt(*diversity, 2):>14}")
+            print(table_line(h + 1, len(got), p, b, g, parts, founders, diversity))
             rows.append([name, h + 1, len(got), p[0], p[1], b[0], b[1], g[0], g[1], parts[0],
                          founders[0], founders[1], diversity[0], diversity[1]])
         walls = [w for w in (wall_seconds(f) for f, _ in runs) if w is not None]
@@ -320,9 +340,7 @@ def trial(args):
         return 0
     if len(table) > 1:
         # Each group's stores side by side, learned first.
-        # Groups in the order of the labels given, then as first read.
-        groups = [g for g in LABELS.values() if any(g == k[0] for k in compared_runs)]
-        groups += [g for g in OrderedDict((g, None) for g, _ in compared_runs) if g not in groups]
+        groups = in_label_order(g for g, _ in compared_runs)
         ordered = OrderedDict(sorted(compared_runs.items(),
                                      key=lambda kv: (groups.index(kv[0][0]), kv[0][1] != "learned")))
         chart_trial_ratios(ordered, first, last, args.chart)
